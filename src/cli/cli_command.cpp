@@ -1,0 +1,117 @@
+#include "cli/cli_command.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace k470::cli {
+
+namespace {
+
+constexpr Command kCommands[] = {
+    {"info", "show the records of .bin files and the entries of .sdt files",
+     "Usage: k470-cli info FILE...\n"
+     "For a .bin file: the record count and each record's number, date, time, type name and VIN.\n"
+     "For a .sdt file: the header and the used directory entries.\n",
+     runInfo},
+    {"export", "write every record of .bin files as semicolon-separated text",
+     "Usage: k470-cli export [--linear] [-o OUT] FILE.bin...\n"
+     "Writes each FILE as \"Translate .bin to .txt\" does, to FILE without its extension plus .txt.\n"
+     "  --linear    levels as linear values in engineering form instead of dB\n"
+     "  -o OUT      write to OUT instead (only with one FILE; '-' is standard output)\n",
+     runExport},
+    {"sample", "write a .bin file of made-up records of any device type",
+     "Usage: k470-cli sample [--type T] [--records N] [--seed S] [--vin HEX] -o OUT\n"
+     "  --type T     device type code with a record layout (default 3, sound level meter)\n"
+     "  --records N  number of records (default 1)\n"
+     "  --seed S     varies the levels (default 1)\n"
+     "  --vin HEX    serial number (default 00A1B2C3)\n",
+     runSample},
+};
+
+}  // namespace
+
+std::span<const Command> commands() { return kCommands; }
+
+const Command& commandNamed(std::string_view name) {
+    for (const auto& c : kCommands)
+        if (c.name == name) return c;
+    return kCommands[0];
+}
+
+bool ParsedArgs::has(std::string_view name) const {
+    return std::any_of(options.begin(), options.end(), [&](const auto& o) { return o.first == name; });
+}
+
+std::string ParsedArgs::value(std::string_view name, std::string_view fallback) const {
+    std::string v(fallback);
+    for (const auto& o : options)
+        if (o.first == name) v = o.second;
+    return v;
+}
+
+std::vector<std::string> ParsedArgs::values(std::string_view name) const {
+    std::vector<std::string> v;
+    for (const auto& o : options)
+        if (o.first == name) v.push_back(o.second);
+    return v;
+}
+
+ParsedArgs parseArgs(std::span<const std::string> args, std::span<const std::string_view> flags,
+                     std::span<const std::string_view> withValue) {
+    ParsedArgs p;
+    auto contains = [](std::span<const std::string_view> list, std::string_view s) {
+        return std::find(list.begin(), list.end(), s) != list.end();
+    };
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (optionsEnded || a == "-" || a.empty() || a[0] != '-') {
+            p.files.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (a == "--help" || a == "-h") {
+            p.help = true;
+            continue;
+        }
+        std::string name = a;
+        std::string inlineValue;
+        bool hasInline = false;
+        if (auto eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = a.substr(0, eq);
+            inlineValue = a.substr(eq + 1);
+            hasInline = true;
+        }
+        if (contains(withValue, name)) {
+            if (hasInline) {
+                p.options.emplace_back(name, inlineValue);
+            } else if (i + 1 < args.size()) {
+                p.options.emplace_back(name, args[++i]);
+            } else {
+                p.error = "option " + name + " needs a value";
+                return p;
+            }
+        } else if (contains(flags, name) && !hasInline) {
+            p.options.emplace_back(name, "");
+        } else {
+            p.error = "unknown option " + a;
+            return p;
+        }
+    }
+    return p;
+}
+
+void printError(std::string_view message) {
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
+}
+
+int usageError(const Command& command, std::string_view message) {
+    printError(message);
+    std::fwrite(command.usage.data(), 1, command.usage.size(), stderr);
+    return 2;
+}
+
+}  // namespace k470::cli

@@ -1,0 +1,129 @@
+// k470-cli info: what a device data file holds.
+#include <cstdio>
+#include <string>
+
+#include "base/lexicon.h"
+#include "base/number_format.h"
+#include "base/path_util.h"
+#include "base/text_encoding.h"
+#include "cli/cli_command.h"
+#include "data/bin_file.h"
+#include "data/sdt_container.h"
+
+namespace k470::cli {
+
+namespace {
+
+std::string dateText(const CalendarTime& t) {
+    std::string s;
+    appendInt(s, t.day, 2);
+    s += '/';
+    appendInt(s, t.month, 2);
+    s += '/';
+    appendInt(s, t.year);
+    return s;
+}
+
+std::string timeText(const CalendarTime& t) {
+    std::string s;
+    appendInt(s, t.hours, 2);
+    s += ':';
+    appendInt(s, t.minutes, 2);
+    s += ':';
+    appendInt(s, t.seconds, 2);
+    return s;
+}
+
+bool infoBin(const std::string& path, std::string& out) {
+    auto file = BinFile::Open(path);
+    if (!file) {
+        printError(file.error().message);
+        return false;
+    }
+    const uint64_t size = file->file().size();
+    out += "File: " + path + "\n";
+    out += "Records: " + std::to_string(file->recordCount()) + "\n";
+    bool ok = true;
+    for (int k = 1; k <= file->recordCount(); ++k) {
+        auto h = file->ReadHeader(k);
+        if (!h) {
+            printError(h.error().message);
+            return false;
+        }
+        const CalendarTime t = h->dateTime();
+        out += std::to_string(k) + ": " + dateText(t) + " " + timeText(t) + "; " +
+               deviceTypeName(h->deviceType) + "; VIN: " + formatHex8(h->vin) + "\n";
+        if (!lookupRecordDimensions(h->deviceType)) {
+            printError(path + ", record " + std::to_string(k) + ": " + lexicon().text(Word::UnknownFileFormat));
+            ok = false;
+        }
+    }
+    if (size % kRecordSize != 0)
+        printError(path + ": the last " + std::to_string(size % kRecordSize) +
+                   " bytes do not make a whole record and are not counted");
+    return ok;
+}
+
+bool infoSdt(const std::string& path, std::string& out) {
+    auto sdt = SdtContainer::Open(path);
+    if (!sdt) {
+        printError(sdt.error().message);
+        return false;
+    }
+    const SdtHeader& h = sdt->header();
+    out += "File: " + path + "\n";
+    out += "Sample rate: " + formatGeneral(h.sampleRate, 10) + " Hz\n";
+    out += "Processor: " + utf16ToUtf8(h.processor) + "\n";
+    out += "Channels: " + std::to_string(h.presentChannels()) + " (mask " + std::to_string(h.channelMask & 7) +
+           ")\n";
+    for (int k = 0; k < 3; ++k) {
+        if (!(h.channelMask & (1 << k))) continue;
+        out += "  ch" + std::to_string(k + 1) + ": units '" + utf16ToUtf8(h.units[k]) +
+               "', 0 dB = " + formatGeneral(h.referenceValue[k], 10) + "\n";
+    }
+    const DirectoryWalk walk = sdt->walkEntries();
+    out += "Records: " + std::to_string(walk.entries.size()) + "\n";
+    bool ok = true;
+    for (const IndexedEntry& e : walk.entries) {
+        const CalendarTime t = unpackEntry(e.entry.date, e.entry.time);
+        const double seconds = h.sampleRate > 0 ? e.entry.frameCount / h.sampleRate : 0.0;
+        out += std::to_string(e.ordinal + 1) + ": entry " + std::to_string(e.number) + "; " + dateText(t) + " " +
+               timeText(t) + "; " + std::to_string(e.entry.frameCount) + " frames (" + formatFixed(seconds, 1) +
+               " s); " + deviceTypeName(e.entry.deviceType) + "; VIN: " + formatHex8(e.entry.vin) + "\n";
+        if (auto s = sdt->checkEntryData(e.entry); !s) {
+            printError(s.error().message + " (record " + std::to_string(e.ordinal + 1) + ")");
+            ok = false;
+        }
+    }
+    if (walk.problem) {
+        printError(walk.problem->message);
+        ok = false;
+    }
+    return ok;
+}
+
+}  // namespace
+
+int runInfo(std::span<const std::string> args) {
+    const Command& self = commandNamed("info");
+    ParsedArgs p = parseArgs(args, {}, {});
+    if (p.help) {
+        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
+        return 0;
+    }
+    if (!p.error.empty()) return usageError(self, p.error);
+    if (p.files.empty()) return usageError(self, "no file given");
+    bool ok = true;
+    for (size_t i = 0; i < p.files.size(); ++i) {
+        std::string out;
+        if (i > 0) out += "\n";
+        const std::string& path = p.files[i];
+        const bool done = lowerCasePath(path).ends_with(".bin") ? infoBin(path, out) : infoSdt(path, out);
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        std::fflush(stdout);
+        ok = ok && done;
+    }
+    return ok ? 0 : 1;
+}
+
+}  // namespace k470::cli

@@ -1,0 +1,68 @@
+// k470-cli sample: a .bin file of made-up records, for trying the program without an instrument.
+#include <charconv>
+#include <cstdio>
+#include <string>
+
+#include "cli/cli_command.h"
+#include "data/bin_file.h"
+#include "data/sample_records.h"
+
+namespace k470::cli {
+
+namespace {
+
+bool parseNumber(const std::string& text, long long& value, int base = 10) {
+    auto r = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
+}  // namespace
+
+int runSample(std::span<const std::string> args) {
+    const Command& self = commandNamed("sample");
+    static constexpr std::string_view kValues[] = {"--type", "--records", "--seed", "--vin", "-o", "--output"};
+    ParsedArgs p = parseArgs(args, {}, kValues);
+    if (p.help) {
+        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
+        return 0;
+    }
+    if (!p.error.empty()) return usageError(self, p.error);
+    const std::string output = p.has("-o") ? p.value("-o") : p.value("--output");
+    if (output.empty() || !p.files.empty()) return usageError(self, "give the output file with -o");
+    long long type = 0, records = 0, seed = 0, vin = 0;
+    if (!parseNumber(p.value("--type", "3"), type) || type < 0 || type > 0xFFFF)
+        return usageError(self, "--type takes a device type code");
+    if (!parseNumber(p.value("--records", "1"), records) || records < 1 || records > 10'000'000)
+        return usageError(self, "--records takes a number from 1 to 10000000");
+    if (!parseNumber(p.value("--seed", "1"), seed) || seed < 0 || seed > 0xFFFFFFFFll)
+        return usageError(self, "--seed takes a number from 0 to 4294967295");
+    if (!parseNumber(p.value("--vin", "00A1B2C3"), vin, 16) || vin < 0 || vin > 0xFFFFFFFFll)
+        return usageError(self, "--vin takes up to eight hex digits");
+
+    auto writer = BinFileAppender::Create(output, false);
+    if (!writer) {
+        printError(writer.error().message);
+        return 1;
+    }
+    for (long long i = 0; i < records; ++i) {
+        SampleRecordOptions o;
+        o.type = static_cast<DeviceType>(type);
+        o.vin = static_cast<uint32_t>(vin);
+        o.seed = static_cast<uint32_t>(seed);
+        o.index = static_cast<int>(i);
+        auto record = makeSampleRecord(o);
+        if (!record) {
+            printError(record.error().message);
+            return 1;
+        }
+        // The sample keeps the date and time it was made up with, so that equal arguments give equal files.
+        const CalendarTime stamp = record->header.dateTime();
+        if (auto s = writer->Append(*record, stamp); !s) {
+            printError(s.error().message);
+            return 1;
+        }
+    }
+    return writer->Close() ? 0 : 1;
+}
+
+}  // namespace k470::cli

@@ -1,0 +1,36 @@
+// k470-cli: the headless tool for device data files.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_command.h"
+
+namespace {
+
+void printOverview(std::FILE* to) {
+    std::fputs("Usage: k470-cli COMMAND [OPTIONS] [FILE...]\n\nCommands:\n", to);
+    for (const auto& c : k470::cli::commands())
+        std::fprintf(to, "  %-12.*s %.*s\n", static_cast<int>(c.name.size()), c.name.data(),
+                     static_cast<int>(c.summary.size()), c.summary.data());
+    std::fputs("\nRun 'k470-cli COMMAND --help' for the options of a command.\n", to);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        printOverview(stderr);
+        return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        printOverview(stdout);
+        return 0;
+    }
+    for (const auto& c : k470::cli::commands()) {
+        if (c.name == args[0]) return c.run(std::span<const std::string>(args).subspan(1));
+    }
+    k470::cli::printError("unknown command '" + args[0] + "'");
+    printOverview(stderr);
+    return 2;
+}

@@ -1,0 +1,70 @@
+// Files of measurement records (.bin): records of exactly 3072 bytes one after the other, record k
+// (1-based) at offset (k-1)*3072, no header and no index. A partial last record is not counted.
+#pragma once
+
+#include <string>
+
+#include "base/file.h"
+#include "base/result.h"
+#include "data/measurement_record.h"
+
+namespace k470 {
+
+class BinFile {
+public:
+    // Fails with "Can't open file '<path>'".
+    static Result<BinFile> Open(const std::string& path);
+
+    const std::string& path() const { return path_; }
+    int recordCount() const { return recordCount_; }
+    static uint64_t recordOffset(int k) { return static_cast<uint64_t>(k - 1) * kRecordSize; }
+
+    // The raw 3072 bytes of record k (1-based); fails with "Error in parameters" outside 1..count.
+    Status ReadRecordBytes(int k, RecordBytes& bytes) const;
+    // Only the header of record k, readable also for types without a layout.
+    Result<RecordHeader> ReadHeader(int k) const;
+    // Record k decoded; fails with "Unknown file format" for a type without a layout.
+    Result<MeasurementRecord> ReadRecord(int k) const;
+
+    const File& file() const { return file_; }
+
+private:
+    BinFile(std::string path, File file, int count)
+        : path_(std::move(path)), file_(std::move(file)), recordCount_(count) {}
+    std::string path_;
+    File file_;
+    int recordCount_ = 0;
+};
+
+// Creates a new .bin file holding exactly this record, stamped with the given local date and time (any
+// earlier content of the file is lost). Fails with "Can't open file <path>" when it cannot be created and
+// with a write error when the disk refuses the data.
+Status WriteSingleRecordFile(const std::string& path, const MeasurementRecord& record,
+                             const CalendarTime& stamp);
+
+// Appends records to a .bin file kept open across records (autorecording). Every record goes through to
+// the file before Append returns, so a record counted as written is on disk.
+class BinFileAppender {
+public:
+    // Creates the file anew (any earlier content is lost), ready for the first record.
+    // With syncEachRecord every record is pushed to the device before Append returns.
+    static Result<BinFileAppender> Create(const std::string& path, bool syncEachRecord = true);
+    Status Append(const MeasurementRecord& record, const CalendarTime& stamp);
+    const std::string& path() const { return path_; }
+    int recordsWritten() const { return written_; }
+    Status Close() { return file_.close(); }
+
+private:
+    BinFileAppender(std::string path, File file, bool sync)
+        : path_(std::move(path)), file_(std::move(file)), sync_(sync) {}
+    std::string path_;
+    File file_;
+    bool sync_ = true;
+    uint64_t end_ = 0;
+    int written_ = 0;
+};
+
+// The record with its header stamped, ready to be written.
+RecordBytes stampedRecordBytes(const MeasurementRecord& record, const CalendarTime& stamp);
+
+}  // namespace k470

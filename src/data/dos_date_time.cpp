@@ -1,0 +1,64 @@
+#include "data/dos_date_time.h"
+
+#include <ctime>
+
+namespace k470 {
+
+uint16_t packDosDate(const CalendarTime& t) {
+    int year = t.year - 1980;
+    if (year < 0) year = 0;
+    if (year > 127) year = 127;
+    return static_cast<uint16_t>((t.day & 0x1F) | ((t.month & 0x0F) << 5) | (year << 9));
+}
+
+uint16_t packDosTime(const CalendarTime& t) {
+    return static_cast<uint16_t>(((t.seconds / 2) & 0x1F) | ((t.minutes & 0x3F) << 5) | ((t.hours & 0x1F) << 11));
+}
+
+CalendarTime unpackDos(uint16_t date, uint16_t time) {
+    CalendarTime t;
+    t.day = date & 0x1F;
+    t.month = (date >> 5) & 0x0F;
+    t.year = 1980 + (date >> 9);
+    t.seconds = 2 * (time & 0x1F);
+    t.minutes = (time >> 5) & 0x3F;
+    t.hours = time >> 11;
+    return t;
+}
+
+uint32_t packEntryDate(const CalendarTime& t) {
+    return static_cast<uint32_t>(t.day & 0x1F) | (static_cast<uint32_t>(t.month & 0x0F) << 5) |
+           (static_cast<uint32_t>(t.year) << 9);
+}
+
+uint32_t packEntryTime(const CalendarTime& t) {
+    return static_cast<uint32_t>(t.seconds & 0x3F) | (static_cast<uint32_t>(t.minutes & 0x3F) << 6) |
+           (static_cast<uint32_t>(t.hours) << 12);
+}
+
+CalendarTime unpackEntry(uint32_t date, uint32_t time) {
+    CalendarTime t;
+    t.day = static_cast<int>(date & 0x1F);
+    t.month = static_cast<int>((date >> 5) & 0x0F);
+    t.year = static_cast<int>(date >> 9);
+    t.seconds = static_cast<int>(time & 0x3F);
+    t.minutes = static_cast<int>((time >> 6) & 0x3F);
+    t.hours = static_cast<int>(time >> 12);
+    return t;
+}
+
+CalendarTime localTimeNow() {
+    std::time_t now = std::time(nullptr);
+    std::tm tm {};
+    localtime_r(&now, &tm);
+    CalendarTime t;
+    t.year = tm.tm_year + 1900;
+    t.month = tm.tm_mon + 1;
+    t.day = tm.tm_mday;
+    t.hours = tm.tm_hour;
+    t.minutes = tm.tm_min;
+    t.seconds = tm.tm_sec;
+    return t;
+}
+
+}  // namespace k470

@@ -1,0 +1,98 @@
+#include "data/bin_file.h"
+
+#include <gtest/gtest.h>
+
+#include "base/byte_order.h"
+#include "data/sample_records.h"
+#include "support/temp_dir.h"
+
+namespace k470 {
+namespace {
+
+using test::TempDir;
+
+MeasurementRecord sample(DeviceType type, int index = 0) {
+    SampleRecordOptions o;
+    o.type = type;
+    o.index = index;
+    return std::move(makeSampleRecord(o).value());
+}
+
+TEST(BinFile, CountsWholeRecordsOnly) {
+    TempDir dir;
+    for (size_t size : {size_t{0}, size_t{100}, kRecordSize, 3 * kRecordSize - 1, 3 * kRecordSize + 5}) {
+        const std::string path = dir.file("f.bin");
+        test::writeBytes(path, std::vector<uint8_t>(size, 0));
+        auto f = BinFile::Open(path);
+        ASSERT_TRUE(f);
+        EXPECT_EQ(f->recordCount(), static_cast<int>(size / kRecordSize)) << size;
+    }
+}
+
+TEST(BinFile, OpenFailureNamesThePath) {
+    auto f = BinFile::Open("/nonexistent/x.bin");
+    ASSERT_FALSE(f);
+    EXPECT_EQ(f.error().message, "Can't open file '/nonexistent/x.bin'");
+}
+
+TEST(BinFile, ReadsRecordKAndRefusesOutOfRange) {
+    TempDir dir;
+    const std::string path = dir.file("three.bin");
+    auto w = BinFileAppender::Create(path);
+    ASSERT_TRUE(w);
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(w->Append(sample(3, i), {2026, 12, 10, 8, 30, i * 2}));
+    EXPECT_EQ(w->recordsWritten(), 3);
+    ASSERT_TRUE(w->Close());
+
+    auto f = BinFile::Open(path);
+    ASSERT_TRUE(f);
+    ASSERT_EQ(f->recordCount(), 3);
+    auto r2 = f->ReadRecord(2);
+    ASSERT_TRUE(r2);
+    EXPECT_EQ(r2->header.dateTime().seconds, 2);
+    EXPECT_NEAR(r2->levels[5], sample(3, 1).levels[5], 1.0 / 512);
+    EXPECT_FALSE(f->ReadRecord(0));
+    EXPECT_FALSE(f->ReadRecord(4));
+}
+
+TEST(BinFile, UnknownTypeKeepsItsHeaderReadable) {
+    TempDir dir;
+    RecordBytes bytes{};
+    writeU16(&bytes[18], 13);
+    writeU32(&bytes[14], 0xCAFE);
+    const std::string path = dir.file("u.bin");
+    test::writeBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    auto f = BinFile::Open(path);
+    ASSERT_TRUE(f);
+    auto h = f->ReadHeader(1);
+    ASSERT_TRUE(h);
+    EXPECT_EQ(h->vin, 0xCAFEu);
+    auto r = f->ReadRecord(1);
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.error().message, "Unknown file format");
+}
+
+TEST(BinFile, SingleRecordFileIsStampedAndReplacesOldContent) {
+    TempDir dir;
+    const std::string path = dir.file("one.bin");
+    test::writeBytes(path, std::vector<uint8_t>(5 * kRecordSize, 0xAA));
+    ASSERT_TRUE(WriteSingleRecordFile(path, sample(22), {2027, 1, 2, 3, 4, 6}));
+    const auto bytes = test::readBytes(path);
+    ASSERT_EQ(bytes.size(), kRecordSize);
+    EXPECT_EQ(readU16(&bytes[0]), (47 << 9) | (1 << 5) | 2);
+    EXPECT_EQ(readU16(&bytes[2]), (3 << 11) | (4 << 5) | 3);
+}
+
+TEST(BinFile, WriteFailuresAreReported) {
+    auto s = WriteSingleRecordFile("/nonexistent/dir/one.bin", sample(3), {});
+    ASSERT_FALSE(s);
+    EXPECT_EQ(s.error().message, "Can't open file /nonexistent/dir/one.bin");
+    EXPECT_FALSE(BinFileAppender::Create("/nonexistent/dir/auto.bin"));
+    if (auto full = BinFileAppender::Create("/dev/full")) {
+        EXPECT_FALSE(full->Append(sample(3), {}));  // a full disk never counts as written
+        EXPECT_EQ(full->recordsWritten(), 0);
+    }
+}
+
+}  // namespace
+}  // namespace k470
