@@ -16,21 +16,13 @@ namespace {
 
 std::string dateText(const CalendarTime& t) {
     std::string s;
-    appendInt(s, t.day, 2);
-    s += '/';
-    appendInt(s, t.month, 2);
-    s += '/';
-    appendInt(s, t.year);
+    appendDate(s, t);
     return s;
 }
 
 std::string timeText(const CalendarTime& t) {
     std::string s;
-    appendInt(s, t.hours, 2);
-    s += ':';
-    appendInt(s, t.minutes, 2);
-    s += ':';
-    appendInt(s, t.seconds, 2);
+    appendTime(s, t);
     return s;
 }
 

@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "base/number_format.h"
+
 namespace k470 {
 
 uint16_t packDosDate(const CalendarTime& t) {
@@ -45,6 +47,22 @@ CalendarTime unpackEntry(uint32_t date, uint32_t time) {
     t.minutes = static_cast<int>((time >> 6) & 0x3F);
     t.hours = static_cast<int>(time >> 12);
     return t;
+}
+
+void appendDate(std::string& out, const CalendarTime& t) {
+    appendInt(out, t.day, 2);
+    out += '/';
+    appendInt(out, t.month, 2);
+    out += '/';
+    appendInt(out, t.year);
+}
+
+void appendTime(std::string& out, const CalendarTime& t) {
+    appendInt(out, t.hours, 2);
+    out += ':';
+    appendInt(out, t.minutes, 2);
+    out += ':';
+    appendInt(out, t.seconds, 2);
 }
 
 CalendarTime localTimeNow() {

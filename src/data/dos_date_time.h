@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace k470 {
 
@@ -25,6 +26,10 @@ CalendarTime unpackDos(uint16_t date, uint16_t time);
 uint32_t packEntryDate(const CalendarTime& t);
 uint32_t packEntryTime(const CalendarTime& t);
 CalendarTime unpackEntry(uint32_t date, uint32_t time);
+
+// "dd/mm/yyyy" ("%02d/%02d/%d") and "hh:mm:ss" ("%02d:%02d:%02d"), as the text outputs write them.
+void appendDate(std::string& out, const CalendarTime& t);
+void appendTime(std::string& out, const CalendarTime& t);
 
 // The local date and time now.
 CalendarTime localTimeNow();
