@@ -39,15 +39,21 @@ bool readPercentText(std::string_view text, double& percent) {
     return true;
 }
 
-std::vector<double> percentFractions(std::span<const std::string> texts) {
-    std::vector<double> fractions;
-    for (const std::string& t : texts) {
-        double percent = 0.0;
-        if (readPercentText(t, percent)) fractions.push_back(percent / 100.0);
-    }
+std::vector<double> fractionsOfPercents(std::vector<double> percents) {
+    std::vector<double> fractions = std::move(percents);
+    for (double& f : fractions) f = f / 100.0 + 0.0;  // + 0.0 makes a negative zero plain zero
     std::sort(fractions.begin(), fractions.end());
     fractions.erase(std::unique(fractions.begin(), fractions.end()), fractions.end());
     return fractions;
+}
+
+std::vector<double> percentFractions(std::span<const std::string> texts) {
+    std::vector<double> percents;
+    for (const std::string& t : texts) {
+        double percent = 0.0;
+        if (readPercentText(t, percent)) percents.push_back(percent);
+    }
+    return fractionsOfPercents(std::move(percents));
 }
 
 std::vector<double> answerFractions(const ClassCounts& counts, long long total, std::span<const double> fractions) {

@@ -36,6 +36,8 @@ struct PercentileResult {
 // Reads a percentage text as "%lg" does: leading blanks, then the longest number at the start; the rest of
 // the text is ignored. Texts that do not start with a number, and infinities and NaNs, are not percentages.
 bool readPercentText(std::string_view text, double& percent);
+// The fractions percent / 100, ascending and without duplicates.
+std::vector<double> fractionsOfPercents(std::vector<double> percents);
 // The fractions (percent / 100) of the texts that read as percentages, ascending and without duplicates.
 std::vector<double> percentFractions(std::span<const std::string> texts);
 
