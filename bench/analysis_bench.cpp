@@ -21,7 +21,7 @@ constexpr int kRecordsPerFile = 100;
 
 // The files, made once in a temporary directory that is removed at the end of the run.
 class RecordFiles {
-public:
+  public:
     RecordFiles() {
         std::string pattern = (std::filesystem::temp_directory_path() / "k470-bench-XXXXXX").string();
         if (!mkdtemp(pattern.data())) std::abort();
@@ -42,7 +42,8 @@ public:
             const int fd = ::open(paths_.back().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (fd < 0) std::abort();
             for (const auto& record : series[static_cast<size_t>(f) % series.size()])
-                if (::write(fd, record.data(), record.size()) != static_cast<ssize_t>(record.size())) std::abort();
+                if (::write(fd, record.data(), record.size()) != static_cast<ssize_t>(record.size()))
+                    std::abort();
             ::close(fd);
         }
     }
@@ -52,7 +53,7 @@ public:
     }
     const std::vector<std::string>& paths() const { return paths_; }
 
-private:
+  private:
     std::string dir_;
     std::vector<std::string> paths_;
 };

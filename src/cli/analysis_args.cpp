@@ -13,10 +13,12 @@ bool parseLevelArgument(std::string_view text, LevelSelection& level) {
     size_t start = 0;
     while (true) {
         const size_t comma = text.find(',', start);
-        const std::string_view part = text.substr(start, comma == std::string_view::npos ? comma : comma - start);
+        const std::string_view part =
+            text.substr(start, comma == std::string_view::npos ? comma : comma - start);
         int value = 0;
         const auto r = std::from_chars(part.data(), part.data() + part.size(), value);
-        if (part.empty() || r.ec != std::errc() || r.ptr != part.data() + part.size() || value < 0 || value > 255)
+        if (part.empty() || r.ec != std::errc() || r.ptr != part.data() + part.size() || value < 0 ||
+            value > 255)
             return false;
         numbers.push_back(value);
         if (comma == std::string_view::npos) break;
@@ -39,7 +41,8 @@ std::string checkLevelArgument(DeviceType type, const LevelSelection& level, std
                std::to_string(parameters - 1);
     const size_t bands = levelBandChoices(type, level.table).size();
     if (level.band >= static_cast<int>(bands))
-        return message + "bands of table " + std::to_string(level.table) + " are 0.." + std::to_string(bands - 1);
+        return message + "bands of table " + std::to_string(level.table) + " are 0.." +
+               std::to_string(bands - 1);
     const size_t channels = std::max<size_t>(1, levelChannelChoices(type).size());
     return message + "channels are 0.." + std::to_string(channels - 1);
 }

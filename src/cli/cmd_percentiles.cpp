@@ -25,7 +25,8 @@ int runPercentiles(std::span<const std::string> args) {
     const std::string levelText = p.value("--level");
     LevelSelection level;
     if (!parseLevelArgument(levelText, level))
-        return usageError(self, "--level takes T,P,B or T,P,B,C (numbers from 0 to 255), not '" + levelText + "'");
+        return usageError(self,
+                          "--level takes T,P,B or T,P,B,C (numbers from 0 to 255), not '" + levelText + "'");
     std::vector<double> percents;
     for (const std::string& text : p.values("--percent")) {
         double percent = 0.0;

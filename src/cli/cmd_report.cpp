@@ -28,7 +28,8 @@ int runReport(std::span<const std::string> args) {
     for (const std::string& text : p.values("--column")) {
         LevelSelection level;
         if (!parseLevelArgument(text, level))
-            return usageError(self, "--column takes T,P,B or T,P,B,C (numbers from 0 to 255), not '" + text + "'");
+            return usageError(self,
+                              "--column takes T,P,B or T,P,B,C (numbers from 0 to 255), not '" + text + "'");
         levels.emplace_back(text, level);
     }
 
@@ -39,10 +40,12 @@ int runReport(std::span<const std::string> args) {
     }
     const DeviceType type = set->type;
     if (!levels.empty() && (!set->typeKnown || !hasLevelChoices(type)))
-        return usageError(self, set->typeKnown ? "the device type '" + deviceTypeName(type) + "' has no levels to choose"
-                                               : "no record to tell the device type by");
+        return usageError(self, set->typeKnown
+                                    ? "the device type '" + deviceTypeName(type) + "' has no levels to choose"
+                                    : "no record to tell the device type by");
     for (const auto& [text, level] : levels)
-        if (auto problem = checkLevelArgument(type, level, text); !problem.empty()) return usageError(self, problem);
+        if (auto problem = checkLevelArgument(type, level, text); !problem.empty())
+            return usageError(self, problem);
 
     const std::string configPath = p.value("--config");
     ReportConfig config;

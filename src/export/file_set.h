@@ -24,7 +24,8 @@ struct FileSet {
     DeviceType type = 0;
     bool typeKnown = false;
     long long recordTotal = 0;
-    // Date (DOS date word) and VIN of that first record, and whether the first record of a later file differs.
+    // Date (DOS date word) and VIN of that first record, and whether the first record of a later file
+    // differs.
     uint16_t referenceDate = 0;
     uint32_t referenceVin = 0;
     bool datesDiffer = false;

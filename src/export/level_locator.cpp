@@ -15,14 +15,14 @@ enum class TableKind { Octaves, Thirds, Weighted, Bands };
 // The 1/3-octave band labels of the whole family, lowest first, and their centre frequencies in Hz; each
 // group's band set is a run of them starting at the group's lowest band.
 constexpr std::array<const char*, 48> kBandLabels = {
-    "0.8",  "1.0",  "1.25", "1.6",   "2.0",  "2.5",  "3.15", "4.0",  "5.0",  "6.3",   "8.0",  "10.0",
-    "12.5", "16.0", "20.0", "25.0",  "31.5", "40.0", "50.0", "63.0", "80.0", "100",   "125",  "160",
-    "200",  "250",  "315",  "400",   "500",  "630",  "800",  "1.0k", "1.25k", "1.6k", "2.0k", "2.5k",
-    "3.15k", "4.0k", "5.0k", "6.3k", "8.0k", "10k",  "12.5k", "16k", "20k",  "25k",   "32k",  "40k"};
+    "0.8",   "1.0",  "1.25", "1.6",  "2.0",  "2.5",  "3.15",  "4.0",  "5.0",   "6.3",  "8.0",  "10.0",
+    "12.5",  "16.0", "20.0", "25.0", "31.5", "40.0", "50.0",  "63.0", "80.0",  "100",  "125",  "160",
+    "200",   "250",  "315",  "400",  "500",  "630",  "800",   "1.0k", "1.25k", "1.6k", "2.0k", "2.5k",
+    "3.15k", "4.0k", "5.0k", "6.3k", "8.0k", "10k",  "12.5k", "16k",  "20k",   "25k",  "32k",  "40k"};
 constexpr std::array<double, 48> kBandCentres = {
-    0.8,    1.0,    1.25,   1.6,    2.0,    2.5,    3.15,   4.0,    5.0,    6.3,    8.0,    10.0,
-    12.5,   16.0,   20.0,   25.0,   31.5,   40.0,   50.0,   63.0,   80.0,   100.0,  125.0,  160.0,
-    200.0,  250.0,  315.0,  400.0,  500.0,  630.0,  800.0,  1000.0, 1250.0, 1600.0, 2000.0, 2500.0,
+    0.8,    1.0,    1.25,   1.6,    2.0,    2.5,     3.15,    4.0,     5.0,     6.3,     8.0,     10.0,
+    12.5,   16.0,   20.0,   25.0,   31.5,   40.0,    50.0,    63.0,    80.0,    100.0,   125.0,   160.0,
+    200.0,  250.0,  315.0,  400.0,  500.0,  630.0,   800.0,   1000.0,  1250.0,  1600.0,  2000.0,  2500.0,
     3150.0, 4000.0, 5000.0, 6300.0, 8000.0, 10000.0, 12500.0, 16000.0, 20000.0, 25000.0, 32000.0, 40000.0};
 
 constexpr const char* kWholeBodyWeightings[] = {"Fk", "Fm", "Wb", "Wc", "Wd", "We", "Wj", "Wk", "Wm"};
@@ -35,13 +35,14 @@ constexpr const char* kFieldWideBand = "10-30 kHz";
 // Row labels of the sound-type tables in parameter order; the SoundLevel weighted table adds "Peak" (10).
 constexpr const char* kSoundRows[] = {"Slow", "Slow min", "Slow max", "Fast", "Fast min", "Fast max",
                                       "Imp",  "Imp min",  "Imp max",  "Leq",  "Peak"};
-constexpr const char* kInfraRows[] = {"Slow", "Slow min", "Slow max", "ESlow", "ESlow min", "ESlow max", "Leq"};
+constexpr const char* kInfraRows[] = {"Slow",      "Slow min",  "Slow max", "ESlow",
+                                      "ESlow min", "ESlow max", "Leq"};
 constexpr const char* kFieldRows[] = {"Fast", "Fast min", "Fast max"};
 
 // Vibration rows in parameter order: 0-9 in every table, 10-13 only in the weighted table.
-constexpr Word kVibrationParameterWords[] = {Word::Rms1s,  Word::Min1s,   Word::Max1s,   Word::Rms5s,
-                                             Word::Min5s,  Word::Max5s,   Word::Rms10s,  Word::Min10s,
-                                             Word::Max10s, Word::VibrationLeq, Word::Peak1s, Word::Peak5s,
+constexpr Word kVibrationParameterWords[] = {Word::Rms1s,   Word::Min1s,        Word::Max1s,  Word::Rms5s,
+                                             Word::Min5s,   Word::Max5s,        Word::Rms10s, Word::Min10s,
+                                             Word::Max10s,  Word::VibrationLeq, Word::Peak1s, Word::Peak5s,
                                              Word::Peak10s, Word::VibrationPk};
 // The weighted table of the text export shows each peak after the max of its averaging time.
 constexpr int kVibrationWeightedRowOrder[] = {0, 1, 2, 10, 3, 4, 5, 11, 6, 7, 8, 12, 9, 13};
@@ -84,17 +85,21 @@ Shape shapeOf(DeviceType type) {
     switch (d->group) {
         case ResultGroup::Vibration:
             s.firstThird = d->wholeBody ? 0 : 9;  // 0.8 Hz or 6.3 Hz
-            s.tables = {{{TableKind::Octaves, 10, 8}, {TableKind::Thirds, 10, 24}, {TableKind::Weighted, 14, d->weightedCount}}};
+            s.tables = {{{TableKind::Octaves, 10, 8},
+                         {TableKind::Thirds, 10, 24},
+                         {TableKind::Weighted, 14, d->weightedCount}}};
             s.tableCount = 3;
             break;
         case ResultGroup::SoundLevel:
             s.firstThird = 15;  // 25 Hz
-            s.tables = {{{TableKind::Octaves, 10, 10}, {TableKind::Thirds, 10, 30}, {TableKind::Weighted, 11, 3}}};
+            s.tables = {
+                {{TableKind::Octaves, 10, 10}, {TableKind::Thirds, 10, 30}, {TableKind::Weighted, 11, 3}}};
             s.tableCount = 3;
             break;
         case ResultGroup::Infrasound:
             s.firstThird = 3;  // 1.6 Hz
-            s.tables = {{{TableKind::Octaves, 7, 8}, {TableKind::Thirds, 7, 24}, {TableKind::Weighted, 7, 4}}};
+            s.tables = {
+                {{TableKind::Octaves, 7, 8}, {TableKind::Thirds, 7, 24}, {TableKind::Weighted, 7, 4}}};
             s.tableCount = 3;
             break;
         case ResultGroup::Ultrasound:
@@ -118,8 +123,8 @@ Shape shapeOf(DeviceType type) {
 bool offered(const Shape& s, const LevelSelection& l) {
     if (l.table < 0 || l.table >= s.tableCount) return false;
     const Table& t = s.tables[static_cast<size_t>(l.table)];
-    return l.parameter >= 0 && l.parameter < t.parameters && l.band >= 0 && l.band < t.bands && l.channel >= 0 &&
-           l.channel < s.channels;
+    return l.parameter >= 0 && l.parameter < t.parameters && l.band >= 0 && l.band < t.bands &&
+           l.channel >= 0 && l.channel < s.channels;
 }
 
 std::span<const char* const> weightingsOf(const Shape& s) {
@@ -127,10 +132,14 @@ std::span<const char* const> weightingsOf(const Shape& s) {
         case ResultGroup::Vibration:
             return s.wholeBody ? std::span<const char* const>(kWholeBodyWeightings)
                                : std::span<const char* const>(kHandArmWeightings);
-        case ResultGroup::SoundLevel: return kSoundWeightings;
-        case ResultGroup::Infrasound: return kInfraWeightings;
-        case ResultGroup::Ultrasound: return kUltraWeightings;
-        default: return {};
+        case ResultGroup::SoundLevel:
+            return kSoundWeightings;
+        case ResultGroup::Infrasound:
+            return kInfraWeightings;
+        case ResultGroup::Ultrasound:
+            return kUltraWeightings;
+        default:
+            return {};
     }
 }
 
@@ -141,12 +150,17 @@ int thirdIndex(const Shape& s, TableKind kind, int band) {
 
 std::string parameterText(const Shape& s, int parameter) {
     switch (s.group) {
-        case ResultGroup::Vibration: return lexicon().text(kVibrationParameterWords[parameter]);
+        case ResultGroup::Vibration:
+            return lexicon().text(kVibrationParameterWords[parameter]);
         case ResultGroup::SoundLevel:
-        case ResultGroup::Ultrasound: return kSoundRows[parameter];
-        case ResultGroup::Infrasound: return kInfraRows[parameter];
-        case ResultGroup::FieldStrength: return kFieldRows[parameter];
-        default: return {};
+        case ResultGroup::Ultrasound:
+            return kSoundRows[parameter];
+        case ResultGroup::Infrasound:
+            return kInfraRows[parameter];
+        case ResultGroup::FieldStrength:
+            return kFieldRows[parameter];
+        default:
+            return {};
     }
 }
 
@@ -161,7 +175,9 @@ int levelWordOffset(DeviceType type, int channel, int table, int parameter, int 
         case ResultGroup::Vibration: {
             const int base = kRecordWordsStart + 2 * 446 * channel;
             if (table == 0) return base + 80 * band + 2 * kVibrationOctaveWords[p];
-            if (table == 1) return base + 80 * (band / 3) + 2 * (kVibrationThirdBase[p] + kVibrationThirdStep[p] * (band % 3));
+            if (table == 1)
+                return base + 80 * (band / 3) +
+                       2 * (kVibrationThirdBase[p] + kVibrationThirdStep[p] * (band % 3));
             return base + 640 + 28 * band + 2 * kVibrationWeightedWords[p];
         }
         case ResultGroup::SoundLevel:
@@ -179,13 +195,18 @@ int levelWordOffset(DeviceType type, int channel, int table, int parameter, int 
             // The wide band row follows the 30 band rows and 12 unused words.
             if (table == 0) return kRecordWordsStart + 12 * band + 2 * p;
             return kRecordWordsStart + 12 * (30 + 2) + 2 * p;
-        default: return kRecordWordsStart;
+        default:
+            return kRecordWordsStart;
     }
 }
 
-bool hasLevelChoices(DeviceType type) { return shapeOf(type).tableCount > 0; }
+bool hasLevelChoices(DeviceType type) {
+    return shapeOf(type).tableCount > 0;
+}
 
-bool isLevelChoice(DeviceType type, const LevelSelection& s) { return offered(shapeOf(type), s); }
+bool isLevelChoice(DeviceType type, const LevelSelection& s) {
+    return offered(shapeOf(type), s);
+}
 
 std::vector<LevelChoice> levelTableChoices(DeviceType type) {
     const Shape s = shapeOf(type);
@@ -193,10 +214,18 @@ std::vector<LevelChoice> levelTableChoices(DeviceType type) {
     for (int t = 0; t < s.tableCount; ++t) {
         Word w = Word::WeightedLevels;
         switch (s.tables[static_cast<size_t>(t)].kind) {
-            case TableKind::Octaves: w = Word::OneOneOctaves; break;
-            case TableKind::Thirds: w = Word::OneThirdOctaves; break;
-            case TableKind::Weighted: w = Word::WeightedLevels; break;
-            case TableKind::Bands: w = Word::Bands; break;
+            case TableKind::Octaves:
+                w = Word::OneOneOctaves;
+                break;
+            case TableKind::Thirds:
+                w = Word::OneThirdOctaves;
+                break;
+            case TableKind::Weighted:
+                w = Word::WeightedLevels;
+                break;
+            case TableKind::Bands:
+                w = Word::Bands;
+                break;
         }
         out.push_back({lexicon().text(w), t});
     }
@@ -237,7 +266,9 @@ std::vector<LevelChoice> levelBandChoices(DeviceType type, int table) {
                     text += " Hz";
                 }
                 break;
-            case TableKind::Weighted: text = weightingName(type, b); break;
+            case TableKind::Weighted:
+                text = weightingName(type, b);
+                break;
         }
         out.push_back({std::move(text), b});
     }
@@ -269,9 +300,12 @@ std::optional<double> bandCentreFrequency(DeviceType type, int table, int band) 
     if (band < 0 || band >= t.bands) return std::nullopt;
     switch (t.kind) {
         case TableKind::Octaves:
-        case TableKind::Thirds: return kBandCentres[static_cast<size_t>(thirdIndex(s, t.kind, band))];
-        case TableKind::Bands: return band == 0 ? 16.7 : 25.0 * band;
-        case TableKind::Weighted: break;
+        case TableKind::Thirds:
+            return kBandCentres[static_cast<size_t>(thirdIndex(s, t.kind, band))];
+        case TableKind::Bands:
+            return band == 0 ? 16.7 : 25.0 * band;
+        case TableKind::Weighted:
+            break;
     }
     return std::nullopt;
 }

@@ -18,7 +18,9 @@ namespace {
 // Records read in one piece: large enough that a file of a hundred records takes two reads.
 constexpr size_t kRecordsPerRead = 64;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 }  // namespace
 
@@ -56,7 +58,8 @@ std::vector<double> percentFractions(std::span<const std::string> texts) {
     return fractionsOfPercents(std::move(percents));
 }
 
-std::vector<double> answerFractions(const ClassCounts& counts, long long total, std::span<const double> fractions) {
+std::vector<double> answerFractions(const ClassCounts& counts, long long total,
+                                    std::span<const double> fractions) {
     std::vector<double> answers(fractions.size(), 0.0);
     if (total <= 0) return answers;
     // Fractions are answered from the largest downward: the largest needs the smallest cumulative share.

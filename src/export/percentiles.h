@@ -20,9 +20,15 @@ constexpr int kHistogramClasses = 514;
 using ClassCounts = std::array<uint64_t, kHistogramClasses>;
 
 // The class of a level word: floor(2*L) + 1 with L = word/256 dB.
-inline int levelClass(uint16_t word) { return (word >> 7) + 1; }
-inline double classLowerEdge(int u) { return (u - 1) * 0.5; }
-inline double classUpperEdge(int u) { return u * 0.5; }
+inline int levelClass(uint16_t word) {
+    return (word >> 7) + 1;
+}
+inline double classLowerEdge(int u) {
+    return (u - 1) * 0.5;
+}
+inline double classUpperEdge(int u) {
+    return u * 0.5;
+}
 
 struct PercentileResult {
     std::vector<double> fractions;  // the percentages / 100, ascending, without duplicates
@@ -43,7 +49,8 @@ std::vector<double> percentFractions(std::span<const std::string> texts);
 
 // The answer walk over the classes: after adding class u the cumulative share F = S/N answers, from the
 // largest unanswered fraction p downward, every p with F > 1 - p by the upper edge of class u.
-std::vector<double> answerFractions(const ClassCounts& counts, long long total, std::span<const double> fractions);
+std::vector<double> answerFractions(const ClassCounts& counts, long long total,
+                                    std::span<const double> fractions);
 
 // Reads the level word at byteOffset of every record of every file, in file order, and computes minimum,
 // maximum, class counts and the answers. Fails with "Can't open file '<path>'" for a file that cannot be

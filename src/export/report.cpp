@@ -16,8 +16,8 @@ uint32_t reportColumnCode(const LevelSelection& s) {
 }
 
 LevelSelection reportColumnSelection(uint32_t code) {
-    return {static_cast<int>(code & 0xFF), static_cast<int>((code >> 8) & 0xFF), static_cast<int>((code >> 16) & 0xFF),
-            static_cast<int>(code >> 24)};
+    return {static_cast<int>(code & 0xFF), static_cast<int>((code >> 8) & 0xFF),
+            static_cast<int>((code >> 16) & 0xFF), static_cast<int>(code >> 24)};
 }
 
 std::string reportColumnName(DeviceType type, const LevelSelection& s) {
@@ -39,7 +39,8 @@ ReportColumn makeReportColumn(DeviceType type, const LevelSelection& s) {
 }
 
 bool ReportColumnList::contains(uint32_t code) const {
-    return std::any_of(columns_.begin(), columns_.end(), [&](const ReportColumn& c) { return c.code == code; });
+    return std::any_of(columns_.begin(), columns_.end(),
+                       [&](const ReportColumn& c) { return c.code == code; });
 }
 
 bool ReportColumnList::Add(ReportColumn column) {
@@ -93,8 +94,8 @@ void appendDate(std::string& out, const CalendarTime& t) {
 
 }  // namespace
 
-Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns, const ReportSwitches& switches,
-                   TextWriter& out) {
+Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns,
+                   const ReportSwitches& switches, TextWriter& out) {
     const Lexicon& words = lexicon();
     const CodePage cp = words.codePage();
     auto fieldLine = [&](std::string label) {

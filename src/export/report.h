@@ -34,7 +34,7 @@ ReportColumn makeReportColumn(DeviceType type, const LevelSelection& s);
 // The ordered column list of the "Report" dialog; a code is never in it twice. Operations that move the
 // selection return the new selected position (-1 when nothing is left to select).
 class ReportColumnList {
-public:
+  public:
     ReportColumnList() = default;
 
     const std::vector<ReportColumn>& columns() const { return columns_; }
@@ -52,7 +52,7 @@ public:
     int MoveUp(int index);
     int MoveDown(int index);
 
-private:
+  private:
     std::vector<ReportColumn> columns_;
 };
 
@@ -72,7 +72,7 @@ std::string reportColumnLabel(DeviceType type, const ReportColumn& column, bool 
 // Writes the report of every record of the files of the set (in file order) with the columns, levels in dB
 // at the set type's level offsets. Lines end in CR LF; texts are in the lexicon's code page. Fails with
 // "Can't open file '<path>'" for a file that cannot be opened or read, or when the output cannot be written.
-Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns, const ReportSwitches& switches,
-                   TextWriter& out);
+Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns,
+                   const ReportSwitches& switches, TextWriter& out);
 
 }  // namespace k470

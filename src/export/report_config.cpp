@@ -12,7 +12,7 @@ namespace k470 {
 namespace {
 
 class Reader {
-public:
+  public:
     explicit Reader(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
     uint64_t left() const { return bytes_.size() - pos_; }
     bool u32(uint32_t& v) {
@@ -24,12 +24,13 @@ public:
     bool text(uint32_t units, std::u16string& s) {
         if (left() / 2 < units) return false;
         s.resize(units);
-        for (uint32_t i = 0; i < units; ++i) s[i] = static_cast<char16_t>(readU16(bytes_.data() + pos_ + 2 * i));
+        for (uint32_t i = 0; i < units; ++i)
+            s[i] = static_cast<char16_t>(readU16(bytes_.data() + pos_ + 2 * i));
         pos_ += 2 * static_cast<uint64_t>(units);
         return true;
     }
 
-private:
+  private:
     const std::vector<uint8_t>& bytes_;
     size_t pos_ = 0;
 };

@@ -31,7 +31,7 @@ struct ReportConfigEntry {
 };
 
 class ReportConfig {
-public:
+  public:
     // Reads the file. A missing or unreadable file gives no entries. Every count and length is checked
     // against the bytes that are left: reading stops at the first that does not fit, keeps the entries and
     // columns read whole before it and marks the configuration damaged, so that writing it makes it sound.
@@ -53,7 +53,7 @@ public:
     const std::vector<ReportConfigEntry>& entries() const { return entries_; }
     bool damaged() const { return damaged_; }
 
-private:
+  private:
     std::vector<ReportConfigEntry> entries_;
     bool damaged_ = false;
 };

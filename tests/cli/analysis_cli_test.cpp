@@ -20,10 +20,10 @@ struct CliRun {
 };
 
 class AnalysisCli : public ::testing::Test {
-protected:
+  protected:
     CliRun run(const std::string& args) {
-        const std::string command = std::string(K470_CLI) + " " + args + " >" + dir.file("stdout") + " 2>" +
-                                    dir.file("stderr");
+        const std::string command =
+            std::string(K470_CLI) + " " + args + " >" + dir.file("stdout") + " 2>" + dir.file("stderr");
         const int status = std::system(command.c_str());
         CliRun r;
         r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -42,8 +42,9 @@ protected:
 TEST_F(AnalysisCli, PercentilesPrintsAscendingPercentagesMinMaxAndClasses) {
     test::writeRecords(dir.file("a.bin"), {sound(60 * 256), sound(61 * 256)});
     test::writeRecords(dir.file("b.bin"), {sound(62 * 256), sound(63 * 256 + 1)});
-    const CliRun r = run("percentiles --level 2,1,1 --percent 80 --percent 25 --percent 50 --percent 50.0 --histogram " +
-                      dir.file("a.bin") + " " + dir.file("b.bin"));
+    const CliRun r =
+        run("percentiles --level 2,1,1 --percent 80 --percent 25 --percent 50 --percent 50.0 --histogram " +
+            dir.file("a.bin") + " " + dir.file("b.bin"));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "L25;63.50\nL50;62.50\nL80;60.50\nmin;60.00\nmax;63.00\n"
@@ -62,7 +63,8 @@ TEST_F(AnalysisCli, PercentilesRefusals) {
     };
     const Case cases[] = {
         {"--level 0,0,0 " + dir.file("a.bin") + " " + dir.file("infra.bin"), 1,
-         "Different file types: Sound level and spectrum meter and Infrasound meter:\n" + dir.file("infra.bin")},
+         "Different file types: Sound level and spectrum meter and Infrasound meter:\n" +
+             dir.file("infra.bin")},
         {"--level 0,0,0 " + dir.file("empty.bin"), 1, "No source data"},
         {"--level 0,0,0 " + dir.file("none.bin"), 1, "Can't open file '" + dir.file("none.bin") + "'"},
         {"--level 0,0,0 --percent 1O " + dir.file("a.bin"), 2, "--percent takes a number, not '1O'"},
@@ -85,7 +87,8 @@ TEST_F(AnalysisCli, MergeWritesEveryFileIntoOneText) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const std::string text = test::readText(dir.file("m.txt"));
     EXPECT_EQ(text.rfind("\r\n    File " + dir.file("a.bin") + "\r\nVIN:; 12AB34CD;\r\n", 0), 0u);
-    EXPECT_NE(text.find("\r\n    File " + dir.file("b.bin") + "\r\n\r\nRecord; 1;\r\nVIN:; "), std::string::npos);
+    EXPECT_NE(text.find("\r\n    File " + dir.file("b.bin") + "\r\n\r\nRecord; 1;\r\nVIN:; "),
+              std::string::npos);
     EXPECT_NE(text.find("\r\nRecord; 2;\r\n"), std::string::npos);
 
     r = run("merge -o " + dir.file("m2.txt") + " " + dir.file("a.bin") + " " + dir.file("none.bin"));
@@ -97,8 +100,8 @@ TEST_F(AnalysisCli, MergeWritesEveryFileIntoOneText) {
 TEST_F(AnalysisCli, ReportKeepsItsColumnsInTheConfiguration) {
     test::writeRecords(dir.file("a.bin"), {sound(60 * 256), sound(61 * 256, 5)});
     const std::string cfg = dir.file("report.cfg");
-    CliRun r = run("report --column 2,1,1 --column 0,9,9 --column 2,1,1 --config " + cfg + " --no-time --no-interval -o " +
-                dir.file("r.txt") + " " + dir.file("a.bin"));
+    CliRun r = run("report --column 2,1,1 --column 0,9,9 --column 2,1,1 --config " + cfg +
+                   " --no-time --no-interval -o " + dir.file("r.txt") + " " + dir.file("a.bin"));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string expected =
         "Date; 10/12/2026;\r\n"

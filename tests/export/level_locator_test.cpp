@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "base/number_format.h"
-#include "export/text_export.h"
 #include "export/analysis_fixtures.h"
+#include "export/text_export.h"
 
 namespace k470 {
 namespace {
@@ -70,7 +70,8 @@ std::vector<std::vector<std::vector<std::string>>> exportedTables(const std::str
     }
     for (size_t i = 0; i + 1 < lines.size(); ++i) {
         // A table: a title line, then the band header line starting with ';'.
-        if (lines[i].empty() || lines[i][0] == ';' || lines[i + 1].empty() || lines[i + 1][0] != ';') continue;
+        if (lines[i].empty() || lines[i][0] == ';' || lines[i + 1].empty() || lines[i + 1][0] != ';')
+            continue;
         auto& table = tables.emplace_back();
         for (size_t j = i + 2; j < lines.size() && !lines[j].empty(); ++j) {
             std::vector<std::string> fields;
@@ -88,7 +89,8 @@ TEST(LevelChoices, PairEveryLabelWithTheWordTheTextExportShows) {
         const auto type = static_cast<DeviceType>(code);
         const RecordDimensions d = *lookupRecordDimensions(type);
         test::RecordImage image(type);
-        for (int w = 0; w < d.levelWordCount(); ++w) image.at(20 + 2 * static_cast<size_t>(w), static_cast<uint16_t>(40 * (w + 1)));
+        for (int w = 0; w < d.levelWordCount(); ++w)
+            image.at(20 + 2 * static_cast<size_t>(w), static_cast<uint16_t>(40 * (w + 1)));
         std::string text;
         ASSERT_TRUE(exporter.exportRecord(image.bytes, text, false, 0.0));
         const auto tables = exportedTables(text);
@@ -98,7 +100,8 @@ TEST(LevelChoices, PairEveryLabelWithTheWordTheTextExportShows) {
         int checked = 0;
         for (int ch = 0; ch < channels; ++ch) {
             for (const auto& t : tableChoices) {
-                const auto& rows = tables[static_cast<size_t>(ch) * tableChoices.size() + static_cast<size_t>(t.number)];
+                const auto& rows =
+                    tables[static_cast<size_t>(ch) * tableChoices.size() + static_cast<size_t>(t.number)];
                 const auto parameters = levelParameterChoices(type, t.number);
                 const auto bands = levelBandChoices(type, t.number);
                 ASSERT_EQ(parameters.size(), rows.size()) << type << " table " << t.number;
@@ -107,8 +110,10 @@ TEST(LevelChoices, PairEveryLabelWithTheWordTheTextExportShows) {
                     ASSERT_EQ(parameters[r].text, rows[r][0]) << type;
                     ASSERT_EQ(bands.size() + 1, rows[r].size()) << type;
                     for (const auto& b : bands) {
-                        const int offset = levelWordOffset(type, ch, t.number, parameters[r].number, b.number);
-                        const std::string expected = formatFixed(readU16(&image.bytes[static_cast<size_t>(offset)]) / 256.0, 2);
+                        const int offset =
+                            levelWordOffset(type, ch, t.number, parameters[r].number, b.number);
+                        const std::string expected =
+                            formatFixed(readU16(&image.bytes[static_cast<size_t>(offset)]) / 256.0, 2);
                         ASSERT_EQ(rows[r][static_cast<size_t>(b.number) + 1], expected)
                             << "type " << type << " channel " << ch << " table " << t.number << " row "
                             << parameters[r].text << " band " << b.text;
@@ -155,15 +160,11 @@ TEST(LevelChoices, BandTextsWithHz) {
         const char* last;
     };
     const Case cases[] = {
-        {3, 0, 10, "31.5 Hz", "63.0 Hz", "16k Hz"},    // octaves by their middle third
-        {3, 1, 30, "25.0 Hz", "31.5 Hz", "20k Hz"},
-        {1, 0, 8, "1.0 Hz", "2.0 Hz", "125 Hz"},
-        {1, 1, 24, "0.8 Hz", "1.0 Hz", "160 Hz"},
-        {20, 0, 8, "8.0 Hz", "16.0 Hz", "1.0k Hz"},
-        {2, 1, 24, "6.3 Hz", "8.0 Hz", "1.25k Hz"},
-        {6, 0, 8, "2.0 Hz", "4.0 Hz", "250 Hz"},
-        {11, 1, 24, "1.6 Hz", "2.0 Hz", "315 Hz"},
-        {12, 0, 30, "50.0 Hz", "63.0 Hz", "40k Hz"},
+        {3, 0, 10, "31.5 Hz", "63.0 Hz", "16k Hz"},  // octaves by their middle third
+        {3, 1, 30, "25.0 Hz", "31.5 Hz", "20k Hz"}, {1, 0, 8, "1.0 Hz", "2.0 Hz", "125 Hz"},
+        {1, 1, 24, "0.8 Hz", "1.0 Hz", "160 Hz"},   {20, 0, 8, "8.0 Hz", "16.0 Hz", "1.0k Hz"},
+        {2, 1, 24, "6.3 Hz", "8.0 Hz", "1.25k Hz"}, {6, 0, 8, "2.0 Hz", "4.0 Hz", "250 Hz"},
+        {11, 1, 24, "1.6 Hz", "2.0 Hz", "315 Hz"},  {12, 0, 30, "50.0 Hz", "63.0 Hz", "40k Hz"},
         {23, 0, 30, "16.7 Hz", "25 Hz", "725 Hz"},
     };
     for (const auto& c : cases) {
@@ -184,9 +185,9 @@ TEST(LevelChoices, BandTextsWithHz) {
 
 TEST(LevelChoices, VibrationWeightedRowsCarryTheirLocatorNumbers) {
     const auto rows = levelParameterChoices(1, 2);
-    EXPECT_EQ(texts(rows), (std::vector<std::string>{"1s rms", "1s min", "1s max", "1s peak", "5s rms", "5s min",
-                                                     "5s max", "5s peak", "10s rms", "10s min", "10s max",
-                                                     "10s peak", "Leq", "Pk"}));
+    EXPECT_EQ(texts(rows), (std::vector<std::string>{"1s rms", "1s min", "1s max", "1s peak", "5s rms",
+                                                     "5s min", "5s max", "5s peak", "10s rms", "10s min",
+                                                     "10s max", "10s peak", "Leq", "Pk"}));
     EXPECT_EQ(numbers(rows), (std::vector<int>{0, 1, 2, 10, 3, 4, 5, 11, 6, 7, 8, 12, 9, 13}));
     EXPECT_EQ(numbers(levelParameterChoices(1, 0)), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_EQ(levelParameterChoices(3, 2).back().text, "Peak");
@@ -195,14 +196,15 @@ TEST(LevelChoices, VibrationWeightedRowsCarryTheirLocatorNumbers) {
 }
 
 TEST(LevelChoices, ChannelsOnlyForThreeChannelTypes) {
-    EXPECT_EQ(texts(levelChannelChoices(20)), (std::vector<std::string>{"channel 1", "channel 2", "channel 3"}));
+    EXPECT_EQ(texts(levelChannelChoices(20)),
+              (std::vector<std::string>{"channel 1", "channel 2", "channel 3"}));
     EXPECT_TRUE(levelChannelChoices(4).empty());
     EXPECT_TRUE(levelChannelChoices(3).empty());
 }
 
 TEST(LevelChoices, CentreFrequenciesAndWeightingNames) {
-    EXPECT_EQ(*bandCentreFrequency(3, 0, 5), 1000.0);   // the 1k octave
-    EXPECT_EQ(*bandCentreFrequency(3, 1, 14), 630.0);   // "0.63k" in the export header
+    EXPECT_EQ(*bandCentreFrequency(3, 0, 5), 1000.0);  // the 1k octave
+    EXPECT_EQ(*bandCentreFrequency(3, 1, 14), 630.0);  // "0.63k" in the export header
     EXPECT_EQ(*bandCentreFrequency(1, 0, 5), 31.5);
     EXPECT_EQ(*bandCentreFrequency(12, 0, 28), 32000.0);
     EXPECT_EQ(*bandCentreFrequency(22, 0, 0), 16.7);

@@ -11,7 +11,7 @@ using test::RecordImage;
 using test::TempDir;
 
 class Merge : public ::testing::Test {
-protected:
+  protected:
     // Runs the merge into a file and gives its bytes and the status.
     std::string merge(const std::vector<std::string>& paths, Status* status = nullptr) {
         const std::string out = dir.file("merged.txt");
@@ -19,8 +19,10 @@ protected:
             auto file = File::Open(out, File::Mode::Create);
             TextWriter writer(*file);
             Status s = MergeToText(paths, writer, exporter);
-            if (status) *status = s;
-            else EXPECT_TRUE(s) << s.error().message;
+            if (status)
+                *status = s;
+            else
+                EXPECT_TRUE(s) << s.error().message;
         }
         return test::readText(out);
     }

@@ -16,7 +16,8 @@ using test::TempDir;
 
 // Records of one type whose chosen word carries the given levels (in 1/256 dB words) while every other
 // result word holds 10 dB, so a wrong offset shows up as a 10.00 minimum.
-std::vector<RecordImage> recordsWith(DeviceType type, size_t byteOffset, std::initializer_list<uint16_t> words) {
+std::vector<RecordImage> recordsWith(DeviceType type, size_t byteOffset,
+                                     std::initializer_list<uint16_t> words) {
     std::vector<RecordImage> records;
     for (uint16_t w : words) records.push_back(RecordImage(type).fill(1338, 10 * 256).at(byteOffset, w));
     return records;
@@ -55,14 +56,15 @@ TEST(Percentiles, AnswerWalkEdges) {
     spread[40] = 2;
     spread[512] = 1;
     // Percentile 100 answers the upper edge of the lowest occupied class; 0 is never answered.
-    EXPECT_EQ(answerFractions(spread, 4, std::vector<double>{0.0, 0.2, 1.0}), (std::vector<double>{0.0, 256.0, 1.5}));
+    EXPECT_EQ(answerFractions(spread, 4, std::vector<double>{0.0, 0.2, 1.0}),
+              (std::vector<double>{0.0, 256.0, 1.5}));
     EXPECT_EQ(answerFractions(spread, 0, std::vector<double>{0.5}), (std::vector<double>{0.0}));
 }
 
 TEST(Percentiles, ClassesOfTheExtremeWords) {
-    EXPECT_EQ(levelClass(0), 1);        // a level word 0 falls into class 1
-    EXPECT_EQ(levelClass(127), 1);      // 0.496 dB
-    EXPECT_EQ(levelClass(128), 2);      // 0.5 dB
+    EXPECT_EQ(levelClass(0), 1);         // a level word 0 falls into class 1
+    EXPECT_EQ(levelClass(127), 1);       // 0.496 dB
+    EXPECT_EQ(levelClass(128), 2);       // 0.5 dB
     EXPECT_EQ(levelClass(0xFFFF), 512);  // 255.996 dB
     EXPECT_EQ(classLowerEdge(101), 50.0);
 }
@@ -112,9 +114,9 @@ TEST(Percentiles, ReadsPercentTextsAsNumbers) {
         double value;
     };
     const Case cases[] = {
-        {"10", true, 10},    {" 12.5", true, 12.5}, {"10%", true, 10},  {"+7", true, 7},   {"-5", true, -5},
-        {"1e1", true, 10},   {".5", true, 0.5},     {"", false, 0},     {"abc", false, 0}, {"%10", false, 0},
-        {"inf", false, 0},   {"nan", false, 0},     {"+-1", false, 0},  {" ", false, 0},
+        {"10", true, 10},  {" 12.5", true, 12.5}, {"10%", true, 10}, {"+7", true, 7},   {"-5", true, -5},
+        {"1e1", true, 10}, {".5", true, 0.5},     {"", false, 0},    {"abc", false, 0}, {"%10", false, 0},
+        {"inf", false, 0}, {"nan", false, 0},     {"+-1", false, 0}, {" ", false, 0},
     };
     for (const auto& c : cases) {
         double v = -1;
@@ -146,7 +148,8 @@ TEST(FileSet, OneDeviceTypeAcrossTheFiles) {
     test::writeBytes(dir.file("empty.bin"), {});
     test::writeRecords(dir.file("infra.bin"), {RecordImage(6)});
 
-    const std::vector<std::string> same = {dir.file("empty.bin"), dir.file("sound.bin"), dir.file("sound2.bin")};
+    const std::vector<std::string> same = {dir.file("empty.bin"), dir.file("sound.bin"),
+                                           dir.file("sound2.bin")};
     auto set = ScanFileSet(same);
     ASSERT_TRUE(set) << set.error().message;
     EXPECT_EQ(set->type, 3);
@@ -158,8 +161,9 @@ TEST(FileSet, OneDeviceTypeAcrossTheFiles) {
     const std::vector<std::string> mixed = {dir.file("sound.bin"), dir.file("infra.bin")};
     set = ScanFileSet(mixed);
     ASSERT_FALSE(set);
-    EXPECT_EQ(set.error().message, "Different file types: Sound level and spectrum meter and Infrasound meter:\n" +
-                                       dir.file("infra.bin"));
+    EXPECT_EQ(set.error().message,
+              "Different file types: Sound level and spectrum meter and Infrasound meter:\n" +
+                  dir.file("infra.bin"));
 }
 
 }  // namespace

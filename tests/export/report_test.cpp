@@ -26,10 +26,10 @@ TEST(ReportColumn, FrequencyLabels) {
         const char* label;
     };
     const Case cases[] = {
-        {3, {0, 0, 0, 0}, "31.5"},   {3, {0, 0, 5, 0}, "1000"},   {3, {1, 0, 16, 0}, "1000"},
-        {3, {1, 0, 14, 0}, "630"},   {3, {2, 10, 1, 0}, "A"},     {1, {0, 0, 0, 0}, "1"},
-        {1, {1, 0, 0, 1}, "0.8"},    {1, {2, 0, 8, 2}, "Wm"},     {12, {0, 0, 29, 0}, "40000"},
-        {22, {0, 0, 0, 0}, "16.7"},  {22, {0, 0, 29, 0}, "725"},  {22, {1, 2, 0, 0}, "10-30 kHz"},
+        {3, {0, 0, 0, 0}, "31.5"},  {3, {0, 0, 5, 0}, "1000"},  {3, {1, 0, 16, 0}, "1000"},
+        {3, {1, 0, 14, 0}, "630"},  {3, {2, 10, 1, 0}, "A"},    {1, {0, 0, 0, 0}, "1"},
+        {1, {1, 0, 0, 1}, "0.8"},   {1, {2, 0, 8, 2}, "Wm"},    {12, {0, 0, 29, 0}, "40000"},
+        {22, {0, 0, 0, 0}, "16.7"}, {22, {0, 0, 29, 0}, "725"}, {22, {1, 2, 0, 0}, "10-30 kHz"},
     };
     for (const auto& c : cases) {
         const ReportColumn column = makeReportColumn(c.type, c.level);
@@ -42,7 +42,7 @@ TEST(ReportColumnList, AddAllDeleteAndMove) {
     ReportColumnList list;
     EXPECT_TRUE(list.Add(makeReportColumn(3, {0, 0, 0, 0})));
     EXPECT_FALSE(list.Add(makeReportColumn(3, {0, 0, 0, 0})));  // chosen twice, stored once
-    EXPECT_EQ(list.All(3, 1, 9, 0), 30);                         // every 1/3-octave band of Leq
+    EXPECT_EQ(list.All(3, 1, 9, 0), 30);                        // every 1/3-octave band of Leq
     EXPECT_EQ(list.All(3, 1, 9, 0), 0);
     ASSERT_EQ(list.size(), 31u);
     EXPECT_EQ(list.columns()[1].name, "1/3 octaves, Leq, 25.0 Hz");
@@ -93,7 +93,9 @@ struct CfgBytes {
 CfgBytes soundEntry() {
     return CfgBytes{}.u32(3).u32(2).u32(0x00020000).name(u"Octave 125").u32(0x00010302).name(u"Fast A");
 }
-CfgBytes infraEntry() { return CfgBytes{}.u32(6).u32(1).u32(0x00000001).name(u"x\xD800"); }
+CfgBytes infraEntry() {
+    return CfgBytes{}.u32(6).u32(1).u32(0x00000001).name(u"x\xD800");
+}
 
 TEST(ReportConfig, KeepsOtherTypesAsRead) {
     const auto bytes = CfgBytes{}.u32(2).append(soundEntry()).append(infraEntry()).bytes;
@@ -133,7 +135,9 @@ TEST(ReportConfig, DamagedFilesKeepWhatCouldBeReadAndAreWrittenSound) {
         std::vector<uint8_t> bytes;
         std::vector<size_t> columnsPerEntry;
     };
-    auto cut = [&](size_t n) { return std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(n)); };
+    auto cut = [&](size_t n) {
+        return std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(n));
+    };
     std::vector<Case> cases = {
         {"cut inside a name", cut(secondName + 5), {1}},
         {"cut inside a count", cut(2), {}},
@@ -141,7 +145,8 @@ TEST(ReportConfig, DamagedFilesKeepWhatCouldBeReadAndAreWrittenSound) {
         {"entry count too large", CfgBytes{}.u32(5).append(soundEntry()).append(infraEntry()).bytes, {2, 1}},
         {"entry count 4 billion", CfgBytes{}.u32(0xFFFFFFFF).append(soundEntry()).bytes, {2}},
         {"column count too large", CfgBytes{}.u32(1).u32(3).u32(1000).u32(0).name(u"a").bytes, {1}},
-        {"name length too large", CfgBytes{}.u32(1).u32(3).u32(2).u32(0).name(u"a").u32(1).u32(0x7FFFFFFF).bytes,
+        {"name length too large",
+         CfgBytes{}.u32(1).u32(3).u32(2).u32(0).name(u"a").u32(1).u32(0x7FFFFFFF).bytes,
          {1}},
         {"bytes behind the last entry", CfgBytes{}.u32(1).append(soundEntry()).u32(7).bytes, {2}},
         {"entry count too small", CfgBytes{}.u32(1).append(soundEntry()).append(infraEntry()).bytes, {2}},
@@ -170,14 +175,24 @@ TEST(ReportConfig, MissingFileAndUnofferedCodes) {
     EXPECT_TRUE(none.entries().empty());
     EXPECT_FALSE(none.damaged());
     // A band beyond the octave table and a repeated code are not offered to the dialog.
-    const auto bytes = CfgBytes{}.u32(1).u32(3).u32(3).u32(0x000A0000).name(u"bad").u32(0x00000000).name(u"ok").u32(0x00000000).name(u"again").bytes;
+    const auto bytes = CfgBytes{}
+                           .u32(1)
+                           .u32(3)
+                           .u32(3)
+                           .u32(0x000A0000)
+                           .name(u"bad")
+                           .u32(0x00000000)
+                           .name(u"ok")
+                           .u32(0x00000000)
+                           .name(u"again")
+                           .bytes;
     const ReportColumnList list = ReportConfig::Parse(bytes).columnsFor(3);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list.columns()[0].name, "ok");
 }
 
 class ReportText : public ::testing::Test {
-protected:
+  protected:
     std::string write(const std::vector<std::string>& paths, const std::vector<ReportColumn>& chosen,
                       const ReportSwitches& switches) {
         auto set = ScanFileSet(paths);
@@ -191,12 +206,14 @@ protected:
         return test::readText(out);
     }
     // Sound level record: Slow of the 31.5 Hz octave is word 2, Peak of Z word 400 + 24 + 5.
-    static RecordImage sound(uint16_t slow, uint16_t peakZ, uint32_t vin = 0x12AB34CD, uint16_t date = 0x5D8A) {
+    static RecordImage sound(uint16_t slow, uint16_t peakZ, uint32_t vin = 0x12AB34CD,
+                             uint16_t date = 0x5D8A) {
         RecordImage r(3, vin, date);
         r.at(20 + 2 * 2, slow).at(20 + 2 * 429, peakZ);
         return r;
     }
-    const std::vector<ReportColumn> columns = {makeReportColumn(3, {0, 0, 0, 0}), makeReportColumn(3, {2, 10, 2, 0})};
+    const std::vector<ReportColumn> columns = {makeReportColumn(3, {0, 0, 0, 0}),
+                                               makeReportColumn(3, {2, 10, 2, 0})};
     TempDir dir;
 };
 
@@ -215,7 +232,8 @@ TEST_F(ReportText, TwoFilesOfOneDateAndSerialNumber) {
 
 TEST_F(ReportText, DifferingDatesAndSerialNumbersGoIntoTheFieldLines) {
     test::writeRecords(dir.file("a.bin"), {sound(256, 512)});
-    test::writeRecords(dir.file("c.bin"), {sound(768, 1024, 7, 0x5D8B), sound(0, 0, 8, 0x5D8A), sound(0, 0, 9)});
+    test::writeRecords(dir.file("c.bin"),
+                       {sound(768, 1024, 7, 0x5D8B), sound(0, 0, 8, 0x5D8A), sound(0, 0, 9)});
     ReportSwitches s;
     s.time = false;
     s.interval = false;
