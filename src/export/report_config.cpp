@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "base/byte_order.h"
 #include "base/file.h"
@@ -79,13 +80,16 @@ ReportConfig ReportConfig::Parse(const std::vector<uint8_t>& bytes) {
 }
 
 ReportConfig ReportConfig::Read(const std::string& path) {
+    ReportConfig unreadable;
+    unreadable.unreadable_ = true;
     auto file = File::Open(path, File::Mode::Read);
-    if (!file) return {};
+    if (!file) {
+        std::error_code ec;
+        return std::filesystem::exists(path, ec) || ec ? unreadable : ReportConfig{};
+    }
     std::vector<uint8_t> bytes(static_cast<size_t>(file->size()));
-    const size_t got = bytes.empty() ? 0 : file->readSomeAt(0, bytes.data(), bytes.size());
-    bytes.resize(got);
-    ReportConfig config = Parse(bytes);
-    return config;
+    if (!bytes.empty() && !file->readAt(0, bytes.data(), bytes.size())) return unreadable;
+    return Parse(bytes);
 }
 
 std::vector<uint8_t> ReportConfig::Serialize() const {
@@ -107,6 +111,7 @@ std::vector<uint8_t> ReportConfig::Serialize() const {
 }
 
 Status ReportConfig::Write(const std::string& path) const {
+    if (unreadable_) return fail("Can't write file '" + path + "'");
     const std::vector<uint8_t> bytes = Serialize();
     const std::string temporary = path + ".new";
     auto file = File::Open(temporary, File::Mode::Create);

@@ -36,11 +36,14 @@ class ReportConfig {
     // against the bytes that are left: reading stops at the first that does not fit, keeps the entries and
     // columns read whole before it and marks the configuration damaged, so that writing it makes it sound.
     // Bytes behind the last entry also mark it damaged. A later entry of a type replaces an earlier one.
+    // A file that exists but cannot be read whole gives no entries and is marked unreadable: Write then
+    // leaves it alone, so that the entries it may hold are not lost.
     static ReportConfig Read(const std::string& path);
     // Parses the bytes of a file as Read does.
     static ReportConfig Parse(const std::vector<uint8_t>& bytes);
 
     // Writes every entry (through a temporary file beside it, so that a failed write leaves the old file).
+    // Fails without writing for a configuration read from an unreadable file.
     Status Write(const std::string& path) const;
     std::vector<uint8_t> Serialize() const;
 
@@ -52,10 +55,12 @@ class ReportConfig {
 
     const std::vector<ReportConfigEntry>& entries() const { return entries_; }
     bool damaged() const { return damaged_; }
+    bool unreadable() const { return unreadable_; }
 
   private:
     std::vector<ReportConfigEntry> entries_;
     bool damaged_ = false;
+    bool unreadable_ = false;
 };
 
 }  // namespace k470

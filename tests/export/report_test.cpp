@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "export/analysis_fixtures.h"
 #include "export/report_config.h"
 
@@ -169,11 +171,20 @@ TEST(ReportConfig, DamagedFilesKeepWhatCouldBeReadAndAreWrittenSound) {
     }
 }
 
-TEST(ReportConfig, MissingFileAndUnofferedCodes) {
+TEST(ReportConfig, MissingOrUnreadableFilesAndUnofferedCodes) {
     TempDir dir;
     const ReportConfig none = ReportConfig::Read(dir.file("report.cfg"));
     EXPECT_TRUE(none.entries().empty());
     EXPECT_FALSE(none.damaged());
+    EXPECT_TRUE(none.Write(dir.file("report.cfg")));
+
+    // A configuration that cannot be read is not written over.
+    std::filesystem::create_directory(dir.file("dir.cfg"));
+    const ReportConfig unreadable = ReportConfig::Read(dir.file("dir.cfg"));
+    EXPECT_TRUE(unreadable.unreadable());
+    EXPECT_FALSE(unreadable.Write(dir.file("dir.cfg")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("dir.cfg")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("dir.cfg.new")));
     // A band beyond the octave table and a repeated code are not offered to the dialog.
     const auto bytes = CfgBytes{}
                            .u32(1)
