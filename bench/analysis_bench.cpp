@@ -11,6 +11,7 @@
 
 #include "data/bin_file.h"
 #include "data/sample_records.h"
+#include "export/file_set.h"
 #include "export/level_locator.h"
 #include "export/percentiles.h"
 
@@ -92,6 +93,22 @@ void BM_Percentiles(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kFiles * kRecordsPerFile);
 }
 BENCHMARK(BM_Percentiles)->Unit(benchmark::kMillisecond);
+
+// The whole command as the command-line tool runs it: the type check over the files, then the calculation.
+void BM_CheckAndPercentiles(benchmark::State& state) {
+    const auto& paths = files().paths();
+    const std::vector<double> fractions = k470::fractionsOfPercents({1, 10, 50, 90, 95, 99});
+    for (auto _ : state) {
+        auto set = k470::ScanFileSet(paths);
+        if (!set) state.SkipWithError(set.error().message.c_str());
+        const int offset = k470::levelWordOffset(set->type, k470::LevelSelection{2, 0, 1, 0});
+        auto result = k470::CalculatePercentiles(paths, offset, fractions);
+        if (!result) state.SkipWithError(result.error().message.c_str());
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetItemsProcessed(state.iterations() * kFiles * kRecordsPerFile);
+}
+BENCHMARK(BM_CheckAndPercentiles)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
