@@ -26,6 +26,31 @@ constexpr Command kCommands[] = {
      "  --seed S     varies the levels (default 1)\n"
      "  --vin HEX    serial number (default 00A1B2C3)\n",
      runSample},
+    {"merge", "write every record of several .bin files into one text file",
+     "Usage: k470-cli merge -o OUT FILE.bin...\n"
+     "Writes each FILE's records as \"Merge to one .txt\" does: a line naming the file, then its records in dB.\n"
+     "  -o OUT      the text output ('-' is standard output)\n",
+     runMerge},
+    {"percentiles", "level distribution and percentiles of one level over the records of .bin files",
+     "Usage: k470-cli percentiles --level T,P,B[,C] [--percent X]... [--histogram] FILE.bin...\n"
+     "All files must be of one device type. Prints one line 'L<p>;<level>' per distinct percentage, ascending,\n"
+     "then 'min;<level>' and 'max;<level>' (levels in dB).\n"
+     "  --level T,P,B[,C]  table, parameter, band (or weighting) and channel (0-based, default 0), numbered\n"
+     "                     as the level locator numbers them\n"
+     "  --percent X        a percentage; the level that fewer than X percent of the records reach or exceed\n"
+     "  --histogram        also 'class;<lower edge>;<count>' for every occupied 0.5 dB class\n",
+     runPercentiles},
+    {"report", "a table of chosen levels of every record of .bin files",
+     "Usage: k470-cli report --column T,P,B[,C]... [--config report.cfg] [--no-date] [--no-time] [--no-vin]\n"
+     "                       [--no-interval] [--frequency-names] -o OUT FILE.bin...\n"
+     "All files must be of one device type. One line per field, one column per record.\n"
+     "  --column T,P,B[,C]  a level as 'percentiles --level' numbers it; repeated codes are taken once\n"
+     "  --config FILE       start from the columns stored for the type in FILE, add the --column ones and\n"
+     "                      store the list back (other types' entries are kept)\n"
+     "  --no-date, --no-time, --no-vin, --no-interval  leave that field out\n"
+     "  --frequency-names   name each level line by its band's centre frequency only\n"
+     "  -o OUT              the text output ('-' is standard output)\n",
+     runReport},
 };
 
 }  // namespace

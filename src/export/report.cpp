@@ -1,0 +1,169 @@
+#include "export/report.h"
+
+#include <algorithm>
+
+#include "base/byte_order.h"
+#include "base/number_format.h"
+#include "base/path_util.h"
+#include "base/text_encoding.h"
+#include "data/bin_file.h"
+
+namespace k470 {
+
+uint32_t reportColumnCode(const LevelSelection& s) {
+    auto byte = [](int v) { return static_cast<uint32_t>(v) & 0xFFu; };
+    return byte(s.table) | byte(s.parameter) << 8 | byte(s.band) << 16 | byte(s.channel) << 24;
+}
+
+LevelSelection reportColumnSelection(uint32_t code) {
+    return {static_cast<int>(code & 0xFF), static_cast<int>((code >> 8) & 0xFF),
+            static_cast<int>((code >> 16) & 0xFF), static_cast<int>(code >> 24)};
+}
+
+std::string reportColumnName(DeviceType type, const LevelSelection& s) {
+    std::string name = levelChoiceText(levelTableChoices(type), s.table);
+    name += ", ";
+    name += levelChoiceText(levelParameterChoices(type, s.table), s.parameter);
+    name += ", ";
+    name += levelChoiceText(levelBandChoices(type, s.table), s.band);
+    const auto channels = levelChannelChoices(type);
+    if (!channels.empty()) {
+        name += ", ";
+        name += levelChoiceText(channels, s.channel);
+    }
+    return name;
+}
+
+ReportColumn makeReportColumn(DeviceType type, const LevelSelection& s) {
+    return {reportColumnCode(s), reportColumnName(type, s)};
+}
+
+bool ReportColumnList::contains(uint32_t code) const {
+    return std::any_of(columns_.begin(), columns_.end(),
+                       [&](const ReportColumn& c) { return c.code == code; });
+}
+
+bool ReportColumnList::Add(ReportColumn column) {
+    if (contains(column.code)) return false;
+    columns_.push_back(std::move(column));
+    return true;
+}
+
+int ReportColumnList::All(DeviceType type, int table, int parameter, int channel) {
+    int added = 0;
+    for (const LevelChoice& band : levelBandChoices(type, table))
+        if (Add(makeReportColumn(type, {table, parameter, band.number, channel}))) ++added;
+    return added;
+}
+
+int ReportColumnList::Delete(int index) {
+    const int count = static_cast<int>(columns_.size());
+    if (index < 0 || index >= count) return std::min(index, count - 1);
+    columns_.erase(columns_.begin() + index);
+    return std::min(index, count - 2);
+}
+
+int ReportColumnList::MoveUp(int index) {
+    if (index <= 0 || index >= static_cast<int>(columns_.size())) return index;
+    std::swap(columns_[static_cast<size_t>(index)], columns_[static_cast<size_t>(index - 1)]);
+    return index - 1;
+}
+
+int ReportColumnList::MoveDown(int index) {
+    if (index < 0 || index + 1 >= static_cast<int>(columns_.size())) return index;
+    std::swap(columns_[static_cast<size_t>(index)], columns_[static_cast<size_t>(index + 1)]);
+    return index + 1;
+}
+
+std::string reportColumnLabel(DeviceType type, const ReportColumn& column, bool frequencyNamesOnly) {
+    if (!frequencyNamesOnly) return column.name;
+    const LevelSelection s = reportColumnSelection(column.code);
+    if (const auto centre = bandCentreFrequency(type, s.table, s.band)) return formatGeneral(*centre, 6);
+    return weightingName(type, s.band);
+}
+
+Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns,
+                   const ReportSwitches& switches, TextWriter& out) {
+    const Lexicon& words = lexicon();
+    const CodePage cp = words.codePage();
+    auto fieldLine = [&](std::string label) {
+        label += "; ";
+        return label;
+    };
+    std::string fileNames = fieldLine(words.encoded(Word::Filename));
+    std::string dates = fieldLine(words.encoded(Word::Date));
+    std::string times = fieldLine(words.encoded(Word::Time));
+    std::string vins = "VIN; ";
+    std::string intervals = fieldLine(words.encoded(Word::Interval));
+    std::vector<std::string> columnLines;
+    std::vector<size_t> offsets;
+    for (const ReportColumn& c : columns) {
+        columnLines.push_back(
+            fieldLine(toCodePage(reportColumnLabel(files.type, c, switches.frequencyNamesOnly), cp)));
+        offsets.push_back(static_cast<size_t>(levelWordOffset(files.type, reportColumnSelection(c.code))));
+    }
+
+    RecordBytes bytes;
+    for (const FileSetEntry& entry : files.files) {
+        auto file = BinFile::Open(entry.path);
+        if (!file) return file.error();
+        const std::string name = toCodePage(fileNameOf(entry.path), cp) + "; ";
+        for (int k = 1; k <= file->recordCount(); ++k) {
+            if (auto s = file->ReadRecordBytes(k, bytes); !s) return s;
+            const RecordHeader header = RecordHeader::decode(bytes.data());
+            const CalendarTime when = header.dateTime();
+            fileNames += name;
+            appendDate(dates, when);
+            dates += "; ";
+            appendTime(times, when);
+            times += "; ";
+            appendHex8(vins, header.vin);
+            vins += "; ";
+            // The tail lies behind the result words of the set's type; a type without a layout has none.
+            RecordTail tail;
+            if (const auto d = lookupRecordDimensions(files.type))
+                tail = RecordTail::decode(bytes.data() + kRecordHeaderSize + 2 * d->wordCount);
+            appendInt(intervals, tail.intervalHours);
+            intervals += ':';
+            appendInt(intervals, tail.intervalMinutes, 2);
+            intervals += ':';
+            appendInt(intervals, tail.intervalSeconds, 2);
+            intervals += "; ";
+            for (size_t i = 0; i < columnLines.size(); ++i) {
+                appendFixed(columnLines[i], decodeLevel(readU16(bytes.data() + offsets[i])), 2);
+                columnLines[i] += "; ";
+            }
+        }
+    }
+
+    constexpr const char* kEol = "\r\n";
+    if (switches.date && files.typeKnown && !files.datesDiffer) {
+        out.write(words.encoded(Word::Date));
+        out.write("; ");
+        std::string date;
+        appendDate(date, unpackDos(files.referenceDate, 0));
+        out.write(date);
+        out.write(";");
+        out.write(kEol);
+    }
+    if (switches.vin && files.typeKnown && !files.vinsDiffer) {
+        out.write("VIN; ");
+        out.write(formatHex8(files.referenceVin));
+        out.write(";");
+        out.write(kEol);
+    }
+    auto line = [&](const std::string& text) {
+        out.write(text);
+        out.write(kEol);
+    };
+    line(fileNames);
+    if (switches.date && files.datesDiffer) line(dates);
+    if (switches.time) line(times);
+    if (switches.vin && files.vinsDiffer) line(vins);
+    if (switches.interval) line(intervals);
+    for (const std::string& c : columnLines) line(c);
+    if (!out.flush()) return fail("Can't write the report");
+    return {};
+}
+
+}  // namespace k470
