@@ -45,5 +45,8 @@ int usageError(const Command& command, std::string_view message);
 int runInfo(std::span<const std::string> args);
 int runExport(std::span<const std::string> args);
 int runSample(std::span<const std::string> args);
+int runSdt2Wav(std::span<const std::string> args);
+int runSdt2Txt(std::span<const std::string> args);
+int runReprocess(std::span<const std::string> args);
 
 }  // namespace k470::cli
