@@ -18,13 +18,21 @@ int wrap(long long i, int n) {
 // Dot product with eight partial sums, so that the loop keeps the floating-point units busy (the sums are
 // formed in a fixed order, without relaxed floating-point rules).
 double dot(const double* a, const double* b, size_t n) {
-    double s[8] = {};
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0, s4 = 0.0, s5 = 0.0, s6 = 0.0, s7 = 0.0;
     size_t i = 0;
-    for (; i + 8 <= n; i += 8)
-        for (size_t j = 0; j < 8; ++j) s[j] += a[i + j] * b[i + j];
+    for (; i + 8 <= n; i += 8) {
+        s0 += a[i] * b[i];
+        s1 += a[i + 1] * b[i + 1];
+        s2 += a[i + 2] * b[i + 2];
+        s3 += a[i + 3] * b[i + 3];
+        s4 += a[i + 4] * b[i + 4];
+        s5 += a[i + 5] * b[i + 5];
+        s6 += a[i + 6] * b[i + 6];
+        s7 += a[i + 7] * b[i + 7];
+    }
     double tail = 0.0;
     for (; i < n; ++i) tail += a[i] * b[i];
-    return ((s[0] + s[4]) + (s[1] + s[5])) + ((s[2] + s[6]) + (s[3] + s[7])) + tail;
+    return ((s0 + s4) + (s1 + s5)) + ((s2 + s6) + (s3 + s7)) + tail;
 }
 
 }  // namespace

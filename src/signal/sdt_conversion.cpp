@@ -64,10 +64,11 @@ std::string signalBaseName(const std::string& path) {
     return path.substr(0, dot);
 }
 
-Status writeChannelToWav(const SdtContainer& source, const SignalRecord& record, WavFileWriter& writer, int column,
-                         bool normalize, const std::function<bool(int)>& progress) {
+Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record,
+                          std::span<WavChannelTarget> targets, bool normalize,
+                          const std::function<bool(int)>& progress) {
     const size_t stride = static_cast<size_t>(record.channelCount);
-    if (stride == 0 || column < 0 || static_cast<size_t>(column) >= stride) return {};
+    if (stride == 0) return {};
     const uint64_t frames = record.frameCount();
     const size_t piece = kPieceValues / stride;  // frames per piece
     std::vector<double> in(kPieceValues);
@@ -77,55 +78,84 @@ Status writeChannelToWav(const SdtContainer& source, const SignalRecord& record,
     const int passes = normalize ? 2 : 1;
     const auto report = [&](int pass, uint64_t done) {
         if (!progress) return true;
-        const double part = (static_cast<double>(pass) + static_cast<double>(done) / static_cast<double>(frames)) /
-                            passes;
+        const double part =
+            (static_cast<double>(pass) + static_cast<double>(done) / static_cast<double>(frames)) / passes;
         return progress(static_cast<int>(std::floor(part * 100.0 + 0.5)));
     };
+    for (WavChannelTarget& t : targets)
+        if (t.column < 0 || static_cast<size_t>(t.column) >= stride) t.status = fail("No such channel");
 
-    double mean = 0.0;
-    double gain = 1.0;
-    bool silent = false;
+    // Per target: mean 0 and gain 1 unless normalised.
+    struct Scale {
+        double lo = 0.0, hi = 0.0, sum = 0.0, mean = 0.0, gain = 1.0;
+        bool silent = false;
+    };
+    std::vector<Scale> scale(targets.size());
     if (normalize && frames > 0) {
-        double lo = 0.0, hi = 0.0, sum = 0.0;
-        bool first = true;
         for (uint64_t done = 0; done < frames;) {
             const size_t n = static_cast<size_t>(std::min<uint64_t>(piece, frames - done));
             if (!readDoubles(file, record.dataOffset() + done * record.frameBytes(), in.data(), n * stride))
                 return readError();
-            const double* v = in.data() + column;
-            if (first) {
-                lo = hi = v[0];
-                first = false;
-            }
-            for (size_t f = 0; f < n; ++f) {
-                const double x = v[f * stride];
-                if (x > hi) hi = x;
-                if (x < lo) lo = x;
-                sum += x;
+            for (size_t ti = 0; ti < targets.size(); ++ti) {
+                if (!targets[ti].status) continue;
+                Scale& sc = scale[ti];
+                const double* v = in.data() + targets[ti].column;
+                if (done == 0) sc.lo = sc.hi = v[0];  // min and max start at the record's first value
+                double lo = sc.lo, hi = sc.hi, sum = sc.sum;
+                for (size_t f = 0; f < n; ++f) {
+                    const double x = v[f * stride];
+                    if (x > hi) hi = x;
+                    if (x < lo) lo = x;
+                    sum += x;
+                }
+                sc.lo = lo;
+                sc.hi = hi;
+                sc.sum = sum;
             }
             done += n;
             if (!report(0, done)) return cancelledError();
         }
-        mean = sum / static_cast<double>(frames);
-        // All values equal: no peak to scale to, the channel is silent.
-        silent = hi == lo;
-        const double peak = std::max(std::fabs(hi - mean), std::fabs(lo - mean));
-        if (!silent) gain = 0.5 / peak;
+        for (Scale& sc : scale) {
+            sc.mean = sc.sum / static_cast<double>(frames);
+            // All values equal: no peak to scale to, the channel is silent.
+            sc.silent = sc.hi == sc.lo;
+            if (!sc.silent) sc.gain = 0.5 / std::max(std::fabs(sc.hi - sc.mean), std::fabs(sc.lo - sc.mean));
+        }
     }
     for (uint64_t done = 0; done < frames;) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(piece, frames - done));
         if (!readDoubles(file, record.dataOffset() + done * record.frameBytes(), in.data(), n * stride))
             return readError();
-        const double* v = in.data() + column;
-        if (silent)
-            std::fill_n(out.begin(), n, 0.0f);
-        else
-            for (size_t f = 0; f < n; ++f) out[f] = static_cast<float>((v[f * stride] - mean) * gain);
-        if (auto s = writer.Write(out.data(), n * sizeof(float)); !s) return s;
+        for (size_t ti = 0; ti < targets.size(); ++ti) {
+            WavChannelTarget& t = targets[ti];
+            if (!t.status) continue;
+            const Scale& sc = scale[ti];
+            const double* v = in.data() + t.column;
+            if (sc.silent) {
+                std::fill_n(out.begin(), n, 0.0f);
+            } else if (!normalize) {
+                for (size_t f = 0; f < n; ++f) out[f] = static_cast<float>(v[f * stride]);
+            } else {
+                const double mean = sc.mean, gain = sc.gain;
+                for (size_t f = 0; f < n; ++f) out[f] = static_cast<float>((v[f * stride] - mean) * gain);
+            }
+            t.status = t.dataPosition ? t.writer->WriteAt(*t.dataPosition + done * sizeof(float), out.data(),
+                                                          n * sizeof(float))
+                                      : t.writer->Write(out.data(), n * sizeof(float));
+        }
         done += n;
         if (!report(passes - 1, done)) return cancelledError();
     }
     return {};
+}
+
+Status writeChannelToWav(const SdtContainer& source, const SignalRecord& record, WavFileWriter& writer, int column,
+                         bool normalize, const std::function<bool(int)>& progress) {
+    WavChannelTarget target{column, &writer, std::nullopt, {}};
+    if (auto s = writeChannelsToWav(source, record, std::span<WavChannelTarget>(&target, 1), normalize, progress);
+        !s)
+        return s;
+    return target.status;
 }
 
 Result<ConversionReport> ConvertSdtToWav(const std::string& path, const RecordSelection& selection,
@@ -195,39 +225,56 @@ Result<ConversionReport> ConvertSdtToWav(const std::string& path, const RecordSe
             ++n;
             continue;
         }
-        for (size_t column = 0; column < channels.size() && !report.cancelled; ++column) {
-            const int k = channels[column];
-            const int col = static_cast<int>(column);
-            switch (parameters.savingMode) {
-                case SavingMode::SeparateFiles: {
-                    WavFileWriter w;
-                    const std::string name = channelFileName(base, k, n + 1);
-                    if (auto s = w.Open(name, format); !s) {
+        const bool normalize = parameters.normalize;
+        switch (parameters.savingMode) {
+            case SavingMode::SeparateFiles: {
+                // One file per channel, all filled in the same pass over the record.
+                std::array<WavFileWriter, 3> writers;
+                std::vector<WavChannelTarget> targets;
+                for (size_t column = 0; column < channels.size(); ++column) {
+                    const std::string name = channelFileName(base, channels[column], n + 1);
+                    if (auto s = writers[column].Open(name, format); !s) {
                         openFailed(name, s);
-                        break;
+                        continue;
                     }
-                    finish(w, writeChannelToWav(*sdt, *record, w, col, parameters.normalize, onPercent));
+                    targets.push_back({static_cast<int>(column), &writers[column], std::nullopt, {}});
+                }
+                const Status s = writeChannelsToWav(*sdt, *record, targets, normalize, onPercent);
+                for (WavChannelTarget& t : targets) finish(*t.writer, s ? t.status : s);
+                break;
+            }
+            case SavingMode::FilePerChannel: {
+                std::vector<WavChannelTarget> targets;
+                for (size_t column = 0; column < channels.size(); ++column) {
+                    const int k = channels[column];
+                    if (perChannel[k].isOpen() && perChannelStatus[k])
+                        targets.push_back({static_cast<int>(column), &perChannel[k], std::nullopt, {}});
+                }
+                const Status s = writeChannelsToWav(*sdt, *record, targets, normalize, onPercent);
+                for (const WavChannelTarget& t : targets) {
+                    const int k = channels[static_cast<size_t>(t.column)];
+                    perChannelStatus[k] = s ? t.status : s;
+                }
+                break;
+            }
+            case SavingMode::FilePerRecord: {
+                // One mono file: all samples of the lowest channel, then those of the next, each channel
+                // written at its own place of the data chunk in the same pass.
+                WavFileWriter w;
+                const std::string name = numbered(base, "_", n + 1, ".wav");
+                if (auto s = w.Open(name, format); !s) {
+                    openFailed(name, s);
                     break;
                 }
-                case SavingMode::FilePerChannel:
-                    if (perChannel[k].isOpen() && perChannelStatus[k])
-                        perChannelStatus[k] =
-                            writeChannelToWav(*sdt, *record, perChannel[k], col, parameters.normalize, onPercent);
-                    break;
-                case SavingMode::FilePerRecord: break;
-            }
-        }
-        if (parameters.savingMode == SavingMode::FilePerRecord) {
-            WavFileWriter w;
-            const std::string name = numbered(base, "_", n + 1, ".wav");
-            if (auto s = w.Open(name, format); !s) {
-                openFailed(name, s);
-            } else {
-                Status status;
-                for (size_t column = 0; column < channels.size() && status; ++column)
-                    status = writeChannelToWav(*sdt, *record, w, static_cast<int>(column), parameters.normalize,
-                                               onPercent);
-                finish(w, status);
+                std::vector<WavChannelTarget> targets;
+                const uint64_t channelBytes = uint64_t{record->frameCount()} * sizeof(float);
+                for (size_t column = 0; column < channels.size(); ++column)
+                    targets.push_back({static_cast<int>(column), &w, column * channelBytes, {}});
+                Status s = writeChannelsToWav(*sdt, *record, targets, normalize, onPercent);
+                for (const WavChannelTarget& t : targets)
+                    if (s && !t.status) s = t.status;
+                finish(w, s);
+                break;
             }
         }
         ++n;

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,20 @@ Result<ConversionReport> ConvertSdtToWav(const std::string& path, const RecordSe
 // Text tables "<base>_<n>.txt" in the code page of the active lexicon, lines ending in CR LF.
 Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordSelection& selection,
                                           const ConversionProgressFn& progress = {});
+
+// Where one channel of a record goes: appended to a writer, or at a fixed place of its "data" chunk.
+struct WavChannelTarget {
+    int column = 0;  // the channel's place in a frame
+    WavFileWriter* writer = nullptr;
+    std::optional<uint64_t> dataPosition;  // none: append
+    Status status;   // the first failure of this target; a failed target receives nothing more
+};
+
+// Several channels of one record in one reading pass (two with normalize), each channel computed as
+// writeChannelToWav does. Fails only when the record cannot be read or the progress callback cancels.
+Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record,
+                          std::span<WavChannelTarget> targets, bool normalize,
+                          const std::function<bool(int percent)>& progress = {});
 
 // One channel of one record appended to an open writer as floats: (value - mean) * gain, with mean 0 and
 // gain 1 unless normalize, which scales the channel's peak around its mean to 0.5 (a channel whose values

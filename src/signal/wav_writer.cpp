@@ -1,5 +1,6 @@
 #include "signal/wav_writer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/byte_order.h"
@@ -45,15 +46,21 @@ Status WavFileWriter::Open(const std::string& path, const WavFormat& format) {
     return {};
 }
 
-Status WavFileWriter::Write(const void* bytes, size_t count) {
+Status WavFileWriter::Write(const void* bytes, size_t count) { return WriteAt(dataBytes_, bytes, count); }
+
+Status WavFileWriter::WriteAt(uint64_t dataPosition, const void* bytes, size_t count) {
     if (!open_) return fail("The WAV file is not open");
     if (failed_) return fail("Can't write file '" + path_ + "'");
-    if (dataBytes_ + count > kMaxDataBytes || !file_.write(bytes, count)) {
+    const uint64_t end = dataPosition + count;
+    if (end > kMaxDataBytes) {
         failed_ = true;
-        return fail(dataBytes_ + count > kMaxDataBytes ? "The WAV file '" + path_ + "' would exceed 4 GB"
-                                                       : "Can't write file '" + path_ + "'");
+        return fail("The WAV file '" + path_ + "' would exceed 4 GB");
     }
-    dataBytes_ += count;
+    if (!file_.writeAt(kHeaderBytes + dataPosition, bytes, count)) {
+        failed_ = true;
+        return fail("Can't write file '" + path_ + "'");
+    }
+    dataBytes_ = std::max(dataBytes_, end);
     return {};
 }
 
@@ -73,7 +80,7 @@ Status WavFileWriter::Close() {
     writeU32(tail + n + 16, 4);
     std::memcpy(tail + n + 20, "123", 4);  // with its zero byte
     n += 24;
-    ok = ok && file_.write(tail, n);
+    ok = ok && file_.writeAt(kHeaderBytes + dataBytes_, tail, n);
     uint8_t size[4];
     writeU32(size, 4 + 24 + 8 + data + pad + 24);
     ok = ok && file_.writeAt(4, size, 4);

@@ -36,6 +36,9 @@ public:
     // Appends to the "data" chunk. Fails (and writes nothing) when the writer is not open; a failed write is
     // remembered and reported again by Close.
     Status Write(const void* bytes, size_t count);
+    // Writes at a position of the "data" chunk (counted from its first sample byte), growing the chunk when
+    // the bytes reach beyond its end; for filling a chunk of known size in any order.
+    Status WriteAt(uint64_t dataPosition, const void* bytes, size_t count);
     // Finishes the chunks and closes the file; does nothing when not open.
     Status Close();
 
