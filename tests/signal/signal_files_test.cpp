@@ -159,6 +159,21 @@ TEST(ConvertSdtToWav, LongRecordsStreamInPiecesAcrossBoundaries) {
     const double gain = 0.5 / std::max(std::fabs(hi - mean), std::fabs(lo - mean));
     for (uint32_t i : {0u, 15999u, 16000u, frames - 1})
         EXPECT_EQ(ch2[i], static_cast<float>((v[3 * i + 1] - mean) * gain)) << i;
+
+    // One file per record: the channels one after the other, each filled at its place in the same pass.
+    TranslationParameters plain;
+    plain.normalize = false;
+    plain.savingMode = SavingMode::FilePerRecord;
+    ASSERT_TRUE(ConvertSdtToWav(path, RecordSelection::All(), plain));
+    const std::vector<float> all = wavSamples(dir.file("long_1.wav"));
+    ASSERT_EQ(all.size(), 3u * frames);
+    for (uint32_t k = 0; k < 3; ++k)
+        for (uint32_t i : {0u, 15999u, 16000u, frames - 1})
+            EXPECT_EQ(all[k * frames + i], static_cast<float>(v[3 * i + k])) << k << " " << i;
+    plain.savingMode = SavingMode::FilePerChannel;
+    ASSERT_TRUE(ConvertSdtToWav(path, RecordSelection::All(), plain));
+    EXPECT_EQ(wavSamples(dir.file("long_ch3.wav")),
+              std::vector<float>(all.begin() + 2 * frames, all.end()));
 }
 
 TEST(ConvertSdtToWav, ProblemsAreReportedAndTheRestIsConverted) {
