@@ -1,5 +1,6 @@
 #include "signal/live_stream.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -70,6 +71,32 @@ size_t LiveSignalStream::Process(std::span<const uint8_t> bytes, const SignalSta
         ++samples;
     });
     return samples;
+}
+
+StreamTickResult ReadStream(StreamByteSource& source, LiveSignalStream& stream, SignalState& state,
+                            const FilterLibrary& library, ProcessingChain& chain, std::mutex& signalLock,
+                            const std::function<void(SignalState&)>& renewSetup) {
+    StreamTickResult result;
+    if (source.queued() == 0) return result;
+    result.data = true;
+    {
+        std::lock_guard<std::mutex> guard(signalLock);
+        if (renewSetup) renewSetup(state);
+        chain.setChannels(state, library);
+    }
+    std::vector<uint8_t>& buffer = stream.readBuffer();
+    buffer.resize(kStreamReadBytes);
+    for (int i = 0; i < kStreamReadsPerTick; ++i) {
+        const size_t want = std::min(source.queued(), kStreamReadBytes);
+        const size_t got = want == 0 ? 0 : source.read(buffer.data(), want);
+        {
+            std::lock_guard<std::mutex> guard(signalLock);
+            result.samples += stream.Process(std::span<const uint8_t>(buffer.data(), got), state, chain);
+        }
+        result.bytes += got;
+        if (got != kStreamReadBytes) break;
+    }
+    return result;
 }
 
 }  // namespace k470

@@ -5,7 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <span>
+#include <vector>
 
 #include "signal/processing_chain.h"
 
@@ -86,10 +89,39 @@ public:
     // Clears the high-pass state (x[n-1], x[n-2], y[n-1], y[n-2]).
     void resetHighPass() { x1_ = x2_ = y1_ = y2_ = 0.0; }
     const StreamDecoder& decoder() const { return decoder_; }
+    // The buffer of one stream read, allocated once.
+    std::vector<uint8_t>& readBuffer() { return readBuffer_; }
 
 private:
     StreamDecoder decoder_;
+    std::vector<uint8_t> readBuffer_ = std::vector<uint8_t>(32768);
     double x1_ = 0.0, x2_ = 0.0, y1_ = 0.0, y2_ = 0.0;
 };
+
+// The device side of stream mode: how many bytes are queued, and a read of up to n bytes (blocking until the
+// read completes; returns the number read).
+class StreamByteSource {
+public:
+    virtual ~StreamByteSource() = default;
+    virtual size_t queued() = 0;
+    virtual size_t read(uint8_t* buffer, size_t n) = 0;
+};
+
+// Largest read of one stream tick and the most reads per tick.
+constexpr size_t kStreamReadBytes = 32768;
+constexpr int kStreamReadsPerTick = 20;
+
+struct StreamTickResult {
+    bool data = false;  // something was queued: the views get "new data"
+    size_t bytes = 0;
+    size_t samples = 0;
+};
+
+// One acquisition tick in stream mode: nothing when no byte is queued; otherwise renews the channel set-up
+// (renewSetup), takes the chain's channel settings, and reads up to 20 pieces of at most 32768 bytes, each
+// decoded and processed under the signal lock; a read shorter than 32768 bytes ends the tick.
+StreamTickResult ReadStream(StreamByteSource& source, LiveSignalStream& stream, SignalState& state,
+                            const FilterLibrary& library, ProcessingChain& chain, std::mutex& signalLock,
+                            const std::function<void(SignalState&)>& renewSetup);
 
 }  // namespace k470

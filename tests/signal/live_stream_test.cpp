@@ -105,3 +105,51 @@ TEST(LiveSignalStream, ScalesFiltersAndCalibratesTheSamples) {
 
 }  // namespace
 }  // namespace k470
+
+namespace k470 {
+namespace {
+
+// A device with a fixed amount of queued stream bytes: sample frames of the value 1.
+struct QueuedBytes : StreamByteSource {
+    size_t left;
+    std::vector<size_t> reads;
+    explicit QueuedBytes(size_t n) : left(n) {}
+    size_t queued() override { return left; }
+    size_t read(uint8_t* buffer, size_t n) override {
+        for (size_t i = 0; i < n; ++i) buffer[i] = (sent + i) % 4 == 0 ? 0xAA : (sent + i) % 4 == 1 ? 1 : 0;
+        sent += n;
+        left -= n;
+        reads.push_back(n);
+        return n;
+    }
+    size_t sent = 0;
+};
+
+TEST(ReadStream, ReadsUpToTwentyFullPiecesPerTick) {
+    SignalState state;
+    FilterLibrary lib;
+    ProcessingChain chain;
+    LiveSignalStream stream;
+    std::mutex lock;
+    int renewals = 0;
+    const auto renew = [&](SignalState&) { ++renewals; };
+
+    QueuedBytes none(0);
+    EXPECT_FALSE(ReadStream(none, stream, state, lib, chain, lock, renew).data);
+    EXPECT_EQ(renewals, 0);
+
+    QueuedBytes some(3 * kStreamReadBytes + 100);
+    StreamTickResult r = ReadStream(some, stream, state, lib, chain, lock, renew);
+    EXPECT_TRUE(r.data);
+    EXPECT_EQ(renewals, 1);
+    EXPECT_EQ(some.reads, (std::vector<size_t>{kStreamReadBytes, kStreamReadBytes, kStreamReadBytes, 100}));
+    EXPECT_EQ(r.samples, r.bytes / 4);
+
+    QueuedBytes flood(30 * kStreamReadBytes);
+    r = ReadStream(flood, stream, state, lib, chain, lock, renew);
+    EXPECT_EQ(flood.reads.size(), 20u);
+    EXPECT_EQ(r.bytes, 20 * kStreamReadBytes);
+}
+
+}  // namespace
+}  // namespace k470
