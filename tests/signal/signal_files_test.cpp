@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "base/byte_order.h"
+#include "signal/replay_controller.h"
+#include "signal/reprocess.h"
 #include "signal/sdt_conversion.h"
 #include "signal/signal_record.h"
 #include "signal/wav_writer.h"
@@ -284,6 +286,76 @@ TEST(SignalBaseName, CutsTheExtensionOfTheFileNameOnly) {
     EXPECT_EQ(signalBaseName("/a.b/rec"), "/a.b/rec");
     EXPECT_EQ(signalBaseName(".sdt"), ".sdt");
     EXPECT_EQ(signalBaseName("x.y.sdt"), "x.y");
+}
+
+}  // namespace
+}  // namespace k470
+
+namespace k470 {
+namespace {
+
+// Damaged entries and marker tables: every operation on signal files gives a clear error or a documented
+// skip, never a crash, a hang or a huge allocation.
+TEST(SignalFiles, HostileEntriesAndMarkerTables) {
+    struct Case {
+        const char* name;
+        size_t field;  // offset within the entry, or the marker slot when marker is set
+        uint64_t value;
+        int width;
+        bool marker = false;
+    };
+    const Case cases[] = {
+        {"offset_all_ones.sdt", 10, ~uint64_t{0}, 8},
+        {"offset_beyond_end.sdt", 10, 1ull << 40, 8},
+        {"offset_inside_header.sdt", 10, 4, 8},
+        {"frames_all_ones.sdt", 18, 0xFFFFFFFFu, 4},
+        {"back_size_odd.sdt", 28, 0xFFFF, 2},
+        {"marker_all_ones.sdt", 0, ~uint64_t{0}, 8, true},
+        {"marker_at_the_end.sdt", 0, 0, 8, true},  // set below to the last bytes of the file
+        {"marker_zero_position_table.sdt", 1, 8, 8, true},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::SignalFileImage img(1000.0, 0b011);
+        const size_t e = img.addRecord({1, 2, 3, 4}, 2, {{1, u"m"}});
+        const uint64_t data = readU64(&img.bytes[e + 10]);
+        uint8_t* at = c.marker ? &img.bytes[data - 120 + 8 * c.field] : &img.bytes[e + c.field];
+        const uint64_t value = std::string(c.name) == "marker_at_the_end.sdt" ? img.bytes.size() - 10 : c.value;
+        for (int i = 0; i < c.width; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+        const std::string path = img.save(dir, c.name);
+
+        auto wav = ConvertSdtToWav(path, RecordSelection::All(), {});
+        ASSERT_TRUE(wav);
+        auto txt = ConvertSdtToText(path, RecordSelection::All());
+        ASSERT_TRUE(txt);
+        EXPECT_EQ(wav->complete(), txt->complete());
+        auto sdt = SdtContainer::Open(path);
+        ASSERT_TRUE(sdt);
+        const DirectoryWalk walk = sdt->walkEntries();
+        ASSERT_EQ(walk.entries.size(), 1u);
+        std::vector<Error> problems;
+        if (auto table = readMarkerTable(*sdt, walk.entries[0].entry)) {
+            EXPECT_LE(readMarkers(*sdt, *table, problems).size(), 2u);
+        }
+
+        SignalState state;
+        FilterLibrary lib;
+        ProcessingChain chain;
+        ReprocessContext ctx{state, lib, chain, {}, u"", std::nullopt};
+        auto processed = ReprocessSignalFile(path, dir.file("out.sdt"), ctx);
+        EXPECT_EQ(processed.ok(), wav->complete());
+
+        ManualClock clock;
+        ReplayController replay(clock);
+        struct Sink : ReplaySink {
+            void Frames(std::span<const std::array<double, 3>>) override {}
+        } sink;
+        ASSERT_TRUE(replay.Open(path, sink));
+        clock.advance(5000);
+        replay.Tick(sink);
+        (void)replay.startChoices();
+    }
 }
 
 }  // namespace
