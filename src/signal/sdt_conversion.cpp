@@ -16,10 +16,6 @@ namespace {
 // Values per piece: a multiple of 1, 2 and 3, so a piece always holds whole frames.
 constexpr size_t kPieceValues = 48000;
 
-struct Cancelled {
-    bool flag = false;
-};
-
 Error cancelledError() { return fail("The conversion was cancelled"); }
 
 std::string numbered(const std::string& base, const char* infix, uint32_t n, const char* ext) {
