@@ -51,6 +51,29 @@ constexpr Command kCommands[] = {
      "  --frequency-names   name each level line by its band's centre frequency only\n"
      "  -o OUT              the text output ('-' is standard output)\n",
      runReport},
+    {"sdt2wav", "write the records of .sdt signal files as 32-bit float WAV files",
+     "Usage: k470-cli sdt2wav [--mode separate|channel|record] [--rate device|24000|48000] [--no-normalize]\n"
+     "                        [--records all|LIST] FILE.sdt...\n"
+     "Writes the selected records beside FILE as \"Translate .sdt to .wav\" does:\n"
+     "  --mode separate   one file per channel and record, FILE_ch<k>_<n>.wav (default)\n"
+     "  --mode channel    one file per channel, records one after the other, FILE_ch<k>.wav\n"
+     "  --mode record     one file per record, channels one after the other, FILE_<n>.wav\n"
+     "  --rate R          the file's own rate (device, default), or 24000 or 48000 samples per second\n"
+     "  --no-normalize    the values as recorded, instead of scaled to a peak of 0.5 around the mean\n"
+     "  --records LIST    comma-separated numbers of records, from 1 (default all)\n",
+     runSdt2Wav},
+    {"sdt2txt", "write the records of .sdt signal files as tab-separated text",
+     "Usage: k470-cli sdt2txt [--records all|LIST] FILE.sdt...\n"
+     "Writes each selected record beside FILE as FILE_<n>.txt, as \"Translate .sdt to .txt\" does.\n"
+     "  --records LIST    comma-separated numbers of records, from 1 (default all)\n",
+     runSdt2Txt},
+    {"reprocess", "run a .sdt signal file through the processing chain into a new .sdt file",
+     "Usage: k470-cli reprocess [--preset NAME] [--decimation R] -o OUT.sdt FILE.sdt\n"
+     "  --preset NAME     process with that preset of cust_proc.dat and the filters of the *.slb files\n"
+     "                    in the data directory (its decimation wins)\n"
+     "  --decimation R    without a preset: decimate by R (default 1)\n"
+     "The data directory is $K470_DATA_DIR, else $XDG_DATA_HOME/k470 (~/.local/share/k470).\n",
+     runReprocess},
 };
 
 }  // namespace

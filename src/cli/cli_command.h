@@ -48,5 +48,8 @@ int runSample(std::span<const std::string> args);
 int runMerge(std::span<const std::string> args);
 int runPercentiles(std::span<const std::string> args);
 int runReport(std::span<const std::string> args);
+int runSdt2Wav(std::span<const std::string> args);
+int runSdt2Txt(std::span<const std::string> args);
+int runReprocess(std::span<const std::string> args);
 
 }  // namespace k470::cli

@@ -1,0 +1,128 @@
+// Speed of the signal path: the processing chain in file mode (decimation 4 with the 401-tap low-pass, one
+// enabled channel), the text conversion of a signal file against a loop that only formats the same values
+// with snprintf("%.10lg"), and the WAV conversion of one channel.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "data/sdt_container.h"
+#include "signal/processing_chain.h"
+#include "signal/sdt_conversion.h"
+
+namespace k470 {
+namespace {
+
+// The chain's input: a noisy multi-tone, made once.
+const std::vector<double>& chainInput() {
+    static const std::vector<double> x = [] {
+        std::vector<double> v(1 << 20);
+        uint32_t seed = 1;
+        for (size_t i = 0; i < v.size(); ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            const double t = static_cast<double>(i);
+            v[i] = std::sin(0.01 * t) + 0.5 * std::sin(0.3 * t) + static_cast<double>(seed >> 8) * 1e-8;
+        }
+        return v;
+    }();
+    return x;
+}
+
+void BM_ChainFileModeDecimate4(benchmark::State& st) {
+    const size_t frames = static_cast<size_t>(st.range(0));
+    SignalState s;
+    s.decimation = 4;
+    s.channels[1].matrixRow = {};
+    s.channels[2].matrixRow = {};
+    FilterLibrary lib;
+    ProcessingChain chain;
+    chain.sizeRings({});
+    chain.setChannels(s, lib);
+    const std::vector<double>& x = chainInput();
+    chain.output().reserve(frames / 4 + 1);
+    for (auto _ : st) {
+        chain.output().clear();
+        for (size_t i = 0; i < frames; ++i) chain.ProcessSample({x[i & (x.size() - 1)], 0.0, 0.0}, true);
+        benchmark::DoNotOptimize(chain.output().data());
+    }
+    st.SetItemsProcessed(static_cast<int64_t>(st.iterations() * frames));
+}
+BENCHMARK(BM_ChainFileModeDecimate4)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A three-channel signal file of the given frames in the temporary directory, made once per size.
+std::string signalFile(uint32_t frames) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("k470_bench_" + std::to_string(frames) + ".sdt")).string();
+    if (std::filesystem::exists(path)) return path;
+    SdtHeader h;
+    h.sampleRate = 48000.0;
+    h.channelCount = 3;
+    h.channelMask = 7;
+    h.units = {u"Pa", u"Pa", u"Pa"};
+    auto w = SdtWriter::Create(path, h);
+    std::array<uint8_t, kMarkerTableSize> table{};
+    (void)w->BeginRecord(26, 1, CalendarTime{}, table);
+    std::vector<double> v;
+    const std::vector<double>& x = chainInput();
+    for (uint32_t i = 0; i < frames; ++i)
+        for (int k = 0; k < 3; ++k) v.push_back(x[(i * 3 + static_cast<uint32_t>(k)) & (x.size() - 1)] * 123.456);
+    (void)w->AppendFrames(v, frames);
+    (void)w->Finish();
+    return path;
+}
+
+void BM_ConvertSdtToText(benchmark::State& st) {
+    const uint32_t frames = static_cast<uint32_t>(st.range(0));
+    const std::string path = signalFile(frames);
+    for (auto _ : st) {
+        auto r = ConvertSdtToText(path, RecordSelection::All());
+        benchmark::DoNotOptimize(r.ok());
+    }
+    st.SetItemsProcessed(static_cast<int64_t>(st.iterations()) * frames);
+    std::filesystem::remove(signalBaseName(path) + "_1.txt");
+}
+BENCHMARK(BM_ConvertSdtToText)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// The peer: only the formatting of the same values (time column and three values per frame).
+void BM_SnprintfFormatting(benchmark::State& st) {
+    const uint32_t frames = static_cast<uint32_t>(st.range(0));
+    const std::vector<double>& x = chainInput();
+    std::string out;
+    out.reserve(1 << 17);
+    for (auto _ : st) {
+        char buf[64];
+        for (uint32_t i = 0; i < frames; ++i) {
+            out.append(buf, static_cast<size_t>(std::snprintf(buf, sizeof buf, "%.10lg\t", i / 48000.0)));
+            for (int k = 0; k < 3; ++k) {
+                const double v = x[(i * 3 + static_cast<uint32_t>(k)) & (x.size() - 1)] * 123.456;
+                out.append(buf, static_cast<size_t>(std::snprintf(buf, sizeof buf, k < 2 ? "%.10lg\t" : "%.10lg\r\n", v)));
+            }
+            if (out.size() > (1 << 16)) out.clear();
+        }
+        benchmark::DoNotOptimize(out.data());
+    }
+    st.SetItemsProcessed(static_cast<int64_t>(st.iterations()) * frames);
+}
+BENCHMARK(BM_SnprintfFormatting)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_ConvertSdtToWav(benchmark::State& st) {
+    const uint32_t frames = static_cast<uint32_t>(st.range(0));
+    const std::string path = signalFile(frames);
+    TranslationParameters p;
+    p.normalize = st.range(1) != 0;
+    for (auto _ : st) {
+        auto r = ConvertSdtToWav(path, RecordSelection::All(), p);
+        benchmark::DoNotOptimize(r.ok());
+    }
+    st.SetBytesProcessed(static_cast<int64_t>(st.iterations()) * frames * 24);
+    for (int k = 1; k <= 3; ++k) std::filesystem::remove(signalBaseName(path) + "_ch" + std::to_string(k) + "_1.wav");
+}
+BENCHMARK(BM_ConvertSdtToWav)->Args({1'000'000, 0})->Args({1'000'000, 1})->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace k470
+
+BENCHMARK_MAIN();

@@ -1,0 +1,95 @@
+// k470-cli reprocess: a signal file through the processing chain into a new signal file, with the settings
+// the "Signal parameters" dialog leaves behind: a named preset from the data directory, or no preset and a
+// decimation factor.
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "base/text_encoding.h"
+#include "cli/cli_command.h"
+#include "cli/signal_cli_support.h"
+#include "signal/processor_preset.h"
+#include "signal/reprocess.h"
+
+namespace k470::cli {
+
+int runReprocess(std::span<const std::string> args) {
+    const Command& self = commandNamed("reprocess");
+    static constexpr std::string_view kValues[] = {"--preset", "--decimation", "-o", "--output"};
+    ParsedArgs p = parseArgs(args, {}, kValues);
+    if (p.help) {
+        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
+        return 0;
+    }
+    if (!p.error.empty()) return usageError(self, p.error);
+    if (p.files.size() != 1) return usageError(self, "give exactly one signal file");
+    const std::string output = p.has("-o") ? p.value("-o") : p.value("--output");
+    if (output.empty()) return usageError(self, "no output given (-o OUT.sdt)");
+    int decimation = 1;
+    if (p.has("--decimation")) {
+        const std::string r = p.value("--decimation");
+        auto res = std::from_chars(r.data(), r.data() + r.size(), decimation);
+        if (res.ec != std::errc() || res.ptr != r.data() + r.size() || decimation < 1 || decimation > 65536)
+            return usageError(self, "bad decimation '" + r + "': give a whole number from 1");
+    }
+    const std::string& input = p.files[0];
+    auto source = SdtContainer::Open(input);
+    if (!source) {
+        printError(source.error().message);
+        return 1;
+    }
+
+    const std::string dir = dataDirectory();
+    FilterLibraryLoad library = loadFilterLibrary(dir);
+    for (const Error& e : library.problems) printError(e.message);
+    PresetLoad presets = loadPresets(dir + "/" + kPresetFileName);
+    if (presets.problem) printError(presets.problem->message);
+
+    SignalState state;
+    state.sampleRate = source->header().sampleRate;
+    if (p.has("--preset")) {
+        state.presetActive = true;
+        state.presetName = p.value("--preset");
+        if (findPreset(presets.presets, utf8ToUtf16(state.presetName)) == nullptr) {
+            printError("No preset named '" + state.presetName + "' in " + dir + "/" + kPresetFileName);
+            return 1;
+        }
+    } else {
+        state.decimation = decimation;
+    }
+    ProcessingChain chain;
+    applyActivePreset(state, presets.presets, library.library, chain);
+
+    // Written beside the output under a temporary name and renamed when complete, so that a failure never
+    // leaves a half-written output (nor touches the input when both are the same file).
+    std::error_code ec;
+    const std::filesystem::path outPath(output);
+    const std::string outDir = outPath.has_parent_path() ? outPath.parent_path().string() : ".";
+    auto temporary = createTemporarySignalFile(outDir);
+    if (!temporary) {
+        printError(temporary.error().message);
+        return 1;
+    }
+    ReprocessContext ctx{state, library.library, chain, {}, utf8ToUtf16(state.presetName), std::nullopt};
+    ProgressLine line(input);
+    auto done = ReprocessSignalFile(input, *temporary, ctx, [&](const ReprocessProgress& pr) {
+        line.update(pr.record, pr.records, pr.percent);
+        return true;
+    });
+    if (!done) {
+        std::filesystem::remove(*temporary, ec);
+        printError(done.error().message);
+        return 1;
+    }
+    for (const Error& e : done->problems) printError(e.message);
+    std::filesystem::rename(*temporary, output, ec);
+    if (ec) {
+        std::filesystem::remove(*temporary, ec);
+        printError("Can't write file '" + output + "'");
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace k470::cli

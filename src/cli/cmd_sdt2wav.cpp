@@ -1,0 +1,67 @@
+// k470-cli sdt2wav: "Translate .sdt to .wav" for the records of signal files.
+#include <cstdio>
+#include <string>
+
+#include "cli/cli_command.h"
+#include "cli/signal_cli_support.h"
+#include "signal/sdt_conversion.h"
+
+namespace k470::cli {
+
+int runSdt2Wav(std::span<const std::string> args) {
+    const Command& self = commandNamed("sdt2wav");
+    static constexpr std::string_view kFlags[] = {"--no-normalize"};
+    static constexpr std::string_view kValues[] = {"--mode", "--rate", "--records"};
+    ParsedArgs p = parseArgs(args, kFlags, kValues);
+    if (p.help) {
+        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
+        return 0;
+    }
+    if (!p.error.empty()) return usageError(self, p.error);
+    if (p.files.empty()) return usageError(self, "no file given");
+    TranslationParameters params;
+    const std::string mode = p.value("--mode", "separate");
+    if (mode == "separate")
+        params.savingMode = SavingMode::SeparateFiles;
+    else if (mode == "channel")
+        params.savingMode = SavingMode::FilePerChannel;
+    else if (mode == "record")
+        params.savingMode = SavingMode::FilePerRecord;
+    else
+        return usageError(self, "unknown saving mode '" + mode + "'");
+    const std::string rate = p.value("--rate", "device");
+    if (rate == "device")
+        params.playbackRate = PlaybackRate::FromDevice;
+    else if (rate == "24000")
+        params.playbackRate = PlaybackRate::Rate24k;
+    else if (rate == "48000")
+        params.playbackRate = PlaybackRate::Rate48k;
+    else
+        return usageError(self, "unknown rate '" + rate + "'");
+    params.normalize = !p.has("--no-normalize");
+    std::string listError;
+    const auto selection = parseRecordList(p.value("--records", "all"), listError);
+    if (!selection) return usageError(self, listError);
+
+    int code = 0;
+    for (const std::string& path : p.files) {
+        if (!checkRecordList(path, *selection)) {
+            code = 1;
+            continue;
+        }
+        ProgressLine line(path);
+        auto report = ConvertSdtToWav(path, *selection, params, [&](const ConversionProgress& pr) {
+            line.update(pr.record, pr.records, pr.percent);
+            return true;
+        });
+        if (!report) {
+            printError(report.error().message);
+            code = 1;
+            continue;
+        }
+        code = std::max(code, reportConversion(*report));
+    }
+    return code;
+}
+
+}  // namespace k470::cli

@@ -1,0 +1,73 @@
+#include "cli/signal_cli_support.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+
+#include "cli/cli_command.h"
+
+namespace k470::cli {
+
+std::optional<RecordSelection> parseRecordList(const std::string& text, std::string& error) {
+    if (text == "all") return RecordSelection::All();
+    RecordSelection s;
+    size_t at = 0;
+    while (at <= text.size()) {
+        const size_t comma = std::min(text.find(',', at), text.size());
+        const std::string_view item(text.data() + at, comma - at);
+        uint32_t n = 0;
+        auto r = std::from_chars(item.data(), item.data() + item.size(), n);
+        if (item.empty() || r.ec != std::errc() || r.ptr != item.data() + item.size() || n == 0 || n > (1u << 24)) {
+            error = "bad record list '" + text + "': give 'all' or record numbers from 1, separated by commas";
+            return std::nullopt;
+        }
+        if (s.flags.size() < n) s.flags.resize(n, false);
+        s.flags[n - 1] = true;
+        at = comma + 1;
+    }
+    return s;
+}
+
+bool checkRecordList(const std::string& path, const RecordSelection& selection) {
+    if (selection.all) return true;
+    auto sdt = SdtContainer::Open(path);
+    if (!sdt) return true;  // the conversion reports it
+    const size_t count = sdt->walkEntries().entries.size();
+    for (size_t i = count; i < selection.flags.size(); ++i) {
+        if (!selection.flags[i]) continue;
+        printError(path + " has " + std::to_string(count) + " records; there is no record " + std::to_string(i + 1));
+        return false;
+    }
+    return true;
+}
+
+ProgressLine::~ProgressLine() {
+    if (shown_) std::fputc('\n', stderr);
+}
+
+void ProgressLine::update(uint32_t record, uint32_t records, int percent) {
+    if (percent == last_ && record == lastRecord_) return;
+    if (!shown_ && std::chrono::steady_clock::now() - start_ < std::chrono::milliseconds(500)) return;
+    last_ = percent;
+    lastRecord_ = record;
+    shown_ = true;
+    std::fprintf(stderr, "\r%s: record %u of %u, %3d%%", what_.c_str(), record + 1, records, percent);
+    std::fflush(stderr);
+}
+
+int reportConversion(const ConversionReport& report) {
+    for (const std::string& w : report.written) std::printf("%s\n", w.c_str());
+    for (const Error& e : report.problems) printError(e.message);
+    for (const std::string& m : report.missing) printError("missing: " + m);
+    if (report.cancelled) printError("cancelled");
+    return report.complete() ? 0 : 1;
+}
+
+std::string dataDirectory() {
+    if (const char* d = std::getenv("K470_DATA_DIR"); d != nullptr && *d != '\0') return d;
+    if (const char* x = std::getenv("XDG_DATA_HOME"); x != nullptr && *x != '\0') return std::string(x) + "/k470";
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : ".") + "/.local/share/k470";
+}
+
+}  // namespace k470::cli

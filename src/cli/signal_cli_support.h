@@ -1,0 +1,41 @@
+// Helpers shared by the signal-file commands of k470-cli: record lists, progress on standard error, the data
+// directory.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "signal/sdt_conversion.h"
+
+namespace k470::cli {
+
+// "all" or comma-separated 1-based numbers of used entries; empty on a malformed list (error says why).
+std::optional<RecordSelection> parseRecordList(const std::string& text, std::string& error);
+// Checks the numbers of a list against the used entries of the file; false with a message otherwise.
+bool checkRecordList(const std::string& path, const RecordSelection& selection);
+
+// Progress of long work on standard error: shown once the work has run for half a second, updated when the
+// percentage changes, and ended with a line break.
+class ProgressLine {
+public:
+    explicit ProgressLine(std::string what) : what_(std::move(what)) {}
+    ~ProgressLine();
+    void update(uint32_t record, uint32_t records, int percent);
+
+private:
+    std::string what_;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    int last_ = -1;
+    uint32_t lastRecord_ = 0;
+    bool shown_ = false;
+};
+
+// Prints what a conversion wrote (standard output) and what is missing (standard error); the exit code.
+int reportConversion(const ConversionReport& report);
+
+// $K470_DATA_DIR, else $XDG_DATA_HOME/k470, else ~/.local/share/k470.
+std::string dataDirectory();
+
+}  // namespace k470::cli

@@ -1,0 +1,57 @@
+// Mono or multi-channel WAV files written as a stream: the RIFF form "WAVE" with a 16-byte "fmt " chunk, the
+// "data" chunk that grows with every Write, and on Close a "LIST" chunk of type "INFO" holding one "ICOP"
+// chunk ("123" and a zero byte). The chunk sizes are filled in on Close.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/file.h"
+#include "base/result.h"
+
+namespace k470 {
+
+struct WavFormat {
+    uint16_t formatTag = 3;  // IEEE floating point
+    uint16_t channels = 1;
+    uint32_t samplesPerSecond = 0;
+    uint32_t avgBytesPerSecond = 0;
+    uint16_t blockAlign = 4;
+    uint16_t bitsPerSample = 32;
+
+    // 32-bit float mono at the given rate.
+    static WavFormat FloatMono(uint32_t samplesPerSecond);
+};
+
+class WavFileWriter {
+public:
+    WavFileWriter() = default;
+    WavFileWriter(const WavFileWriter&) = delete;
+    WavFileWriter& operator=(const WavFileWriter&) = delete;
+    ~WavFileWriter() { (void)Close(); }
+
+    // Creates the file and writes the RIFF, "fmt " and "data" chunk headers. Fails when the file cannot
+    // be created; the writer then stays closed.
+    Status Open(const std::string& path, const WavFormat& format);
+    // Appends to the "data" chunk. Fails (and writes nothing) when the writer is not open; a failed write is
+    // remembered and reported again by Close.
+    Status Write(const void* bytes, size_t count);
+    // Writes at a position of the "data" chunk (counted from its first sample byte), growing the chunk when
+    // the bytes reach beyond its end; for filling a chunk of known size in any order.
+    Status WriteAt(uint64_t dataPosition, const void* bytes, size_t count);
+    // Finishes the chunks and closes the file; does nothing when not open.
+    Status Close();
+
+    bool isOpen() const { return open_; }
+    const std::string& path() const { return path_; }
+    uint64_t dataBytes() const { return dataBytes_; }
+
+private:
+    File file_;
+    std::string path_;
+    uint64_t dataBytes_ = 0;
+    bool open_ = false;
+    bool failed_ = false;
+};
+
+}  // namespace k470
