@@ -36,7 +36,12 @@ int remainingMs(std::chrono::steady_clock::time_point deadline, int timeoutMs) {
 class TtySerialPort : public SerialPort {
 public:
     TtySerialPort(std::string name, int fd) : name_(std::move(name)), fd_(fd) {}
-    ~TtySerialPort() override { ::close(fd_); }
+    ~TtySerialPort() override {
+        // Exclusive mode outlives this descriptor while another holds the terminal (the far end of a
+        // pseudo-terminal does), and would keep us from opening it again.
+        ::ioctl(fd_, TIOCNXCL);
+        ::close(fd_);
+    }
 
     const std::string& name() const override { return name_; }
 
