@@ -45,5 +45,7 @@ int usageError(const Command& command, std::string_view message);
 int runInfo(std::span<const std::string> args);
 int runExport(std::span<const std::string> args);
 int runSample(std::span<const std::string> args);
+int runAcquire(std::span<const std::string> args);
+int runTrigger(std::span<const std::string> args);
 
 }  // namespace k470::cli
