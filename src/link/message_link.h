@@ -50,6 +50,8 @@ public:
     bool WaitForMessage(int timeoutMs);
     // Drops every queued message.
     void DiscardMessages();
+    // Queues a message as if it had arrived (captured traffic, tests, benchmarks).
+    void Inject(uint8_t type, const uint8_t* payload, uint32_t length) { Deliver(type, payload, length); }
 
     // Whether the worker threads run.
     bool WorkersRunning() const { return writer_.joinable(); }
