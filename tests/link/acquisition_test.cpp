@@ -89,6 +89,7 @@ protected:
         return *sim;
     }
     AcquisitionController& make() {
+        controller.reset();  // it uses the links it was made with
         usb = std::make_unique<DeviceLink>(*provider);
         AcquisitionDeps deps{*usb, tele, settings, clock,
                              [this](uint32_t ms) {
