@@ -23,6 +23,12 @@ TeleEndpoint readTeleEndpoint(const SettingsStore& settings) {
     return e;
 }
 
+bool writeTeleSettings(SettingsStore& settings, LinkKind kind, const std::string& localAddress,
+                       const std::string& remoteAddress) {
+    return settings.writeInt("Init", "AType", kind == LinkKind::WiFi ? 1 : 0) &&
+           settings.writeString("Init", "IP1", localAddress) && settings.writeString("Init", "IP2", remoteAddress);
+}
+
 namespace {
 
 bool parseAddress(const std::string& text, uint16_t port, sockaddr_in& a) {

@@ -26,6 +26,9 @@ constexpr const char* kDefaultRemoteAddress = "192.168.4.1";
 enum class LinkKind { Usb = 0, WiFi = 1 };
 LinkKind readLinkKind(const SettingsStore& settings);
 TeleEndpoint readTeleEndpoint(const SettingsStore& settings);
+// What the "Tele parameters" dialog stores on OK; false when the settings file cannot be written.
+bool writeTeleSettings(SettingsStore& settings, LinkKind kind, const std::string& localAddress,
+                       const std::string& remoteAddress);
 
 class TeleLink : public MessageLink {
 public:

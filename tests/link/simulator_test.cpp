@@ -1,0 +1,96 @@
+// The simulator behaves as an instrument: it answers the commands and its levels follow the range and the
+// running measurement.
+#include "sim/simulator.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+
+#include "base/settings_store.h"
+#include "link/instrument_protocol.h"
+#include "link/tele_link.h"
+#include "support/temp_dir.h"
+
+namespace k470 {
+namespace {
+
+using namespace std::chrono_literals;
+
+class SimulatorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SimulatorOptions o;
+        o.port = 0;
+        o.type = 6;
+        auto s = Simulator::Start(o);
+        ASSERT_TRUE(s.ok());
+        sim = std::move(*s);
+        link.Connect({"127.0.0.1", "127.0.0.1", sim->tcpPort()});
+        ASSERT_TRUE(link.IsConnected());
+        values.record = *MeasurementRecord::blank(6);
+    }
+    void send(const Command& c) { ASSERT_TRUE(link.PostAndWait(c.data(), c.size())); }
+    // The newest message after the commands so far have taken effect.
+    void latest() {
+        std::this_thread::sleep_for(80ms);
+        link.DiscardMessages();
+        ASSERT_TRUE(link.WaitForMessage(2000));
+        std::vector<uint8_t> m(kMaxStatusMessage);
+        m.resize(link.Receive(m.data(), static_cast<uint32_t>(m.size())));
+        ApplyStatusMessage(m, values);
+    }
+    double mean() const {
+        double s = 0;
+        for (double l : values.record.levels) s += l;
+        return s / static_cast<double>(values.record.levels.size());
+    }
+
+    std::unique_ptr<Simulator> sim;
+    TeleLink link;
+    AcquiredValues values;
+};
+
+TEST_F(SimulatorTest, AnswersStartStopRangeAndRunning) {
+    std::this_thread::sleep_for(100ms);
+    EXPECT_FALSE(link.HasMessages());  // silent until started
+    send(kStartCommand);
+    latest();
+    EXPECT_FALSE(values.running);
+    const double range0 = mean();
+    send(RangeCommand(2));
+    latest();
+    EXPECT_EQ(values.record.tail.rangeIndex, 2);
+    EXPECT_NEAR(mean() - range0, 20.0, 6.0);  // each range moves the levels by 10 dB
+    send(kStartStopCommand);
+    latest();
+    EXPECT_TRUE(values.running);
+    send(kResetCommand);
+    EXPECT_TRUE(sim->state().running);
+    for (const Command& c : CalibrationOffsetCommands(0, -1.25)) send(c);
+    latest();
+    EXPECT_DOUBLE_EQ(values.record.trailer.calibrationOffset[0], -1.25);
+    EXPECT_EQ(sim->state().resets, 1);
+    send(kStopCommand);
+    std::this_thread::sleep_for(80ms);
+    link.DiscardMessages();
+    std::this_thread::sleep_for(100ms);
+    EXPECT_FALSE(link.HasMessages());
+}
+
+TEST(TeleSettingsTest, DialogValuesRoundTripWithDefaults) {
+    test::TempDir dir;
+    SettingsStore s(dir.file("k470.ini"));
+    EXPECT_EQ(readLinkKind(s), LinkKind::Usb);
+    EXPECT_EQ(readTeleEndpoint(s).localAddress, kDefaultLocalAddress);
+    EXPECT_EQ(readTeleEndpoint(s).remoteAddress, kDefaultRemoteAddress);
+    EXPECT_EQ(readTeleEndpoint(s).port, 10001);
+    ASSERT_TRUE(writeTeleSettings(s, LinkKind::WiFi, "10.1.1.2", "10.1.1.9"));
+    EXPECT_EQ(readLinkKind(s), LinkKind::WiFi);
+    EXPECT_EQ(readTeleEndpoint(s).remoteAddress, "10.1.1.9");
+    ASSERT_TRUE(s.writeInt("Init", "AType", 7));  // any nonzero kind is WiFi
+    EXPECT_EQ(readLinkKind(s), LinkKind::WiFi);
+}
+
+}  // namespace
+}  // namespace k470
