@@ -109,9 +109,10 @@ protected:
         ASSERT_TRUE(link().WaitForMessage(2000));
         controller->OnAcquisitionTimer();
     }
-    std::vector<uint8_t> sentAfterConnect() {
-        // Wait for the writes to reach the simulator.
-        std::this_thread::sleep_for(50ms);
+    // The bytes the simulator has received, once at least this many have reached it.
+    std::vector<uint8_t> sentBytes(size_t atLeast) {
+        for (int i = 0; i < 300 && sim->receivedBytes().size() < atLeast; ++i) std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(20ms);  // and anything that follows them at once
         return sim->receivedBytes();
     }
 
@@ -171,7 +172,7 @@ TEST_F(AcquisitionTest, WiFiConnectIdentifiesDecodesSavesAndStops) {
     EXPECT_TRUE(view.timer);
     EXPECT_EQ(view.pagesType, 3);
     EXPECT_TRUE(view.commands.saveAsBinary && view.commands.startRecording && !view.commands.stopRecording);
-    EXPECT_EQ(sentAfterConnect(), (std::vector<uint8_t>{0xA0, 0x1A}));
+    EXPECT_EQ(sentBytes(2), (std::vector<uint8_t>{0xA0, 0x1A}));
 
     c.SelectRange(2);
     c.SetCalibrationOffset(0, -0.5);
@@ -205,6 +206,7 @@ TEST_F(AcquisitionTest, WiFiConnectIdentifiesDecodesSavesAndStops) {
 
     const size_t before = sim->receivedBytes().size();
     c.StopAcquisition();
+    for (int i = 0; i < 200 && sim->receivedBytes().size() < before + 2; ++i) std::this_thread::sleep_for(10ms);
     auto sent = sim->receivedBytes();
     ASSERT_EQ(sent.size(), before + 2);
     EXPECT_EQ(sent[before], 0xA0);
@@ -260,7 +262,7 @@ TEST_F(AcquisitionTest, AutorecordingWritesEachRecordWithMarkersAndEnds) {
     EXPECT_EQ(view.titles.back(), c.baseTitle() + " (autorecording 0%)");
     EXPECT_TRUE(view.commands.stopRecording && view.commands.setMarker && !view.commands.startRecording);
     // The instrument was reset and, as it was not running, started.
-    auto sent = sentAfterConnect();
+    auto sent = sentBytes(6);
     ASSERT_GE(sent.size(), 6u);
     EXPECT_EQ(std::vector<uint8_t>(sent.begin() + 2, sent.begin() + 6), (std::vector<uint8_t>{0xA0, 0x3A, 0xA0, 0x4A}));
 
@@ -372,12 +374,12 @@ TEST_F(AcquisitionTest, UsbConnectWakesTheInstrumentOverAPseudoTerminal) {
     EXPECT_EQ(c.deviceType(), 1);
     EXPECT_EQ(c.vin(), 0xCAFE0001u);
     EXPECT_EQ(view.progress, (std::vector<int>{0, 3, 6, 56, 100}));
-    EXPECT_EQ(sentAfterConnect(), (std::vector<uint8_t>{0x28, 0xA0, 0x1A, 0x02, 0xA0, 0x1A}));
+    EXPECT_EQ(sentBytes(6), (std::vector<uint8_t>{0x28, 0xA0, 0x1A, 0x02, 0xA0, 0x1A}));
     EXPECT_EQ(usb->baudRate(), DeviceLink::kFastBaudRate);
     tick(30);
     EXPECT_GT(c.values().record.levels[0], 50.0);  // vibration levels
     c.SetCalibrationOffset(2, 1.0);
-    std::this_thread::sleep_for(50ms);
+    for (int i = 0; i < 200 && sim->state().calibrationOffset[2] != 1.0; ++i) std::this_thread::sleep_for(10ms);
     EXPECT_DOUBLE_EQ(sim->state().calibrationOffset[2], 1.0);
     c.StopAcquisition();
     EXPECT_FALSE(usb->IsOpen());
@@ -401,7 +403,7 @@ TEST_F(AcquisitionTest, UsbWithoutDeviceOrWithoutAnswer) {
     EXPECT_EQ(view.messages.back(), "Can't found device");
     EXPECT_EQ(view.progress.back(), 100);
     EXPECT_FALSE(usb->IsOpen());
-    auto sent = sentAfterConnect();
+    auto sent = sentBytes(7);
     // The second attempt sends one more wake-up byte.
     ASSERT_GE(sent.size(), 7u);
     EXPECT_EQ(sent[6], 0x28);

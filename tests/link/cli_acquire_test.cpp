@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <future>
 #include <string>
+#include <thread>
 
 #include "base/named_event.h"
 #include "data/bin_file.h"
@@ -52,6 +53,8 @@ TEST(CliAcquireTest, RecordsOverTcpAndSendsTheCommandsOfARecording) {
         EXPECT_EQ(r->header.deviceType, 12);
         EXPECT_GT(r->levels[0], 30.0);
     }
+    for (int i = 0; i < 200 && sim->receivedBytes().size() < 8; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     // Start, reset, start/stop (the instrument was not running), and stop at the end.
     EXPECT_EQ(sim->receivedBytes(), (std::vector<uint8_t>{0xA0, 0x1A, 0xA0, 0x3A, 0xA0, 0x4A, 0xA0, 0x2A}));
     EXPECT_NE(test::readText(dir.file("log")).find("(autorecording 50%)"), std::string::npos);

@@ -31,14 +31,17 @@ protected:
         values.record = *MeasurementRecord::blank(6);
     }
     void send(const Command& c) { ASSERT_TRUE(link.PostAndWait(c.data(), c.size())); }
-    // The newest message after the commands so far have taken effect.
-    void latest() {
-        std::this_thread::sleep_for(80ms);
-        link.DiscardMessages();
-        ASSERT_TRUE(link.WaitForMessage(2000));
-        std::vector<uint8_t> m(kMaxStatusMessage);
-        m.resize(link.Receive(m.data(), static_cast<uint32_t>(m.size())));
-        ApplyStatusMessage(m, values);
+    // Takes messages until one shows what the commands sent should have done (within a bound).
+    template <class F>
+    bool latest(F shows) {
+        for (int i = 0; i < 100; ++i) {
+            if (!link.WaitForMessage(2000)) return false;
+            std::vector<uint8_t> m(kMaxStatusMessage);
+            m.resize(link.Receive(m.data(), static_cast<uint32_t>(m.size())));
+            ApplyStatusMessage(m, values);
+            if (shows()) return true;
+        }
+        return false;
     }
     double mean() const {
         double s = 0;
@@ -55,24 +58,22 @@ TEST_F(SimulatorTest, AnswersStartStopRangeAndRunning) {
     std::this_thread::sleep_for(100ms);
     EXPECT_FALSE(link.HasMessages());  // silent until started
     send(kStartCommand);
-    latest();
+    ASSERT_TRUE(latest([] { return true; }));
     EXPECT_FALSE(values.running);
     const double range0 = mean();
     send(RangeCommand(2));
-    latest();
-    EXPECT_EQ(values.record.tail.rangeIndex, 2);
+    ASSERT_TRUE(latest([&] { return values.record.tail.rangeIndex == 2; }));
     EXPECT_NEAR(mean() - range0, 20.0, 6.0);  // each range moves the levels by 10 dB
     send(kStartStopCommand);
-    latest();
-    EXPECT_TRUE(values.running);
+    ASSERT_TRUE(latest([&] { return values.running; }));
     send(kResetCommand);
-    EXPECT_TRUE(sim->state().running);
     for (const Command& c : CalibrationOffsetCommands(0, -1.25)) send(c);
-    latest();
-    EXPECT_DOUBLE_EQ(values.record.trailer.calibrationOffset[0], -1.25);
+    ASSERT_TRUE(latest([&] { return values.record.trailer.calibrationOffset[0] == -1.25; }));
     EXPECT_EQ(sim->state().resets, 1);
+    EXPECT_TRUE(sim->state().running);
     send(kStopCommand);
-    std::this_thread::sleep_for(80ms);
+    for (int i = 0; i < 200 && sim->state().sending; ++i) std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(20ms);
     link.DiscardMessages();
     std::this_thread::sleep_for(100ms);
     EXPECT_FALSE(link.HasMessages());
