@@ -123,6 +123,12 @@ bool SettingsStore::writeInt(std::string_view section, std::string_view key, int
 }
 
 bool SettingsStore::writeString(std::string_view section, std::string_view key, std::string_view value) {
+    // Nothing is escaped, so a line break in any part, '=' in a key or ']' in a section would change what
+    // the file says on the next read: such entries are refused.
+    auto hasBreak = [](std::string_view t) { return t.find_first_of("\r\n") != std::string_view::npos; };
+    if (hasBreak(section) || hasBreak(key) || hasBreak(value) || key.find('=') != std::string_view::npos ||
+        section.find(']') != std::string_view::npos || trim(key).empty())
+        return false;
     std::vector<std::string> lines = readLines(path_);
     const std::string entry = std::string(key) + "=" + std::string(value);
     bool inSection = false, done = false;

@@ -22,7 +22,8 @@ public:
     // value is read like the leading decimal number of the text (0 when there is none).
     int readInt(std::string_view section, std::string_view key, int fallback) const;
     std::string readString(std::string_view section, std::string_view key, std::string_view fallback) const;
-    // False when the file cannot be written.
+    // False when the file cannot be written, or for an entry that the file cannot hold (a line break
+    // anywhere, '=' in the key, ']' in the section, an empty key).
     bool writeInt(std::string_view section, std::string_view key, int value);
     bool writeString(std::string_view section, std::string_view key, std::string_view value);
 

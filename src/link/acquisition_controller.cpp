@@ -286,7 +286,7 @@ void AcquisitionController::OnAcquisitionTimer() {
         return;
     }
     MessageLink* link = chosenLink();
-    std::vector<uint8_t> buffer(kMaxStatusMessage);
+    std::vector<uint8_t>& buffer = messageBuffer_;
     for (int i = 0; i < kMessagesPerTick && windowMode_ == 1 && link->HasMessages(); ++i) {
         const uint32_t n = link->Receive(buffer.data(), static_cast<uint32_t>(buffer.size()));
         std::span<const uint8_t> message(buffer.data(), n);

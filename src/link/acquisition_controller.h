@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "base/clock.h"
 #include "base/result.h"
@@ -174,6 +175,7 @@ private:
     uint32_t vin_ = 0;
     std::string baseTitle_;
     AcquiredValues values_;
+    std::vector<uint8_t> messageBuffer_ = std::vector<uint8_t>(kMaxStatusMessage);
     bool startStopChecked_ = false;
 
     uint32_t interval_ = kIntervalUnset;

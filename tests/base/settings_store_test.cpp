@@ -43,6 +43,12 @@ TEST(SettingsStoreTest, WritesReplaceInPlaceAndEveryReadSeesTheFile) {
     EXPECT_EQ(a.readInt("Init", "AType", 5), 0);
     EXPECT_EQ(a.readString("Init", "IP2", "x"), "");  // present but empty
     EXPECT_EQ(test::readText(path), "[Init]\nAType=0\nIP1=192.168.4.2\nIP2=\n\n[Multi]\nUpperBound=150\n");
+    // Entries the file could not give back as written are refused and leave it unchanged.
+    EXPECT_FALSE(a.writeString("Init", "IP1", "1.2.3.4\n[Evil]"));
+    EXPECT_FALSE(a.writeString("Init", "A=B", "1"));
+    EXPECT_FALSE(a.writeString("In]it", "A", "1"));
+    EXPECT_FALSE(a.writeString("Init", "", "1"));
+    EXPECT_EQ(a.readString("Init", "IP1", ""), "192.168.4.2");
 }
 
 TEST(SettingsStoreTest, DefaultPathFollowsXdgConfigHome) {

@@ -3,6 +3,8 @@
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <fcntl.h>
+#include <stdlib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -217,6 +219,30 @@ TEST(DeviceLinkTest, NoDeviceLeavesTheLinkClosed) {
     EXPECT_FALSE(link.IsOpen());
     EXPECT_FALSE(link.WorkersRunning());
     EXPECT_FALSE(link.Post(nullptr, 0) && false);
+}
+
+TEST(DeviceLinkTest, CloseDoesNotHangOnAWriteNobodyTakes) {
+    // A terminal whose far end never reads: a long write fills it and stays pending.
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    FixedTtyProvider provider({::ptsname(master)});
+    DeviceLink link(provider);
+    link.Open(true);
+    ASSERT_TRUE(link.IsOpen());
+    std::vector<uint8_t> big(1 << 20, 0x33);
+    ASSERT_TRUE(link.Post(big.data(), big.size()));
+    EXPECT_FALSE(link.WaitWriteDone(50));
+    EXPECT_FALSE(link.PostAndWait(kStartCommand.data(), 2));
+    auto t0 = std::chrono::steady_clock::now();
+    link.Close(false);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 1s);
+    link.Open(false);  // the same device again: the interrupted write is forgotten
+    EXPECT_FALSE(link.WritePending());
+    EXPECT_TRUE(link.Post(kStartCommand.data(), 2));
+    link.Close(true);
+    ::close(master);
 }
 
 TEST(DeviceLinkTest, DeviceThatDisappearsDoesNotHangTheLink) {
