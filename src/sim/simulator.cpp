@@ -35,6 +35,60 @@ uint32_t msNow() {
 
 void setNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
 
+// What a level word of the record shows, and which instantaneous word it is computed from.
+struct WordRole {
+    enum Kind { Instant, Leq, Min, Max } kind = Instant;
+    int source = 0;
+};
+
+// The roles of the words of a type's levels, row by row in the order of the record layout. Vibration rows
+// are not told apart: every word is averaged as a Leq.
+std::vector<WordRole> wordRoles(const RecordDimensions& d) {
+    using K = WordRole::Kind;
+    std::vector<WordRole> roles(static_cast<size_t>(d.levelWordCount()));
+    for (size_t i = 0; i < roles.size(); ++i) roles[i] = {d.group == ResultGroup::Vibration ? K::Leq : K::Instant,
+                                                          static_cast<int>(i)};
+    // One row: the pattern gives per word its kind and the column of its instantaneous word.
+    auto rows = [&](int first, int count, int width, std::initializer_list<std::pair<K, int>> pattern) {
+        for (int r = 0; r < count; ++r) {
+            int w = first + r * width, k = 0;
+            for (auto [kind, column] : pattern) {
+                if (w + k < static_cast<int>(roles.size())) roles[static_cast<size_t>(w + k)] = {kind, w + column};
+                ++k;
+            }
+        }
+    };
+    // Imp, Fast, Slow, Leq, then min and max of Imp, Fast and Slow.
+    const std::initializer_list<std::pair<K, int>> tenWords = {
+        {K::Instant, 0}, {K::Instant, 1}, {K::Instant, 2}, {K::Leq, 1}, {K::Min, 0},
+        {K::Max, 0},     {K::Min, 1},     {K::Max, 1},     {K::Min, 2}, {K::Max, 2}};
+    switch (d.group) {
+        case ResultGroup::SoundLevel:
+            rows(0, 4 * d.bands, 10, tenWords);
+            // Imp, Fast, Slow, Leq, an unshown word, Peak, then min and max of Imp, Fast and Slow.
+            rows(4 * d.bands * 10, 3, 12,
+                 {{K::Instant, 0}, {K::Instant, 1}, {K::Instant, 2}, {K::Leq, 1}, {K::Instant, 4}, {K::Max, 0},
+                  {K::Min, 0}, {K::Max, 0}, {K::Min, 1}, {K::Max, 1}, {K::Min, 2}, {K::Max, 2}});
+            break;
+        case ResultGroup::Ultrasound: rows(0, 31, 10, tenWords); break;
+        case ResultGroup::Infrasound:
+            // Slow, ESlow, Leq, then min and max of Slow and ESlow.
+            rows(0, 36, 7, {{K::Instant, 0}, {K::Instant, 1}, {K::Leq, 0}, {K::Min, 0}, {K::Max, 0}, {K::Min, 1},
+                            {K::Max, 1}});
+            break;
+        case ResultGroup::FieldStrength: {
+            // Fast, Fast min, Fast max, Slow, Slow min, Slow max.
+            const std::initializer_list<std::pair<K, int>> six = {{K::Instant, 0}, {K::Min, 0}, {K::Max, 0},
+                                                                  {K::Instant, 3}, {K::Min, 3}, {K::Max, 3}};
+            rows(0, 30, 6, six);
+            rows(192, 1, 6, six);
+            break;
+        }
+        default: break;
+    }
+    return roles;
+}
+
 struct Peer {
     int fd = -1;
     bool isPty = false;
@@ -62,7 +116,8 @@ struct Simulator::Impl {
     // The measurement.
     MeasurementRecord base[2];
     int baseIndex = -1;
-    std::vector<double> energy;
+    std::vector<WordRole> roles;
+    std::vector<double> energy, low, high, shown;
     int accumulated = 0;
     uint32_t tick = 0;
     std::array<uint8_t, 4> nibbles{};
@@ -137,8 +192,8 @@ struct Simulator::Impl {
         }
     }
 
-    // The levels of this tick: a record drifting from second to second, shifted by the range, and while
-    // the measurement runs the energy average since it started.
+    // The levels of this tick: a record drifting from second to second, shifted by the range, with the
+    // Leq, min and max words of the running measurement.
     std::vector<uint8_t> statusMessage() {
         const int index = static_cast<int>(tick / kTicksPerSecond);
         if (index != baseIndex) {
@@ -156,18 +211,53 @@ struct Simulator::Impl {
         v.record = base[0];
         std::lock_guard lock(mutex);
         const double shift = kRangeStepDb * st.range;
-        if (energy.size() != v.record.levels.size()) energy.assign(v.record.levels.size(), 0.0);
-        for (size_t i = 0; i < v.record.levels.size(); ++i) {
-            double now = base[0].levels[i] * (1 - f) + base[1].levels[i] * f;
-            if (now > 0) now += shift;
-            if (st.running) {
-                if (accumulated == 0) energy[i] = 0;
-                energy[i] += std::pow(10.0, now / 10.0);
-                now = 10.0 * std::log10(energy[i] / (accumulated + 1));
-            }
-            v.record.levels[i] = now;
+        const size_t n = v.record.levels.size();
+        if (roles.size() != n) {
+            roles = wordRoles(v.record.dimensions);
+            energy.assign(n, 0.0);
+            low.assign(n, 0.0);
+            high.assign(n, 0.0);
+            shown.assign(n, 0.0);
         }
-        if (st.running) ++accumulated;
+        std::vector<double>& now = v.record.levels;
+        for (size_t i = 0; i < n; ++i) {
+            now[i] = base[0].levels[i] * (1 - f) + base[1].levels[i] * f;
+            if (now[i] > 0) now[i] += shift;  // words that the layout leaves at 0 stay 0
+        }
+        // While the measurement runs, Leq, min and max gather the instantaneous levels since its start;
+        // while it is stopped they keep their last values.
+        if (st.running) {
+            for (size_t i = 0; i < n; ++i) {
+                const double x = now[i];
+                if (accumulated == 0) {
+                    energy[i] = 0;
+                    low[i] = high[i] = x;
+                }
+                energy[i] += std::pow(10.0, x / 10.0);
+                low[i] = std::min(low[i], x);
+                high[i] = std::max(high[i], x);
+            }
+            ++accumulated;
+        }
+        const bool measured = accumulated > 0;
+        for (size_t i = 0; i < n; ++i) {
+            const WordRole& r = roles[i];
+            const auto src = static_cast<size_t>(r.source);
+            switch (r.kind) {
+                case WordRole::Instant: shown[i] = now[i]; break;
+                case WordRole::Leq:
+                    if (st.running || !measured)
+                        shown[i] = measured ? 10.0 * std::log10(energy[src] / accumulated) : now[src];
+                    break;
+                case WordRole::Min:
+                    if (st.running || !measured) shown[i] = measured ? low[src] : now[src];
+                    break;
+                case WordRole::Max:
+                    if (st.running || !measured) shown[i] = measured ? high[src] : now[src];
+                    break;
+            }
+        }
+        v.record.levels = shown;
         v.running = st.running;
         v.record.header.vin = o.vin;
         v.record.tail.rangeIndex = static_cast<uint16_t>(st.range);

@@ -66,6 +66,22 @@ TEST_F(SimulatorTest, AnswersStartStopRangeAndRunning) {
     EXPECT_NEAR(mean() - range0, 20.0, 6.0);  // each range moves the levels by 10 dB
     send(kStartStopCommand);
     ASSERT_TRUE(latest([&] { return values.running; }));
+    // Infrasound rows: Slow, ESlow, Leq, Slow min, Slow max, ... Leq, min and max gather the running
+    // measurement; stopped, they hold while the Slow level goes on drifting.
+    const auto& l = values.record.levels;
+    for (int i = 0; i < 40; ++i) ASSERT_TRUE(latest([] { return true; }));
+    EXPECT_LT(l[3], l[4]);
+    EXPECT_GE(l[2], l[3]);
+    EXPECT_LE(l[2], l[4]);
+    EXPECT_LE(l[3], l[0]);
+    EXPECT_GE(l[4], l[0]);
+    send(kStartStopCommand);
+    ASSERT_TRUE(latest([&] { return !values.running; }));
+    const std::vector<double> held(l.begin(), l.begin() + 5);
+    for (int i = 0; i < 20; ++i) ASSERT_TRUE(latest([] { return true; }));
+    EXPECT_EQ(std::vector<double>(l.begin() + 2, l.begin() + 5), std::vector<double>(held.begin() + 2, held.end()));
+    EXPECT_NE(l[0], held[0]);
+    send(kStartStopCommand);
     send(kResetCommand);
     for (const Command& c : CalibrationOffsetCommands(0, -1.25)) send(c);
     ASSERT_TRUE(latest([&] { return values.record.trailer.calibrationOffset[0] == -1.25; }));
