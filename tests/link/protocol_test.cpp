@@ -154,6 +154,37 @@ TEST(StatusMessageTest, ForeignTypeOnlyGivesTheRunningWord) {
     EXPECT_DOUBLE_EQ(v.record.levels[0], 1.0);
 }
 
+TEST(StatusMessageTest, EveryTypeWithALayoutCarriesItsWholeRecord) {
+    for (int t = 0; t < 30; ++t) {
+        const auto type = static_cast<DeviceType>(t);
+        auto dims = lookupRecordDimensions(type);
+        if (!dims) {
+            EXPECT_EQ(statusLayout(type), StatusLayout::None) << t;
+            continue;
+        }
+        AcquiredValues sent = valuesOf(type);
+        const bool three = statusLayout(type) == StatusLayout::ThreeChannel;
+        EXPECT_EQ(three, dims->group == ResultGroup::Vibration) << t;
+        for (size_t i = 0; i < sent.record.levels.size(); ++i)
+            if (!(dims->group == ResultGroup::FieldStrength && isSkippedFieldStrengthWord(static_cast<int>(i))))
+                sent.record.levels[i] = 20.0 + static_cast<double>(i % 97) / 4;
+        sent.record.trailer.overloadStatus = {1, 2, 3};
+        sent.record.trailer.calibrationOffset = {0.25, -0.5, 1.0};
+        sent.record.tail.rangeIndex = 3;
+        sent.running = true;
+        auto m = EncodeStatusMessage(sent);
+        EXPECT_EQ(m.size(), (three ? 32u : 22u) + 2 * sent.record.levels.size()) << t;
+        EXPECT_LE(m.size(), kMaxStatusMessage);
+        AcquiredValues got = valuesOf(type);
+        ApplyStatusMessage(m, got);
+        EXPECT_EQ(got.record.levels, sent.record.levels) << t;
+        EXPECT_EQ(got.record.trailer.overloadStatus[0], 1) << t;
+        EXPECT_EQ(got.record.trailer.overloadStatus[2], three ? 3 : 0) << t;
+        EXPECT_EQ(got.record.tail.rangeIndex, keepsRangeIndex(type) ? 3 : 0) << t;
+        EXPECT_TRUE(got.running);
+    }
+}
+
 TEST(StatusMessageTest, FieldStrengthSkipsTheUnusedWords) {
     AcquiredValues v = valuesOf(22);
     std::vector<uint8_t> m(22 + 2 * v.record.levels.size(), 0);
