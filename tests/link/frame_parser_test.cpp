@@ -97,5 +97,38 @@ TEST_F(FrameParserTest, LengthLimitIsInclusive) {
     EXPECT_EQ(got[0].type, 6);
 }
 
+TEST_F(FrameParserTest, FramesInRandomNoiseReadInRandomPieces) {
+    uint32_t x = 99;
+    auto rnd = [&] {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        return x;
+    };
+    std::vector<uint8_t> stream;
+    std::vector<std::vector<uint8_t>> sent;
+    for (int f = 0; f < 200; ++f) {
+        for (uint32_t k = rnd() % 40; k > 0; --k) {
+            auto b = static_cast<uint8_t>(rnd());
+            stream.push_back(b == 'T' ? 'U' : b);  // noise that cannot open a frame
+        }
+        std::vector<uint8_t> payload(rnd() % 3000);
+        for (auto& b : payload) b = static_cast<uint8_t>(rnd());
+        auto frame = buildFrame(static_cast<uint8_t>(f), payload.data(), payload.size());
+        stream.insert(stream.end(), frame.begin(), frame.end());
+        sent.push_back(std::move(payload));
+    }
+    for (size_t at = 0; at < stream.size();) {
+        size_t n = std::min<size_t>(1 + rnd() % 1500, stream.size() - at);
+        parser.Feed(stream.data() + at, n);
+        at += n;
+    }
+    ASSERT_EQ(got.size(), sent.size());
+    for (size_t i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(got[i].type, static_cast<uint8_t>(i));
+        EXPECT_EQ(got[i].payload, sent[i]);
+    }
+}
+
 }  // namespace
 }  // namespace k470

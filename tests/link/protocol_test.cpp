@@ -185,6 +185,26 @@ TEST(StatusMessageTest, EveryTypeWithALayoutCarriesItsWholeRecord) {
     }
 }
 
+TEST(StatusMessageTest, EveryCutOfAMessageKeepsWhatLiesBeyondIt) {
+    for (DeviceType type : {DeviceType{1}, DeviceType{3}, DeviceType{22}, DeviceType{24}}) {
+        AcquiredValues sent = valuesOf(type);
+        sent.record.levels.assign(sent.record.levels.size(), 80.0);
+        auto m = EncodeStatusMessage(sent);
+        for (size_t cut = 0; cut <= m.size(); cut += 13) {
+            AcquiredValues got = valuesOf(type);
+            got.record.levels.assign(got.record.levels.size(), 7.0);
+            ApplyStatusMessage(std::span(m.data(), cut), got);
+            const size_t block = resultBlockOffset(statusLayout(type));
+            const size_t whole = cut < block ? 0 : (cut - block) / 2;  // complete result words in the cut
+            ASSERT_EQ(got.record.levels.size(), sent.record.levels.size());
+            for (size_t i = 0; i < got.record.levels.size(); ++i) {
+                if (type == 22 && isSkippedFieldStrengthWord(static_cast<int>(i))) continue;
+                ASSERT_EQ(got.record.levels[i], i < whole ? 80.0 : 7.0) << type << " cut " << cut << " word " << i;
+            }
+        }
+    }
+}
+
 TEST(StatusMessageTest, FieldStrengthSkipsTheUnusedWords) {
     AcquiredValues v = valuesOf(22);
     std::vector<uint8_t> m(22 + 2 * v.record.levels.size(), 0);
