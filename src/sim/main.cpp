@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
     if (o.tcp) std::printf("tcp %s:%u\n", o.bindAddress.c_str(), static_cast<unsigned>((*sim)->tcpPort()));
     if (o.pty) std::printf("pty %s\n", (*sim)->ptyPath().c_str());
     std::fflush(stdout);
+    std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     for (long long waited = 0; !stopRequested && (seconds == 0 || waited < seconds * 10); ++waited) ::usleep(100'000);

@@ -337,7 +337,9 @@ struct Simulator::Impl {
                 p.pauses.erase(p.pauses.begin());
                 continue;
             }
-            ssize_t k = ::write(p.fd, p.out.data() + done, end - done);
+            // A PC that has closed the connection must not end the process with SIGPIPE.
+            ssize_t k = p.isPty ? ::write(p.fd, p.out.data() + done, end - done)
+                                : ::send(p.fd, p.out.data() + done, end - done, MSG_NOSIGNAL);
             if (k <= 0) break;
             done += static_cast<size_t>(k);
         }
