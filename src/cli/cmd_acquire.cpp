@@ -128,6 +128,12 @@ int runAcquire(std::span<const std::string> args) {
                          trigger ? &*trigger : nullptr, nullptr, static_cast<uint16_t>(port)};
     AcquisitionController controller(std::move(deps), view);
     if (!controller.StartAcquisition()) return 1;
+    // Take the instrument's messages for a moment first, as the window does before the user can start a
+    // recording: the recording then knows whether the instrument's measurement already runs.
+    for (int i = 0; i < 66 && view.newData == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        controller.OnAcquisitionTimer();
+    }
     if (Status s = controller.StartRecording(rp, output); !s) {
         printError(s.error().message);
         return 1;

@@ -60,6 +60,27 @@ TEST(CliAcquireTest, RecordsOverTcpAndSendsTheCommandsOfARecording) {
     EXPECT_NE(test::readText(dir.file("log")).find("(autorecording 50%)"), std::string::npos);
 }
 
+TEST(CliAcquireTest, AnInstrumentAlreadyRunningIsOnlyReset) {
+    SimulatorOptions o;
+    o.runningAtStart = true;
+    auto sim = startSim(o);
+    ASSERT_TRUE(sim);
+    test::TempDir dir;
+    ASSERT_EQ(run("acquire --tcp 127.0.0.1 --port " + std::to_string(sim->tcpPort()) + " -o " + dir.file("r.bin"),
+                  dir.file("log")),
+              0)
+        << test::readText(dir.file("log"));
+    for (int i = 0; i < 200 && sim->receivedBytes().size() < 6; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(sim->receivedBytes(), (std::vector<uint8_t>{0xA0, 0x1A, 0xA0, 0x3A, 0xA0, 0x2A}));
+    auto r = BinFile::Open(dir.file("r.bin"))->ReadRecord(1);
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r->tail.intervalKnown());  // counted from the reset while the instrument runs
+    EXPECT_EQ(r->tail.intervalHours, 0);
+    EXPECT_EQ(r->tail.intervalMinutes, 0);
+    EXPECT_LE(r->tail.intervalSeconds, 2);
+}
+
 TEST(CliAcquireTest, FailuresGiveTheSystemsMessagesAndNonZeroExit) {
     test::TempDir dir;
     const std::string log = dir.file("log");
