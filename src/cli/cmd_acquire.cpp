@@ -144,7 +144,7 @@ int runAcquire(std::span<const std::string> args) {
     std::signal(SIGTERM, onInterrupt);
     // An instrument that stops sending would leave the recording waiting for ever: give up when no
     // message came for several periods.
-    const uint32_t silenceLimitMs = static_cast<uint32_t>(std::max<long long>(10, 3 * period)) * 1000u;
+    const uint32_t silenceLimitMs = static_cast<uint32_t>(std::max<long long>(3, 3 * period)) * 1000u;
     uint32_t lastData = clock.nowMs();
     long long seen = 0;
     int exitCode = 0;
@@ -160,8 +160,8 @@ int runAcquire(std::span<const std::string> args) {
             break;
         }
         if (clock.nowMs() - lastData > silenceLimitMs) {
+            // The records written so far stay; no further record of stale values is added.
             printError(lexicon().text(Word::CantFoundDevice));
-            controller.StopRecording();
             exitCode = 1;
             break;
         }

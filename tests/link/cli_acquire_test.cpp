@@ -81,6 +81,25 @@ TEST(CliAcquireTest, AnInstrumentAlreadyRunningIsOnlyReset) {
     EXPECT_LE(r->tail.intervalSeconds, 2);
 }
 
+TEST(CliAcquireTest, ADroppedConnectionEndsTheRecordingKeepingItsRecords) {
+    SimulatorOptions o;
+    o.dropAfter = 80;  // about a second and a half into the recording
+    auto sim = startSim(o);
+    ASSERT_TRUE(sim);
+    test::TempDir dir;
+    EXPECT_EQ(run("acquire --tcp 127.0.0.1 --port " + std::to_string(sim->tcpPort()) +
+                      " --period 1 --count 10 -o " + dir.file("d.bin"),
+                  dir.file("log")),
+              1);
+    const std::string log = test::readText(dir.file("log"));
+    EXPECT_NE(log.find("Can't found device"), std::string::npos) << log;
+    auto file = BinFile::Open(dir.file("d.bin"));
+    ASSERT_TRUE(file.ok());
+    EXPECT_GE(file->recordCount(), 1);
+    EXPECT_LE(file->recordCount(), 2);
+    EXPECT_NE(log.find(std::to_string(file->recordCount()) + " records written"), std::string::npos) << log;
+}
+
 TEST(CliAcquireTest, FailuresGiveTheSystemsMessagesAndNonZeroExit) {
     test::TempDir dir;
     const std::string log = dir.file("log");
