@@ -83,7 +83,7 @@ TEST(CliAcquireTest, AnInstrumentAlreadyRunningIsOnlyReset) {
 
 TEST(CliAcquireTest, ADroppedConnectionEndsTheRecordingKeepingItsRecords) {
     SimulatorOptions o;
-    o.dropAfter = 80;  // about a second and a half into the recording
+    o.dropAfter = 100;  // three seconds after the start command, nearly two into the recording
     auto sim = startSim(o);
     ASSERT_TRUE(sim);
     test::TempDir dir;
