@@ -1,7 +1,8 @@
-// Milliseconds for the code whose behaviour depends on time (acquisition ticks, replay pacing). Injected, so
-// that tests drive time by hand instead of sleeping.
+// Millisecond time for code whose behaviour depends on time: the steady clock in the program, a clock that
+// tests move by hand.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 
@@ -9,29 +10,28 @@ namespace k470 {
 
 struct Clock {
     virtual ~Clock() = default;
-    // A millisecond tick count; wraps around like the platform's tick counter.
     virtual uint32_t nowMs() const = 0;
 };
 
+// Milliseconds of the monotonic clock; wraps like a 32-bit tick counter.
 class SteadyClock : public Clock {
 public:
     uint32_t nowMs() const override {
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::steady_clock::now().time_since_epoch());
-        return static_cast<uint32_t>(static_cast<uint64_t>(ms.count()));
+        using namespace std::chrono;
+        return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
     }
 };
 
-// Time that moves only when told to.
+// A clock that only moves when told to.
 class ManualClock : public Clock {
 public:
     explicit ManualClock(uint32_t start = 0) : now_(start) {}
-    uint32_t nowMs() const override { return now_; }
-    void set(uint32_t ms) { now_ = ms; }
+    uint32_t nowMs() const override { return now_.load(); }
     void advance(uint32_t ms) { now_ += ms; }
+    void set(uint32_t ms) { now_ = ms; }
 
 private:
-    uint32_t now_;
+    std::atomic<uint32_t> now_;
 };
 
 }  // namespace k470

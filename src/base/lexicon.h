@@ -20,6 +20,12 @@ enum class Word : int {
     ErrorInParameters,     // "Error in parameters"
     DifferentFileTypes,    // "Different file types: %s and %s"
     NoSourceData,          // "No source data"
+    // instrument links
+    CantFoundTeleAdapter,  // "Can't found tele adapter"
+    CantFoundDevice,       // "Can't found device"
+    Autorecording,         // "autorecording"
+    StopAutorecording,     // "Stop autorecording?"
+    DataTele,              // "Data tele"
     // header labels of the text export and the reports
     Date,
     Time,

@@ -74,6 +74,22 @@ constexpr Command kCommands[] = {
      "  --decimation R    without a preset: decimate by R (default 1)\n"
      "The data directory is $K470_DATA_DIR, else $XDG_DATA_HOME/k470 (~/.local/share/k470).\n",
      runReprocess},
+    {"acquire", "record an instrument's results at a fixed period into a .bin file",
+     "Usage: k470-cli acquire (--tcp IP2 [--bind IP1] [--port N] | --usb [DEVICE]) [--period SEC]\n"
+     "                        [--count N] [--trigger] -o OUT.bin\n"
+     "Connects to the instrument and writes a record every SEC seconds until N records are written.\n"
+     "  --tcp IP2     the instrument's tele adapter address (port 10001 unless --port)\n"
+     "  --bind IP1    the local address to connect from (default: any)\n"
+     "  --usb DEVICE  the USB instrument (default: the first FTDI bridge that opens)\n"
+     "  --period SEC  seconds between records (default 1)\n"
+     "  --count N     records to write, 1 to 300000 (default 1)\n"
+     "  --trigger     start only when the trigger event is set (k470-cli trigger)\n"
+     "Progress goes to standard error. Ctrl-C stops early, writing one last record.\n",
+     runAcquire},
+    {"trigger", "start an autorecording that waits for the external trigger",
+     "Usage: k470-cli trigger\n"
+     "Sets the event K470StartAutoSaveEvent that an armed autorecording waits for.\n",
+     runTrigger},
 };
 
 }  // namespace

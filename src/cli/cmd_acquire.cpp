@@ -1,0 +1,176 @@
+// k470-cli acquire: connects to an instrument over the tele adapter or USB and records its results at a
+// fixed period into a .bin file, as autorecording does in the window.
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+#include "base/clock.h"
+#include "base/lexicon.h"
+#include "base/named_event.h"
+#include "base/settings_store.h"
+#include "cli/cli_command.h"
+#include "link/acquisition_controller.h"
+#include "link/device_link.h"
+#include "link/tele_link.h"
+
+namespace k470::cli {
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+void onInterrupt(int) { interrupted = 1; }
+
+bool parseCount(const std::string& text, long long& value) {
+    auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
+// Progress and messages on standard error.
+class StderrView : public AcquisitionView {
+public:
+    void ShowMessage(const std::string& text) override { printError(text); }
+    void SetProgress(int position) override { std::fprintf(stderr, "connecting: %d%%\n", position); }
+    void SetTitle(const std::string& title) override {
+        if (title != lastTitle_) std::fprintf(stderr, "%s\n", title.c_str());
+        lastTitle_ = title;
+    }
+    void NewData() override { ++newData; }
+    long long newData = 0;
+
+private:
+    std::string lastTitle_;
+};
+
+// The link settings of this run, kept apart from the user's own settings.
+class RunSettings {
+public:
+    RunSettings() {
+        const char* tmp = std::getenv("TMPDIR");
+        path_ = std::string(tmp && *tmp ? tmp : "/tmp") + "/k470-acquire-" + std::to_string(::getpid()) + ".ini";
+    }
+    ~RunSettings() { ::unlink(path_.c_str()); }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace
+
+int runAcquire(std::span<const std::string> args) {
+    const Command& self = commandNamed("acquire");
+    static constexpr std::string_view kFlags[] = {"--usb", "--trigger"};
+    static constexpr std::string_view kValues[] = {"--tcp", "--bind", "--port", "--period", "--count", "-o",
+                                                   "--output"};
+    ParsedArgs p = parseArgs(args, kFlags, kValues);
+    if (p.help) {
+        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
+        return 0;
+    }
+    if (!p.error.empty()) return usageError(self, p.error);
+    const bool tcp = p.has("--tcp"), usb = p.has("--usb");
+    if (tcp == usb) return usageError(self, "give either --tcp ADDRESS or --usb [DEVICE]");
+    if (p.files.size() > (usb ? 1u : 0u)) return usageError(self, "unexpected argument " + p.files.back());
+    const std::string output = p.has("-o") ? p.value("-o") : p.value("--output");
+    if (output.empty()) return usageError(self, "give the output file with -o");
+    long long period = 0, count = 0, port = 0;
+    if (!parseCount(p.value("--port", "10001"), port) || port < 1 || port > 65535)
+        return usageError(self, "--port takes a port number");
+    AcquisitionController::RecordingParameters rp;
+    if (!parseCount(p.value("--period", "1"), period) || !parseCount(p.value("--count", "1"), count) ||
+        period > 86400 * 365) {
+        printError(lexicon().text(Word::ErrorInParameters));
+        return 1;
+    }
+    rp.periodSeconds = static_cast<int>(period);
+    rp.records = count;
+    rp.externalTrigger = p.has("--trigger");
+    if (Status s = AcquisitionController::CheckRecordingParameters(rp); !s) {
+        printError(s.error().message);
+        return 1;
+    }
+
+    RunSettings runSettings;
+    SettingsStore settings(runSettings.path());
+    if (!settings.writeInt("Init", "AType", tcp ? 1 : 0) ||
+        !settings.writeString("Init", "IP1", p.value("--bind", "0.0.0.0")) ||
+        !settings.writeString("Init", "IP2", p.value("--tcp"))) {
+        printError(lexicon().cantOpenFile(runSettings.path()));
+        return 1;
+    }
+    std::unique_ptr<SerialPortProvider> provider;
+    if (!p.files.empty())
+        provider = std::make_unique<FixedTtyProvider>(std::vector<std::string>{p.files[0]});
+    else
+        provider = std::make_unique<FtdiTtyProvider>();
+
+    std::optional<NamedEvent> trigger;
+    if (rp.externalTrigger) {
+        auto e = NamedEvent::Open(kAutoSaveEventName);
+        if (!e) {
+            printError(e.error().message);
+            return 1;
+        }
+        trigger.emplace(std::move(*e));
+    }
+
+    DeviceLink deviceLink(*provider);
+    TeleLink teleLink;
+    SteadyClock clock;
+    StderrView view;
+    AcquisitionDeps deps{deviceLink, teleLink, settings, clock,
+                         [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
+                         trigger ? &*trigger : nullptr, nullptr, static_cast<uint16_t>(port)};
+    AcquisitionController controller(std::move(deps), view);
+    if (!controller.StartAcquisition()) return 1;
+    // Take the instrument's messages for a moment first, as the window does before the user can start a
+    // recording: the recording then knows whether the instrument's measurement already runs.
+    for (int i = 0; i < 66 && view.newData == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        controller.OnAcquisitionTimer();
+    }
+    if (Status s = controller.StartRecording(rp, output); !s) {
+        printError(s.error().message);
+        return 1;
+    }
+    if (rp.externalTrigger) std::fprintf(stderr, "waiting for the trigger (k470-cli trigger)\n");
+
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+    // An instrument that stops sending would leave the recording waiting for ever: give up when no
+    // message came for several periods.
+    const uint32_t silenceLimitMs = static_cast<uint32_t>(std::max<long long>(3, 3 * period)) * 1000u;
+    uint32_t lastData = clock.nowMs();
+    long long seen = 0;
+    int exitCode = 0;
+    while (controller.recording() != AcquisitionController::Recording::Off) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        controller.OnAcquisitionTimer();
+        if (view.newData != seen || controller.recording() == AcquisitionController::Recording::Armed) {
+            seen = view.newData;
+            lastData = clock.nowMs();
+        }
+        if (interrupted) {
+            controller.StopRecording();
+            break;
+        }
+        if (clock.nowMs() - lastData > silenceLimitMs) {
+            // The records written so far stay; no further record of stale values is added.
+            printError(lexicon().text(Word::CantFoundDevice));
+            exitCode = 1;
+            break;
+        }
+    }
+    const uint32_t written = controller.recordsWritten();
+    controller.StopAcquisition();
+    std::fprintf(stderr, "%u records written to %s\n", written, output.c_str());
+    if (exitCode == 0 && !interrupted && written < rp.records) exitCode = 1;  // a write failed (reported)
+    return exitCode;
+}
+
+}  // namespace k470::cli

@@ -1,0 +1,27 @@
+// k470-cli trigger: sets the external-trigger event that starts an armed autorecording.
+#include <cstdio>
+
+#include "base/named_event.h"
+#include "cli/cli_command.h"
+
+namespace k470::cli {
+
+int runTrigger(std::span<const std::string> args) {
+    const Command& self = commandNamed("trigger");
+    ParsedArgs p = parseArgs(args, {}, {});
+    if (p.help) {
+        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
+        return 0;
+    }
+    if (!p.error.empty()) return usageError(self, p.error);
+    if (!p.files.empty()) return usageError(self, "trigger takes no arguments");
+    auto e = NamedEvent::Open(kAutoSaveEventName);
+    if (!e) {
+        printError(e.error().message);
+        return 1;
+    }
+    e->Set();
+    return 0;
+}
+
+}  // namespace k470::cli

@@ -1,0 +1,75 @@
+// An instrument that the links can talk to: it serves the tele adapter's TCP port and a USB instrument on a
+// pseudo-terminal, answers the instrument's commands and sends a status message every 30 ms while asked
+// to, with levels that drift slowly. Faults can be switched on to test the links: split frames, garbage
+// between frames, bad checksums, silence, a dropped connection, or a raw sample stream instead of messages.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/result.h"
+#include "data/device_type.h"
+
+namespace k470 {
+
+struct SimulatorOptions {
+    DeviceType type = 3;
+    uint32_t vin = 0x00A1B2C3;
+    bool tcp = true;
+    std::string bindAddress = "127.0.0.1";
+    uint16_t port = 10001;  // 0: any free port (see Simulator::tcpPort)
+    bool pty = false;
+    int periodMs = 30;
+    bool runningAtStart = false;
+
+    // Faults.
+    bool splitFrames = false;    // every frame in three pieces, written apart
+    bool garbage = false;        // stray bytes, preamble fragments among them, between frames
+    int badChecksumEvery = 0;    // every n-th message with a wrong checksum (0: never)
+    int silenceAfter = 0;        // no more messages after n (0: never)
+    int dropAfter = 0;           // the connection is dropped after n messages (0: never)
+    bool stream = false;         // a raw sample stream of 0xAA/0xBB frames instead of status messages
+};
+
+struct SimulatorState {
+    bool sending = false;  // status messages are being sent (after the start command)
+    bool running = false;  // the measurement runs
+    int range = 0;
+    std::array<double, 3> calibrationOffset{};
+    int messagesSent = 0;
+    int wakeUps = 0;  // wake-up bytes received
+    int resets = 0;
+};
+
+class Simulator {
+public:
+    // Fails when the port cannot be bound, the pseudo-terminal cannot be made, or the type has no layout.
+    static Result<std::unique_ptr<Simulator>> Start(const SimulatorOptions& options);
+    ~Simulator();
+
+    uint16_t tcpPort() const { return tcpPort_; }
+    // The terminal the USB instrument answers on (empty without --pty).
+    const std::string& ptyPath() const { return ptyPath_; }
+
+    SimulatorState state() const;
+    // Every byte received from the PC, over either transport, in order.
+    std::vector<uint8_t> receivedBytes() const;
+    void Stop();
+
+private:
+    Simulator() = default;
+    void Run();
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    std::thread thread_;
+    uint16_t tcpPort_ = 0;
+    std::string ptyPath_;
+};
+
+}  // namespace k470
