@@ -23,6 +23,25 @@ std::string DataFileTitle(std::string_view path, std::string_view typeName, uint
     return s;
 }
 
+std::string PositionText(int current, int count) {
+    std::string s;
+    appendInt(s, current);
+    s += '/';
+    appendInt(s, count);
+    return s;
+}
+
+std::string IntervalText(const RecordTail& tail) {
+    if (!tail.intervalKnown()) return {};
+    std::string s;
+    appendInt(s, tail.intervalHours);
+    s += ':';
+    appendInt(s, tail.intervalMinutes, 2);
+    s += ':';
+    appendInt(s, tail.intervalSeconds, 2);
+    return s;
+}
+
 FrameController::FrameController(SettingsStore& store) : store_(store) {}
 
 void FrameController::Initialise() {
@@ -31,8 +50,8 @@ void FrameController::Initialise() {
     recent_.Load(store_);
 }
 
-Status FrameController::Open(const std::string& path) {
-    CloseSource(-1);
+Status FrameController::Open(const std::string& path, int selectedTab) {
+    CloseSource(selectedTab);
     Status s = KindOfPath(path) == FileKind::Bin ? openBin(path) : openSdt(path);
     if (s) recent_.Add(path);
     return s;
@@ -52,6 +71,7 @@ Status FrameController::openBin(const std::string& path) {
     deviceType_ = header->deviceType;
     vin_ = header->vin;
     bin_.emplace(std::move(*file));
+    record_.emplace(std::move(*record));
     currentRecord_ = 1;
     mode_ = SourceMode::DataFile;
     commands_.DataFileOpened();
@@ -67,10 +87,10 @@ Status FrameController::openSdt(const std::string& path) {
     return {};
 }
 
-std::optional<Status> FrameController::OpenRecent(int commandId) {
+std::optional<Status> FrameController::OpenRecent(int commandId, int selectedTab) {
     const auto path = recent_.FileForCommand(commandId);
     if (!path) return std::nullopt;
-    return Open(*path);
+    return Open(*path, selectedTab);
 }
 
 void FrameController::CloseSource(int selectedTab) {
@@ -78,6 +98,7 @@ void FrameController::CloseSource(int selectedTab) {
         SaveTablePos(store_, selectedTab);
     bin_.reset();
     sdt_.reset();
+    record_.reset();
     mode_ = SourceMode::None;
     currentRecord_ = 0;
     deviceType_ = 0;

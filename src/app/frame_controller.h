@@ -28,6 +28,11 @@ FileKind KindOfPath(std::string_view path);
 // "%s (%s, VIN: %08X)": path, device type name, serial number.
 std::string DataFileTitle(std::string_view path, std::string_view typeName, uint32_t vin);
 
+// "%d/%d": the current record and the count.
+std::string PositionText(int current, int count);
+// "%d:%02d:%02d" (hours, minutes, seconds) of a record's interval; empty when the interval is not known.
+std::string IntervalText(const RecordTail& tail);
+
 class FrameController {
 public:
     explicit FrameController(SettingsStore& store);
@@ -36,9 +41,10 @@ public:
     void Initialise();
     // Closes the current source and opens path; on success the file goes to the top of the recent list.
     // On failure the message is returned and no source is open.
-    Status Open(const std::string& path);
+    // selectedTab is the tab shown for the source being closed (-1 for none).
+    Status Open(const std::string& path, int selectedTab = -1);
     // Opens the file of a recent-file item; nothing (and no error) for an item without a file.
-    std::optional<Status> OpenRecent(int commandId);
+    std::optional<Status> OpenRecent(int commandId, int selectedTab = -1);
     // Closes the current source; the selected tab is kept under "Common"/"TablePos" for a data file or
     // the instrument.
     void CloseSource(int selectedTab);
@@ -52,6 +58,8 @@ public:
     int currentRecord() const { return currentRecord_; }
     int recordCount() const { return bin_ ? bin_->recordCount() : 0; }
     DeviceType deviceType() const { return deviceType_; }
+    // The record shown (decoded when the file was opened).
+    const MeasurementRecord* record() const { return record_ ? &*record_ : nullptr; }
     uint32_t vin() const { return vin_; }
 
     CommandState& commands() { return commands_; }
@@ -74,6 +82,7 @@ private:
     SourceMode mode_ = SourceMode::None;
     std::optional<BinFile> bin_;
     std::optional<SdtContainer> sdt_;
+    std::optional<MeasurementRecord> record_;
     int currentRecord_ = 0;
     DeviceType deviceType_ = 0;
     uint32_t vin_ = 0;

@@ -266,3 +266,23 @@ TEST(FrameController, ShutdownWritesSettingsTablePosAndRecentFiles) {
 
 }  // namespace
 }  // namespace k470::app
+
+namespace k470::app {
+namespace {
+
+TEST(FrameTexts, PositionAndInterval) {
+    EXPECT_EQ(PositionText(1, 12), "1/12");
+    RecordTail tail;
+    EXPECT_EQ(IntervalText(tail), "");  // all three 255: not known
+    tail.intervalHours = 1;
+    tail.intervalMinutes = 2;
+    tail.intervalSeconds = 3;
+    EXPECT_EQ(IntervalText(tail), "1:02:03");
+    tail.intervalHours = 255;
+    tail.intervalMinutes = 255;
+    tail.intervalSeconds = 0;
+    EXPECT_EQ(IntervalText(tail), "255:255:00");  // only all three 255 mean unknown
+}
+
+}  // namespace
+}  // namespace k470::app
