@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QImage>
 #include <QWidget>
+#include <cstddef>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -24,11 +25,14 @@ public:
     ~PlotWindow() override;
 
     // Creates an element of type T (constructed with this window and args), appended to the drawing order.
+    // Elements that an element creates in its constructor (its buttons) come after it, so they are drawn
+    // on top of it and take the mouse first.
     template <class T, class... Args>
     T& Add(Args&&... args) {
+        const size_t place = elements_.size();
         auto element = std::make_unique<T>(*this, std::forward<Args>(args)...);
         T& ref = *element;
-        elements_.push_back(std::move(element));
+        elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(place), std::move(element));
         scheduleRedraw();
         return ref;
     }

@@ -80,6 +80,9 @@ TEST_F(ChartFixture, CurveIsDrawnWhereTheAxesMapItsValues) {
 }
 
 TEST_F(ChartFixture, ScrollZoomButtonsMoveTheChartWindow) {
+    // The buttons that the bar and the chart create are drawn above them (the bars of "||" are black).
+    EXPECT_TRUE(colourNear(window.frame(), bar->button(5).rect().center() + QPoint(-3, 0), Qt::black));
+    EXPECT_TRUE(window.frame().rect().contains(chart->originButton().rect().center()));
     EXPECT_EQ(chart->visibleFirst(), 0);
     EXPECT_EQ(chart->visibleLast(), 99);
     click(bar->button(4).rect().center());  // "+": n = 99/4 + 1 = 25, 50 samples from 49 - 25 + 1
