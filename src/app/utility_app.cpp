@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QLocale>
 
 #include "app/frame_controller.h"
 #include "app/language.h"
@@ -32,7 +33,9 @@ int UtilityApp::Run(QApplication& app) {
     } else {
         // First start: ask once; Cancel keeps English and asks again next time.
         LanguageDialog dialog(store, dirs);
-        if (dialog.files().size() > 1) dialog.exec();
+        const bool chosen = dialog.files().size() > 1 && dialog.exec() == QDialog::Accepted;
+        // Without a choice the desktop's language decides between the two that come with the program.
+        if (!chosen && QLocale::system().language() == QLocale::Russian) InstallLanguage(QStringLiteral("zrus.qm"), dirs);
     }
     InstallLexicon();
 

@@ -33,16 +33,15 @@ constexpr int kMinXTickSpacing = 70;
 constexpr int kMinYTickSpacing = 30;
 constexpr int kDragThreshold = 4;
 
-QString tr(const char* text) { return QCoreApplication::translate("LineChart", text); }
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
 LineChart::LineChart(PlotWindow& window, QRect rect, int digitBudget, unsigned options)
     : PlotElement(window, rect), digitBudget_(digitBudget), options_(options) {
-    origin_ = &window.Add<PlotButton>(QRect(), tr("Set cursors to origin"));
-    picture_ = &window.Add<PlotButton>(QRect(), tr("Save picture"));
-    text_ = &window.Add<PlotButton>(QRect(), tr("Save text"));
+    origin_ = &window.Add<PlotButton>(QRect(), QCoreApplication::translate("LineChart", "Set cursors to origin"));
+    picture_ = &window.Add<PlotButton>(QRect(), QCoreApplication::translate("LineChart", "Save picture"));
+    text_ = &window.Add<PlotButton>(QRect(), QCoreApplication::translate("LineChart", "Save text"));
     origin_->onClicked = [this] { SetCursorsToOrigin(); };
     picture_->onClicked = [this] { saveWithDialog(); };
     text_->onClicked = [this] { saveTextWithDialog(); };
@@ -405,7 +404,7 @@ QString LineChart::TextTable() const {
         const int64_t to = std::clamp<int64_t>(last_ + 1, from, n);
         columns.push_back({std::span<const double>(c.values).subspan(static_cast<size_t>(from),
                                                                       static_cast<size_t>(to - from))});
-        header += QLatin1Char('\t') + (c.name.isEmpty() ? tr("curve %1").arg(columns.size() - 1) : c.name);
+        header += QLatin1Char('\t') + (c.name.isEmpty() ? QCoreApplication::translate("LineChart", "curve %1").arg(columns.size() - 1) : c.name);
     }
     return qs(ChartTextTable(header.toStdString(), columns));
 }
@@ -439,7 +438,7 @@ Status LineChart::SavePicture(const QString& path) {
         svg.setOutputDevice(&file);
         svg.setSize(r.size());
         svg.setViewBox(QRect(QPoint(0, 0), r.size()));
-        svg.setTitle(tr("Chart"));
+        svg.setTitle(QCoreApplication::translate("LineChart", "Chart"));
         svg.setDescription(QStringLiteral("Description"));
         QPainter painter(&svg);
         painter.translate(-r.topLeft());
@@ -453,8 +452,8 @@ Status LineChart::SavePicture(const QString& path) {
 void LineChart::saveWithDialog() {
     QString path;
     if (options_ & AskPictureName) {
-        path = QFileDialog::getSaveFileName(&window(), tr("Save picture"), QDir::currentPath(),
-                                            tr("SVG pictures (*.svg);;PNG pictures (*.png);;All files (*)"));
+        path = QFileDialog::getSaveFileName(&window(), QCoreApplication::translate("LineChart", "Save picture"), QDir::currentPath(),
+                                            QCoreApplication::translate("LineChart", "SVG pictures (*.svg);;PNG pictures (*.png);;All files (*)"));
         if (path.isEmpty()) return;
     } else {
         const QDateTime now = QDateTime::currentDateTime();
@@ -466,8 +465,8 @@ void LineChart::saveWithDialog() {
 }
 
 void LineChart::saveTextWithDialog() {
-    const QString path = QFileDialog::getSaveFileName(&window(), tr("Save text"), QDir::currentPath(),
-                                                      tr("Text files (*.txt);;All files (*)"));
+    const QString path = QFileDialog::getSaveFileName(&window(), QCoreApplication::translate("LineChart", "Save text"), QDir::currentPath(),
+                                                      QCoreApplication::translate("LineChart", "Text files (*.txt);;All files (*)"));
     if (path.isEmpty()) return;
     if (Status s = SaveText(path); !s)
         QMessageBox::warning(&window(), QStringLiteral("K470"), qs(s.error().message));
