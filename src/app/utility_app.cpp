@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QLocale>
+#include <QTimer>
 
 #include "app/frame_controller.h"
 #include "app/language.h"
@@ -23,6 +24,9 @@ int UtilityApp::Run(QApplication& app) {
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("a device data file (.bin or .sdt) to open"));
+    const QCommandLineOption exitWhenShown(QStringLiteral("exit-when-shown"),
+                                           QStringLiteral("quit as soon as the main window is drawn (start-up timing)"));
+    parser.addOption(exitWhenShown);
     parser.process(app);
 
     SettingsStore store(SettingsStore::defaultPath());
@@ -48,6 +52,12 @@ int UtilityApp::Run(QApplication& app) {
     window.show();
     const QStringList files = parser.positionalArguments();
     if (!files.isEmpty()) window.OpenPath(QFileInfo(files.first()).absoluteFilePath());
+    if (parser.isSet(exitWhenShown)) {
+        QTimer::singleShot(0, &window, [&window] {
+            window.repaint();
+            QCoreApplication::exit(0);
+        });
+    }
     return app.exec();
 }
 
