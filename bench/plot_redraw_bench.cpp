@@ -20,7 +20,8 @@ void BM_LineChartRedraw100k(benchmark::State& state) {
     auto& bar = window.Add<k470::plot::ScrollZoomBar>(QRect(0, 410, 320, 24));
     std::vector<double> values(100000);
     for (size_t i = 0; i < values.size(); ++i)
-        values[i] = 60.0 + 20.0 * std::sin(static_cast<double>(i) * 3e-4) + 5.0 * std::sin(static_cast<double>(i) * 0.05);
+        values[i] = 60.0 + 20.0 * std::sin(static_cast<double>(i) * 3e-4) +
+                    5.0 * std::sin(static_cast<double>(i) * 0.05);
     chart.SetCurves({k470::plot::Curve{values, Qt::blue, QStringLiteral("level")}});
     chart.SetYRange(30, 90);
     bar.Attach(chart);

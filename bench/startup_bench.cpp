@@ -16,7 +16,9 @@ extern char** environ;
 
 namespace {
 
-std::string binDir() { return std::filesystem::read_symlink("/proc/self/exe").parent_path().string(); }
+std::string binDir() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+}
 
 // Runs a program to its end; false when it could not be started or failed.
 bool runOnce(const std::string& program, const std::vector<std::string>& args) {
@@ -41,7 +43,8 @@ double secondsPerRun(const std::string& program, const std::vector<std::string>&
 void prepareEnvironment() {
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // A settings file of its own with the language chosen, so no question is asked.
-    const auto dir = std::filesystem::temp_directory_path() / ("k470-startup-bench-" + std::to_string(getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("k470-startup-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir / "k470");
     std::ofstream(dir / "k470" / "k470.ini") << "[Init]\nLanguage=zeng.qm\n";
     setenv("XDG_CONFIG_HOME", dir.c_str(), 1);

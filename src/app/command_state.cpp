@@ -26,7 +26,9 @@ void CommandState::SourceClosed() {
              CmdSetMarker, CmdMisc});
 }
 
-void CommandState::DataFileOpened() { enable({CmdSaveAsBinary, CmdSaveAsText, CmdMisc}); }
+void CommandState::DataFileOpened() {
+    enable({CmdSaveAsBinary, CmdSaveAsText, CmdMisc});
+}
 
 void CommandState::InstrumentConnected() {
     disable({CmdSignalFiltration, CmdStopRecording, CmdSetMarker});

@@ -9,7 +9,7 @@
 namespace k470::app {
 
 class CommandState {
-public:
+  public:
     // Every command enabled by state, none handled: call Initialise and mark the handled ones.
     CommandState() = default;
 
@@ -35,7 +35,7 @@ public:
     void enable(std::initializer_list<int> ids);
     void disable(std::initializer_list<int> ids);
 
-private:
+  private:
     std::set<int> disabled_;
     std::set<int> handled_;
 };

@@ -10,7 +10,8 @@ namespace k470::app {
 
 FileKind KindOfPath(std::string_view path) {
     const std::string lower = lowerCasePath(path);
-    return lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".bin") == 0 ? FileKind::Bin : FileKind::Sdt;
+    return lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".bin") == 0 ? FileKind::Bin
+                                                                                : FileKind::Sdt;
 }
 
 std::string DataFileTitle(std::string_view path, std::string_view typeName, uint32_t vin) {

@@ -34,7 +34,7 @@ std::string PositionText(int current, int count);
 std::string IntervalText(const RecordTail& tail);
 
 class FrameController {
-public:
+  public:
     explicit FrameController(SettingsStore& store);
 
     // The window's start: command states, settings and the recent-file list.
@@ -71,7 +71,7 @@ public:
 
     static std::string DefaultTitle() { return "470 Utility"; }
 
-private:
+  private:
     Status openBin(const std::string& path);
     Status openSdt(const std::string& path);
 

@@ -3,7 +3,9 @@
 namespace k470::app {
 
 namespace {
-const char* presetKey(bool replayMode) { return replayMode ? "ReplayProcName" : "ProcName"; }
+const char* presetKey(bool replayMode) {
+    return replayMode ? "ReplayProcName" : "ProcName";
+}
 const char* const kFilterKeys[3] = {"CustomFltN_0", "CustomFltN_1", "CustomFltN_2"};
 }  // namespace
 
@@ -37,8 +39,12 @@ void FrameSettings::Save(SettingsStore& store, bool replayMode) const {
     store.WriteString(kSignal, presetKey(replayMode), presetName);
 }
 
-int LoadTablePos(const SettingsStore& store) { return store.ReadInt(keys::kCommon, keys::kTablePos, 0); }
+int LoadTablePos(const SettingsStore& store) {
+    return store.ReadInt(keys::kCommon, keys::kTablePos, 0);
+}
 
-void SaveTablePos(SettingsStore& store, int index) { store.WriteInt(keys::kCommon, keys::kTablePos, index); }
+void SaveTablePos(SettingsStore& store, int index) {
+    store.WriteInt(keys::kCommon, keys::kTablePos, index);
+}
 
 }  // namespace k470::app

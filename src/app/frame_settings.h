@@ -29,13 +29,13 @@ inline constexpr const char* kDefaultIp2 = "192.168.1.101";
 }  // namespace keys
 
 struct FrameSettings {
-    bool linear = false;                  // "K470Dlg"/"bLin"
-    WindowRect window = kDefaultWindowRect;  // "K470Dlg"/"Left".."Bottom"
-    int cutOffIndex = 1;                  // "Signal"/"CutOffI"
-    int decimation = 1;                   // "Signal"/"DecValue"
+    bool linear = false;                             // "K470Dlg"/"bLin"
+    WindowRect window = kDefaultWindowRect;          // "K470Dlg"/"Left".."Bottom"
+    int cutOffIndex = 1;                             // "Signal"/"CutOffI"
+    int decimation = 1;                              // "Signal"/"DecValue"
     std::array<int, 3> customFilter = {-1, -1, -1};  // "Signal"/"CustomFltN_0".."_2"
-    bool presetActive = false;            // "Signal"/"CustomK"
-    std::string presetName;               // "Signal"/"ProcName", or "ReplayProcName" in replay mode
+    bool presetActive = false;                       // "Signal"/"CustomK"
+    std::string presetName;  // "Signal"/"ProcName", or "ReplayProcName" in replay mode
 
     // Reads every key; missing keys and values that are not numbers give the defaults.
     static FrameSettings Load(const SettingsStore& store, bool replayMode);

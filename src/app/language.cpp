@@ -22,7 +22,9 @@ std::unique_ptr<QTranslator>& installed() {
     return translator;
 }
 
-QString ownName(const QTranslator& t) { return t.translate("Language", "English"); }
+QString ownName(const QTranslator& t) {
+    return t.translate("Language", "English");
+}
 
 }  // namespace
 
@@ -80,7 +82,8 @@ void InstallLexicon() {
     }
     // The code page of text exports is itself a word of the language.
     const QString codePage = QCoreApplication::translate("Lexicon", "Windows-1252");
-    words.setCodePage(codePage == QStringLiteral("Windows-1251") ? CodePage::Windows1251 : CodePage::Windows1252);
+    words.setCodePage(codePage == QStringLiteral("Windows-1251") ? CodePage::Windows1251
+                                                                 : CodePage::Windows1252);
     setLexicon(words);
 }
 

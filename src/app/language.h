@@ -21,7 +21,7 @@ namespace k470::app {
 struct LanguageFile {
     QString fileName;  // bare file name, as stored in the settings
     QString path;
-    QString name;      // the language's own name
+    QString name;  // the language's own name
 };
 
 // Where shipped and user files are looked for, in order: $K470_DATA_DIR, the per-user data directory,
@@ -39,13 +39,13 @@ void InstallLexicon();
 // "Select language": the list of language files; OK with a chosen entry installs it and stores its name.
 class LanguageDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     LanguageDialog(SettingsStore& store, QStringList directories, QWidget* parent = nullptr);
     QListWidget* list() const { return list_; }
     const QList<LanguageFile>& files() const { return files_; }
     void accept() override;
 
-private:
+  private:
     SettingsStore& store_;
     QStringList directories_;
     QList<LanguageFile> files_;

@@ -25,7 +25,9 @@
 namespace k470::app {
 
 namespace {
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 }  // namespace
 
 MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(parent), frame_(frame) {
@@ -45,9 +47,12 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
             tr("All device files (*.bin *.sdt)") + QStringLiteral(";;") + tr("Binary files (*.bin)") +
                 QStringLiteral(";;") + tr("Data files (*.sdt)") + QStringLiteral(";;") + tr("All Files (*)"));
     };
-    showError = [this](const QString& message) { QMessageBox::warning(this, QStringLiteral("K470"), message); };
+    showError = [this](const QString& message) {
+        QMessageBox::warning(this, QStringLiteral("K470"), message);
+    };
     askYesNo = [this](const QString& title, const QString& question) {
-        return QMessageBox::question(this, title, question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        return QMessageBox::question(this, title, question, QMessageBox::Yes | QMessageBox::No) ==
+               QMessageBox::Yes;
     };
     runLanguageDialog = [] { return false; };
     showAbout = [this] {
@@ -55,13 +60,16 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
         box.setWindowTitle(tr("About K470"));
         box.setIconPixmap(ApplicationIcon().pixmap(64, 64));
         box.setText(tr("<b>K470</b> version %1").arg(QStringLiteral(K470_VERSION)));
-        box.setInformativeText(tr("Utility for sound level, vibration, infrasound, ultrasound and field meters: "
-                                  "live data, device data files, text export and signal replay."));
+        box.setInformativeText(
+            tr("Utility for sound level, vibration, infrasound, ultrasound and field meters: "
+               "live data, device data files, text export and signal replay."));
         box.exec();
     };
 
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
+    auto* quit = new QShortcut(QKeySequence::Quit, this);
+    connect(quit, &QShortcut::activated, this, &QWidget::close);
     refresh();
 }
 
@@ -85,7 +93,7 @@ QWidget* MainDialog::control(int id) const {
 
 void MainDialog::buildMenus() {
     fileMenu_ = menuBar()->addMenu(tr("&File"));
-    addCommand(fileMenu_, CmdOpen, tr("&Open...")) ->setShortcut(QKeySequence::Open);
+    addCommand(fileMenu_, CmdOpen, tr("&Open..."))->setShortcut(QKeySequence::Open);
     addCommand(fileMenu_, CmdSaveAsBinary, tr("Save as &binary..."));
     addCommand(fileMenu_, CmdSaveAsText, tr("Save as &text..."));
     fileMenu_->addSeparator();
@@ -129,29 +137,53 @@ void MainDialog::buildMenus() {
 
 QString MainDialog::toolTipFor(int id) const {
     switch (id) {
-        case CmdOpen: return tr("Open file");
-        case CmdCopyToClipboard: return tr("Copy to clipboard");
-        case CmdNotepad: return tr("Notepad");
-        case CmdSaveAsText: return tr("Save as text");
-        case CmdSaveAsBinary: return tr("Save as binary");
-        case CmdStartStop: return tr("Start/stop command");
-        case CmdReset: return tr("Reset command");
-        case CmdData: return tr("Data acquisition");
-        case CmdSignal: return tr("Signal acquisition");
-        case CmdFft: return tr("FFT");
-        case CmdRt60: return tr("RT-60");
-        case CtlProgress: return tr("Data accumulating progress");
-        case CtlRecordUpDown: return tr("Previous / next record");
-        case CtlRecordPosition: return tr("Record position");
-        case CtlAverage: return tr("Average records");
-        case CtlAverageFirst: return tr("First record to average");
-        case CtlAverageLast: return tr("Last record to average");
-        case CtlPlay: return tr("Play");
-        case CtlPause: return tr("Pause");
-        case CtlChannel: return tr("Channel");
-        case CtlReplayRange: return tr("Replay range");
-        case CmdSetMarker: return tr("Set marker");
-        default: return action(id) ? action(id)->text().remove(QLatin1Char('&')).remove(QStringLiteral("...")) : QString();
+        case CmdOpen:
+            return tr("Open file");
+        case CmdCopyToClipboard:
+            return tr("Copy to clipboard");
+        case CmdNotepad:
+            return tr("Notepad");
+        case CmdSaveAsText:
+            return tr("Save as text");
+        case CmdSaveAsBinary:
+            return tr("Save as binary");
+        case CmdStartStop:
+            return tr("Start/stop command");
+        case CmdReset:
+            return tr("Reset command");
+        case CmdData:
+            return tr("Data acquisition");
+        case CmdSignal:
+            return tr("Signal acquisition");
+        case CmdFft:
+            return tr("FFT");
+        case CmdRt60:
+            return tr("RT-60");
+        case CtlProgress:
+            return tr("Data accumulating progress");
+        case CtlRecordUpDown:
+            return tr("Previous / next record");
+        case CtlRecordPosition:
+            return tr("Record position");
+        case CtlAverage:
+            return tr("Average records");
+        case CtlAverageFirst:
+            return tr("First record to average");
+        case CtlAverageLast:
+            return tr("Last record to average");
+        case CtlPlay:
+            return tr("Play");
+        case CtlPause:
+            return tr("Pause");
+        case CtlChannel:
+            return tr("Channel");
+        case CtlReplayRange:
+            return tr("Replay range");
+        case CmdSetMarker:
+            return tr("Set marker");
+        default:
+            return action(id) ? action(id)->text().remove(QLatin1Char('&')).remove(QStringLiteral("..."))
+                              : QString();
     }
 }
 
@@ -160,9 +192,23 @@ void MainDialog::buildToolBar() {
     toolBar_->setObjectName(QStringLiteral("toolBar"));
     toolBar_->setMovable(false);
     toolBar_->setIconSize(QSize(20, 20));
-    // Open, |, Copy, Notepad, |, Save as text, Save as binary, Start/stop, Reset, |, Data, Signal, FFT, |, RT-60
-    const int layout[] = {CmdOpen, 0, CmdCopyToClipboard, CmdNotepad, 0, CmdSaveAsText, CmdSaveAsBinary,
-                          CmdStartStop, CmdReset, 0, CmdData, CmdSignal, CmdFft, 0, CmdRt60};
+    // Open, |, Copy, Notepad, |, Save as text, Save as binary, Start/stop, Reset, |, Data, Signal, FFT, |,
+    // RT-60
+    const int layout[] = {CmdOpen,
+                          0,
+                          CmdCopyToClipboard,
+                          CmdNotepad,
+                          0,
+                          CmdSaveAsText,
+                          CmdSaveAsBinary,
+                          CmdStartStop,
+                          CmdReset,
+                          0,
+                          CmdData,
+                          CmdSignal,
+                          CmdFft,
+                          0,
+                          CmdRt60};
     for (int id : layout) {
         if (id == 0) {
             toolBar_->addSeparator();
@@ -259,8 +305,9 @@ void MainDialog::buildControls() {
     auto* marker = new QPushButton(tr("Set marker"), central);
     keep(CmdSetMarker, marker);
     connect(marker, &QPushButton::clicked, this, [this] { Dispatch(CmdSetMarker); });
-    for (QWidget* w : {static_cast<QWidget*>(play), static_cast<QWidget*>(pause), static_cast<QWidget*>(channel),
-                       static_cast<QWidget*>(replayRange), static_cast<QWidget*>(marker)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(play), static_cast<QWidget*>(pause), static_cast<QWidget*>(channel),
+          static_cast<QWidget*>(replayRange), static_cast<QWidget*>(marker)})
         row->addWidget(w);
 
     tabs_ = new QTabWidget(central);
@@ -319,22 +366,38 @@ void MainDialog::refresh() {
         interval->clear();
     }
     switch (mode) {
-        case SourceMode::None: status_->setText(tr("No data source")); break;
-        case SourceMode::DataFile: status_->setText(tr("Records: %1").arg(count)); break;
-        case SourceMode::SignalFile: status_->setText(tr("Signal file")); break;
-        case SourceMode::Instrument: status_->setText(tr("Instrument")); break;
+        case SourceMode::None:
+            status_->setText(tr("No data source"));
+            break;
+        case SourceMode::DataFile:
+            status_->setText(tr("Records: %1").arg(count));
+            break;
+        case SourceMode::SignalFile:
+            status_->setText(tr("Signal file"));
+            break;
+        case SourceMode::Instrument:
+            status_->setText(tr("Instrument"));
+            break;
     }
 }
 
 void MainDialog::Dispatch(int id) {
     if (!frame_.commands().enabled(id)) return;
     switch (id) {
-        case CmdOpen: onOpen(); break;
-        case CmdAbout: showAbout(); break;
-        case CmdSelectLanguage: onSelectLanguage(); break;
+        case CmdOpen:
+            onOpen();
+            break;
+        case CmdAbout:
+            showAbout();
+            break;
+        case CmdSelectLanguage:
+            onSelectLanguage();
+            break;
         default:
             if (id >= CmdRecentFile1 && id <= CmdRecentFile4) {
-                if (auto result = frame_.OpenRecent(id, tabs_->count() > 0 ? tabs_->currentIndex() : -1); result && !*result) showError(qs(result->error().message));
+                if (auto result = frame_.OpenRecent(id, tabs_->count() > 0 ? tabs_->currentIndex() : -1);
+                    result && !*result)
+                    showError(qs(result->error().message));
                 refresh();
             }
             break;
@@ -363,7 +426,8 @@ void MainDialog::onSelectLanguage() {
 void MainDialog::closeEvent(QCloseEvent* event) {
     if (!shutDown_) {
         shutDown_ = true;
-        frame_.Shutdown(StoredRect({x(), y(), width(), height()}), tabs_->count() > 0 ? tabs_->currentIndex() : -1);
+        frame_.Shutdown(StoredRect({x(), y(), width(), height()}),
+                        tabs_->count() > 0 ? tabs_->currentIndex() : -1);
     }
     event->accept();
 }

@@ -20,7 +20,7 @@ namespace k470::app {
 
 class MainDialog : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit MainDialog(FrameController& frame, QWidget* parent = nullptr);
 
     // Opens a file as "Open" does once the file is chosen.
@@ -43,10 +43,10 @@ public:
     std::function<bool()> runLanguageDialog;
     std::function<void()> showAbout;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildMenus();
     void buildToolBar();
     void buildControls();

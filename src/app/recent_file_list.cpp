@@ -7,7 +7,9 @@
 namespace k470::app {
 
 namespace {
-std::string docKey(int i) { return "Doc" + std::to_string(i + 1); }
+std::string docKey(int i) {
+    return "Doc" + std::to_string(i + 1);
+}
 }  // namespace
 
 void RecentFileList::Load(const SettingsStore& store) {
@@ -20,7 +22,8 @@ void RecentFileList::Load(const SettingsStore& store) {
 
 void RecentFileList::Save(SettingsStore& store) const {
     for (int i = 0; i < kSize; ++i)
-        store.WriteString("K470Dlg", docKey(i), i < static_cast<int>(entries_.size()) ? entries_[static_cast<size_t>(i)] : "");
+        store.WriteString("K470Dlg", docKey(i),
+                          i < static_cast<int>(entries_.size()) ? entries_[static_cast<size_t>(i)] : "");
 }
 
 void RecentFileList::Add(const std::string& path) {
@@ -37,7 +40,8 @@ std::string RecentFileList::MenuText(int i) const {
 
 std::optional<std::string> RecentFileList::FileForCommand(int id) const {
     const int i = id - CmdRecentFile1;
-    if (id < CmdRecentFile1 || id > CmdRecentFile4 || i >= static_cast<int>(entries_.size())) return std::nullopt;
+    if (id < CmdRecentFile1 || id > CmdRecentFile4 || i >= static_cast<int>(entries_.size()))
+        return std::nullopt;
     return entries_[static_cast<size_t>(i)];
 }
 

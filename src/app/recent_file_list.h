@@ -11,7 +11,7 @@
 namespace k470::app {
 
 class RecentFileList {
-public:
+  public:
     static constexpr int kSize = 4;
 
     // Reads "Doc1".."Doc4"; empty values are skipped, the others kept in order.
@@ -27,7 +27,7 @@ public:
     // The file that menu item id opens; nothing for an id outside 208..211 or an item without a file.
     std::optional<std::string> FileForCommand(int id) const;
 
-private:
+  private:
     std::vector<std::string> entries_;
 };
 

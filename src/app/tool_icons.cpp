@@ -16,7 +16,7 @@ using Draw = std::function<void(QPainter&)>;
 
 // Draws a picture given on a 16 x 16 grid at any size the icon is asked for.
 class DrawnIconEngine : public QIconEngine {
-public:
+  public:
     explicit DrawnIconEngine(Draw draw) : draw_(std::move(draw)) {}
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
         painter->save();
@@ -41,11 +41,13 @@ public:
     }
     QIconEngine* clone() const override { return new DrawnIconEngine(draw_); }
 
-private:
+  private:
     Draw draw_;
 };
 
-QIcon drawn(Draw draw) { return QIcon(new DrawnIconEngine(std::move(draw))); }
+QIcon drawn(Draw draw) {
+    return QIcon(new DrawnIconEngine(std::move(draw)));
+}
 
 const QColor kInk(0x30, 0x30, 0x38);
 const QColor kPaper(0xFA, 0xFA, 0xF5);
@@ -174,7 +176,8 @@ QIcon ToolIcon(int id) {
                 p.setPen(Qt::NoPen);
                 p.setBrush(kGreen);
                 const qreal heights[] = {5, 11, 8, 13, 6, 3};
-                for (int i = 0; i < 6; ++i) p.drawRect(QRectF(1.5 + i * 2.3, 15 - heights[i], 1.8, heights[i]));
+                for (int i = 0; i < 6; ++i)
+                    p.drawRect(QRectF(1.5 + i * 2.3, 15 - heights[i], 1.8, heights[i]));
                 p.setPen(ink(0.8));
                 p.drawLine(QPointF(1, 15), QPointF(15, 15));
             });

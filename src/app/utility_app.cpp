@@ -23,9 +23,11 @@ int UtilityApp::Run(QApplication& app) {
     parser.setApplicationDescription(QStringLiteral("Utility for hand-held measuring instruments"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("a device data file (.bin or .sdt) to open"));
-    const QCommandLineOption exitWhenShown(QStringLiteral("exit-when-shown"),
-                                           QStringLiteral("quit as soon as the main window is drawn (start-up timing)"));
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("a device data file (.bin or .sdt) to open"));
+    const QCommandLineOption exitWhenShown(
+        QStringLiteral("exit-when-shown"),
+        QStringLiteral("quit as soon as the main window is drawn (start-up timing)"));
     parser.addOption(exitWhenShown);
     parser.process(app);
 
@@ -39,7 +41,8 @@ int UtilityApp::Run(QApplication& app) {
         LanguageDialog dialog(store, dirs);
         const bool chosen = dialog.files().size() > 1 && dialog.exec() == QDialog::Accepted;
         // Without a choice the desktop's language decides between the two that come with the program.
-        if (!chosen && QLocale::system().language() == QLocale::Russian) InstallLanguage(QStringLiteral("zrus.qm"), dirs);
+        if (!chosen && QLocale::system().language() == QLocale::Russian)
+            InstallLanguage(QStringLiteral("zrus.qm"), dirs);
     }
     InstallLexicon();
 

@@ -10,7 +10,7 @@ class QApplication;
 namespace k470::app {
 
 class UtilityApp {
-public:
+  public:
     // Runs the whole program; returns the process's exit code.
     static int Run(QApplication& app);
 };

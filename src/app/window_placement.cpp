@@ -15,6 +15,8 @@ WindowGeometry PlaceMainWindow(WindowRect r, WindowGeometry current) {
     return {r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1};
 }
 
-WindowRect StoredRect(WindowGeometry g) { return {g.x, g.y, g.x + g.width + 1, g.y + g.height + 1}; }
+WindowRect StoredRect(WindowGeometry g) {
+    return {g.x, g.y, g.x + g.width + 1, g.y + g.height + 1};
+}
 
 }  // namespace k470::app

@@ -169,7 +169,8 @@ std::string SettingsStore::defaultPath() {
     return base + "/k470/k470.ini";
 }
 
-std::string SettingsStore::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
+std::string SettingsStore::ReadString(std::string_view section, std::string_view key,
+                                      std::string_view def) const {
     const auto text = readWhole(path_);
     if (!text) return std::string(def);
     const Lines l = splitLines(*text);

@@ -10,7 +10,7 @@
 namespace k470 {
 
 class SettingsStore {
-public:
+  public:
     explicit SettingsStore(std::string path);
     // $XDG_CONFIG_HOME/k470/k470.ini (with $HOME/.config when XDG_CONFIG_HOME is not set).
     static std::string defaultPath();
@@ -28,7 +28,7 @@ public:
     bool WriteInt(std::string_view section, std::string_view key, int value);
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
 
-private:
+  private:
     std::string path_;
 };
 

@@ -21,11 +21,15 @@ struct AxisMap {
     }
 
     // floor(P - (R - x) * k + 0.5)
-    int pixelOf(double x) const { return static_cast<int>(std::floor(refPixel - (refValue - x) * scale + 0.5)); }
+    int pixelOf(double x) const {
+        return static_cast<int>(std::floor(refPixel - (refValue - x) * scale + 0.5));
+    }
     // The same position without rounding, for drawing many points into one pixel column.
     double exactPixelOf(double x) const { return refPixel - (refValue - x) * scale; }
     // The value shown at a pixel.
-    double valueAt(double pixel) const { return scale != 0.0 ? refValue + (pixel - refPixel) / scale : refValue; }
+    double valueAt(double pixel) const {
+        return scale != 0.0 ? refValue + (pixel - refPixel) / scale : refValue;
+    }
 };
 
 }  // namespace k470::plot

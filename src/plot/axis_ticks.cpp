@@ -13,7 +13,9 @@ namespace {
 constexpr double kMantissa[4] = {1.0, 0.5, 0.25, 0.2};
 constexpr int kExtraDecimals[4] = {0, 1, 2, 1};
 
-double powerOfTen(int e) { return std::pow(10.0, e); }
+double powerOfTen(int e) {
+    return std::pow(10.0, e);
+}
 
 }  // namespace
 

@@ -33,7 +33,9 @@ AxisMap BarChart::valueMap() const {
     return AxisMap::Spanning(lo_, hi_, a.bottom(), a.top());
 }
 
-void BarChart::computeTicks() { ticks_ = ComputeAxisTicks(lo_, hi_ - lo_, plotArea().height(), kMinTickSpacing, digitBudget_); }
+void BarChart::computeTicks() {
+    ticks_ = ComputeAxisTicks(lo_, hi_ - lo_, plotArea().height(), kMinTickSpacing, digitBudget_);
+}
 
 void BarChart::SetBands(std::vector<double> values, bool recomputeRange) {
     values_ = std::move(values);
@@ -111,7 +113,8 @@ void BarChart::DrawContents(QPainter& painter) {
     for (int i = 0; i < static_cast<int>(values_.size()); ++i) {
         const QRect b = barRect(i);
         if (b.isEmpty()) continue;
-        const QColor c = static_cast<size_t>(i) < colours_.size() ? colours_[static_cast<size_t>(i)] : barColour;
+        const QColor c =
+            static_cast<size_t>(i) < colours_.size() ? colours_[static_cast<size_t>(i)] : barColour;
         painter.fillRect(b, c);
         painter.setPen(c.darker(140));
         painter.drawRect(b.adjusted(0, 0, -1, -1));
@@ -133,8 +136,8 @@ void BarChart::DrawText(QPainter& painter) {
         const double v = ticks_.tick(i);
         const int py = m.pixelOf(v);
         painter.drawLine(a.left() - 4, py, a.left(), py);
-        painter.drawText(QRect(rect().left() + 2, py - 8, kLeftMargin - 8, 16), Qt::AlignRight | Qt::AlignVCenter,
-                         QString::fromStdString(ticks_.label(v)));
+        painter.drawText(QRect(rect().left() + 2, py - 8, kLeftMargin - 8, 16),
+                         Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(ticks_.label(v)));
     }
     if (!ticks_.exponentLabel().empty())
         painter.drawText(QRect(rect().left() + 4, rect().top() + 2, kLeftMargin, 16), Qt::AlignLeft,
@@ -148,15 +151,16 @@ void BarChart::DrawText(QPainter& painter) {
         const int left = a.left() + static_cast<int>(std::floor(i * slot));
         const QRect column(left, a.top(), static_cast<int>(slot), a.height());
         const QString value = QString::fromStdString(formatFixed(values_[static_cast<size_t>(i)], 2));
-        if (std::isfinite(values_[static_cast<size_t>(i)]) && fm.horizontalAdvance(value) + 2 <= column.width()) {
+        if (std::isfinite(values_[static_cast<size_t>(i)]) &&
+            fm.horizontalAdvance(value) + 2 <= column.width()) {
             const QRect b = barRect(i);
             const int top = b.isEmpty() ? a.bottom() : b.top();
-            painter.drawText(QRect(column.left(), top - 16, column.width(), 15), Qt::AlignHCenter | Qt::AlignBottom,
-                             value);
+            painter.drawText(QRect(column.left(), top - 16, column.width(), 15),
+                             Qt::AlignHCenter | Qt::AlignBottom, value);
         }
         if (i < labels_.size() && fm.horizontalAdvance(labels_[i]) <= column.width() + 4)
-            painter.drawText(QRect(column.left() - 2, a.bottom() + 3, column.width() + 4, 16), Qt::AlignHCenter,
-                             labels_[i]);
+            painter.drawText(QRect(column.left() - 2, a.bottom() + 3, column.width() + 4, 16),
+                             Qt::AlignHCenter, labels_[i]);
     }
 }
 
@@ -165,7 +169,8 @@ QString BarChart::ClipboardText() const {
     for (size_t i = 0; i < values_.size(); ++i) {
         const QString label = static_cast<qsizetype>(i) < labels_.size() ? labels_[static_cast<qsizetype>(i)]
                                                                          : QString::number(i + 1);
-        text += label + QLatin1Char('\t') + QString::fromStdString(formatFixed(values_[i], 2)) + QLatin1Char('\n');
+        text += label + QLatin1Char('\t') + QString::fromStdString(formatFixed(values_[i], 2)) +
+                QLatin1Char('\n');
     }
     return text;
 }

@@ -12,7 +12,7 @@
 namespace k470::plot {
 
 class BarChart : public PlotElement {
-public:
+  public:
     BarChart(PlotWindow& window, QRect rect, int digitBudget = 6);
 
     // The band values; with recomputeRange the value axis is fitted to them.
@@ -41,7 +41,7 @@ public:
     QColor plotBackground = Qt::white;
     QColor barColour = QColor(0x30, 0x60, 0xB0);
 
-private:
+  private:
     void computeTicks();
 
     int digitBudget_;

@@ -33,13 +33,16 @@ constexpr int kMinXTickSpacing = 70;
 constexpr int kMinYTickSpacing = 30;
 constexpr int kDragThreshold = 4;
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 }  // namespace
 
 LineChart::LineChart(PlotWindow& window, QRect rect, int digitBudget, unsigned options)
     : PlotElement(window, rect), digitBudget_(digitBudget), options_(options) {
-    origin_ = &window.Add<PlotButton>(QRect(), QCoreApplication::translate("LineChart", "Set cursors to origin"));
+    origin_ =
+        &window.Add<PlotButton>(QRect(), QCoreApplication::translate("LineChart", "Set cursors to origin"));
     picture_ = &window.Add<PlotButton>(QRect(), QCoreApplication::translate("LineChart", "Save picture"));
     text_ = &window.Add<PlotButton>(QRect(), QCoreApplication::translate("LineChart", "Save text"));
     origin_->onClicked = [this] { SetCursorsToOrigin(); };
@@ -253,7 +256,8 @@ void LineChart::DrawContents(QPainter& painter) {
         const int px = xm.pixelOf(xOf(c.sample));
         painter.setPen(QPen(cursorColours[k], 1.0, Qt::DashLine));
         painter.drawLine(px, area.top(), px, area.bottom());
-        if (!curves_.empty() && c.sample >= 0 && c.sample < static_cast<int64_t>(curves_.front().values.size())) {
+        if (!curves_.empty() && c.sample >= 0 &&
+            c.sample < static_cast<int64_t>(curves_.front().values.size())) {
             const double v = curves_.front().values[static_cast<size_t>(c.sample)];
             if (std::isfinite(v)) {
                 painter.setPen(QPen(cursorColours[k], 1.5));
@@ -322,8 +326,8 @@ void LineChart::DrawText(QPainter& painter) {
         const QString shown = QStringLiteral("%1: %2").arg(k + 1).arg(t);
         const int w = fm.horizontalAdvance(shown) + 12;
         const int x = k == 0 ? top.right() - 2 * std::max(w, 150) : top.right() - std::max(w, 150);
-        painter.drawText(QRect(x, top.top(), std::max(w, 150), top.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                         shown);
+        painter.drawText(QRect(x, top.top(), std::max(w, 150), top.height()),
+                         Qt::AlignLeft | Qt::AlignVCenter, shown);
     }
     painter.setPen(Qt::black);
     const QString pair = cursorPairReadout();
@@ -403,8 +407,11 @@ QString LineChart::TextTable() const {
         const int64_t from = std::clamp<int64_t>(first_, 0, n);
         const int64_t to = std::clamp<int64_t>(last_ + 1, from, n);
         columns.push_back({std::span<const double>(c.values).subspan(static_cast<size_t>(from),
-                                                                      static_cast<size_t>(to - from))});
-        header += QLatin1Char('\t') + (c.name.isEmpty() ? QCoreApplication::translate("LineChart", "curve %1").arg(columns.size() - 1) : c.name);
+                                                                     static_cast<size_t>(to - from))});
+        header +=
+            QLatin1Char('\t') +
+            (c.name.isEmpty() ? QCoreApplication::translate("LineChart", "curve %1").arg(columns.size() - 1)
+                              : c.name);
     }
     return qs(ChartTextTable(header.toStdString(), columns));
 }
@@ -452,21 +459,24 @@ Status LineChart::SavePicture(const QString& path) {
 void LineChart::saveWithDialog() {
     QString path;
     if (options_ & AskPictureName) {
-        path = QFileDialog::getSaveFileName(&window(), QCoreApplication::translate("LineChart", "Save picture"), QDir::currentPath(),
-                                            QCoreApplication::translate("LineChart", "SVG pictures (*.svg);;PNG pictures (*.png);;All files (*)"));
+        path = QFileDialog::getSaveFileName(
+            &window(), QCoreApplication::translate("LineChart", "Save picture"), QDir::currentPath(),
+            QCoreApplication::translate("LineChart",
+                                        "SVG pictures (*.svg);;PNG pictures (*.png);;All files (*)"));
         if (path.isEmpty()) return;
     } else {
         const QDateTime now = QDateTime::currentDateTime();
-        path = QDir::current().filePath(qs(ScreenshotFileName(now.date().day(), now.time().hour(),
-                                                              now.time().minute(), now.time().second(), "svg")));
+        path = QDir::current().filePath(qs(ScreenshotFileName(
+            now.date().day(), now.time().hour(), now.time().minute(), now.time().second(), "svg")));
     }
     if (Status s = SavePicture(path); !s)
         QMessageBox::warning(&window(), QStringLiteral("K470"), qs(s.error().message));
 }
 
 void LineChart::saveTextWithDialog() {
-    const QString path = QFileDialog::getSaveFileName(&window(), QCoreApplication::translate("LineChart", "Save text"), QDir::currentPath(),
-                                                      QCoreApplication::translate("LineChart", "Text files (*.txt);;All files (*)"));
+    const QString path = QFileDialog::getSaveFileName(
+        &window(), QCoreApplication::translate("LineChart", "Save text"), QDir::currentPath(),
+        QCoreApplication::translate("LineChart", "Text files (*.txt);;All files (*)"));
     if (path.isEmpty()) return;
     if (Status s = SaveText(path); !s)
         QMessageBox::warning(&window(), QStringLiteral("K470"), qs(s.error().message));

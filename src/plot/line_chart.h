@@ -26,7 +26,7 @@ struct Curve {
 };
 
 class LineChart : public PlotElement {
-public:
+  public:
     enum Option : unsigned {
         ShowCursorSample = 0x1,  // the cursor readouts carry the sample number
         AskPictureName = 0x4,    // "Save picture" asks for the file name
@@ -97,7 +97,7 @@ public:
     QColor gridColour = QColor(0xD0, 0xD0, 0xD0);
     std::array<QColor, 2> cursorColours = {QColor(0xC0, 0x00, 0x00), QColor(0x00, 0x70, 0x00)};
 
-private:
+  private:
     struct Cursor {
         int64_t sample = 0;
         bool visible = false;

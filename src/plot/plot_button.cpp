@@ -14,7 +14,9 @@ void PlotButton::setLabel(QString label) {
     markDirty();
 }
 
-bool PlotButton::Clicked() { return std::exchange(clicked_, false); }
+bool PlotButton::Clicked() {
+    return std::exchange(clicked_, false);
+}
 
 void PlotButton::DrawContents(QPainter& painter) {
     drawBevel(painter, rect().adjusted(0, 0, -1, -1), pressed_);

@@ -8,7 +8,7 @@
 namespace k470::plot {
 
 class PlotButton : public PlotElement {
-public:
+  public:
     PlotButton(PlotWindow& window, QRect rect, QString label, QString toolTip = {});
 
     const QString& label() const { return label_; }
@@ -26,7 +26,7 @@ public:
     bool MouseRelease(QPoint pos, Qt::MouseButton button) override;
     QString ToolTipAt(QPoint) const override { return toolTip_; }
 
-private:
+  private:
     QString label_;
     QString toolTip_;
     bool pressed_ = false;

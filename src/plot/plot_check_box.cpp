@@ -29,7 +29,8 @@ void PlotCheckBox::DrawContents(QPainter& painter) {
 void PlotCheckBox::DrawText(QPainter& painter) {
     painter.setFont(window().font(PlotFont::Normal));
     painter.setPen(Qt::black);
-    const QRect text(boxRect().right() + 6, rect().top(), rect().right() - boxRect().right() - 6, rect().height());
+    const QRect text(boxRect().right() + 6, rect().top(), rect().right() - boxRect().right() - 6,
+                     rect().height());
     painter.drawText(text, Qt::AlignVCenter | Qt::AlignLeft, label_);
 }
 
@@ -39,6 +40,8 @@ bool PlotCheckBox::MousePress(QPoint, Qt::MouseButton button) {
     return true;
 }
 
-bool PlotCheckBox::Key(QKeyEvent&) { return false; }
+bool PlotCheckBox::Key(QKeyEvent&) {
+    return false;
+}
 
 }  // namespace k470::plot

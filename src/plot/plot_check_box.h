@@ -9,7 +9,7 @@
 namespace k470::plot {
 
 class PlotCheckBox : public PlotElement {
-public:
+  public:
     PlotCheckBox(PlotWindow& window, QRect rect, QString label, bool checked = false);
 
     bool isChecked() const { return checked_; }
@@ -24,7 +24,7 @@ public:
     bool MousePress(QPoint pos, Qt::MouseButton button) override;
     bool Key(QKeyEvent& event) override;
 
-private:
+  private:
     QString label_;
     bool checked_ = false;
 };

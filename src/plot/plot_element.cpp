@@ -28,7 +28,9 @@ void PlotElement::markDirty() {
     window_.scheduleRedraw();
 }
 
-void PlotElement::DrawFrame(QPainter& painter) { painter.fillRect(rect_, background); }
+void PlotElement::DrawFrame(QPainter& painter) {
+    painter.fillRect(rect_, background);
+}
 
 void PlotElement::drawBevel(QPainter& painter, QRect r, bool sunken) const {
     const QColor topLeft = sunken ? frameDark : frameLight;

@@ -16,7 +16,7 @@ namespace k470::plot {
 class PlotWindow;
 
 class PlotElement {
-public:
+  public:
     PlotElement(PlotWindow& window, QRect rect);
     virtual ~PlotElement() = default;
     PlotElement(const PlotElement&) = delete;
@@ -57,11 +57,11 @@ public:
     // The text this element places on the clipboard (empty for none).
     virtual QString ClipboardText() const { return {}; }
 
-protected:
+  protected:
     // A raised (or, with sunken, a pressed) 3-D frame just inside r.
     void drawBevel(QPainter& painter, QRect r, bool sunken) const;
 
-private:
+  private:
     PlotWindow& window_;
     QRect rect_;
     bool visible_ = true;

@@ -6,7 +6,11 @@ namespace k470::plot {
 
 PlotLabel::PlotLabel(PlotWindow& window, QRect rect, QString text, PlotFont font, Qt::Alignment alignment,
                      QColor colour)
-    : PlotElement(window, rect), text_(std::move(text)), font_(font), alignment_(alignment), colour_(colour) {}
+    : PlotElement(window, rect),
+      text_(std::move(text)),
+      font_(font),
+      alignment_(alignment),
+      colour_(colour) {}
 
 void PlotLabel::setText(QString text) {
     if (text == text_) return;

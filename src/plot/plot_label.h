@@ -7,7 +7,7 @@
 namespace k470::plot {
 
 class PlotLabel : public PlotElement {
-public:
+  public:
     PlotLabel(PlotWindow& window, QRect rect, QString text, PlotFont font = PlotFont::Normal,
               Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter, QColor colour = Qt::black);
 
@@ -16,7 +16,7 @@ public:
     void DrawText(QPainter& painter) override;
     QString ClipboardText() const override { return text_; }
 
-private:
+  private:
     QString text_;
     PlotFont font_;
     Qt::Alignment alignment_;

@@ -7,7 +7,9 @@
 
 namespace k470::plot {
 
-std::string ReadoutValue(double value) { return formatFixed(value, 6); }
+std::string ReadoutValue(double value) {
+    return formatFixed(value, 6);
+}
 
 std::string CursorReadout(double value, int64_t sample, bool withSample) {
     std::string s = formatFixed(value, 6);

@@ -52,7 +52,9 @@ QFont PlotWindow::font(PlotFont which) const {
     return f;
 }
 
-void PlotWindow::scheduleRedraw() { update(); }
+void PlotWindow::scheduleRedraw() {
+    update();
+}
 
 void PlotWindow::invalidateArea(QRect area) {
     invalid_ = invalid_.united(area);

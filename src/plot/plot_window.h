@@ -20,7 +20,7 @@ enum class PlotFont { Title, Normal, Bold, VerticalTitle, BoldSmall };
 
 class PlotWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PlotWindow(QWidget* parent = nullptr);
     ~PlotWindow() override;
 
@@ -54,7 +54,7 @@ public:
     // Draws one element completely (frame, contents, text) into any painter.
     static void DrawElement(PlotElement& element, QPainter& painter);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -65,7 +65,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
 
-private:
+  private:
     void renderDirty();
     PlotElement* elementAt(QPoint pos) const;
 

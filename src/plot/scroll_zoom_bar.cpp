@@ -71,6 +71,8 @@ bool ScrollZoomBar::apply(bool changed) {
     return true;
 }
 
-void ScrollZoomBar::DrawFrame(QPainter& painter) { painter.fillRect(rect(), background); }
+void ScrollZoomBar::DrawFrame(QPainter& painter) {
+    painter.fillRect(rect(), background);
+}
 
 }  // namespace k470::plot

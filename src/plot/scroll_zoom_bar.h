@@ -15,7 +15,7 @@ class LineChart;
 class PlotButton;
 
 class ScrollZoomBar : public PlotElement {
-public:
+  public:
     ScrollZoomBar(PlotWindow& window, QRect rect);
 
     void Attach(LineChart& chart);
@@ -41,7 +41,7 @@ public:
     void DrawFrame(QPainter& painter) override;
     void RectChanged() override { layoutButtons(); }
 
-private:
+  private:
     bool apply(bool changed);
     void layoutButtons();
 

@@ -70,6 +70,8 @@ bool ViewWindow::ZoomIntoHole(double cursorX1, double cursorX2) {
     return SetView(p1, p2 - p1 + 1);
 }
 
-bool ViewWindow::ZoomFull() { return SetView(dataFirst_, dataLast_ - dataFirst_ + 1); }
+bool ViewWindow::ZoomFull() {
+    return SetView(dataFirst_, dataLast_ - dataFirst_ + 1);
+}
 
 }  // namespace k470::plot

@@ -8,7 +8,7 @@
 namespace k470::plot {
 
 class ViewWindow {
-public:
+  public:
     // The whole data: samples dataFirst..dataLast (no data when dataLast < dataFirst).
     void SetDataRange(int64_t dataFirst, int64_t dataLast, double x0, double xStep);
 
@@ -39,7 +39,7 @@ public:
     double xStep() const { return xStep_; }
     double xOf(int64_t sample) const { return x0_ + static_cast<double>(sample) * xStep_; }
 
-private:
+  private:
     int64_t width() const { return last_ - first_; }
     int64_t dataFirst_ = 0;
     int64_t dataLast_ = -1;

@@ -35,9 +35,9 @@ TEST(SettingsStore, ReadsWindowsFilesInAnyCaseAndFallsBackOnBadValues) {
     EXPECT_EQ(store.ReadString("Init", "Language", ""), "z_ru.qm");
     EXPECT_EQ(store.ReadInt("K470Dlg", "Left", 0), 12);
     EXPECT_EQ(store.ReadInt("K470Dlg", "Top", 0), 34);
-    EXPECT_EQ(store.ReadInt("K470Dlg", "Right", 740), 740);    // not a number
-    EXPECT_EQ(store.ReadInt("K470Dlg", "Bottom", 445), 445);   // trailing text
-    EXPECT_EQ(store.ReadInt("K470Dlg", "bLin", 0), 0);         // does not fit an int
+    EXPECT_EQ(store.ReadInt("K470Dlg", "Right", 740), 740);   // not a number
+    EXPECT_EQ(store.ReadInt("K470Dlg", "Bottom", 445), 445);  // trailing text
+    EXPECT_EQ(store.ReadInt("K470Dlg", "bLin", 0), 0);        // does not fit an int
     EXPECT_EQ(store.ReadString("k470dlg", "doc1", ""), "/home/u/a b.bin");
     EXPECT_EQ(store.ReadInt("K470Dlg", "Missing", -1), -1);
     EXPECT_EQ(store.ReadString("NoSection", "Left", "d"), "d");
@@ -151,8 +151,8 @@ TEST(CommandState, EnablingFollowsTheSourceAndNeedsAHandler) {
     c.setHandled({CmdOpen, CmdSaveAsText, CmdMisc, CmdSignal, CmdStartRecording, CmdStopRecording});
     EXPECT_TRUE(c.enabled(CmdOpen));
     EXPECT_FALSE(c.enabled(CmdSaveAsText));
-    EXPECT_FALSE(c.enabled(CmdSignal));       // never offered
-    EXPECT_TRUE(c.allowed(CmdMisc));          // not among the commands disabled at the start
+    EXPECT_FALSE(c.enabled(CmdSignal));          // never offered
+    EXPECT_TRUE(c.allowed(CmdMisc));             // not among the commands disabled at the start
     EXPECT_FALSE(c.enabled(CmdTeleParameters));  // allowed, but not handled in this build
     EXPECT_TRUE(c.allowed(CmdTeleParameters));
     c.DataFileOpened();

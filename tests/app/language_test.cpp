@@ -21,7 +21,7 @@ namespace {
 const QString kShipped = QStringLiteral(K470_LANGUAGE_DIR);
 
 class LanguageTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         // Back to the built-in English for the next test.
         InstallLanguage(QStringLiteral("zeng.qm"), {kShipped});
@@ -36,7 +36,8 @@ TEST_F(LanguageTest, ShippedFilesAreOfferedByTheirOwnNameAndBrokenOnesAreNot) {
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("not a translation");
     junk.close();
-    QFile::copy(QDir(kShipped).filePath(QStringLiteral("zrus.qm")), QDir(extra).filePath(QStringLiteral("zrux.qm")));
+    QFile::copy(QDir(kShipped).filePath(QStringLiteral("zrus.qm")),
+                QDir(extra).filePath(QStringLiteral("zrux.qm")));
     const QList<LanguageFile> files = FindLanguageFiles({kShipped, extra});
     QStringList names;
     for (const LanguageFile& f : files) names << f.name + QLatin1Char('=') + f.fileName;

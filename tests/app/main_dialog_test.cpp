@@ -22,7 +22,7 @@ namespace k470::app {
 namespace {
 
 class MainDialogTest : public ::testing::Test {
-protected:
+  protected:
     MainDialogTest() : store(dir.file("k470.ini")) {}
 
     std::unique_ptr<MainDialog> makeWindow() {
@@ -51,11 +51,33 @@ protected:
 
 TEST_F(MainDialogTest, MenuHoldsEveryCommandEnabledByStateAndHandler) {
     auto w = makeWindow();
-    const int all[] = {CmdOpen, CmdSaveAsBinary, CmdSaveAsText, CmdTranslateBinToTxt, CmdMergeToOneTxt,
-                       CmdMakeReport, CmdCalcPercentiles, CmdTranslateSdtToTxt, CmdTranslateSdtToWav,
-                       CmdTeleParameters, 208, 209, 210, 211, CmdData, CmdSignal, CmdFft, CmdRt60,
-                       CmdSignalFiltration, CmdMisc, CmdStartStop, CmdReset, CmdStartRecording,
-                       CmdStopRecording, CmdSetMarker, CmdAbout, CmdSelectLanguage};
+    const int all[] = {CmdOpen,
+                       CmdSaveAsBinary,
+                       CmdSaveAsText,
+                       CmdTranslateBinToTxt,
+                       CmdMergeToOneTxt,
+                       CmdMakeReport,
+                       CmdCalcPercentiles,
+                       CmdTranslateSdtToTxt,
+                       CmdTranslateSdtToWav,
+                       CmdTeleParameters,
+                       208,
+                       209,
+                       210,
+                       211,
+                       CmdData,
+                       CmdSignal,
+                       CmdFft,
+                       CmdRt60,
+                       CmdSignalFiltration,
+                       CmdMisc,
+                       CmdStartStop,
+                       CmdReset,
+                       CmdStartRecording,
+                       CmdStopRecording,
+                       CmdSetMarker,
+                       CmdAbout,
+                       CmdSelectLanguage};
     QList<QAction*> inMenus;
     for (QAction* top : w->menuBar()->actions())
         for (QAction* a : top->menu()->actions()) inMenus << a;
@@ -79,8 +101,21 @@ TEST_F(MainDialogTest, ToolBarHasFifteenEntriesWithIconsAndToolTips) {
     for (QAction* a : w->toolBar()->actions())
         if (a->isSeparator() || a->icon().isNull() == false) entries << a;
     ASSERT_EQ(entries.size(), 15);
-    const int order[] = {CmdOpen, 0, CmdCopyToClipboard, CmdNotepad, 0, CmdSaveAsText, CmdSaveAsBinary,
-                         CmdStartStop, CmdReset, 0, CmdData, CmdSignal, CmdFft, 0, CmdRt60};
+    const int order[] = {CmdOpen,
+                         0,
+                         CmdCopyToClipboard,
+                         CmdNotepad,
+                         0,
+                         CmdSaveAsText,
+                         CmdSaveAsBinary,
+                         CmdStartStop,
+                         CmdReset,
+                         0,
+                         CmdData,
+                         CmdSignal,
+                         CmdFft,
+                         0,
+                         CmdRt60};
     for (int i = 0; i < 15; ++i) {
         if (order[i] == 0) {
             EXPECT_TRUE(entries[i]->isSeparator()) << i;
@@ -156,8 +191,9 @@ TEST_F(MainDialogTest, SelectLanguageAsksFirstAndClosesAfterAChoice) {
     };
     w->runLanguageDialog = [&] { return ++dialogs, true; };
     w->action(CmdSelectLanguage)->trigger();
-    EXPECT_EQ(asked, QStringLiteral("Select new language|After selecting new language program will be closed.\n"
-                                    "Continue?"));
+    EXPECT_EQ(asked,
+              QStringLiteral("Select new language|After selecting new language program will be closed.\n"
+                             "Continue?"));
     EXPECT_EQ(dialogs, 0);
     EXPECT_TRUE(w->isVisible());
     w->askYesNo = [](const QString&, const QString&) { return true; };

@@ -23,8 +23,8 @@ struct TickCase {
 };
 
 // Steps worked out by hand from the four mantissas 1, 0.5, 0.25 and 0.2: for each the power of ten
-// E = ceil(log10(range * spacing / (pixels * m))) and the pixels left over, pixels - spacing * (range / step - 1);
-// the smallest leftover wins.
+// E = ceil(log10(range * spacing / (pixels * m))) and the pixels left over, pixels - spacing * (range / step
+// - 1); the smallest leftover wins.
 const TickCase kTicks[] = {
     // leftovers 50, 450, 350, 300: step 1 wins.
     {"ten_over_500_pixels", 0, 10, 500, 50, 6, 1.0, 0, 10, 0, 0, "", "%1.0lf"},
@@ -40,15 +40,19 @@ const TickCase kTicks[] = {
     {"minus_one_to_one", -1, 2, 100, 25, 6, 0.5, -1, 1, 0, 1, "", "%1.1lf"},
     // The milli search around 123.4: 4 decimals wanted (1 + 3 - 0), the budget of 5 digits leaves
     // 5 - (2 - 0 + 1) - 1 = 1; a budget of 10 leaves all 4.
-    {"digit_budget_caps_decimals", 123.4001, 0.003, 320, 50, 5, 0.0005, 123.4005, 123.403, 0, 1, "", "%1.1lf"},
-    {"digit_budget_large_enough", 123.4001, 0.003, 320, 50, 10, 0.0005, 123.4005, 123.403, 0, 4, "", "%1.4lf"},
+    {"digit_budget_caps_decimals", 123.4001, 0.003, 320, 50, 5, 0.0005, 123.4005, 123.403, 0, 1, "",
+     "%1.1lf"},
+    {"digit_budget_large_enough", 123.4001, 0.003, 320, 50, 10, 0.0005, 123.4005, 123.403, 0, 4, "",
+     "%1.4lf"},
     // E = 1 for all: steps 10, 5, 2.5, 2, leftovers 105, 85, 45, 25: step 2.
     {"eight_over_100_pixels", 0, 8, 100, 25, 6, 2, 0, 8, 0, 0, "", "%1.0lf"},
     // E = 0, 0, 1, 1: steps 1, 0.5, 2.5, 2, leftovers 150, 50, 210, 200: step 0.5.
     {"two_over_200_pixels", 0, 2, 200, 50, 6, 0.5, 0, 2, 0, 1, "", "%1.1lf"},
 };
 
-void PrintTo(const TickCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TickCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AxisTicksTable : public ::testing::TestWithParam<TickCase> {};
 

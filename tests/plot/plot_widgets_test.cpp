@@ -27,7 +27,7 @@ const QColor kCurveColour(0x00, 0x00, 0xFF);
 
 // A plot with a chart of 100 samples (value i/2 at x = i/2) over a scroll-and-zoom bar, showing all of it.
 class ChartFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         window.resize(700, 440);
         chart = &window.Add<LineChart>(QRect(0, 0, 700, 390), 6, LineChart::ShowCursorSample);
@@ -71,7 +71,8 @@ bool colourNear(const QImage& image, QPoint p, QColor colour) {
 TEST_F(ChartFixture, CurveIsDrawnWhereTheAxesMapItsValues) {
     const QImage& image = window.frame();
     for (int64_t i : {10, 50, 90}) {
-        const QPoint p(chart->xMap().pixelOf(chart->xOf(i)), chart->yMap().pixelOf(static_cast<double>(i) / 2));
+        const QPoint p(chart->xMap().pixelOf(chart->xOf(i)),
+                       chart->yMap().pixelOf(static_cast<double>(i) / 2));
         EXPECT_TRUE(colourNear(image, p, kCurveColour)) << i;
     }
     // Far from the diagonal there is no curve.
@@ -119,8 +120,8 @@ TEST_F(ChartFixture, CursorsFromClicksZoomIntoHoleAndReturnToOrigin) {
 
 TEST_F(ChartFixture, WheelZoomsAndDragMovesTheWindow) {
     const QPoint middle = chart->plotArea().center();
-    QWheelEvent in(QPointF(middle), window.mapToGlobal(QPointF(middle)), QPoint(), QPoint(0, 120), Qt::NoButton,
-                   Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent in(QPointF(middle), window.mapToGlobal(QPointF(middle)), QPoint(), QPoint(0, 120),
+                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&window, &in);
     EXPECT_EQ(chart->visibleFirst(), 25);
     EXPECT_EQ(chart->visibleLast(), 74);
@@ -139,7 +140,8 @@ TEST_F(ChartFixture, PointerReadoutShowsTheValuesUnderTheMouse) {
     p.setY(chart->yMap().pixelOf(25.0));
     send(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton);
     EXPECT_TRUE(chart->pointerReadout().startsWith(QStringLiteral("x: 10.000000")));
-    EXPECT_TRUE(chart->pointerReadout().contains(QStringLiteral("y: 2"))) << chart->pointerReadout().toStdString();
+    EXPECT_TRUE(chart->pointerReadout().contains(QStringLiteral("y: 2")))
+        << chart->pointerReadout().toStdString();
 }
 
 TEST_F(ChartFixture, PicturesAreWrittenAsSvgOrPngAndFailuresLeaveNothing) {
@@ -193,7 +195,8 @@ TEST(PlotElements, ButtonCheckBoxAndLabel) {
     PlotWindow window;
     window.resize(300, 100);
     int clicks = 0;
-    auto& button = window.Add<PlotButton>(QRect(10, 10, 80, 24), QStringLiteral("Go"), QStringLiteral("Go on"));
+    auto& button =
+        window.Add<PlotButton>(QRect(10, 10, 80, 24), QStringLiteral("Go"), QStringLiteral("Go on"));
     button.onClicked = [&] { ++clicks; };
     auto& box = window.Add<PlotCheckBox>(QRect(100, 10, 120, 24), QStringLiteral("Linear"));
     auto& label = window.Add<PlotLabel>(QRect(10, 50, 200, 20), QStringLiteral("Leq"));

@@ -46,7 +46,9 @@ const MoveCase kMoves[] = {
     {"zoom_out_of_everything", 0, 100, [](ViewWindow& v) { return v.ZoomOut(); }, 0, 99},
 };
 
-void PrintTo(const MoveCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const MoveCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ViewMoves : public ::testing::TestWithParam<MoveCase> {};
 
