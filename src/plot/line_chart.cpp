@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
@@ -387,6 +388,29 @@ bool LineChart::Wheel(QPoint pos, int steps) {
     if (!bar_ || !plotArea().contains(pos)) return false;
     for (int i = 0; i < std::abs(steps); ++i) steps > 0 ? bar_->ZoomIn() : bar_->ZoomOut();
     return true;
+}
+
+bool LineChart::Key(QKeyEvent& event) {
+    if (!bar_) return false;
+    switch (event.key()) {
+        case Qt::Key_Left:
+            return bar_->SmallShiftLeft(), true;
+        case Qt::Key_Right:
+            return bar_->SmallShiftRight(), true;
+        case Qt::Key_PageUp:
+            return bar_->ShiftLeft(), true;
+        case Qt::Key_PageDown:
+            return bar_->ShiftRight(), true;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            return bar_->ZoomIn(), true;
+        case Qt::Key_Minus:
+            return bar_->ZoomOut(), true;
+        case Qt::Key_Home:
+            return bar_->ZoomFull(), true;
+        default:
+            return false;
+    }
 }
 
 void LineChart::MouseLeave() {

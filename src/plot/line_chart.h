@@ -1,7 +1,8 @@
 // A line chart: axes with ticks and labels, a grid, curves over a window of sample indices, two cursors
 // with their readouts, a readout of the value under the pointer, and buttons to put the cursors back and
 // to save the chart as a picture (SVG or PNG) or its data as a text table. Left click places cursor 1,
-// right click cursor 2; the wheel zooms and a left drag moves the window of an attached ScrollZoomBar.
+// right click cursor 2; the wheel zooms and a left drag moves the window of an attached ScrollZoomBar, as
+// do the keys: Left/Right small shifts, Page Up/Page Down large shifts, +/- zoom, Home the whole data.
 #pragma once
 
 #include <QString>
@@ -87,6 +88,7 @@ class LineChart : public PlotElement {
     bool MouseMove(QPoint pos, Qt::MouseButtons buttons) override;
     bool MouseRelease(QPoint pos, Qt::MouseButton button) override;
     bool Wheel(QPoint pos, int steps) override;
+    bool Key(QKeyEvent& event) override;
     void MouseLeave() override;
     void RectChanged() override {
         layout();

@@ -135,6 +135,18 @@ TEST_F(ChartFixture, WheelZoomsAndDragMovesTheWindow) {
     EXPECT_FALSE(chart->cursorVisible(0));
 }
 
+TEST_F(ChartFixture, KeysMoveAndZoomTheWindow) {
+    QTest::keyClick(&window, Qt::Key_Plus);  // as "+": 25..74
+    EXPECT_EQ(chart->visibleFirst(), 25);
+    QTest::keyClick(&window, Qt::Key_Right);  // as ">": + 49/9 + 1
+    EXPECT_EQ(chart->visibleFirst(), 31);
+    QTest::keyClick(&window, Qt::Key_PageUp);  // as "<<": - 49/3 - 1
+    EXPECT_EQ(chart->visibleFirst(), 14);
+    QTest::keyClick(&window, Qt::Key_Home);
+    EXPECT_EQ(chart->visibleFirst(), 0);
+    EXPECT_EQ(chart->visibleLast(), 99);
+}
+
 TEST_F(ChartFixture, PointerReadoutShowsTheValuesUnderTheMouse) {
     QPoint p = samplePoint(20);
     p.setY(chart->yMap().pixelOf(25.0));
