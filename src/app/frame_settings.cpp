@@ -1,5 +1,9 @@
 #include "app/frame_settings.h"
 
+#include <cmath>
+
+#include "base/number_format.h"
+
 namespace k470::app {
 
 namespace {
@@ -37,6 +41,45 @@ void FrameSettings::Save(SettingsStore& store, bool replayMode) const {
     store.WriteInt(kMainWindow, "Bottom", window.bottom);
     store.WriteInt(kSignal, "CustomK", presetActive ? 1 : 0);
     store.WriteString(kSignal, presetKey(replayMode), presetName);
+}
+
+TeleSettings TeleSettings::Load(const SettingsStore& store) {
+    TeleSettings t;
+    t.adapterKind = store.ReadInt(keys::kInit, keys::kAType, 0);
+    t.adapterAddress = store.ReadString(keys::kInit, keys::kIp1, keys::kDefaultIp1);
+    t.deviceAddress = store.ReadString(keys::kInit, keys::kIp2, keys::kDefaultIp2);
+    return t;
+}
+
+void TeleSettings::Save(SettingsStore& store) const {
+    store.WriteInt(keys::kInit, keys::kAType, adapterKind);
+    store.WriteString(keys::kInit, keys::kIp1, adapterAddress);
+    store.WriteString(keys::kInit, keys::kIp2, deviceAddress);
+}
+
+LevelAxisBounds LevelAxisBounds::Load(const SettingsStore& store) {
+    LevelAxisBounds b;
+    double v = 0;
+    if (parseDouble(store.ReadString(keys::kMulti, "UpperBound", "150"), v) && std::isfinite(v)) b.upper = v;
+    if (parseDouble(store.ReadString(keys::kMulti, "LowerBound", "0"), v) && std::isfinite(v)) b.lower = v;
+    return b;
+}
+
+void LevelAxisBounds::Save(SettingsStore& store) const {
+    store.WriteString(keys::kMulti, "UpperBound", formatGeneral(upper, 3));
+    store.WriteString(keys::kMulti, "LowerBound", formatGeneral(lower, 3));
+}
+
+PercentileEntries PercentileEntries::Load(const SettingsStore& store) {
+    PercentileEntries p;
+    for (size_t i = 0; i < p.entries.size(); ++i)
+        p.entries[i] = store.ReadString(keys::kHisto, "Pr" + std::to_string(i), "");
+    return p;
+}
+
+void PercentileEntries::Save(SettingsStore& store) const {
+    for (size_t i = 0; i < entries.size(); ++i)
+        store.WriteString(keys::kHisto, "Pr" + std::to_string(i), entries[i]);
 }
 
 int LoadTablePos(const SettingsStore& store) {

@@ -43,6 +43,35 @@ struct FrameSettings {
     void Save(SettingsStore& store, bool replayMode) const;
 };
 
+// "Init"/"AType", "IP1", "IP2": the telemetry adapter kind and the addresses of the WiFi adapter and of
+// the instrument.
+struct TeleSettings {
+    int adapterKind = 0;
+    std::string adapterAddress = keys::kDefaultIp1;
+    std::string deviceAddress = keys::kDefaultIp2;
+
+    static TeleSettings Load(const SettingsStore& store);
+    void Save(SettingsStore& store) const;
+};
+
+// "Multi"/"UpperBound", "LowerBound": the level axis of the level views in dB, stored as text written
+// with "%.3lg"; a stored text that is not a number gives the default.
+struct LevelAxisBounds {
+    double upper = 150.0;
+    double lower = 0.0;
+
+    static LevelAxisBounds Load(const SettingsStore& store);
+    void Save(SettingsStore& store) const;
+};
+
+// "Histo"/"Pr0".."Pr5": the six percentile entries of the histogram dialog, as typed.
+struct PercentileEntries {
+    std::array<std::string, 6> entries;
+
+    static PercentileEntries Load(const SettingsStore& store);
+    void Save(SettingsStore& store) const;
+};
+
 // "Common"/"TablePos": the tab that was selected when the last file's pages were closed.
 int LoadTablePos(const SettingsStore& store);
 void SaveTablePos(SettingsStore& store, int index);

@@ -102,6 +102,31 @@ TEST(FrameSettings, DefaultsAndRoundTripWithTheReplayPresetKey) {
     EXPECT_EQ(FrameSettings::Load(store, false).presetName, "");
 }
 
+TEST(FrameSettings, OtherPartsKeysWithTheirDefaultsAndFormats) {
+    TempDir dir;
+    SettingsStore store(dir.file("k470.ini"));
+    const TeleSettings tele = TeleSettings::Load(store);
+    EXPECT_EQ(tele.adapterKind, 0);
+    EXPECT_EQ(tele.adapterAddress, keys::kDefaultIp1);
+    EXPECT_EQ(tele.deviceAddress, keys::kDefaultIp2);
+    LevelAxisBounds bounds = LevelAxisBounds::Load(store);
+    EXPECT_DOUBLE_EQ(bounds.upper, 150.0);
+    EXPECT_DOUBLE_EQ(bounds.lower, 0.0);
+    bounds.upper = 123.456;
+    bounds.lower = -0.000123456;
+    bounds.Save(store);
+    EXPECT_EQ(store.ReadString("Multi", "UpperBound", ""), "123");  // "%.3lg"
+    EXPECT_EQ(store.ReadString("Multi", "LowerBound", ""), "-0.000123");
+    store.WriteString("Multi", "UpperBound", "high");
+    EXPECT_DOUBLE_EQ(LevelAxisBounds::Load(store).upper, 150.0);
+    PercentileEntries p;
+    p.entries[5] = "99.9";
+    p.Save(store);
+    EXPECT_EQ(store.ReadString("Histo", "Pr5", ""), "99.9");
+    EXPECT_EQ(store.ReadString("Histo", "Pr0", "-"), "");
+    EXPECT_EQ(PercentileEntries::Load(store).entries[5], "99.9");
+}
+
 TEST(RecentFileList, SkipsEmptyKeysAndWritesBackCompacted) {
     TempDir dir;
     SettingsStore store(dir.file("k470.ini"));
