@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QLocale>
 #include <QStandardPaths>
 #include <QTranslator>
 #include <QVBoxLayout>
@@ -94,6 +95,11 @@ LanguageDialog::LanguageDialog(SettingsStore& store, QStringList directories, QW
     list_ = new QListWidget(this);
     files_ = FindLanguageFiles(directories_);
     for (const LanguageFile& f : files_) list_->addItem(f.name);
+    // The desktop's own language is offered first, when it is among them.
+    const QString preferred = QLocale::system().language() == QLocale::Russian ? QStringLiteral("zrus.qm")
+                                                                               : QStringLiteral("zeng.qm");
+    for (int i = 0; i < files_.size(); ++i)
+        if (files_[i].fileName == preferred) list_->setCurrentRow(i);
     layout->addWidget(list_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &LanguageDialog::accept);

@@ -8,8 +8,10 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QLocale>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <memory>
 
 #include "app/frame_controller.h"
 #include "app/language.h"
@@ -20,9 +22,10 @@ namespace k470::app {
 
 namespace {
 
-// SIGTERM, SIGINT and SIGHUP (a session ending, Ctrl+C in the shell) close the main window the normal way,
-// so that the settings and the recent files are written as on any other exit. The handler only writes a
-// byte into a pipe; the event loop does the rest.
+// SIGTERM, SIGINT and SIGHUP (a session ending, Ctrl+C in the shell) end the program the normal way: a
+// dialog open at start-up is cancelled and the main window closes, so that the settings and the recent
+// files are written as on any other exit. The handler only writes a byte into a pipe; the event loop
+// does the rest.
 int signalPipe[2] = {-1, -1};
 
 void onTerminationSignal(int) {
@@ -30,31 +33,43 @@ void onTerminationSignal(int) {
     [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
 }
 
-// Installed first thing, so that a signal arriving during start-up is kept until the window can close.
-void catchTerminationSignals() {
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-    struct sigaction action {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
-}
+class TerminationWatch {
+  public:
+    // Installed first thing, so that a signal arriving during start-up is not lost.
+    TerminationWatch() {
+        if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+        notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+            char buffer[16];
+            while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
+            }
+            requested_ = true;
+            if (target_) target_->close();
+        });
+        struct sigaction action {};
+        action.sa_handler = onTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
+    }
+    // The window (dialog or main window) that a signal closes from now on.
+    void watch(QWidget* target) {
+        target_ = target;
+        // Closed once the event loop runs, when the window is up.
+        if (requested_ && target_) QMetaObject::invokeMethod(target_, &QWidget::close, Qt::QueuedConnection);
+    }
+    bool requested() const { return requested_; }
 
-void closeOnTerminationSignals(QWidget& window) {
-    if (signalPipe[0] < 0) return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
-        char buffer[16];
-        while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
-        }
-        window.close();
-    });
-}
+  private:
+    std::unique_ptr<QSocketNotifier> notifier_;
+    QPointer<QWidget> target_;
+    bool requested_ = false;
+};
 
 }  // namespace
 
 int UtilityApp::Run(QApplication& app) {
-    catchTerminationSignals();
+    TerminationWatch termination;
     QApplication::setApplicationName(QStringLiteral("k470"));
     QApplication::setApplicationDisplayName(QStringLiteral("K470"));
     QApplication::setApplicationVersion(QStringLiteral(K470_VERSION));
@@ -80,7 +95,11 @@ int UtilityApp::Run(QApplication& app) {
     } else {
         // First start: ask once; Cancel keeps English and asks again next time.
         LanguageDialog dialog(store, dirs);
-        const bool chosen = dialog.files().size() > 1 && dialog.exec() == QDialog::Accepted;
+        termination.watch(&dialog);
+        const bool chosen =
+            dialog.files().size() > 1 && !termination.requested() && dialog.exec() == QDialog::Accepted;
+        termination.watch(nullptr);
+        if (termination.requested()) return 0;  // nothing was changed yet
         // Without a choice the desktop's language decides between the two that come with the program.
         if (!chosen && QLocale::system().language() == QLocale::Russian)
             InstallLanguage(QStringLiteral("zrus.qm"), dirs);
@@ -93,7 +112,7 @@ int UtilityApp::Run(QApplication& app) {
         LanguageDialog dialog(store, dirs, &window);
         return dialog.exec() == QDialog::Accepted;
     };
-    closeOnTerminationSignals(window);
+    termination.watch(&window);
     window.show();
     const QStringList files = parser.positionalArguments();
     if (!files.isEmpty()) window.OpenPath(QFileInfo(files.first()).absoluteFilePath());

@@ -32,6 +32,35 @@ int waitFor(pid_t pid, std::chrono::seconds limit) {
     return -1;
 }
 
+// Starts k470 on the off-screen platform with its settings and data under dir.
+pid_t startK470(const std::string& dir, const std::vector<std::string>& args) {
+    std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + dir, "HOME=" + dir,
+                                    "XDG_RUNTIME_DIR=" + dir, "XDG_DATA_HOME=" + dir + "/data"};
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string program = K470_PROGRAM;
+    std::vector<char*> argv = {program.data()};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
+    return pid;
+}
+
+TEST(AppProcess, FirstStartAsksForTheLanguageAndATerminationLeavesItUnset) {
+    test::TempDir dir;
+    const pid_t pid = startK470(dir.path(), {});
+    ASSERT_GT(pid, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitFor(pid, std::chrono::seconds(20)), 0);
+    // The language question was cancelled: it is asked again next time, and no window placement was stored.
+    const SettingsStore store(dir.file("k470/k470.ini"));
+    EXPECT_EQ(store.ReadString("Init", "Language", "-"), "-");
+    EXPECT_EQ(store.ReadString("K470Dlg", "Right", "-"), "-");
+}
+
 TEST(AppProcess, OpensTheFileGivenAndWritesSettingsWhenTerminated) {
     test::TempDir dir;
     const std::string file = dir.file("levels.bin");
@@ -41,15 +70,8 @@ TEST(AppProcess, OpensTheFileGivenAndWritesSettingsWhenTerminated) {
     SettingsStore store(dir.file("k470/k470.ini"));
     ASSERT_TRUE(store.WriteString("Init", "Language", "zeng.qm"));
 
-    std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + dir.path(),
-                                    "HOME=" + dir.path(), "XDG_RUNTIME_DIR=" + dir.path()};
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::string program = K470_PROGRAM;
-    std::vector<char*> argv = {program.data(), const_cast<char*>(file.c_str()), nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
+    const pid_t pid = startK470(dir.path(), {file});
+    ASSERT_GT(pid, 0);
     // Give it time to show its window; a signal that comes earlier is kept until the window can close.
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
     kill(pid, SIGTERM);
