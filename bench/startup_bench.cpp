@@ -40,6 +40,9 @@ double secondsPerRun(const std::string& program, const std::vector<std::string>&
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / runs;
 }
 
+// The settings directory of the run, removed when the benchmark ends.
+std::filesystem::path settingsDir;
+
 void prepareEnvironment() {
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // A settings file of its own with the language chosen, so no question is asked.
@@ -48,6 +51,7 @@ void prepareEnvironment() {
     std::filesystem::create_directories(dir / "k470");
     std::ofstream(dir / "k470" / "k470.ini") << "[Init]\nLanguage=zeng.qm\n";
     setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    settingsDir = dir;
 }
 
 void BM_ColdStartToShownMainWindow(benchmark::State& state) {
@@ -56,6 +60,7 @@ void BM_ColdStartToShownMainWindow(benchmark::State& state) {
     const std::string empty = binDir() + "/k470_empty_window";
     const double baseline = secondsPerRun(empty, {}, 5);
     if (baseline <= 0 || secondsPerRun(k470, {"--exit-when-shown"}, 1) <= 0) {
+        std::filesystem::remove_all(settingsDir);
         state.SkipWithError("k470 or the empty window did not run");
         return;
     }
@@ -67,6 +72,7 @@ void BM_ColdStartToShownMainWindow(benchmark::State& state) {
         state.SetIterationTime(s);
         total += s;
     }
+    std::filesystem::remove_all(settingsDir);
     state.counters["empty_window_ms"] = baseline * 1e3;
     state.counters["ratio_to_empty_window"] = total / static_cast<double>(state.iterations()) / baseline;
 }
