@@ -108,6 +108,11 @@ void FrameController::CloseSource(int selectedTab) {
     commands_.SourceClosed();
 }
 
+int FrameController::InitialTab(int tabCount) const {
+    const int stored = LoadTablePos(store_);
+    return stored >= 0 && stored < tabCount ? stored : 0;
+}
+
 void FrameController::Shutdown(WindowRect windowRect, int selectedTab) {
     settings_.window = windowRect;
     settings_.Save(store_, replayMode());

@@ -48,6 +48,9 @@ class FrameController {
     // Closes the current source; the selected tab is kept under "Common"/"TablePos" for a data file or
     // the instrument.
     void CloseSource(int selectedTab);
+    // The tab to show first among the tabCount pages of a newly opened source: the one stored under
+    // "Common"/"TablePos" when there is such a tab, else the first.
+    int InitialTab(int tabCount) const;
     // The window closes: settings, the current source, then the recent-file list.
     void Shutdown(WindowRect windowRect, int selectedTab);
 

@@ -283,6 +283,12 @@ TEST(FrameController, ShutdownWritesSettingsTablePosAndRecentFiles) {
     EXPECT_EQ(store.ReadString("K470Dlg", "Doc2", ""), "/old.bin");
     EXPECT_EQ(store.ReadInt("Signal", "CustomFltN_2", 0), -1);
     EXPECT_EQ(frame.mode(), SourceMode::None);
+    // The next file opens on the stored tab when it has that many, else on the first.
+    EXPECT_EQ(frame.InitialTab(4), 2);
+    EXPECT_EQ(frame.InitialTab(3), 2);
+    EXPECT_EQ(frame.InitialTab(2), 0);
+    SaveTablePos(store, -3);
+    EXPECT_EQ(frame.InitialTab(4), 0);
     // Without a data file the tab position is left alone.
     SaveTablePos(store, 1);
     frame.CloseSource(3);

@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QToolBar>
 
 #include "app/command_ids.h"
@@ -178,6 +179,16 @@ TEST_F(MainDialogTest, PlacementFromSettingsAndEverythingWrittenOnClose) {
     EXPECT_EQ(store.ReadString("K470Dlg", "Doc2", "-"), "");
     EXPECT_EQ(store.ReadInt("K470Dlg", "bLin", -1), 0);
     EXPECT_EQ(store.ReadInt("Signal", "DecValue", -1), 1);
+}
+
+TEST_F(MainDialogTest, EscapeClosesTheWindowAndWritesTheSettings) {
+    auto w = makeWindow();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    QTest::keyClick(w.get(), Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(store.ReadInt("Signal", "CutOffI", 0), 1);
+    EXPECT_EQ(store.ReadString("K470Dlg", "Doc1", "-"), "");
 }
 
 TEST_F(MainDialogTest, SelectLanguageAsksFirstAndClosesAfterAChoice) {
