@@ -83,7 +83,8 @@ void LineChart::SetCurves(std::vector<Curve> curves) {
 }
 
 void LineChart::SetYRange(double lo, double hi) {
-    if (!(hi > lo)) hi = lo + 1.0;  // an empty range still gets an axis
+    if (!std::isfinite(lo)) lo = 0.0;
+    if (!(hi > lo) || !std::isfinite(hi)) hi = lo + 1.0;  // an empty or endless range still gets an axis
     yLo_ = lo;
     yHi_ = hi;
     computeTicks();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -145,6 +148,16 @@ TEST_F(ChartFixture, KeysMoveAndZoomTheWindow) {
     QTest::keyClick(&window, Qt::Key_Home);
     EXPECT_EQ(chart->visibleFirst(), 0);
     EXPECT_EQ(chart->visibleLast(), 99);
+}
+
+TEST_F(ChartFixture, UnusableValueRangesStillGiveAnAxis) {
+    chart->SetYRange(5.0, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(chart->yMap().pixelOf(5.0), chart->plotArea().bottom());
+    EXPECT_EQ(chart->yMap().pixelOf(6.0), chart->plotArea().top());
+    chart->SetYRange(std::nan(""), 3.0);
+    EXPECT_EQ(chart->yMap().pixelOf(0.0), chart->plotArea().bottom());
+    EXPECT_GE(chart->yTicks().count(), 2);
+    window.frame();  // draws without trouble
 }
 
 TEST_F(ChartFixture, PointerReadoutShowsTheValuesUnderTheMouse) {
