@@ -1,8 +1,9 @@
 // Redrawing a line chart of 100,000 points into the plot's back buffer, against the 16 ms budget of one
-// frame at 60 Hz ("budget_per_redraw": how many redraws fit into one frame; above 1 meets the budget).
+// frame at 60 Hz ("ratio_to_frame_budget": the redraw time over 16 ms; below 1 meets the budget).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <chrono>
 #include <cmath>
 
 #include "plot/line_chart.h"
@@ -28,12 +29,16 @@ void BM_LineChartRedraw100k(benchmark::State& state) {
     bar.SetDataRange(0, 99999, 0.0, 0.001);
     bar.ZoomFull();
     window.frame();
+    double seconds = 0;
     for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
         chart.markDirty();
         benchmark::DoNotOptimize(window.frame().constBits());
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-    state.counters["budget_per_redraw"] =
-        benchmark::Counter(kFrameBudgetSeconds, benchmark::Counter::kIsIterationInvariantRate);
+    // Redraw time over the frame budget: below 1 meets it.
+    state.counters["ratio_to_frame_budget"] =
+        seconds / static_cast<double>(state.iterations()) / kFrameBudgetSeconds;
 }
 BENCHMARK(BM_LineChartRedraw100k)->Unit(benchmark::kMillisecond);
 
