@@ -88,9 +88,9 @@ void BM_AcquisitionTick(benchmark::State& state) {
     }
     const std::string ini = "/tmp/k470-bench-" + std::to_string(::getpid()) + ".ini";
     SettingsStore settings(ini);
-    settings.writeInt("Init", "AType", 1);
-    settings.writeString("Init", "IP1", "127.0.0.1");
-    settings.writeString("Init", "IP2", "127.0.0.1");
+    settings.WriteInt("Init", "AType", 1);
+    settings.WriteString("Init", "IP1", "127.0.0.1");
+    settings.WriteString("Init", "IP2", "127.0.0.1");
     FixedTtyProvider none({});
     DeviceLink usb(none);
     TeleLink tele;

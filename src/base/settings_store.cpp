@@ -1,175 +1,234 @@
 #include "base/settings_store.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <fstream>
-#include <optional>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
-#include "base/number_format.h"
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <optional>
+#include <vector>
 
 namespace k470 {
 
 namespace {
 
-std::string trim(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
-    return std::string(s.substr(b, e - b));
-}
-
-bool sameName(std::string_view a, std::string_view b) {
+bool equalNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
     }
     return true;
 }
 
-std::vector<std::string> readLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+struct Lines {
+    std::vector<std::string> lines;  // without line ends
+    bool crlf = false;
+};
+
+std::optional<std::string> readWhole(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string text;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        text.append(buffer, static_cast<size_t>(n));
     }
-    return lines;
+    ::close(fd);
+    return text;
 }
 
-// The section name of a "[name]" line.
-std::optional<std::string> sectionOf(const std::string& line) {
-    std::string t = trim(line);
-    if (t.size() < 2 || t.front() != '[') return std::nullopt;
-    size_t close = t.find(']');
-    if (close == std::string::npos) return std::nullopt;
-    return trim(std::string_view(t).substr(1, close - 1));
+Lines splitLines(const std::string& text) {
+    Lines out;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+            out.crlf = true;
+        }
+        out.lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return out;
 }
 
-// The key of a "key=value" line, and where its value starts.
-std::optional<std::pair<std::string, size_t>> keyOf(const std::string& line) {
-    size_t eq = line.find('=');
-    if (eq == std::string::npos) return std::nullopt;
-    std::string key = trim(std::string_view(line).substr(0, eq));
-    if (key.empty() || key[0] == ';') return std::nullopt;
-    return std::make_pair(key, eq + 1);
+// The name of a "[section]" line, or nothing for another line.
+std::optional<std::string_view> sectionName(std::string_view line) {
+    line = trim(line);
+    if (line.size() < 2 || line.front() != '[') return std::nullopt;
+    const size_t close = line.find(']');
+    if (close == std::string_view::npos) return std::nullopt;
+    return trim(line.substr(1, close - 1));
 }
 
-std::optional<std::string> lookup(const std::string& path, std::string_view section, std::string_view key) {
-    bool inSection = false;
-    for (const std::string& line : readLines(path)) {
-        if (auto s = sectionOf(line)) {
-            inSection = sameName(*s, section);
+// Splits a "key=value" line; nothing for a line without '='.
+bool splitKey(std::string_view line, std::string_view& key, std::string_view& value) {
+    const size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return false;
+    key = trim(line.substr(0, eq));
+    value = line.substr(eq + 1);
+    return true;
+}
+
+// Index of the line holding the key inside the section; also the index of the section's header line and
+// of the line after the section's last key (where a new key goes).
+struct Place {
+    int section = -1;
+    int key = -1;
+    int insertAt = -1;
+};
+
+Place find(const std::vector<std::string>& lines, std::string_view section, std::string_view key) {
+    Place p;
+    bool inside = false;
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+        const std::string_view line = lines[static_cast<size_t>(i)];
+        if (auto name = sectionName(line)) {
+            if (inside) break;  // the section ended; a repeated section later is not looked at
+            inside = equalNoCase(*name, section);
+            if (inside) {
+                p.section = i;
+                p.insertAt = i + 1;
+            }
             continue;
         }
-        if (!inSection) continue;
-        if (auto k = keyOf(line); k && sameName(k->first, key)) return trim(std::string_view(line).substr(k->second));
+        if (!inside) continue;
+        std::string_view k, v;
+        if (splitKey(line, k, v)) {
+            p.insertAt = i + 1;
+            if (equalNoCase(k, key)) {
+                p.key = i;
+                return p;
+            }
+        }
     }
-    return std::nullopt;
+    return p;
 }
 
-bool makeParents(const std::string& path) {
-    for (size_t i = 1; i < path.size(); ++i) {
-        if (path[i] != '/') continue;
-        std::string dir = path.substr(0, i);
-        if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+bool makeDirectories(const std::string& dir) {
+    if (dir.empty()) return true;
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    const size_t slash = dir.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !makeDirectories(dir.substr(0, slash))) return false;
+    return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+bool writeAtomically(const std::string& path, const std::string& text) {
+    const size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos && !makeDirectories(path.substr(0, slash))) return false;
+    const std::string temp = path + ".new";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    size_t done = 0;
+    bool ok = true;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        done += static_cast<size_t>(n);
     }
-    return true;
+    if (::close(fd) != 0) ok = false;
+    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
 }
 
 }  // namespace
 
+SettingsStore::SettingsStore(std::string path) : path_(std::move(path)) {}
+
 std::string SettingsStore::defaultPath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
     std::string base;
-    if (config && *config) {
-        base = config;
+    if (xdg && *xdg == '/') {
+        base = xdg;
     } else {
         const char* home = std::getenv("HOME");
-        base = std::string(home ? home : ".") + "/.config";
+        base = std::string(home && *home ? home : ".") + "/.config";
     }
     return base + "/k470/k470.ini";
 }
 
-int SettingsStore::readInt(std::string_view section, std::string_view key, int fallback) const {
-    auto v = lookup(path_, section, key);
-    if (!v) return fallback;
-    // Like the platform's profile reader: the leading decimal number, 0 when the text has none.
-    const char* p = v->c_str();
-    bool negative = false;
-    if (*p == '-' || *p == '+') negative = *p++ == '-';
-    long long n = 0;
-    while (*p >= '0' && *p <= '9') {
-        n = n * 10 + (*p++ - '0');
-        if (n > 0xFFFFFFFFll) break;
-    }
-    return static_cast<int>(static_cast<uint32_t>(negative ? -n : n));
+std::string SettingsStore::ReadString(std::string_view section, std::string_view key,
+                                      std::string_view def) const {
+    const auto text = readWhole(path_);
+    if (!text) return std::string(def);
+    const Lines l = splitLines(*text);
+    const Place p = find(l.lines, section, key);
+    if (p.key < 0) return std::string(def);
+    std::string_view k, v;
+    splitKey(l.lines[static_cast<size_t>(p.key)], k, v);
+    return std::string(trim(v));  // blanks around the value are not part of it, as in profile files
 }
 
-std::string SettingsStore::readString(std::string_view section, std::string_view key,
-                                      std::string_view fallback) const {
-    auto v = lookup(path_, section, key);
-    return v ? *v : std::string(fallback);
+int SettingsStore::ReadInt(std::string_view section, std::string_view key, int def) const {
+    const std::string text = ReadString(section, key, {});
+    std::string_view v = trim(text);
+    if (!v.empty() && v.front() == '+') v.remove_prefix(1);
+    // The leading decimal number counts ("12 ms" reads 12), as profile files are read; a value without one,
+    // or one that does not fit, gives the default rather than a made-up 0.
+    int value = 0;
+    const auto r = std::from_chars(v.data(), v.data() + v.size(), value);
+    if (v.empty() || r.ec != std::errc()) return def;
+    return value;
 }
 
-bool SettingsStore::writeInt(std::string_view section, std::string_view key, int value) {
-    std::string text;
-    appendInt(text, value);
-    return writeString(section, key, text);
+bool SettingsStore::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    // A key or section name with a line break or '=' / ']' in it could not be read back as written.
+    if (trim(key).empty()) return false;
+    for (char c : key)
+        if (c == '\n' || c == '\r' || c == '=') return false;
+    for (char c : section)
+        if (c == '\n' || c == '\r' || c == ']') return false;
+    for (char c : value)
+        if (c == '\n' || c == '\r') return false;
+    const auto text = readWhole(path_);
+    Lines l = text ? splitLines(*text) : Lines{};
+    const Place p = find(l.lines, section, key);
+    std::string line = std::string(key) + "=" + std::string(value);
+    if (p.key >= 0) {
+        // The key keeps the spelling it has in the file; only its value changes.
+        std::string_view oldKey, oldValue;
+        splitKey(l.lines[static_cast<size_t>(p.key)], oldKey, oldValue);
+        l.lines[static_cast<size_t>(p.key)] = std::string(oldKey) + "=" + std::string(value);
+    } else if (p.section >= 0) {
+        l.lines.insert(l.lines.begin() + p.insertAt, std::move(line));
+    } else {
+        if (!l.lines.empty() && !trim(l.lines.back()).empty()) l.lines.emplace_back();
+        l.lines.push_back("[" + std::string(section) + "]");
+        l.lines.push_back(std::move(line));
+    }
+    std::string out;
+    const char* end = l.crlf ? "\r\n" : "\n";
+    for (const auto& s : l.lines) {
+        out += s;
+        out += end;
+    }
+    return writeAtomically(path_, out);
 }
 
-bool SettingsStore::writeString(std::string_view section, std::string_view key, std::string_view value) {
-    // Nothing is escaped, so a line break in any part, '=' in a key or ']' in a section would change what
-    // the file says on the next read: such entries are refused.
-    auto hasBreak = [](std::string_view t) { return t.find_first_of("\r\n") != std::string_view::npos; };
-    if (hasBreak(section) || hasBreak(key) || hasBreak(value) || key.find('=') != std::string_view::npos ||
-        section.find(']') != std::string_view::npos || trim(key).empty())
-        return false;
-    std::vector<std::string> lines = readLines(path_);
-    const std::string entry = std::string(key) + "=" + std::string(value);
-    bool inSection = false, done = false;
-    size_t sectionEnd = std::string::npos;  // line after the last line of the section
-    for (size_t i = 0; i < lines.size() && !done; ++i) {
-        if (auto s = sectionOf(lines[i])) {
-            inSection = sameName(*s, section);
-            if (inSection) sectionEnd = i + 1;
-            continue;
-        }
-        if (!inSection) continue;
-        if (auto k = keyOf(lines[i]); k && sameName(k->first, key)) {
-            lines[i] = std::string(k->first) + "=" + std::string(value);
-            done = true;
-        } else if (!trim(lines[i]).empty()) {
-            sectionEnd = i + 1;
-        }
-    }
-    if (!done) {
-        if (sectionEnd == std::string::npos) {
-            if (!lines.empty() && !trim(lines.back()).empty()) lines.emplace_back();
-            lines.push_back("[" + std::string(section) + "]");
-            lines.push_back(entry);
-        } else {
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd), entry);
-        }
-    }
-    if (!makeParents(path_)) return false;
-    // Written beside the file and renamed over it, so a failed write leaves the old settings intact.
-    const std::string temp = path_ + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        for (const std::string& l : lines) out << l << '\n';
-        out.flush();
-        if (!out) {
-            ::unlink(temp.c_str());
-            return false;
-        }
-    }
-    return ::rename(temp.c_str(), path_.c_str()) == 0;
+bool SettingsStore::WriteInt(std::string_view section, std::string_view key, int value) {
+    return WriteString(section, key, std::to_string(value));
 }
 
 }  // namespace k470

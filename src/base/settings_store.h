@@ -1,7 +1,7 @@
-// The program's settings file: "[section]" and "key=value" lines. Sections and keys match without regard to
-// case, values are kept verbatim (no quoting or escaping), integers are decimal text. Every read goes to the
-// file and every write rewrites it, so two parts of the program never see different values. Files written
-// on Windows (CR LF line ends) read the same.
+// The program's settings file: "[section]" and "key=value" lines, read and written key by key like a
+// Windows private profile file. Sections and keys are compared without regard to case, values are kept
+// verbatim, files written on Windows (CR LF line ends) read the same. Nothing is cached: every read goes to
+// the file, so a value written by one part of the program is seen by every other at once.
 #pragma once
 
 #include <string>
@@ -10,24 +10,26 @@
 namespace k470 {
 
 class SettingsStore {
-public:
-    // The settings at the given path; the directory is created on the first write when missing.
-    explicit SettingsStore(std::string path) : path_(std::move(path)) {}
-    // $XDG_CONFIG_HOME/k470/k470.ini, or ~/.config/k470/k470.ini.
+  public:
+    explicit SettingsStore(std::string path);
+    // $XDG_CONFIG_HOME/k470/k470.ini (with $HOME/.config when XDG_CONFIG_HOME is not set).
     static std::string defaultPath();
 
     const std::string& path() const { return path_; }
 
-    // The value of the key, or the default when the file, the section or the key is missing. An integer
-    // value is read like the leading decimal number of the text (0 when there is none).
-    int readInt(std::string_view section, std::string_view key, int fallback) const;
-    std::string readString(std::string_view section, std::string_view key, std::string_view fallback) const;
-    // False when the file cannot be written, or for an entry that the file cannot hold (a line break
-    // anywhere, '=' in the key, ']' in the section, an empty key).
-    bool writeInt(std::string_view section, std::string_view key, int value);
-    bool writeString(std::string_view section, std::string_view key, std::string_view value);
+    // The integer of a key (its leading decimal number); def when the file, the section or the key is
+    // missing or the value does not start with a decimal number that fits an int.
+    int ReadInt(std::string_view section, std::string_view key, int def) const;
+    // The value of a key as written, without blanks around it; def when the file, the section or the key
+    // is missing.
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+    // Sets a key, adding the section and the key when missing and keeping every other line as it was.
+    // Creates the file and its directory when needed; the file is replaced in one step, so a failed write
+    // leaves the old file whole. Returns false when it could not be written.
+    bool WriteInt(std::string_view section, std::string_view key, int value);
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
 
-private:
+  private:
     std::string path_;
 };
 

@@ -97,9 +97,9 @@ int runAcquire(std::span<const std::string> args) {
 
     RunSettings runSettings;
     SettingsStore settings(runSettings.path());
-    if (!settings.writeInt("Init", "AType", tcp ? 1 : 0) ||
-        !settings.writeString("Init", "IP1", p.value("--bind", "0.0.0.0")) ||
-        !settings.writeString("Init", "IP2", p.value("--tcp"))) {
+    if (!settings.WriteInt("Init", "AType", tcp ? 1 : 0) ||
+        !settings.WriteString("Init", "IP1", p.value("--bind", "0.0.0.0")) ||
+        !settings.WriteString("Init", "IP2", p.value("--tcp"))) {
         printError(lexicon().cantOpenFile(runSettings.path()));
         return 1;
     }

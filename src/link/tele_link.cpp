@@ -13,20 +13,20 @@
 namespace k470 {
 
 LinkKind readLinkKind(const SettingsStore& settings) {
-    return settings.readInt("Init", "AType", 0) != 0 ? LinkKind::WiFi : LinkKind::Usb;
+    return settings.ReadInt("Init", "AType", 0) != 0 ? LinkKind::WiFi : LinkKind::Usb;
 }
 
 TeleEndpoint readTeleEndpoint(const SettingsStore& settings) {
     TeleEndpoint e;
-    e.localAddress = settings.readString("Init", "IP1", kDefaultLocalAddress);
-    e.remoteAddress = settings.readString("Init", "IP2", kDefaultRemoteAddress);
+    e.localAddress = settings.ReadString("Init", "IP1", kDefaultLocalAddress);
+    e.remoteAddress = settings.ReadString("Init", "IP2", kDefaultRemoteAddress);
     return e;
 }
 
 bool writeTeleSettings(SettingsStore& settings, LinkKind kind, const std::string& localAddress,
                        const std::string& remoteAddress) {
-    return settings.writeInt("Init", "AType", kind == LinkKind::WiFi ? 1 : 0) &&
-           settings.writeString("Init", "IP1", localAddress) && settings.writeString("Init", "IP2", remoteAddress);
+    return settings.WriteInt("Init", "AType", kind == LinkKind::WiFi ? 1 : 0) &&
+           settings.WriteString("Init", "IP1", localAddress) && settings.WriteString("Init", "IP2", remoteAddress);
 }
 
 namespace {

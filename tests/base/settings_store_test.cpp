@@ -19,36 +19,36 @@ TEST(SettingsStoreTest, ReadsProfilesWrittenOnWindows) {
         return std::vector<uint8_t>(t.begin(), t.end());
     }());
     SettingsStore s(path);
-    EXPECT_EQ(s.readInt("Init", "AType", 0), 1);
-    EXPECT_EQ(s.readString("INIT", "ip1", ""), "10.0.0.2");
-    EXPECT_EQ(s.readString("Init", "IP2", ""), "10.0.0.7");
-    EXPECT_EQ(s.readInt("K470Dlg", "bLin", 7), 0);  // not a number: 0, not the default
-    EXPECT_EQ(s.readInt("K470Dlg", "Left", 0), -12);
-    EXPECT_EQ(s.readString("K470Dlg", "Doc1", ""), "C:\\data\\a=b.bin");  // verbatim, split at the first '='
-    EXPECT_EQ(s.readInt("K470Dlg", "Top", 445), 445);
-    EXPECT_EQ(s.readString("Signal", "ProcName", "none"), "none");
-    EXPECT_EQ(SettingsStore(dir.file("missing.ini")).readInt("Init", "AType", 3), 3);
+    EXPECT_EQ(s.ReadInt("Init", "AType", 0), 1);
+    EXPECT_EQ(s.ReadString("INIT", "ip1", ""), "10.0.0.2");
+    EXPECT_EQ(s.ReadString("Init", "IP2", ""), "10.0.0.7");
+    EXPECT_EQ(s.ReadInt("K470Dlg", "bLin", 7), 7);  // not a number: the default
+    EXPECT_EQ(s.ReadInt("K470Dlg", "Left", 0), -12);
+    EXPECT_EQ(s.ReadString("K470Dlg", "Doc1", ""), "C:\\data\\a=b.bin");  // verbatim, split at the first '='
+    EXPECT_EQ(s.ReadInt("K470Dlg", "Top", 445), 445);
+    EXPECT_EQ(s.ReadString("Signal", "ProcName", "none"), "none");
+    EXPECT_EQ(SettingsStore(dir.file("missing.ini")).ReadInt("Init", "AType", 3), 3);
 }
 
 TEST(SettingsStoreTest, WritesReplaceInPlaceAndEveryReadSeesTheFile) {
     test::TempDir dir;
     const std::string path = dir.file("sub/k470.ini");  // the directory is made on the first write
     SettingsStore a(path), b(path);
-    ASSERT_TRUE(a.writeInt("Init", "AType", 1));
-    ASSERT_TRUE(a.writeString("Init", "IP1", "192.168.4.2"));
-    ASSERT_TRUE(a.writeString("Multi", "UpperBound", "150"));
-    EXPECT_EQ(b.readInt("init", "atype", 0), 1);  // another store on the same file: no caching
-    ASSERT_TRUE(b.writeInt("INIT", "atype", 0));
-    ASSERT_TRUE(b.writeString("Init", "IP2", ""));
-    EXPECT_EQ(a.readInt("Init", "AType", 5), 0);
-    EXPECT_EQ(a.readString("Init", "IP2", "x"), "");  // present but empty
+    ASSERT_TRUE(a.WriteInt("Init", "AType", 1));
+    ASSERT_TRUE(a.WriteString("Init", "IP1", "192.168.4.2"));
+    ASSERT_TRUE(a.WriteString("Multi", "UpperBound", "150"));
+    EXPECT_EQ(b.ReadInt("init", "atype", 0), 1);  // another store on the same file: no caching
+    ASSERT_TRUE(b.WriteInt("INIT", "atype", 0));
+    ASSERT_TRUE(b.WriteString("Init", "IP2", ""));
+    EXPECT_EQ(a.ReadInt("Init", "AType", 5), 0);
+    EXPECT_EQ(a.ReadString("Init", "IP2", "x"), "");  // present but empty
     EXPECT_EQ(test::readText(path), "[Init]\nAType=0\nIP1=192.168.4.2\nIP2=\n\n[Multi]\nUpperBound=150\n");
     // Entries the file could not give back as written are refused and leave it unchanged.
-    EXPECT_FALSE(a.writeString("Init", "IP1", "1.2.3.4\n[Evil]"));
-    EXPECT_FALSE(a.writeString("Init", "A=B", "1"));
-    EXPECT_FALSE(a.writeString("In]it", "A", "1"));
-    EXPECT_FALSE(a.writeString("Init", "", "1"));
-    EXPECT_EQ(a.readString("Init", "IP1", ""), "192.168.4.2");
+    EXPECT_FALSE(a.WriteString("Init", "IP1", "1.2.3.4\n[Evil]"));
+    EXPECT_FALSE(a.WriteString("Init", "A=B", "1"));
+    EXPECT_FALSE(a.WriteString("In]it", "A", "1"));
+    EXPECT_FALSE(a.WriteString("Init", "", "1"));
+    EXPECT_EQ(a.ReadString("Init", "IP1", ""), "192.168.4.2");
 }
 
 TEST(SettingsStoreTest, DefaultPathFollowsXdgConfigHome) {

@@ -72,13 +72,13 @@ protected:
     }
 
     void useWiFi(uint16_t port) {
-        ASSERT_TRUE(settings.writeInt("Init", "AType", 1));
-        ASSERT_TRUE(settings.writeString("Init", "IP1", "127.0.0.1"));
-        ASSERT_TRUE(settings.writeString("Init", "IP2", "127.0.0.1"));
+        ASSERT_TRUE(settings.WriteInt("Init", "AType", 1));
+        ASSERT_TRUE(settings.WriteString("Init", "IP1", "127.0.0.1"));
+        ASSERT_TRUE(settings.WriteString("Init", "IP2", "127.0.0.1"));
         telePort = port;
     }
     void useUsb(std::vector<std::string> devices) {
-        ASSERT_TRUE(settings.writeInt("Init", "AType", 0));
+        ASSERT_TRUE(settings.WriteInt("Init", "AType", 0));
         provider = std::make_unique<FixedTtyProvider>(std::move(devices));
     }
     Simulator& startSim(SimulatorOptions o) {
@@ -101,7 +101,7 @@ protected:
         return *controller;
     }
     MessageLink& link() {
-        return settings.readInt("Init", "AType", 0) ? static_cast<MessageLink&>(tele) : *usb;
+        return settings.ReadInt("Init", "AType", 0) ? static_cast<MessageLink&>(tele) : *usb;
     }
     // Moves the clock on, waits for the instrument's next message and runs one tick.
     void tick(uint32_t advanceMs) {
@@ -242,7 +242,7 @@ TEST_F(AcquisitionTest, WiFiFailures) {
     EXPECT_FALSE(view.progressVisible);
     ::close(s);
     // An address that does not parse.
-    ASSERT_TRUE(settings.writeString("Init", "IP2", "adapter"));
+    ASSERT_TRUE(settings.WriteString("Init", "IP2", "adapter"));
     EXPECT_FALSE(c.StartAcquisition());
     EXPECT_EQ(view.messages.back(), "Can't found tele adapter");
 }

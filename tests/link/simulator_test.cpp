@@ -105,7 +105,7 @@ TEST(TeleSettingsTest, DialogValuesRoundTripWithDefaults) {
     ASSERT_TRUE(writeTeleSettings(s, LinkKind::WiFi, "10.1.1.2", "10.1.1.9"));
     EXPECT_EQ(readLinkKind(s), LinkKind::WiFi);
     EXPECT_EQ(readTeleEndpoint(s).remoteAddress, "10.1.1.9");
-    ASSERT_TRUE(s.writeInt("Init", "AType", 7));  // any nonzero kind is WiFi
+    ASSERT_TRUE(s.WriteInt("Init", "AType", 7));  // any nonzero kind is WiFi
     EXPECT_EQ(readLinkKind(s), LinkKind::WiFi);
 }
 

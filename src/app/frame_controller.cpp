@@ -1,0 +1,123 @@
+#include "app/frame_controller.h"
+
+#include "app/command_ids.h"
+#include "base/lexicon.h"
+#include "base/number_format.h"
+#include "base/path_util.h"
+#include "data/device_type.h"
+
+namespace k470::app {
+
+FileKind KindOfPath(std::string_view path) {
+    const std::string lower = lowerCasePath(path);
+    return lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".bin") == 0 ? FileKind::Bin
+                                                                                : FileKind::Sdt;
+}
+
+std::string DataFileTitle(std::string_view path, std::string_view typeName, uint32_t vin) {
+    std::string s(path);
+    s += " (";
+    s += typeName;
+    s += ", VIN: ";
+    appendHex8(s, vin);
+    s += ')';
+    return s;
+}
+
+std::string PositionText(int current, int count) {
+    std::string s;
+    appendInt(s, current);
+    s += '/';
+    appendInt(s, count);
+    return s;
+}
+
+std::string IntervalText(const RecordTail& tail) {
+    if (!tail.intervalKnown()) return {};
+    std::string s;
+    appendInt(s, tail.intervalHours);
+    s += ':';
+    appendInt(s, tail.intervalMinutes, 2);
+    s += ':';
+    appendInt(s, tail.intervalSeconds, 2);
+    return s;
+}
+
+FrameController::FrameController(SettingsStore& store) : store_(store) {}
+
+void FrameController::Initialise() {
+    commands_.Initialise();
+    settings_ = FrameSettings::Load(store_, false);
+    recent_.Load(store_);
+}
+
+Status FrameController::Open(const std::string& path, int selectedTab) {
+    CloseSource(selectedTab);
+    Status s = KindOfPath(path) == FileKind::Bin ? openBin(path) : openSdt(path);
+    if (s) recent_.Add(path);
+    return s;
+}
+
+Status FrameController::openBin(const std::string& path) {
+    auto file = BinFile::Open(path);
+    if (!file) return file.error();
+    // A file shorter than one record holds nothing to show.
+    if (file->recordCount() < 1) return fail(lexicon().text(Word::UnknownFileFormat));
+    auto header = file->ReadHeader(1);
+    if (!header) return header.error();
+    title_ = DataFileTitle(path, lexicon().deviceTypeName(header->deviceType), header->vin);
+    // The record must decode for its type (the title already names the file, type and serial number).
+    auto record = file->ReadRecord(1);
+    if (!record) return record.error();
+    deviceType_ = header->deviceType;
+    vin_ = header->vin;
+    bin_.emplace(std::move(*file));
+    record_.emplace(std::move(*record));
+    currentRecord_ = 1;
+    mode_ = SourceMode::DataFile;
+    commands_.DataFileOpened();
+    return {};
+}
+
+Status FrameController::openSdt(const std::string& path) {
+    auto file = SdtContainer::Open(path);
+    if (!file) return file.error();
+    sdt_.emplace(std::move(*file));
+    mode_ = SourceMode::SignalFile;
+    title_ = path;
+    return {};
+}
+
+std::optional<Status> FrameController::OpenRecent(int commandId, int selectedTab) {
+    const auto path = recent_.FileForCommand(commandId);
+    if (!path) return std::nullopt;
+    return Open(*path, selectedTab);
+}
+
+void FrameController::CloseSource(int selectedTab) {
+    if ((mode_ == SourceMode::DataFile || mode_ == SourceMode::Instrument) && selectedTab >= 0)
+        SaveTablePos(store_, selectedTab);
+    bin_.reset();
+    sdt_.reset();
+    record_.reset();
+    mode_ = SourceMode::None;
+    currentRecord_ = 0;
+    deviceType_ = 0;
+    vin_ = 0;
+    title_ = DefaultTitle();
+    commands_.SourceClosed();
+}
+
+int FrameController::InitialTab(int tabCount) const {
+    const int stored = LoadTablePos(store_);
+    return stored >= 0 && stored < tabCount ? stored : 0;
+}
+
+void FrameController::Shutdown(WindowRect windowRect, int selectedTab) {
+    settings_.window = windowRect;
+    settings_.Save(store_, replayMode());
+    CloseSource(selectedTab);
+    recent_.Save(store_);
+}
+
+}  // namespace k470::app

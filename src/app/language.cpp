@@ -1,0 +1,121 @@
+#include "app/language.h"
+
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QTranslator>
+#include <QVBoxLayout>
+
+#include "base/lexicon.h"
+#include "base/settings_store.h"
+
+namespace k470::app {
+
+namespace {
+
+// The translator installed for the rest of the run.
+std::unique_ptr<QTranslator>& installed() {
+    static std::unique_ptr<QTranslator> translator;
+    return translator;
+}
+
+QString ownName(const QTranslator& t) {
+    return t.translate("Language", "English");
+}
+
+}  // namespace
+
+QStringList DataDirectories() {
+    QStringList dirs;
+    const QString env = qEnvironmentVariable("K470_DATA_DIR");
+    if (!env.isEmpty()) dirs << env;
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!user.isEmpty()) dirs << QDir(user).filePath(QStringLiteral("k470"));
+    dirs << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/k470"));
+    return dirs;
+}
+
+QList<LanguageFile> FindLanguageFiles(const QStringList& directories) {
+    QList<LanguageFile> files;
+    QStringList names;
+    for (const QString& dir : directories) {
+        const QDir d(dir);
+        for (const QString& file : d.entryList({QStringLiteral("z???.qm")}, QDir::Files, QDir::Name)) {
+            QTranslator t;
+            if (!t.load(d.filePath(file))) continue;
+            const QString name = ownName(t);
+            if (name.isEmpty() || names.contains(name)) continue;
+            names << name;
+            files.push_back({file, d.filePath(file), name});
+        }
+    }
+    return files;
+}
+
+bool InstallLanguage(const QString& fileName, const QStringList& directories) {
+    // Only a bare file name is taken from the settings: a path there would reach outside the data
+    // directories.
+    if (fileName.isEmpty() || fileName.contains(QLatin1Char('/'))) return false;
+    for (const QString& dir : directories) {
+        auto t = std::make_unique<QTranslator>();
+        if (!t->load(QDir(dir).filePath(fileName)) || ownName(*t).isEmpty()) continue;
+        if (installed()) QCoreApplication::removeTranslator(installed().get());
+        QCoreApplication::installTranslator(t.get());
+        installed() = std::move(t);
+        return true;
+    }
+    return false;
+}
+
+void InstallLexicon() {
+    const Lexicon english;
+    Lexicon words;
+    for (size_t i = 0; i < kWordCount; ++i) {
+        const auto w = static_cast<Word>(i);
+        const std::string& text = english.text(w);
+        if (text.empty()) continue;
+        const QString t = QCoreApplication::translate("Lexicon", text.c_str());
+        words.setText(w, t.toStdString());
+    }
+    // The code page of text exports is itself a word of the language.
+    const QString codePage = QCoreApplication::translate("Lexicon", "Windows-1252");
+    words.setCodePage(codePage == QStringLiteral("Windows-1251") ? CodePage::Windows1251
+                                                                 : CodePage::Windows1252);
+    setLexicon(words);
+}
+
+LanguageDialog::LanguageDialog(SettingsStore& store, QStringList directories, QWidget* parent)
+    : QDialog(parent), store_(store), directories_(std::move(directories)) {
+    setWindowTitle(tr("Select language"));
+    auto* layout = new QVBoxLayout(this);
+    list_ = new QListWidget(this);
+    files_ = FindLanguageFiles(directories_);
+    for (const LanguageFile& f : files_) list_->addItem(f.name);
+    // The desktop's own language is offered first, when it is among them.
+    const QString preferred = QLocale::system().language() == QLocale::Russian ? QStringLiteral("zrus.qm")
+                                                                               : QStringLiteral("zeng.qm");
+    for (int i = 0; i < files_.size(); ++i)
+        if (files_[i].fileName == preferred) list_->setCurrentRow(i);
+    layout->addWidget(list_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &LanguageDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &LanguageDialog::reject);
+    connect(list_, &QListWidget::itemDoubleClicked, this, &LanguageDialog::accept);
+    layout->addWidget(buttons);
+    resize(280, 220);
+}
+
+void LanguageDialog::accept() {
+    const int row = list_->currentRow();
+    if (row < 0 || row >= files_.size()) return;  // nothing chosen: the dialog stays open
+    const LanguageFile& f = files_[row];
+    if (!InstallLanguage(f.fileName, {QFileInfo(f.path).absolutePath()})) return;
+    store_.WriteString("Init", "Language", f.fileName.toStdString());
+    QDialog::accept();
+}
+
+}  // namespace k470::app

@@ -1,0 +1,86 @@
+#include "app/lexicon_words.h"
+
+#include <QtGlobal>
+
+namespace k470::app {
+
+const QList<const char*>& TranslatableLexiconWords() {
+    static const QList<const char*> words = {
+        QT_TRANSLATE_NOOP("Lexicon", "Can't open file"),
+        QT_TRANSLATE_NOOP("Lexicon", "Unknown file format"),
+        QT_TRANSLATE_NOOP("Lexicon", "Error in parameters"),
+        QT_TRANSLATE_NOOP("Lexicon", "Different file types: %s and %s"),
+        QT_TRANSLATE_NOOP("Lexicon", "No source data"),
+        QT_TRANSLATE_NOOP("Lexicon", "Can't found tele adapter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Can't found device"),
+        QT_TRANSLATE_NOOP("Lexicon", "autorecording"),
+        QT_TRANSLATE_NOOP("Lexicon", "Stop autorecording?"),
+        QT_TRANSLATE_NOOP("Lexicon", "Data tele"),
+        QT_TRANSLATE_NOOP("Lexicon", "Date"),
+        QT_TRANSLATE_NOOP("Lexicon", "Time"),
+        QT_TRANSLATE_NOOP("Lexicon", "Interval"),
+        QT_TRANSLATE_NOOP("Lexicon", "Range"),
+        QT_TRANSLATE_NOOP("Lexicon", "Record"),
+        QT_TRANSLATE_NOOP("Lexicon", "File"),
+        QT_TRANSLATE_NOOP("Lexicon", "Filename"),
+        QT_TRANSLATE_NOOP("Lexicon", "Octave"),
+        QT_TRANSLATE_NOOP("Lexicon", "1/1 octaves"),
+        QT_TRANSLATE_NOOP("Lexicon", "1/3 octaves"),
+        QT_TRANSLATE_NOOP("Lexicon", "Weighted levels"),
+        QT_TRANSLATE_NOOP("Lexicon", "Bands"),
+        QT_TRANSLATE_NOOP("Lexicon", "no overflow"),
+        QT_TRANSLATE_NOOP("Lexicon", "OVERLOUD"),
+        QT_TRANSLATE_NOOP("Lexicon", "current overflow"),
+        QT_TRANSLATE_NOOP("Lexicon", "UNDERRANGE"),
+        QT_TRANSLATE_NOOP("Lexicon", "calibration offset"),
+        QT_TRANSLATE_NOOP("Lexicon", "channel"),
+        QT_TRANSLATE_NOOP("Lexicon", "1s rms"),
+        QT_TRANSLATE_NOOP("Lexicon", "1s min"),
+        QT_TRANSLATE_NOOP("Lexicon", "1s max"),
+        QT_TRANSLATE_NOOP("Lexicon", "1s peak"),
+        QT_TRANSLATE_NOOP("Lexicon", "5s rms"),
+        QT_TRANSLATE_NOOP("Lexicon", "5s min"),
+        QT_TRANSLATE_NOOP("Lexicon", "5s max"),
+        QT_TRANSLATE_NOOP("Lexicon", "5s peak"),
+        QT_TRANSLATE_NOOP("Lexicon", "10s rms"),
+        QT_TRANSLATE_NOOP("Lexicon", "10s min"),
+        QT_TRANSLATE_NOOP("Lexicon", "10s max"),
+        QT_TRANSLATE_NOOP("Lexicon", "10s peak"),
+        QT_TRANSLATE_NOOP("Lexicon", "Leq"),
+        QT_TRANSLATE_NOOP("Lexicon", "Pk"),
+        QT_TRANSLATE_NOOP("Lexicon", "Unknown type"),
+        QT_TRANSLATE_NOOP("Lexicon", "Three-channel whole-body vibration meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Three-channel hand-arm vibration meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Sound level and spectrum meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Whole-body vibration meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Hand-arm vibration meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Infrasound meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Ultrasound meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Sound level and spectrum meter, second series"),
+        QT_TRANSLATE_NOOP("Lexicon", "Whole-body vibration meter, second series"),
+        QT_TRANSLATE_NOOP("Lexicon", "Hand-arm vibration meter, second series"),
+        QT_TRANSLATE_NOOP("Lexicon", "Infrasound meter, second series"),
+        QT_TRANSLATE_NOOP("Lexicon", "Ultrasound meter, second series"),
+        QT_TRANSLATE_NOOP("Lexicon", "Sound level and spectrum meter, third series"),
+        QT_TRANSLATE_NOOP("Lexicon", "Noise meter A"),
+        QT_TRANSLATE_NOOP("Lexicon", "Noise meter B"),
+        QT_TRANSLATE_NOOP("Lexicon", "Speed meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Noise exposure meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Vibration exposure meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Compact noise meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Compact vibration meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Sound level meter with sensor input"),
+        QT_TRANSLATE_NOOP("Lexicon", "Electric field meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Magnetic field meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Two-channel meter"),
+        QT_TRANSLATE_NOOP("Lexicon", "Position logger"),
+        QT_TRANSLATE_NOOP("Lexicon", "Pulse source"),
+        QT_TRANSLATE_NOOP("Lexicon", "Windows-1252"),
+    };
+    return words;
+}
+
+// The language's own name, shown in the language list.
+[[maybe_unused]] static const char* const kLanguageName = QT_TRANSLATE_NOOP("Language", "English");
+
+}  // namespace k470::app

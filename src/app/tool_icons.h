@@ -1,0 +1,14 @@
+// The tool-bar pictures and the program's icon, drawn here with QPainter as vector shapes, so they stay
+// sharp at every size and on HiDPI screens.
+#pragma once
+
+#include <QIcon>
+
+namespace k470::app {
+
+// The picture of a tool-bar command (an empty icon for an id without one).
+QIcon ToolIcon(int commandId);
+// The program's icon: a level meter's dial.
+QIcon ApplicationIcon();
+
+}  // namespace k470::app

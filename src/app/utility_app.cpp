@@ -1,0 +1,128 @@
+#include "app/utility_app.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QLocale>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <memory>
+
+#include "app/frame_controller.h"
+#include "app/language.h"
+#include "app/main_dialog.h"
+#include "base/settings_store.h"
+
+namespace k470::app {
+
+namespace {
+
+// SIGTERM, SIGINT and SIGHUP (a session ending, Ctrl+C in the shell) end the program the normal way: a
+// dialog open at start-up is cancelled and the main window closes, so that the settings and the recent
+// files are written as on any other exit. The handler only writes a byte into a pipe; the event loop
+// does the rest.
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+class TerminationWatch {
+  public:
+    // Installed first thing, so that a signal arriving during start-up is not lost.
+    TerminationWatch() {
+        if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+        notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+            char buffer[16];
+            while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
+            }
+            requested_ = true;
+            if (target_) target_->close();
+        });
+        struct sigaction action {};
+        action.sa_handler = onTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
+    }
+    // The window (dialog or main window) that a signal closes from now on.
+    void watch(QWidget* target) {
+        target_ = target;
+        // Closed once the event loop runs, when the window is up.
+        if (requested_ && target_) QMetaObject::invokeMethod(target_, &QWidget::close, Qt::QueuedConnection);
+    }
+    bool requested() const { return requested_; }
+
+  private:
+    std::unique_ptr<QSocketNotifier> notifier_;
+    QPointer<QWidget> target_;
+    bool requested_ = false;
+};
+
+}  // namespace
+
+int UtilityApp::Run(QApplication& app) {
+    TerminationWatch termination;
+    QApplication::setApplicationName(QStringLiteral("k470"));
+    QApplication::setApplicationDisplayName(QStringLiteral("K470"));
+    QApplication::setApplicationVersion(QStringLiteral(K470_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("k470"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Utility for hand-held measuring instruments"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("a device data file (.bin or .sdt) to open"));
+    const QCommandLineOption exitWhenShown(
+        QStringLiteral("exit-when-shown"),
+        QStringLiteral("quit as soon as the main window is drawn (start-up timing)"));
+    parser.addOption(exitWhenShown);
+    parser.process(app);
+
+    SettingsStore store(SettingsStore::defaultPath());
+    const QStringList dirs = DataDirectories();
+    const QString language = QString::fromStdString(store.ReadString("Init", "Language", ""));
+    if (!language.isEmpty()) {
+        InstallLanguage(language, dirs);  // a file that does not load leaves English in use
+    } else {
+        // First start: ask once; Cancel keeps English and asks again next time.
+        LanguageDialog dialog(store, dirs);
+        termination.watch(&dialog);
+        const bool chosen =
+            dialog.files().size() > 1 && !termination.requested() && dialog.exec() == QDialog::Accepted;
+        termination.watch(nullptr);
+        if (termination.requested()) return 0;  // nothing was changed yet
+        // Without a choice the desktop's language decides between the two that come with the program.
+        if (!chosen && QLocale::system().language() == QLocale::Russian)
+            InstallLanguage(QStringLiteral("zrus.qm"), dirs);
+    }
+    InstallLexicon();
+
+    FrameController frame(store);
+    MainDialog window(frame);
+    window.runLanguageDialog = [&store, dirs, &window] {
+        LanguageDialog dialog(store, dirs, &window);
+        return dialog.exec() == QDialog::Accepted;
+    };
+    termination.watch(&window);
+    window.show();
+    const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty()) window.OpenPath(QFileInfo(files.first()).absoluteFilePath());
+    if (parser.isSet(exitWhenShown)) {
+        QTimer::singleShot(0, &window, [&window] {
+            window.repaint();
+            QCoreApplication::exit(0);
+        });
+    }
+    return app.exec();
+}
+
+}  // namespace k470::app

@@ -1,0 +1,178 @@
+#include "plot/bar_chart.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "base/number_format.h"
+#include "plot/plot_window.h"
+
+namespace k470::plot {
+
+namespace {
+constexpr int kLeftMargin = 56;
+constexpr int kRightMargin = 10;
+constexpr int kTopMargin = 22;
+constexpr int kBottomMargin = 24;
+constexpr int kMinTickSpacing = 30;
+}  // namespace
+
+BarChart::BarChart(PlotWindow& window, QRect rect, int digitBudget)
+    : PlotElement(window, rect), digitBudget_(digitBudget) {
+    computeTicks();
+}
+
+QRect BarChart::plotArea() const {
+    const QRect r = rect();
+    return QRect(r.left() + kLeftMargin, r.top() + kTopMargin, r.width() - kLeftMargin - kRightMargin,
+                 r.height() - kTopMargin - kBottomMargin);
+}
+
+AxisMap BarChart::valueMap() const {
+    const QRect a = plotArea();
+    return AxisMap::Spanning(lo_, hi_, a.bottom(), a.top());
+}
+
+void BarChart::computeTicks() {
+    ticks_ = ComputeAxisTicks(lo_, hi_ - lo_, plotArea().height(), kMinTickSpacing, digitBudget_);
+}
+
+void BarChart::SetBands(std::vector<double> values, bool recomputeRange) {
+    values_ = std::move(values);
+    if (recomputeRange) {
+        double lo = 0.0, hi = 0.0;
+        bool any = false;
+        for (double v : values_) {
+            if (!std::isfinite(v)) continue;
+            lo = any ? std::min(lo, v) : v;
+            hi = any ? std::max(hi, v) : v;
+            any = true;
+        }
+        if (any) {
+            // A little room above the highest bar for its value; bars start from zero when all are positive.
+            const double span = std::max(hi - std::min(lo, 0.0), 1e-12);
+            SetValueRange(std::min(lo, 0.0), hi + span * 0.1);
+        }
+    }
+    markDirty();
+}
+
+void BarChart::SetBandLabels(QStringList labels) {
+    labels_ = std::move(labels);
+    markDirty();
+}
+
+void BarChart::SetBandColours(std::vector<QColor> colours) {
+    colours_ = std::move(colours);
+    markDirty();
+}
+
+void BarChart::SetValueRange(double lo, double hi) {
+    if (!std::isfinite(lo)) lo = 0.0;
+    if (!(hi > lo) || !std::isfinite(hi)) hi = lo + 1.0;
+    lo_ = lo;
+    hi_ = hi;
+    computeTicks();
+    markDirty();
+}
+
+void BarChart::SetTitle(QString valueTitle) {
+    title_ = std::move(valueTitle);
+    markDirty();
+}
+
+QRect BarChart::barRect(int i) const {
+    const QRect a = plotArea();
+    const int n = static_cast<int>(values_.size());
+    if (i < 0 || i >= n || a.width() < n) return {};
+    const double v = values_[static_cast<size_t>(i)];
+    if (!std::isfinite(v) || v <= lo_) return {};
+    const double slot = static_cast<double>(a.width()) / n;
+    const int gap = slot >= 6 ? static_cast<int>(slot / 6) : 0;
+    const int left = a.left() + static_cast<int>(std::floor(i * slot)) + gap;
+    const int right = a.left() + static_cast<int>(std::floor((i + 1) * slot)) - 1 - gap;
+    const int top = std::clamp(valueMap().pixelOf(v), a.top(), a.bottom());
+    return QRect(QPoint(left, top), QPoint(std::max(left, right), a.bottom()));
+}
+
+void BarChart::DrawFrame(QPainter& painter) {
+    painter.fillRect(rect(), background);
+    drawBevel(painter, rect().adjusted(0, 0, -1, -1), false);
+}
+
+void BarChart::DrawContents(QPainter& painter) {
+    const QRect a = plotArea();
+    if (a.width() < 2 || a.height() < 2) return;
+    painter.fillRect(a, plotBackground);
+    const AxisMap m = valueMap();
+    painter.setPen(QPen(QColor(0xD0, 0xD0, 0xD0), 1.0, Qt::DotLine));
+    for (int i = 0; i < ticks_.count(); ++i) {
+        const int py = m.pixelOf(ticks_.tick(i));
+        painter.drawLine(a.left(), py, a.right(), py);
+    }
+    for (int i = 0; i < static_cast<int>(values_.size()); ++i) {
+        const QRect b = barRect(i);
+        if (b.isEmpty()) continue;
+        const QColor c =
+            static_cast<size_t>(i) < colours_.size() ? colours_[static_cast<size_t>(i)] : barColour;
+        painter.fillRect(b, c);
+        painter.setPen(c.darker(140));
+        painter.drawRect(b.adjusted(0, 0, -1, -1));
+    }
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(a.adjusted(0, 0, -1, -1));
+}
+
+void BarChart::DrawText(QPainter& painter) {
+    const QRect a = plotArea();
+    if (a.width() < 2 || a.height() < 2) return;
+    const AxisMap m = valueMap();
+    const QFont font = window().font(PlotFont::BoldSmall);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QFontMetrics fm(font);
+    for (int i = 0; i < ticks_.count(); ++i) {
+        const double v = ticks_.tick(i);
+        const int py = m.pixelOf(v);
+        painter.drawLine(a.left() - 4, py, a.left(), py);
+        painter.drawText(QRect(rect().left() + 2, py - 8, kLeftMargin - 8, 16),
+                         Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(ticks_.label(v)));
+    }
+    if (!ticks_.exponentLabel().empty())
+        painter.drawText(QRect(rect().left() + 4, rect().top() + 2, kLeftMargin, 16), Qt::AlignLeft,
+                         QString::fromStdString(ticks_.exponentLabel()));
+    if (!title_.isEmpty())
+        painter.drawText(QRect(a.left(), rect().top() + 2, a.width(), 16), Qt::AlignHCenter, title_);
+    const int n = static_cast<int>(values_.size());
+    if (n == 0) return;
+    const double slot = static_cast<double>(a.width()) / n;
+    for (int i = 0; i < n; ++i) {
+        const int left = a.left() + static_cast<int>(std::floor(i * slot));
+        const QRect column(left, a.top(), static_cast<int>(slot), a.height());
+        const QString value = QString::fromStdString(formatFixed(values_[static_cast<size_t>(i)], 2));
+        if (std::isfinite(values_[static_cast<size_t>(i)]) &&
+            fm.horizontalAdvance(value) + 2 <= column.width()) {
+            const QRect b = barRect(i);
+            const int top = b.isEmpty() ? a.bottom() : b.top();
+            painter.drawText(QRect(column.left(), top - 16, column.width(), 15),
+                             Qt::AlignHCenter | Qt::AlignBottom, value);
+        }
+        if (i < labels_.size() && fm.horizontalAdvance(labels_[i]) <= column.width() + 4)
+            painter.drawText(QRect(column.left() - 2, a.bottom() + 3, column.width() + 4, 16),
+                             Qt::AlignHCenter, labels_[i]);
+    }
+}
+
+QString BarChart::ClipboardText() const {
+    QString text;
+    for (size_t i = 0; i < values_.size(); ++i) {
+        const QString label = static_cast<qsizetype>(i) < labels_.size() ? labels_[static_cast<qsizetype>(i)]
+                                                                         : QString::number(i + 1);
+        text += label + QLatin1Char('\t') + QString::fromStdString(formatFixed(values_[i], 2)) +
+                QLatin1Char('\n');
+    }
+    return text;
+}
+
+}  // namespace k470::plot

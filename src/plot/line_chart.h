@@ -1,0 +1,140 @@
+// A line chart: axes with ticks and labels, a grid, curves over a window of sample indices, two cursors
+// with their readouts, a readout of the value under the pointer, and buttons to put the cursors back and
+// to save the chart as a picture (SVG or PNG) or its data as a text table. Left click places cursor 1,
+// right click cursor 2; the wheel zooms and a left drag moves the window of an attached ScrollZoomBar, as
+// do the keys: Left/Right small shifts, Page Up/Page Down large shifts, +/- zoom, Home the whole data.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "base/result.h"
+#include "plot/axis_map.h"
+#include "plot/axis_ticks.h"
+#include "plot/plot_element.h"
+
+namespace k470::plot {
+
+class PlotButton;
+class ScrollZoomBar;
+
+struct Curve {
+    std::vector<double> values;  // one value per sample index
+    QColor colour = Qt::blue;
+    QString name;
+};
+
+class LineChart : public PlotElement {
+  public:
+    enum Option : unsigned {
+        ShowCursorSample = 0x1,  // the cursor readouts carry the sample number
+        AskPictureName = 0x4,    // "Save picture" asks for the file name
+    };
+
+    LineChart(PlotWindow& window, QRect rect, int digitBudget = 6, unsigned options = AskPictureName);
+
+    void SetCurves(std::vector<Curve> curves);
+    const std::vector<Curve>& curves() const { return curves_; }
+    int64_t sampleCount() const;
+    void SetYRange(double lo, double hi);
+    void SetTitles(QString xTitle, QString yTitle);
+    // Shows samples first..last, sample 0 at x0 and xStep apart.
+    void Render(int64_t first, int64_t last, double x0, double xStep);
+
+    int64_t visibleFirst() const { return first_; }
+    int64_t visibleLast() const { return last_; }
+    double xOf(int64_t sample) const { return x0_ + static_cast<double>(sample) * xStep_; }
+
+    // Cursor 0 or 1: placed on a sample (and shown), or hidden.
+    void SetCursor(int which, int64_t sample);
+    void HideCursors();
+    bool cursorVisible(int which) const { return cursors_[index(which)].visible; }
+    int64_t cursorSample(int which) const { return cursors_[index(which)].sample; }
+    // The x value of a cursor; 0 when it is not shown.
+    double cursorX(int which) const;
+    // Puts cursor 1 on the first and cursor 2 on the last visible sample.
+    void SetCursorsToOrigin();
+
+    // The readout texts as they are drawn.
+    QString pointerReadout() const { return pointerReadout_; }
+    QString cursorReadout(int which) const;
+    QString cursorPairReadout() const;
+
+    // Writes the chart as a picture: PNG for a ".png" name, SVG otherwise. The file appears complete or
+    // not at all.
+    Status SavePicture(const QString& path);
+    // Writes the visible data as a tab-separated table (a header line, then x and every curve per row).
+    Status SaveText(const QString& path);
+    QString TextTable() const;
+    QString ClipboardText() const override { return TextTable(); }
+
+    QRect plotArea() const;
+    AxisMap xMap() const;
+    AxisMap yMap() const;
+    const AxisTicks& xTicks() const { return xTicks_; }
+    const AxisTicks& yTicks() const { return yTicks_; }
+    PlotButton& originButton() const { return *origin_; }
+    PlotButton& pictureButton() const { return *picture_; }
+    PlotButton& textButton() const { return *text_; }
+
+    void setScrollZoomBar(ScrollZoomBar* bar) { bar_ = bar; }
+
+    void DrawFrame(QPainter& painter) override;
+    void DrawContents(QPainter& painter) override;
+    void DrawText(QPainter& painter) override;
+    bool MousePress(QPoint pos, Qt::MouseButton button) override;
+    bool MouseMove(QPoint pos, Qt::MouseButtons buttons) override;
+    bool MouseRelease(QPoint pos, Qt::MouseButton button) override;
+    bool Wheel(QPoint pos, int steps) override;
+    bool Key(QKeyEvent& event) override;
+    void MouseLeave() override;
+    void RectChanged() override {
+        layout();
+        computeTicks();
+    }
+
+    QColor plotBackground = Qt::white;
+    QColor gridColour = QColor(0xD0, 0xD0, 0xD0);
+    std::array<QColor, 2> cursorColours = {QColor(0xC0, 0x00, 0x00), QColor(0x00, 0x70, 0x00)};
+
+  private:
+    struct Cursor {
+        int64_t sample = 0;
+        bool visible = false;
+    };
+    static size_t index(int which) { return which == 0 ? 0 : 1; }
+    void layout();
+    void computeTicks();
+    int64_t sampleAt(int px) const;
+    void drawCurve(QPainter& painter, const Curve& curve, const AxisMap& xm, const AxisMap& ym) const;
+    void saveWithDialog();
+    void saveTextWithDialog();
+
+    int digitBudget_;
+    unsigned options_;
+    std::vector<Curve> curves_;
+    double yLo_ = 0.0;
+    double yHi_ = 1.0;
+    int64_t first_ = 0;
+    int64_t last_ = -1;
+    double x0_ = 0.0;
+    double xStep_ = 1.0;
+    QString xTitle_;
+    QString yTitle_;
+    AxisTicks xTicks_;
+    AxisTicks yTicks_;
+    std::array<Cursor, 2> cursors_{};
+    QString pointerReadout_;
+    PlotButton* origin_ = nullptr;
+    PlotButton* picture_ = nullptr;
+    PlotButton* text_ = nullptr;
+    ScrollZoomBar* bar_ = nullptr;
+    QPoint dragStart_;
+    int64_t dragFirst_ = 0;
+    bool dragging_ = false;
+    bool leftDown_ = false;
+};
+
+}  // namespace k470::plot

@@ -1,0 +1,217 @@
+// The main window driven as the user would, with its dialogs answered by the test.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolBar>
+
+#include "app/command_ids.h"
+#include "app/main_dialog.h"
+#include "base/settings_store.h"
+#include "data/bin_file.h"
+#include "data/sample_records.h"
+#include "support/temp_dir.h"
+
+namespace k470::app {
+namespace {
+
+class MainDialogTest : public ::testing::Test {
+  protected:
+    MainDialogTest() : store(dir.file("k470.ini")) {}
+
+    std::unique_ptr<MainDialog> makeWindow() {
+        auto w = std::make_unique<MainDialog>(frame);
+        w->showError = [this](const QString& m) { errors << m; };
+        return w;
+    }
+    std::string sampleBin(const std::string& name, int records) {
+        const std::string path = dir.file(name);
+        std::vector<uint8_t> all;
+        for (int i = 0; i < records; ++i) {
+            auto r = makeSampleRecord({3, 0x0BADCAFE, 7, i});
+            EXPECT_TRUE(r.ok());
+            RecordBytes bytes = stampedRecordBytes(*r, CalendarTime{2024, 1, 2, 3, 4, 6});
+            all.insert(all.end(), bytes.begin(), bytes.end());
+        }
+        test::writeBytes(path, all);
+        return path;
+    }
+
+    test::TempDir dir;
+    SettingsStore store;
+    FrameController frame{store};
+    QStringList errors;
+};
+
+TEST_F(MainDialogTest, MenuHoldsEveryCommandEnabledByStateAndHandler) {
+    auto w = makeWindow();
+    const int all[] = {CmdOpen,
+                       CmdSaveAsBinary,
+                       CmdSaveAsText,
+                       CmdTranslateBinToTxt,
+                       CmdMergeToOneTxt,
+                       CmdMakeReport,
+                       CmdCalcPercentiles,
+                       CmdTranslateSdtToTxt,
+                       CmdTranslateSdtToWav,
+                       CmdTeleParameters,
+                       208,
+                       209,
+                       210,
+                       211,
+                       CmdData,
+                       CmdSignal,
+                       CmdFft,
+                       CmdRt60,
+                       CmdSignalFiltration,
+                       CmdMisc,
+                       CmdStartStop,
+                       CmdReset,
+                       CmdStartRecording,
+                       CmdStopRecording,
+                       CmdSetMarker,
+                       CmdAbout,
+                       CmdSelectLanguage};
+    QList<QAction*> inMenus;
+    for (QAction* top : w->menuBar()->actions())
+        for (QAction* a : top->menu()->actions()) inMenus << a;
+    for (int id : all) {
+        QAction* a = w->action(id);
+        ASSERT_NE(a, nullptr) << id;
+        EXPECT_TRUE(inMenus.contains(a)) << id;
+        const bool wantEnabled = id == CmdOpen || id == CmdAbout || id == CmdSelectLanguage;
+        EXPECT_EQ(a->isEnabled(), wantEnabled) << id;
+    }
+    EXPECT_EQ(w->menuBar()->actions().size(), 4);
+    EXPECT_EQ(w->action(208)->text(), QStringLiteral("-"));
+    // The recent-file items close the File menu.
+    EXPECT_EQ(w->fileMenu()->actions().last(), w->action(211));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("470 Utility"));
+}
+
+TEST_F(MainDialogTest, ToolBarHasFifteenEntriesWithIconsAndToolTips) {
+    auto w = makeWindow();
+    QList<QAction*> entries;
+    for (QAction* a : w->toolBar()->actions())
+        if (a->isSeparator() || a->icon().isNull() == false) entries << a;
+    ASSERT_EQ(entries.size(), 15);
+    const int order[] = {CmdOpen,
+                         0,
+                         CmdCopyToClipboard,
+                         CmdNotepad,
+                         0,
+                         CmdSaveAsText,
+                         CmdSaveAsBinary,
+                         CmdStartStop,
+                         CmdReset,
+                         0,
+                         CmdData,
+                         CmdSignal,
+                         CmdFft,
+                         0,
+                         CmdRt60};
+    for (int i = 0; i < 15; ++i) {
+        if (order[i] == 0) {
+            EXPECT_TRUE(entries[i]->isSeparator()) << i;
+            continue;
+        }
+        EXPECT_EQ(entries[i], w->action(order[i])) << i;
+        EXPECT_FALSE(entries[i]->icon().pixmap(32, 32).isNull()) << i;
+        EXPECT_FALSE(entries[i]->toolTip().isEmpty()) << i;
+    }
+    EXPECT_EQ(w->action(CmdOpen)->toolTip(), QStringLiteral("Open file"));
+    EXPECT_EQ(w->action(CmdStartStop)->toolTip(), QStringLiteral("Start/stop command"));
+    EXPECT_EQ(w->control(CtlProgress)->toolTip(), QStringLiteral("Data accumulating progress"));
+}
+
+TEST_F(MainDialogTest, OpeningARecordFileShowsItsTitleRecordsAndRecentItem) {
+    auto w = makeWindow();
+    const std::string path = sampleBin("THREE.BIN", 3);
+    w->askOpenPath = [&] { return QString::fromStdString(path); };
+    w->action(CmdOpen)->trigger();
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(w->windowTitle().toStdString(), path + " (Sound level and spectrum meter, VIN: 0BADCAFE)");
+    EXPECT_EQ(w->action(208)->text().toStdString(), path);
+    EXPECT_EQ(w->statusField()->text(), QStringLiteral("Records: 3"));
+    EXPECT_EQ(static_cast<QPushButton*>(w->control(CtlRecordPosition))->text(), QStringLiteral("1/3"));
+    EXPECT_EQ(static_cast<QLineEdit*>(w->control(CtlAverageFirst))->text(), QStringLiteral("1"));
+    EXPECT_EQ(static_cast<QLineEdit*>(w->control(CtlAverageLast))->text(), QStringLiteral("3"));
+    // No page shows the record yet, so there is nothing to save as binary.
+    EXPECT_FALSE(w->action(CmdSaveAsBinary)->isEnabled());
+
+    // A file that cannot be opened: the message names it, no source stays open, the list keeps the old file.
+    const std::string missing = dir.file("gone.bin");
+    w->OpenPath(QString::fromStdString(missing));
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors.front().toStdString(), "Can't open file '" + missing + "'");
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("470 Utility"));
+    EXPECT_EQ(w->statusField()->text(), QStringLiteral("No data source"));
+
+    // The recent item opens the file again; an item without a file does nothing.
+    w->action(208)->trigger();
+    EXPECT_EQ(w->frame().mode(), SourceMode::DataFile);
+    w->action(209)->trigger();
+    EXPECT_EQ(errors.size(), 1);
+}
+
+TEST_F(MainDialogTest, PlacementFromSettingsAndEverythingWrittenOnClose) {
+    store.WriteInt("K470Dlg", "Left", 100);
+    store.WriteInt("K470Dlg", "Top", 80);
+    store.WriteInt("K470Dlg", "Right", 300);
+    store.WriteInt("K470Dlg", "Bottom", 200);
+    store.WriteString("K470Dlg", "Doc2", "/earlier.bin");
+    auto w = makeWindow();
+    EXPECT_EQ(w->size(), QSize(739, 444));
+    EXPECT_EQ(w->action(208)->text(), QStringLiteral("/earlier.bin"));
+    w->show();
+    w->resize(900, 600);
+    w->close();
+    EXPECT_EQ(store.ReadInt("K470Dlg", "Right", 0) - store.ReadInt("K470Dlg", "Left", 0), 901);
+    EXPECT_EQ(store.ReadInt("K470Dlg", "Bottom", 0) - store.ReadInt("K470Dlg", "Top", 0), 601);
+    EXPECT_EQ(store.ReadString("K470Dlg", "Doc1", ""), "/earlier.bin");
+    EXPECT_EQ(store.ReadString("K470Dlg", "Doc2", "-"), "");
+    EXPECT_EQ(store.ReadInt("K470Dlg", "bLin", -1), 0);
+    EXPECT_EQ(store.ReadInt("Signal", "DecValue", -1), 1);
+}
+
+TEST_F(MainDialogTest, EscapeClosesTheWindowAndWritesTheSettings) {
+    auto w = makeWindow();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    QTest::keyClick(w.get(), Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(store.ReadInt("Signal", "CutOffI", 0), 1);
+    EXPECT_EQ(store.ReadString("K470Dlg", "Doc1", "-"), "");
+}
+
+TEST_F(MainDialogTest, SelectLanguageAsksFirstAndClosesAfterAChoice) {
+    auto w = makeWindow();
+    w->show();
+    int dialogs = 0;
+    QString asked;
+    w->askYesNo = [&](const QString& title, const QString& question) {
+        asked = title + QLatin1Char('|') + question;
+        return false;
+    };
+    w->runLanguageDialog = [&] { return ++dialogs, true; };
+    w->action(CmdSelectLanguage)->trigger();
+    EXPECT_EQ(asked,
+              QStringLiteral("Select new language|After selecting new language program will be closed.\n"
+                             "Continue?"));
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_TRUE(w->isVisible());
+    w->askYesNo = [](const QString&, const QString&) { return true; };
+    w->action(CmdSelectLanguage)->trigger();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_FALSE(w->isVisible());
+}
+
+}  // namespace
+}  // namespace k470::app

@@ -1,0 +1,620 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>Language</name>
+    <message>
+        <source>English</source>
+        <translation>Русский</translation>
+    </message>
+</context>
+<context>
+    <name>Lexicon</name>
+    <message>
+        <source>Windows-1252</source>
+        <translation>Windows-1251</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open file</source>
+        <translation>Не удалось открыть файл</translation>
+    </message>
+    <message>
+        <source>Unknown file format</source>
+        <translation>Неизвестный формат файла</translation>
+    </message>
+    <message>
+        <source>Error in parameters</source>
+        <translation>Ошибка в параметрах</translation>
+    </message>
+    <message>
+        <source>Different file types: %s and %s</source>
+        <translation>Разные типы файлов: %s и %s</translation>
+    </message>
+    <message>
+        <source>No source data</source>
+        <translation>Нет исходных данных</translation>
+    </message>
+    <message>
+        <source>Can&apos;t found tele adapter</source>
+        <translation>Не найден телеметрический адаптер</translation>
+    </message>
+    <message>
+        <source>Can&apos;t found device</source>
+        <translation>Не найден прибор</translation>
+    </message>
+    <message>
+        <source>autorecording</source>
+        <translation>авторегистрация</translation>
+    </message>
+    <message>
+        <source>Stop autorecording?</source>
+        <translation>Остановить авторегистрацию?</translation>
+    </message>
+    <message>
+        <source>Data tele</source>
+        <translation>Данные (телеметрия)</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Дата</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Время</translation>
+    </message>
+    <message>
+        <source>Interval</source>
+        <translation>Интервал</translation>
+    </message>
+    <message>
+        <source>Range</source>
+        <translation>Диапазон</translation>
+    </message>
+    <message>
+        <source>Record</source>
+        <translation>Запись</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Файл</translation>
+    </message>
+    <message>
+        <source>Filename</source>
+        <translation>Имя файла</translation>
+    </message>
+    <message>
+        <source>Octave</source>
+        <translation>Октава</translation>
+    </message>
+    <message>
+        <source>1/1 octaves</source>
+        <translation>1/1 октавы</translation>
+    </message>
+    <message>
+        <source>1/3 octaves</source>
+        <translation>1/3 октавы</translation>
+    </message>
+    <message>
+        <source>Weighted levels</source>
+        <translation>Корректированные уровни</translation>
+    </message>
+    <message>
+        <source>Bands</source>
+        <translation>Полосы</translation>
+    </message>
+    <message>
+        <source>no overflow</source>
+        <translation>нет перегрузки</translation>
+    </message>
+    <message>
+        <source>OVERLOUD</source>
+        <translation>ПЕРЕГРУЗКА</translation>
+    </message>
+    <message>
+        <source>current overflow</source>
+        <translation>текущая перегрузка</translation>
+    </message>
+    <message>
+        <source>UNDERRANGE</source>
+        <translation>НИЖЕ ДИАПАЗОНА</translation>
+    </message>
+    <message>
+        <source>calibration offset</source>
+        <translation>калибровочная поправка</translation>
+    </message>
+    <message>
+        <source>channel</source>
+        <translation>канал</translation>
+    </message>
+    <message>
+        <source>1s rms</source>
+        <translation>1с скз</translation>
+    </message>
+    <message>
+        <source>1s min</source>
+        <translation>1с мин</translation>
+    </message>
+    <message>
+        <source>1s max</source>
+        <translation>1с макс</translation>
+    </message>
+    <message>
+        <source>1s peak</source>
+        <translation>1с пик</translation>
+    </message>
+    <message>
+        <source>5s rms</source>
+        <translation>5с скз</translation>
+    </message>
+    <message>
+        <source>5s min</source>
+        <translation>5с мин</translation>
+    </message>
+    <message>
+        <source>5s max</source>
+        <translation>5с макс</translation>
+    </message>
+    <message>
+        <source>5s peak</source>
+        <translation>5с пик</translation>
+    </message>
+    <message>
+        <source>10s rms</source>
+        <translation>10с скз</translation>
+    </message>
+    <message>
+        <source>10s min</source>
+        <translation>10с мин</translation>
+    </message>
+    <message>
+        <source>10s max</source>
+        <translation>10с макс</translation>
+    </message>
+    <message>
+        <source>10s peak</source>
+        <translation>10с пик</translation>
+    </message>
+    <message>
+        <source>Leq</source>
+        <translation>Leq</translation>
+    </message>
+    <message>
+        <source>Pk</source>
+        <translation>Pk</translation>
+    </message>
+    <message>
+        <source>Unknown type</source>
+        <translation>Неизвестный тип</translation>
+    </message>
+    <message>
+        <source>Three-channel whole-body vibration meter</source>
+        <translation>Трёхканальный измеритель общей вибрации</translation>
+    </message>
+    <message>
+        <source>Three-channel hand-arm vibration meter</source>
+        <translation>Трёхканальный измеритель локальной вибрации</translation>
+    </message>
+    <message>
+        <source>Sound level and spectrum meter</source>
+        <translation>Шумомер-анализатор спектра</translation>
+    </message>
+    <message>
+        <source>Whole-body vibration meter</source>
+        <translation>Измеритель общей вибрации</translation>
+    </message>
+    <message>
+        <source>Hand-arm vibration meter</source>
+        <translation>Измеритель локальной вибрации</translation>
+    </message>
+    <message>
+        <source>Infrasound meter</source>
+        <translation>Измеритель инфразвука</translation>
+    </message>
+    <message>
+        <source>Ultrasound meter</source>
+        <translation>Измеритель ультразвука</translation>
+    </message>
+    <message>
+        <source>Sound level and spectrum meter, second series</source>
+        <translation>Шумомер-анализатор спектра, вторая серия</translation>
+    </message>
+    <message>
+        <source>Whole-body vibration meter, second series</source>
+        <translation>Измеритель общей вибрации, вторая серия</translation>
+    </message>
+    <message>
+        <source>Hand-arm vibration meter, second series</source>
+        <translation>Измеритель локальной вибрации, вторая серия</translation>
+    </message>
+    <message>
+        <source>Infrasound meter, second series</source>
+        <translation>Измеритель инфразвука, вторая серия</translation>
+    </message>
+    <message>
+        <source>Ultrasound meter, second series</source>
+        <translation>Измеритель ультразвука, вторая серия</translation>
+    </message>
+    <message>
+        <source>Sound level and spectrum meter, third series</source>
+        <translation>Шумомер-анализатор спектра, третья серия</translation>
+    </message>
+    <message>
+        <source>Noise meter A</source>
+        <translation>Шумомер A</translation>
+    </message>
+    <message>
+        <source>Noise meter B</source>
+        <translation>Шумомер B</translation>
+    </message>
+    <message>
+        <source>Speed meter</source>
+        <translation>Измеритель скорости</translation>
+    </message>
+    <message>
+        <source>Noise exposure meter</source>
+        <translation>Дозиметр шума</translation>
+    </message>
+    <message>
+        <source>Vibration exposure meter</source>
+        <translation>Дозиметр вибрации</translation>
+    </message>
+    <message>
+        <source>Compact noise meter</source>
+        <translation>Компактный шумомер</translation>
+    </message>
+    <message>
+        <source>Compact vibration meter</source>
+        <translation>Компактный виброметр</translation>
+    </message>
+    <message>
+        <source>Sound level meter with sensor input</source>
+        <translation>Шумомер с входом датчика</translation>
+    </message>
+    <message>
+        <source>Electric field meter</source>
+        <translation>Измеритель электрического поля</translation>
+    </message>
+    <message>
+        <source>Magnetic field meter</source>
+        <translation>Измеритель магнитного поля</translation>
+    </message>
+    <message>
+        <source>Two-channel meter</source>
+        <translation>Двухканальный измеритель</translation>
+    </message>
+    <message>
+        <source>Position logger</source>
+        <translation>Регистратор положения</translation>
+    </message>
+    <message>
+        <source>Pulse source</source>
+        <translation>Источник импульсов</translation>
+    </message>
+</context>
+<context>
+    <name>LineChart</name>
+    <message>
+        <source>Set cursors to origin</source>
+        <translation>Курсоры в начало</translation>
+    </message>
+    <message>
+        <source>Save picture</source>
+        <translation>Сохранить рисунок</translation>
+    </message>
+    <message>
+        <source>Save text</source>
+        <translation>Сохранить текст</translation>
+    </message>
+    <message>
+        <source>curve %1</source>
+        <translation>кривая %1</translation>
+    </message>
+    <message>
+        <source>Chart</source>
+        <translation>График</translation>
+    </message>
+    <message>
+        <source>SVG pictures (*.svg);;PNG pictures (*.png);;All files (*)</source>
+        <translation>Рисунки SVG (*.svg);;Рисунки PNG (*.png);;Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Text files (*.txt);;All files (*)</source>
+        <translation>Текстовые файлы (*.txt);;Все файлы (*)</translation>
+    </message>
+</context>
+<context>
+    <name>ScrollZoomBar</name>
+    <message>
+        <source>Small shift left</source>
+        <translation>Малый сдвиг влево</translation>
+    </message>
+    <message>
+        <source>Small shift right</source>
+        <translation>Малый сдвиг вправо</translation>
+    </message>
+    <message>
+        <source>Shift left</source>
+        <translation>Сдвиг влево</translation>
+    </message>
+    <message>
+        <source>Shift right</source>
+        <translation>Сдвиг вправо</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Увеличить</translation>
+    </message>
+    <message>
+        <source>Zoom into hole</source>
+        <translation>Увеличить между курсорами</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Уменьшить</translation>
+    </message>
+    <message>
+        <source>Zoom to full scale</source>
+        <translation>Показать всё</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::LanguageDialog</name>
+    <message>
+        <source>Select language</source>
+        <translation>Выбор языка</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::MainDialog</name>
+    <message>
+        <source>Open</source>
+        <translation>Открыть</translation>
+    </message>
+    <message>
+        <source>All device files (*.bin *.sdt)</source>
+        <translation>Все файлы прибора (*.bin *.sdt)</translation>
+    </message>
+    <message>
+        <source>Binary files (*.bin)</source>
+        <translation>Двоичные файлы (*.bin)</translation>
+    </message>
+    <message>
+        <source>Data files (*.sdt)</source>
+        <translation>Файлы данных (*.sdt)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>About K470</source>
+        <translation>О программе K470</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;K470&lt;/b&gt; version %1</source>
+        <translation>&lt;b&gt;K470&lt;/b&gt; версия %1</translation>
+    </message>
+    <message>
+        <source>Utility for sound level, vibration, infrasound, ultrasound and field meters: live data, device data files, text export and signal replay.</source>
+        <translation>Программа для шумомеров, виброметров, измерителей инфразвука, ультразвука и полей: данные в реальном времени, файлы прибора, экспорт в текст и воспроизведение сигналов.</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Файл</translation>
+    </message>
+    <message>
+        <source>&amp;Open...</source>
+        <translation>&amp;Открыть...</translation>
+    </message>
+    <message>
+        <source>Save as &amp;binary...</source>
+        <translation>Сохранить как &amp;двоичный...</translation>
+    </message>
+    <message>
+        <source>Save as &amp;text...</source>
+        <translation>Сохранить как &amp;текст...</translation>
+    </message>
+    <message>
+        <source>Translate .bin to .txt...</source>
+        <translation>Перевести .bin в .txt...</translation>
+    </message>
+    <message>
+        <source>Merge to one .txt...</source>
+        <translation>Объединить в один .txt...</translation>
+    </message>
+    <message>
+        <source>Make report...</source>
+        <translation>Создать отчёт...</translation>
+    </message>
+    <message>
+        <source>Calc percentiles...</source>
+        <translation>Вычислить процентили...</translation>
+    </message>
+    <message>
+        <source>Translate .sdt to .txt...</source>
+        <translation>Перевести .sdt в .txt...</translation>
+    </message>
+    <message>
+        <source>Translate .sdt to .wav...</source>
+        <translation>Перевести .sdt в .wav...</translation>
+    </message>
+    <message>
+        <source>Tele parameters...</source>
+        <translation>Параметры телеметрии...</translation>
+    </message>
+    <message>
+        <source>&amp;Acquisition</source>
+        <translation>&amp;Измерение</translation>
+    </message>
+    <message>
+        <source>&amp;Data</source>
+        <translation>&amp;Данные</translation>
+    </message>
+    <message>
+        <source>Signal</source>
+        <translation>Сигнал</translation>
+    </message>
+    <message>
+        <source>FFT</source>
+        <translation>БПФ</translation>
+    </message>
+    <message>
+        <source>RT-60</source>
+        <translation>RT-60</translation>
+    </message>
+    <message>
+        <source>Signal filtration...</source>
+        <translation>Фильтрация сигнала...</translation>
+    </message>
+    <message>
+        <source>Misc...</source>
+        <translation>Разное...</translation>
+    </message>
+    <message>
+        <source>&amp;Operation</source>
+        <translation>&amp;Управление</translation>
+    </message>
+    <message>
+        <source>Start/stop</source>
+        <translation>Пуск/стоп</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Сброс</translation>
+    </message>
+    <message>
+        <source>Start recording...</source>
+        <translation>Начать запись...</translation>
+    </message>
+    <message>
+        <source>Stop recording</source>
+        <translation>Остановить запись</translation>
+    </message>
+    <message>
+        <source>Set marker</source>
+        <translation>Поставить метку</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Справка</translation>
+    </message>
+    <message>
+        <source>&amp;About K470...</source>
+        <translation>&amp;О программе K470...</translation>
+    </message>
+    <message>
+        <source>Select language...</source>
+        <translation>Выбор языка...</translation>
+    </message>
+    <message>
+        <source>Copy to clipboard</source>
+        <translation>Копировать в буфер обмена</translation>
+    </message>
+    <message>
+        <source>Notepad</source>
+        <translation>Блокнот</translation>
+    </message>
+    <message>
+        <source>Open file</source>
+        <translation>Открыть файл</translation>
+    </message>
+    <message>
+        <source>Save as text</source>
+        <translation>Сохранить как текст</translation>
+    </message>
+    <message>
+        <source>Save as binary</source>
+        <translation>Сохранить как двоичный</translation>
+    </message>
+    <message>
+        <source>Start/stop command</source>
+        <translation>Команда пуск/стоп</translation>
+    </message>
+    <message>
+        <source>Reset command</source>
+        <translation>Команда сброса</translation>
+    </message>
+    <message>
+        <source>Data acquisition</source>
+        <translation>Получение данных</translation>
+    </message>
+    <message>
+        <source>Signal acquisition</source>
+        <translation>Получение сигнала</translation>
+    </message>
+    <message>
+        <source>Data accumulating progress</source>
+        <translation>Ход накопления данных</translation>
+    </message>
+    <message>
+        <source>Previous / next record</source>
+        <translation>Предыдущая / следующая запись</translation>
+    </message>
+    <message>
+        <source>Record position</source>
+        <translation>Номер записи</translation>
+    </message>
+    <message>
+        <source>Average records</source>
+        <translation>Усреднить записи</translation>
+    </message>
+    <message>
+        <source>First record to average</source>
+        <translation>Первая усредняемая запись</translation>
+    </message>
+    <message>
+        <source>Last record to average</source>
+        <translation>Последняя усредняемая запись</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Пуск</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Пауза</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>Канал</translation>
+    </message>
+    <message>
+        <source>Replay range</source>
+        <translation>Интервал воспроизведения</translation>
+    </message>
+    <message>
+        <source>Tool bar</source>
+        <translation>Панель инструментов</translation>
+    </message>
+    <message>
+        <source>Average</source>
+        <translation>Усреднить</translation>
+    </message>
+    <message>
+        <source>No data source</source>
+        <translation>Нет источника данных</translation>
+    </message>
+    <message>
+        <source>Records: %1</source>
+        <translation>Записей: %1</translation>
+    </message>
+    <message>
+        <source>Signal file</source>
+        <translation>Файл сигнала</translation>
+    </message>
+    <message>
+        <source>Instrument</source>
+        <translation>Прибор</translation>
+    </message>
+    <message>
+        <source>Select new language</source>
+        <translation>Выбор нового языка</translation>
+    </message>
+    <message>
+        <source>After selecting new language program will be closed.
+Continue?</source>
+        <translation>После выбора нового языка программа будет закрыта.
+Продолжить?</translation>
+    </message>
+</context>
+</TS>
