@@ -1,5 +1,7 @@
 #include "app/frame_controller.h"
 
+#include <sys/stat.h>
+
 #include "app/command_ids.h"
 #include "base/lexicon.h"
 #include "base/number_format.h"
@@ -43,11 +45,40 @@ std::string IntervalText(const RecordTail& tail) {
     return s;
 }
 
-FrameController::FrameController(SettingsStore& store) : store_(store) {}
+FrameController::FrameController(SettingsStore& store, std::string dataDir)
+    : store_(store), dataDir_(std::move(dataDir)) {
+    if (auto event = NamedEvent::Open(kAutoSaveEventName)) autoSaveEvent_.emplace(std::move(*event));
+}
+
+void FrameController::settingsToSignalState() {
+    signal_.highPassStep = settings_.cutOffIndex;
+    signal_.decimation = settings_.decimation;
+    for (size_t k = 0; k < 3; ++k) signal_.channels[k].filterIndex = settings_.customFilter[k];
+    signal_.presetActive = settings_.presetActive;
+    signal_.presetName = settings_.presetName;
+}
+
+void FrameController::signalStateToSettings() {
+    settings_.cutOffIndex = signal_.highPassStep;
+    settings_.decimation = signal_.decimation;
+    for (size_t k = 0; k < 3; ++k) settings_.customFilter[k] = signal_.channels[k].filterIndex;
+    settings_.presetActive = signal_.presetActive;
+    settings_.presetName = signal_.presetName;
+}
 
 void FrameController::Initialise() {
     commands_.Initialise();
     settings_ = FrameSettings::Load(store_, false);
+    settingsToSignalState();
+    // Damaged preset or library files give what could be read; the rest is left out without a message, as
+    // for missing files.
+    const std::string presetPath = dataDir_ + "/" + kPresetFileName;
+    struct stat st {};
+    presetsFileSeen_ = ::stat(presetPath.c_str(), &st) == 0;
+    presets_ = loadPresets(presetPath).presets;
+    library_ = loadFilterLibrary(dataDir_).library;
+    applyActivePreset(signal_, presets_, library_, chain_);
+    signalStateToSettings();
     recent_.Load(store_);
 }
 
@@ -115,7 +146,14 @@ int FrameController::InitialTab(int tabCount) const {
 
 void FrameController::Shutdown(WindowRect windowRect, int selectedTab) {
     settings_.window = windowRect;
+    signalStateToSettings();
     settings_.Save(store_, replayMode());
+    // The presets are written anew; a file that cannot be written does not keep the window from closing.
+    // Without presets and without an earlier file nothing is created.
+    if (!presets_.empty() || presetsFileSeen_) {
+        ::mkdir(dataDir_.c_str(), 0700);
+        (void)savePresets(dataDir_ + "/" + kPresetFileName, presets_);
+    }
     CloseSource(selectedTab);
     recent_.Save(store_);
 }

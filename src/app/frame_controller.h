@@ -12,10 +12,16 @@
 #include "app/command_state.h"
 #include "app/frame_settings.h"
 #include "app/recent_file_list.h"
+#include "base/named_event.h"
+#include "base/paths.h"
 #include "base/result.h"
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "data/sdt_container.h"
+#include "signal/filter_library.h"
+#include "signal/processing_chain.h"
+#include "signal/processor_preset.h"
+#include "signal/signal_state.h"
 
 namespace k470::app {
 
@@ -35,9 +41,12 @@ std::string IntervalText(const RecordTail& tail);
 
 class FrameController {
   public:
-    explicit FrameController(SettingsStore& store);
+    // Creates the event that starts an armed autorecording ("K470StartAutoSaveEvent"); presets and filter
+    // libraries are read from dataDir.
+    explicit FrameController(SettingsStore& store, std::string dataDir = dataDirectory());
 
-    // The window's start: command states, settings and the recent-file list.
+    // The window's start: command states, settings, the processing presets and the filter library with the
+    // active preset applied, and the recent-file list.
     void Initialise();
     // Closes the current source and opens path; on success the file goes to the top of the recent list.
     // On failure the message is returned and no source is open.
@@ -51,7 +60,7 @@ class FrameController {
     // The tab to show first among the tabCount pages of a newly opened source: the one stored under
     // "Common"/"TablePos" when there is such a tab, else the first.
     int InitialTab(int tabCount) const;
-    // The window closes: settings, the current source, then the recent-file list.
+    // The window closes: settings, the processing presets, the current source, then the recent-file list.
     void Shutdown(WindowRect windowRect, int selectedTab);
 
     SourceMode mode() const { return mode_; }
@@ -70,6 +79,13 @@ class FrameController {
     const RecentFileList& recentFiles() const { return recent_; }
     FrameSettings& settings() { return settings_; }
     const SettingsStore& store() const { return store_; }
+    SignalState& signalState() { return signal_; }
+    ProcessingChain& chain() { return chain_; }
+    const FilterLibrary& filterLibrary() const { return library_; }
+    std::vector<ProcessorPreset>& presets() { return presets_; }
+    // Null when the system could not create the event (autorecording then cannot be triggered from outside).
+    NamedEvent* autoSaveEvent() { return autoSaveEvent_ ? &*autoSaveEvent_ : nullptr; }
+    const std::string& dataDir() const { return dataDir_; }
     bool replayMode() const { return mode_ == SourceMode::SignalFile; }
 
     static std::string DefaultTitle() { return "470 Utility"; }
@@ -78,8 +94,19 @@ class FrameController {
     Status openBin(const std::string& path);
     Status openSdt(const std::string& path);
 
+    // The signal settings of the frame settings into the signal state, and back.
+    void settingsToSignalState();
+    void signalStateToSettings();
+
     SettingsStore& store_;
+    std::string dataDir_;
+    std::optional<NamedEvent> autoSaveEvent_;
     FrameSettings settings_;
+    SignalState signal_;
+    ProcessingChain chain_;
+    FilterLibrary library_;
+    std::vector<ProcessorPreset> presets_;
+    bool presetsFileSeen_ = false;
     CommandState commands_;
     RecentFileList recent_;
     SourceMode mode_ = SourceMode::None;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "base/paths.h"
 #include "base/text_encoding.h"
 #include "cli/cli_command.h"
 #include "cli/signal_cli_support.h"

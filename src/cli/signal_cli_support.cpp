@@ -63,11 +63,4 @@ int reportConversion(const ConversionReport& report) {
     return report.complete() ? 0 : 1;
 }
 
-std::string dataDirectory() {
-    if (const char* d = std::getenv("K470_DATA_DIR"); d != nullptr && *d != '\0') return d;
-    if (const char* x = std::getenv("XDG_DATA_HOME"); x != nullptr && *x != '\0') return std::string(x) + "/k470";
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : ".") + "/.local/share/k470";
-}
-
 }  // namespace k470::cli

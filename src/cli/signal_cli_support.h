@@ -35,7 +35,4 @@ private:
 // Prints what a conversion wrote (standard output) and what is missing (standard error); the exit code.
 int reportConversion(const ConversionReport& report);
 
-// $K470_DATA_DIR, else $XDG_DATA_HOME/k470, else ~/.local/share/k470.
-std::string dataDirectory();
-
 }  // namespace k470::cli

@@ -12,6 +12,8 @@
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "data/sample_records.h"
+#include "signal/filter_library.h"
+#include "signal/processor_preset.h"
 #include "support/temp_dir.h"
 
 namespace k470::app {
@@ -219,7 +221,7 @@ std::string writeSampleBin(const std::string& path, int records) {
 TEST(FrameController, OpensRecordFilesByTheirLowerCasedExtension) {
     TempDir dir;
     SettingsStore store(dir.file("k470.ini"));
-    FrameController frame(store);
+    FrameController frame(store, dir.path());
     frame.Initialise();
     const std::string path = writeSampleBin(dir.file("LEVELS.BIN"), 3);
     EXPECT_EQ(KindOfPath(path), FileKind::Bin);
@@ -237,7 +239,7 @@ TEST(FrameController, OpensRecordFilesByTheirLowerCasedExtension) {
 TEST(FrameController, FailuresNameTheFileAndLeaveNoSource) {
     TempDir dir;
     SettingsStore store(dir.file("k470.ini"));
-    FrameController frame(store);
+    FrameController frame(store, dir.path());
     frame.Initialise();
     const std::string missing = dir.file("missing.bin");
     Status s = frame.Open(missing);
@@ -271,7 +273,7 @@ TEST(FrameController, ShutdownWritesSettingsTablePosAndRecentFiles) {
     TempDir dir;
     SettingsStore store(dir.file("k470.ini"));
     store.WriteString("K470Dlg", "Doc1", "/old.bin");
-    FrameController frame(store);
+    FrameController frame(store, dir.path());
     frame.Initialise();
     EXPECT_FALSE(frame.OpenRecent(CmdRecentFile1 + 1).has_value());
     const std::string path = writeSampleBin(dir.file("one.bin"), 1);
@@ -293,6 +295,60 @@ TEST(FrameController, ShutdownWritesSettingsTablePosAndRecentFiles) {
     SaveTablePos(store, 1);
     frame.CloseSource(3);
     EXPECT_EQ(LoadTablePos(store), 1);
+}
+
+// A library of two filters in one file and a preset "Quiet" that names the second filter for channel 2.
+void writeSignalDefinitions(const TempDir& dir) {
+    FilterDefinition a, b;
+    a.name = u"HP";
+    b.name = u"LP";
+    b.order = 3;
+    b.numerator = {0.5, 0.5};
+    const auto library = encodeFilterLibrary({a, b});
+    test::writeBytes(dir.file("filters.slb"), library);
+    ProcessorPreset quiet;
+    quiet.name = u"Quiet";
+    quiet.filterNames[1] = u"LP";
+    quiet.decimation = 2;
+    quiet.cutOffIndex = 5;
+    ASSERT_TRUE(savePresets(dir.file("cust_proc.dat"), {quiet}));
+}
+
+TEST(FrameController, StartAppliesTheActivePresetAndShutdownWritesThePresetsBack) {
+    TempDir dir;
+    writeSignalDefinitions(dir);
+    const auto presetsBefore = test::readBytes(dir.file("cust_proc.dat"));
+    SettingsStore store(dir.file("k470.ini"));
+    store.WriteInt("Signal", "CustomK", 1);
+    store.WriteString("Signal", "ProcName", "Quiet");
+    FrameController frame(store, dir.path());
+    ASSERT_NE(frame.autoSaveEvent(), nullptr);
+    frame.Initialise();
+    EXPECT_EQ(frame.filterLibrary().filters.size(), 2u);
+    EXPECT_EQ(frame.signalState().channels[1].filterIndex, 1);
+    EXPECT_EQ(frame.signalState().decimation, 2);
+    frame.Shutdown(kDefaultWindowRect, -1);
+    EXPECT_EQ(store.ReadInt("Signal", "DecValue", 0), 2);
+    EXPECT_EQ(store.ReadInt("Signal", "CutOffI", 0), 5);
+    EXPECT_EQ(store.ReadInt("Signal", "CustomFltN_1", 0), 1);
+    EXPECT_EQ(test::readBytes(dir.file("cust_proc.dat")), presetsBefore);
+}
+
+TEST(FrameController, APresetThatIsGoneIsSwitchedOffAndNothingIsCreated) {
+    TempDir dir;
+    SettingsStore store(dir.file("k470.ini"));
+    store.WriteInt("Signal", "CustomK", 1);
+    store.WriteString("Signal", "ProcName", "Gone");
+    store.WriteInt("Signal", "DecValue", 4);
+    store.WriteInt("Signal", "CustomFltN_0", 7);
+    FrameController frame(store, dir.path());
+    frame.Initialise();
+    frame.Shutdown(kDefaultWindowRect, -1);
+    EXPECT_EQ(store.ReadInt("Signal", "CustomK", -1), 0);
+    EXPECT_EQ(store.ReadInt("Signal", "DecValue", 0), 1);
+    EXPECT_EQ(store.ReadInt("Signal", "CustomFltN_0", 0), -1);
+    struct stat st {};
+    EXPECT_NE(::stat(dir.file("cust_proc.dat").c_str(), &st), 0);  // no presets, no file made up
 }
 
 }  // namespace
