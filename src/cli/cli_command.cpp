@@ -113,6 +113,13 @@ std::string ParsedArgs::value(std::string_view name, std::string_view fallback) 
     return v;
 }
 
+std::string ParsedArgs::outputPath() const {
+    std::string v;
+    for (const auto& o : options)
+        if (o.first == "-o" || o.first == "--output") v = o.second;
+    return v;
+}
+
 std::vector<std::string> ParsedArgs::values(std::string_view name) const {
     std::vector<std::string> v;
     for (const auto& o : options)
@@ -166,6 +173,18 @@ ParsedArgs parseArgs(std::span<const std::string> args, std::span<const std::str
         }
     }
     return p;
+}
+
+std::optional<int> parseCommandArgs(const Command& self, std::span<const std::string> args,
+                                    std::span<const std::string_view> flags,
+                                    std::span<const std::string_view> withValue, ParsedArgs& parsed) {
+    parsed = parseArgs(args, flags, withValue);
+    if (parsed.help) {
+        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
+        return 0;
+    }
+    if (!parsed.error.empty()) return usageError(self, parsed.error);
+    return std::nullopt;
 }
 
 void printError(std::string_view message) {

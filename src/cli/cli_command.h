@@ -2,6 +2,7 @@
 // output, its messages to standard error, and returns the process exit code.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,11 +32,19 @@ struct ParsedArgs {
     // The last value given for an option, or fallback.
     std::string value(std::string_view name, std::string_view fallback = {}) const;
     std::vector<std::string> values(std::string_view name) const;
+    // The output file given with -o or --output (the last one given), or empty.
+    std::string outputPath() const;
 };
 ParsedArgs parseArgs(std::span<const std::string> args, std::span<const std::string_view> flags,
                      std::span<const std::string_view> withValue);
 
 const Command& commandNamed(std::string_view name);
+
+// Parses a command's arguments into parsed. Gives the exit code when the command ends here: 0 after --help
+// printed its usage, 2 after a usage error.
+std::optional<int> parseCommandArgs(const Command& self, std::span<const std::string> args,
+                                    std::span<const std::string_view> flags,
+                                    std::span<const std::string_view> withValue, ParsedArgs& parsed);
 
 // Prints the message on a line of its own on standard error.
 void printError(std::string_view message);

@@ -67,16 +67,12 @@ int runAcquire(std::span<const std::string> args) {
     static constexpr std::string_view kFlags[] = {"--usb", "--trigger"};
     static constexpr std::string_view kValues[] = {"--tcp", "--bind", "--port", "--period", "--count", "-o",
                                                    "--output"};
-    ParsedArgs p = parseArgs(args, kFlags, kValues);
-    if (p.help) {
-        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
-        return 0;
-    }
-    if (!p.error.empty()) return usageError(self, p.error);
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, kFlags, kValues, p)) return *done;
     const bool tcp = p.has("--tcp"), usb = p.has("--usb");
     if (tcp == usb) return usageError(self, "give either --tcp ADDRESS or --usb [DEVICE]");
     if (p.files.size() > (usb ? 1u : 0u)) return usageError(self, "unexpected argument " + p.files.back());
-    const std::string output = p.has("-o") ? p.value("-o") : p.value("--output");
+    const std::string output = p.outputPath();
     if (output.empty()) return usageError(self, "give the output file with -o");
     long long period = 0, count = 0, port = 0;
     if (!parseCount(p.value("--port", "10001"), port) || port < 1 || port > 65535)

@@ -39,16 +39,12 @@ int runExport(std::span<const std::string> args) {
     const Command& self = commandNamed("export");
     static constexpr std::string_view kFlags[] = {"--linear"};
     static constexpr std::string_view kValues[] = {"-o", "--output"};
-    ParsedArgs p = parseArgs(args, kFlags, kValues);
-    if (p.help) {
-        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
-        return 0;
-    }
-    if (!p.error.empty()) return usageError(self, p.error);
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, kFlags, kValues, p)) return *done;
     if (p.files.empty()) return usageError(self, "no file given");
     const bool linear = p.has("--linear");
     const bool outputGiven = p.has("-o") || p.has("--output");
-    const std::string output = p.has("-o") ? p.value("-o") : p.value("--output");
+    const std::string output = p.outputPath();
     if (outputGiven && p.files.size() != 1) return usageError(self, "-o takes exactly one input file");
 
     const TextExporter exporter;

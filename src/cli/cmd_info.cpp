@@ -98,12 +98,8 @@ bool infoSdt(const std::string& path, std::string& out) {
 
 int runInfo(std::span<const std::string> args) {
     const Command& self = commandNamed("info");
-    ParsedArgs p = parseArgs(args, {}, {});
-    if (p.help) {
-        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
-        return 0;
-    }
-    if (!p.error.empty()) return usageError(self, p.error);
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, {}, {}, p)) return *done;
     if (p.files.empty()) return usageError(self, "no file given");
     bool ok = true;
     for (size_t i = 0; i < p.files.size(); ++i) {

@@ -11,13 +11,9 @@ namespace k470::cli {
 int runMerge(std::span<const std::string> args) {
     const Command& self = commandNamed("merge");
     static constexpr std::string_view kValues[] = {"-o", "--output"};
-    ParsedArgs p = parseArgs(args, {}, kValues);
-    if (p.help) {
-        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
-        return 0;
-    }
-    if (!p.error.empty()) return usageError(self, p.error);
-    const std::string output = p.has("-o") ? p.value("-o") : p.value("--output");
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, {}, kValues, p)) return *done;
+    const std::string output = p.outputPath();
     if (output.empty()) return usageError(self, "give the output file with -o");
     if (p.files.empty()) return usageError(self, "no file given");
 

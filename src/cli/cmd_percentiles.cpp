@@ -15,12 +15,8 @@ int runPercentiles(std::span<const std::string> args) {
     const Command& self = commandNamed("percentiles");
     static constexpr std::string_view kFlags[] = {"--histogram"};
     static constexpr std::string_view kValues[] = {"--level", "--percent"};
-    ParsedArgs p = parseArgs(args, kFlags, kValues);
-    if (p.help) {
-        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
-        return 0;
-    }
-    if (!p.error.empty()) return usageError(self, p.error);
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, kFlags, kValues, p)) return *done;
     if (!p.has("--level")) return usageError(self, "give the level with --level T,P,B[,C]");
     const std::string levelText = p.value("--level");
     LevelSelection level;

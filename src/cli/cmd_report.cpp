@@ -15,13 +15,9 @@ int runReport(std::span<const std::string> args) {
     static constexpr std::string_view kFlags[] = {"--no-date", "--no-time", "--no-vin", "--no-interval",
                                                   "--frequency-names"};
     static constexpr std::string_view kValues[] = {"--column", "--config", "-o", "--output"};
-    ParsedArgs p = parseArgs(args, kFlags, kValues);
-    if (p.help) {
-        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
-        return 0;
-    }
-    if (!p.error.empty()) return usageError(self, p.error);
-    const std::string output = p.has("-o") ? p.value("-o") : p.value("--output");
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, kFlags, kValues, p)) return *done;
+    const std::string output = p.outputPath();
     if (output.empty()) return usageError(self, "give the output file with -o");
     if (p.files.empty()) return usageError(self, "no file given");
     std::vector<std::pair<std::string, LevelSelection>> levels;

@@ -18,14 +18,10 @@ namespace k470::cli {
 int runReprocess(std::span<const std::string> args) {
     const Command& self = commandNamed("reprocess");
     static constexpr std::string_view kValues[] = {"--preset", "--decimation", "-o", "--output"};
-    ParsedArgs p = parseArgs(args, {}, kValues);
-    if (p.help) {
-        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
-        return 0;
-    }
-    if (!p.error.empty()) return usageError(self, p.error);
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, {}, kValues, p)) return *done;
     if (p.files.size() != 1) return usageError(self, "give exactly one signal file");
-    const std::string output = p.has("-o") ? p.value("-o") : p.value("--output");
+    const std::string output = p.outputPath();
     if (output.empty()) return usageError(self, "no output given (-o OUT.sdt)");
     int decimation = 1;
     if (p.has("--decimation")) {

@@ -21,13 +21,9 @@ bool parseNumber(const std::string& text, long long& value, int base = 10) {
 int runSample(std::span<const std::string> args) {
     const Command& self = commandNamed("sample");
     static constexpr std::string_view kValues[] = {"--type", "--records", "--seed", "--vin", "-o", "--output"};
-    ParsedArgs p = parseArgs(args, {}, kValues);
-    if (p.help) {
-        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
-        return 0;
-    }
-    if (!p.error.empty()) return usageError(self, p.error);
-    const std::string output = p.has("-o") ? p.value("-o") : p.value("--output");
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, {}, kValues, p)) return *done;
+    const std::string output = p.outputPath();
     if (output.empty() || !p.files.empty()) return usageError(self, "give the output file with -o");
     long long type = 0, records = 0, seed = 0, vin = 0;
     if (!parseNumber(p.value("--type", "3"), type) || type < 0 || type > 0xFFFF)

@@ -11,12 +11,8 @@ namespace k470::cli {
 int runSdt2Txt(std::span<const std::string> args) {
     const Command& self = commandNamed("sdt2txt");
     static constexpr std::string_view kValues[] = {"--records"};
-    ParsedArgs p = parseArgs(args, {}, kValues);
-    if (p.help) {
-        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
-        return 0;
-    }
-    if (!p.error.empty()) return usageError(self, p.error);
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, {}, kValues, p)) return *done;
     if (p.files.empty()) return usageError(self, "no file given");
     std::string listError;
     const auto selection = parseRecordList(p.value("--records", "all"), listError);

@@ -12,12 +12,8 @@ int runSdt2Wav(std::span<const std::string> args) {
     const Command& self = commandNamed("sdt2wav");
     static constexpr std::string_view kFlags[] = {"--no-normalize"};
     static constexpr std::string_view kValues[] = {"--mode", "--rate", "--records"};
-    ParsedArgs p = parseArgs(args, kFlags, kValues);
-    if (p.help) {
-        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
-        return 0;
-    }
-    if (!p.error.empty()) return usageError(self, p.error);
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, kFlags, kValues, p)) return *done;
     if (p.files.empty()) return usageError(self, "no file given");
     TranslationParameters params;
     const std::string mode = p.value("--mode", "separate");

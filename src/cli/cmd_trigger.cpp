@@ -8,12 +8,8 @@ namespace k470::cli {
 
 int runTrigger(std::span<const std::string> args) {
     const Command& self = commandNamed("trigger");
-    ParsedArgs p = parseArgs(args, {}, {});
-    if (p.help) {
-        std::fwrite(self.usage.data(), 1, self.usage.size(), stdout);
-        return 0;
-    }
-    if (!p.error.empty()) return usageError(self, p.error);
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, {}, {}, p)) return *done;
     if (!p.files.empty()) return usageError(self, "trigger takes no arguments");
     auto e = NamedEvent::Open(kAutoSaveEventName);
     if (!e) {
