@@ -142,8 +142,7 @@ int runAcquire(std::span<const std::string> args) {
     RefuseStream stream;
     controller.SetStreamHandler(&stream);
     if (!controller.StartAcquisition()) {
-        if (stream.found)
-            printError("the instrument sends a raw signal stream, which has no records to save; nothing written");
+        if (stream.found) printError("the instrument sends a raw signal stream, which has no records to save");
         return 1;
     }
     // Take the instrument's messages for a moment first, as the window does before the user can start a

@@ -307,7 +307,8 @@ struct Simulator::Impl {
                 // Selector 0 sets value A, 1 value B; a selector with bit 7 set carries nothing for the PC.
                 static constexpr uint8_t kSelectors[] = {0x00, 0x01, 0x80};
                 const uint8_t selector = kSelectors[(p.streamSample / kStreamStatusEvery) % 3];
-                const uint16_t value = selector == 0 ? o.streamStatusA : selector == 1 ? o.streamStatusB : 0xFFFF;
+                const uint16_t value =
+                    selector == 0 ? o.streamStatusA : (selector == 1 ? o.streamStatusB : uint16_t{0xFFFF});
                 p.out.insert(p.out.end(), {kStatusMarker, selector, static_cast<uint8_t>(value),
                                            static_cast<uint8_t>(value >> 8)});
             }

@@ -450,7 +450,8 @@ double toneAmplitude(const ProcessingChain& chain, int channel, size_t n, double
     const auto ringLength = static_cast<long>(ring.size());
     double re = 0, im = 0;
     for (size_t i = 0; i < n; ++i) {
-        const long at = ((chain.newestIndex(channel) - static_cast<long>(i)) % ringLength + ringLength) % ringLength;
+        const long back = (chain.newestIndex(channel) - static_cast<long>(i)) % ringLength;
+        const long at = back < 0 ? back + ringLength : back;
         const double phase = 2.0 * std::numbers::pi * f * static_cast<double>(i) / rate;
         re += ring[static_cast<size_t>(at)] * std::cos(phase);
         im += ring[static_cast<size_t>(at)] * std::sin(phase);
