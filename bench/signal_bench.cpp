@@ -1,15 +1,19 @@
 // Speed of the signal path: the processing chain in file mode (decimation 4 with the 401-tap low-pass, one
 // enabled channel), the text conversion of a signal file against a loop that only formats the same values
-// with snprintf("%.10lg"), and the WAV conversion of one channel.
+// with snprintf("%.10lg"), the WAV conversion of one channel, and the largest tick of the live stream.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "data/sdt_container.h"
+#include "signal/live_stream.h"
 #include "signal/processing_chain.h"
 #include "signal/sdt_conversion.h"
 
@@ -121,6 +125,56 @@ void BM_ConvertSdtToWav(benchmark::State& st) {
     for (int k = 1; k <= 3; ++k) std::filesystem::remove(signalBaseName(path) + "_ch" + std::to_string(k) + "_1.wav");
 }
 BENCHMARK(BM_ConvertSdtToWav)->Args({1'000'000, 0})->Args({1'000'000, 1})->Unit(benchmark::kMillisecond);
+
+// The queued bytes of a raw sample stream in memory: sample frames of a tone with a status frame after
+// every 64 samples.
+class MemoryStream : public StreamByteSource {
+public:
+    explicit MemoryStream(size_t bytes) {
+        for (size_t i = 0; data_.size() < bytes; ++i) {
+            const double x = 2e6 * std::sin(0.13 * static_cast<double>(i));
+            const auto v = static_cast<uint32_t>(static_cast<int32_t>(x));
+            data_.insert(data_.end(), {0xAA, static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
+                                       static_cast<uint8_t>(v >> 16)});
+            if (i % 64 == 63) data_.insert(data_.end(), {0xBB, static_cast<uint8_t>(i / 64 % 2), 0x34, 0x12});
+        }
+        data_.resize(bytes);
+    }
+    size_t queued() override { return data_.size() - at_; }
+    size_t read(uint8_t* buffer, size_t n) override {
+        n = std::min(n, queued());
+        std::memcpy(buffer, data_.data() + at_, n);
+        at_ += n;
+        return n;
+    }
+    void rewind() { at_ = 0; }
+
+private:
+    std::vector<uint8_t> data_;
+    size_t at_ = 0;
+};
+
+// The largest stream tick, 20 reads of 32,768 bytes (163,840 frames), through the decoder and the chain
+// in live mode with the three channels of the raw-signal instrument; argument: the high-pass step. The
+// tick must stay well inside the 30 ms of the acquisition timer.
+void BM_StreamTick(benchmark::State& st) {
+    SignalState s;
+    s.highPassStep = static_cast<int>(st.range(0));
+    FilterLibrary lib;
+    ProcessingChain chain;
+    chain.sizeRings({});
+    LiveSignalStream stream;
+    std::mutex lock;
+    MemoryStream source(kStreamReadsPerTick * kStreamReadBytes);
+    const auto keep = [](SignalState&) {};
+    for (auto _ : st) {
+        source.rewind();
+        StreamTickResult r = ReadStream(source, stream, s, lib, chain, lock, keep);
+        benchmark::DoNotOptimize(r.samples);
+    }
+    st.SetBytesProcessed(static_cast<int64_t>(st.iterations()) * kStreamReadsPerTick * kStreamReadBytes);
+}
+BENCHMARK(BM_StreamTick)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace k470

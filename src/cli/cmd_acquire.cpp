@@ -46,6 +46,18 @@ private:
     std::string lastTitle_;
 };
 
+// A raw-signal instrument sends a sample stream and no status messages, so it has no records to save: its
+// stream is refused as soon as the connect sequence finds it (the acquisition then tells it to stop).
+class RefuseStream : public StreamHandler {
+public:
+    bool StartStream(SerialPort&) override {
+        found = true;
+        return false;
+    }
+    bool OnStreamTick(SerialPort&) override { return false; }
+    bool found = false;
+};
+
 // The link settings of this run, kept apart from the user's own settings.
 class RunSettings {
 public:
@@ -123,7 +135,12 @@ int runAcquire(std::span<const std::string> args) {
                          [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
                          trigger ? &*trigger : nullptr, nullptr, static_cast<uint16_t>(port)};
     AcquisitionController controller(std::move(deps), view);
-    if (!controller.StartAcquisition()) return 1;
+    RefuseStream stream;
+    controller.SetStreamHandler(&stream);
+    if (!controller.StartAcquisition()) {
+        if (stream.found) printError("the instrument sends a raw signal stream, which has no records to save");
+        return 1;
+    }
     // Take the instrument's messages for a moment first, as the window does before the user can start a
     // recording: the recording then knows whether the instrument's measurement already runs.
     for (int i = 0; i < 66 && view.newData == 0; ++i) {

@@ -282,7 +282,8 @@ void AcquisitionController::OnAcquisitionTimer() {
         if (recording_ != Recording::Active) return;
     }
     if (streaming_) {
-        if (streamHandler_ && deps_.usb.port()) streamHandler_->OnStreamTick(*deps_.usb.port());
+        SerialPort* port = deps_.usb.port();
+        if (streamHandler_ && port && streamHandler_->OnStreamTick(*port)) view_.NewData();
         return;
     }
     MessageLink* link = chosenLink();

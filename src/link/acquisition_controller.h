@@ -68,7 +68,8 @@ public:
     virtual ~StreamHandler() = default;
     // Called when the connect sequence has found a stream; the device is open without worker threads.
     virtual bool StartStream(SerialPort& /*port*/) { return true; }
-    virtual void OnStreamTick(SerialPort& port) = 0;
+    // One acquisition tick; true when new samples came (the views redraw).
+    virtual bool OnStreamTick(SerialPort& port) = 0;
     virtual void StopStream() {}
 };
 

@@ -109,6 +109,13 @@ InstrumentCommands::InstrumentCommands(DeviceLink& usb, TeleLink& tele, Sleep sl
 bool InstrumentCommands::AnyLinkOpen() const { return usb_.IsOpen() || tele_.IsConnected(); }
 
 bool InstrumentCommands::SendCommand(const uint8_t* bytes, size_t n, int timeoutMs) {
+    if (usb_.IsOpen() && !usb_.WorkersRunning()) {
+        // The device is held without the link's threads (stream mode, or between the steps of the connect
+        // sequence): nobody would take a posted write, which would then block every later command. The
+        // command goes to the device directly.
+        usb_.port()->Write(bytes, n, nullptr, timeoutMs);
+        return true;
+    }
     MessageLink* link = usb_.IsOpen() ? static_cast<MessageLink*>(&usb_)
                                       : (tele_.IsConnected() ? static_cast<MessageLink*>(&tele_) : nullptr);
     if (!link) return false;

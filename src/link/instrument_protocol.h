@@ -88,8 +88,9 @@ public:
     using Sleep = std::function<void(uint32_t ms)>;
     InstrumentCommands(DeviceLink& usb, TeleLink& tele, Sleep sleep);
 
-    // Posts the bytes and waits up to the time-out for the write. True when a link was open, whatever
-    // became of the write; false, with nothing sent, when no link is open.
+    // Posts the bytes and waits up to the time-out for the write; a USB device held without the link's
+    // threads is written to directly. True when a link was open, whatever became of the write; false, with
+    // nothing sent, when no link is open.
     bool SendCommand(const uint8_t* bytes, size_t n, int timeoutMs = kCommandTimeoutMs);
     bool SendCommand(const Command& c) { return SendCommand(c.data(), c.size()); }
     // One byte written while DTR is cleared (USB link only).

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <numbers>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -27,6 +28,10 @@ constexpr size_t kOutputLimit = 1 << 16;   // bytes queued for a slow peer befor
 constexpr uint8_t kStatusFrameType = 1;     // the instrument's frame type for status messages
 constexpr double kRangeStepDb = 10.0;       // each range moves the levels by this much
 constexpr int kTicksPerSecond = 33;         // 30 ms ticks
+constexpr DeviceType kRawSignalType = 26;   // the instrument that sends a raw sample stream
+// Frame markers of the raw stream: a signed 24-bit sample, little-endian; a status value, selector first.
+constexpr uint8_t kSampleMarker = 0xAA;
+constexpr uint8_t kStatusMarker = 0xBB;
 
 uint32_t msNow() {
     using namespace std::chrono;
@@ -97,6 +102,8 @@ struct Peer {
     bool haveFirst = false;
     uint8_t first = 0;
     std::vector<std::pair<size_t, uint32_t>> pauses;  // (position in out, ms) where a split frame waits
+    uint64_t streamSample = 0;  // samples of the raw stream sent to this peer
+    double streamDue = 0.0;     // samples due at the next tick, with the fraction carried over
 };
 
 }  // namespace
@@ -282,20 +289,39 @@ struct Simulator::Impl {
         p.out.insert(p.out.end(), frame.begin(), frame.end());
     }
 
+    // The samples of one tick of the raw stream. A peer that does not read holds the stream back (as the
+    // instrument's flow control does) instead of losing samples, so the signal it reads is continuous.
+    void queueStream(Peer& p) {
+        constexpr size_t kFrame = 4;
+        p.streamDue += kStreamRate * o.periodMs / 1000.0;
+        while (p.streamDue >= 1.0 && p.out.size() + 2 * kFrame <= kOutputLimit) {
+            p.streamDue -= 1.0;
+            const double t = static_cast<double>(p.streamSample) / kStreamRate;
+            double v = (static_cast<int>(random()) - 128) * (kStreamNoise / 128.0);
+            for (const StreamTone& tone : kStreamTones)
+                v += tone.amplitude * std::sin(2.0 * std::numbers::pi * tone.frequency * t);
+            const auto s = static_cast<uint32_t>(static_cast<int32_t>(std::lround(v)));
+            p.out.insert(p.out.end(), {kSampleMarker, static_cast<uint8_t>(s), static_cast<uint8_t>(s >> 8),
+                                       static_cast<uint8_t>(s >> 16)});
+            if (++p.streamSample % kStreamStatusEvery == 0) {
+                // Selector 0 sets value A, 1 value B; a selector with bit 7 set carries nothing for the PC.
+                static constexpr uint8_t kSelectors[] = {0x00, 0x01, 0x80};
+                const uint8_t selector = kSelectors[(p.streamSample / kStreamStatusEvery) % 3];
+                const uint16_t value =
+                    selector == 0 ? o.streamStatusA : (selector == 1 ? o.streamStatusB : uint16_t{0xFFFF});
+                p.out.insert(p.out.end(), {kStatusMarker, selector, static_cast<uint8_t>(value),
+                                           static_cast<uint8_t>(value >> 8)});
+            }
+        }
+        p.streamDue = std::min(p.streamDue, 1.0);  // held back: the instrument waits, it does not catch up
+    }
+
     void onTick() {
         ++tick;
         Peer* peers[2] = {&tcp, &pty};
-        if (o.stream) {
-            // A raw sample stream: 4-byte frames opened by 0xAA or 0xBB, at about the line's rate.
-            for (Peer* p : peers) {
-                if (p->fd < 0) continue;
-                for (int i = 0; i < 2000 && p->out.size() < kOutputLimit; ++i) {
-                    p->out.push_back(i % 2 ? 0xBB : 0xAA);
-                    p->out.push_back(static_cast<uint8_t>(random() & 0x7F));
-                    p->out.push_back(static_cast<uint8_t>(i));
-                    p->out.push_back(0x10);
-                }
-            }
+        if (o.stream || o.type == kRawSignalType) {
+            for (Peer* p : peers)
+                if (p->fd >= 0) queueStream(*p);
             return;
         }
         bool anySending = false;
@@ -359,8 +385,8 @@ struct Simulator::Impl {
 };
 
 Result<std::unique_ptr<Simulator>> Simulator::Start(const SimulatorOptions& options) {
-    if (!lookupRecordDimensions(options.type)) return fail("device type " + std::to_string(options.type) +
-                                                           " has no record layout");
+    if (!lookupRecordDimensions(options.type) && options.type != kRawSignalType)
+        return fail("device type " + std::to_string(options.type) + " has no record layout");
     std::unique_ptr<Simulator> s(new Simulator);
     s->impl_ = std::make_unique<Impl>();
     Impl& m = *s->impl_;

@@ -2,6 +2,7 @@
 // pseudo-terminal, answers the instrument's commands and sends a status message every 30 ms while asked
 // to, with levels that drift slowly. Faults can be switched on to test the links: split frames, garbage
 // between frames, bad checksums, silence, a dropped connection, or a raw sample stream instead of messages.
+// The raw-signal instrument (device type 26) sends its raw sample stream from the start, without commands.
 #pragma once
 
 #include <array>
@@ -17,6 +18,18 @@
 #include "data/device_type.h"
 
 namespace k470 {
+
+// The raw-signal instrument (device type 26, or any type with the stream fault) sends, at kStreamRate
+// samples per second, the sum of these tones (in raw 24-bit sample units) with a little noise, and after
+// every kStreamStatusEvery samples one status frame: value A, value B, then one that the PC must ignore.
+struct StreamTone {
+    double frequency;  // Hz
+    double amplitude;  // raw sample units
+};
+constexpr double kStreamRate = 48000.0;
+constexpr std::array<StreamTone, 2> kStreamTones = {{{1000.0, 2'000'000.0}, {3000.0, 1'000'000.0}}};
+constexpr int kStreamNoise = 512;  // peak of the noise added to every sample
+constexpr int kStreamStatusEvery = 64;
 
 struct SimulatorOptions {
     DeviceType type = 3;
@@ -35,6 +48,10 @@ struct SimulatorOptions {
     int silenceAfter = 0;        // no more messages after n (0: never)
     int dropAfter = 0;           // the connection is dropped after n messages (0: never)
     bool stream = false;         // a raw sample stream of 0xAA/0xBB frames instead of status messages
+
+    // The two status values of the raw sample stream.
+    uint16_t streamStatusA = 3000;
+    uint16_t streamStatusB = 250;
 };
 
 struct SimulatorState {
@@ -49,7 +66,8 @@ struct SimulatorState {
 
 class Simulator {
 public:
-    // Fails when the port cannot be bound, the pseudo-terminal cannot be made, or the type has no layout.
+    // Fails when the port cannot be bound, the pseudo-terminal cannot be made, or the type has no layout
+    // (except the raw-signal instrument, type 26).
     static Result<std::unique_ptr<Simulator>> Start(const SimulatorOptions& options);
     ~Simulator();
 

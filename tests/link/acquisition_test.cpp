@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <cmath>
+#include <numbers>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -16,7 +18,11 @@
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "link/device_link.h"
+#include "link/live_stream_handler.h"
 #include "link/tele_link.h"
+#include "signal/filter_library.h"
+#include "signal/processing_chain.h"
+#include "signal/signal_state.h"
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
 
@@ -54,7 +60,10 @@ struct RecordingView : AcquisitionView {
 
 struct StreamStub : StreamHandler {
     int ticks = 0;
-    void OnStreamTick(SerialPort&) override { ++ticks; }
+    bool OnStreamTick(SerialPort&) override {
+        ++ticks;
+        return true;
+    }
 };
 
 class AcquisitionTest : public ::testing::Test {
@@ -420,7 +429,9 @@ TEST_F(AcquisitionTest, UsbStreamIsFoundByTheProbe) {
     // Without a stream handler the stream cannot be shown.
     EXPECT_FALSE(c.StartAcquisition());
     EXPECT_EQ(view.messages.back(), "Unknown file format");
-    EXPECT_TRUE(sim->receivedBytes().empty());  // no wake-up bytes, no start command
+    // No wake-up bytes, no start command; the stop command reaches the device although the link's threads
+    // are stopped.
+    EXPECT_EQ(sentBytes(2), (std::vector<uint8_t>{0xA0, 0x2A}));
     StreamStub stream;
     c.SetStreamHandler(&stream);
     ASSERT_TRUE(c.StartAcquisition());
@@ -429,7 +440,78 @@ TEST_F(AcquisitionTest, UsbStreamIsFoundByTheProbe) {
     EXPECT_FALSE(usb->WorkersRunning());
     c.OnAcquisitionTimer();
     EXPECT_EQ(stream.ticks, 1);
+    EXPECT_EQ(view.newData, 1);
     EXPECT_FALSE(c.SaveAsBinary(dir.file("s.bin")).ok());
+}
+
+// The amplitude of the tone at frequency f in the newest n values of an output ring (n whole periods of f).
+double toneAmplitude(const ProcessingChain& chain, int channel, size_t n, double f, double rate) {
+    std::span<const double> ring = chain.outputRing(channel);
+    const auto ringLength = static_cast<long>(ring.size());
+    double re = 0, im = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const long back = (chain.newestIndex(channel) - static_cast<long>(i)) % ringLength;
+        const long at = back < 0 ? back + ringLength : back;
+        const double phase = 2.0 * std::numbers::pi * f * static_cast<double>(i) / rate;
+        re += ring[static_cast<size_t>(at)] * std::cos(phase);
+        im += ring[static_cast<size_t>(at)] * std::sin(phase);
+    }
+    return 2.0 * std::hypot(re, im) / static_cast<double>(n);
+}
+
+TEST_F(AcquisitionTest, StreamModeRunsTheRawSignalThroughTheChainAndStopsTheInstrument) {
+    SimulatorOptions o;
+    o.type = kStreamDeviceType;
+    o.tcp = false;
+    o.pty = true;
+    startSim(o);
+    useUsb({sim->ptyPath()});
+    auto& c = make();
+    SignalState state;
+    ProcessingChain chain;
+    FilterLibrary library;
+    std::mutex signalLock;
+    LiveStreamHandler stream({state, chain, library, signalLock, {}});
+    c.SetStreamHandler(&stream);
+    ASSERT_TRUE(c.StartAcquisition());
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(c.deviceType(), kStreamDeviceType);
+    EXPECT_EQ(view.pagesType, kStreamDeviceType);
+    EXPECT_TRUE(view.timer);
+    EXPECT_FALSE(usb->WorkersRunning());
+    EXPECT_FALSE(view.commands.saveAsBinary);  // a stream has no records
+    EXPECT_FALSE(view.commands.startRecording);
+
+    // Ticks in real time until a few thousand samples went through (bounded to about three seconds).
+    for (int i = 0; i < 100 && stream.samplesProcessed() < 4096; ++i) {
+        std::this_thread::sleep_for(30ms);
+        c.OnAcquisitionTimer();
+    }
+    ASSERT_GE(stream.samplesProcessed(), 4096u);
+    EXPECT_GT(view.newData, 0);
+    // The set-up of the raw-signal instrument: its three channels pass the sample and the two status values.
+    EXPECT_EQ(state.highPassStep, 0);
+    for (int k = 0; k < 3; ++k) EXPECT_TRUE(chain.enabled(k)) << k;
+    EXPECT_EQ(stream.stream().decoder().statusA(), o.streamStatusA);
+    EXPECT_EQ(stream.stream().decoder().statusB(), o.streamStatusB);
+    EXPECT_EQ(chain.outputRing(1)[static_cast<size_t>(chain.newestIndex(1))], o.streamStatusA);
+    EXPECT_EQ(chain.outputRing(2)[static_cast<size_t>(chain.newestIndex(2))], o.streamStatusB);
+    // Channel 1 carries both tones at their amplitudes, and nothing between them. 384 samples hold whole
+    // periods of 1, 2 and 3 kHz at 48 kHz.
+    ASSERT_GE(chain.outputRingLength(), 384);
+    for (const StreamTone& tone : kStreamTones)
+        EXPECT_NEAR(toneAmplitude(chain, 0, 384, tone.frequency, kStreamRate), tone.amplitude,
+                    0.02 * tone.amplitude)
+            << tone.frequency;
+    EXPECT_LT(toneAmplitude(chain, 0, 384, 2000.0, kStreamRate), 0.01 * kStreamTones[0].amplitude);
+
+    // Commands and the stop reach the instrument directly, with no write left pending on the link.
+    c.Reset();
+    EXPECT_FALSE(usb->WritePending());
+    c.StopAcquisition();
+    EXPECT_FALSE(usb->IsOpen());
+    EXPECT_FALSE(usb->WritePending());
+    EXPECT_EQ(sentBytes(4), (std::vector<uint8_t>{0xA0, 0x3A, 0xA0, 0x2A}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <arpa/inet.h>
 #include <cstdlib>
+#include <filesystem>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -127,6 +128,29 @@ TEST(CliAcquireTest, FailuresGiveTheSystemsMessagesAndNonZeroExit) {
               1);
     ::close(s);
     EXPECT_NE(test::readText(log).find("Can't found device"), std::string::npos);
+}
+
+TEST(CliAcquireTest, AStreamingInstrumentHasNoRecordsToSave) {
+    SimulatorOptions o;
+    o.tcp = false;
+    o.pty = true;
+    o.type = 26;
+    auto sim = startSim(o);
+    ASSERT_TRUE(sim);
+    test::TempDir dir;
+    auto acquiring = std::async(std::launch::async, [&] {
+        return run("acquire --usb " + sim->ptyPath() + " -o " + dir.file("s.bin"), dir.file("log"));
+    });
+    ASSERT_EQ(acquiring.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_EQ(acquiring.get(), 1);
+    EXPECT_NE(test::readText(dir.file("log")).find("raw signal stream, which has no records to save"),
+              std::string::npos)
+        << test::readText(dir.file("log"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("s.bin")));
+    // No wake-up bytes and no start command; only the stop.
+    for (int i = 0; i < 200 && sim->receivedBytes().size() < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(sim->receivedBytes(), (std::vector<uint8_t>{0xA0, 0x2A}));
 }
 
 TEST(CliAcquireTest, TriggerStartsAnArmedRecordingOverUsb) {
