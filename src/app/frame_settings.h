@@ -7,6 +7,7 @@
 
 #include "app/window_placement.h"
 #include "base/settings_store.h"
+#include "link/tele_link.h"
 
 namespace k470::app {
 
@@ -23,9 +24,9 @@ inline constexpr const char* kCommon = "Common";
 inline constexpr const char* kTablePos = "TablePos";
 inline constexpr const char* kMulti = "Multi";
 inline constexpr const char* kHisto = "Histo";
-// Default addresses of the WiFi adapter and of the instrument behind it.
-inline constexpr const char* kDefaultIp1 = "192.168.1.100";
-inline constexpr const char* kDefaultIp2 = "192.168.1.101";
+// Default addresses of the WiFi adapter and of the instrument behind it (the tele link's own defaults).
+inline constexpr const char* kDefaultIp1 = kDefaultLocalAddress;
+inline constexpr const char* kDefaultIp2 = kDefaultRemoteAddress;
 }  // namespace keys
 
 struct FrameSettings {
