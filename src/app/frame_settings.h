@@ -23,9 +23,10 @@ inline constexpr const char* kCommon = "Common";
 inline constexpr const char* kTablePos = "TablePos";
 inline constexpr const char* kMulti = "Multi";
 inline constexpr const char* kHisto = "Histo";
-// Default addresses of the WiFi adapter and of the instrument behind it.
-inline constexpr const char* kDefaultIp1 = "192.168.1.100";
-inline constexpr const char* kDefaultIp2 = "192.168.1.101";
+// Default addresses of the WiFi adapter and of the instrument behind it: the addresses the TCP link
+// connects with when none are stored.
+inline constexpr const char* kDefaultIp1 = "192.168.4.2";
+inline constexpr const char* kDefaultIp2 = "192.168.4.1";
 }  // namespace keys
 
 struct FrameSettings {
