@@ -28,6 +28,7 @@
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "data/device_type.h"
+#include "data/sample_records.h"
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
 
@@ -217,8 +218,17 @@ TEST_F(AcquisitionWindowTest, NoAdapterOnTheAddressChangesNothing) {
     ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
     useWiFi();
     auto w = makeWindow(ntohs(a.sin_port));
+    // "Data" closes the file shown before it looks for the instrument.
+    auto record = makeSampleRecord({3, 0x0BADCAFE, 7, 0});
+    ASSERT_TRUE(record.ok());
+    ASSERT_TRUE(WriteSingleRecordFile(dir.file("one.bin"), *record, CalendarTime{2024, 1, 2, 3, 4, 6}).ok());
+    w->OpenPath(QString::fromStdString(dir.file("one.bin")));
+    ASSERT_EQ(frame.mode(), SourceMode::DataFile);
+    int closings = 0;
+    QObject::connect(&w->acquisition(), &AcquisitionWindow::closePages, w.get(), [&] { ++closings; });
     w->action(CmdData)->trigger();
     ::close(s);
+    EXPECT_EQ(closings, 1);
     EXPECT_EQ(messages, QStringList{QStringLiteral("Can't found tele adapter")});
     EXPECT_EQ(w->windowTitle(), QStringLiteral("470 Utility"));
     EXPECT_EQ(frame.mode(), SourceMode::None);
