@@ -67,6 +67,12 @@ void AcquisitionWindow::makeController() {
                          nullptr,
                          telePort_};
     controller_ = std::make_unique<AcquisitionController>(std::move(deps), *this);
+    controller_->SetStreamHandler(streamHandler_);
+}
+
+void AcquisitionWindow::SetStreamHandler(StreamHandler* handler) {
+    streamHandler_ = handler;
+    controller_->SetStreamHandler(handler);
 }
 
 void AcquisitionWindow::UseLinks(std::unique_ptr<SerialPortProvider> provider, uint16_t telePort) {
@@ -146,10 +152,11 @@ void AcquisitionWindow::onStartStop() {
 
 void AcquisitionWindow::onSaveAsBinary() {
     if (window_.tabs()->count() == 0) return;  // no page shows a result
-    const QString path =
-        askSavePath(tr("Save as binary"), tr("Binary files (*.bin)") + QStringLiteral(";;") + tr("All Files (*)"));
+    const QString path = askSavePath(tr("Save as binary"),
+                                     tr("Binary files (*.bin)") + QStringLiteral(";;") + tr("All Files (*)"));
     if (path.isEmpty()) return;
-    if (Status s = controller_->SaveAsBinary(path.toStdString()); !s) window_.showError(qs(s.error().message));
+    if (Status s = controller_->SaveAsBinary(path.toStdString()); !s)
+        window_.showError(qs(s.error().message));
 }
 
 void AcquisitionWindow::onRecording() {
@@ -160,14 +167,14 @@ void AcquisitionWindow::onRecording() {
     RecordingDialog dialog(lastEntries_, &window_);
     if (!runRecordingDialog(dialog)) return;
     lastEntries_ = dialog.entries();
-    auto parameters = ParseRecordingParameters(lastEntries_.period.toStdString(),
-                                               lastEntries_.records.toStdString(), lastEntries_.externalTrigger);
+    auto parameters = ParseRecordingParameters(
+        lastEntries_.period.toStdString(), lastEntries_.records.toStdString(), lastEntries_.externalTrigger);
     if (!parameters) {
         window_.showError(qs(parameters.error().message));
         return;
     }
-    const QString path = askSavePath(tr("Start recording"), tr("Binary files (*.bin)") + QStringLiteral(";;") +
-                                                                tr("All Files (*)"));
+    const QString path = askSavePath(tr("Start recording"),
+                                     tr("Binary files (*.bin)") + QStringLiteral(";;") + tr("All Files (*)"));
     if (path.isEmpty()) return;
     if (Status s = controller_->StartRecording(*parameters, path.toStdString()); !s)
         window_.showError(qs(s.error().message));

@@ -34,6 +34,9 @@ class AcquisitionWindow : public QObject, public AcquisitionView {
     // acquisition first.
     void UseLinks(std::unique_ptr<SerialPortProvider> provider, uint16_t telePort = kTelePort);
 
+    // The reader of the raw-signal instrument's sample stream; kept when the links change.
+    void SetStreamHandler(StreamHandler* handler);
+
     // "Data", "Reset", "Start/stop", "Save as binary", "Start recording", "Stop recording", "Set marker"
     // and "Tele parameters".
     void Command(int id);
@@ -87,7 +90,7 @@ class AcquisitionWindow : public QObject, public AcquisitionView {
     QTimer timer_;
     bool inTick_ = false;
     bool closingSource_ = false;  // the acquisition itself ends the instrument as the window's source
-    bool quiet_ = false;  // the controller is being replaced: its last reports change nothing
+    bool quiet_ = false;          // the controller is being replaced: its last reports change nothing
     RecordingEntries lastEntries_;
 
     std::unique_ptr<SerialPortProvider> provider_;
@@ -95,6 +98,7 @@ class AcquisitionWindow : public QObject, public AcquisitionView {
     TeleLink tele_;
     SteadyClock clock_;
     uint16_t telePort_ = kTelePort;
+    StreamHandler* streamHandler_ = nullptr;
     std::unique_ptr<AcquisitionController> controller_;
 };
 

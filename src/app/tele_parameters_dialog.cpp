@@ -62,7 +62,8 @@ void TeleParametersDialog::Edit(SettingsStore& settings, QWidget* parent,
                                 const std::function<bool(TeleParametersDialog&)>& runDialog,
                                 const std::function<void(const QString&)>& showError) {
     const TeleEndpoint endpoint = readTeleEndpoint(settings);
-    TeleParametersDialog dialog({readLinkKind(settings), endpoint.localAddress, endpoint.remoteAddress}, parent);
+    TeleParametersDialog dialog({readLinkKind(settings), endpoint.localAddress, endpoint.remoteAddress},
+                                parent);
     if (!runDialog(dialog)) return;
     const TeleParameters v = dialog.values();
     if (!writeTeleSettings(settings, v.kind, v.localAddress, v.remoteAddress))

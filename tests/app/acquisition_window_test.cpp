@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QCheckBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -64,7 +64,8 @@ class AcquisitionWindowTest : public ::testing::Test {
             while (window->tabs()->count() > 0) delete window->tabs()->widget(0);
         });
         QObject::connect(&a, &AcquisitionWindow::newData, window, [this] { ++newData; });
-        QObject::connect(window, &QWidget::windowTitleChanged, window, [this](const QString& t) { titles << t; });
+        QObject::connect(window, &QWidget::windowTitleChanged, window,
+                         [this](const QString& t) { titles << t; });
         return w;
     }
     bool enabled(MainDialog& w, int id) { return w.action(id)->isEnabled(); }
@@ -165,7 +166,8 @@ TEST_F(AcquisitionWindowTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     EXPECT_TRUE(w->control(CmdSetMarker)->isVisible());
     static_cast<QPushButton*>(w->control(CmdSetMarker))->click();
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return w->acquisition().controller().recording() == AcquisitionController::Recording::Off; }, 5000));
+        [&] { return w->acquisition().controller().recording() == AcquisitionController::Recording::Off; },
+        5000));
     EXPECT_TRUE(titles.contains(base + QStringLiteral(" (autorecording 50%)")));
     EXPECT_EQ(w->windowTitle(), base);
     EXPECT_TRUE(enabled(*w, CmdStartRecording));
@@ -235,7 +237,8 @@ TEST_F(AcquisitionWindowTest, NoAdapterOnTheAddressChangesNothing) {
     EXPECT_EQ(pagesType, -1);
     EXPECT_FALSE(w->acquisition().timer().isActive());
     EXPECT_TRUE(enabled(*w, CmdData));
-    for (int id : {CmdReset, CmdStartStop, CmdSaveAsBinary, CmdStartRecording, CmdStopRecording, CmdSetMarker})
+    for (int id :
+         {CmdReset, CmdStartStop, CmdSaveAsBinary, CmdStartRecording, CmdStopRecording, CmdSetMarker})
         EXPECT_FALSE(enabled(*w, id)) << id;
     EXPECT_EQ(w->statusField()->text(), QStringLiteral("No data source"));
 }

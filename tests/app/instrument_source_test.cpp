@@ -62,7 +62,8 @@ TEST(AcquisitionCommandsOnTheFrame, ReportedStatesEnableAndDisableOnlyTheirComma
     AcquisitionCommands connected;
     connected.reset = connected.startStop = connected.saveAsBinary = connected.startRecording = true;
     ApplyAcquisitionCommands(state, connected);
-    for (int id : {CmdReset, CmdStartStop, CmdSaveAsBinary, CmdStartRecording}) EXPECT_TRUE(state.enabled(id)) << id;
+    for (int id : {CmdReset, CmdStartStop, CmdSaveAsBinary, CmdStartRecording})
+        EXPECT_TRUE(state.enabled(id)) << id;
     for (int id : {CmdSaveAsText, CmdStopRecording, CmdSetMarker}) EXPECT_FALSE(state.enabled(id)) << id;
 
     AcquisitionCommands recording = connected;
@@ -73,7 +74,8 @@ TEST(AcquisitionCommandsOnTheFrame, ReportedStatesEnableAndDisableOnlyTheirComma
     EXPECT_TRUE(state.enabled(CmdStopRecording) && state.enabled(CmdSetMarker));
 
     ApplyAcquisitionCommands(state, AcquisitionCommands{});
-    for (int id : {CmdReset, CmdStartStop, CmdSaveAsBinary, CmdStartRecording, CmdStopRecording, CmdSetMarker})
+    for (int id :
+         {CmdReset, CmdStartStop, CmdSaveAsBinary, CmdStartRecording, CmdStopRecording, CmdSetMarker})
         EXPECT_FALSE(state.enabled(id)) << id;
     // Commands the acquisition does not decide keep their state.
     EXPECT_TRUE(state.enabled(CmdOpen) && state.enabled(CmdData));
