@@ -29,7 +29,9 @@ const QString kCaption = QStringLiteral("K470");
 }  // namespace
 
 AcquisitionWindow::AcquisitionWindow(MainDialog& window)
-    : window_(window), provider_(std::make_unique<FtdiTtyProvider>()) {
+    : window_(window),
+      provider_(std::make_unique<FtdiTtyProvider>()),
+      autoSaveEvent_(window.frame().autoSaveEvent()) {
     timer_.setInterval(kTimerPeriodMs);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { onTick(); });
@@ -63,11 +65,18 @@ void AcquisitionWindow::makeController() {
                          window_.frame().store(),
                          clock_,
                          [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
-                         window_.frame().autoSaveEvent(),
+                         autoSaveEvent_,
                          nullptr,
                          telePort_};
     controller_ = std::make_unique<AcquisitionController>(std::move(deps), *this);
     controller_->SetStreamHandler(streamHandler_);
+}
+
+void AcquisitionWindow::UseAutoSaveEvent(NamedEvent* event) {
+    if (window_.frame().mode() == SourceMode::Instrument) window_.frame().CloseSource(currentTab());
+    autoSaveEvent_ = event;
+    makeController();
+    emit stateChanged();
 }
 
 void AcquisitionWindow::SetStreamHandler(StreamHandler* handler) {
@@ -77,6 +86,10 @@ void AcquisitionWindow::SetStreamHandler(StreamHandler* handler) {
 
 void AcquisitionWindow::UseLinks(std::unique_ptr<SerialPortProvider> provider, uint16_t telePort) {
     if (window_.frame().mode() == SourceMode::Instrument) window_.frame().CloseSource(currentTab());
+    quiet_ = true;
+    controller_.reset();
+    usb_.reset();  // before the provider it was made with
+    quiet_ = false;
     provider_ = std::move(provider);
     telePort_ = telePort;
     makeController();

@@ -34,6 +34,8 @@ class AcquisitionWindow : public QObject, public AcquisitionView {
     // acquisition first.
     void UseLinks(std::unique_ptr<SerialPortProvider> provider, uint16_t telePort = kTelePort);
 
+    // Another event to start an armed autorecording than the window's "K470StartAutoSaveEvent".
+    void UseAutoSaveEvent(NamedEvent* event);
     // The reader of the raw-signal instrument's sample stream; kept when the links change.
     void SetStreamHandler(StreamHandler* handler);
 
@@ -99,6 +101,7 @@ class AcquisitionWindow : public QObject, public AcquisitionView {
     SteadyClock clock_;
     uint16_t telePort_ = kTelePort;
     StreamHandler* streamHandler_ = nullptr;
+    NamedEvent* autoSaveEvent_ = nullptr;
     std::unique_ptr<AcquisitionController> controller_;
 };
 

@@ -25,6 +25,7 @@
 #include "app/main_dialog.h"
 #include "app/recording_dialog.h"
 #include "app/tele_parameters_dialog.h"
+#include "base/named_event.h"
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "data/device_type.h"
@@ -37,7 +38,12 @@ namespace {
 
 class AcquisitionWindowTest : public ::testing::Test {
   protected:
-    AcquisitionWindowTest() : store(dir.file("k470.ini")), frame(store, dir.file("data")) {}
+    AcquisitionWindowTest() : store(dir.file("k470.ini")), frame(store, dir.file("data")) {
+        auto e = NamedEvent::Open(eventName);
+        EXPECT_TRUE(e.ok());
+        if (e) event.emplace(std::move(*e));
+    }
+    ~AcquisitionWindowTest() override { NamedEvent::Unlink(eventName); }
 
     void useWiFi() {
         ASSERT_TRUE(store.WriteInt("Init", "AType", 1));
@@ -55,6 +61,8 @@ class AcquisitionWindowTest : public ::testing::Test {
         };
         AcquisitionWindow& a = w->acquisition();
         a.UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{}), telePort);
+        // The trigger of this test only, so that tests running beside it cannot start its recordings.
+        a.UseAutoSaveEvent(event ? &*event : nullptr);
         MainDialog* window = w.get();
         QObject::connect(&a, &AcquisitionWindow::openPages, window, [this, window](quint16 type) {
             pagesType = type;
@@ -70,6 +78,8 @@ class AcquisitionWindowTest : public ::testing::Test {
     }
     bool enabled(MainDialog& w, int id) { return w.action(id)->isEnabled(); }
 
+    const std::string eventName = "K470TestWindowAutoSave" + std::to_string(::getpid());
+    std::optional<NamedEvent> event;
     test::TempDir dir;
     SettingsStore store;
     FrameController frame;
@@ -207,6 +217,46 @@ TEST_F(AcquisitionWindowTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     ASSERT_TRUE(QTest::qWaitFor([&] { return (*sim)->receivedBytes().size() >= before + 2; }, 2000));
     const auto sent = (*sim)->receivedBytes();
     EXPECT_EQ(std::vector<uint8_t>(sent.end() - 2, sent.end()), (std::vector<uint8_t>{0xA0, 0x2A}));
+}
+
+TEST_F(AcquisitionWindowTest, ExternalTriggerStartsTheArmedRecording) {
+    SimulatorOptions o;
+    o.type = 7;
+    o.port = 0;
+    auto sim = Simulator::Start(o);
+    ASSERT_TRUE(sim.ok());
+    useWiFi();
+    auto w = makeWindow((*sim)->tcpPort());
+    w->action(CmdData)->trigger();
+    ASSERT_EQ(frame.mode(), SourceMode::Instrument) << messages.join(QLatin1Char('\n')).toStdString();
+    const QString base = w->windowTitle();
+    w->acquisition().runRecordingDialog = [](RecordingDialog& d) {
+        d.periodEdit()->setText(QStringLiteral("1"));
+        d.recordsEdit()->setText(QStringLiteral("5"));
+        d.externalTriggerBox()->setChecked(true);
+        return true;
+    };
+    w->acquisition().askSavePath = [&](const QString&, const QString&) {
+        return QString::fromStdString(dir.file("trig.bin"));
+    };
+    w->action(CmdStartRecording)->trigger();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(w->acquisition().controller().recording(), AcquisitionController::Recording::Armed);
+    EXPECT_EQ(w->windowTitle(), base + QStringLiteral(" (autorecording 0%)"));
+    EXPECT_TRUE(enabled(*w, CmdStopRecording));
+    QTest::qWait(300);  // ten ticks without the trigger
+    EXPECT_EQ(w->acquisition().controller().recording(), AcquisitionController::Recording::Armed);
+
+    auto other = NamedEvent::Open(eventName);  // as another program would
+    ASSERT_TRUE(other.ok());
+    other->Set();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return w->acquisition().controller().recording() == AcquisitionController::Recording::Active; },
+        1000));
+    w->action(CmdStopRecording)->trigger();
+    EXPECT_EQ(BinFile::Open(dir.file("trig.bin"))->recordCount(), 1);
+    EXPECT_FALSE(other->IsSet());
+    EXPECT_EQ(w->windowTitle(), base);
 }
 
 TEST_F(AcquisitionWindowTest, NoAdapterOnTheAddressChangesNothing) {
