@@ -358,6 +358,25 @@
     </message>
 </context>
 <context>
+    <name>k470::app::AcquisitionWindow</name>
+    <message>
+        <source>Save as binary</source>
+        <translation>Сохранить в двоичном виде</translation>
+    </message>
+    <message>
+        <source>Binary files (*.bin)</source>
+        <translation>Двоичные файлы (*.bin)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Start recording</source>
+        <translation>Начать запись</translation>
+    </message>
+</context>
+<context>
     <name>k470::app::LanguageDialog</name>
     <message>
         <source>Select language</source>
@@ -615,6 +634,52 @@
 Continue?</source>
         <translation>После выбора нового языка программа будет закрыта.
 Продолжить?</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::RecordingDialog</name>
+    <message>
+        <source>Autorecordind parameters</source>
+        <translation>Параметры автозаписи</translation>
+    </message>
+    <message>
+        <source>Saving period [sec]</source>
+        <translation>Период сохранения [с]</translation>
+    </message>
+    <message>
+        <source>Number of records</source>
+        <translation>Число записей</translation>
+    </message>
+    <message>
+        <source>External trigger</source>
+        <translation>Внешний запуск</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::TeleParametersDialog</name>
+    <message>
+        <source>Tele parameters</source>
+        <translation>Параметры телеметрии</translation>
+    </message>
+    <message>
+        <source>Tele adapter</source>
+        <translation>Адаптер телеметрии</translation>
+    </message>
+    <message>
+        <source>USB</source>
+        <translation>USB</translation>
+    </message>
+    <message>
+        <source>WiFi</source>
+        <translation>WiFi</translation>
+    </message>
+    <message>
+        <source>WiFi network adapter IP address</source>
+        <translation>IP-адрес сетевого адаптера WiFi</translation>
+    </message>
+    <message>
+        <source>Device IP address</source>
+        <translation>IP-адрес прибора</translation>
     </message>
 </context>
 </TS>

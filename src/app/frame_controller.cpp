@@ -126,7 +126,10 @@ std::optional<Status> FrameController::OpenRecent(int commandId, int selectedTab
 }
 
 void FrameController::CloseSource(int selectedTab) {
-    if ((mode_ == SourceMode::DataFile || mode_ == SourceMode::Instrument) && selectedTab >= 0)
+    const SourceMode closing = mode_;
+    mode_ = SourceMode::None;
+    if (closing == SourceMode::Instrument && closeInstrument) closeInstrument();
+    if ((closing == SourceMode::DataFile || closing == SourceMode::Instrument) && selectedTab >= 0)
         SaveTablePos(store_, selectedTab);
     bin_.reset();
     sdt_.reset();
@@ -137,6 +140,14 @@ void FrameController::CloseSource(int selectedTab) {
     vin_ = 0;
     title_ = DefaultTitle();
     commands_.SourceClosed();
+}
+
+void FrameController::InstrumentOpened(DeviceType type, uint32_t vin, std::string title) {
+    mode_ = SourceMode::Instrument;
+    deviceType_ = type;
+    vin_ = vin;
+    title_ = std::move(title);
+    commands_.InstrumentConnected();
 }
 
 int FrameController::InitialTab(int tabCount) const {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,6 +64,14 @@ class FrameController {
     // The window closes: settings, the processing presets, the current source, then the recent-file list.
     void Shutdown(WindowRect windowRect, int selectedTab);
 
+    // The instrument answered "Data": it is the current source, shown under its title.
+    void InstrumentOpened(DeviceType type, uint32_t vin, std::string title);
+    // The title of the current source changed (an autorecording shows its progress in it).
+    void SetTitle(std::string title) { title_ = std::move(title); }
+    // Ends the acquisition when the instrument is closed as the current source (its timer stops, its links
+    // close); set by the window that runs the acquisition.
+    std::function<void()> closeInstrument;
+
     SourceMode mode() const { return mode_; }
     const std::string& title() const { return title_; }
     const BinFile* binFile() const { return bin_ ? &*bin_ : nullptr; }
@@ -79,6 +88,7 @@ class FrameController {
     const RecentFileList& recentFiles() const { return recent_; }
     FrameSettings& settings() { return settings_; }
     const SettingsStore& store() const { return store_; }
+    SettingsStore& store() { return store_; }
     SignalState& signalState() { return signal_; }
     ProcessingChain& chain() { return chain_; }
     const FilterLibrary& filterLibrary() const { return library_; }

@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/acquisition_window.h"
 #include "app/command_ids.h"
 #include "app/tool_icons.h"
 
@@ -35,6 +36,8 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
     // The handlers built so far; every other command stays disabled until its feature is built.
     frame_.commands().setHandled({CmdOpen, CmdRecentFile1, CmdRecentFile1 + 1, CmdRecentFile1 + 2,
                                   CmdRecentFile4, CmdAbout, CmdSelectLanguage});
+    frame_.commands().setHandled({CmdData, CmdTeleParameters, CmdReset, CmdStartStop, CmdSaveAsBinary,
+                                  CmdStartRecording, CmdStopRecording, CmdSetMarker});
     frame_.Initialise();
     buildMenus();
     buildToolBar();
@@ -66,12 +69,17 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
         box.exec();
     };
 
+    acquisition_ = std::make_unique<AcquisitionWindow>(*this);
+    connect(acquisition_.get(), &AcquisitionWindow::stateChanged, this, [this] { refresh(); });
+
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
     auto* quit = new QShortcut(QKeySequence::Quit, this);
     connect(quit, &QShortcut::activated, this, &QWidget::close);
     refresh();
 }
+
+MainDialog::~MainDialog() = default;
 
 QAction* MainDialog::addCommand(QMenu* menu, int id, const QString& text) {
     auto* a = new QAction(text, this);
@@ -393,6 +401,18 @@ void MainDialog::Dispatch(int id) {
         case CmdSelectLanguage:
             onSelectLanguage();
             break;
+        case CmdData:
+        case CmdTeleParameters:
+        case CmdReset:
+        case CmdStartStop:
+        case CmdStartRecording:
+        case CmdStopRecording:
+        case CmdSetMarker:
+            acquisition_->Command(id);
+            break;
+        case CmdSaveAsBinary:
+            if (frame_.mode() == SourceMode::Instrument) acquisition_->Command(id);
+            break;
         default:
             if (id >= CmdRecentFile1 && id <= CmdRecentFile4) {
                 if (auto result = frame_.OpenRecent(id, tabs_->count() > 0 ? tabs_->currentIndex() : -1);
@@ -424,6 +444,10 @@ void MainDialog::onSelectLanguage() {
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {
+    if (!shutDown_ && !acquisition_->MayClose()) {
+        event->ignore();
+        return;
+    }
     if (!shutDown_) {
         shutDown_ = true;
         frame_.Shutdown(StoredRect({x(), y(), width(), height()}),

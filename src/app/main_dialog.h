@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "app/frame_controller.h"
 
@@ -18,10 +19,13 @@ class QToolBar;
 
 namespace k470::app {
 
+class AcquisitionWindow;
+
 class MainDialog : public QMainWindow {
     Q_OBJECT
   public:
     explicit MainDialog(FrameController& frame, QWidget* parent = nullptr);
+    ~MainDialog() override;
 
     // Opens a file as "Open" does once the file is chosen.
     void OpenPath(const QString& path);
@@ -35,6 +39,7 @@ class MainDialog : public QMainWindow {
     QLabel* statusField() const { return status_; }
     QMenu* fileMenu() const { return fileMenu_; }
     FrameController& frame() { return frame_; }
+    AcquisitionWindow& acquisition() { return *acquisition_; }
 
     // The user's side of the dialogs, replaceable so that the window can be driven without a person.
     std::function<QString()> askOpenPath;
@@ -65,6 +70,7 @@ class MainDialog : public QMainWindow {
     QLabel* status_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     bool shutDown_ = false;
+    std::unique_ptr<AcquisitionWindow> acquisition_;
 };
 
 }  // namespace k470::app

@@ -86,7 +86,8 @@ TEST_F(MainDialogTest, MenuHoldsEveryCommandEnabledByStateAndHandler) {
         QAction* a = w->action(id);
         ASSERT_NE(a, nullptr) << id;
         EXPECT_TRUE(inMenus.contains(a)) << id;
-        const bool wantEnabled = id == CmdOpen || id == CmdAbout || id == CmdSelectLanguage;
+        const bool wantEnabled = id == CmdOpen || id == CmdAbout || id == CmdSelectLanguage || id == CmdData ||
+                                 id == CmdTeleParameters;
         EXPECT_EQ(a->isEnabled(), wantEnabled) << id;
     }
     EXPECT_EQ(w->menuBar()->actions().size(), 4);

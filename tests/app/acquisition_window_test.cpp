@@ -1,0 +1,333 @@
+// The acquisition commands of the main window against the instrument simulator on loopback TCP: "Data"
+// identifies the instrument and runs the 30 ms timer, "Save as binary" and autorecording write records,
+// closing the window ends the acquisition; a missing adapter changes nothing. The dialogs are answered
+// by the test.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "app/acquisition_window.h"
+#include "app/command_ids.h"
+#include "app/main_dialog.h"
+#include "app/recording_dialog.h"
+#include "app/tele_parameters_dialog.h"
+#include "base/named_event.h"
+#include "base/settings_store.h"
+#include "data/bin_file.h"
+#include "data/device_type.h"
+#include "data/sample_records.h"
+#include "sim/simulator.h"
+#include "support/temp_dir.h"
+
+namespace k470::app {
+namespace {
+
+class AcquisitionWindowTest : public ::testing::Test {
+  protected:
+    AcquisitionWindowTest() : store(dir.file("k470.ini")), frame(store, dir.file("data")) {
+        auto e = NamedEvent::Open(eventName);
+        EXPECT_TRUE(e.ok());
+        if (e) event.emplace(std::move(*e));
+    }
+    ~AcquisitionWindowTest() override { NamedEvent::Unlink(eventName); }
+
+    void useWiFi() {
+        ASSERT_TRUE(store.WriteInt("Init", "AType", 1));
+        ASSERT_TRUE(store.WriteString("Init", "IP1", "127.0.0.1"));
+        ASSERT_TRUE(store.WriteString("Init", "IP2", "127.0.0.1"));
+    }
+    // The window with its dialogs answered by the test and, as the level pages would, one page per
+    // instrument while it is connected.
+    std::unique_ptr<MainDialog> makeWindow(uint16_t telePort) {
+        auto w = std::make_unique<MainDialog>(frame);
+        w->showError = [this](const QString& m) { messages << m; };
+        w->askYesNo = [this](const QString& title, const QString& q) {
+            messages << title + QLatin1Char('|') + q;
+            return answer;
+        };
+        AcquisitionWindow& a = w->acquisition();
+        a.UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{}), telePort);
+        // The trigger of this test only, so that tests running beside it cannot start its recordings.
+        a.UseAutoSaveEvent(event ? &*event : nullptr);
+        MainDialog* window = w.get();
+        QObject::connect(&a, &AcquisitionWindow::openPages, window, [this, window](quint16 type) {
+            pagesType = type;
+            window->tabs()->addTab(new QLabel(QStringLiteral("levels")), QStringLiteral("Levels"));
+        });
+        QObject::connect(&a, &AcquisitionWindow::closePages, window, [window] {
+            while (window->tabs()->count() > 0) delete window->tabs()->widget(0);
+        });
+        QObject::connect(&a, &AcquisitionWindow::newData, window, [this] { ++newData; });
+        QObject::connect(window, &QWidget::windowTitleChanged, window,
+                         [this](const QString& t) { titles << t; });
+        return w;
+    }
+    bool enabled(MainDialog& w, int id) { return w.action(id)->isEnabled(); }
+
+    const std::string eventName = "K470TestWindowAutoSave" + std::to_string(::getpid());
+    std::optional<NamedEvent> event;
+    test::TempDir dir;
+    SettingsStore store;
+    FrameController frame;
+    QStringList messages, titles;
+    bool answer = true;
+    int newData = 0;
+    int pagesType = -1;
+};
+
+TEST_F(AcquisitionWindowTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWindow) {
+    SimulatorOptions o;
+    o.type = 3;
+    o.vin = 0x0012ABCD;
+    o.port = 0;
+    auto sim = Simulator::Start(o);
+    ASSERT_TRUE(sim.ok());
+    useWiFi();
+    auto w = makeWindow((*sim)->tcpPort());
+    w->show();
+
+    w->action(CmdData)->trigger();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    const QString base = QStringLiteral("Sound level and spectrum meter (VIN: 0012ABCD)");
+    EXPECT_EQ(w->windowTitle(), base);
+    EXPECT_EQ(pagesType, 3);
+    EXPECT_EQ(frame.mode(), SourceMode::Instrument);
+    EXPECT_TRUE(w->acquisition().timer().isActive());
+    EXPECT_EQ(w->acquisition().timer().interval(), 30);
+    for (int id : {CmdReset, CmdStartStop, CmdSaveAsBinary, CmdStartRecording, CmdData})
+        EXPECT_TRUE(enabled(*w, id)) << id;
+    for (int id : {CmdStopRecording, CmdSetMarker, CmdSaveAsText}) EXPECT_FALSE(enabled(*w, id)) << id;
+    EXPECT_TRUE(w->control(CmdStartStop)->isVisible());
+    EXPECT_FALSE(w->control(CmdSetMarker)->isVisible());
+    auto* channels = static_cast<QComboBox*>(w->control(CtlChannel));
+    ASSERT_EQ(channels->count(), 3);
+    EXPECT_EQ(channels->itemText(2), QStringLiteral("channel 3"));
+    EXPECT_EQ(static_cast<QProgressBar*>(w->control(CtlProgress))->value(), 0);
+
+    // The timer takes the instrument's messages.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return newData >= 3; }, 3000));
+    EXPECT_EQ(w->statusField()->text(), QStringLiteral("Data tele"));
+    EXPECT_GT(w->acquisition().controller().values().record.levels[0], 40.0);
+
+    // "Save as binary": one record of the instrument in a new file.
+    QString caption, filter;
+    QString answerPath = QString::fromStdString(dir.file("live.bin"));
+    w->acquisition().askSavePath = [&](const QString& c, const QString& f) {
+        caption = c;
+        filter = f;
+        return answerPath;
+    };
+    w->action(CmdSaveAsBinary)->trigger();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(filter, QStringLiteral("Binary files (*.bin);;All Files (*)"));
+    {
+        auto file = BinFile::Open(dir.file("live.bin"));
+        ASSERT_TRUE(file.ok());
+        ASSERT_EQ(file->recordCount(), 1);
+        auto record = file->ReadRecord(1);
+        ASSERT_TRUE(record.ok());
+        EXPECT_EQ(record->header.deviceType, 3);
+        EXPECT_EQ(record->header.vin, 0x0012ABCDu);
+        EXPECT_GT(record->levels[0], 40.0);
+    }
+    // A target that cannot be created: the message names it.
+    answerPath = QString::fromStdString(dir.file("no/such/dir/x.bin"));
+    w->action(CmdSaveAsBinary)->trigger();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.takeFirst().startsWith(QStringLiteral("Can't open file")));
+
+    // Wrong recording parameters: the message, and no file is asked for.
+    QString period = QStringLiteral("1"), count = QStringLiteral("300001");
+    w->acquisition().runRecordingDialog = [&](RecordingDialog& d) {
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("Autorecordind parameters"));
+        d.periodEdit()->setText(period);
+        d.recordsEdit()->setText(count);
+        d.externalTriggerBox()->setChecked(false);
+        return true;
+    };
+    caption.clear();
+    w->action(CmdStartRecording)->trigger();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Error in parameters")});
+    EXPECT_TRUE(caption.isEmpty());
+    messages.clear();
+
+    // Two records a second apart, the first one marked.
+    count = QStringLiteral("2");
+    answerPath = QString::fromStdString(dir.file("rec.bin"));
+    w->action(CmdStartRecording)->trigger();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(w->windowTitle(), base + QStringLiteral(" (autorecording 0%)"));
+    EXPECT_FALSE(enabled(*w, CmdStartRecording));
+    EXPECT_TRUE(enabled(*w, CmdStopRecording) && enabled(*w, CmdSetMarker));
+    EXPECT_TRUE(w->control(CmdSetMarker)->isVisible());
+    static_cast<QPushButton*>(w->control(CmdSetMarker))->click();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return w->acquisition().controller().recording() == AcquisitionController::Recording::Off; },
+        5000));
+    EXPECT_TRUE(titles.contains(base + QStringLiteral(" (autorecording 50%)")));
+    EXPECT_EQ(w->windowTitle(), base);
+    EXPECT_TRUE(enabled(*w, CmdStartRecording));
+    EXPECT_FALSE(enabled(*w, CmdStopRecording) || enabled(*w, CmdSetMarker));
+    EXPECT_FALSE(w->control(CmdSetMarker)->isVisible());
+    {
+        auto file = BinFile::Open(dir.file("rec.bin"));
+        ASSERT_TRUE(file.ok());
+        ASSERT_EQ(file->recordCount(), 2);
+        EXPECT_EQ(file->ReadHeader(1)->recordComment,
+                  (std::array<uint8_t, 10>{'M', 'A', 'R', 'K', 'E', 'R', 0xFF, 0xF5, 0xF6, 0xFF}));
+        EXPECT_EQ(file->ReadHeader(2)->recordComment[0], 0xFF);
+        EXPECT_TRUE(file->ReadRecord(2)->tail.intervalKnown());  // counted from the recording's reset
+    }
+
+    // Closing the window while recording asks first; No keeps everything running.
+    count = QStringLiteral("100");
+    answerPath = QString::fromStdString(dir.file("long.bin"));
+    w->action(CmdStartRecording)->trigger();
+    answer = false;
+    EXPECT_FALSE(w->close());
+    EXPECT_EQ(messages.last(), QStringLiteral("K470|Stop autorecording?"));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->acquisition().controller().recording(), AcquisitionController::Recording::Active);
+    // "Stop recording" writes one last record.
+    w->action(CmdStopRecording)->trigger();
+    EXPECT_EQ(BinFile::Open(dir.file("long.bin"))->recordCount(), 1);
+
+    // Closing the window ends the acquisition: the instrument is told to stop and the link closes.
+    const size_t before = (*sim)->receivedBytes().size();
+    messages.clear();
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_FALSE(w->acquisition().timer().isActive());
+    EXPECT_EQ(frame.mode(), SourceMode::None);
+    EXPECT_EQ(w->tabs()->count(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (*sim)->receivedBytes().size() >= before + 2; }, 2000));
+    const auto sent = (*sim)->receivedBytes();
+    EXPECT_EQ(std::vector<uint8_t>(sent.end() - 2, sent.end()), (std::vector<uint8_t>{0xA0, 0x2A}));
+}
+
+TEST_F(AcquisitionWindowTest, ExternalTriggerStartsTheArmedRecording) {
+    SimulatorOptions o;
+    o.type = 7;
+    o.port = 0;
+    auto sim = Simulator::Start(o);
+    ASSERT_TRUE(sim.ok());
+    useWiFi();
+    auto w = makeWindow((*sim)->tcpPort());
+    w->action(CmdData)->trigger();
+    ASSERT_EQ(frame.mode(), SourceMode::Instrument) << messages.join(QLatin1Char('\n')).toStdString();
+    const QString base = w->windowTitle();
+    w->acquisition().runRecordingDialog = [](RecordingDialog& d) {
+        d.periodEdit()->setText(QStringLiteral("1"));
+        d.recordsEdit()->setText(QStringLiteral("5"));
+        d.externalTriggerBox()->setChecked(true);
+        return true;
+    };
+    w->acquisition().askSavePath = [&](const QString&, const QString&) {
+        return QString::fromStdString(dir.file("trig.bin"));
+    };
+    w->action(CmdStartRecording)->trigger();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(w->acquisition().controller().recording(), AcquisitionController::Recording::Armed);
+    EXPECT_EQ(w->windowTitle(), base + QStringLiteral(" (autorecording 0%)"));
+    EXPECT_TRUE(enabled(*w, CmdStopRecording));
+    QTest::qWait(300);  // ten ticks without the trigger
+    EXPECT_EQ(w->acquisition().controller().recording(), AcquisitionController::Recording::Armed);
+
+    auto other = NamedEvent::Open(eventName);  // as another program would
+    ASSERT_TRUE(other.ok());
+    other->Set();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return w->acquisition().controller().recording() == AcquisitionController::Recording::Active; },
+        1000));
+    w->action(CmdStopRecording)->trigger();
+    EXPECT_EQ(BinFile::Open(dir.file("trig.bin"))->recordCount(), 1);
+    EXPECT_FALSE(other->IsSet());
+    EXPECT_EQ(w->windowTitle(), base);
+}
+
+TEST_F(AcquisitionWindowTest, NoAdapterOnTheAddressChangesNothing) {
+    // A port that is bound but not listening refuses the connection.
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    socklen_t len = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    useWiFi();
+    auto w = makeWindow(ntohs(a.sin_port));
+    // "Data" closes the file shown before it looks for the instrument.
+    auto record = makeSampleRecord({3, 0x0BADCAFE, 7, 0});
+    ASSERT_TRUE(record.ok());
+    ASSERT_TRUE(WriteSingleRecordFile(dir.file("one.bin"), *record, CalendarTime{2024, 1, 2, 3, 4, 6}).ok());
+    w->OpenPath(QString::fromStdString(dir.file("one.bin")));
+    ASSERT_EQ(frame.mode(), SourceMode::DataFile);
+    int closings = 0;
+    QObject::connect(&w->acquisition(), &AcquisitionWindow::closePages, w.get(), [&] { ++closings; });
+    w->action(CmdData)->trigger();
+    ::close(s);
+    EXPECT_EQ(closings, 1);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Can't found tele adapter")});
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("470 Utility"));
+    EXPECT_EQ(frame.mode(), SourceMode::None);
+    EXPECT_EQ(pagesType, -1);
+    EXPECT_FALSE(w->acquisition().timer().isActive());
+    EXPECT_TRUE(enabled(*w, CmdData));
+    for (int id :
+         {CmdReset, CmdStartStop, CmdSaveAsBinary, CmdStartRecording, CmdStopRecording, CmdSetMarker})
+        EXPECT_FALSE(enabled(*w, id)) << id;
+    EXPECT_EQ(w->statusField()->text(), QStringLiteral("No data source"));
+}
+
+TEST_F(AcquisitionWindowTest, TeleParametersEditTheLinkSettings) {
+    auto w = makeWindow(kTelePort);
+    bool accept = false;
+    w->acquisition().runTeleDialog = [&](TeleParametersDialog& d) {
+        // Nothing stored yet: USB, the default addresses, which cannot be edited for USB.
+        EXPECT_TRUE(d.usbButton()->isChecked());
+        EXPECT_EQ(d.localAddressEdit()->text().toStdString(), readTeleEndpoint(store).localAddress);
+        EXPECT_FALSE(d.localAddressEdit()->isEnabled() || d.remoteAddressEdit()->isEnabled());
+        d.wifiButton()->click();
+        EXPECT_TRUE(d.localAddressEdit()->isEnabled() && d.remoteAddressEdit()->isEnabled());
+        d.localAddressEdit()->setText(QStringLiteral("10.0.0.2"));
+        d.remoteAddressEdit()->setText(QStringLiteral("10.0.0.9"));
+        return accept;
+    };
+    w->action(CmdTeleParameters)->trigger();  // Cancel
+    EXPECT_EQ(store.ReadString("Init", "IP1", "-"), "-");
+    EXPECT_EQ(store.ReadString("Init", "AType", "-"), "-");
+    accept = true;
+    w->action(CmdTeleParameters)->trigger();
+    EXPECT_EQ(store.ReadInt("Init", "AType", 0), 1);
+    EXPECT_EQ(store.ReadString("Init", "IP1", ""), "10.0.0.2");
+    EXPECT_EQ(store.ReadString("Init", "IP2", ""), "10.0.0.9");
+    // Opened again, it shows the stored choice; USB greys the addresses out again.
+    w->acquisition().runTeleDialog = [&](TeleParametersDialog& d) {
+        EXPECT_TRUE(d.wifiButton()->isChecked());
+        EXPECT_TRUE(d.localAddressEdit()->isEnabled());
+        EXPECT_EQ(d.remoteAddressEdit()->text(), QStringLiteral("10.0.0.9"));
+        d.usbButton()->click();
+        EXPECT_FALSE(d.remoteAddressEdit()->isEnabled());
+        return true;
+    };
+    w->action(CmdTeleParameters)->trigger();
+    EXPECT_EQ(store.ReadInt("Init", "AType", 1), 0);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+}  // namespace
+}  // namespace k470::app
