@@ -45,6 +45,9 @@ class FrameController {
     Status Open(const std::string& path, int selectedTab = -1);
     // Opens the file of a recent-file item; nothing (and no error) for an item without a file.
     std::optional<Status> OpenRecent(int commandId, int selectedTab = -1);
+    // Shows record k (1-based) of the open data file; "Error in parameters" (nothing changes) outside
+    // 1..count, the read or decode error when the record cannot be shown.
+    Status GoToRecord(int k);
     // Closes the current source; the selected tab is kept under "Common"/"TablePos" for a data file or
     // the instrument.
     void CloseSource(int selectedTab);
@@ -70,6 +73,7 @@ class FrameController {
     const RecentFileList& recentFiles() const { return recent_; }
     FrameSettings& settings() { return settings_; }
     const SettingsStore& store() const { return store_; }
+    SettingsStore& store() { return store_; }
     bool replayMode() const { return mode_ == SourceMode::SignalFile; }
 
     static std::string DefaultTitle() { return "470 Utility"; }
