@@ -87,7 +87,9 @@ TablePage::TablePage(const PageContext& context, views::PageKind kind, QWidget* 
         underrange_ = new QPushButton(tr("Underrange"), this);
         for (QPushButton* b : {overload_, underrange_}) {
             b->setCheckable(true);
-            b->setEnabled(false);
+            // Indicators only: the record's status sets them, a click does not.
+            b->setAttribute(Qt::WA_TransparentForMouseEvents);
+            b->setFocusPolicy(Qt::NoFocus);
             b->setStyleSheet(QStringLiteral("QPushButton:checked { background: #e03030; color: white; }"));
             row->addWidget(b);
         }
@@ -110,6 +112,7 @@ TablePage::TablePage(const PageContext& context, views::PageKind kind, QWidget* 
         table->horizontalHeader()->setSectionsClickable(true);
         table->verticalHeader()->setSectionsClickable(true);
         table->setContextMenuPolicy(Qt::NoContextMenu);
+        table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
         const int tk = static_cast<int>(k);
         // The header sections are the toggle buttons of the table's columns and rows.
         connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this,
@@ -284,12 +287,22 @@ SpectraPage::SpectraPage(const PageContext& context, QWidget* parent)
     if (!probe.octaves.labels.empty()) octaves_ = &plot_->Add<plot::BarChart>(QRect(0, 26, 400, 130));
     thirds_ = &plot_->Add<plot::BarChart>(QRect(0, 160, 400, 130));
     layoutCharts();
+    plot_->installEventFilter(this);
     Refresh();
 }
 
+bool SpectraPage::eventFilter(QObject* watched, QEvent* event) {
+    // The bar charts share the plot's height and take its width.
+    if (watched == plot_ && event->type() == QEvent::Resize) {
+        layoutCharts();
+        plot_->scheduleRedraw();
+    }
+    return LevelPage::eventFilter(watched, event);
+}
+
 void SpectraPage::layoutCharts() {
-    const int w = std::max(plot_->width(), 400);
-    const int h = std::max(plot_->height(), 300) - 26;
+    const int w = std::max(plot_->width(), 200);
+    const int h = std::max(plot_->height(), 200) - 26;
     if (octaves_) {
         octaves_->setRect(QRect(0, 26, w, h / 2 - 2));
         thirds_->setRect(QRect(0, 26 + h / 2, w, h - h / 2));
