@@ -420,6 +420,10 @@ MultirecordsPage::MultirecordsPage(const PageContext& context, QWidget* parent)
         if (d.exec() == QDialog::Accepted) ApplyBounds(lo->text(), hi->text());
     });
     row->addWidget(plotButton);
+    auto* note = new QPushButton(tr("To notepad"), this);
+    note->setToolTip(tr("Note the cursors' time and level in the notepad"));
+    connect(note, &QPushButton::clicked, this, &MultirecordsPage::NoteCursors);
+    row->addWidget(note);
     column->addLayout(row);
     plot_ = new plot::PlotWindow(this);
     plot_->setMinimumSize(400, 260);
@@ -495,6 +499,16 @@ void MultirecordsPage::ApplyBounds(const QString& lower, const QString& upper) {
     upper_ = views::ParseBound(upper.toStdString(), upper_);
     chart_->SetYRange(lower_, upper_);
     plot_->scheduleRedraw();
+}
+
+void MultirecordsPage::NoteCursors() {
+    if (!context_.notepad) return;
+    for (int c = 0; c < 2; ++c) {
+        if (!chart_->cursorVisible(c)) continue;
+        const int64_t sample = chart_->cursorSample(c);
+        if (sample < 0 || sample >= static_cast<int64_t>(series_.size())) continue;
+        context_.notepad->Add(chart_->cursorX(c), series_[static_cast<size_t>(sample)]);
+    }
 }
 
 void MultirecordsPage::Refresh() {

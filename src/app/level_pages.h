@@ -9,6 +9,7 @@
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "views/level_views.h"
+#include "views/misc_views.h"
 
 class QComboBox;
 class QPushButton;
@@ -37,6 +38,7 @@ struct PageContext {
     double p0 = 2e-05;
     views::PlotLimits limits;
     SettingsStore* store = nullptr;
+    views::Notepad* notepad = nullptr;  // the points that the plots note
 };
 
 class LevelPage : public QWidget {
@@ -138,6 +140,8 @@ class MultirecordsPage : public LevelPage {
     // "Enter bounds" answered with these texts; a text that is not a number keeps its bound.
     void ApplyBounds(const QString& lower, const QString& upper);
     plot::LineChart* chart() const { return chart_; }
+    // Notes the chart's shown cursors (time, level) in the notepad.
+    void NoteCursors();
 
   private:
     void fillLists();

@@ -25,6 +25,7 @@
 
 #include "app/analysis_dialogs.h"
 #include "app/command_ids.h"
+#include "app/misc_dialogs.h"
 #include "app/tool_icons.h"
 #include "base/lexicon.h"
 #include "export/file_set.h"
@@ -47,7 +48,8 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
     frame_.commands().setHandled({CmdOpen, CmdRecentFile1, CmdRecentFile1 + 1, CmdRecentFile1 + 2,
                                   CmdRecentFile4, CmdAbout, CmdSelectLanguage, CmdSaveAsText, CmdSaveAsBinary,
                                   CmdTranslateBinToTxt, CmdMergeToOneTxt, CmdCalcPercentiles, CmdMakeReport,
-                                  CmdCopyToClipboard, CtlRecordPosition, CtlRecordUpDown, CtlAverage});
+                                  CmdCopyToClipboard, CtlRecordPosition, CtlRecordUpDown, CtlAverage, CmdMisc,
+                                  CmdNotepad});
     frame_.Initialise();
     buildMenus();
     buildToolBar();
@@ -461,6 +463,12 @@ void MainDialog::Dispatch(int id) {
         case CtlRecordPosition:
             onRecordPosition();
             break;
+        case CmdMisc:
+            onMisc();
+            break;
+        case CmdNotepad:
+            onNotepad();
+            break;
         default:
             if (id >= CmdRecentFile1 && id <= CmdRecentFile4) {
                 const auto result = frame_.OpenRecent(id, tabs_->count() > 0 ? tabs_->currentIndex() : -1);
@@ -506,6 +514,7 @@ void MainDialog::buildPages() {
     context_.linear = frame_.settings().linear;
     context_.p0 = views::ZeroDbReference(context_.type);
     context_.store = &frame_.store();
+    context_.notepad = &notepad_;
     auto* channel = static_cast<QComboBox*>(controls_[CtlChannel]);
     channel->clear();
     const int channels = frame_.record() ? frame_.record()->dimensions.channels : 1;
@@ -655,6 +664,20 @@ void MainDialog::onMergeToOneTxt() {
         if (progress.wasCanceled()) break;
     }
     writer.flush();
+}
+
+void MainDialog::onMisc() {
+    if (pages_.empty()) return;
+    ParametersDialog dialog([this] { return shownRecord(); }, context_, this);
+    runDialog(dialog);
+    // "Linear" is a setting kept for the next start; the pages show the levels again in any case.
+    frame_.settings().linear = context_.linear;
+    refreshPages();
+}
+
+void MainDialog::onNotepad() {
+    NotepadDialog dialog(notepad_, this);
+    runDialog(dialog);
 }
 
 void MainDialog::onCalcPercentiles() {

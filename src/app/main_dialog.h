@@ -61,6 +61,7 @@ class MainDialog : public QMainWindow {
     const MeasurementRecord* shownRecord() const;
     PageContext& pageContext() { return context_; }
     bool averaging() const { return averaged_.has_value(); }
+    views::Notepad& notepad() { return notepad_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -87,6 +88,8 @@ class MainDialog : public QMainWindow {
     void onMergeToOneTxt();
     void onCalcPercentiles();
     void onMakeReport();
+    void onMisc();
+    void onNotepad();
     QString toolTipFor(int id) const;
 
     FrameController& frame_;
@@ -100,6 +103,7 @@ class MainDialog : public QMainWindow {
     std::vector<LevelPage*> pages_;
     PageContext context_;
     std::optional<MeasurementRecord> averaged_;
+    views::Notepad notepad_;
 };
 
 }  // namespace k470::app

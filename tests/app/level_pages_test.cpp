@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QRadioButton>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,9 +20,11 @@
 #include "app/analysis_dialogs.h"
 #include "app/command_ids.h"
 #include "app/main_dialog.h"
+#include "app/misc_dialogs.h"
 #include "base/number_format.h"
 #include "base/settings_store.h"
 #include "plot/bar_chart.h"
+#include "plot/line_chart.h"
 #include "data/bin_file.h"
 #include "data/sample_records.h"
 #include "export/text_export.h"
@@ -374,6 +378,58 @@ TEST_F(LevelPagesTest, PercentilesAndReportDialogs) {
     // The chosen columns are kept for the type in report.cfg.
     const auto config = ReportConfig::Read(dir.file("data/report.cfg"));
     EXPECT_EQ(config.columnsFor(3).size(), 31u);
+}
+
+TEST_F(LevelPagesTest, ParametersDialogSetsLinearAndP0ForTheCopies) {
+    auto w = makeWindow();
+    w->OpenPath(QString::fromStdString(sampleBin("misc.bin", 3, 2)));
+    const int range = w->shownRecord()->tail.rangeIndex;
+    w->runDialog = [range](QDialog& d) {
+        auto* p = qobject_cast<ParametersDialog*>(&d);
+        EXPECT_TRUE(p);
+        EXPECT_EQ(p->field(4)->text(), "00C0FFEE");
+        EXPECT_EQ(p->field(0)->text(), "06/05/2024");
+        EXPECT_TRUE(p->range(range)->isChecked());
+        p->EnterP0("abc");  // not a number: kept
+        EXPECT_EQ(p->p0()->text(), "2e-05");
+        p->EnterP0("1");
+        p->linear()->setChecked(true);
+        return int(QDialog::Accepted);
+    };
+    w->Dispatch(CmdMisc);
+    EXPECT_TRUE(w->frame().settings().linear);
+    EXPECT_EQ(w->pageContext().p0, 1.0);
+    // With P0 = 1 a level of L dB is 10^(L/20): the copy writes mantissa and exponent.
+    auto* page = qobject_cast<TablePage*>(w->pages()[0]);
+    const double level = page->shown()[0].values[0][0];
+    const QStringList row = page->ClipboardText().split('\n')[2].split('\t');
+    EXPECT_EQ(row[1].toStdString(), views::LevelValueText(level, true, 1.0));
+    EXPECT_TRUE(row[1].contains('E'));
+}
+
+TEST_F(LevelPagesTest, NotepadShowsTheDifferenceOfTwoNotedPoints) {
+    auto w = makeWindow();
+    w->OpenPath(QString::fromStdString(sampleBin("note.bin", 3, 5)));
+    auto* multi = qobject_cast<MultirecordsPage*>(w->pages().back());
+    multi->chart()->SetCursor(0, 1);
+    multi->chart()->SetCursor(1, 3);
+    multi->NoteCursors();
+    ASSERT_EQ(w->notepad().points().size(), 2u);
+    w->runDialog = [&](QDialog& d) {
+        auto* n = qobject_cast<NotepadDialog*>(&d);
+        EXPECT_TRUE(n);
+        EXPECT_EQ(n->list()->count(), 2);
+        n->list()->item(0)->setSelected(true);
+        n->list()->item(1)->setSelected(true);
+        const double dy = multi->series()[3] - multi->series()[1];
+        EXPECT_EQ(n->difference()->text().toStdString(),
+                  formatGeneral(2 * 60.0, 6) + " ;    " + formatGeneral(dy, 6));
+        n->Clear();
+        EXPECT_EQ(n->list()->count(), 0);
+        return int(QDialog::Accepted);
+    };
+    w->Dispatch(CmdNotepad);
+    EXPECT_TRUE(w->notepad().points().empty());
 }
 
 }  // namespace

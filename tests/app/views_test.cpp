@@ -8,6 +8,7 @@
 #include "data/sample_records.h"
 #include "support/temp_dir.h"
 #include "views/level_views.h"
+#include "views/misc_views.h"
 
 namespace k470::views {
 namespace {
@@ -253,6 +254,52 @@ TEST(LevelViews, LevelSeriesOverTheRecordsOfAFile) {
     tail.intervalMinutes = 1;
     tail.intervalSeconds = 5;
     EXPECT_EQ(SeriesStep(tail), 65.0);
+}
+
+TEST(MiscViews, CommentThroughTheCharacterTables) {
+    const std::array<uint8_t, 10> comment = {'N', 'o', 0xE8, ' ', 0x01, 0xFF, 'x', 'x', 'x', 'x'};
+    EXPECT_EQ(CommentText(comment, 1), "No\u00E8 \u0001");
+    EXPECT_EQ(CommentText(comment, 2), "No\u0438 \u0001");
+    EXPECT_EQ(CommentText(comment, 3), "No. .");
+    EXPECT_EQ(CommentText(comment, 7), CommentText(comment, 1));
+    EXPECT_EQ(CommentText({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 1), "");
+}
+
+TEST(MiscViews, ParameterTextsOfARecord) {
+    auto rec = makeSampleRecord({2, 0x00ABCDEF, 1, 0});
+    ASSERT_TRUE(rec.ok());
+    rec->header.date = packDosDate({2023, 4, 5, 0, 0, 0});
+    rec->header.time = packDosTime({2023, 4, 5, 6, 7, 8});
+    rec->tail.intervalHours = 1;
+    rec->tail.intervalMinutes = 2;
+    rec->tail.intervalSeconds = 3;
+    rec->tail.rangeIndex = 2;
+    rec->trailer.calibrationOffset = {-1.5, 0.0, 2.25};
+    const RecordParameterTexts t = ParameterTexts(*rec);
+    EXPECT_EQ(t.date, "05/04/2023");
+    EXPECT_EQ(t.time, "06:07:08");
+    EXPECT_EQ(t.interval, "1:02:03");
+    EXPECT_EQ(t.vin, "00ABCDEF");
+    EXPECT_EQ(t.range, 2);
+    EXPECT_EQ(t.calibrationOffsets, (std::array<std::string, 3>{"-1.50", "0.00", "2.25"}));
+    auto one = makeSampleRecord({3, 1, 1, 0});
+    one->tail = RecordTail{};  // interval not known
+    EXPECT_EQ(ParameterTexts(*one).calibrationOffsets[1], "");
+    EXPECT_EQ(ParameterTexts(*one).interval, "");
+}
+
+TEST(MiscViews, ZeroDbReferenceAndNotepad) {
+    EXPECT_EQ(ParseZeroDbReference("1e-5", 2e-05), 1e-05);
+    for (const char* bad : {"0", "-1", "abc", "inf", ""}) EXPECT_EQ(ParseZeroDbReference(bad, 2e-05), 2e-05) << bad;
+    Notepad n;
+    for (int i = 0; i < 12; ++i) n.Add(i, 10.0 * i);
+    ASSERT_EQ(n.points().size(), 10u);
+    EXPECT_EQ(n.points().front().x, 2.0);  // the two oldest were pushed out
+    EXPECT_EQ(n.DifferenceText(0, 3), "3 ;    30");
+    EXPECT_EQ(n.DifferenceText(3, 0), "-3 ;    -30");
+    EXPECT_EQ(n.DifferenceText(0, 10), "");
+    n.Clear();
+    EXPECT_TRUE(n.points().empty());
 }
 
 }  // namespace
