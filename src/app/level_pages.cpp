@@ -44,6 +44,13 @@ QStringList qsl(const std::vector<std::string>& v) {
     return out;
 }
 
+// The time-weighting names of the spectrum page's radio buttons, for the translations.
+[[maybe_unused]] const char* const kWeightingNames[] = {
+    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Impulse"), QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Fast"),
+    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Slow"),    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Leq"),
+    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "ESlow"),   QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Fast min"),
+    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Fast max")};
+
 const QColor kGrid(0xC8, 0xC8, 0xC8);
 const QColor kSelected(0xFF, 0xF0, 0xB0);
 
