@@ -380,6 +380,46 @@ TEST_F(LevelPagesTest, PercentilesAndReportDialogs) {
     EXPECT_EQ(config.columnsFor(3).size(), 31u);
 }
 
+// Bad input gets its message and leaves no pages of a half-opened file; cancelled dialogs write nothing.
+TEST_F(LevelPagesTest, BadFilesAndCancelledDialogs) {
+    auto w = makeWindow();
+    // A record of a type without a layout: the title names the file, the type and the serial number.
+    std::vector<uint8_t> unknown(kRecordSize, 0);
+    unknown[14] = 0x78;
+    unknown[15] = 0x56;
+    unknown[16] = 0x34;
+    unknown[17] = 0x12;
+    unknown[18] = 30;
+    const std::string path = dir.file("unknown.bin");
+    test::writeBytes(path, unknown);
+    w->OpenPath(QString::fromStdString(path));
+    EXPECT_EQ(errors, QStringList{"Unknown file format"});
+    EXPECT_EQ(w->windowTitle().toStdString(), path + " (Unknown type, VIN: 12345678)");
+    EXPECT_EQ(w->tabs()->count(), 0);
+    EXPECT_FALSE(w->action(CmdSaveAsText)->isEnabled());
+
+    // A partial record behind the first is not counted: one record, no "Multirecords" page.
+    auto bytes = test::readBytes(sampleBin("whole.bin", 3, 1));
+    bytes.resize(bytes.size() + 1000, 0x55);
+    test::writeBytes(dir.file("partial.bin"), bytes);
+    errors.clear();
+    w->OpenPath(QString::fromStdString(dir.file("partial.bin")));
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_EQ(w->tabs()->count(), 4);
+
+    // Cancelled save dialogs write nothing; a target that cannot be created gets its message.
+    saveAnswers.clear();
+    w->Dispatch(CmdSaveAsText);
+    w->Dispatch(CmdSaveAsBinary);
+    openAnswer = {QString::fromStdString(dir.file("partial.bin"))};
+    w->Dispatch(CmdMergeToOneTxt);
+    EXPECT_TRUE(errors.isEmpty());
+    saveAnswers = {QString::fromStdString(dir.file("no/such/dir/x.bin"))};
+    w->Dispatch(CmdSaveAsBinary);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith("Can't open file"));
+}
+
 TEST_F(LevelPagesTest, ParametersDialogSetsLinearAndP0ForTheCopies) {
     auto w = makeWindow();
     w->OpenPath(QString::fromStdString(sampleBin("misc.bin", 3, 2)));
