@@ -74,7 +74,8 @@ PercentilesDialog::PercentilesDialog(SettingsStore& store, std::vector<std::stri
     auto* column = new QVBoxLayout(this);
     auto* choice = new QHBoxLayout;
     lists_ = new LevelChoiceLists(type, this);
-    for (QComboBox* c : {lists_->table(), lists_->parameter(), lists_->band(), lists_->channel()}) choice->addWidget(c);
+    for (QComboBox* c : {lists_->table(), lists_->parameter(), lists_->band(), lists_->channel()})
+        choice->addWidget(c);
     column->addLayout(choice);
 
     auto* body = new QHBoxLayout;
@@ -128,7 +129,8 @@ bool PercentilesDialog::eventFilter(QObject* watched, QEvent* event) {
 
 PercentilesDialog::~PercentilesDialog() {
     PercentileEntries entries;
-    for (size_t i = 0; i < entries.entries.size(); ++i) entries.entries[i] = percent_[i]->text().toStdString();
+    for (size_t i = 0; i < entries.entries.size(); ++i)
+        entries.entries[i] = percent_[i]->text().toStdString();
     entries.Save(store_);
 }
 
@@ -181,11 +183,10 @@ void PercentilesDialog::Calculate() {
 
 void PercentilesDialog::SaveToClipboard() {
     const PercentileForm f = form();
-    const std::string text =
-        percentileClipboardText(f, type_, lists_->table()->currentText().toStdString(),
-                                lists_->parameter()->currentText().toStdString(),
-                                lists_->band()->currentText().toStdString(),
-                                lists_->channel()->currentText().toStdString());
+    const std::string text = percentileClipboardText(f, type_, lists_->table()->currentText().toStdString(),
+                                                     lists_->parameter()->currentText().toStdString(),
+                                                     lists_->band()->currentText().toStdString(),
+                                                     lists_->channel()->currentText().toStdString());
     QApplication::clipboard()->setText(qs(text));
 }
 
@@ -195,7 +196,8 @@ QString ReportConfigPath() {
     QString dir = qEnvironmentVariable("K470_DATA_DIR");
     if (dir.isEmpty()) {
         const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-        dir = (xdg.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/share") : xdg) + QStringLiteral("/k470");
+        dir = (xdg.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/share") : xdg) +
+              QStringLiteral("/k470");
     }
     return dir + QLatin1Char('/') + QString::fromLatin1(kReportConfigFileName);
 }
@@ -208,7 +210,8 @@ ReportDialog::ReportDialog(QString configPath, DeviceType type, QWidget* parent)
     auto* column = new QVBoxLayout(this);
     auto* choice = new QHBoxLayout;
     lists_ = new LevelChoiceLists(type, this);
-    for (QComboBox* c : {lists_->table(), lists_->parameter(), lists_->band(), lists_->channel()}) choice->addWidget(c);
+    for (QComboBox* c : {lists_->table(), lists_->parameter(), lists_->band(), lists_->channel()})
+        choice->addWidget(c);
     column->addLayout(choice);
     auto* middle = new QHBoxLayout;
     list_ = new QListWidget(this);
@@ -225,7 +228,8 @@ ReportDialog::ReportDialog(QString configPath, DeviceType type, QWidget* parent)
         side->addWidget(b);
     }
     side->addStretch(1);
-    const QString names[] = {tr("Date"), tr("Time"), tr("VIN"), tr("Interval"), tr("name is frequency value only")};
+    const QString names[] = {tr("Date"), tr("Time"), tr("VIN"), tr("Interval"),
+                             tr("name is frequency value only")};
     for (size_t i = 0; i < switches_.size(); ++i) {
         switches_[i] = new QCheckBox(names[i], this);
         switches_[i]->setChecked(i < 4);
@@ -249,7 +253,8 @@ void ReportDialog::showColumns(int selected) {
 }
 
 void ReportDialog::Add() {
-    if (columns_.Add(makeReportColumn(type_, lists_->selection()))) showColumns(static_cast<int>(columns_.size()) - 1);
+    if (columns_.Add(makeReportColumn(type_, lists_->selection())))
+        showColumns(static_cast<int>(columns_.size()) - 1);
 }
 
 void ReportDialog::All() {

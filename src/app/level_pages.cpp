@@ -46,9 +46,12 @@ QStringList qsl(const std::vector<std::string>& v) {
 
 // The time-weighting names of the spectrum page's radio buttons, for the translations.
 [[maybe_unused]] const char* const kWeightingNames[] = {
-    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Impulse"), QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Fast"),
-    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Slow"),    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Leq"),
-    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "ESlow"),   QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Fast min"),
+    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Impulse"),
+    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Fast"),
+    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Slow"),
+    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Leq"),
+    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "ESlow"),
+    QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Fast min"),
     QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Fast max")};
 
 const QColor kGrid(0xC8, 0xC8, 0xC8);
@@ -74,7 +77,7 @@ QString PageTabText(views::PageKind kind) {
     return {};
 }
 
-LevelPage::LevelPage(const PageContext& context, views::PageKind kind, QWidget* parent)
+LevelPage::LevelPage(PageContext& context, views::PageKind kind, QWidget* parent)
     : QWidget(parent), context_(context), kind_(kind) {}
 
 void LevelPage::CopyToClipboard() const {
@@ -83,7 +86,7 @@ void LevelPage::CopyToClipboard() const {
 
 // ---- tables ----
 
-TablePage::TablePage(const PageContext& context, views::PageKind kind, QWidget* parent)
+TablePage::TablePage(PageContext& context, views::PageKind kind, QWidget* parent)
     : LevelPage(context, kind, parent) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 4, 4, 4);
@@ -107,14 +110,15 @@ TablePage::TablePage(const PageContext& context, views::PageKind kind, QWidget* 
     }
     for (size_t k = 0; k < shown_.size() && k < 2; ++k) {
         const views::LevelTable& t = shown_[k];
-        auto* table = new QTableWidget(static_cast<int>(t.rows.size()), static_cast<int>(t.columns.size()), this);
+        auto* table =
+            new QTableWidget(static_cast<int>(t.rows.size()), static_cast<int>(t.columns.size()), this);
         table->setObjectName(QStringLiteral("levelTable%1").arg(k));
         table->setHorizontalHeaderLabels(qsl(t.columns));
         table->setVerticalHeaderLabels(qsl(t.rows));
         table->setEditTriggers(QAbstractItemView::NoEditTriggers);
         table->setSelectionMode(QAbstractItemView::NoSelection);
-        table->setStyleSheet(QStringLiteral("QTableWidget { background: white; gridline-color: %1; }")
-                                 .arg(kGrid.name()));
+        table->setStyleSheet(
+            QStringLiteral("QTableWidget { background: white; gridline-color: %1; }").arg(kGrid.name()));
         table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
         table->horizontalHeader()->setSectionsClickable(true);
         table->verticalHeader()->setSectionsClickable(true);
@@ -150,7 +154,8 @@ void TablePage::Refresh() {
                     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
                     table->setItem(r, c, item);
                 }
-                item->setText(qs(views::LevelCellText(t.values[static_cast<size_t>(r)][static_cast<size_t>(c)])));
+                item->setText(
+                    qs(views::LevelCellText(t.values[static_cast<size_t>(r)][static_cast<size_t>(c)])));
             }
         }
         paintSelection(k);
@@ -191,7 +196,8 @@ void TablePage::ClickToggle(int id, bool ctrl) {
     if (!views::DecodeToggleButton(id, b) || b.table >= tableCount()) return;
     selection_[static_cast<size_t>(b.table)].Click(b.column, b.index, ctrl);
     // The selection goes over to the other table, and both are shown again.
-    if (tableCount() == 2) selection_[static_cast<size_t>(1 - b.table)] = selection_[static_cast<size_t>(b.table)];
+    if (tableCount() == 2)
+        selection_[static_cast<size_t>(1 - b.table)] = selection_[static_cast<size_t>(b.table)];
     for (int k = 0; k < tableCount(); ++k) paintSelection(k);
 }
 
@@ -233,7 +239,7 @@ bool TablePage::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- spectra ----
 
-SpectraPage::SpectraPage(const PageContext& context, QWidget* parent)
+SpectraPage::SpectraPage(PageContext& context, QWidget* parent)
     : LevelPage(context, views::PageKind::Spectra, parent) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 4, 4, 4);
@@ -327,20 +333,19 @@ void SpectraPage::SelectWeighting(int index) {
 
 void SpectraPage::SelectCorrection(views::Correction c) {
     if (!boxes_[0]) return;
-    static bool busy = false;
-    if (busy) return;
-    busy = true;
+    if (settingCorrection_) return;
+    settingCorrection_ = true;
     // One radio group: the clicked box is checked (a click on the checked box changes nothing), the
     // others cleared.
     correction_ = c;
     for (size_t i = 0; i < 3; ++i) boxes_[i]->setChecked(static_cast<int>(i) == static_cast<int>(c));
-    busy = false;
+    settingCorrection_ = false;
     Refresh();
 }
 
 bool SpectraPage::ApplyLimits(const views::PlotLimits& limits) {
     if (!limits.valid()) return false;
-    const_cast<PageContext&>(context_).limits = limits;
+    context_.limits = limits;
     Refresh();
     return true;
 }
@@ -355,7 +360,8 @@ void SpectraPage::Refresh() {
     const int parameter = weightings_.empty() ? 0 : weightings_[static_cast<size_t>(weighting_)].parameter;
     spectrum_ = views::SpectrumFor(context_.type, context_.record, parameter, context_.channel, correction_);
     const views::PlotLimits& l = context_.limits;
-    const QString name = weightings_.empty() ? QString() : tr(weightings_[static_cast<size_t>(weighting_)].name.c_str());
+    const QString name =
+        weightings_.empty() ? QString() : tr(weightings_[static_cast<size_t>(weighting_)].name.c_str());
     auto show = [&](plot::BarChart* chart, const views::SpectrumBars& bars, const QString& title) {
         if (!chart) return;
         chart->SetBandLabels(qsl(bars.labels));
@@ -366,9 +372,9 @@ void SpectraPage::Refresh() {
         std::vector<QColor> colours;
         for (double v : bars.values)
             colours.push_back(v >= l.threshold3 && l.threshold3 >= l.threshold2 ? QColor(0xA0, 0x30, 0xA0)
-                              : v >= l.threshold2                                ? QColor(0xD0, 0x30, 0x30)
-                              : v >= l.threshold1                                ? QColor(0xE0, 0xB0, 0x20)
-                                                                                 : chart->barColour);
+                              : v >= l.threshold2                               ? QColor(0xD0, 0x30, 0x30)
+                              : v >= l.threshold1                               ? QColor(0xE0, 0xB0, 0x20)
+                                                                                : chart->barColour);
         chart->SetBandColours(colours);
     };
     const bool field = resultGroup(context_.type) == ResultGroup::FieldStrength;
@@ -396,7 +402,7 @@ QString SpectraPage::ClipboardText() const {
 
 // ---- multirecords ----
 
-MultirecordsPage::MultirecordsPage(const PageContext& context, QWidget* parent)
+MultirecordsPage::MultirecordsPage(PageContext& context, QWidget* parent)
     : LevelPage(context, views::PageKind::Multirecords, parent) {
     if (context_.store) {
         const LevelAxisBounds b = LevelAxisBounds::Load(*context_.store);
@@ -479,7 +485,8 @@ void MultirecordsPage::fillBandAndParameter() {
     const int table = table_->currentData().toInt();
     const int oldParameter = parameter_->currentIndex();
     parameter_->clear();
-    for (const auto& c : levelParameterChoices(context_.type, table)) parameter_->addItem(qs(c.text), c.number);
+    for (const auto& c : levelParameterChoices(context_.type, table))
+        parameter_->addItem(qs(c.text), c.number);
     parameter_->setCurrentIndex(std::clamp(oldParameter, 0, std::max(parameter_->count() - 1, 0)));
     band_->clear();
     for (const auto& c : levelBandChoices(context_.type, table)) band_->addItem(qs(c.text), c.number);
@@ -530,7 +537,7 @@ QString MultirecordsPage::ClipboardText() const {
     return tr("T[sec]") + QLatin1Char('\t') + tr("L[dB]") + table.mid(eol);
 }
 
-LevelPage* MakeLevelPage(const PageContext& context, views::PageKind kind, QWidget* parent) {
+LevelPage* MakeLevelPage(PageContext& context, views::PageKind kind, QWidget* parent) {
     switch (kind) {
         case views::PageKind::Spectra:
             return new SpectraPage(context, parent);

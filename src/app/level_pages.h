@@ -44,7 +44,7 @@ struct PageContext {
 class LevelPage : public QWidget {
     Q_OBJECT
   public:
-    LevelPage(const PageContext& context, views::PageKind kind, QWidget* parent);
+    LevelPage(PageContext& context, views::PageKind kind, QWidget* parent);
     views::PageKind kind() const { return kind_; }
     // The record, the channel or the averaging changed: show the values again.
     virtual void Refresh() = 0;
@@ -53,7 +53,7 @@ class LevelPage : public QWidget {
     void CopyToClipboard() const;
 
   protected:
-    const PageContext& context_;
+    PageContext& context_;
     views::PageKind kind_;
 };
 
@@ -62,10 +62,11 @@ class LevelPage : public QWidget {
 class TablePage : public LevelPage {
     Q_OBJECT
   public:
-    TablePage(const PageContext& context, views::PageKind kind, QWidget* parent);
+    TablePage(PageContext& context, views::PageKind kind, QWidget* parent);
     void Refresh() override;
     QString ClipboardText() const override;
-    // A toggle button (ids 110..509) clicked, with or without Ctrl; the selection goes over to the other table.
+    // A toggle button (ids 110..509) clicked, with or without Ctrl; the selection goes over to the other
+    // table.
     void ClickToggle(int id, bool ctrl);
     // A right click into table k: both of its selection sets are cleared.
     void ClearSelection(int table);
@@ -93,7 +94,7 @@ class TablePage : public LevelPage {
 class SpectraPage : public LevelPage {
     Q_OBJECT
   public:
-    SpectraPage(const PageContext& context, QWidget* parent);
+    SpectraPage(PageContext& context, QWidget* parent);
     void Refresh() override;
     QString ClipboardText() const override;
     // Selects a time weighting (0..3) as its radio button does.
@@ -116,6 +117,7 @@ class SpectraPage : public LevelPage {
     std::vector<QRadioButton*> radios_;
     int weighting_ = 0;
     views::Correction correction_ = views::Correction::Z;
+    bool settingCorrection_ = false;  // checking one box clears the others, which call back
     views::Spectrum spectrum_;
     plot::PlotWindow* plot_ = nullptr;
     plot::BarChart* octaves_ = nullptr;
@@ -127,7 +129,7 @@ class SpectraPage : public LevelPage {
 class MultirecordsPage : public LevelPage {
     Q_OBJECT
   public:
-    MultirecordsPage(const PageContext& context, QWidget* parent);
+    MultirecordsPage(PageContext& context, QWidget* parent);
     ~MultirecordsPage() override;
     void Refresh() override;
     QString ClipboardText() const override;
@@ -160,7 +162,7 @@ class MultirecordsPage : public LevelPage {
 };
 
 // The page of a kind for the context.
-LevelPage* MakeLevelPage(const PageContext& context, views::PageKind kind, QWidget* parent);
+LevelPage* MakeLevelPage(PageContext& context, views::PageKind kind, QWidget* parent);
 // The tab text of a page.
 QString PageTabText(views::PageKind kind);
 

@@ -284,7 +284,8 @@ void MainDialog::buildControls() {
     for (auto arrow : {Qt::LeftArrow, Qt::RightArrow}) {
         auto* b = new QToolButton(upDown);
         b->setArrowType(arrow);
-        b->setObjectName(arrow == Qt::LeftArrow ? QStringLiteral("previousRecord") : QStringLiteral("nextRecord"));
+        b->setObjectName(arrow == Qt::LeftArrow ? QStringLiteral("previousRecord")
+                                                : QStringLiteral("nextRecord"));
         upDownLayout->addWidget(b);
         const int step = arrow == Qt::LeftArrow ? -1 : 1;
         connect(b, &QToolButton::clicked, this, [this, step] {
@@ -381,7 +382,8 @@ void MainDialog::refresh() {
     const bool instrument = mode == SourceMode::Instrument;
     const int count = frame_.recordCount();
     controls_[CmdStartStop]->setVisible(instrument);
-    const bool channels = mode == SourceMode::DataFile && frame_.record() && frame_.record()->dimensions.channels > 1;
+    const bool channels =
+        mode == SourceMode::DataFile && frame_.record() && frame_.record()->dimensions.channels > 1;
     controls_[CtlChannel]->setVisible(instrument || channels);
     controls_[CmdSetMarker]->setVisible(c.allowed(CmdStopRecording) && instrument);
     const bool records = mode == SourceMode::DataFile && count > 1;
@@ -548,9 +550,9 @@ void MainDialog::goToRecord(int k) {
     }
     // An average follows the current record's header, so it is taken again.
     if (averaged_) {
-        auto r = views::AverageTypedRange(*frame_.binFile(),
-                                          static_cast<QLineEdit*>(controls_[CtlAverageFirst])->text().toStdString(),
-                                          static_cast<QLineEdit*>(controls_[CtlAverageLast])->text().toStdString(), k);
+        auto r = views::AverageTypedRange(
+            *frame_.binFile(), static_cast<QLineEdit*>(controls_[CtlAverageFirst])->text().toStdString(),
+            static_cast<QLineEdit*>(controls_[CtlAverageLast])->text().toStdString(), k);
         if (r) averaged_ = std::move(*r);
     }
     refreshPages();
@@ -568,10 +570,9 @@ void MainDialog::onAverage(bool on) {
     if (!on) {
         averaged_.reset();
     } else {
-        auto r = views::AverageTypedRange(*frame_.binFile(),
-                                          static_cast<QLineEdit*>(controls_[CtlAverageFirst])->text().toStdString(),
-                                          static_cast<QLineEdit*>(controls_[CtlAverageLast])->text().toStdString(),
-                                          frame_.currentRecord());
+        auto r = views::AverageTypedRange(
+            *frame_.binFile(), static_cast<QLineEdit*>(controls_[CtlAverageFirst])->text().toStdString(),
+            static_cast<QLineEdit*>(controls_[CtlAverageLast])->text().toStdString(), frame_.currentRecord());
         if (!r) {
             showError(qs(r.error().message));
             averaged_.reset();
@@ -596,7 +597,8 @@ QString binFilter() {
 void MainDialog::onSaveAsText() {
     const BinFile* file = frame_.binFile();
     if (!file) return;
-    const QString out = askSavePath(tr("Save as text"), qs(views::ProposedTextName(file->path())), textFilter());
+    const QString out =
+        askSavePath(tr("Save as text"), qs(views::ProposedTextName(file->path())), textFilter());
     if (out.isEmpty()) return;
     Status s = views::SaveShownRecordAsText(*file, frame_.currentRecord(), averaged_ ? &*averaged_ : nullptr,
                                             out.toStdString(), frame_.settings().linear,
@@ -640,8 +642,8 @@ void MainDialog::onTranslateBinToTxt() {
 void MainDialog::onMergeToOneTxt() {
     const QStringList files = askOpenPaths(tr("Merge to one .txt"), binFilter());
     if (files.isEmpty()) return;
-    const QString out =
-        askSavePath(tr("Merge to one .txt"), qs(views::ProposedTextName(files.front().toStdString())), textFilter());
+    const QString out = askSavePath(tr("Merge to one .txt"),
+                                    qs(views::ProposedTextName(files.front().toStdString())), textFilter());
     if (out.isEmpty()) return;
     auto output = File::Open(out.toStdString(), File::Mode::Create);
     if (!output) {

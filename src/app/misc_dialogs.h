@@ -27,7 +27,9 @@ class ParametersDialog : public QDialog {
     void Update();
     // "Enter P0" answered with text; a text that is not a positive number keeps the reference.
     void EnterP0(const QString& text);
-    QLabel* field(int i) const { return fields_[static_cast<size_t>(i)]; }  // date, time, comment, interval, VIN
+    QLabel* field(int i) const {
+        return fields_[static_cast<size_t>(i)];
+    }  // date, time, comment, interval, VIN
     QCheckBox* linear() const { return linear_; }
     QRadioButton* range(int i) const { return ranges_[static_cast<size_t>(i)]; }
     QLabel* offset(int i) const { return offsets_[static_cast<size_t>(i)]; }

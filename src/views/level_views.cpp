@@ -13,10 +13,10 @@ namespace {
 // The 1/3-octave labels of the whole instrument family in the views' style, lowest first; a group's bands
 // are a run of them from its lowest band on.
 constexpr std::array<const char*, 48> kViewBandLabels = {
-    "0.8",   "1.0",  "1.25", "1.6",  "2.0",  "2.5",  "3.15",  "4.0",  "5.0",   "6.3",  "8.0",  "10.0",
-    "12.5",  "16.0", "20.0", "25.0", "31.5", "40.0", "50.0",  "63.0", "80.0",  "100",  "125",  "160",
-    "200",   "250",  "315",  "400",  "500",  "0.63k", "0.8k", "1k",   "1.25k", "1.6k", "2.0k", "2.5k",
-    "3.15k", "4.0k", "5.0k", "6.3k", "8.0k", "10k",  "12.5k", "16k",  "20k",   "25k",  "32k",  "40k"};
+    "0.8",   "1.0",  "1.25", "1.6",  "2.0",  "2.5",   "3.15",  "4.0",  "5.0",   "6.3",  "8.0",  "10.0",
+    "12.5",  "16.0", "20.0", "25.0", "31.5", "40.0",  "50.0",  "63.0", "80.0",  "100",  "125",  "160",
+    "200",   "250",  "315",  "400",  "500",  "0.63k", "0.8k",  "1k",   "1.25k", "1.6k", "2.0k", "2.5k",
+    "3.15k", "4.0k", "5.0k", "6.3k", "8.0k", "10k",   "12.5k", "16k",  "20k",   "25k",  "32k",  "40k"};
 
 // The levels of the two-channel meter (type 24) are not decoded; its pages have the sound-level rows and
 // columns without values.
@@ -45,9 +45,10 @@ int locatorTable(DeviceType type, PageKind kind) {
         case ResultGroup::Vibration:
         case ResultGroup::SoundLevel:
         case ResultGroup::Infrasound:
-            return kind == PageKind::OctaveTable ? 0 : kind == PageKind::ThirdTable ? 1
-                                                   : kind == PageKind::WeightedTable ? 2
-                                                                                     : -1;
+            return kind == PageKind::OctaveTable     ? 0
+                   : kind == PageKind::ThirdTable    ? 1
+                   : kind == PageKind::WeightedTable ? 2
+                                                     : -1;
         case ResultGroup::Ultrasound:
             return kind == PageKind::ThirdTable ? 0 : kind == PageKind::WeightedTable ? 1 : -1;
         case ResultGroup::FieldStrength:
@@ -59,7 +60,8 @@ int locatorTable(DeviceType type, PageKind kind) {
 
 double levelAt(DeviceType type, const MeasurementRecord* record, const LevelSelection& s) {
     if (!record || resultGroup(type) == ResultGroup::LayoutOnly || !isLevelChoice(type, s)) return -1.0;
-    const size_t index = static_cast<size_t>((levelWordOffset(type, s) - static_cast<int>(kRecordHeaderSize)) / 2);
+    const size_t index =
+        static_cast<size_t>((levelWordOffset(type, s) - static_cast<int>(kRecordHeaderSize)) / 2);
     return index < record->levels.size() ? record->levels[index] : -1.0;
 }
 
@@ -93,8 +95,9 @@ LevelTable buildTable(DeviceType type, PageKind kind, const MeasurementRecord* r
     for (const auto& p : parameters) t.columns.push_back(p.text);
     if (kind == PageKind::WeightedTable) {
         for (const auto& b : levelBandChoices(shapeType(type), table))
-            t.rows.push_back(resultGroup(type) == ResultGroup::FieldStrength ? std::string("10-30kHz")
-                                                                             : weightingName(shapeType(type), b.number));
+            t.rows.push_back(resultGroup(type) == ResultGroup::FieldStrength
+                                 ? std::string("10-30kHz")
+                                 : weightingName(shapeType(type), b.number));
     } else {
         t.rows = BandLabels(type, kind);
     }
@@ -111,10 +114,9 @@ LevelTable buildTable(DeviceType type, PageKind kind, const MeasurementRecord* r
 constexpr std::array<double, 30> kCCorrection = {-4.4, -3.0, -2.0, -1.3, -0.8, -0.5, -0.3, -0.2, -0.1, 0.0,
                                                  0.0,  0.0,  0.0,  0.0,  0.0,  0.0,  0.0,  0.0,  -0.1, -0.2,
                                                  -0.3, -0.5, -0.8, -1.3, -2.0, -3.0, -4.4, -6.2, -8.5, -11.2};
-constexpr std::array<double, 30> kACorrection = {-44.7, -39.4, -34.6, -30.2, -26.2, -22.5, -19.1, -16.1,
-                                                 -13.4, -10.9, -8.6,  -6.6,  -4.8,  -3.2,  -1.9,  -0.8,
-                                                 0.0,   0.6,   1.0,   1.2,   1.3,   1.2,   1.0,   0.5,
-                                                 -0.1,  -1.1,  -2.5,  -4.3,  -6.6,  -9.3};
+constexpr std::array<double, 30> kACorrection = {
+    -44.7, -39.4, -34.6, -30.2, -26.2, -22.5, -19.1, -16.1, -13.4, -10.9, -8.6, -6.6, -4.8, -3.2, -1.9,
+    -0.8,  0.0,   0.6,   1.0,   1.2,   1.3,   1.2,   1.0,   0.5,   -0.1,  -1.1, -2.5, -4.3, -6.6, -9.3};
 constexpr std::array<double, 30> kZCorrection{};
 
 }  // namespace
@@ -178,8 +180,8 @@ std::vector<std::string> BandLabels(DeviceType type, PageKind kind) {
     const int first = firstThird(type);
     for (int b = 0; b < bands; ++b) {
         const int i = first + (kind == PageKind::OctaveTable ? 3 * b + 1 : b);
-        labels.push_back(i < static_cast<int>(kViewBandLabels.size()) ? kViewBandLabels[static_cast<size_t>(i)]
-                                                                    : "");
+        labels.push_back(
+            i < static_cast<int>(kViewBandLabels.size()) ? kViewBandLabels[static_cast<size_t>(i)] : "");
     }
     return labels;
 }
@@ -189,7 +191,8 @@ std::vector<LevelTable> TablesFor(DeviceType type, PageKind kind, const Measurem
     std::vector<LevelTable> tables;
     if (locatorTable(type, kind) < 0) return tables;
     tables.push_back(buildTable(type, kind, record, channel));
-    if (kind != PageKind::WeightedTable) tables.push_back(buildTable(type, PageKind::WeightedTable, record, channel));
+    if (kind != PageKind::WeightedTable)
+        tables.push_back(buildTable(type, PageKind::WeightedTable, record, channel));
     return tables;
 }
 
@@ -291,7 +294,8 @@ Spectrum SpectrumFor(DeviceType type, const MeasurementRecord* record, int param
         }
     };
     fill(PageKind::OctaveTable, s.octaves);
-    fill(resultGroup(type) == ResultGroup::FieldStrength ? PageKind::BandTable : PageKind::ThirdTable, s.thirds);
+    fill(resultGroup(type) == ResultGroup::FieldStrength ? PageKind::BandTable : PageKind::ThirdTable,
+         s.thirds);
     return s;
 }
 

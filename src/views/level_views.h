@@ -18,10 +18,10 @@
 namespace k470::views {
 
 enum class PageKind {
-    OctaveTable,   // "1/1 octaves"
-    ThirdTable,    // "1/3 octaves"
-    BandTable,     // "Bands" of the field meters
-    WeightedTable, // "Weighted levels"
+    OctaveTable,    // "1/1 octaves"
+    ThirdTable,     // "1/3 octaves"
+    BandTable,      // "Bands" of the field meters
+    WeightedTable,  // "Weighted levels"
     Spectra,
     Multirecords,
 };

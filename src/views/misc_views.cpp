@@ -19,7 +19,8 @@ std::string CommentText(const std::array<uint8_t, 10>& comment, uint16_t charTab
             return fromCodePage(bytes, CodePage::Windows1251);
         case 3: {
             std::string s;
-            for (char c : bytes) s += (static_cast<uint8_t>(c) >= 0x20 && static_cast<uint8_t>(c) < 0x7F) ? c : '.';
+            for (char c : bytes)
+                s += (static_cast<uint8_t>(c) >= 0x20 && static_cast<uint8_t>(c) < 0x7F) ? c : '.';
             return s;
         }
         default:
@@ -44,7 +45,8 @@ RecordParameterTexts ParameterTexts(const MeasurementRecord& record) {
     t.range = record.tail.rangeIndex < 4 ? record.tail.rangeIndex : 0;
     const int channels = record.dimensions.channels;
     for (int c = 0; c < 3 && c < channels; ++c)
-        t.calibrationOffsets[static_cast<size_t>(c)] = formatFixed(record.trailer.calibrationOffset[static_cast<size_t>(c)], 2);
+        t.calibrationOffsets[static_cast<size_t>(c)] =
+            formatFixed(record.trailer.calibrationOffset[static_cast<size_t>(c)], 2);
     return t;
 }
 

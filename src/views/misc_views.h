@@ -18,12 +18,12 @@ namespace k470::views {
 std::string CommentText(const std::array<uint8_t, 10>& comment, uint16_t charTable);
 
 struct RecordParameterTexts {
-    std::string date;      // "%02d/%02d/%d"
-    std::string time;      // "%02d:%02d:%02d"
+    std::string date;  // "%02d/%02d/%d"
+    std::string time;  // "%02d:%02d:%02d"
     std::string comment;
-    std::string interval;  // "%d:%02d:%02d", empty when unknown
-    std::string vin;       // "%08X"
-    int range = 0;         // 0..3
+    std::string interval;                           // "%d:%02d:%02d", empty when unknown
+    std::string vin;                                // "%08X"
+    int range = 0;                                  // 0..3
     std::array<std::string, 3> calibrationOffsets;  // "%.2lf", empty for channels the type does not have
 };
 RecordParameterTexts ParameterTexts(const MeasurementRecord& record);

@@ -45,8 +45,8 @@ Status SaveShownRecordAsText(const BinFile& file, int current, const Measurement
         if (Status s = WriteSingleRecordFile(tempPath, *averaged, now); !s) return s;
         auto temp = BinFile::Open(tempPath);
         if (!temp) return temp.error();
-        auto r = exportRecordAsText(temp->file(), 0, text, linear, log10Reference(averaged->header.deviceType),
-                                    exporter);
+        auto r = exportRecordAsText(temp->file(), 0, text, linear,
+                                    log10Reference(averaged->header.deviceType), exporter);
         if (!r) return r.error();
     } else {
         auto header = file.ReadHeader(current);
@@ -82,7 +82,8 @@ Result<MeasurementRecord> AverageTypedRange(const BinFile& file, const std::stri
     };
     int first = 0;
     int last = 0;
-    if (!whole(firstText, first) || !whole(lastText, last)) return fail(lexicon().text(Word::ErrorInParameters));
+    if (!whole(firstText, first) || !whole(lastText, last))
+        return fail(lexicon().text(Word::ErrorInParameters));
     return RecordRangeAverage(file, first, last, current);
 }
 

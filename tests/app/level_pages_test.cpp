@@ -3,15 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
-#include <QRadioButton>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -23,11 +23,11 @@
 #include "app/misc_dialogs.h"
 #include "base/number_format.h"
 #include "base/settings_store.h"
-#include "plot/bar_chart.h"
-#include "plot/line_chart.h"
 #include "data/bin_file.h"
 #include "data/sample_records.h"
 #include "export/text_export.h"
+#include "plot/bar_chart.h"
+#include "plot/line_chart.h"
 #include "support/temp_dir.h"
 #include "views/level_views.h"
 
@@ -168,8 +168,9 @@ TEST_F(LevelPagesTest, WeightedPageIndicatorsAndSelection) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     QApplication::processEvents();
     QHeaderView* header = bands->table(0)->horizontalHeader();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      QPoint(header->sectionViewportPosition(4) + header->sectionSize(4) / 2, header->height() / 2));
+    QTest::mouseClick(
+        header->viewport(), Qt::LeftButton, Qt::ControlModifier,
+        QPoint(header->sectionViewportPosition(4) + header->sectionSize(4) / 2, header->height() / 2));
     EXPECT_EQ(bands->selection(0).columns, (std::set<int>{2, 4}));
     QTest::mouseClick(bands->table(0)->viewport(), Qt::RightButton, {}, QPoint(5, 5));
     EXPECT_TRUE(bands->selection(0).columns.empty() && bands->selection(0).rows.empty());
@@ -285,10 +286,11 @@ TEST_F(LevelPagesTest, MultirecordsShowTheLevelOverTheRecordsAndKeepTheBounds) {
     ASSERT_TRUE(multi);
     multi->tableList()->setCurrentIndex(2);  // weighted levels
     multi->parameterList()->setCurrentIndex(9);
-    multi->bandList()->setCurrentIndex(1);   // A
+    multi->bandList()->setCurrentIndex(1);  // A
     ASSERT_EQ(multi->series().size(), 4u);
     for (int r = 1; r <= 4; ++r)
-        EXPECT_DOUBLE_EQ(multi->series()[static_cast<size_t>(r - 1)], wordAt(bytes, r, levelWordOffset(3, 0, 2, 9, 1)));
+        EXPECT_DOUBLE_EQ(multi->series()[static_cast<size_t>(r - 1)],
+                         wordAt(bytes, r, levelWordOffset(3, 0, 2, 9, 1)));
     EXPECT_TRUE(multi->ClipboardText().startsWith("T[sec]"));
     multi->ApplyBounds("20", "x");
     EXPECT_EQ(multi->lowerBound(), 20.0);
@@ -304,7 +306,8 @@ TEST_F(LevelPagesTest, TranslateAndMergeWriteWhatTheCoreWrites) {
     openAnswer = {QString::fromStdString(a), QString::fromStdString(b)};
     saveAnswers = {QString::fromStdString(dir.file("a.txt")), QString::fromStdString(dir.file("b.txt"))};
     w->Dispatch(CmdTranslateBinToTxt);
-    EXPECT_EQ(proposals, (QStringList{QString::fromStdString(dir.file("a")), QString::fromStdString(dir.file("b"))}));
+    EXPECT_EQ(proposals,
+              (QStringList{QString::fromStdString(dir.file("a")), QString::fromStdString(dir.file("b"))}));
     auto expected = [](const std::string& bin) {
         auto f = BinFile::Open(bin);
         auto out = File::Open(bin + ".ref", File::Mode::Create);
@@ -373,7 +376,10 @@ TEST_F(LevelPagesTest, PercentilesAndReportDialogs) {
     w->Dispatch(CmdMakeReport);
     const auto report = test::readBytes(dir.file("report.txt"));
     const std::string text(report.begin(), report.end());
-    EXPECT_EQ(text.rfind("Date; 06/05/2024;\r\nVIN; 00C0FFEE;\r\nFilename; pa.bin; pa.bin; pa.bin; pb.bin; pb.bin; ", 0), 0u)
+    EXPECT_EQ(
+        text.rfind(
+            "Date; 06/05/2024;\r\nVIN; 00C0FFEE;\r\nFilename; pa.bin; pa.bin; pa.bin; pb.bin; pb.bin; ", 0),
+        0u)
         << text.substr(0, 200);
     // The chosen columns are kept for the type in report.cfg.
     const auto config = ReportConfig::Read(dir.file("data/report.cfg"));

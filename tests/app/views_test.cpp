@@ -72,7 +72,9 @@ TEST(LevelViews, SoundLevelTablesShowTheRecordsLevels) {
     EXPECT_EQ(t.columns[0], "Slow");
     EXPECT_EQ(t.columns[6], "Imp");
     // 1/3-octave band 5 (80 Hz) is row 10 + 5 of the band rows; "Imp" is word 0 and "Slow" word 2.
-    auto word = [&](int offset) { return decodeLevel(static_cast<uint16_t>(bytes[offset] | bytes[offset + 1] << 8)); };
+    auto word = [&](int offset) {
+        return decodeLevel(static_cast<uint16_t>(bytes[offset] | bytes[offset + 1] << 8));
+    };
     EXPECT_DOUBLE_EQ(t.values[5][6], word(20 + 20 * 15 + 0));
     EXPECT_DOUBLE_EQ(t.values[5][0], word(20 + 20 * 15 + 4));
     const LevelTable& w = thirds[1];
@@ -150,7 +152,8 @@ TEST(LevelViews, ToggleButtonIds) {
         int table;
         bool column;
         int index;
-    } cases[] = {{110, 0, true, 0}, {209, 0, true, 99}, {210, 0, false, 0}, {312, 1, true, 2}, {509, 1, false, 99}};
+    } cases[] = {
+        {110, 0, true, 0}, {209, 0, true, 99}, {210, 0, false, 0}, {312, 1, true, 2}, {509, 1, false, 99}};
     for (const auto& c : cases) {
         ToggleButton b;
         ASSERT_TRUE(DecodeToggleButton(c.id, b)) << c.id;
@@ -166,10 +169,12 @@ TEST(LevelViews, ToggleButtonIds) {
 
 TEST(LevelViews, ClipboardTextOfTables) {
     LevelTable t{"1/1 octaves", {"Slow", "Leq"}, {"31.5", "63.0"}, {{94.0, -1.0}, {0.0, 40.0}}};
-    EXPECT_EQ(TablesClipboardText({t}, false, 2e-05), "1/1 octaves\n\tSlow\tLeq\n31.5\t94.0\t\n63.0\t0.0\t40.0\n");
+    EXPECT_EQ(TablesClipboardText({t}, false, 2e-05),
+              "1/1 octaves\n\tSlow\tLeq\n31.5\t94.0\t\n63.0\t0.0\t40.0\n");
     LevelTable w{"Weighted levels", {"Slow"}, {"A"}, {{94.0}}};
-    EXPECT_EQ(TablesClipboardText({t, w}, true, 2e-05),
-              "1/1 octaves\n\tSlow\tLeq\n31.5\t1E0\t\n63.0\t20E-6\t2E-3\n\nWeighted levels\n\tSlow\nA\t1E0\n");
+    EXPECT_EQ(
+        TablesClipboardText({t, w}, true, 2e-05),
+        "1/1 octaves\n\tSlow\tLeq\n31.5\t1E0\t\n63.0\t20E-6\t2E-3\n\nWeighted levels\n\tSlow\nA\t1E0\n");
 }
 
 // The A and C corrections follow the IEC 61672-1 weighting functions at the exact base-ten band
@@ -178,7 +183,8 @@ TEST(LevelViews, CorrectionsFollowTheWeightingFunctions) {
     auto ra = [](double f) {
         const double f2 = f * f;
         return 12194.0 * 12194.0 * f2 * f2 /
-               ((f2 + 20.6 * 20.6) * std::sqrt((f2 + 107.7 * 107.7) * (f2 + 737.9 * 737.9)) * (f2 + 12194.0 * 12194.0));
+               ((f2 + 20.6 * 20.6) * std::sqrt((f2 + 107.7 * 107.7) * (f2 + 737.9 * 737.9)) *
+                (f2 + 12194.0 * 12194.0));
     };
     auto rc = [](double f) {
         const double f2 = f * f;
@@ -186,8 +192,12 @@ TEST(LevelViews, CorrectionsFollowTheWeightingFunctions) {
     };
     for (int i = 0; i < 30; ++i) {
         const double f = 1000.0 * std::pow(10.0, (i - 16) / 10.0);
-        EXPECT_NEAR(CorrectionTable(Correction::A)[static_cast<size_t>(i)], 20 * std::log10(ra(f)) + 2.0, 0.06) << i;
-        EXPECT_NEAR(CorrectionTable(Correction::C)[static_cast<size_t>(i)], 20 * std::log10(rc(f)) + 0.062, 0.06) << i;
+        EXPECT_NEAR(CorrectionTable(Correction::A)[static_cast<size_t>(i)], 20 * std::log10(ra(f)) + 2.0,
+                    0.06)
+            << i;
+        EXPECT_NEAR(CorrectionTable(Correction::C)[static_cast<size_t>(i)], 20 * std::log10(rc(f)) + 0.062,
+                    0.06)
+            << i;
         EXPECT_EQ(CorrectionTable(Correction::Z)[static_cast<size_t>(i)], 0.0);
     }
 }
@@ -290,7 +300,8 @@ TEST(MiscViews, ParameterTextsOfARecord) {
 
 TEST(MiscViews, ZeroDbReferenceAndNotepad) {
     EXPECT_EQ(ParseZeroDbReference("1e-5", 2e-05), 1e-05);
-    for (const char* bad : {"0", "-1", "abc", "inf", ""}) EXPECT_EQ(ParseZeroDbReference(bad, 2e-05), 2e-05) << bad;
+    for (const char* bad : {"0", "-1", "abc", "inf", ""})
+        EXPECT_EQ(ParseZeroDbReference(bad, 2e-05), 2e-05) << bad;
     Notepad n;
     for (int i = 0; i < 12; ++i) n.Add(i, 10.0 * i);
     ASSERT_EQ(n.points().size(), 10u);
