@@ -336,8 +336,15 @@ TEST_F(LevelPagesTest, PercentilesAndReportDialogs) {
     auto w = makeWindow();
     const std::string a = sampleBin("pa.bin", 3, 3);
     const std::string b = sampleBin("pb.bin", 3, 2);
-    openAnswer = {QString::fromStdString(a), QString::fromStdString(b)};
-    w->runDialog = [](QDialog& d) {
+    test::writeBytes(dir.file("empty.bin"), {});
+    openAnswer = {QString::fromStdString(a), QString::fromStdString(dir.file("empty.bin")),
+                  QString::fromStdString(b)};
+    // The batch, file by file, answers as the whole set at once.
+    const std::vector<std::string> all = {a, b};
+    const double fractions[] = {0.1, 0.9};
+    const auto expected = CalculatePercentiles(all, levelWordOffset(3, 0, 0, 0, 0), fractions);
+    ASSERT_TRUE(expected.ok());
+    w->runDialog = [&](QDialog& d) {
         auto* p = qobject_cast<PercentilesDialog*>(&d);
         EXPECT_TRUE(p);
         p->percentField(0)->setText("90");
@@ -345,8 +352,10 @@ TEST_F(LevelPagesTest, PercentilesAndReportDialogs) {
         p->Calculate();
         EXPECT_EQ(p->percentField(0)->text(), "10");
         EXPECT_EQ(p->percentField(1)->text(), "90");
-        EXPECT_FALSE(p->resultField(0)->text().isEmpty());
-        EXPECT_FALSE(p->minimumField()->text().isEmpty());
+        EXPECT_EQ(p->resultField(0)->text().toStdString(), formatFixed(expected->answers[0], 2));
+        EXPECT_EQ(p->resultField(1)->text().toStdString(), formatFixed(expected->answers[1], 2));
+        EXPECT_EQ(p->minimumField()->text().toStdString(), formatFixed(expected->minimum, 2));
+        EXPECT_EQ(p->maximumField()->text().toStdString(), formatFixed(expected->maximum, 2));
         EXPECT_FALSE(p->histogram()->values().empty());
         return int(QDialog::Accepted);
     };
