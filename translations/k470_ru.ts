@@ -815,6 +815,14 @@ Continue?</source>
         <source>Exit</source>
         <translation>Выход</translation>
     </message>
+    <message>
+        <source>Calculating...</source>
+        <translation>Вычисление...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
 </context>
 <context>
     <name>k470::app::ReportDialog</name>
