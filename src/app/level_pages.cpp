@@ -6,6 +6,7 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -286,12 +287,20 @@ SpectraPage::SpectraPage(PageContext& context, QWidget* parent)
     plot_->setObjectName(QStringLiteral("Privet"));
     plot_->setMinimumSize(400, 300);
     column->addWidget(plot_, 1);
-    onLine_ = &plot_->Add<plot::PlotCheckBox>(QRect(8, 4, 90, 18), tr("On line"));
+    // The check boxes sit side by side, each as wide as its text.
+    const QFontMetrics metrics(plot_->font(plot::PlotFont::Normal));
+    int left = 8;
+    auto addBox = [&](const QString& text, bool checked) {
+        const int width = metrics.horizontalAdvance(text) + 30;
+        auto* box = &plot_->Add<plot::PlotCheckBox>(QRect(left, 4, width, 18), text, checked);
+        left += width + 12;
+        return box;
+    };
+    onLine_ = addBox(tr("On line"), false);
     if (views::HasCorrections(context_.type)) {
         const QString names[] = {tr("C correction"), tr("A correction"), tr("Z correction")};
         for (size_t i = 0; i < 3; ++i) {
-            boxes_[i] = &plot_->Add<plot::PlotCheckBox>(QRect(110 + 120 * static_cast<int>(i), 4, 115, 18),
-                                                        names[i], i == 2);
+            boxes_[i] = addBox(names[i], i == 2);
             const auto c = static_cast<views::Correction>(i);
             boxes_[i]->onToggled = [this, c](bool) { SelectCorrection(c); };
         }
