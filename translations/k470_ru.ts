@@ -384,6 +384,17 @@
     </message>
 </context>
 <context>
+    <name>k470::app::LevelPage</name>
+    <message>
+        <source>Spectra</source>
+        <translation>Спектры</translation>
+    </message>
+    <message>
+        <source>Multirecords</source>
+        <translation>Мультизаписи</translation>
+    </message>
+</context>
+<context>
     <name>k470::app::MainDialog</name>
     <message>
         <source>Open</source>
@@ -634,6 +645,343 @@
 Continue?</source>
         <translation>После выбора нового языка программа будет закрыта.
 Продолжить?</translation>
+    </message>
+    <message>
+        <source>Enter record position</source>
+        <translation>Введите номер записи</translation>
+    </message>
+    <message>
+        <source>Text files (*.txt)</source>
+        <translation>Текстовые файлы (*.txt)</translation>
+    </message>
+    <message>
+        <source>Translate .bin to .txt</source>
+        <translation>Перевести .bin в .txt</translation>
+    </message>
+    <message>
+        <source>Translating...</source>
+        <translation>Перевод...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Merge to one .txt</source>
+        <translation>Объединить в один .txt</translation>
+    </message>
+    <message>
+        <source>Merging...</source>
+        <translation>Объединение...</translation>
+    </message>
+    <message>
+        <source>Calc percentiles</source>
+        <translation>Вычислить процентили</translation>
+    </message>
+    <message>
+        <source>Make report</source>
+        <translation>Создать отчёт</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::MultirecordsPage</name>
+    <message>
+        <source>Plot</source>
+        <translation>График</translation>
+    </message>
+    <message>
+        <source>Enter bounds</source>
+        <translation>Введите границы</translation>
+    </message>
+    <message>
+        <source>Lower limit</source>
+        <translation>Нижняя граница</translation>
+    </message>
+    <message>
+        <source>Upper limit</source>
+        <translation>Верхняя граница</translation>
+    </message>
+    <message>
+        <source>To notepad</source>
+        <translation>В блокнот</translation>
+    </message>
+    <message>
+        <source>Note the cursors&apos; time and level in the notepad</source>
+        <translation>Записать время и уровень курсоров в блокнот</translation>
+    </message>
+    <message>
+        <source>T[sec]</source>
+        <translation>T[с]</translation>
+    </message>
+    <message>
+        <source>L[dB]</source>
+        <translation>L[дБ]</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::NotepadDialog</name>
+    <message>
+        <source>Notepad</source>
+        <translation>Блокнот</translation>
+    </message>
+    <message>
+        <source>Points noted from the plots (choose two):</source>
+        <translation>Точки, записанные с графиков (выберите две):</translation>
+    </message>
+    <message>
+        <source>Difference</source>
+        <translation>Разность</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Очистить</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Выход</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::ParametersDialog</name>
+    <message>
+        <source>Parameters</source>
+        <translation>Параметры</translation>
+    </message>
+    <message>
+        <source>Date:</source>
+        <translation>Дата:</translation>
+    </message>
+    <message>
+        <source>Time:</source>
+        <translation>Время:</translation>
+    </message>
+    <message>
+        <source>Comment:</source>
+        <translation>Комментарий:</translation>
+    </message>
+    <message>
+        <source>Interval:</source>
+        <translation>Интервал:</translation>
+    </message>
+    <message>
+        <source>VIN:</source>
+        <translation>VIN:</translation>
+    </message>
+    <message>
+        <source>range %1</source>
+        <translation>диапазон %1</translation>
+    </message>
+    <message>
+        <source>Range:</source>
+        <translation>Диапазон:</translation>
+    </message>
+    <message>
+        <source>Calibration offset:</source>
+        <translation>Калибровочная поправка:</translation>
+    </message>
+    <message>
+        <source>Linear</source>
+        <translation>Линейные</translation>
+    </message>
+    <message>
+        <source>Enter P0</source>
+        <translation>Введите P0</translation>
+    </message>
+    <message>
+        <source>P0:</source>
+        <translation>P0:</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Выход</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::PercentilesDialog</name>
+    <message>
+        <source>Distribution histogram</source>
+        <translation>Гистограмма распределения</translation>
+    </message>
+    <message>
+        <source>Percentile [%]</source>
+        <translation>Процентиль [%]</translation>
+    </message>
+    <message>
+        <source>Level [dB]</source>
+        <translation>Уровень [дБ]</translation>
+    </message>
+    <message>
+        <source>Min</source>
+        <translation>Мин</translation>
+    </message>
+    <message>
+        <source>Max</source>
+        <translation>Макс</translation>
+    </message>
+    <message>
+        <source>Records</source>
+        <translation>Записи</translation>
+    </message>
+    <message>
+        <source>Calculate</source>
+        <translation>Вычислить</translation>
+    </message>
+    <message>
+        <source>Save to clipboard</source>
+        <translation>Сохранить в буфер обмена</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Выход</translation>
+    </message>
+    <message>
+        <source>Calculating...</source>
+        <translation>Вычисление...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::ReportDialog</name>
+    <message>
+        <source>Report</source>
+        <translation>Отчёт</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Добавить</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Удалить</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Все</translation>
+    </message>
+    <message>
+        <source>Up</source>
+        <translation>Вверх</translation>
+    </message>
+    <message>
+        <source>Down</source>
+        <translation>Вниз</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Дата</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Время</translation>
+    </message>
+    <message>
+        <source>VIN</source>
+        <translation>VIN</translation>
+    </message>
+    <message>
+        <source>Interval</source>
+        <translation>Интервал</translation>
+    </message>
+    <message>
+        <source>name is frequency value only</source>
+        <translation>имя - только значение частоты</translation>
+    </message>
+    <message>
+        <source>Create report</source>
+        <translation>Создать отчёт</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::SpectraPage</name>
+    <message>
+        <source>Impulse</source>
+        <translation>Импульс</translation>
+    </message>
+    <message>
+        <source>Fast</source>
+        <translation>Быстро</translation>
+    </message>
+    <message>
+        <source>Slow</source>
+        <translation>Медленно</translation>
+    </message>
+    <message>
+        <source>Leq</source>
+        <translation>Leq</translation>
+    </message>
+    <message>
+        <source>ESlow</source>
+        <translation>ЭМедленно</translation>
+    </message>
+    <message>
+        <source>Fast min</source>
+        <translation>Быстро мин</translation>
+    </message>
+    <message>
+        <source>Fast max</source>
+        <translation>Быстро макс</translation>
+    </message>
+    <message>
+        <source>Plot</source>
+        <translation>График</translation>
+    </message>
+    <message>
+        <source>Lower limit [dB]</source>
+        <translation>Нижний предел [дБ]</translation>
+    </message>
+    <message>
+        <source>Upper limit [dB]</source>
+        <translation>Верхний предел [дБ]</translation>
+    </message>
+    <message>
+        <source>Threshold 1[dB]</source>
+        <translation>Порог 1[дБ]</translation>
+    </message>
+    <message>
+        <source>Threshold 2[dB]</source>
+        <translation>Порог 2[дБ]</translation>
+    </message>
+    <message>
+        <source>Threshold 3[dB]</source>
+        <translation>Порог 3[дБ]</translation>
+    </message>
+    <message>
+        <source>On line</source>
+        <translation>В реальном времени</translation>
+    </message>
+    <message>
+        <source>C correction</source>
+        <translation>Коррекция C</translation>
+    </message>
+    <message>
+        <source>A correction</source>
+        <translation>Коррекция A</translation>
+    </message>
+    <message>
+        <source>Z correction</source>
+        <translation>Коррекция Z</translation>
+    </message>
+    <message>
+        <source>1/1 %1</source>
+        <translation>1/1 %1</translation>
+    </message>
+    <message>
+        <source>1/3 %1</source>
+        <translation>1/3 %1</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::TablePage</name>
+    <message>
+        <source>OVERLOAD</source>
+        <translation>ПЕРЕГРУЗКА</translation>
+    </message>
+    <message>
+        <source>Underrange</source>
+        <translation>Ниже диапазона</translation>
     </message>
 </context>
 <context>

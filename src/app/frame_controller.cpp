@@ -119,6 +119,15 @@ Status FrameController::openSdt(const std::string& path) {
     return {};
 }
 
+Status FrameController::GoToRecord(int k) {
+    if (!bin_ || k < 1 || k > bin_->recordCount()) return fail(lexicon().text(Word::ErrorInParameters));
+    auto record = bin_->ReadRecord(k);
+    if (!record) return record.error();
+    record_.emplace(std::move(*record));
+    currentRecord_ = k;
+    return {};
+}
+
 std::optional<Status> FrameController::OpenRecent(int commandId, int selectedTab) {
     const auto path = recent_.FileForCommand(commandId);
     if (!path) return std::nullopt;

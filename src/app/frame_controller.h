@@ -55,6 +55,9 @@ class FrameController {
     Status Open(const std::string& path, int selectedTab = -1);
     // Opens the file of a recent-file item; nothing (and no error) for an item without a file.
     std::optional<Status> OpenRecent(int commandId, int selectedTab = -1);
+    // Shows record k (1-based) of the open data file; "Error in parameters" (nothing changes) outside
+    // 1..count, the read or decode error when the record cannot be shown.
+    Status GoToRecord(int k);
     // Closes the current source; the selected tab is kept under "Common"/"TablePos" for a data file or
     // the instrument.
     void CloseSource(int selectedTab);

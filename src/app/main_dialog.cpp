@@ -19,9 +19,21 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <QInputDialog>
+#include <QProgressDialog>
+#include <QStandardPaths>
+
 #include "app/acquisition_window.h"
+#include "app/analysis_dialogs.h"
 #include "app/command_ids.h"
+#include "app/misc_dialogs.h"
 #include "app/tool_icons.h"
+#include "base/lexicon.h"
+#include "export/file_set.h"
+#include "export/merge.h"
+#include "export/report.h"
+#include "export/text_export.h"
+#include "views/record_commands.h"
 
 namespace k470::app {
 
@@ -35,9 +47,12 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
     setWindowIcon(ApplicationIcon());
     // The handlers built so far; every other command stays disabled until its feature is built.
     frame_.commands().setHandled({CmdOpen, CmdRecentFile1, CmdRecentFile1 + 1, CmdRecentFile1 + 2,
-                                  CmdRecentFile4, CmdAbout, CmdSelectLanguage});
-    frame_.commands().setHandled({CmdData, CmdTeleParameters, CmdReset, CmdStartStop, CmdSaveAsBinary,
-                                  CmdStartRecording, CmdStopRecording, CmdSetMarker});
+                                  CmdRecentFile4, CmdAbout, CmdSelectLanguage, CmdSaveAsText, CmdSaveAsBinary,
+                                  CmdTranslateBinToTxt, CmdMergeToOneTxt, CmdCalcPercentiles, CmdMakeReport,
+                                  CmdCopyToClipboard, CtlRecordPosition, CtlRecordUpDown, CtlAverage, CmdMisc,
+                                  CmdNotepad});
+    frame_.commands().setHandled({CmdData, CmdTeleParameters, CmdReset, CmdStartStop, CmdStartRecording,
+                                  CmdStopRecording, CmdSetMarker});
     frame_.Initialise();
     buildMenus();
     buildToolBar();
@@ -58,6 +73,18 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
                QMessageBox::Yes;
     };
     runLanguageDialog = [] { return false; };
+    askSavePath = [this](const QString& title, const QString& proposed, const QString& filter) {
+        return QFileDialog::getSaveFileName(this, title, proposed, filter);
+    };
+    askOpenPaths = [this](const QString& title, const QString& filter) {
+        return QFileDialog::getOpenFileNames(this, title, QDir::currentPath(), filter);
+    };
+    askNumber = [this](const QString& title, const QString& label, int value) -> std::optional<int> {
+        bool ok = false;
+        const int n = QInputDialog::getInt(this, title, label, value, 0, 1000000000, 1, &ok);
+        return ok ? std::optional<int>(n) : std::nullopt;
+    };
+    runDialog = [](QDialog& d) { return d.exec(); };
     showAbout = [this] {
         QMessageBox box(this);
         box.setWindowTitle(tr("About K470"));
@@ -265,13 +292,20 @@ void MainDialog::buildControls() {
     for (auto arrow : {Qt::LeftArrow, Qt::RightArrow}) {
         auto* b = new QToolButton(upDown);
         b->setArrowType(arrow);
+        b->setObjectName(arrow == Qt::LeftArrow ? QStringLiteral("previousRecord")
+                                                : QStringLiteral("nextRecord"));
         upDownLayout->addWidget(b);
+        const int step = arrow == Qt::LeftArrow ? -1 : 1;
+        connect(b, &QToolButton::clicked, this, [this, step] {
+            if (frame_.mode() == SourceMode::DataFile) goToRecord(frame_.currentRecord() + step);
+        });
     }
     keep(CtlRecordUpDown, upDown);
     row->addWidget(upDown);
     auto* position = new QPushButton(QStringLiteral("0/0"), central);
     position->setFlat(true);
     keep(CtlRecordPosition, position);
+    connect(position, &QPushButton::clicked, this, [this] { Dispatch(CtlRecordPosition); });
     row->addWidget(position);
 
     auto* first = new QLineEdit(central);
@@ -285,6 +319,7 @@ void MainDialog::buildControls() {
     auto* average = new QPushButton(tr("Average"), central);
     average->setCheckable(true);
     keep(CtlAverage, average);
+    connect(average, &QPushButton::clicked, this, [this](bool on) { onAverage(on); });
     auto* interval = new QLabel(central);
     keep(CtlAverageText, interval);
     row->addWidget(first);
@@ -307,6 +342,10 @@ void MainDialog::buildControls() {
     keep(CtlPause, pause);
     auto* channel = new QComboBox(central);
     keep(CtlChannel, channel);
+    connect(channel, &QComboBox::activated, this, [this](int index) {
+        context_.channel = std::max(index, 0);
+        refreshPages();
+    });
     auto* replayRange = new QPushButton(QStringLiteral("P"), central);
     replayRange->setMaximumWidth(32);
     keep(CtlReplayRange, replayRange);
@@ -351,22 +390,28 @@ void MainDialog::refresh() {
     const bool instrument = mode == SourceMode::Instrument;
     const int count = frame_.recordCount();
     controls_[CmdStartStop]->setVisible(instrument);
-    controls_[CtlChannel]->setVisible(instrument);
+    const bool channels =
+        mode == SourceMode::DataFile && frame_.record() && frame_.record()->dimensions.channels > 1;
+    controls_[CtlChannel]->setVisible(instrument || channels);
     controls_[CmdSetMarker]->setVisible(c.allowed(CmdStopRecording) && instrument);
-    for (int id : {CtlRecordUpDown, CtlPlay, CtlPause, CtlReplayRange}) controls_[id]->setVisible(replay);
+    const bool records = mode == SourceMode::DataFile && count > 1;
+    for (int id : {CtlPlay, CtlPause, CtlReplayRange}) controls_[id]->setVisible(replay);
+    controls_[CtlRecordUpDown]->setVisible(replay || records);
     controls_[CtlRecordPosition]->setVisible(replay || count > 1);
-    // Record averaging and moving between records work on the pages, which come with the level views.
-    for (int id : {CtlAverageFirst, CtlAverageLast, CtlAverage, CtlRecordPosition, CtlRecordUpDown, CtlPlay,
-                   CtlPause, CtlReplayRange})
-        controls_[id]->setEnabled(false);
+    // Moving between the records of a data file and averaging a range of them; replay is not built here.
+    for (int id : {CtlAverageFirst, CtlAverageLast, CtlAverage, CtlRecordPosition, CtlRecordUpDown})
+        controls_[id]->setEnabled(records);
+    for (int id : {CtlPlay, CtlPause, CtlReplayRange}) controls_[id]->setEnabled(false);
     auto* first = static_cast<QLineEdit*>(controls_[CtlAverageFirst]);
     auto* last = static_cast<QLineEdit*>(controls_[CtlAverageLast]);
     auto* interval = static_cast<QLabel*>(controls_[CtlAverageText]);
     auto* position = static_cast<QPushButton*>(controls_[CtlRecordPosition]);
+    static_cast<QPushButton*>(controls_[CtlAverage])->setChecked(averaged_.has_value());
     if (mode == SourceMode::DataFile && count > 1) {
         position->setText(qs(PositionText(frame_.currentRecord(), count)));
-        first->setText(QStringLiteral("1"));
-        last->setText(QString::number(count));
+        // The averaging range is preset when the file opens and then left as the user typed it.
+        if (first->text().isEmpty()) first->setText(QStringLiteral("1"));
+        if (last->text().isEmpty()) last->setText(QString::number(count));
         interval->setText(frame_.record() ? qs(IntervalText(frame_.record()->tail)) : QString());
     } else {
         first->clear();
@@ -410,15 +455,48 @@ void MainDialog::Dispatch(int id) {
         case CmdSetMarker:
             acquisition_->Command(id);
             break;
+        case CmdSaveAsText:
+            onSaveAsText();
+            break;
         case CmdSaveAsBinary:
-            if (frame_.mode() == SourceMode::Instrument) acquisition_->Command(id);
+            if (frame_.mode() == SourceMode::Instrument)
+                acquisition_->Command(id);
+            else
+                onSaveAsBinary();
+            break;
+        case CmdTranslateBinToTxt:
+            onTranslateBinToTxt();
+            break;
+        case CmdMergeToOneTxt:
+            onMergeToOneTxt();
+            break;
+        case CmdCalcPercentiles:
+            onCalcPercentiles();
+            break;
+        case CmdMakeReport:
+            onMakeReport();
+            break;
+        case CmdCopyToClipboard:
+            // Every page copies; the one in front is copied last, so its text is what the clipboard holds.
+            for (LevelPage* p : pages_)
+                if (p != tabs_->currentWidget()) p->CopyToClipboard();
+            if (auto* p = qobject_cast<LevelPage*>(tabs_->currentWidget())) p->CopyToClipboard();
+            break;
+        case CtlRecordPosition:
+            onRecordPosition();
+            break;
+        case CmdMisc:
+            onMisc();
+            break;
+        case CmdNotepad:
+            onNotepad();
             break;
         default:
             if (id >= CmdRecentFile1 && id <= CmdRecentFile4) {
-                if (auto result = frame_.OpenRecent(id, tabs_->count() > 0 ? tabs_->currentIndex() : -1);
-                    result && !*result)
-                    showError(qs(result->error().message));
-                refresh();
+                const auto result = frame_.OpenRecent(id, tabs_->count() > 0 ? tabs_->currentIndex() : -1);
+                if (!result) return;
+                afterSourceChange(bool(*result));
+                if (!*result) showError(qs(result->error().message));
             }
             break;
     }
@@ -432,8 +510,235 @@ void MainDialog::onOpen() {
 
 void MainDialog::OpenPath(const QString& path) {
     Status s = frame_.Open(path.toStdString(), tabs_->count() > 0 ? tabs_->currentIndex() : -1);
+    afterSourceChange(bool(s));
     if (!s) showError(qs(s.error().message));
+}
+
+const MeasurementRecord* MainDialog::shownRecord() const {
+    return averaged_ ? &*averaged_ : frame_.record();
+}
+
+void MainDialog::afterSourceChange(bool opened) {
+    // The previous source is closed (its tab index already stored); its pages go.
+    destroyPages();
+    averaged_.reset();
+    static_cast<QLineEdit*>(controls_[CtlAverageFirst])->clear();
+    static_cast<QLineEdit*>(controls_[CtlAverageLast])->clear();
+    if (opened && frame_.mode() == SourceMode::DataFile) buildPages();
     refresh();
+}
+
+void MainDialog::buildPages() {
+    context_ = PageContext{};
+    context_.type = frame_.deviceType();
+    context_.record = shownRecord();
+    context_.file = frame_.binFile();
+    context_.linear = frame_.settings().linear;
+    context_.p0 = views::ZeroDbReference(context_.type);
+    context_.store = &frame_.store();
+    context_.notepad = &notepad_;
+    auto* channel = static_cast<QComboBox*>(controls_[CtlChannel]);
+    channel->clear();
+    const int channels = frame_.record() ? frame_.record()->dimensions.channels : 1;
+    for (int c = 1; c <= channels && channels > 1; ++c)
+        channel->addItem(qs(lexicon().text(Word::Channel)) + QLatin1Char(' ') + QString::number(c));
+    for (views::PageKind kind : views::PagesFor(context_.type, frame_.recordCount())) {
+        LevelPage* page = MakeLevelPage(context_, kind, tabs_);
+        pages_.push_back(page);
+        tabs_->addTab(page, PageTabText(kind));
+    }
+    tabs_->setCurrentIndex(frame_.InitialTab(tabs_->count()));
+}
+
+void MainDialog::destroyPages() {
+    while (tabs_->count() > 0) tabs_->removeTab(0);
+    for (LevelPage* p : pages_) delete p;
+    pages_.clear();
+}
+
+void MainDialog::refreshPages() {
+    context_.record = shownRecord();
+    for (LevelPage* p : pages_) p->Refresh();
+}
+
+void MainDialog::goToRecord(int k) {
+    // A number outside the records changes nothing.
+    if (k < 1 || k > frame_.recordCount()) return;
+    if (Status s = frame_.GoToRecord(k); !s) {
+        showError(qs(s.error().message));
+        return;
+    }
+    // An average follows the current record's header, so it is taken again.
+    if (averaged_) {
+        auto r = views::AverageTypedRange(
+            *frame_.binFile(), static_cast<QLineEdit*>(controls_[CtlAverageFirst])->text().toStdString(),
+            static_cast<QLineEdit*>(controls_[CtlAverageLast])->text().toStdString(), k);
+        if (r) averaged_ = std::move(*r);
+    }
+    refreshPages();
+    refresh();
+}
+
+void MainDialog::onRecordPosition() {
+    if (frame_.mode() != SourceMode::DataFile) return;
+    const auto n = askNumber(tr("Enter record position"), tr("Record position"), frame_.currentRecord());
+    if (n) goToRecord(*n);
+}
+
+void MainDialog::onAverage(bool on) {
+    if (frame_.mode() != SourceMode::DataFile) return;
+    if (!on) {
+        averaged_.reset();
+    } else {
+        auto r = views::AverageTypedRange(
+            *frame_.binFile(), static_cast<QLineEdit*>(controls_[CtlAverageFirst])->text().toStdString(),
+            static_cast<QLineEdit*>(controls_[CtlAverageLast])->text().toStdString(), frame_.currentRecord());
+        if (!r) {
+            showError(qs(r.error().message));
+            averaged_.reset();
+            refresh();
+            return;
+        }
+        averaged_ = std::move(*r);
+    }
+    refreshPages();
+    refresh();
+}
+
+namespace {
+QString textFilter() {
+    return MainDialog::tr("Text files (*.txt)") + QStringLiteral(";;") + MainDialog::tr("All Files (*)");
+}
+QString binFilter() {
+    return MainDialog::tr("Binary files (*.bin)") + QStringLiteral(";;") + MainDialog::tr("All Files (*)");
+}
+}  // namespace
+
+void MainDialog::onSaveAsText() {
+    const BinFile* file = frame_.binFile();
+    if (!file) return;
+    const QString out =
+        askSavePath(tr("Save as text"), qs(views::ProposedTextName(file->path())), textFilter());
+    if (out.isEmpty()) return;
+    Status s = views::SaveShownRecordAsText(*file, frame_.currentRecord(), averaged_ ? &*averaged_ : nullptr,
+                                            out.toStdString(), frame_.settings().linear,
+                                            views::TemporaryRecordPath(), localTimeNow());
+    if (!s) showError(qs(s.error().message));
+}
+
+void MainDialog::onSaveAsBinary() {
+    const MeasurementRecord* record = shownRecord();
+    if (pages_.empty() || !record) return;
+    const QString out = askSavePath(tr("Save as binary"), QDir::currentPath(), binFilter());
+    if (out.isEmpty()) return;
+    if (Status s = WriteSingleRecordFile(out.toStdString(), *record, localTimeNow()); !s)
+        showError(qs(s.error().message));
+}
+
+void MainDialog::onTranslateBinToTxt() {
+    const QStringList files = askOpenPaths(tr("Translate .bin to .txt"), binFilter());
+    if (files.isEmpty()) return;
+    QProgressDialog progress(tr("Translating..."), tr("Cancel"), 0, static_cast<int>(files.size()), this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    for (int i = 0; i < files.size(); ++i) {
+        const std::string bin = files[i].toStdString();
+        // An input that cannot be opened ends the command before its output is asked for.
+        if (auto f = BinFile::Open(bin); !f) {
+            showError(qs(f.error().message));
+            return;
+        }
+        const QString out = askSavePath(tr("Save as text"), qs(views::ProposedTextName(bin)), textFilter());
+        if (out.isEmpty()) return;
+        if (Status s = views::TranslateFileToText(bin, out.toStdString()); !s) {
+            showError(qs(s.error().message));
+            return;
+        }
+        progress.setValue(i + 1);
+        if (progress.wasCanceled()) return;
+    }
+}
+
+void MainDialog::onMergeToOneTxt() {
+    const QStringList files = askOpenPaths(tr("Merge to one .txt"), binFilter());
+    if (files.isEmpty()) return;
+    const QString out = askSavePath(tr("Merge to one .txt"),
+                                    qs(views::ProposedTextName(files.front().toStdString())), textFilter());
+    if (out.isEmpty()) return;
+    auto output = File::Open(out.toStdString(), File::Mode::Create);
+    if (!output) {
+        showError(qs(output.error().message));
+        return;
+    }
+    const TextExporter exporter;
+    TextWriter writer(*output);
+    QProgressDialog progress(tr("Merging..."), tr("Cancel"), 0, static_cast<int>(files.size()), this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    for (int i = 0; i < files.size(); ++i) {
+        const std::string path = files[i].toStdString();
+        // One file at a time, so that a long batch shows its progress and can stop between files.
+        if (Status s = MergeToText(std::span<const std::string>(&path, 1), writer, exporter); !s) {
+            showError(qs(s.error().message));
+            return;
+        }
+        progress.setValue(i + 1);
+        if (progress.wasCanceled()) break;
+    }
+    writer.flush();
+}
+
+void MainDialog::onMisc() {
+    if (pages_.empty()) return;
+    ParametersDialog dialog([this] { return shownRecord(); }, context_, this);
+    runDialog(dialog);
+    // "Linear" is a setting kept for the next start; the pages show the levels again in any case.
+    frame_.settings().linear = context_.linear;
+    refreshPages();
+}
+
+void MainDialog::onNotepad() {
+    NotepadDialog dialog(notepad_, this);
+    runDialog(dialog);
+}
+
+void MainDialog::onCalcPercentiles() {
+    const QStringList files = askOpenPaths(tr("Calc percentiles"), binFilter());
+    if (files.isEmpty()) return;
+    std::vector<std::string> paths;
+    for (const QString& f : files) paths.push_back(f.toStdString());
+    auto set = ScanFileSet(paths);
+    if (!set) {
+        showError(qs(set.error().message));
+        return;
+    }
+    PercentilesDialog dialog(frame_.store(), std::move(paths), set->type, this);
+    dialog.showError = showError;
+    runDialog(dialog);
+}
+
+void MainDialog::onMakeReport() {
+    const QStringList files = askOpenPaths(tr("Make report"), binFilter());
+    if (files.isEmpty()) return;
+    std::vector<std::string> paths;
+    for (const QString& f : files) paths.push_back(f.toStdString());
+    auto set = ScanFileSet(paths);
+    if (!set) {
+        showError(qs(set.error().message));
+        return;
+    }
+    ReportDialog dialog(ReportConfigPath(), set->type, this);
+    if (runDialog(dialog) != QDialog::Accepted) return;
+    const QString out = askSavePath(tr("Make report"), QString(), textFilter());
+    if (out.isEmpty()) return;
+    auto output = File::Open(out.toStdString(), File::Mode::Create);
+    if (!output) {
+        showError(qs(output.error().message));
+        return;
+    }
+    TextWriter writer(*output);
+    if (Status s = WriteReport(*set, dialog.columns().columns(), dialog.switches(), writer); !s)
+        showError(qs(s.error().message));
 }
 
 void MainDialog::onSelectLanguage() {
@@ -450,8 +755,9 @@ void MainDialog::closeEvent(QCloseEvent* event) {
     }
     if (!shutDown_) {
         shutDown_ = true;
-        frame_.Shutdown(StoredRect({x(), y(), width(), height()}),
-                        tabs_->count() > 0 ? tabs_->currentIndex() : -1);
+        const int tab = tabs_->count() > 0 ? tabs_->currentIndex() : -1;
+        destroyPages();
+        frame_.Shutdown(StoredRect({x(), y(), width(), height()}), tab);
     }
     event->accept();
 }

@@ -8,10 +8,14 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "app/frame_controller.h"
+#include "app/level_pages.h"
 
 class QAction;
+class QDialog;
 class QLabel;
 class QMenu;
 class QTabWidget;
@@ -47,6 +51,22 @@ class MainDialog : public QMainWindow {
     std::function<bool(const QString& title, const QString& question)> askYesNo;
     std::function<bool()> runLanguageDialog;
     std::function<void()> showAbout;
+    // A save dialog with a proposed name; empty when cancelled.
+    std::function<QString(const QString& title, const QString& proposed, const QString& filter)> askSavePath;
+    // A multi-select open dialog; empty when cancelled.
+    std::function<QStringList(const QString& title, const QString& filter)> askOpenPaths;
+    // A number dialog ("Enter record position"); nothing when cancelled.
+    std::function<std::optional<int>(const QString& title, const QString& label, int value)> askNumber;
+    // Runs a modal dialog of a command (the percentile and report dialogs); returns its result code.
+    std::function<int(QDialog& dialog)> runDialog;
+
+    // The pages of the current source, in tab order.
+    const std::vector<LevelPage*>& pages() const { return pages_; }
+    // The record the pages show: the current one, or the average while "Average" is on.
+    const MeasurementRecord* shownRecord() const;
+    PageContext& pageContext() { return context_; }
+    bool averaging() const { return averaged_.has_value(); }
+    views::Notepad& notepad() { return notepad_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -60,6 +80,21 @@ class MainDialog : public QMainWindow {
     QAction* addCommand(QMenu* menu, int id, const QString& text);
     void onOpen();
     void onSelectLanguage();
+    void buildPages();
+    void destroyPages();
+    void refreshPages();
+    void afterSourceChange(bool opened);
+    void goToRecord(int k);
+    void onRecordPosition();
+    void onAverage(bool on);
+    void onSaveAsText();
+    void onSaveAsBinary();
+    void onTranslateBinToTxt();
+    void onMergeToOneTxt();
+    void onCalcPercentiles();
+    void onMakeReport();
+    void onMisc();
+    void onNotepad();
     QString toolTipFor(int id) const;
 
     FrameController& frame_;
@@ -71,6 +106,10 @@ class MainDialog : public QMainWindow {
     QTabWidget* tabs_ = nullptr;
     bool shutDown_ = false;
     std::unique_ptr<AcquisitionWindow> acquisition_;
+    std::vector<LevelPage*> pages_;
+    PageContext context_;
+    std::optional<MeasurementRecord> averaged_;
+    views::Notepad notepad_;
 };
 
 }  // namespace k470::app

@@ -86,8 +86,11 @@ TEST_F(MainDialogTest, MenuHoldsEveryCommandEnabledByStateAndHandler) {
         QAction* a = w->action(id);
         ASSERT_NE(a, nullptr) << id;
         EXPECT_TRUE(inMenus.contains(a)) << id;
+        // The analysis commands choose their own files, so they need no source.
         const bool wantEnabled = id == CmdOpen || id == CmdAbout || id == CmdSelectLanguage || id == CmdData ||
-                                 id == CmdTeleParameters;
+                                 id == CmdTeleParameters || id == CmdTranslateBinToTxt ||
+                                 id == CmdMergeToOneTxt || id == CmdMakeReport || id == CmdCalcPercentiles ||
+                                 id == CmdMisc;
         EXPECT_EQ(a->isEnabled(), wantEnabled) << id;
     }
     EXPECT_EQ(w->menuBar()->actions().size(), 4);
@@ -144,8 +147,9 @@ TEST_F(MainDialogTest, OpeningARecordFileShowsItsTitleRecordsAndRecentItem) {
     EXPECT_EQ(static_cast<QPushButton*>(w->control(CtlRecordPosition))->text(), QStringLiteral("1/3"));
     EXPECT_EQ(static_cast<QLineEdit*>(w->control(CtlAverageFirst))->text(), QStringLiteral("1"));
     EXPECT_EQ(static_cast<QLineEdit*>(w->control(CtlAverageLast))->text(), QStringLiteral("3"));
-    // No page shows the record yet, so there is nothing to save as binary.
-    EXPECT_FALSE(w->action(CmdSaveAsBinary)->isEnabled());
+    // The pages show the record, so it can be saved as binary.
+    EXPECT_TRUE(w->action(CmdSaveAsBinary)->isEnabled());
+    EXPECT_EQ(w->tabs()->count(), 5);
 
     // A file that cannot be opened: the message names it, no source stays open, the list keeps the old file.
     const std::string missing = dir.file("gone.bin");

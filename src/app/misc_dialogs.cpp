@@ -1,0 +1,131 @@
+#include "app/misc_dialogs.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "base/number_format.h"
+
+namespace k470::app {
+
+namespace {
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+}  // namespace
+
+ParametersDialog::ParametersDialog(std::function<const MeasurementRecord*()> record, PageContext& context,
+                                   QWidget* parent)
+    : QDialog(parent), record_(std::move(record)), context_(context) {
+    setWindowTitle(tr("Parameters"));
+    auto* form = new QFormLayout(this);
+    const QString names[] = {tr("Date:"), tr("Time:"), tr("Comment:"), tr("Interval:"), tr("VIN:")};
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        fields_[i] = new QLabel(this);
+        form->addRow(names[i], fields_[i]);
+    }
+    auto* ranges = new QHBoxLayout;
+    for (size_t i = 0; i < ranges_.size(); ++i) {
+        ranges_[i] = new QRadioButton(tr("range %1").arg(i + 1), this);
+        // A file's range is shown, not changed: only a connected instrument takes a new range.
+        ranges_[i]->setEnabled(false);
+        ranges->addWidget(ranges_[i]);
+    }
+    form->addRow(tr("Range:"), ranges);
+    for (size_t i = 0; i < offsets_.size(); ++i) {
+        offsets_[i] = new QLabel(this);
+        form->addRow(tr("Calibration offset:") + QStringLiteral(" %1").arg(i + 1), offsets_[i]);
+    }
+    linear_ = new QCheckBox(tr("Linear"), this);
+    linear_->setChecked(context_.linear);
+    connect(linear_, &QCheckBox::toggled, this, [this](bool on) { context_.linear = on; });
+    form->addRow(linear_);
+    auto* p0Row = new QHBoxLayout;
+    p0_ = new QLabel(this);
+    auto* enter = new QPushButton(tr("Enter P0"), this);
+    p0Row->addWidget(p0_, 1);
+    p0Row->addWidget(enter);
+    form->addRow(tr("P0:"), p0Row);
+    askP0 = [this]() -> std::optional<QString> {
+        bool ok = false;
+        const QString t = QInputDialog::getText(this, tr("Enter P0"), tr("P0:"), QLineEdit::Normal,
+                                                qs(formatGeneral(context_.p0, 6)), &ok);
+        return ok ? std::optional<QString>(t) : std::nullopt;
+    };
+    connect(enter, &QPushButton::clicked, this, [this] {
+        if (auto t = askP0()) EnterP0(*t);
+    });
+    auto* exit = new QPushButton(tr("Exit"), this);
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+    form->addRow(exit);
+    timer_ = new QTimer(this);
+    timer_->setInterval(300);
+    connect(timer_, &QTimer::timeout, this, &ParametersDialog::Update);
+    timer_->start();
+    Update();
+}
+
+void ParametersDialog::Update() {
+    p0_->setText(qs(formatGeneral(context_.p0, 6)));
+    const MeasurementRecord* r = record_ ? record_() : nullptr;
+    if (!r) return;
+    const views::RecordParameterTexts t = views::ParameterTexts(*r);
+    const std::string* texts[] = {&t.date, &t.time, &t.comment, &t.interval, &t.vin};
+    for (size_t i = 0; i < fields_.size(); ++i) fields_[i]->setText(qs(*texts[i]));
+    ranges_[static_cast<size_t>(t.range)]->setChecked(true);
+    for (size_t i = 0; i < offsets_.size(); ++i) offsets_[i]->setText(qs(t.calibrationOffsets[i]));
+}
+
+void ParametersDialog::EnterP0(const QString& text) {
+    context_.p0 = views::ParseZeroDbReference(text.toStdString(), context_.p0);
+    Update();
+}
+
+NotepadDialog::NotepadDialog(views::Notepad& notepad, QWidget* parent) : QDialog(parent), notepad_(notepad) {
+    setWindowTitle(tr("Notepad"));
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(new QLabel(tr("Points noted from the plots (choose two):"), this));
+    list_ = new QListWidget(this);
+    list_->setSelectionMode(QAbstractItemView::MultiSelection);
+    for (size_t i = 0; i < notepad_.points().size(); ++i) list_->addItem(qs(notepad_.PointText(i)));
+    column->addWidget(list_, 1);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(tr("Difference"), this));
+    difference_ = new QLineEdit(this);
+    difference_->setReadOnly(true);
+    row->addWidget(difference_, 1);
+    column->addLayout(row);
+    auto* buttons = new QHBoxLayout;
+    auto* clear = new QPushButton(tr("Clear"), this);
+    auto* exit = new QPushButton(tr("Exit"), this);
+    connect(clear, &QPushButton::clicked, this, &NotepadDialog::Clear);
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+    buttons->addWidget(clear);
+    buttons->addStretch(1);
+    buttons->addWidget(exit);
+    column->addLayout(buttons);
+    connect(list_, &QListWidget::itemSelectionChanged, this, &NotepadDialog::showDifference);
+}
+
+void NotepadDialog::showDifference() {
+    std::vector<size_t> chosen;
+    for (int i = 0; i < list_->count(); ++i)
+        if (list_->item(i)->isSelected()) chosen.push_back(static_cast<size_t>(i));
+    difference_->setText(chosen.size() == 2 ? qs(notepad_.DifferenceText(chosen[0], chosen[1])) : QString());
+}
+
+void NotepadDialog::Clear() {
+    notepad_.Clear();
+    list_->clear();
+    difference_->clear();
+}
+
+}  // namespace k470::app

@@ -1,0 +1,65 @@
+// "Parameters" ("Misc"): the shown record's date, time, comment, interval, serial number, range and
+// calibration offsets, the "Linear" switch and "Enter P0"; "Notepad": the points noted from the plots and
+// the difference of two of them.
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <functional>
+
+#include "app/level_pages.h"
+#include "views/misc_views.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QRadioButton;
+class QTimer;
+
+namespace k470::app {
+
+class ParametersDialog : public QDialog {
+    Q_OBJECT
+  public:
+    // The record is read again on every tick of a 300 ms timer, so the dialog follows the shown record.
+    ParametersDialog(std::function<const MeasurementRecord*()> record, PageContext& context, QWidget* parent);
+    void Update();
+    // "Enter P0" answered with text; a text that is not a positive number keeps the reference.
+    void EnterP0(const QString& text);
+    QLabel* field(int i) const {
+        return fields_[static_cast<size_t>(i)];
+    }  // date, time, comment, interval, VIN
+    QCheckBox* linear() const { return linear_; }
+    QRadioButton* range(int i) const { return ranges_[static_cast<size_t>(i)]; }
+    QLabel* offset(int i) const { return offsets_[static_cast<size_t>(i)]; }
+    QLabel* p0() const { return p0_; }
+    std::function<std::optional<QString>()> askP0;
+
+  private:
+    std::function<const MeasurementRecord*()> record_;
+    PageContext& context_;
+    std::array<QLabel*, 5> fields_{};
+    std::array<QRadioButton*, 4> ranges_{};
+    std::array<QLabel*, 3> offsets_{};
+    QCheckBox* linear_;
+    QLabel* p0_;
+    QTimer* timer_;
+};
+
+class NotepadDialog : public QDialog {
+    Q_OBJECT
+  public:
+    NotepadDialog(views::Notepad& notepad, QWidget* parent);
+    QListWidget* list() const { return list_; }
+    QLineEdit* difference() const { return difference_; }
+    void Clear();
+
+  private:
+    void showDifference();
+    views::Notepad& notepad_;
+    QListWidget* list_;
+    QLineEdit* difference_;
+};
+
+}  // namespace k470::app
