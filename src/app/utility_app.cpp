@@ -15,8 +15,12 @@
 
 #include "app/frame_controller.h"
 #include "app/language.h"
+#include "app/acquisition_window.h"
 #include "app/main_dialog.h"
 #include "base/settings_store.h"
+#include "link/serial_port.h"
+#include "link/tele_link.h"
+#include "sim/simulator.h"
 
 namespace k470::app {
 
@@ -85,6 +89,11 @@ int UtilityApp::Run(QApplication& app) {
         QStringLiteral("exit-when-shown"),
         QStringLiteral("quit as soon as the main window is drawn (start-up timing)"));
     parser.addOption(exitWhenShown);
+    const QCommandLineOption simulator(
+        QStringLiteral("simulator"),
+        QStringLiteral("use the built-in instrument simulator as the USB instrument (device type T)"),
+        QStringLiteral("T"), QStringLiteral("3"));
+    parser.addOption(simulator);
     parser.process(app);
 
     SettingsStore store(SettingsStore::defaultPath());
@@ -106,12 +115,28 @@ int UtilityApp::Run(QApplication& app) {
     }
     InstallLexicon();
 
+    std::unique_ptr<Simulator> simulated;  // outlives the window that talks to it
     FrameController frame(store);
     MainDialog window(frame);
     window.runLanguageDialog = [&store, dirs, &window] {
         LanguageDialog dialog(store, dirs, &window);
         return dialog.exec() == QDialog::Accepted;
     };
+    // The built-in simulator plays a USB instrument on a pseudo-terminal, so "Data" works without one.
+    if (parser.isSet(simulator)) {
+        SimulatorOptions options;
+        options.type = static_cast<DeviceType>(parser.value(simulator).toUShort());
+        options.tcp = false;
+        options.pty = true;
+        auto started = Simulator::Start(options);
+        if (started) {
+            simulated = std::move(*started);
+            window.acquisition().UseLinks(
+                std::make_unique<FixedTtyProvider>(std::vector<std::string>{simulated->ptyPath()}), kTelePort);
+        } else {
+            window.showError(QString::fromStdString(started.error().message));
+        }
+    }
     termination.watch(&window);
     window.show();
     const QStringList files = parser.positionalArguments();
