@@ -702,31 +702,32 @@ void MainDialog::onNotepad() {
     runDialog(dialog);
 }
 
-void MainDialog::onCalcPercentiles() {
-    const QStringList files = askOpenPaths(tr("Calc percentiles"), binFilter());
-    if (files.isEmpty()) return;
-    std::vector<std::string> paths;
+std::optional<FileSet> MainDialog::askFileSetOfOneType(const QString& title, std::vector<std::string>& paths) {
+    const QStringList files = askOpenPaths(title, binFilter());
+    if (files.isEmpty()) return std::nullopt;
+    paths.clear();
     for (const QString& f : files) paths.push_back(f.toStdString());
     auto set = ScanFileSet(paths);
     if (!set) {
         showError(qs(set.error().message));
-        return;
+        return std::nullopt;
     }
+    return std::move(*set);
+}
+
+void MainDialog::onCalcPercentiles() {
+    std::vector<std::string> paths;
+    const auto set = askFileSetOfOneType(tr("Calc percentiles"), paths);
+    if (!set) return;
     PercentilesDialog dialog(frame_.store(), std::move(paths), set->type, this);
     dialog.showError = showError;
     runDialog(dialog);
 }
 
 void MainDialog::onMakeReport() {
-    const QStringList files = askOpenPaths(tr("Make report"), binFilter());
-    if (files.isEmpty()) return;
     std::vector<std::string> paths;
-    for (const QString& f : files) paths.push_back(f.toStdString());
-    auto set = ScanFileSet(paths);
-    if (!set) {
-        showError(qs(set.error().message));
-        return;
-    }
+    const auto set = askFileSetOfOneType(tr("Make report"), paths);
+    if (!set) return;
     ReportDialog dialog(ReportConfigPath(), set->type, this);
     if (runDialog(dialog) != QDialog::Accepted) return;
     const QString out = askSavePath(tr("Make report"), QString(), textFilter());

@@ -13,6 +13,7 @@
 
 #include "app/frame_controller.h"
 #include "app/level_pages.h"
+#include "export/file_set.h"
 
 class QAction;
 class QDialog;
@@ -91,6 +92,8 @@ class MainDialog : public QMainWindow {
     void onSaveAsBinary();
     void onTranslateBinToTxt();
     void onMergeToOneTxt();
+    // Asks for .bin files of one device type; false when cancelled or refused (the message is shown).
+    std::optional<FileSet> askFileSetOfOneType(const QString& title, std::vector<std::string>& paths);
     void onCalcPercentiles();
     void onMakeReport();
     void onMisc();
