@@ -152,42 +152,21 @@ PercentileForm PercentilesDialog::form() const {
 void PercentilesDialog::Calculate() {
     PercentileForm f = form();
     const int offset = levelWordOffset(type_, lists_->selection());
-    // File by file, so that a long batch shows its progress and can be cancelled (the form then stays as
-    // it was); the class counts of the files add up to those of the whole batch.
-    PercentileResult total;
-    total.minimum = 1e300;
-    total.maximum = 0.0;
-    QProgressDialog progress(tr("Calculating..."), tr("Cancel"), 0, static_cast<int>(paths_.size()), this);
+    // A long batch shows its progress and can be cancelled; the form then stays as it was.
+    QProgressDialog progress(tr("Calculating..."), tr("Cancel"), 0, 100, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    for (size_t i = 0; i < paths_.size(); ++i) {
-        auto file = File::Open(paths_[i], File::Mode::Read);
-        if (!file) {
-            if (showError) showError(qs(file.error().message));
-            return;
-        }
-        if (file->size() >= kRecordSize) {
-            auto part = CalculatePercentiles(std::span<const std::string>(&paths_[i], 1), offset, {});
-            if (!part) {
-                if (showError) showError(qs(part.error().message));
-                return;
-            }
-            for (size_t u = 0; u < total.classCounts.size(); ++u)
-                total.classCounts[u] += part->classCounts[u];
-            total.minimum = std::min(total.minimum, part->minimum);
-            total.maximum = std::max(total.maximum, part->maximum);
-            total.recordCount += part->recordCount;
-        }
-        progress.setValue(static_cast<int>(i + 1));
-        if (progress.wasCanceled()) return;
-    }
-    if (total.recordCount == 0) {
-        if (showError) showError(qs(lexicon().text(Word::NoSourceData)));
+    const auto result =
+        CalculatePercentiles(paths_, offset, percentFractions(f.percentTexts), [&progress](int percent) {
+            progress.setValue(percent);
+            return !progress.wasCanceled();
+        });
+    const bool cancelled = progress.wasCanceled();
+    progress.reset();
+    if (!result) {
+        if (showError && !cancelled) showError(qs(result.error().message));
         return;
     }
-    total.fractions = percentFractions(f.percentTexts);
-    total.answers = answerFractions(total.classCounts, total.recordCount, total.fractions);
-    const PercentileResult* result = &total;
     writeBack(f, *result);
     for (size_t i = 0; i < kPercentileFields; ++i) {
         percent_[i]->setText(qs(f.percentTexts[i]));

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -33,6 +34,7 @@
 #include "export/merge.h"
 #include "export/report.h"
 #include "export/text_export.h"
+#include "link/instrument_protocol.h"
 #include "views/record_commands.h"
 
 namespace k470::app {
@@ -84,6 +86,11 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
         const int n = QInputDialog::getInt(this, title, label, value, 0, 1000000000, 1, &ok);
         return ok ? std::optional<int>(n) : std::nullopt;
     };
+    askText = [this](const QString& title, const QString& label, const QString& value) -> std::optional<QString> {
+        bool ok = false;
+        const QString t = QInputDialog::getText(this, title, label, QLineEdit::Normal, value, &ok);
+        return ok ? std::optional<QString>(t) : std::nullopt;
+    };
     runDialog = [](QDialog& d) { return d.exec(); };
     showAbout = [this] {
         QMessageBox box(this);
@@ -98,6 +105,12 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
 
     acquisition_ = std::make_unique<AcquisitionWindow>(*this);
     connect(acquisition_.get(), &AcquisitionWindow::stateChanged, this, [this] { refresh(); });
+    connect(acquisition_.get(), &AcquisitionWindow::openPages, this, [this] { onInstrumentAnswered(); });
+    connect(acquisition_.get(), &AcquisitionWindow::closePages, this, [this] {
+        destroyPages();
+        refresh();
+    });
+    connect(acquisition_.get(), &AcquisitionWindow::newData, this, [this] { onInstrumentData(); });
 
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
@@ -360,6 +373,10 @@ void MainDialog::buildControls() {
     tabs_ = new QTabWidget(central);
     tabs_->setObjectName(QStringLiteral("control%1").arg(CtlTabs));
     controls_[CtlTabs] = tabs_;
+    // Only the page in front follows new values; a page brought to the front catches up.
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+        if (auto* p = qobject_cast<LevelPage*>(tabs_->currentWidget())) p->Refresh();
+    });
     column->addWidget(tabs_, 1);
     setCentralWidget(central);
 }
@@ -515,6 +532,7 @@ void MainDialog::OpenPath(const QString& path) {
 }
 
 const MeasurementRecord* MainDialog::shownRecord() const {
+    if (frame_.mode() == SourceMode::Instrument) return liveRecord_ ? &*liveRecord_ : nullptr;
     return averaged_ ? &*averaged_ : frame_.record();
 }
 
@@ -528,6 +546,22 @@ void MainDialog::afterSourceChange(bool opened) {
     refresh();
 }
 
+void MainDialog::onInstrumentAnswered() {
+    // The instrument replaces whatever the window showed; its pages read the values it sends.
+    destroyPages();
+    averaged_.reset();
+    liveRecord_ = acquisition_->controller().currentRecord();
+    buildPages();
+    refresh();
+}
+
+void MainDialog::onInstrumentData() {
+    if (frame_.mode() != SourceMode::Instrument || pages_.empty()) return;
+    liveRecord_ = acquisition_->controller().currentRecord();
+    context_.record = &*liveRecord_;
+    if (auto* p = qobject_cast<LevelPage*>(tabs_->currentWidget())) p->Refresh();
+}
+
 void MainDialog::buildPages() {
     context_ = PageContext{};
     context_.type = frame_.deviceType();
@@ -538,10 +572,15 @@ void MainDialog::buildPages() {
     context_.store = &frame_.store();
     context_.notepad = &notepad_;
     auto* channel = static_cast<QComboBox*>(controls_[CtlChannel]);
-    channel->clear();
-    const int channels = frame_.record() ? frame_.record()->dimensions.channels : 1;
-    for (int c = 1; c <= channels && channels > 1; ++c)
-        channel->addItem(qs(lexicon().text(Word::Channel)) + QLatin1Char(' ') + QString::number(c));
+    if (frame_.mode() == SourceMode::Instrument) {
+        // The acquisition lists the instrument's three channels and keeps the user's choice.
+        context_.channel = std::max(channel->currentIndex(), 0);
+    } else {
+        channel->clear();
+        const int channels = frame_.record() ? frame_.record()->dimensions.channels : 1;
+        for (int c = 1; c <= channels && channels > 1; ++c)
+            channel->addItem(qs(lexicon().text(Word::Channel)) + QLatin1Char(' ') + QString::number(c));
+    }
     for (views::PageKind kind : views::PagesFor(context_.type, frame_.recordCount())) {
         LevelPage* page = MakeLevelPage(context_, kind, tabs_);
         pages_.push_back(page);
@@ -691,10 +730,22 @@ void MainDialog::onMergeToOneTxt() {
 void MainDialog::onMisc() {
     if (pages_.empty()) return;
     ParametersDialog dialog([this] { return shownRecord(); }, context_, this);
+    if (frame_.mode() == SourceMode::Instrument)
+        dialog.AttachInstrument([this](int range) { acquisition_->controller().SelectRange(range); },
+                                [this](int channel) { onCalibrationOffset(channel); });
     runDialog(dialog);
     // "Linear" is a setting kept for the next start; the pages show the levels again in any case.
     frame_.settings().linear = context_.linear;
     refreshPages();
+}
+
+void MainDialog::onCalibrationOffset(int channel) {
+    AcquisitionController& c = acquisition_->controller();
+    // Without an open link there is no instrument to tell.
+    if (!c.commands().AnyLinkOpen()) return;
+    const auto text = askText(tr("Enter calibration offset"), tr("dB"), QStringLiteral("0"));
+    if (!text) return;
+    c.SetCalibrationOffset(channel, parseCalibrationText(text->toStdString()));
 }
 
 void MainDialog::onNotepad() {
@@ -738,8 +789,21 @@ void MainDialog::onMakeReport() {
         return;
     }
     TextWriter writer(*output);
-    if (Status s = WriteReport(*set, dialog.columns().columns(), dialog.switches(), writer); !s)
-        showError(qs(s.error().message));
+    QProgressDialog progress(tr("Making report..."), tr("Cancel"), 0, 100, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    Status s = WriteReport(*set, dialog.columns().columns(), dialog.switches(), writer, [&progress](int percent) {
+        progress.setValue(percent);
+        return !progress.wasCanceled();
+    });
+    const bool cancelled = progress.wasCanceled();
+    progress.reset();
+    if (s) return;
+    // A report that was cancelled or failed leaves no half-written file behind.
+    writer.buffer().clear();
+    (void)output->close();
+    QFile::remove(out);
+    if (!cancelled) showError(qs(s.error().message));
 }
 
 void MainDialog::onSelectLanguage() {

@@ -58,6 +58,9 @@ class MainDialog : public QMainWindow {
     std::function<QStringList(const QString& title, const QString& filter)> askOpenPaths;
     // A number dialog ("Enter record position"); nothing when cancelled.
     std::function<std::optional<int>(const QString& title, const QString& label, int value)> askNumber;
+    // A text dialog ("Enter calibration offset"); nothing when cancelled.
+    std::function<std::optional<QString>(const QString& title, const QString& label, const QString& value)>
+        askText;
     // Runs a modal dialog of a command (the percentile and report dialogs); returns its result code.
     std::function<int(QDialog& dialog)> runDialog;
 
@@ -85,6 +88,9 @@ class MainDialog : public QMainWindow {
     void destroyPages();
     void refreshPages();
     void afterSourceChange(bool opened);
+    // The connected instrument's pages: built when it answers, redrawn on its values.
+    void onInstrumentAnswered();
+    void onInstrumentData();
     void goToRecord(int k);
     void onRecordPosition();
     void onAverage(bool on);
@@ -98,6 +104,8 @@ class MainDialog : public QMainWindow {
     void onMakeReport();
     void onMisc();
     void onNotepad();
+    // "Enter calibration offset" for channel 0..2 of the connected instrument.
+    void onCalibrationOffset(int channel);
     QString toolTipFor(int id) const;
 
     FrameController& frame_;
@@ -112,6 +120,7 @@ class MainDialog : public QMainWindow {
     std::vector<LevelPage*> pages_;
     PageContext context_;
     std::optional<MeasurementRecord> averaged_;
+    std::optional<MeasurementRecord> liveRecord_;  // the instrument's current values as a record
     views::Notepad notepad_;
 };
 

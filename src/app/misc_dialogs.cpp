@@ -37,11 +37,20 @@ ParametersDialog::ParametersDialog(std::function<const MeasurementRecord*()> rec
         ranges_[i] = new QRadioButton(tr("range %1").arg(i + 1), this);
         // A file's range is shown, not changed: only a connected instrument takes a new range.
         ranges_[i]->setEnabled(false);
+        connect(ranges_[i], &QRadioButton::clicked, this, [this, i] {
+            if (selectRange_) selectRange_(static_cast<int>(i));
+        });
         ranges->addWidget(ranges_[i]);
     }
     form->addRow(tr("Range:"), ranges);
     for (size_t i = 0; i < offsets_.size(); ++i) {
-        offsets_[i] = new QLabel(this);
+        offsets_[i] = new QPushButton(this);
+        offsets_[i]->setFlat(true);
+        offsets_[i]->setEnabled(false);
+        offsets_[i]->setStyleSheet(QStringLiteral("text-align: left"));
+        connect(offsets_[i], &QPushButton::clicked, this, [this, i] {
+            if (setOffset_) setOffset_(static_cast<int>(i));
+        });
         form->addRow(tr("Calibration offset:") + QStringLiteral(" %1").arg(i + 1), offsets_[i]);
     }
     linear_ = new QCheckBox(tr("Linear"), this);
@@ -82,6 +91,17 @@ void ParametersDialog::Update() {
     for (size_t i = 0; i < fields_.size(); ++i) fields_[i]->setText(qs(*texts[i]));
     ranges_[static_cast<size_t>(t.range)]->setChecked(true);
     for (size_t i = 0; i < offsets_.size(); ++i) offsets_[i]->setText(qs(t.calibrationOffsets[i]));
+}
+
+void ParametersDialog::AttachInstrument(std::function<void(int range)> selectRange,
+                                        std::function<void(int channel)> setOffset) {
+    selectRange_ = std::move(selectRange);
+    setOffset_ = std::move(setOffset);
+    for (QRadioButton* r : ranges_) r->setEnabled(bool(selectRange_));
+    for (QPushButton* b : offsets_) {
+        b->setEnabled(bool(setOffset_));
+        b->setToolTip(setOffset_ ? tr("Enter calibration offset") : QString());
+    }
 }
 
 void ParametersDialog::EnterP0(const QString& text) {

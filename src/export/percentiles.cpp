@@ -77,18 +77,24 @@ std::vector<double> answerFractions(const ClassCounts& counts, long long total,
 }
 
 Result<PercentileResult> CalculatePercentiles(std::span<const std::string> paths, int byteOffset,
-                                              std::span<const double> fractions) {
+                                              std::span<const double> fractions,
+                                              const std::function<bool(int percent)>& progress) {
     PercentileResult result;
     result.fractions.assign(fractions.begin(), fractions.end());
     const size_t offset = static_cast<size_t>(std::clamp(byteOffset, 0, static_cast<int>(kRecordSize) - 2));
     auto buffer = std::make_unique<uint8_t[]>(kRecordsPerRead * kRecordSize);
     uint16_t lowest = 0xFFFF;
     uint16_t highest = 0;
-    for (const std::string& path : paths) {
+    for (size_t f = 0; f < paths.size(); ++f) {
+        const std::string& path = paths[f];
         auto file = File::Open(path, File::Mode::Read);
         if (!file) return file.error();
         const uint64_t records = file->size() / kRecordSize;
         for (uint64_t first = 0; first < records; first += kRecordsPerRead) {
+            // Between reads: the share of files done, with the part of this file that is read.
+            const double share = (static_cast<double>(f) + static_cast<double>(first) / static_cast<double>(records)) /
+                                 static_cast<double>(paths.size());
+            if (progress && !progress(static_cast<int>(share * 100.0))) return fail("The calculation was cancelled");
             const size_t n = static_cast<size_t>(std::min<uint64_t>(kRecordsPerRead, records - first));
             // Only the stretch from the first wanted word to the last one is read.
             const size_t length = (n - 1) * kRecordSize + 2;
@@ -123,9 +129,10 @@ void writeBack(PercentileForm& form, const PercentileResult& result) {
     form.maximumText = formatFixed(result.maximum, 2);
 }
 
-Status CalculateForm(PercentileForm& form, std::span<const std::string> paths, int byteOffset) {
+Status CalculateForm(PercentileForm& form, std::span<const std::string> paths, int byteOffset,
+                     const std::function<bool(int percent)>& progress) {
     const std::vector<double> fractions = percentFractions(form.percentTexts);
-    auto result = CalculatePercentiles(paths, byteOffset, fractions);
+    auto result = CalculatePercentiles(paths, byteOffset, fractions, progress);
     if (!result) return result.error();
     writeBack(form, *result);
     return {};

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -54,9 +55,12 @@ std::vector<double> answerFractions(const ClassCounts& counts, long long total,
 
 // Reads the level word at byteOffset of every record of every file, in file order, and computes minimum,
 // maximum, class counts and the answers. Fails with "Can't open file '<path>'" for a file that cannot be
-// opened or read, and with "No source data" when there is no record at all.
+// opened or read, and with "No source data" when there is no record at all. The progress callback hears
+// the share of files read (0..100) now and then; when it answers false the calculation stops with "The
+// calculation was cancelled".
 Result<PercentileResult> CalculatePercentiles(std::span<const std::string> paths, int byteOffset,
-                                              std::span<const double> fractions);
+                                              std::span<const double> fractions,
+                                              const std::function<bool(int percent)>& progress = {});
 
 // The six percentage fields of the "Distribution histogram" dialog with their result fields.
 constexpr int kPercentileFields = 6;
@@ -73,7 +77,8 @@ void writeBack(PercentileForm& form, const PercentileResult& result);
 
 // "Calculate": reads the form's percentages, computes, and writes the result back. On failure (the message
 // is returned) the form stays as it was.
-Status CalculateForm(PercentileForm& form, std::span<const std::string> paths, int byteOffset);
+Status CalculateForm(PercentileForm& form, std::span<const std::string> paths, int byteOffset,
+                     const std::function<bool(int percent)>& progress = {});
 
 // The text that "Save to clipboard" puts together: "'" and the table, parameter and band texts each followed
 // by a tab, and the channel text for the three-channel types 1, 2 and 20; then a line of the six percentage

@@ -82,8 +82,14 @@ std::string reportColumnLabel(DeviceType type, const ReportColumn& column, bool 
     return weightingName(type, s.band);
 }
 
+namespace {
+constexpr const char* kCancelled = "The report was cancelled";
+constexpr long long kRecordsPerProgress = 1024;
+}  // namespace
+
 Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns,
-                   const ReportSwitches& switches, TextWriter& out) {
+                   const ReportSwitches& switches, TextWriter& out,
+                   const std::function<bool(int percent)>& progress) {
     const Lexicon& words = lexicon();
     const CodePage cp = words.codePage();
     auto fieldLine = [&](std::string label) {
@@ -104,11 +110,17 @@ Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns,
     }
 
     RecordBytes bytes;
+    long long recordsRead = 0;
+    const auto report = [&] {
+        const long long total = std::max(files.recordTotal, recordsRead);
+        return !progress || progress(total > 0 ? static_cast<int>(recordsRead * 100 / total) : 100);
+    };
     for (const FileSetEntry& entry : files.files) {
         auto file = BinFile::Open(entry.path);
         if (!file) return file.error();
         const std::string name = toCodePage(fileNameOf(entry.path), cp) + "; ";
-        for (int k = 1; k <= file->recordCount(); ++k) {
+        for (int k = 1; k <= file->recordCount(); ++k, ++recordsRead) {
+            if (recordsRead % kRecordsPerProgress == 0 && !report()) return fail(kCancelled);
             if (auto s = file->ReadRecordBytes(k, bytes); !s) return s;
             const RecordHeader header = RecordHeader::decode(bytes.data());
             const CalendarTime when = header.dateTime();
@@ -135,6 +147,8 @@ Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns,
             }
         }
     }
+
+    if (!report()) return fail(kCancelled);
 
     constexpr const char* kEol = "\r\n";
     if (switches.date && files.typeKnown && !files.datesDiffer) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -72,7 +73,10 @@ std::string reportColumnLabel(DeviceType type, const ReportColumn& column, bool 
 // Writes the report of every record of the files of the set (in file order) with the columns, levels in dB
 // at the set type's level offsets. Lines end in CR LF; texts are in the lexicon's code page. Fails with
 // "Can't open file '<path>'" for a file that cannot be opened or read, or when the output cannot be written.
+// The progress callback hears the share of records read (0..100) now and then; when it answers false the
+// report stops with "The report was cancelled" before anything is written.
 Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns,
-                   const ReportSwitches& switches, TextWriter& out);
+                   const ReportSwitches& switches, TextWriter& out,
+                   const std::function<bool(int percent)>& progress = {});
 
 }  // namespace k470

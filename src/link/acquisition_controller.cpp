@@ -337,7 +337,7 @@ void AcquisitionController::StopAcquisition() {
     view_.SetCommands(AcquisitionCommands{});
 }
 
-MeasurementRecord AcquisitionController::RecordImage() const {
+MeasurementRecord AcquisitionController::currentRecord() const {
     MeasurementRecord r = values_.record;
     r.header.recordComment = comment_;
     r.header.vin = vin_;
@@ -355,7 +355,7 @@ MeasurementRecord AcquisitionController::RecordImage() const {
 
 Status AcquisitionController::SaveAsBinary(const std::string& path) {
     if (windowMode_ != 1 || streaming_) return fail(lexicon().text(Word::NoSourceData));
-    return WriteSingleRecordFile(path, RecordImage(), deps_.now());
+    return WriteSingleRecordFile(path, currentRecord(), deps_.now());
 }
 
 Status AcquisitionController::CheckRecordingParameters(const RecordingParameters& p) {
@@ -400,7 +400,7 @@ void AcquisitionController::BeginRecording() {
 }
 
 bool AcquisitionController::WriteRecordingRecord() {
-    Status s = recordingFile_->Append(RecordImage(), deps_.now());
+    Status s = recordingFile_->Append(currentRecord(), deps_.now());
     comment_ = kNoComment;
     if (s) return true;
     // The record did not reach the file: the recording ends here and says so, instead of counting it.

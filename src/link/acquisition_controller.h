@@ -144,6 +144,9 @@ public:
     uint32_t vin() const { return vin_; }
     const std::string& baseTitle() const { return baseTitle_; }
     const AcquiredValues& values() const { return values_; }
+    // The current values as the record that "Save as binary" would write: type, VIN, interval and the
+    // autorecording's comment filled in.
+    MeasurementRecord currentRecord() const;
     uint32_t measurementInterval() const { return interval_; }
     Recording recording() const { return recording_; }
     uint32_t recordsWritten() const { return recordsWritten_; }
@@ -157,7 +160,6 @@ private:
     bool ReopenFast();
     int CountMessages();
     void ApplyRunningTime(bool running);
-    MeasurementRecord RecordImage() const;
     void BeginRecording();
     bool WriteRecordingRecord();
     void EndRecording();

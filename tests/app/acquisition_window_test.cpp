@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 
 #include <arpa/inet.h>
@@ -23,6 +24,7 @@
 #include "app/acquisition_window.h"
 #include "app/command_ids.h"
 #include "app/main_dialog.h"
+#include "app/misc_dialogs.h"
 #include "app/recording_dialog.h"
 #include "app/tele_parameters_dialog.h"
 #include "base/named_event.h"
@@ -30,6 +32,8 @@
 #include "data/bin_file.h"
 #include "data/device_type.h"
 #include "data/sample_records.h"
+#include "export/level_locator.h"
+#include "views/level_views.h"
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
 
@@ -50,8 +54,7 @@ class AcquisitionWindowTest : public ::testing::Test {
         ASSERT_TRUE(store.WriteString("Init", "IP1", "127.0.0.1"));
         ASSERT_TRUE(store.WriteString("Init", "IP2", "127.0.0.1"));
     }
-    // The window with its dialogs answered by the test and, as the level pages would, one page per
-    // instrument while it is connected.
+    // The window with its dialogs answered by the test.
     std::unique_ptr<MainDialog> makeWindow(uint16_t telePort) {
         auto w = std::make_unique<MainDialog>(frame);
         w->showError = [this](const QString& m) { messages << m; };
@@ -64,13 +67,7 @@ class AcquisitionWindowTest : public ::testing::Test {
         // The trigger of this test only, so that tests running beside it cannot start its recordings.
         a.UseAutoSaveEvent(event ? &*event : nullptr);
         MainDialog* window = w.get();
-        QObject::connect(&a, &AcquisitionWindow::openPages, window, [this, window](quint16 type) {
-            pagesType = type;
-            window->tabs()->addTab(new QLabel(QStringLiteral("levels")), QStringLiteral("Levels"));
-        });
-        QObject::connect(&a, &AcquisitionWindow::closePages, window, [window] {
-            while (window->tabs()->count() > 0) delete window->tabs()->widget(0);
-        });
+        QObject::connect(&a, &AcquisitionWindow::openPages, window, [this](quint16 type) { pagesType = type; });
         QObject::connect(&a, &AcquisitionWindow::newData, window, [this] { ++newData; });
         QObject::connect(window, &QWidget::windowTitleChanged, window,
                          [this](const QString& t) { titles << t; });
@@ -217,6 +214,80 @@ TEST_F(AcquisitionWindowTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     ASSERT_TRUE(QTest::qWaitFor([&] { return (*sim)->receivedBytes().size() >= before + 2; }, 2000));
     const auto sent = (*sim)->receivedBytes();
     EXPECT_EQ(std::vector<uint8_t>(sent.end() - 2, sent.end()), (std::vector<uint8_t>{0xA0, 0x2A}));
+}
+
+// The instrument's pages: the tabs of its type, cells that follow its values, and the "Parameters" range
+// and calibration controls that reach it.
+TEST_F(AcquisitionWindowTest, PagesShowTheInstrumentsValuesAndParametersReachIt) {
+    SimulatorOptions o;
+    o.type = 3;
+    o.port = 0;
+    auto sim = Simulator::Start(o);
+    ASSERT_TRUE(sim.ok());
+    useWiFi();
+    auto w = makeWindow((*sim)->tcpPort());
+    w->show();
+    w->action(CmdData)->trigger();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    QStringList tabs;
+    for (int i = 0; i < w->tabs()->count(); ++i) tabs << w->tabs()->tabText(i);
+    EXPECT_EQ(tabs, (QStringList{"1/1 octaves", "1/3 octaves", "Weighted levels", "Spectra"}));
+    ASSERT_EQ(w->pages().size(), 4u);
+
+    // The page in front shows the values of the latest message: each cell is the record's level word.
+    auto cellsMatch = [&](int tab, int locatorTable) {
+        w->tabs()->setCurrentIndex(tab);
+        const int before = newData;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return newData >= before + 2; }, 3000));
+        const RecordBytes bytes =
+            stampedRecordBytes(w->acquisition().controller().currentRecord(), CalendarTime{2026, 1, 1, 0, 0, 0});
+        auto* page = qobject_cast<TablePage*>(w->pages()[static_cast<size_t>(tab)]);
+        EXPECT_TRUE(page);
+        if (!page) return;
+        QTableWidget* table = page->table(0);
+        for (int r = 0; r < table->rowCount(); ++r)
+            for (int c = 0; c < table->columnCount(); ++c) {
+                const size_t at = static_cast<size_t>(levelWordOffset(3, 0, locatorTable, c, r));
+                const double level = decodeLevel(static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8));
+                EXPECT_EQ(table->item(r, c)->text().toStdString(), views::LevelCellText(level))
+                    << tab << " r" << r << " c" << c;
+            }
+    };
+    cellsMatch(1, 1);  // 1/3 octaves
+    cellsMatch(0, 0);  // 1/1 octaves
+
+    // "Parameters": the range buttons and the offsets act on the instrument.
+    QString askedTitle;
+    w->askText = [&](const QString& title, const QString&, const QString&) {
+        askedTitle = title;
+        return std::optional<QString>(QStringLiteral("1.5"));
+    };
+    w->runDialog = [&](QDialog& d) {
+        auto* p = qobject_cast<ParametersDialog*>(&d);
+        EXPECT_TRUE(p);
+        if (!p) return int(QDialog::Rejected);
+        EXPECT_EQ(p->field(4)->text(), QStringLiteral("00A1B2C3"));
+        EXPECT_TRUE(p->range(2)->isEnabled() && p->offset(1)->isEnabled());
+        p->range(2)->click();
+        p->offset(1)->click();
+        // The instrument reports the new range and the dialog follows it.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return (*sim)->state().range == 2; }, 2000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return p->range(2)->isChecked(); }, 2000));
+        return int(QDialog::Accepted);
+    };
+    w->Dispatch(CmdMisc);
+    EXPECT_EQ(askedTitle, QStringLiteral("Enter calibration offset"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (*sim)->state().calibrationOffset[1] == 1.5; }, 2000));
+
+    // A file opened meanwhile ends the acquisition; its own pages replace the instrument's.
+    auto record = makeSampleRecord({6, 0x42, 1, 0});
+    ASSERT_TRUE(record.ok());
+    ASSERT_TRUE(WriteSingleRecordFile(dir.file("one.bin"), *record, CalendarTime{2026, 1, 1, 0, 0, 0}));
+    w->OpenPath(QString::fromStdString(dir.file("one.bin")));
+    EXPECT_EQ(frame.mode(), SourceMode::DataFile);
+    EXPECT_FALSE(w->acquisition().timer().isActive());
+    EXPECT_EQ(w->tabs()->count(), 4);
+    EXPECT_EQ(w->shownRecord()->header.deviceType, 6);
 }
 
 TEST_F(AcquisitionWindowTest, ExternalTriggerStartsTheArmedRecording) {

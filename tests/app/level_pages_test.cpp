@@ -445,6 +445,8 @@ TEST_F(LevelPagesTest, ParametersDialogSetsLinearAndP0ForTheCopies) {
         EXPECT_EQ(p->field(4)->text(), "00C0FFEE");
         EXPECT_EQ(p->field(0)->text(), "06/05/2024");
         EXPECT_TRUE(p->range(range)->isChecked());
+        // A file's range and offsets are shown, not sent anywhere.
+        EXPECT_FALSE(p->range(0)->isEnabled() || p->offset(0)->isEnabled());
         p->EnterP0("abc");  // not a number: kept
         EXPECT_EQ(p->p0()->text(), "2e-05");
         p->EnterP0("1");

@@ -107,6 +107,28 @@ TEST(Percentiles, FailuresLeaveTheFormAsItWas) {
     EXPECT_EQ(form.percentTexts[0], "50");
 }
 
+TEST(Percentiles, ProgressOverTheFilesAndCancel) {
+    TempDir dir;
+    test::writeRecords(dir.file("a.bin"), recordsWith(3, 20, {256, 512}));
+    test::writeRecords(dir.file("b.bin"), recordsWith(3, 20, {768}));
+    const std::vector<std::string> paths = {dir.file("a.bin"), dir.file("b.bin")};
+    const std::vector<double> fractions = {0.5};
+    std::vector<int> heard;
+    auto done = CalculatePercentiles(paths, 20, fractions, [&](int p) {
+        heard.push_back(p);
+        return true;
+    });
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->recordCount, 3);
+    EXPECT_EQ(heard, (std::vector<int>{0, 50}));
+    PercentileForm form;
+    form.percentTexts[0] = "50";
+    Status s = CalculateForm(form, paths, 20, [](int) { return false; });
+    ASSERT_FALSE(s);
+    EXPECT_EQ(s.error().message, "The calculation was cancelled");
+    EXPECT_EQ(form.resultTexts[0], "");
+}
+
 TEST(Percentiles, ReadsPercentTextsAsNumbers) {
     struct Case {
         const char* text;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "export/analysis_fixtures.h"
@@ -263,6 +264,39 @@ TEST_F(ReportText, DifferingDatesAndSerialNumbersGoIntoTheFieldLines) {
               "Filename; a.bin; c.bin; c.bin; c.bin; \r\n"
               "Time; 14:11:16; 14:11:16; 14:11:16; 14:11:16; \r\n"
               "Interval; 0:00:00; 0:00:00; 0:00:00; 0:00:00; \r\n");
+}
+
+// The progress goes up to 100 over the records; a cancel stops the report before anything is written.
+TEST_F(ReportText, ProgressAndCancel) {
+    test::writeRecords(dir.file("a.bin"), {sound(256, 512), sound(256, 512)});
+    test::writeRecords(dir.file("b.bin"), {sound(256, 512)});
+    auto set = ScanFileSet(std::vector<std::string>{dir.file("a.bin"), dir.file("b.bin")});
+    ASSERT_TRUE(set);
+    for (bool cancel : {false, true}) {
+        std::vector<int> heard;
+        const std::string out = dir.file("progress.txt");
+        {
+            auto file = File::Open(out, File::Mode::Create);
+            TextWriter writer(*file);
+            Status s = WriteReport(*set, columns, {}, writer, [&](int percent) {
+                heard.push_back(percent);
+                return !cancel;
+            });
+            EXPECT_EQ(bool(s), !cancel);
+            if (cancel) {
+                EXPECT_EQ(s.error().message, "The report was cancelled");
+            }
+        }
+        ASSERT_FALSE(heard.empty());
+        EXPECT_EQ(heard.front(), 0);
+        if (cancel) {
+            EXPECT_EQ(heard.size(), 1u);
+            EXPECT_EQ(test::readText(out), "");
+        } else {
+            EXPECT_EQ(heard.back(), 100);
+            EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
+        }
+    }
 }
 
 }  // namespace
