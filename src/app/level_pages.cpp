@@ -120,7 +120,13 @@ TablePage::TablePage(PageContext& context, views::PageKind kind, QWidget* parent
         table->setSelectionMode(QAbstractItemView::NoSelection);
         table->setStyleSheet(
             QStringLiteral("QTableWidget { background: white; gridline-color: %1; }").arg(kGrid.name()));
-        table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        // Columns as wide as their header or the widest level ("255.99"), fixed, so that values arriving
+        // from the instrument never move the table's layout.
+        table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        const int cellWidth = table->fontMetrics().horizontalAdvance(QStringLiteral("888.88")) + 14;
+        const QFontMetrics header = table->horizontalHeader()->fontMetrics();
+        for (int c = 0; c < table->columnCount(); ++c)
+            table->setColumnWidth(c, std::max(cellWidth, header.horizontalAdvance(qs(t.columns[static_cast<size_t>(c)])) + 14));
         table->horizontalHeader()->setSectionsClickable(true);
         table->verticalHeader()->setSectionsClickable(true);
         table->setContextMenuPolicy(Qt::NoContextMenu);

@@ -147,6 +147,11 @@ void BarChart::DrawText(QPainter& painter) {
     const int n = static_cast<int>(values_.size());
     if (n == 0) return;
     const double slot = static_cast<double>(a.width()) / n;
+    // Band labels at an even step that keeps them apart: every k-th band, the middle one of each group,
+    // so that on a 1/3-octave chart the octave centres are the ones named.
+    int widest = 0;
+    for (const QString& l : labels_) widest = std::max(widest, fm.horizontalAdvance(l));
+    const int k = slot > 0 ? std::max(1, static_cast<int>(std::ceil((widest + 6) / slot))) : n;
     for (int i = 0; i < n; ++i) {
         const int left = a.left() + static_cast<int>(std::floor(i * slot));
         const QRect column(left, a.top(), static_cast<int>(slot), a.height());
@@ -158,9 +163,11 @@ void BarChart::DrawText(QPainter& painter) {
             painter.drawText(QRect(column.left(), top - 16, column.width(), 15),
                              Qt::AlignHCenter | Qt::AlignBottom, value);
         }
-        if (i < labels_.size() && fm.horizontalAdvance(labels_[i]) <= column.width() + 4)
-            painter.drawText(QRect(column.left() - 2, a.bottom() + 3, column.width() + 4, 16),
-                             Qt::AlignHCenter, labels_[i]);
+        if (i < labels_.size() && (i - (k - 1) / 2) % k == 0) {
+            const int centre = column.left() + column.width() / 2;
+            painter.drawText(QRect(centre - widest / 2 - 3, a.bottom() + 3, widest + 6, 16), Qt::AlignHCenter,
+                             labels_[i]);
+        }
     }
 }
 
