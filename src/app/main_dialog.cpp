@@ -30,6 +30,7 @@
 #include "app/misc_dialogs.h"
 #include "app/tool_icons.h"
 #include "base/lexicon.h"
+#include "data/dos_date_time.h"
 #include "export/file_set.h"
 #include "export/merge.h"
 #include "export/report.h"
@@ -550,14 +551,22 @@ void MainDialog::onInstrumentAnswered() {
     // The instrument replaces whatever the window showed; its pages read the values it sends.
     destroyPages();
     averaged_.reset();
-    liveRecord_ = acquisition_->controller().currentRecord();
+    takeLiveRecord();
     buildPages();
     refresh();
 }
 
+void MainDialog::takeLiveRecord() {
+    liveRecord_ = acquisition_->controller().currentRecord();
+    // The values are those of this moment: "Parameters" shows today's date and the time of the latest ones.
+    const CalendarTime now = localTimeNow();
+    liveRecord_->header.date = packDosDate(now);
+    liveRecord_->header.time = packDosTime(now);
+}
+
 void MainDialog::onInstrumentData() {
     if (frame_.mode() != SourceMode::Instrument || pages_.empty()) return;
-    liveRecord_ = acquisition_->controller().currentRecord();
+    takeLiveRecord();
     context_.record = &*liveRecord_;
     if (auto* p = qobject_cast<LevelPage*>(tabs_->currentWidget())) p->Refresh();
 }

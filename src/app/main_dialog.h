@@ -91,6 +91,7 @@ class MainDialog : public QMainWindow {
     // The connected instrument's pages: built when it answers, redrawn on its values.
     void onInstrumentAnswered();
     void onInstrumentData();
+    void takeLiveRecord();
     void goToRecord(int k);
     void onRecordPosition();
     void onAverage(bool on);

@@ -267,6 +267,9 @@ TEST_F(AcquisitionWindowTest, PagesShowTheInstrumentsValuesAndParametersReachIt)
         EXPECT_TRUE(p);
         if (!p) return int(QDialog::Rejected);
         EXPECT_EQ(p->field(4)->text(), QStringLiteral("00A1B2C3"));
+        // The values are today's.
+        const CalendarTime now = localTimeNow();
+        EXPECT_EQ(p->field(0)->text(), QString::asprintf("%02d/%02d/%d", now.day, now.month, now.year));
         EXPECT_TRUE(p->range(2)->isEnabled() && p->offset(1)->isEnabled());
         p->range(2)->click();
         p->offset(1)->click();
