@@ -28,6 +28,7 @@
 #include "app/analysis_dialogs.h"
 #include "app/command_ids.h"
 #include "app/misc_dialogs.h"
+#include "app/signal_dialogs.h"
 #include "app/tool_icons.h"
 #include "base/lexicon.h"
 #include "data/dos_date_time.h"
@@ -37,6 +38,7 @@
 #include "export/text_export.h"
 #include "link/instrument_protocol.h"
 #include "views/record_commands.h"
+#include "views/signal_commands.h"
 
 namespace k470::app {
 
@@ -53,7 +55,7 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
                                   CmdRecentFile4, CmdAbout, CmdSelectLanguage, CmdSaveAsText, CmdSaveAsBinary,
                                   CmdTranslateBinToTxt, CmdMergeToOneTxt, CmdCalcPercentiles, CmdMakeReport,
                                   CmdCopyToClipboard, CtlRecordPosition, CtlRecordUpDown, CtlAverage, CmdMisc,
-                                  CmdNotepad});
+                                  CmdNotepad, CmdTranslateSdtToTxt, CmdTranslateSdtToWav});
     frame_.commands().setHandled({CmdData, CmdTeleParameters, CmdReset, CmdStartStop, CmdStartRecording,
                                   CmdStopRecording, CmdSetMarker});
     frame_.Initialise();
@@ -67,6 +69,9 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
             this, tr("Open"), QDir::currentPath(),
             tr("All device files (*.bin *.sdt)") + QStringLiteral(";;") + tr("Binary files (*.bin)") +
                 QStringLiteral(";;") + tr("Data files (*.sdt)") + QStringLiteral(";;") + tr("All Files (*)"));
+    };
+    askOpenFile = [this](const QString& title, const QString& filter) {
+        return QFileDialog::getOpenFileName(this, title, QDir::currentPath(), filter);
     };
     showError = [this](const QString& message) {
         QMessageBox::warning(this, QStringLiteral("K470"), message);
@@ -488,6 +493,10 @@ void MainDialog::Dispatch(int id) {
         case CmdMergeToOneTxt:
             onMergeToOneTxt();
             break;
+        case CmdTranslateSdtToWav:
+        case CmdTranslateSdtToTxt:
+            onTranslateSdt(id == CmdTranslateSdtToWav);
+            break;
         case CmdCalcPercentiles:
             onCalcPercentiles();
             break;
@@ -734,6 +743,62 @@ void MainDialog::onMergeToOneTxt() {
         if (progress.wasCanceled()) break;
     }
     writer.flush();
+}
+
+void MainDialog::onTranslateSdt(bool wav) {
+    const QString title = wav ? tr("Translate .sdt to .wav") : tr("Translate .sdt to .txt");
+    const QString path =
+        askOpenFile(title, tr("Data files (*.sdt)") + QStringLiteral(";;") + tr("All Files (*)"));
+    if (path.isEmpty()) return;
+    // The views of the open source close before the signal file is read.
+    if (frame_.mode() != SourceMode::None) {
+        frame_.CloseSource(tabs_->count() > 0 ? tabs_->currentIndex() : -1);
+        afterSourceChange(false);
+    }
+    const std::string source = path.toStdString();
+    std::vector<views::SignalRecordRow> rows;
+    {
+        auto file = SdtContainer::Open(source);
+        if (!file) {
+            showError(qs(file.error().message));
+            return;
+        }
+        views::SignalRecordRows listed = views::ListSignalRecords(*file);
+        if (listed.rows.empty()) {
+            showError(qs(listed.problem ? listed.problem->message : lexicon().text(Word::NoSourceData)));
+            return;
+        }
+        rows = std::move(listed.rows);
+    }
+    RecordSelectionDialog selection(rows, this);
+    if (runDialog(selection) != QDialog::Accepted) return;
+    if (wav) {
+        TranslationParametersDialog parameters(translation_, this);
+        if (runDialog(parameters) != QDialog::Accepted) return;
+        translation_ = parameters.parameters();
+    }
+    status_->setText(wav ? tr("Translate file to .wav") : tr("Translate file to .txt"));
+    QProgressDialog progress(title, tr("Cancel"), 0, 100, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    auto* bar = qobject_cast<QProgressBar*>(controls_[CtlProgress]);
+    const auto onProgress = [&](const ConversionProgress& p) {
+        const int overall =
+            p.records > 0 ? static_cast<int>((p.record * 100u + static_cast<uint32_t>(p.percent)) / p.records) : 0;
+        progress.setValue(overall);
+        bar->setValue(overall);
+        return !progress.wasCanceled();
+    };
+    const RecordSelection chosen = views::SelectionOfRows(selection.checked());
+    auto report = wav ? ConvertSdtToWav(source, chosen, translation_, onProgress)
+                      : ConvertSdtToText(source, chosen, onProgress);
+    progress.reset();
+    bar->setValue(0);
+    refresh();
+    if (!report)
+        showError(qs(report.error().message));
+    else if (const std::string problems = views::ConversionProblemText(*report); !problems.empty())
+        showError(qs(problems));
 }
 
 void MainDialog::onMisc() {

@@ -14,6 +14,7 @@
 #include "app/frame_controller.h"
 #include "app/level_pages.h"
 #include "export/file_set.h"
+#include "signal/sdt_conversion.h"
 
 class QAction;
 class QDialog;
@@ -48,6 +49,8 @@ class MainDialog : public QMainWindow {
 
     // The user's side of the dialogs, replaceable so that the window can be driven without a person.
     std::function<QString()> askOpenPath;
+    // A single-file open dialog with a title and filter; empty when cancelled.
+    std::function<QString(const QString& title, const QString& filter)> askOpenFile;
     std::function<void(const QString& message)> showError;
     std::function<bool(const QString& title, const QString& question)> askYesNo;
     std::function<bool()> runLanguageDialog;
@@ -99,6 +102,8 @@ class MainDialog : public QMainWindow {
     void onSaveAsBinary();
     void onTranslateBinToTxt();
     void onMergeToOneTxt();
+    // "Translate .sdt to .wav" / "Translate .sdt to .txt".
+    void onTranslateSdt(bool wav);
     // Asks for .bin files of one device type; false when cancelled or refused (the message is shown).
     std::optional<FileSet> askFileSetOfOneType(const QString& title, std::vector<std::string>& paths);
     void onCalcPercentiles();
@@ -123,6 +128,7 @@ class MainDialog : public QMainWindow {
     std::optional<MeasurementRecord> averaged_;
     std::optional<MeasurementRecord> liveRecord_;  // the instrument's current values as a record
     views::Notepad notepad_;
+    TranslationParameters translation_;  // the last answers of "Translation parameters"
 };
 
 }  // namespace k470::app

@@ -109,7 +109,7 @@ Result<ProcessedFile> ReprocessSignalFile(const std::string& sourcePath, const s
                 moved.encode(bytes);
                 auto at = writer->AppendRaw(bytes);
                 if (!at) return at.error();
-                table.slots[static_cast<size_t>(m.slot)] = *at;
+                table.blockOffsets[static_cast<size_t>(m.slot)] = *at;
             }
         }
         uint8_t tableBytes[kMarkerTableSize];

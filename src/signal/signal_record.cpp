@@ -9,12 +9,12 @@ namespace k470 {
 
 MarkerTable MarkerTable::decode(const uint8_t* p) {
     MarkerTable t;
-    for (size_t i = 0; i < kMarkerSlots; ++i) t.slots[i] = readU64(p + 8 * i);
+    for (size_t i = 0; i < kMarkerSlots; ++i) t.blockOffsets[i] = readU64(p + 8 * i);
     return t;
 }
 
 void MarkerTable::encode(uint8_t* p) const {
-    for (size_t i = 0; i < kMarkerSlots; ++i) writeU64(p + 8 * i, slots[i]);
+    for (size_t i = 0; i < kMarkerSlots; ++i) writeU64(p + 8 * i, blockOffsets[i]);
 }
 
 std::u16string MarkerBlock::name() const {
@@ -62,7 +62,7 @@ Result<MarkerTable> readMarkerTable(const SdtContainer& file, const DirectoryEnt
 std::vector<Marker> readMarkers(const SdtContainer& file, const MarkerTable& table, std::vector<Error>& problems) {
     std::vector<Marker> markers;
     for (size_t i = 0; i < kMarkerSlots; ++i) {
-        const uint64_t at = table.slots[i];
+        const uint64_t at = table.blockOffsets[i];
         if (at == 0) continue;
         uint8_t bytes[kMarkerBlockSize];
         if (at > file.size() || file.size() - at < kMarkerBlockSize || !file.file().readAt(at, bytes, sizeof bytes)) {

@@ -18,7 +18,7 @@ constexpr size_t kMarkerNameBytes = 160;  // 80 UTF-16 units
 constexpr size_t kMarkerBlockSize = 4 + kMarkerNameBytes;
 
 struct MarkerTable {
-    std::array<uint64_t, kMarkerSlots> slots{};  // file offsets of the marker blocks; 0 = empty slot
+    std::array<uint64_t, kMarkerSlots> blockOffsets{};  // of the marker blocks, one per slot; 0 = empty slot
 
     static MarkerTable decode(const uint8_t* bytes);
     void encode(uint8_t* bytes) const;

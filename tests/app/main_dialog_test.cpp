@@ -8,15 +8,20 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QTest>
 #include <QToolBar>
 
 #include "app/command_ids.h"
 #include "app/main_dialog.h"
+#include "app/signal_dialogs.h"
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "data/sample_records.h"
+#include "signal/signal_file_image.h"
 #include "support/temp_dir.h"
 
 namespace k470::app {
@@ -90,7 +95,7 @@ TEST_F(MainDialogTest, MenuHoldsEveryCommandEnabledByStateAndHandler) {
         const bool wantEnabled = id == CmdOpen || id == CmdAbout || id == CmdSelectLanguage || id == CmdData ||
                                  id == CmdTeleParameters || id == CmdTranslateBinToTxt ||
                                  id == CmdMergeToOneTxt || id == CmdMakeReport || id == CmdCalcPercentiles ||
-                                 id == CmdMisc;
+                                 id == CmdMisc || id == CmdTranslateSdtToTxt || id == CmdTranslateSdtToWav;
         EXPECT_EQ(a->isEnabled(), wantEnabled) << id;
     }
     EXPECT_EQ(w->menuBar()->actions().size(), 4);
@@ -216,6 +221,61 @@ TEST_F(MainDialogTest, SelectLanguageAsksFirstAndClosesAfterAChoice) {
     w->action(CmdSelectLanguage)->trigger();
     EXPECT_EQ(dialogs, 1);
     EXPECT_FALSE(w->isVisible());
+}
+
+// "Translate .sdt to .wav/.txt": the file's records listed with only the first checked, the parameters asked
+// for the WAV files, and the outputs beside the source; refusals and cancels write nothing.
+TEST_F(MainDialogTest, TranslateSignalFilesThroughTheirDialogs) {
+    test::SignalFileImage image(1000.0, 0b011);
+    image.addRecord({0.5, -1, 0.25, 2, -0.5, 0}, 3);
+    image.addRecord({1, 1, 2, 2}, 2);
+    const std::string sdt = image.save(dir, "sig.sdt");
+    auto w = makeWindow();
+    QString answer = QString::fromStdString(sdt);
+    w->askOpenFile = [&](const QString&, const QString& filter) {
+        EXPECT_TRUE(filter.startsWith("Data files (*.sdt)"));
+        return answer;
+    };
+    int asked = 0;
+    bool accept = true;
+    TranslationParameters seen;
+    w->runDialog = [&](QDialog& d) {
+        ++asked;
+        if (auto* select = qobject_cast<RecordSelectionDialog*>(&d)) {
+            QTreeWidget* list = select->list();
+            EXPECT_EQ(list->topLevelItemCount(), 2);
+            EXPECT_EQ(list->topLevelItem(0)->text(0), "07/03/2024");
+            EXPECT_EQ(list->topLevelItem(1)->text(3), "0.0");  // 2 frames at 1 kHz
+            EXPECT_EQ(select->checked(), (std::vector<bool>{true, false}));
+            select->SetAll(true);
+        } else if (auto* params = qobject_cast<TranslationParametersDialog*>(&d)) {
+            params->savingButton(2)->setChecked(true);
+            params->normalizeBox()->setChecked(false);
+            seen = params->parameters();
+        }
+        return accept ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    };
+
+    w->Dispatch(CmdTranslateSdtToWav);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(seen.savingMode, SavingMode::FilePerRecord);
+    EXPECT_FALSE(seen.normalize);
+    for (const char* name : {"sig_1.wav", "sig_2.wav"}) EXPECT_FALSE(test::readBytes(dir.file(name)).empty()) << name;
+
+    asked = 0;
+    w->Dispatch(CmdTranslateSdtToTxt);
+    EXPECT_EQ(asked, 1);  // text needs no parameters
+    EXPECT_TRUE(test::readText(dir.file("sig_2.txt")).find("T[sec]\tch1[Pa]\tch2[m/c^2]\t") != std::string::npos);
+
+    // A cancelled selection writes nothing; a file that is not a signal file is refused with a message.
+    accept = false;
+    std::filesystem::remove(dir.file("sig_1.txt"));
+    w->Dispatch(CmdTranslateSdtToTxt);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("sig_1.txt")));
+    answer = QString::fromStdString(sampleBin("levels.bin", 1));
+    w->Dispatch(CmdTranslateSdtToWav);
+    EXPECT_EQ(errors, QStringList{"Unknown file format"});
 }
 
 }  // namespace

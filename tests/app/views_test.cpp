@@ -9,6 +9,8 @@
 #include "support/temp_dir.h"
 #include "views/level_views.h"
 #include "views/misc_views.h"
+#include "views/signal_commands.h"
+#include "signal/signal_file_image.h"
 
 namespace k470::views {
 namespace {
@@ -311,6 +313,32 @@ TEST(MiscViews, ZeroDbReferenceAndNotepad) {
     EXPECT_EQ(n.DifferenceText(0, 10), "");
     n.Clear();
     EXPECT_TRUE(n.points().empty());
+}
+
+TEST(SignalConversionViews, RecordRowsAndProblemText) {
+    test::TempDir dir;
+    test::SignalFileImage image(48000.0, 0b001);
+    image.addRecord(std::vector<double>(72000, 0.0), 72000);
+    image.addRecord({1.0}, 1, {}, true, (2026u << 9) | (12u << 5) | 10u, (9u << 12) | (8u << 6) | 7u);
+    auto file = SdtContainer::Open(image.save(dir, "two.sdt"));
+    ASSERT_TRUE(file.ok());
+    const views::SignalRecordRows listed = views::ListSignalRecords(*file);
+    EXPECT_FALSE(listed.problem);
+    ASSERT_EQ(listed.rows.size(), 2u);
+    EXPECT_EQ(listed.rows[0].length, "1.5");
+    EXPECT_EQ(listed.rows[0].vin, "00C0FFEE");
+    EXPECT_EQ(listed.rows[1].date, "10/12/2026");
+    EXPECT_EQ(listed.rows[1].time, "09:08:07");
+    EXPECT_TRUE(views::SelectionOfRows({false, true}).selected(1));
+    EXPECT_FALSE(views::SelectionOfRows({false, true}).selected(0));
+
+    ConversionReport report;
+    EXPECT_EQ(views::ConversionProblemText(report), "");
+    report.cancelled = true;
+    EXPECT_EQ(views::ConversionProblemText(report), "");
+    report.problems.push_back(fail("Record 2 is damaged"));
+    report.missing.push_back("/out/a_2.wav");
+    EXPECT_EQ(views::ConversionProblemText(report), "Record 2 is damaged\nNot written: /out/a_2.wav");
 }
 
 }  // namespace

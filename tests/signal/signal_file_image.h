@@ -51,18 +51,18 @@ struct SignalFileImage {
             block = fresh;
             slot = 0;
         }
-        std::vector<uint64_t> slots(15, 0);
+        std::vector<uint64_t> blockOffsets(15, 0);
         for (size_t i = 0; i < markers.size(); ++i) {
             const size_t at = bytes.size();
             bytes.resize(at + 164, 0);
             writeU32(&bytes[at], markers[i].first);
             for (size_t c = 0; c < markers[i].second.size(); ++c) writeU16(&bytes[at + 4 + 2 * c], markers[i].second[c]);
-            slots[i] = at;
+            blockOffsets[i] = at;
         }
         if (withTable) {
             const size_t at = bytes.size();
             bytes.resize(at + 120, 0);
-            for (size_t i = 0; i < 15; ++i) writeU64(&bytes[at + 8 * i], slots[i]);
+            for (size_t i = 0; i < 15; ++i) writeU64(&bytes[at + 8 * i], blockOffsets[i]);
         }
         const uint64_t data = bytes.size();
         for (double v : values) {

@@ -1,0 +1,46 @@
+// "Select records" (which records of a signal file to convert) and "Translation parameters" (how the WAV
+// files are cut and at which rate).
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <vector>
+
+#include "signal/sdt_conversion.h"
+#include "views/signal_commands.h"
+
+class QCheckBox;
+class QRadioButton;
+class QTreeWidget;
+
+namespace k470::app {
+
+class RecordSelectionDialog : public QDialog {
+    Q_OBJECT
+  public:
+    // One row per record; only the first is checked at the start.
+    RecordSelectionDialog(const std::vector<views::SignalRecordRow>& rows, QWidget* parent);
+    std::vector<bool> checked() const;
+    void SetAll(bool on);
+    QTreeWidget* list() const { return list_; }
+
+  private:
+    QTreeWidget* list_;
+};
+
+class TranslationParametersDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TranslationParametersDialog(const TranslationParameters& start, QWidget* parent);
+    TranslationParameters parameters() const;
+    QRadioButton* savingButton(int i) const { return saving_[static_cast<size_t>(i)]; }
+    QRadioButton* rateButton(int i) const { return rate_[static_cast<size_t>(i)]; }
+    QCheckBox* normalizeBox() const { return normalize_; }
+
+  private:
+    std::array<QRadioButton*, 3> saving_{};
+    std::array<QRadioButton*, 3> rate_{};
+    QCheckBox* normalize_;
+};
+
+}  // namespace k470::app
