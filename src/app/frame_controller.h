@@ -100,6 +100,9 @@ class FrameController {
     NamedEvent* autoSaveEvent() { return autoSaveEvent_ ? &*autoSaveEvent_ : nullptr; }
     const std::string& dataDir() const { return dataDir_; }
     bool replayMode() const { return mode_ == SourceMode::SignalFile; }
+    // The replay speed factor of "Signal parameters": 1, 10 or 100 (anything else reads as 1).
+    int replaySpeedFactor() const { return replaySpeed_; }
+    void setReplaySpeedFactor(int factor) { replaySpeed_ = factor == 10 || factor == 100 ? factor : 1; }
 
     static std::string DefaultTitle() { return "470 Utility"; }
 
@@ -129,6 +132,7 @@ class FrameController {
     int currentRecord_ = 0;
     DeviceType deviceType_ = 0;
     uint32_t vin_ = 0;
+    int replaySpeed_ = 1;
     std::string title_ = DefaultTitle();
 };
 
