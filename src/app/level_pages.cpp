@@ -74,6 +74,8 @@ QString PageTabText(views::PageKind kind) {
             return QCoreApplication::translate("k470::app::LevelPage", "Spectra");
         case views::PageKind::Multirecords:
             return QCoreApplication::translate("k470::app::LevelPage", "Multirecords");
+        case views::PageKind::Signal:
+            return QCoreApplication::translate("k470::app::LevelPage", "Signal");
     }
     return {};
 }

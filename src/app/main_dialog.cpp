@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -28,7 +29,9 @@
 #include "app/analysis_dialogs.h"
 #include "app/command_ids.h"
 #include "app/misc_dialogs.h"
+#include "app/replay_window.h"
 #include "app/signal_dialogs.h"
+#include "app/signal_page.h"
 #include "app/tool_icons.h"
 #include "base/lexicon.h"
 #include "data/dos_date_time.h"
@@ -39,6 +42,7 @@
 #include "link/instrument_protocol.h"
 #include "views/record_commands.h"
 #include "views/signal_commands.h"
+#include "views/signal_trace.h"
 
 namespace k470::app {
 
@@ -55,7 +59,8 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
                                   CmdRecentFile4, CmdAbout, CmdSelectLanguage, CmdSaveAsText, CmdSaveAsBinary,
                                   CmdTranslateBinToTxt, CmdMergeToOneTxt, CmdCalcPercentiles, CmdMakeReport,
                                   CmdCopyToClipboard, CtlRecordPosition, CtlRecordUpDown, CtlAverage, CmdMisc,
-                                  CmdNotepad, CmdTranslateSdtToTxt, CmdTranslateSdtToWav});
+                                  CmdNotepad, CmdTranslateSdtToTxt, CmdTranslateSdtToWav, CtlPlay, CtlPause,
+                                  CtlReplayRange});
     frame_.commands().setHandled({CmdData, CmdTeleParameters, CmdReset, CmdStartStop, CmdStartRecording,
                                   CmdStopRecording, CmdSetMarker});
     frame_.Initialise();
@@ -107,6 +112,26 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
             tr("Utility for sound level, vibration, infrasound, ultrasound and field meters: "
                "live data, device data files, text export and signal replay."));
         box.exec();
+    };
+
+    replay_ = std::make_unique<ReplayWindow>(frame_);
+    connect(replay_.get(), &ReplayWindow::stateChanged, this, [this] { refresh(); });
+    connect(replay_.get(), &ReplayWindow::recordChanged, this, [this] { refreshPages(); });
+    connect(replay_.get(), &ReplayWindow::replayStarted, this, [this] { refreshPages(); });
+    connect(replay_.get(), &ReplayWindow::newData, this, [this] {
+        if (auto* p = qobject_cast<LevelPage*>(tabs_->currentWidget())) p->Refresh();
+        static_cast<QProgressBar*>(controls_[CtlProgress])->setValue(replay_->progress());
+    });
+    askMarker = [this](const QString& title, const QStringList& names) -> std::optional<int> {
+        bool ok = false;
+        const QString chosen = QInputDialog::getItem(this, title, tr("Marker"), names, 0, false, &ok);
+        if (!ok) return std::nullopt;
+        const int i = static_cast<int>(names.indexOf(chosen));
+        return i >= 0 ? std::optional<int>(i) : std::nullopt;
+    };
+    runMenu = [this](QMenu& menu) {
+        QWidget* button = controls_[CtlReplayRange];
+        return menu.exec(button->mapToGlobal(QPoint(0, button->height())));
     };
 
     acquisition_ = std::make_unique<AcquisitionWindow>(*this);
@@ -317,6 +342,8 @@ void MainDialog::buildControls() {
         const int step = arrow == Qt::LeftArrow ? -1 : 1;
         connect(b, &QToolButton::clicked, this, [this, step] {
             if (frame_.mode() == SourceMode::DataFile) goToRecord(frame_.currentRecord() + step);
+            // A signal file: the spin control's positive step goes back, its negative step forward.
+            if (frame_.mode() == SourceMode::SignalFile) replay_->StepRecord(-step);
         });
     }
     keep(CtlRecordUpDown, upDown);
@@ -356,18 +383,24 @@ void MainDialog::buildControls() {
 
     auto* play = new QPushButton(tr("Play"), central);
     keep(CtlPlay, play);
+    connect(play, &QPushButton::clicked, this, [this] { Dispatch(CtlPlay); });
     auto* pause = new QPushButton(tr("Pause"), central);
     pause->setCheckable(true);
     keep(CtlPause, pause);
+    connect(pause, &QPushButton::clicked, this, [this] { Dispatch(CtlPause); });
     auto* channel = new QComboBox(central);
+    channel->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     keep(CtlChannel, channel);
-    connect(channel, &QComboBox::activated, this, [this](int index) {
-        context_.channel = std::max(index, 0);
+    connect(channel, &QComboBox::activated, this, [this, channel](int index) {
+        // The channel lists of a signal file carry the channel number of each entry.
+        const QVariant number = channel->itemData(index);
+        context_.channel = number.isValid() ? number.toInt() : std::max(index, 0);
         refreshPages();
     });
     auto* replayRange = new QPushButton(QStringLiteral("P"), central);
     replayRange->setMaximumWidth(32);
     keep(CtlReplayRange, replayRange);
+    connect(replayRange, &QPushButton::clicked, this, [this] { Dispatch(CtlReplayRange); });
     auto* marker = new QPushButton(tr("Set marker"), central);
     keep(CmdSetMarker, marker);
     connect(marker, &QPushButton::clicked, this, [this] { Dispatch(CmdSetMarker); });
@@ -414,17 +447,21 @@ void MainDialog::refresh() {
     const int count = frame_.recordCount();
     controls_[CmdStartStop]->setVisible(instrument);
     const bool channels =
-        mode == SourceMode::DataFile && frame_.record() && frame_.record()->dimensions.channels > 1;
+        (mode == SourceMode::DataFile && frame_.record() && frame_.record()->dimensions.channels > 1) ||
+        (replay && replay_->active());
     controls_[CtlChannel]->setVisible(instrument || channels);
     controls_[CmdSetMarker]->setVisible(c.allowed(CmdStopRecording) && instrument);
     const bool records = mode == SourceMode::DataFile && count > 1;
     for (int id : {CtlPlay, CtlPause, CtlReplayRange}) controls_[id]->setVisible(replay);
     controls_[CtlRecordUpDown]->setVisible(replay || records);
     controls_[CtlRecordPosition]->setVisible(replay || count > 1);
-    // Moving between the records of a data file and averaging a range of them; replay is not built here.
-    for (int id : {CtlAverageFirst, CtlAverageLast, CtlAverage, CtlRecordPosition, CtlRecordUpDown})
-        controls_[id]->setEnabled(records);
-    for (int id : {CtlPlay, CtlPause, CtlReplayRange}) controls_[id]->setEnabled(false);
+    // Moving between the records of a data file and averaging a range of them, or between the records of a
+    // replayed signal file.
+    const bool replaying = replay && replay_->active();
+    for (int id : {CtlAverageFirst, CtlAverageLast, CtlAverage}) controls_[id]->setEnabled(records);
+    for (int id : {CtlRecordPosition, CtlRecordUpDown}) controls_[id]->setEnabled(records || replaying);
+    for (int id : {CtlPlay, CtlPause, CtlReplayRange}) controls_[id]->setEnabled(replaying);
+    static_cast<QPushButton*>(controls_[CtlPause])->setChecked(replaying && replay_->controller().paused());
     auto* first = static_cast<QLineEdit*>(controls_[CtlAverageFirst]);
     auto* last = static_cast<QLineEdit*>(controls_[CtlAverageLast]);
     auto* interval = static_cast<QLabel*>(controls_[CtlAverageText]);
@@ -440,6 +477,7 @@ void MainDialog::refresh() {
         first->clear();
         last->clear();
         interval->clear();
+        if (replaying) position->setText(qs(replay_->controller().counterText()));
     }
     switch (mode) {
         case SourceMode::None:
@@ -512,6 +550,15 @@ void MainDialog::Dispatch(int id) {
         case CtlRecordPosition:
             onRecordPosition();
             break;
+        case CtlPlay:
+            replay_->Play();
+            break;
+        case CtlPause:
+            replay_->Pause();
+            break;
+        case CtlReplayRange:
+            onReplayRange();
+            break;
         case CmdMisc:
             onMisc();
             break;
@@ -547,13 +594,72 @@ const MeasurementRecord* MainDialog::shownRecord() const {
 }
 
 void MainDialog::afterSourceChange(bool opened) {
-    // The previous source is closed (its tab index already stored); its pages go.
+    // The previous source is closed (its tab index already stored); its pages go, a replay ends.
     destroyPages();
+    replay_->Stop();
     averaged_.reset();
     static_cast<QLineEdit*>(controls_[CtlAverageFirst])->clear();
     static_cast<QLineEdit*>(controls_[CtlAverageLast])->clear();
     if (opened && frame_.mode() == SourceMode::DataFile) buildPages();
+    if (opened && frame_.mode() == SourceMode::SignalFile) startReplay();
     refresh();
+}
+
+void MainDialog::startReplay() {
+    if (Status s = replay_->Start(frame_.signalFile()->path()); !s) {
+        // A signal file that cannot be replayed does not stay open as the source.
+        frame_.CloseSource(-1);
+        showError(qs(s.error().message));
+        return;
+    }
+    context_ = PageContext{};
+    context_.type = frame_.deviceType();
+    context_.store = &frame_.store();
+    context_.notepad = &notepad_;
+    auto* channel = static_cast<QComboBox*>(controls_[CtlChannel]);
+    channel->clear();
+    const uint16_t mask = replay_->controller().file()->header().channelMask;
+    for (int k = 0; k < 3; ++k) {
+        if (!(mask & (1u << k))) continue;
+        const std::string& label = frame_.signalState().channels[static_cast<size_t>(k)].label;
+        channel->addItem(label.empty() ? qs(lexicon().text(Word::Channel)) + QLatin1Char(' ') + QString::number(k + 1)
+                                       : qs(label),
+                         k);
+    }
+    if (channel->count() > 0) context_.channel = channel->itemData(0).toInt();
+    auto* page = new SignalPage(context_, replay_->trace(), frame_.signalState(), tabs_);
+    pages_.push_back(page);
+    tabs_->addTab(page, PageTabText(views::PageKind::Signal));
+}
+
+void MainDialog::onReplayRange() {
+    // The menu comes back after each choice until it is dismissed without one.
+    for (;;) {
+        const ReplayController& c = replay_->controller();
+        const double rate = c.sampleRate();
+        QMenu menu(this);
+        QAction* start = menu.addAction(tr("Replay start: %1 sec").arg(qs(views::SecondsText(c.replayStart(), rate))));
+        QAction* end = menu.addAction(tr("Replay end: %1 sec").arg(qs(views::SecondsText(c.replayEnd(), rate))));
+        if (c.paused()) {
+            menu.addSeparator();
+            menu.addAction(tr("Current replay position: %1 sec").arg(qs(views::SecondsText(c.position(), rate))))
+                ->setEnabled(false);
+        }
+        QAction* chosen = runMenu(menu);
+        if (chosen != start && chosen != end) return;
+        const bool isStart = chosen == start;
+        const std::vector<ReplayMark> marks = isStart ? c.startChoices() : c.endChoices();
+        QStringList names;
+        for (const ReplayMark& m : marks)
+            names << (m.boundary ? (isStart ? tr("Record begin") : tr("Record end")) : QString::fromStdU16String(m.name));
+        const auto i = askMarker(tr("Select marker"), names);
+        if (!i || *i < 0 || *i >= static_cast<int>(marks.size())) continue;
+        const uint32_t frame = marks[static_cast<size_t>(*i)].frame;
+        if (isStart)
+            replay_->SetReplayStart(frame);
+        else
+            replay_->SetReplayEnd(frame);
+    }
 }
 
 void MainDialog::onInstrumentAnswered() {
@@ -637,6 +743,12 @@ void MainDialog::goToRecord(int k) {
 }
 
 void MainDialog::onRecordPosition() {
+    if (frame_.mode() == SourceMode::SignalFile && replay_->active()) {
+        const auto n = askNumber(tr("Enter record position"), tr("Record position"),
+                                 replay_->controller().currentRecord() + 1);
+        if (n) replay_->SelectRecord(*n);
+        return;
+    }
     if (frame_.mode() != SourceMode::DataFile) return;
     const auto n = askNumber(tr("Enter record position"), tr("Record position"), frame_.currentRecord());
     if (n) goToRecord(*n);

@@ -26,6 +26,7 @@ class QToolBar;
 namespace k470::app {
 
 class AcquisitionWindow;
+class ReplayWindow;
 
 class MainDialog : public QMainWindow {
     Q_OBJECT
@@ -46,6 +47,7 @@ class MainDialog : public QMainWindow {
     QMenu* fileMenu() const { return fileMenu_; }
     FrameController& frame() { return frame_; }
     AcquisitionWindow& acquisition() { return *acquisition_; }
+    ReplayWindow& replay() { return *replay_; }
 
     // The user's side of the dialogs, replaceable so that the window can be driven without a person.
     std::function<QString()> askOpenPath;
@@ -64,6 +66,10 @@ class MainDialog : public QMainWindow {
     // A text dialog ("Enter calibration offset"); nothing when cancelled.
     std::function<std::optional<QString>(const QString& title, const QString& label, const QString& value)>
         askText;
+    // "Select marker": the index of the chosen name; nothing when cancelled.
+    std::function<std::optional<int>(const QString& title, const QStringList& names)> askMarker;
+    // Shows the replay range menu at its button; the chosen action, or null when dismissed.
+    std::function<QAction*(QMenu& menu)> runMenu;
     // Runs a modal dialog of a command (the percentile and report dialogs); returns its result code.
     std::function<int(QDialog& dialog)> runDialog;
 
@@ -91,6 +97,9 @@ class MainDialog : public QMainWindow {
     void destroyPages();
     void refreshPages();
     void afterSourceChange(bool opened);
+    // A signal file became the source: its replay starts and the "Signal" page shows it.
+    void startReplay();
+    void onReplayRange();
     // The connected instrument's pages: built when it answers, redrawn on its values.
     void onInstrumentAnswered();
     void onInstrumentData();
@@ -122,6 +131,7 @@ class MainDialog : public QMainWindow {
     QLabel* status_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     bool shutDown_ = false;
+    std::unique_ptr<ReplayWindow> replay_;
     std::unique_ptr<AcquisitionWindow> acquisition_;
     std::vector<LevelPage*> pages_;
     PageContext context_;

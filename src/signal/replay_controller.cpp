@@ -21,7 +21,10 @@ void ChainReplaySink::BeginTick() {
 
 void ChainReplaySink::Frames(std::span<const std::array<double, 3>> frames) {
     std::lock_guard<std::mutex> guard(lock_);
-    for (const auto& f : frames) chain_.ProcessSample(f, false);
+    for (const auto& f : frames) {
+        chain_.ProcessSample(f, false);
+        if (observer_) observer_(chain_);
+    }
 }
 
 void ChainReplaySink::ResetHistories() {

@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -52,6 +53,9 @@ public:
                     ChannelSetupSource setup)
         : state_(state), library_(library), chain_(chain), lock_(lock), setup_(setup) {}
     void setFile(const SdtHeader* header) { setup_.replayedFile = header; }
+    // Called after every frame has passed the chain (under the signal lock), so that a view can keep the
+    // processed values.
+    void setFrameObserver(std::function<void(const ProcessingChain&)> observer) { observer_ = std::move(observer); }
     void BeginTick() override;
     void Frames(std::span<const std::array<double, 3>> frames) override;
     void ResetHistories() override;
@@ -62,6 +66,7 @@ private:
     ProcessingChain& chain_;
     std::mutex& lock_;
     ChannelSetupSource setup_;
+    std::function<void(const ProcessingChain&)> observer_;
 };
 
 // A choice of the replay range: a record boundary (begin or end) or a marker of the record.

@@ -24,6 +24,7 @@ enum class PageKind {
     WeightedTable,  // "Weighted levels"
     Spectra,
     Multirecords,
+    Signal,  // the replayed signal of a signal file
 };
 
 // The pages of a source in tab order: the type's tables, "Spectra", and "Multirecords" when the file

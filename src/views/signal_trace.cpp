@@ -1,0 +1,75 @@
+#include "views/signal_trace.h"
+
+#include <cmath>
+
+#include "base/number_format.h"
+
+namespace k470::views {
+
+SignalTrace::SignalTrace(size_t capacity) : capacity_(capacity > 0 ? capacity : 1) {
+    for (auto& r : ring_) r.assign(capacity_, 0.0);
+}
+
+void SignalTrace::Reset(double sampleRate) {
+    next_ = 0;
+    count_ = 0;
+    appended_ = 0;
+    rate_ = sampleRate > 0 && std::isfinite(sampleRate) ? sampleRate : 1.0;
+}
+
+void SignalTrace::Append(const std::array<double, 3>& values) {
+    for (size_t k = 0; k < 3; ++k) ring_[k][next_] = values[k];
+    if (++next_ == capacity_) next_ = 0;
+    if (count_ < capacity_) ++count_;
+    ++appended_;
+}
+
+double SignalTrace::startTime() const {
+    return static_cast<double>(appended_ - count_) / rate_;
+}
+
+std::vector<double> SignalTrace::Values(int k) const {
+    const std::vector<double>& r = ring_[static_cast<size_t>(k)];
+    std::vector<double> out;
+    out.reserve(count_);
+    const size_t first = (next_ + capacity_ - count_) % capacity_;
+    for (size_t i = 0; i < count_; ++i) out.push_back(r[(first + i) % capacity_]);
+    return out;
+}
+
+double SignalTrace::Rms(int k) const {
+    if (count_ == 0) return 0.0;
+    const std::vector<double>& r = ring_[static_cast<size_t>(k)];
+    const size_t first = (next_ + capacity_ - count_) % capacity_;
+    double sum = 0.0;
+    for (size_t i = 0; i < count_; ++i) {
+        const double v = r[(first + i) % capacity_];
+        sum += v * v;
+    }
+    return std::sqrt(sum / static_cast<double>(count_));
+}
+
+std::string SignalTrace::Text(int k, const std::string& units) const {
+    std::string text = "T[sec]\tch" + std::to_string(k + 1) + "[" + units + "]\n";
+    const std::vector<double> v = Values(k);
+    const double t0 = startTime();
+    for (size_t i = 0; i < v.size(); ++i) {
+        text += formatGeneral(t0 + static_cast<double>(i) / rate_, 10);
+        text += '\t';
+        text += formatGeneral(v[i], 10);
+        text += '\n';
+    }
+    return text;
+}
+
+std::string SecondsText(uint64_t frames, double sampleRate) {
+    if (!(sampleRate > 0)) return "0";
+    return formatGeneral(static_cast<double>(frames) / sampleRate, 4);
+}
+
+std::string RmsLevelText(double rms, double referenceValue) {
+    if (!(rms > 0) || !(referenceValue > 0)) return {};
+    return formatFixed(20.0 * std::log10(rms / referenceValue), 2);
+}
+
+}  // namespace k470::views

@@ -1,0 +1,158 @@
+// Replay of a signal file in the main window: the "Signal" page, the record controls, "Play", "Pause" and
+// the replay range menu, driven as a user would with the dialogs answered by the test.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <cmath>
+
+#include "app/command_ids.h"
+#include "app/main_dialog.h"
+#include "app/replay_window.h"
+#include "app/signal_page.h"
+#include "base/settings_store.h"
+#include "data/bin_file.h"
+#include "data/sample_records.h"
+#include "signal/signal_file_image.h"
+#include "support/temp_dir.h"
+
+namespace k470::app {
+namespace {
+
+class ReplayWindowTest : public ::testing::Test {
+  protected:
+    ReplayWindowTest() : store(dir.file("k470.ini")) {
+        qputenv("K470_DATA_DIR", QByteArray::fromStdString(dir.file("data")));
+    }
+    // Two records of two channels at 48 kHz: a second of a 1 kHz tone (amplitude 1 on channel 1, 0.5 on
+    // channel 2) with a marker "M1" at frame 12000, and half a second of silence.
+    std::string signalFile() {
+        test::SignalFileImage image(48000.0, 0b011);
+        std::vector<double> tone;
+        for (int i = 0; i < 48000; ++i) {
+            const double s = std::sin(2 * M_PI * 1000.0 * i / 48000.0);
+            tone.push_back(s);
+            tone.push_back(0.5 * s);
+        }
+        image.addRecord(tone, 48000, {{12000, u"M1"}});
+        image.addRecord(std::vector<double>(2 * 24000, 0.0), 24000);
+        return image.save(dir, "tone.sdt");
+    }
+    std::unique_ptr<MainDialog> makeWindow() {
+        auto w = std::make_unique<MainDialog>(frame);
+        w->showError = [this](const QString& m) { errors << m; };
+        return w;
+    }
+    QString counter(MainDialog& w) { return static_cast<QPushButton*>(w.control(CtlRecordPosition))->text(); }
+
+    test::TempDir dir;
+    SettingsStore store;
+    FrameController frame{store};
+    QStringList errors;
+};
+
+TEST_F(ReplayWindowTest, OpeningASignalFileReplaysItOnTheSignalPage) {
+    auto w = makeWindow();
+    w->show();
+    w->OpenPath(QString::fromStdString(signalFile()));
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+    ASSERT_EQ(w->tabs()->count(), 1);
+    EXPECT_EQ(w->tabs()->tabText(0), QStringLiteral("Signal"));
+    EXPECT_EQ(counter(*w), QStringLiteral("1/2"));
+    for (int id : {CtlPlay, CtlPause, CtlReplayRange, CtlRecordUpDown, CtlChannel}) {
+        EXPECT_TRUE(w->control(id)->isVisible()) << id;
+        EXPECT_TRUE(w->control(id)->isEnabled()) << id;
+    }
+    auto* channels = static_cast<QComboBox*>(w->control(CtlChannel));
+    ASSERT_EQ(channels->count(), 2);
+    EXPECT_EQ(channels->itemData(1).toInt(), 1);
+    EXPECT_TRUE(w->replay().timer().isActive());
+
+    // The replay runs at the pace of the recording: a tenth of a second of the tone reaches the page.
+    const views::SignalTrace& trace = w->replay().trace();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return trace.size() >= 4800; }, 3000));
+    auto* page = qobject_cast<SignalPage*>(w->pages()[0]);
+    ASSERT_TRUE(page);
+    EXPECT_TRUE(page->levelLabel()->text().endsWith(QStringLiteral(" dB"))) << page->levelLabel()->text().toStdString();
+    EXPECT_GT(trace.Rms(0), 0.0);
+    EXPECT_TRUE(page->ClipboardText().startsWith(QStringLiteral("T[sec]\tch1[")));
+    // Channel 2 carries half of channel 1.
+    EXPECT_NEAR(trace.Rms(1) / trace.Rms(0), 0.5, 0.01);
+
+    // "Pause" holds the replay; pressed again it goes on.
+    static_cast<QPushButton*>(w->control(CtlPause))->click();
+    EXPECT_TRUE(w->replay().controller().paused());
+    EXPECT_TRUE(static_cast<QPushButton*>(w->control(CtlPause))->isChecked());
+    const uint32_t held = w->replay().controller().position();
+    QTest::qWait(100);
+    EXPECT_EQ(w->replay().controller().position(), held);
+    static_cast<QPushButton*>(w->control(CtlPause))->click();
+    EXPECT_FALSE(w->replay().controller().paused());
+
+    // The next record: the counter follows and the replay stops there; the last record has no next.
+    QToolButton* next = w->findChild<QToolButton*>(QStringLiteral("nextRecord"));
+    ASSERT_TRUE(next);
+    next->click();
+    EXPECT_EQ(counter(*w), QStringLiteral("2/2"));
+    EXPECT_EQ(w->replay().controller().state(), ReplayState::Stopped);
+    next->click();
+    EXPECT_EQ(counter(*w), QStringLiteral("2/2"));
+    w->askNumber = [](const QString&, const QString&, int value) {
+        EXPECT_EQ(value, 2);
+        return std::optional<int>(1);
+    };
+    w->Dispatch(CtlRecordPosition);
+    EXPECT_EQ(counter(*w), QStringLiteral("1/2"));
+
+    // "P": the replay end at the marker; "Play" then replays up to it and stops.
+    int menus = 0;
+    QStringList offered;
+    w->runMenu = [&](QMenu& menu) -> QAction* {
+        if (++menus > 1) return nullptr;
+        EXPECT_EQ(menu.actions()[1]->text(), QStringLiteral("Replay end: 1 sec"));
+        return menu.actions()[1];
+    };
+    w->askMarker = [&](const QString& title, const QStringList& names) {
+        EXPECT_EQ(title, QStringLiteral("Select marker"));
+        offered = names;
+        return std::optional<int>(1);
+    };
+    w->Dispatch(CtlReplayRange);
+    EXPECT_EQ(offered, (QStringList{"Record end", "M1"}));
+    EXPECT_EQ(w->replay().controller().replayEnd(), 12000u);
+    static_cast<QPushButton*>(w->control(CtlPlay))->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->replay().controller().state() == ReplayState::Stopped; }, 3000));
+    EXPECT_EQ(w->replay().controller().position(), 12000u);
+
+    // Another file ends the replay.
+    const std::string bin = dir.file("one.bin");
+    auto record = makeSampleRecord({3, 0x42, 1, 0});
+    ASSERT_TRUE(record.ok());
+    ASSERT_TRUE(WriteSingleRecordFile(bin, *record, CalendarTime{2026, 1, 1, 0, 0, 0}));
+    w->OpenPath(QString::fromStdString(bin));
+    EXPECT_FALSE(w->replay().active());
+    EXPECT_FALSE(w->replay().timer().isActive());
+    EXPECT_FALSE(w->control(CtlPlay)->isVisible());
+    EXPECT_EQ(w->tabs()->tabText(0), QStringLiteral("1/1 octaves"));
+}
+
+TEST_F(ReplayWindowTest, ASignalFileWithoutRecordsIsNotKeptOpen) {
+    test::SignalFileImage empty(48000.0, 0b001);
+    const std::string path = empty.save(dir, "empty.sdt");
+    auto w = makeWindow();
+    w->OpenPath(QString::fromStdString(path));
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("holds no signal record")));
+    EXPECT_EQ(frame.mode(), SourceMode::None);
+    EXPECT_EQ(w->tabs()->count(), 0);
+    EXPECT_FALSE(w->replay().active());
+}
+
+}  // namespace
+}  // namespace k470::app
