@@ -14,7 +14,9 @@
 #include "base/clock.h"
 #include "link/acquisition_controller.h"
 #include "link/device_link.h"
+#include "link/live_stream_handler.h"
 #include "link/tele_link.h"
+#include "views/signal_trace.h"
 
 namespace k470::app {
 
@@ -36,8 +38,11 @@ class AcquisitionWindow : public QObject, public AcquisitionView {
 
     // Another event to start an armed autorecording than the window's "K470StartAutoSaveEvent".
     void UseAutoSaveEvent(NamedEvent* event);
-    // The reader of the raw-signal instrument's sample stream; kept when the links change.
+    // The reader of the raw-signal instrument's sample stream; kept when the links change. By default the
+    // window's own reader, which feeds the processing chain and the trace.
     void SetStreamHandler(StreamHandler* handler);
+    // The processed samples of the raw-signal instrument for the "Signal" page.
+    views::SignalTrace& trace() { return trace_; }
 
     // "Data", "Reset", "Start/stop", "Save as binary", "Start recording", "Stop recording", "Set marker"
     // and "Tele parameters".
@@ -101,6 +106,8 @@ class AcquisitionWindow : public QObject, public AcquisitionView {
     SteadyClock clock_;
     uint16_t telePort_ = kTelePort;
     StreamHandler* streamHandler_ = nullptr;
+    views::SignalTrace trace_;
+    std::unique_ptr<LiveStreamHandler> liveStream_;
     NamedEvent* autoSaveEvent_ = nullptr;
     std::unique_ptr<AcquisitionController> controller_;
 };

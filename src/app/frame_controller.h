@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -95,6 +96,8 @@ class FrameController {
     SignalState& signalState() { return signal_; }
     ProcessingChain& chain() { return chain_; }
     const FilterLibrary& filterLibrary() const { return library_; }
+    // Taken by everything that touches the signal state and the processing chain while samples flow.
+    std::mutex& signalLock() { return signalLock_; }
     std::vector<ProcessorPreset>& presets() { return presets_; }
     // Null when the system could not create the event (autorecording then cannot be triggered from outside).
     NamedEvent* autoSaveEvent() { return autoSaveEvent_ ? &*autoSaveEvent_ : nullptr; }
@@ -120,6 +123,7 @@ class FrameController {
     FrameSettings settings_;
     SignalState signal_;
     ProcessingChain chain_;
+    std::mutex signalLock_;
     FilterLibrary library_;
     std::vector<ProcessorPreset> presets_;
     bool presetsFileSeen_ = false;

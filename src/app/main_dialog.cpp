@@ -667,7 +667,18 @@ void MainDialog::onInstrumentAnswered() {
     destroyPages();
     averaged_.reset();
     takeLiveRecord();
-    buildPages();
+    if (frame_.deviceType() == kStreamDeviceType) {
+        // The raw-signal instrument sends samples, not levels: its page shows the processed signal.
+        acquisition_->trace().Reset(frame_.signalState().sampleRate);
+        context_ = PageContext{};
+        context_.type = frame_.deviceType();
+        context_.channel = std::max(static_cast<QComboBox*>(controls_[CtlChannel])->currentIndex(), 0);
+        auto* page = new SignalPage(context_, acquisition_->trace(), frame_.signalState(), tabs_);
+        pages_.push_back(page);
+        tabs_->addTab(page, PageTabText(views::PageKind::Signal));
+    } else {
+        buildPages();
+    }
     refresh();
 }
 

@@ -11,16 +11,7 @@ class ReplayWindow::Sink : public ChainReplaySink {
         : ChainReplaySink(frame.signalState(), frame.filterLibrary(), frame.chain(), lock,
                           ChannelSetupSource{}),
           owner_(owner) {
-        setFrameObserver([this](const ProcessingChain& chain) {
-            std::array<double, 3> v{};
-            for (int k = 0; k < 3; ++k) {
-                const auto ring = chain.outputRing(k);
-                const int newest = chain.newestIndex(k);
-                if (!ring.empty() && newest >= 0 && static_cast<size_t>(newest) < ring.size())
-                    v[static_cast<size_t>(k)] = ring[static_cast<size_t>(newest)];
-            }
-            owner_.trace_.Append(v);
-        });
+        setFrameObserver([this](const ProcessingChain& chain) { owner_.trace_.AppendNewest(chain); });
     }
     void Post(ReplayEvent e) override {
         switch (e) {
@@ -47,7 +38,7 @@ ReplayWindow::ReplayWindow(FrameController& frame, const Clock* clock)
     : frame_(frame),
       clock_(clock ? *clock : steadyClock_),
       controller_(clock_),
-      sink_(std::make_unique<Sink>(*this, frame, signalLock_)) {
+      sink_(std::make_unique<Sink>(*this, frame, frame.signalLock())) {
     timer_.setInterval(kTimerPeriodMs);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
@@ -65,7 +56,7 @@ Status ReplayWindow::Start(const std::string& path) {
     trace_.Reset(controller_.sampleRate());
     {
         // The chain takes the file's channels before the first frames arrive.
-        std::lock_guard<std::mutex> guard(signalLock_);
+        std::lock_guard<std::mutex> guard(frame_.signalLock());
         frame_.chain().resetHistories();
     }
     sink_->BeginTick();

@@ -64,7 +64,6 @@ class ReplayWindow : public QObject {
     FrameController& frame_;
     SteadyClock steadyClock_;
     const Clock& clock_;
-    std::mutex signalLock_;
     views::SignalTrace trace_;
     ReplayController controller_;
     std::unique_ptr<Sink> sink_;

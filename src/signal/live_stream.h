@@ -86,6 +86,9 @@ public:
     // Decodes the bytes of one read and passes every sample through the chain in live mode. Returns the
     // number of samples processed.
     size_t Process(std::span<const uint8_t> bytes, const SignalState& state, ProcessingChain& chain);
+    // Called after every sample has passed the chain (under the signal lock), so that a view can keep the
+    // processed values.
+    void setSampleObserver(std::function<void(const ProcessingChain&)> observer) { observer_ = std::move(observer); }
     // Clears the high-pass state (x[n-1], x[n-2], y[n-1], y[n-2]).
     void resetHighPass() { x1_ = x2_ = y1_ = y2_ = 0.0; }
     const StreamDecoder& decoder() const { return decoder_; }
@@ -96,6 +99,7 @@ private:
     StreamDecoder decoder_;
     std::vector<uint8_t> readBuffer_ = std::vector<uint8_t>(32768);
     double x1_ = 0.0, x2_ = 0.0, y1_ = 0.0, y2_ = 0.0;
+    std::function<void(const ProcessingChain&)> observer_;
 };
 
 // The device side of stream mode: how many bytes are queued, and a read of up to n bytes (blocking until the

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/number_format.h"
+#include "signal/processing_chain.h"
 
 namespace k470::views {
 
@@ -22,6 +23,16 @@ void SignalTrace::Append(const std::array<double, 3>& values) {
     if (++next_ == capacity_) next_ = 0;
     if (count_ < capacity_) ++count_;
     ++appended_;
+}
+
+void SignalTrace::AppendNewest(const ProcessingChain& chain) {
+    std::array<double, 3> v{};
+    for (int k = 0; k < 3; ++k) {
+        const auto ring = chain.outputRing(k);
+        const int newest = chain.newestIndex(k);
+        if (newest >= 0 && static_cast<size_t>(newest) < ring.size()) v[static_cast<size_t>(k)] = ring[static_cast<size_t>(newest)];
+    }
+    Append(v);
 }
 
 double SignalTrace::startTime() const {

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace k470 {
+class ProcessingChain;
+}
+
 namespace k470::views {
 
 class SignalTrace {
@@ -18,6 +22,8 @@ class SignalTrace {
     // Empties the trace; the rate (samples per second) labels the time axis.
     void Reset(double sampleRate);
     void Append(const std::array<double, 3>& values);
+    // The newest value of each channel's output ring of the chain.
+    void AppendNewest(const ProcessingChain& chain);
 
     size_t size() const { return count_; }
     size_t capacity() const { return capacity_; }

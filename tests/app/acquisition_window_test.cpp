@@ -25,6 +25,7 @@
 #include "app/command_ids.h"
 #include "app/main_dialog.h"
 #include "app/misc_dialogs.h"
+#include "app/signal_page.h"
 #include "app/recording_dialog.h"
 #include "app/tele_parameters_dialog.h"
 #include "base/named_event.h"
@@ -291,6 +292,34 @@ TEST_F(AcquisitionWindowTest, PagesShowTheInstrumentsValuesAndParametersReachIt)
     EXPECT_FALSE(w->acquisition().timer().isActive());
     EXPECT_EQ(w->tabs()->count(), 4);
     EXPECT_EQ(w->shownRecord()->header.deviceType, 6);
+}
+
+// The raw-signal instrument on USB: its sample stream reaches the "Signal" page through the chain.
+TEST_F(AcquisitionWindowTest, RawSignalInstrumentShowsItsSignal) {
+    SimulatorOptions o;
+    o.type = kStreamDeviceType;
+    o.tcp = false;
+    o.pty = true;
+    auto sim = Simulator::Start(o);
+    ASSERT_TRUE(sim.ok());
+    auto w = makeWindow(0);
+    w->acquisition().UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{(*sim)->ptyPath()}));
+    w->show();
+    w->action(CmdData)->trigger();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(pagesType, kStreamDeviceType);
+    ASSERT_EQ(w->tabs()->count(), 1);
+    EXPECT_EQ(w->tabs()->tabText(0), QStringLiteral("Signal"));
+    const views::SignalTrace& trace = w->acquisition().trace();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return trace.size() >= 4800; }, 5000));
+    EXPECT_GT(trace.Rms(0), 0.0);
+    auto* page = qobject_cast<SignalPage*>(w->pages()[0]);
+    ASSERT_TRUE(page);
+    EXPECT_TRUE(page->levelLabel()->text().endsWith(QStringLiteral(" dB")));
+    // Nothing to save as a record from a stream.
+    EXPECT_FALSE(enabled(*w, CmdSaveAsText));
+    EXPECT_TRUE(w->close());
+    EXPECT_FALSE(w->acquisition().timer().isActive());
 }
 
 TEST_F(AcquisitionWindowTest, ExternalTriggerStartsTheArmedRecording) {
