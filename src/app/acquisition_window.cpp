@@ -1,5 +1,6 @@
 #include "app/acquisition_window.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -157,7 +158,10 @@ void AcquisitionWindow::onData() {
     if (frame.mode() != SourceMode::Instrument && frame.mode() != SourceMode::None) emit closePages();
     frame.CloseSource(currentTab());
     emit stateChanged();
+    // The connect sequence holds the window for up to a few seconds: the pointer says so.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     controller_->StartAcquisition();
+    QApplication::restoreOverrideCursor();
     emit stateChanged();
 }
 
@@ -200,12 +204,32 @@ void AcquisitionWindow::onRecording() {
 
 // AcquisitionView
 
+namespace {
+// A message during the connect sequence is answered with the normal pointer.
+class NormalCursor {
+  public:
+    NormalCursor() : waiting_(QApplication::overrideCursor() != nullptr) {
+        if (waiting_) QApplication::restoreOverrideCursor();
+    }
+    ~NormalCursor() {
+        if (waiting_) QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+
+  private:
+    bool waiting_;
+};
+}  // namespace
+
 void AcquisitionWindow::ShowMessage(const std::string& text) {
-    if (!quiet_) window_.showError(qs(text));
+    if (quiet_) return;
+    NormalCursor normal;
+    window_.showError(qs(text));
 }
 
 bool AcquisitionWindow::AskYesNo(const std::string& text) {
-    return quiet_ || window_.askYesNo(kCaption, qs(text));
+    if (quiet_) return true;
+    NormalCursor normal;
+    return window_.askYesNo(kCaption, qs(text));
 }
 
 void AcquisitionWindow::ShowProgress(bool /*visible*/) {
