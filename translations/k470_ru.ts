@@ -393,6 +393,10 @@
         <source>Multirecords</source>
         <translation>Мультизаписи</translation>
     </message>
+    <message>
+        <source>Signal</source>
+        <translation>Сигнал</translation>
+    </message>
 </context>
 <context>
     <name>k470::app::MainDialog</name>
@@ -682,6 +686,62 @@ Continue?</source>
         <source>Make report</source>
         <translation>Создать отчёт</translation>
     </message>
+    <message>
+        <source>Marker</source>
+        <translation>Метка</translation>
+    </message>
+    <message>
+        <source>Replay start: %1 sec</source>
+        <translation>Начало воспроизведения: %1 с</translation>
+    </message>
+    <message>
+        <source>Replay end: %1 sec</source>
+        <translation>Конец воспроизведения: %1 с</translation>
+    </message>
+    <message>
+        <source>Current replay position: %1 sec</source>
+        <translation>Текущая позиция воспроизведения: %1 с</translation>
+    </message>
+    <message>
+        <source>Record begin</source>
+        <translation>Начало записи</translation>
+    </message>
+    <message>
+        <source>Record end</source>
+        <translation>Конец записи</translation>
+    </message>
+    <message>
+        <source>Select marker</source>
+        <translation>Выбор метки</translation>
+    </message>
+    <message>
+        <source>Translate .sdt to .wav</source>
+        <translation>Перевести .sdt в .wav</translation>
+    </message>
+    <message>
+        <source>Translate .sdt to .txt</source>
+        <translation>Перевести .sdt в .txt</translation>
+    </message>
+    <message>
+        <source>Translate file to .wav</source>
+        <translation>Перевод файла в .wav</translation>
+    </message>
+    <message>
+        <source>Translate file to .txt</source>
+        <translation>Перевод файла в .txt</translation>
+    </message>
+    <message>
+        <source>Enter calibration offset</source>
+        <translation>Введите калибровочную поправку</translation>
+    </message>
+    <message>
+        <source>dB</source>
+        <translation>дБ</translation>
+    </message>
+    <message>
+        <source>Making report...</source>
+        <translation>Создание отчёта...</translation>
+    </message>
 </context>
 <context>
     <name>k470::app::MultirecordsPage</name>
@@ -795,6 +855,10 @@ Continue?</source>
         <source>Exit</source>
         <translation>Выход</translation>
     </message>
+    <message>
+        <source>Enter calibration offset</source>
+        <translation>Введите калибровочную поправку</translation>
+    </message>
 </context>
 <context>
     <name>k470::app::PercentilesDialog</name>
@@ -841,6 +905,56 @@ Continue?</source>
     <message>
         <source>Cancel</source>
         <translation>Отмена</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::RecordSelectionDialog</name>
+    <message>
+        <source>Select records</source>
+        <translation>Выбор записей</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Дата</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Время</translation>
+    </message>
+    <message>
+        <source>VIN</source>
+        <translation>VIN</translation>
+    </message>
+    <message>
+        <source>Length (sec)</source>
+        <translation>Длительность (с)</translation>
+    </message>
+    <message>
+        <source>Select all</source>
+        <translation>Выбрать все</translation>
+    </message>
+    <message>
+        <source>Clear selection</source>
+        <translation>Снять выбор</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::RecordingDialog</name>
+    <message>
+        <source>Autorecordind parameters</source>
+        <translation>Параметры автозаписи</translation>
+    </message>
+    <message>
+        <source>Saving period [sec]</source>
+        <translation>Период сохранения [с]</translation>
+    </message>
+    <message>
+        <source>Number of records</source>
+        <translation>Число записей</translation>
+    </message>
+    <message>
+        <source>External trigger</source>
+        <translation>Внешний запуск</translation>
     </message>
 </context>
 <context>
@@ -892,6 +1006,21 @@ Continue?</source>
     <message>
         <source>Create report</source>
         <translation>Создать отчёт</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::SignalPage</name>
+    <message>
+        <source>T[sec]</source>
+        <translation>T[с]</translation>
+    </message>
+    <message>
+        <source>Channel %1 level: %2</source>
+        <translation>Уровень канала %1: %2</translation>
+    </message>
+    <message>
+        <source> dB</source>
+        <translation> дБ</translation>
     </message>
 </context>
 <context>
@@ -985,25 +1114,6 @@ Continue?</source>
     </message>
 </context>
 <context>
-    <name>k470::app::RecordingDialog</name>
-    <message>
-        <source>Autorecordind parameters</source>
-        <translation>Параметры автозаписи</translation>
-    </message>
-    <message>
-        <source>Saving period [sec]</source>
-        <translation>Период сохранения [с]</translation>
-    </message>
-    <message>
-        <source>Number of records</source>
-        <translation>Число записей</translation>
-    </message>
-    <message>
-        <source>External trigger</source>
-        <translation>Внешний запуск</translation>
-    </message>
-</context>
-<context>
     <name>k470::app::TeleParametersDialog</name>
     <message>
         <source>Tele parameters</source>
@@ -1028,6 +1138,49 @@ Continue?</source>
     <message>
         <source>Device IP address</source>
         <translation>IP-адрес прибора</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::TranslationParametersDialog</name>
+    <message>
+        <source>Translation parameters</source>
+        <translation>Параметры перевода</translation>
+    </message>
+    <message>
+        <source>Saving</source>
+        <translation>Сохранение</translation>
+    </message>
+    <message>
+        <source>in separate files</source>
+        <translation>в отдельные файлы</translation>
+    </message>
+    <message>
+        <source>every channel in separate file</source>
+        <translation>каждый канал в отдельный файл</translation>
+    </message>
+    <message>
+        <source>every record in separate file</source>
+        <translation>каждую запись в отдельный файл</translation>
+    </message>
+    <message>
+        <source>Playback rate</source>
+        <translation>Частота воспроизведения</translation>
+    </message>
+    <message>
+        <source>from device</source>
+        <translation>от прибора</translation>
+    </message>
+    <message>
+        <source>set 24 kHz</source>
+        <translation>установить 24 кГц</translation>
+    </message>
+    <message>
+        <source>set 48 kHz</source>
+        <translation>установить 48 кГц</translation>
+    </message>
+    <message>
+        <source>signal normalization</source>
+        <translation>нормализация сигнала</translation>
     </message>
 </context>
 </TS>
