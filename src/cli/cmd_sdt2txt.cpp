@@ -18,25 +18,10 @@ int runSdt2Txt(std::span<const std::string> args) {
     const auto selection = parseRecordList(p.value("--records", "all"), listError);
     if (!selection) return usageError(self, listError);
 
-    int code = 0;
-    for (const std::string& path : p.files) {
-        if (!checkRecordList(path, *selection)) {
-            code = 1;
-            continue;
-        }
-        ProgressLine line(path);
-        auto report = ConvertSdtToText(path, *selection, [&](const ConversionProgress& pr) {
-            line.update(pr.record, pr.records, pr.percent);
-            return true;
-        });
-        if (!report) {
-            printError(report.error().message);
-            code = 1;
-            continue;
-        }
-        code = std::max(code, reportConversion(*report));
-    }
-    return code;
+    return convertEachFile(p.files, *selection,
+                           [](const std::string& path, const RecordSelection& s, const ConversionProgressFn& progress) {
+                               return ConvertSdtToText(path, s, progress);
+                           });
 }
 
 }  // namespace k470::cli

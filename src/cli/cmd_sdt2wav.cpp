@@ -39,25 +39,11 @@ int runSdt2Wav(std::span<const std::string> args) {
     const auto selection = parseRecordList(p.value("--records", "all"), listError);
     if (!selection) return usageError(self, listError);
 
-    int code = 0;
-    for (const std::string& path : p.files) {
-        if (!checkRecordList(path, *selection)) {
-            code = 1;
-            continue;
-        }
-        ProgressLine line(path);
-        auto report = ConvertSdtToWav(path, *selection, params, [&](const ConversionProgress& pr) {
-            line.update(pr.record, pr.records, pr.percent);
-            return true;
+    return convertEachFile(
+        p.files, *selection,
+        [&params](const std::string& path, const RecordSelection& s, const ConversionProgressFn& progress) {
+            return ConvertSdtToWav(path, s, params, progress);
         });
-        if (!report) {
-            printError(report.error().message);
-            code = 1;
-            continue;
-        }
-        code = std::max(code, reportConversion(*report));
-    }
-    return code;
 }
 
 }  // namespace k470::cli

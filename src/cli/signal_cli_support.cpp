@@ -55,6 +55,29 @@ void ProgressLine::update(uint32_t record, uint32_t records, int percent) {
     std::fflush(stderr);
 }
 
+int convertEachFile(std::span<const std::string> files, const RecordSelection& selection,
+                    const FileConversion& convert) {
+    int code = 0;
+    for (const std::string& path : files) {
+        if (!checkRecordList(path, selection)) {
+            code = 1;
+            continue;
+        }
+        ProgressLine line(path);
+        auto report = convert(path, selection, [&](const ConversionProgress& pr) {
+            line.update(pr.record, pr.records, pr.percent);
+            return true;
+        });
+        if (!report) {
+            printError(report.error().message);
+            code = 1;
+            continue;
+        }
+        code = std::max(code, reportConversion(*report));
+    }
+    return code;
+}
+
 int reportConversion(const ConversionReport& report) {
     for (const std::string& w : report.written) std::printf("%s\n", w.c_str());
     for (const Error& e : report.problems) printError(e.message);

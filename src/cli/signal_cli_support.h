@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <optional>
 #include <string>
 
@@ -34,5 +36,12 @@ private:
 
 // Prints what a conversion wrote (standard output) and what is missing (standard error); the exit code.
 int reportConversion(const ConversionReport& report);
+
+// Converts the selected records of every file in turn with progress on standard error; a file that fails
+// does not stop the others. The exit code: 0 when every file converted completely.
+using FileConversion = std::function<Result<ConversionReport>(const std::string& path, const RecordSelection&,
+                                                              const ConversionProgressFn&)>;
+int convertEachFile(std::span<const std::string> files, const RecordSelection& selection,
+                    const FileConversion& convert);
 
 }  // namespace k470::cli
