@@ -131,8 +131,16 @@ uint32_t ReplayController::Tick(ReplaySink& sink) {
     const uint32_t elapsed = sinceLast >= 0x80000000u ? 0 : sinceLast;
     const double rate = sampleRate();
     const double perMs = speedFactor_ * rate * 0.001;
-    const double due = std::floor(perMs * elapsed + 0.5);
-    lastTick_ += static_cast<uint32_t>(std::floor(due * 1000.0 / (speedFactor_ * rate)));
+    double due = std::floor(perMs * elapsed + 0.5);
+    // A machine that cannot keep up (a fast speed, long filters) would owe more frames on every tick and
+    // freeze the window: beyond kMaxTickMs worth of frames the backlog is dropped and the replay slows down.
+    const double cap = std::max(1.0, std::floor(perMs * kMaxTickMs));
+    if (due > cap) {
+        due = cap;
+        lastTick_ = clock_.nowMs();
+    } else {
+        lastTick_ += static_cast<uint32_t>(std::floor(due * 1000.0 / (speedFactor_ * rate)));
+    }
     const uint32_t n = static_cast<uint32_t>(std::min<double>(due, replayEnd_ - position_));
     if (n == 0) return 0;
 

@@ -78,6 +78,9 @@ struct ReplayMark {
 
 class ReplayController {
 public:
+    // The most replay time one tick delivers; a longer gap (a stalled machine) is not made up.
+    static constexpr uint32_t kMaxTickMs = 250;
+
     explicit ReplayController(const Clock& clock) : clock_(clock) {}
 
     // Opens a signal file and starts replaying its first record at once. Fails when the file cannot be read,

@@ -61,6 +61,21 @@ TEST(ReplayController, PacesFramesByTheClockAndTheSpeedFactor) {
     EXPECT_EQ(r.Tick(sink), 0u);
 }
 
+// A stall of two seconds is not owed as frames: one tick delivers at most a quarter second, and the pace
+// goes on from the stall's end.
+TEST(ReplayController, AStalledMachineDoesNotOweTheFramesOfTheStall) {
+    ReplayFile f(24000.0, 200000);
+    ManualClock clock(1000);
+    ReplayController r(clock);
+    RecordingSink sink;
+    ASSERT_TRUE(r.Open(f.path, sink));
+    clock.advance(2000);
+    EXPECT_EQ(r.Tick(sink), 6000u);
+    EXPECT_EQ(r.lastTick(), 3000u);
+    clock.advance(30);
+    EXPECT_EQ(r.Tick(sink), 720u);
+}
+
 TEST(ReplayController, FractionsOfAFrameCarryOverToTheNextTick) {
     ReplayFile f(300.0, 1000);  // 0.3 frames per millisecond
     ManualClock clock(0xFFFFFFF0u);  // near the wrap of the tick counter
