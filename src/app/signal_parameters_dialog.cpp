@@ -19,6 +19,8 @@
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 #include "app/command_ids.h"
@@ -48,8 +50,8 @@ SignalParametersWords SignalParametersDialog::Words() {
     return w;
 }
 
-SignalParametersDialog::SignalParametersDialog(SignalParameters model, const SignalState& window, QWidget* parent)
-    : QDialog(parent), model_(std::move(model)), window_(window) {
+SignalParametersDialog::SignalParametersDialog(SignalParameters model, const SignalState& original, QWidget* parent)
+    : QDialog(parent), model_(std::move(model)), originalQuantities_(original) {
     setWindowTitle(tr("Signal parameters"));
     auto* outer = new QVBoxLayout(this);
     pages_ = new QStackedWidget(this);
@@ -169,7 +171,7 @@ SignalParametersDialog::SignalParametersDialog(SignalParameters model, const Sig
         showFilters();
     });
     connect(original_, &QRadioButton::clicked, this, [this] {
-        model_.ChooseOriginal(window_);
+        model_.ChooseOriginal(originalQuantities_);
         showValues();
         updateEnabled();
     });
@@ -213,6 +215,8 @@ void SignalParametersDialog::buildChannels(QGridLayout* grid) {
         offsets_[ku] = new QLineEdit(parent);
         factors_[ku] = new QLineEdit(parent);
         factors_[ku]->setReadOnly(true);
+        offsets_[ku]->setMaximumWidth(110);
+        factors_[ku]->setMaximumWidth(110);
         factors_[ku]->setFocusPolicy(Qt::NoFocus);
         factors_[ku]->setToolTip(tr("Linear calibration factor"));
         grid->addWidget(offsets_[ku], row, 0);
@@ -231,6 +235,7 @@ void SignalParametersDialog::buildChannels(QGridLayout* grid) {
             });
         }
         normalise_[ku] = new QPushButton(QStringLiteral("|1|"), parent);
+        normalise_[ku]->setMaximumWidth(40);
         normalise_[ku]->setToolTip(tr("Normalise the row to unit length"));
         grid->addWidget(normalise_[ku], row, 4);
         connect(normalise_[ku], &QPushButton::clicked, this, [this, k] {
@@ -239,6 +244,7 @@ void SignalParametersDialog::buildChannels(QGridLayout* grid) {
         });
         response_[ku] = new QPushButton(QStringLiteral("->"), parent);
         response_[ku]->setFlat(true);
+        response_[ku]->setMaximumWidth(40);
         response_[ku]->setToolTip(tr("Show the response of the channel's filter"));
         grid->addWidget(response_[ku], row, 5);
         connect(response_[ku], &QPushButton::clicked, this, [this, k] { showResponse(k); });
@@ -358,7 +364,9 @@ void SignalParametersDialog::showResponse(int channel) {
     }
     // The new response replaces the one shown before.
     chart_->SetCurves({plot::Curve{curve->decibels, QColor(0x20, 0x40, 0xC0), tr("dB")}});
-    chart_->SetYRange(lo, hi);
+    // Steps of 10 dB with room above the top; the deepest 160 dB below it are shown.
+    const double top = std::ceil((hi + 1.0) / 10.0) * 10.0;
+    chart_->SetYRange(std::max(std::floor(lo / 10.0) * 10.0, top - 160.0), top);
     chart_->Render(0, static_cast<int64_t>(curve->decibels.size()) - 1, 0.0, curve->frequencyStep);
     pages_->setCurrentIndex(1);
     fitChart();
@@ -391,16 +399,21 @@ void MainDialog::onSignalFiltration() {
     setup.replaySpeed = frame_.replaySpeedFactor();
     setup.replayMode = frame_.replayMode();
     setup.threeChannelInput = type == 1 || type == 2 || type == 20 || (sdt && sdt->header().presentChannels() > 1);
+    // "original signal" shows the quantities the channel set-up gives without a preset, which are what an
+    // "OK" with the original signal leaves.
+    const ChannelSetupSource source = ChannelSetupSourceOf(type, frame_.record(), sdt);
+    SignalState original = state;
+    original.presetActive = false;
+    applyChannelSetup(original, source);
     SignalParametersDialog dialog(
         SignalParameters(copy, frame_.presets(), frame_.filterLibrary(), setup, SignalParametersDialog::Words()),
-        state, this);
+        original, this);
     dialog.resetFilters = [this] { frame_.chain().resetHistories(); };
 
     // Preset processing is off while the dialog is open.
     const bool presetBefore = state.presetActive;
     state.presetActive = false;
     const int code = runDialog(dialog);
-    const ChannelSetupSource source = ChannelSetupSourceOf(type, frame_.record(), sdt);
     if (code != QDialog::Accepted || !dialog.confirmed()) {
         RestoreSignalParameters(dialog.model(), presetBefore, state, frame_.presets(), frame_.filterLibrary(),
                                 frame_.chain(), source);
@@ -423,7 +436,7 @@ void MainDialog::onSignalFiltration() {
     }
     ReprocessContext context{state, frame_.filterLibrary(), frame_.chain(), source,
                              state.presetActive ? utf8ToUtf16(state.presetName) : std::u16string(), std::nullopt};
-    QProgressDialog progress(tr("Processing..."), tr("Cancel"), 0, 100, this);
+    QProgressDialog progress(SignalParametersDialog::tr("Processing..."), SignalParametersDialog::tr("Cancel"), 0, 100, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     auto* bar = qobject_cast<QProgressBar*>(controls_[CtlProgress]);
@@ -451,16 +464,16 @@ void MainDialog::onSignalFiltration() {
     // Nothing in the window shows the processed signal yet: a copy can be kept where the user wants it.
     const QFileInfo info(qs(sdt->path()));
     const QString proposed = info.dir().filePath(info.completeBaseName() + QStringLiteral("_processed.sdt"));
-    const QString out = askSavePath(tr("Save processed signal"), proposed, tr("Data files (*.sdt)"));
+    const QString out = askSavePath(SignalParametersDialog::tr("Save processed signal"), proposed, SignalParametersDialog::tr("Data files (*.sdt)"));
     if (!out.isEmpty()) {
         std::error_code ec;
         const std::filesystem::path target(out.toStdString());
         // The file being replayed is never overwritten by its own processed signal.
         if (std::filesystem::equivalent(target, sdt->path(), ec)) {
-            showError(tr("Can't write file '%1'").arg(out));
+            showError(SignalParametersDialog::tr("Can't write file '%1'").arg(out));
         } else if (!std::filesystem::copy_file(processedFile_.get()->path, target,
                                                std::filesystem::copy_options::overwrite_existing, ec)) {
-            showError(tr("Can't write file '%1'").arg(out));
+            showError(SignalParametersDialog::tr("Can't write file '%1'").arg(out));
         }
     }
     if (!problems.empty()) {

@@ -29,8 +29,8 @@ namespace k470::app {
 class SignalParametersDialog : public QDialog {
     Q_OBJECT
   public:
-    // window is the window's signal state as it is now ("original signal" reloads the channels from it).
-    SignalParametersDialog(SignalParameters model, const SignalState& window, QWidget* parent);
+    // original holds the channel quantities that "original signal" loads into the edits.
+    SignalParametersDialog(SignalParameters model, const SignalState& original, QWidget* parent);
     ~SignalParametersDialog() override;
 
     // The words of the items and messages in the language of the window.
@@ -94,7 +94,7 @@ class SignalParametersDialog : public QDialog {
     void fitChart();
 
     SignalParameters model_;
-    const SignalState& window_;
+    const SignalState& originalQuantities_;
     bool confirmed_ = false;
     bool process_ = false;
     QStackedWidget* pages_;

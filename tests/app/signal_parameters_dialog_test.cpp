@@ -267,6 +267,10 @@ TEST_F(SignalFiltrationCommandTest, OkAppliesThePresetAndCancelRestoresThePreset
         auto* d = qobject_cast<SignalParametersDialog*>(&dialog);
         switchedOff = !frame.signalState().presetActive;
         d->originalButton()->click();
+        // The original signal shows the channel set-up's values without a preset (no source: the defaults
+        // of an unknown type).
+        EXPECT_EQ(d->sensitivityEdit(0)->text(), "10");
+        EXPECT_EQ(d->unitsEdit(0)->text(), "m/c^2");
         d->cancelButton()->click();
         return d->result();
     };
