@@ -32,7 +32,7 @@ double readNumber(const std::string& text, double old) {
 }  // namespace
 
 std::vector<std::string> CutOffItems(const SignalParametersWords& words) {
-    static constexpr const char* kCorners[] = {"0.125 ", "0.25 ", "0.5 ", "1 ",  "2 ",   "4 ",   "8 ",
+    static constexpr const char* kCorners[] = {"0.125 ", "0.25 ", "0.5 ", "1 ",   "2 ",   "4 ",  "8 ",
                                                "16 ",    "32 ",   "64 ",  "128 ", "256 ", "512 "};
     std::vector<std::string> items{words.none};
     for (const char* c : kCorners) items.push_back(c + words.hz);
@@ -84,7 +84,8 @@ ResponseCurve FilterResponseCurve(const FilterDefinition& filter, double sampleR
         const double h = filterResponse(omega, filter.numerator, filter.denominator);
         // A zero of the response (or no number at all) is drawn at the floor, a pole at the ceiling.
         curve.decibels[static_cast<size_t>(i)] =
-            h > 0.0 ? std::clamp(20.0 * std::log10(h), kResponseFloorDb, -kResponseFloorDb) : kResponseFloorDb;
+            h > 0.0 ? std::clamp(20.0 * std::log10(h), kResponseFloorDb, -kResponseFloorDb)
+                    : kResponseFloorDb;
     }
     return curve;
 }
@@ -200,7 +201,8 @@ int SignalParameters::filterSelection(int channel) const {
 
 void SignalParameters::selectFilter(int channel, int item) {
     if (item < 0 || item >= static_cast<int>(filterItems_.size())) return;
-    state_.channels[static_cast<size_t>(channel)].filterIndex = filterItems_[static_cast<size_t>(item)].libraryIndex;
+    state_.channels[static_cast<size_t>(channel)].filterIndex =
+        filterItems_[static_cast<size_t>(item)].libraryIndex;
 }
 
 std::optional<ResponseCurve> SignalParameters::Response(int channel) const {
@@ -282,7 +284,8 @@ SignalParameters::AddResult SignalParameters::AddPreset(const std::string& name,
                                                         const std::function<bool()>& confirmOverwrite) {
     std::u16string key = utf8ToUtf16(name).substr(0, kPresetNameUnits);
     if (key.empty()) return AddResult::NoName;
-    auto same = std::find_if(presets_.begin(), presets_.end(), [&](const ProcessorPreset& p) { return p.name == key; });
+    auto same = std::find_if(presets_.begin(), presets_.end(),
+                             [&](const ProcessorPreset& p) { return p.name == key; });
     if (same != presets_.end() && !(confirmOverwrite && confirmOverwrite())) return AddResult::Declined;
     ProcessorPreset preset = currentAsPreset(key);
     if (same != presets_.end()) {
@@ -329,8 +332,9 @@ void settle(SignalState& state, const std::vector<ProcessorPreset>& presets, con
 }  // namespace
 
 void ApplySignalParameters(const SignalParameters& dialog, SignalState& state,
-                           std::vector<ProcessorPreset>& presets, int& replaySpeed, const FilterLibrary& library,
-                           ProcessingChain& chain, const ChannelSetupSource& setup) {
+                           std::vector<ProcessorPreset>& presets, int& replaySpeed,
+                           const FilterLibrary& library, ProcessingChain& chain,
+                           const ChannelSetupSource& setup) {
     const SignalState& chosen = dialog.state();
     for (size_t k = 0; k < 3; ++k) {
         SignalChannel& c = state.channels[k];

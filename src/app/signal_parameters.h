@@ -92,8 +92,8 @@ class SignalParameters {
 
     // The dialog opened on a copy of the window's state: "processed signal" is chosen when a preset is
     // active, and the active preset is selected when it exists.
-    SignalParameters(const SignalState& state, std::vector<ProcessorPreset> presets, const FilterLibrary& library,
-                     Setup setup, SignalParametersWords words = {});
+    SignalParameters(const SignalState& state, std::vector<ProcessorPreset> presets,
+                     const FilterLibrary& library, Setup setup, SignalParametersWords words = {});
 
     // High-pass cut-off: the selection is the stored index, none in replay mode or when it is outside the
     // items.
@@ -184,8 +184,9 @@ class SignalParameters {
 // deleted in the dialog stay in either case.
 // Confirmed: the dialog's values, presets and replay speed replace the window's.
 void ApplySignalParameters(const SignalParameters& dialog, SignalState& state,
-                           std::vector<ProcessorPreset>& presets, int& replaySpeed, const FilterLibrary& library,
-                           ProcessingChain& chain, const ChannelSetupSource& setup);
+                           std::vector<ProcessorPreset>& presets, int& replaySpeed,
+                           const FilterLibrary& library, ProcessingChain& chain,
+                           const ChannelSetupSource& setup);
 // Cancelled: "CustomK" goes back to what it was when the dialog opened; the values stay as they were.
 void RestoreSignalParameters(const SignalParameters& dialog, bool presetActiveBefore, SignalState& state,
                              std::vector<ProcessorPreset>& presets, const FilterLibrary& library,

@@ -50,7 +50,8 @@ SignalParametersWords SignalParametersDialog::Words() {
     return w;
 }
 
-SignalParametersDialog::SignalParametersDialog(SignalParameters model, const SignalState& original, QWidget* parent)
+SignalParametersDialog::SignalParametersDialog(SignalParameters model, const SignalState& original,
+                                               QWidget* parent)
     : QDialog(parent), model_(std::move(model)), originalQuantities_(original) {
     setWindowTitle(tr("Signal parameters"));
     auto* outer = new QVBoxLayout(this);
@@ -151,12 +152,13 @@ SignalParametersDialog::SignalParametersDialog(SignalParameters model, const Sig
 
     askPresetName = [this]() -> std::optional<QString> {
         bool ok = false;
-        const QString name = QInputDialog::getText(this, tr("Enter processor name"), tr("Enter processor name"),
-                                                   QLineEdit::Normal, QString(), &ok);
+        const QString name = QInputDialog::getText(
+            this, tr("Enter processor name"), tr("Enter processor name"), QLineEdit::Normal, QString(), &ok);
         return ok ? std::optional<QString>(name) : std::nullopt;
     };
     askOverwrite = [this] {
-        return QMessageBox::question(this, QStringLiteral("470 Util"), tr("The name isn't unique.\nOverwrite?"),
+        return QMessageBox::question(this, QStringLiteral("470 Util"),
+                                     tr("The name isn't unique.\nOverwrite?"),
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
     showError = [this](const QString& message) { QMessageBox::warning(this, windowTitle(), message); };
@@ -317,7 +319,8 @@ void SignalParametersDialog::updateEnabled() {
         const auto ku = static_cast<size_t>(k);
         const bool on = model_.channelControlsEnabled();
         offsets_[ku]->setEnabled(model_.calibrationEditable());
-        for (int j = 0; j < 3; ++j) matrix_[ku][static_cast<size_t>(j)]->setEnabled(model_.matrixEditable(k, j));
+        for (int j = 0; j < 3; ++j)
+            matrix_[ku][static_cast<size_t>(j)]->setEnabled(model_.matrixEditable(k, j));
         normalise_[ku]->setEnabled(on);
         sensitivities_[ku]->setEnabled(on);
         units_[ku]->setEnabled(on);
@@ -398,16 +401,17 @@ void MainDialog::onSignalFiltration() {
     SignalParameters::Setup setup;
     setup.replaySpeed = frame_.replaySpeedFactor();
     setup.replayMode = frame_.replayMode();
-    setup.threeChannelInput = type == 1 || type == 2 || type == 20 || (sdt && sdt->header().presentChannels() > 1);
+    setup.threeChannelInput =
+        type == 1 || type == 2 || type == 20 || (sdt && sdt->header().presentChannels() > 1);
     // "original signal" shows the quantities the channel set-up gives without a preset, which are what an
     // "OK" with the original signal leaves.
     const ChannelSetupSource source = ChannelSetupSourceOf(type, frame_.record(), sdt);
     SignalState original = state;
     original.presetActive = false;
     applyChannelSetup(original, source);
-    SignalParametersDialog dialog(
-        SignalParameters(copy, frame_.presets(), frame_.filterLibrary(), setup, SignalParametersDialog::Words()),
-        original, this);
+    SignalParametersDialog dialog(SignalParameters(copy, frame_.presets(), frame_.filterLibrary(), setup,
+                                                   SignalParametersDialog::Words()),
+                                  original, this);
     dialog.resetFilters = [this] { frame_.chain().resetHistories(); };
 
     // Preset processing is off while the dialog is open.
@@ -421,8 +425,8 @@ void MainDialog::onSignalFiltration() {
         return;
     }
     int speed = frame_.replaySpeedFactor();
-    ApplySignalParameters(dialog.model(), state, frame_.presets(), speed, frame_.filterLibrary(), frame_.chain(),
-                          source);
+    ApplySignalParameters(dialog.model(), state, frame_.presets(), speed, frame_.filterLibrary(),
+                          frame_.chain(), source);
     frame_.setReplaySpeedFactor(speed);
     refreshPages();
     if (!dialog.processRequested() || !sdt) return;
@@ -434,15 +438,21 @@ void MainDialog::onSignalFiltration() {
         showError(qs(temporary.error().message));
         return;
     }
-    ReprocessContext context{state, frame_.filterLibrary(), frame_.chain(), source,
-                             state.presetActive ? utf8ToUtf16(state.presetName) : std::u16string(), std::nullopt};
-    QProgressDialog progress(SignalParametersDialog::tr("Processing..."), SignalParametersDialog::tr("Cancel"), 0, 100, this);
+    ReprocessContext context{state,
+                             frame_.filterLibrary(),
+                             frame_.chain(),
+                             source,
+                             state.presetActive ? utf8ToUtf16(state.presetName) : std::u16string(),
+                             std::nullopt};
+    QProgressDialog progress(SignalParametersDialog::tr("Processing..."),
+                             SignalParametersDialog::tr("Cancel"), 0, 100, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     auto* bar = qobject_cast<QProgressBar*>(controls_[CtlProgress]);
     auto done = ReprocessSignalFile(sdt->path(), *temporary, context, [&](const ReprocessProgress& p) {
         const int overall =
-            p.records > 0 ? static_cast<int>((p.record * 100u + static_cast<uint32_t>(p.percent)) / p.records) : 0;
+            p.records > 0 ? static_cast<int>((p.record * 100u + static_cast<uint32_t>(p.percent)) / p.records)
+                          : 0;
         progress.setValue(overall);
         if (bar) bar->setValue(overall);
         return !progress.wasCanceled();
@@ -464,7 +474,8 @@ void MainDialog::onSignalFiltration() {
     // Nothing in the window shows the processed signal yet: a copy can be kept where the user wants it.
     const QFileInfo info(qs(sdt->path()));
     const QString proposed = info.dir().filePath(info.completeBaseName() + QStringLiteral("_processed.sdt"));
-    const QString out = askSavePath(SignalParametersDialog::tr("Save processed signal"), proposed, SignalParametersDialog::tr("Data files (*.sdt)"));
+    const QString out = askSavePath(SignalParametersDialog::tr("Save processed signal"), proposed,
+                                    SignalParametersDialog::tr("Data files (*.sdt)"));
     if (!out.isEmpty()) {
         std::error_code ec;
         const std::filesystem::path target(out.toStdString());

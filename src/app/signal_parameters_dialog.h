@@ -1,7 +1,7 @@
-// "Signal parameters": per channel the calibration offset, the channel matrix row, the sensitivity, the units,
-// the filter and the base level; for all channels the high-pass cut-off, the base decimation, the replay
-// speed, original or processed signal and the processing presets. A channel's "->" shows the response of
-// its library filter in place of the controls. The dialog shows a SignalParameters and forwards the user's
+// "Signal parameters": per channel the calibration offset, the channel matrix row, the sensitivity, the
+// units, the filter and the base level; for all channels the high-pass cut-off, the base decimation, the
+// replay speed, original or processed signal and the processing presets. A channel's "->" shows the response
+// of its library filter in place of the controls. The dialog shows a SignalParameters and forwards the user's
 // input to it.
 #pragma once
 

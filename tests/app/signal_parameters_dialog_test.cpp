@@ -151,8 +151,8 @@ TEST_F(SignalParametersDialogTest, ResponseOfTheChosenFilterReplacesTheOneShownB
     window.sampleRate = 1000.0;
     auto d = open();
     d->processedButton()->click();
-    d->filter(0)->activated(1);  // average
-    d->filter(1)->activated(2);  // half: -6.02 dB everywhere
+    d->filter(0)->activated(1);     // average
+    d->filter(1)->activated(2);     // half: -6.02 dB everywhere
     d->responseButton(2)->click();  // the built-in filter: nothing to show
     EXPECT_FALSE(d->responseShown());
 

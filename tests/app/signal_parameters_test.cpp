@@ -25,12 +25,13 @@ FilterDefinition filter(uint32_t decimation, std::u16string name, std::vector<do
 // Library indices: 0 "one A" (1), 1 "two" (2), 2 "one B" (1), 3 "six" (6).
 FilterLibrary sampleLibrary() {
     FilterLibrary lib;
-    lib.filters = {filter(1, u"one A", {1.0}), filter(2, u"two", {0.5, 0.5}, {}, 3), filter(1, u"one B", {1.0}),
-                   filter(6, u"six", {1.0})};
+    lib.filters = {filter(1, u"one A", {1.0}), filter(2, u"two", {0.5, 0.5}, {}, 3),
+                   filter(1, u"one B", {1.0}), filter(6, u"six", {1.0})};
     return lib;
 }
 
-ProcessorPreset preset(std::u16string name, uint32_t decimation, std::u16string filter0, double sensitivity0) {
+ProcessorPreset preset(std::u16string name, uint32_t decimation, std::u16string filter0,
+                       double sensitivity0) {
     ProcessorPreset p;
     p.name = std::move(name);
     p.decimation = decimation;
@@ -63,9 +64,9 @@ class SignalParametersTest : public ::testing::Test {
 };
 
 TEST(SignalParametersItems, CutOffDecimationAndFilterItems) {
-    EXPECT_EQ(CutOffItems({}), (std::vector<std::string>{"none", "0.125 Hz", "0.25 Hz", "0.5 Hz", "1 Hz", "2 Hz",
-                                                         "4 Hz", "8 Hz", "16 Hz", "32 Hz", "64 Hz", "128 Hz",
-                                                         "256 Hz", "512 Hz"}));
+    EXPECT_EQ(CutOffItems({}),
+              (std::vector<std::string>{"none", "0.125 Hz", "0.25 Hz", "0.5 Hz", "1 Hz", "2 Hz", "4 Hz",
+                                        "8 Hz", "16 Hz", "32 Hz", "64 Hz", "128 Hz", "256 Hz", "512 Hz"}));
     SignalParametersWords ru{"нет", "Гц", "децимация", "?"};
     EXPECT_EQ(CutOffItems(ru)[0], "нет");
     EXPECT_EQ(CutOffItems(ru)[13], "512 Гц");
@@ -80,8 +81,7 @@ TEST(SignalParametersItems, CutOffDecimationAndFilterItems) {
         std::vector<int> indices;
     };
     for (const Case& c : {Case{1, {"decimation 1", "one A", "one B"}, {-1, 0, 2}},
-                          Case{2, {"decimation 2", "two"}, {-1, 1}},
-                          Case{4, {"decimation 4"}, {-1}}}) {
+                          Case{2, {"decimation 2", "two"}, {-1, 1}}, Case{4, {"decimation 4"}, {-1}}}) {
         const auto items = FilterItems(lib, c.decimation, {});
         std::vector<std::string> texts;
         std::vector<int> indices;
@@ -102,8 +102,9 @@ TEST(SignalParametersItems, RowNormalising) {
     struct Case {
         std::array<double, 3> row, want;
     };
-    for (const Case& c : {Case{{3, 4, 0}, {0.6, 0.8, 0}}, Case{{0, 0, 0}, {0, 0, 0}}, Case{{0, -2, 0}, {0, -1, 0}},
-                          Case{{1, 1, 1}, {1 / std::sqrt(3.0), 1 / std::sqrt(3.0), 1 / std::sqrt(3.0)}}}) {
+    for (const Case& c :
+         {Case{{3, 4, 0}, {0.6, 0.8, 0}}, Case{{0, 0, 0}, {0, 0, 0}}, Case{{0, -2, 0}, {0, -1, 0}},
+          Case{{1, 1, 1}, {1 / std::sqrt(3.0), 1 / std::sqrt(3.0), 1 / std::sqrt(3.0)}}}) {
         const auto got = NormalisedRow(c.row);
         for (size_t j = 0; j < 3; ++j) EXPECT_NEAR(got[j], c.want[j], 1e-15) << j;
     }
@@ -178,7 +179,8 @@ TEST_F(SignalParametersTest, SensitivityIsStoredAsTheReciprocalOnlyWhenAboveZero
         const char* shown;
         double stored;
     };
-    for (const Case& c : {Case{"50", 0.02}, Case{"4", 0.25}, Case{"0", 0.02}, Case{"-3", 0.02}, Case{"abc", 0.02}}) {
+    for (const Case& c :
+         {Case{"50", 0.02}, Case{"4", 0.25}, Case{"0", 0.02}, Case{"-3", 0.02}, Case{"abc", 0.02}}) {
         SignalParameters d = open();
         d.texts(0).sensitivity = c.shown;
         ASSERT_FALSE(d.Confirm());
