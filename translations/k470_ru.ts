@@ -1024,6 +1024,155 @@ Continue?</source>
     </message>
 </context>
 <context>
+    <name>k470::app::SignalParametersDialog</name>
+    <message>
+        <source>Signal parameters</source>
+        <translation>Параметры сигнала</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>Hz</source>
+        <translation>Гц</translation>
+    </message>
+    <message>
+        <source>decimation</source>
+        <translation>децимация</translation>
+    </message>
+    <message>
+        <source>Select processor name</source>
+        <translation>Выберите имя процессора</translation>
+    </message>
+    <message>
+        <source>Calibration offset, dB</source>
+        <translation>Калибровочная поправка, дБ</translation>
+    </message>
+    <message>
+        <source>Sensitivity</source>
+        <translation>Чувствительность</translation>
+    </message>
+    <message>
+        <source>Units</source>
+        <translation>Единицы</translation>
+    </message>
+    <message>
+        <source>Filtration</source>
+        <translation>Фильтрация</translation>
+    </message>
+    <message>
+        <source>Base level</source>
+        <translation>Опорный уровень</translation>
+    </message>
+    <message>
+        <source>Linear calibration factor</source>
+        <translation>Линейный калибровочный множитель</translation>
+    </message>
+    <message>
+        <source>Normalise the row to unit length</source>
+        <translation>Нормировать строку к единичной длине</translation>
+    </message>
+    <message>
+        <source>Show the response of the channel&apos;s filter</source>
+        <translation>Показать характеристику фильтра канала</translation>
+    </message>
+    <message>
+        <source>HP filter</source>
+        <translation>ФВЧ</translation>
+    </message>
+    <message>
+        <source>Base decimation</source>
+        <translation>Базовая децимация</translation>
+    </message>
+    <message>
+        <source>Replay speed</source>
+        <translation>Скорость воспроизведения</translation>
+    </message>
+    <message>
+        <source>1x</source>
+        <translation>1x</translation>
+    </message>
+    <message>
+        <source>10x</source>
+        <translation>10x</translation>
+    </message>
+    <message>
+        <source>100x</source>
+        <translation>100x</translation>
+    </message>
+    <message>
+        <source>original signal</source>
+        <translation>исходный сигнал</translation>
+    </message>
+    <message>
+        <source>processed signal</source>
+        <translation>обработанный сигнал</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Добавить</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Удалить</translation>
+    </message>
+    <message>
+        <source>Filter reset</source>
+        <translation>Сброс фильтров</translation>
+    </message>
+    <message>
+        <source>Process</source>
+        <translation>Обработать</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>F,Hz:</source>
+        <translation>F,Гц:</translation>
+    </message>
+    <message>
+        <source>dB</source>
+        <translation>дБ</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Назад</translation>
+    </message>
+    <message>
+        <source>Enter processor name</source>
+        <translation>Введите имя процессора</translation>
+    </message>
+    <message>
+        <source>The name isn&apos;t unique.
+Overwrite?</source>
+        <translation>Имя не уникально.
+Перезаписать?</translation>
+    </message>
+    <message>
+        <source>Processing...</source>
+        <translation>Обработка...</translation>
+    </message>
+    <message>
+        <source>Save processed signal</source>
+        <translation>Сохранить обработанный сигнал</translation>
+    </message>
+    <message>
+        <source>Data files (*.sdt)</source>
+        <translation>Файлы данных (*.sdt)</translation>
+    </message>
+    <message>
+        <source>Can&apos;t write file &apos;%1&apos;</source>
+        <translation>Невозможно записать файл &apos;%1&apos;</translation>
+    </message>
+</context>
+<context>
     <name>k470::app::SpectraPage</name>
     <message>
         <source>Impulse</source>

@@ -63,6 +63,7 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
                                   CtlReplayRange});
     frame_.commands().setHandled({CmdData, CmdTeleParameters, CmdReset, CmdStartStop, CmdStartRecording,
                                   CmdStopRecording, CmdSetMarker});
+    frame_.commands().setHandled({CmdSignalFiltration});
     frame_.Initialise();
     buildMenus();
     buildToolBar();
@@ -564,6 +565,9 @@ void MainDialog::Dispatch(int id) {
             break;
         case CmdNotepad:
             onNotepad();
+            break;
+        case CmdSignalFiltration:
+            onSignalFiltration();
             break;
         default:
             if (id >= CmdRecentFile1 && id <= CmdRecentFile4) {

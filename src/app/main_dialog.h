@@ -13,6 +13,7 @@
 
 #include "app/frame_controller.h"
 #include "app/level_pages.h"
+#include "app/signal_parameters.h"
 #include "export/file_set.h"
 #include "signal/sdt_conversion.h"
 
@@ -80,6 +81,8 @@ class MainDialog : public QMainWindow {
     PageContext& pageContext() { return context_; }
     bool averaging() const { return averaged_.has_value(); }
     views::Notepad& notepad() { return notepad_; }
+    // The signal file made by the last "Process" of "Signal parameters"; removed when the window goes.
+    const ProcessedFile* processedFile() const { return processedFile_.get(); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -119,6 +122,7 @@ class MainDialog : public QMainWindow {
     void onMakeReport();
     void onMisc();
     void onNotepad();
+    void onSignalFiltration();
     // "Enter calibration offset" for channel 0..2 of the connected instrument.
     void onCalibrationOffset(int channel);
     QString toolTipFor(int id) const;
@@ -139,6 +143,7 @@ class MainDialog : public QMainWindow {
     std::optional<MeasurementRecord> liveRecord_;  // the instrument's current values as a record
     views::Notepad notepad_;
     TranslationParameters translation_;  // the last answers of "Translation parameters"
+    ProcessedFileHolder processedFile_;
 };
 
 }  // namespace k470::app

@@ -95,7 +95,8 @@ TEST_F(MainDialogTest, MenuHoldsEveryCommandEnabledByStateAndHandler) {
         const bool wantEnabled = id == CmdOpen || id == CmdAbout || id == CmdSelectLanguage || id == CmdData ||
                                  id == CmdTeleParameters || id == CmdTranslateBinToTxt ||
                                  id == CmdMergeToOneTxt || id == CmdMakeReport || id == CmdCalcPercentiles ||
-                                 id == CmdMisc || id == CmdTranslateSdtToTxt || id == CmdTranslateSdtToWav;
+                                 id == CmdMisc || id == CmdTranslateSdtToTxt || id == CmdTranslateSdtToWav ||
+                                 id == CmdSignalFiltration;
         EXPECT_EQ(a->isEnabled(), wantEnabled) << id;
     }
     EXPECT_EQ(w->menuBar()->actions().size(), 4);
