@@ -40,6 +40,24 @@ class ReplayWindow : public QObject {
     void SetReplayStart(uint32_t frame) { controller_.setReplayStart(frame); }
     void SetReplayEnd(uint32_t frame) { controller_.setReplayEnd(frame); }
 
+    // Holds the replay's ticks while the signal settings are edited or the file is reprocessed, so that no
+    // frame meets a half-changed chain; the replay goes on when the hold ends.
+    class Hold {
+      public:
+        explicit Hold(ReplayWindow& replay) : replay_(replay), running_(replay.timer_.isActive()) {
+            replay_.timer_.stop();
+        }
+        ~Hold() {
+            if (running_ && replay_.active()) replay_.timer_.start();
+        }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+      private:
+        ReplayWindow& replay_;
+        bool running_;
+    };
+
     // Runs one timer tick now (the timer calls it; tests may too).
     void Tick();
 

@@ -22,9 +22,11 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <mutex>
 
 #include "app/command_ids.h"
 #include "app/main_dialog.h"
+#include "app/replay_window.h"
 #include "base/text_encoding.h"
 #include "plot/line_chart.h"
 #include "plot/plot_window.h"
@@ -412,21 +414,30 @@ void MainDialog::onSignalFiltration() {
     SignalParametersDialog dialog(SignalParameters(copy, frame_.presets(), frame_.filterLibrary(), setup,
                                                    SignalParametersDialog::Words()),
                                   original, this);
-    dialog.resetFilters = [this] { frame_.chain().resetHistories(); };
+    dialog.resetFilters = [this] {
+        std::lock_guard<std::mutex> guard(frame_.signalLock());
+        frame_.chain().resetHistories();
+    };
+    // No replayed frame reaches the chain while its settings change or the file is reprocessed.
+    ReplayWindow::Hold hold(*replay_);
 
     // Preset processing is off while the dialog is open.
     const bool presetBefore = state.presetActive;
     state.presetActive = false;
     const int code = runDialog(dialog);
     if (code != QDialog::Accepted || !dialog.confirmed()) {
+        std::lock_guard<std::mutex> guard(frame_.signalLock());
         RestoreSignalParameters(dialog.model(), presetBefore, state, frame_.presets(), frame_.filterLibrary(),
                                 frame_.chain(), source);
         refreshPages();
         return;
     }
     int speed = frame_.replaySpeedFactor();
-    ApplySignalParameters(dialog.model(), state, frame_.presets(), speed, frame_.filterLibrary(),
-                          frame_.chain(), source);
+    {
+        std::lock_guard<std::mutex> guard(frame_.signalLock());
+        ApplySignalParameters(dialog.model(), state, frame_.presets(), speed, frame_.filterLibrary(),
+                              frame_.chain(), source);
+    }
     frame_.setReplaySpeedFactor(speed);
     refreshPages();
     if (!dialog.processRequested() || !sdt) return;

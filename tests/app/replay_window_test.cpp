@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -94,6 +95,18 @@ TEST_F(ReplayWindowTest, OpeningASignalFileReplaysItOnTheSignalPage) {
     EXPECT_EQ(w->replay().controller().position(), held);
     static_cast<QPushButton*>(w->control(CtlPause))->click();
     EXPECT_FALSE(w->replay().controller().paused());
+
+    // "Signal filtration" holds the replay while its dialog is open; the replay goes on afterwards.
+    bool heldWhileOpen = false;
+    w->runDialog = [&](QDialog&) {
+        const uint32_t before = w->replay().controller().position();
+        QTest::qWait(100);
+        heldWhileOpen = !w->replay().timer().isActive() && w->replay().controller().position() == before;
+        return int(QDialog::Rejected);
+    };
+    w->Dispatch(CmdSignalFiltration);
+    EXPECT_TRUE(heldWhileOpen);
+    EXPECT_TRUE(w->replay().timer().isActive());
 
     // The next record: the counter follows and the replay stops there; the last record has no next.
     QToolButton* next = w->findChild<QToolButton*>(QStringLiteral("nextRecord"));
