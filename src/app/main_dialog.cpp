@@ -620,7 +620,16 @@ void MainDialog::startReplay() {
     context_.type = frame_.deviceType();
     context_.store = &frame_.store();
     context_.notepad = &notepad_;
+    fillSignalChannels();
+    auto* page = new SignalPage(context_, replay_->trace(), frame_.signalState(), tabs_);
+    pages_.push_back(page);
+    tabs_->addTab(page, PageTabText(views::PageKind::Signal));
+}
+
+void MainDialog::fillSignalChannels() {
+    if (!replay_->active()) return;
     auto* channel = static_cast<QComboBox*>(controls_[CtlChannel]);
+    const int chosen = context_.channel;
     channel->clear();
     const uint16_t mask = replay_->controller().file()->header().channelMask;
     for (int k = 0; k < 3; ++k) {
@@ -630,10 +639,10 @@ void MainDialog::startReplay() {
                                        : qs(label),
                          k);
     }
-    if (channel->count() > 0) context_.channel = channel->itemData(0).toInt();
-    auto* page = new SignalPage(context_, replay_->trace(), frame_.signalState(), tabs_);
-    pages_.push_back(page);
-    tabs_->addTab(page, PageTabText(views::PageKind::Signal));
+    // The channel shown stays when the file has it.
+    const int at = channel->findData(chosen);
+    channel->setCurrentIndex(std::max(at, 0));
+    if (channel->count() > 0) context_.channel = channel->itemData(channel->currentIndex()).toInt();
 }
 
 void MainDialog::onReplayRange() {

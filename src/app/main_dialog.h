@@ -103,6 +103,8 @@ class MainDialog : public QMainWindow {
     // A signal file became the source: its replay starts and the "Signal" page shows it.
     void startReplay();
     void onReplayRange();
+    // The channel list of the replayed file, labelled by the channel set-up.
+    void fillSignalChannels();
     // The connected instrument's pages: built when it answers, redrawn on its values.
     void onInstrumentAnswered();
     void onInstrumentData();

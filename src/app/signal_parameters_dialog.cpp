@@ -439,6 +439,7 @@ void MainDialog::onSignalFiltration() {
                               frame_.chain(), source);
     }
     frame_.setReplaySpeedFactor(speed);
+    fillSignalChannels();  // units and references may have changed the labels
     refreshPages();
     if (!dialog.processRequested() || !sdt) return;
 
