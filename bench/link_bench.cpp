@@ -1,8 +1,8 @@
 // Speed of the receiving side of the links: cutting a byte stream into frames, and one acquisition tick.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <unistd.h>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -52,7 +52,8 @@ void BM_FrameParser(benchmark::State& state) {
     FrameParser parser([&](uint8_t, const uint8_t*, uint32_t) { ++frames; });
     const size_t piece = static_cast<size_t>(state.range(0));  // bytes per read
     for (auto _ : state) {
-        for (size_t at = 0; at < s.size(); at += piece) parser.Feed(s.data() + at, std::min(piece, s.size() - at));
+        for (size_t at = 0; at < s.size(); at += piece)
+            parser.Feed(s.data() + at, std::min(piece, s.size() - at));
         benchmark::DoNotOptimize(frames);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(s.size()));

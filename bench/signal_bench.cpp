@@ -72,7 +72,8 @@ std::string signalFile(uint32_t frames) {
     std::vector<double> v;
     const std::vector<double>& x = chainInput();
     for (uint32_t i = 0; i < frames; ++i)
-        for (int k = 0; k < 3; ++k) v.push_back(x[(i * 3 + static_cast<uint32_t>(k)) & (x.size() - 1)] * 123.456);
+        for (int k = 0; k < 3; ++k)
+            v.push_back(x[(i * 3 + static_cast<uint32_t>(k)) & (x.size() - 1)] * 123.456);
     (void)w->AppendFrames(v, frames);
     (void)w->Finish();
     return path;
@@ -102,7 +103,8 @@ void BM_SnprintfFormatting(benchmark::State& st) {
             out.append(buf, static_cast<size_t>(std::snprintf(buf, sizeof buf, "%.10lg\t", i / 48000.0)));
             for (int k = 0; k < 3; ++k) {
                 const double v = x[(i * 3 + static_cast<uint32_t>(k)) & (x.size() - 1)] * 123.456;
-                out.append(buf, static_cast<size_t>(std::snprintf(buf, sizeof buf, k < 2 ? "%.10lg\t" : "%.10lg\r\n", v)));
+                out.append(buf, static_cast<size_t>(
+                                    std::snprintf(buf, sizeof buf, k < 2 ? "%.10lg\t" : "%.10lg\r\n", v)));
             }
             if (out.size() > (1 << 16)) out.clear();
         }
@@ -122,14 +124,15 @@ void BM_ConvertSdtToWav(benchmark::State& st) {
         benchmark::DoNotOptimize(r.ok());
     }
     st.SetBytesProcessed(static_cast<int64_t>(st.iterations()) * frames * 24);
-    for (int k = 1; k <= 3; ++k) std::filesystem::remove(signalBaseName(path) + "_ch" + std::to_string(k) + "_1.wav");
+    for (int k = 1; k <= 3; ++k)
+        std::filesystem::remove(signalBaseName(path) + "_ch" + std::to_string(k) + "_1.wav");
 }
 BENCHMARK(BM_ConvertSdtToWav)->Args({1'000'000, 0})->Args({1'000'000, 1})->Unit(benchmark::kMillisecond);
 
 // The queued bytes of a raw sample stream in memory: sample frames of a tone with a status frame after
 // every 64 samples.
 class MemoryStream : public StreamByteSource {
-public:
+  public:
     explicit MemoryStream(size_t bytes) {
         for (size_t i = 0; data_.size() < bytes; ++i) {
             const double x = 2e6 * std::sin(0.13 * static_cast<double>(i));
@@ -149,7 +152,7 @@ public:
     }
     void rewind() { at_ = 0; }
 
-private:
+  private:
     std::vector<uint8_t> data_;
     size_t at_ = 0;
 };

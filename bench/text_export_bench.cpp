@@ -17,7 +17,8 @@ constexpr int kRecords = 10000;
 
 const std::string& sampleFile() {
     static const std::string path = [] {
-        std::string p = (std::filesystem::temp_directory_path() / "k470_bench_sound_level_10000.bin").string();
+        std::string p =
+            (std::filesystem::temp_directory_path() / "k470_bench_sound_level_10000.bin").string();
         auto w = k470::BinFileAppender::Create(p, false);
         for (int i = 0; i < kRecords; ++i) {
             k470::SampleRecordOptions o;
@@ -43,8 +44,12 @@ void exportFile(benchmark::State& state, bool linear) {
         benchmark::Counter(static_cast<double>(state.iterations()) * kRecords, benchmark::Counter::kIsRate);
 }
 
-void BM_ExportDb(benchmark::State& state) { exportFile(state, false); }
-void BM_ExportLinear(benchmark::State& state) { exportFile(state, true); }
+void BM_ExportDb(benchmark::State& state) {
+    exportFile(state, false);
+}
+void BM_ExportLinear(benchmark::State& state) {
+    exportFile(state, true);
+}
 
 // Formats the values that the dB export prints (the 433 table cells of every record), and nothing else.
 void BM_SnprintfOnly(benchmark::State& state) {

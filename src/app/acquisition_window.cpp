@@ -43,9 +43,10 @@ AcquisitionWindow::AcquisitionWindow(MainDialog& window)
     runTeleDialog = [](TeleParametersDialog& d) { return d.exec() == QDialog::Accepted; };
     makeController();
     FrameController& frame = window_.frame();
-    liveStream_ = std::make_unique<LiveStreamHandler>(
-        LiveStreamDeps{frame.signalState(), frame.chain(), frame.filterLibrary(), frame.signalLock(), nullptr});
-    liveStream_->stream().setSampleObserver([this](const ProcessingChain& chain) { trace_.AppendNewest(chain); });
+    liveStream_ = std::make_unique<LiveStreamHandler>(LiveStreamDeps{
+        frame.signalState(), frame.chain(), frame.filterLibrary(), frame.signalLock(), nullptr});
+    liveStream_->stream().setSampleObserver(
+        [this](const ProcessingChain& chain) { trace_.AppendNewest(chain); });
     SetStreamHandler(liveStream_.get());
     window_.frame().closeInstrument = [this] {
         if (controller_ && !closingSource_) controller_->StopAcquisition();

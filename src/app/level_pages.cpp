@@ -128,7 +128,8 @@ TablePage::TablePage(PageContext& context, views::PageKind kind, QWidget* parent
         const int cellWidth = table->fontMetrics().horizontalAdvance(QStringLiteral("888.88")) + 14;
         const QFontMetrics header = table->horizontalHeader()->fontMetrics();
         for (int c = 0; c < table->columnCount(); ++c)
-            table->setColumnWidth(c, std::max(cellWidth, header.horizontalAdvance(qs(t.columns[static_cast<size_t>(c)])) + 14));
+            table->setColumnWidth(
+                c, std::max(cellWidth, header.horizontalAdvance(qs(t.columns[static_cast<size_t>(c)])) + 14));
         table->horizontalHeader()->setSectionsClickable(true);
         table->verticalHeader()->setSectionsClickable(true);
         table->setContextMenuPolicy(Qt::NoContextMenu);

@@ -55,11 +55,29 @@ QString qs(const std::string& s) {
 MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(parent), frame_(frame) {
     setWindowIcon(ApplicationIcon());
     // The handlers built so far; every other command stays disabled until its feature is built.
-    frame_.commands().setHandled({CmdOpen, CmdRecentFile1, CmdRecentFile1 + 1, CmdRecentFile1 + 2,
-                                  CmdRecentFile4, CmdAbout, CmdSelectLanguage, CmdSaveAsText, CmdSaveAsBinary,
-                                  CmdTranslateBinToTxt, CmdMergeToOneTxt, CmdCalcPercentiles, CmdMakeReport,
-                                  CmdCopyToClipboard, CtlRecordPosition, CtlRecordUpDown, CtlAverage, CmdMisc,
-                                  CmdNotepad, CmdTranslateSdtToTxt, CmdTranslateSdtToWav, CtlPlay, CtlPause,
+    frame_.commands().setHandled({CmdOpen,
+                                  CmdRecentFile1,
+                                  CmdRecentFile1 + 1,
+                                  CmdRecentFile1 + 2,
+                                  CmdRecentFile4,
+                                  CmdAbout,
+                                  CmdSelectLanguage,
+                                  CmdSaveAsText,
+                                  CmdSaveAsBinary,
+                                  CmdTranslateBinToTxt,
+                                  CmdMergeToOneTxt,
+                                  CmdCalcPercentiles,
+                                  CmdMakeReport,
+                                  CmdCopyToClipboard,
+                                  CtlRecordPosition,
+                                  CtlRecordUpDown,
+                                  CtlAverage,
+                                  CmdMisc,
+                                  CmdNotepad,
+                                  CmdTranslateSdtToTxt,
+                                  CmdTranslateSdtToWav,
+                                  CtlPlay,
+                                  CtlPause,
                                   CtlReplayRange});
     frame_.commands().setHandled({CmdData, CmdTeleParameters, CmdReset, CmdStartStop, CmdStartRecording,
                                   CmdStopRecording, CmdSetMarker});
@@ -98,7 +116,8 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
         const int n = QInputDialog::getInt(this, title, label, value, 0, 1000000000, 1, &ok);
         return ok ? std::optional<int>(n) : std::nullopt;
     };
-    askText = [this](const QString& title, const QString& label, const QString& value) -> std::optional<QString> {
+    askText = [this](const QString& title, const QString& label,
+                     const QString& value) -> std::optional<QString> {
         bool ok = false;
         const QString t = QInputDialog::getText(this, title, label, QLineEdit::Normal, value, &ok);
         return ok ? std::optional<QString>(t) : std::nullopt;
@@ -635,8 +654,9 @@ void MainDialog::fillSignalChannels() {
     for (int k = 0; k < 3; ++k) {
         if (!(mask & (1u << k))) continue;
         const std::string& label = frame_.signalState().channels[static_cast<size_t>(k)].label;
-        channel->addItem(label.empty() ? qs(lexicon().text(Word::Channel)) + QLatin1Char(' ') + QString::number(k + 1)
-                                       : qs(label),
+        channel->addItem(label.empty()
+                             ? qs(lexicon().text(Word::Channel)) + QLatin1Char(' ') + QString::number(k + 1)
+                             : qs(label),
                          k);
     }
     // The channel shown stays when the file has it.
@@ -651,11 +671,14 @@ void MainDialog::onReplayRange() {
         const ReplayController& c = replay_->controller();
         const double rate = c.sampleRate();
         QMenu menu(this);
-        QAction* start = menu.addAction(tr("Replay start: %1 sec").arg(qs(views::SecondsText(c.replayStart(), rate))));
-        QAction* end = menu.addAction(tr("Replay end: %1 sec").arg(qs(views::SecondsText(c.replayEnd(), rate))));
+        QAction* start =
+            menu.addAction(tr("Replay start: %1 sec").arg(qs(views::SecondsText(c.replayStart(), rate))));
+        QAction* end =
+            menu.addAction(tr("Replay end: %1 sec").arg(qs(views::SecondsText(c.replayEnd(), rate))));
         if (c.paused()) {
             menu.addSeparator();
-            menu.addAction(tr("Current replay position: %1 sec").arg(qs(views::SecondsText(c.position(), rate))))
+            menu.addAction(
+                    tr("Current replay position: %1 sec").arg(qs(views::SecondsText(c.position(), rate))))
                 ->setEnabled(false);
         }
         QAction* chosen = runMenu(menu);
@@ -664,7 +687,8 @@ void MainDialog::onReplayRange() {
         const std::vector<ReplayMark> marks = isStart ? c.startChoices() : c.endChoices();
         QStringList names;
         for (const ReplayMark& m : marks)
-            names << (m.boundary ? (isStart ? tr("Record begin") : tr("Record end")) : QString::fromStdU16String(m.name));
+            names << (m.boundary ? (isStart ? tr("Record begin") : tr("Record end"))
+                                 : QString::fromStdU16String(m.name));
         const auto i = askMarker(tr("Select marker"), names);
         if (!i || *i < 0 || *i >= static_cast<int>(marks.size())) continue;
         const uint32_t frame = marks[static_cast<size_t>(*i)].frame;
@@ -920,7 +944,8 @@ void MainDialog::onTranslateSdt(bool wav) {
     auto* bar = qobject_cast<QProgressBar*>(controls_[CtlProgress]);
     const auto onProgress = [&](const ConversionProgress& p) {
         const int overall =
-            p.records > 0 ? static_cast<int>((p.record * 100u + static_cast<uint32_t>(p.percent)) / p.records) : 0;
+            p.records > 0 ? static_cast<int>((p.record * 100u + static_cast<uint32_t>(p.percent)) / p.records)
+                          : 0;
         progress.setValue(overall);
         bar->setValue(overall);
         return !progress.wasCanceled();
@@ -963,7 +988,8 @@ void MainDialog::onNotepad() {
     runDialog(dialog);
 }
 
-std::optional<FileSet> MainDialog::askFileSetOfOneType(const QString& title, std::vector<std::string>& paths) {
+std::optional<FileSet> MainDialog::askFileSetOfOneType(const QString& title,
+                                                       std::vector<std::string>& paths) {
     const QStringList files = askOpenPaths(title, binFilter());
     if (files.isEmpty()) return std::nullopt;
     paths.clear();
@@ -1002,10 +1028,11 @@ void MainDialog::onMakeReport() {
     QProgressDialog progress(tr("Making report..."), tr("Cancel"), 0, 100, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    Status s = WriteReport(*set, dialog.columns().columns(), dialog.switches(), writer, [&progress](int percent) {
-        progress.setValue(percent);
-        return !progress.wasCanceled();
-    });
+    Status s =
+        WriteReport(*set, dialog.columns().columns(), dialog.switches(), writer, [&progress](int percent) {
+            progress.setValue(percent);
+            return !progress.wasCanceled();
+        });
     const bool cancelled = progress.wasCanceled();
     progress.reset();
     if (s) return;

@@ -28,7 +28,8 @@ class ParametersDialog : public QDialog {
     void Update();
     // A connected instrument takes a new range (0..3) from the range buttons and a calibration offset for
     // a channel (0..2) from a click on its offset; without this the dialog only shows them.
-    void AttachInstrument(std::function<void(int range)> selectRange, std::function<void(int channel)> setOffset);
+    void AttachInstrument(std::function<void(int range)> selectRange,
+                          std::function<void(int channel)> setOffset);
     // "Enter P0" answered with text; a text that is not a positive number keeps the reference.
     void EnterP0(const QString& text);
     QLabel* field(int i) const {

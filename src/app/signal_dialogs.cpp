@@ -77,9 +77,10 @@ TranslationParametersDialog::TranslationParametersDialog(const TranslationParame
         }
         column->addWidget(box);
     };
-    group(tr("Saving"),
-          {tr("in separate files"), tr("every channel in separate file"), tr("every record in separate file")},
-          saving_, static_cast<int>(start.savingMode));
+    group(
+        tr("Saving"),
+        {tr("in separate files"), tr("every channel in separate file"), tr("every record in separate file")},
+        saving_, static_cast<int>(start.savingMode));
     group(tr("Playback rate"), {tr("from device"), tr("set 24 kHz"), tr("set 48 kHz")}, rate_,
           static_cast<int>(start.playbackRate));
     normalize_ = new QCheckBox(tr("signal normalization"), this);

@@ -62,7 +62,9 @@ void SignalPage::Refresh() {
     chart_->SetTitles(tr("T[sec]"), qs(c.units));
     std::vector<double> values = trace_.Values(k);
     const std::string level = views::RmsLevelText(trace_.Rms(k), c.referenceValue);
-    level_->setText(tr("Channel %1 level: %2").arg(k + 1).arg(level.empty() ? QStringLiteral("-") : qs(level) + tr(" dB")));
+    level_->setText(tr("Channel %1 level: %2")
+                        .arg(k + 1)
+                        .arg(level.empty() ? QStringLiteral("-") : qs(level) + tr(" dB")));
     double peak = 0.0;
     for (double v : values) peak = std::max(peak, std::abs(v));
     const double top = peak > 0 && std::isfinite(peak) ? peak * 1.1 : 1.0;

@@ -13,7 +13,8 @@ namespace k470::app {
 class SignalPage : public LevelPage {
     Q_OBJECT
   public:
-    SignalPage(PageContext& context, const views::SignalTrace& trace, const SignalState& state, QWidget* parent);
+    SignalPage(PageContext& context, const views::SignalTrace& trace, const SignalState& state,
+               QWidget* parent);
     void Refresh() override;
     // The shown values as a table: time and value of the chosen channel.
     QString ClipboardText() const override;

@@ -13,9 +13,9 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/acquisition_window.h"
 #include "app/frame_controller.h"
 #include "app/language.h"
-#include "app/acquisition_window.h"
 #include "app/main_dialog.h"
 #include "base/settings_store.h"
 #include "link/serial_port.h"
@@ -132,7 +132,8 @@ int UtilityApp::Run(QApplication& app) {
         if (started) {
             simulated = std::move(*started);
             window.acquisition().UseLinks(
-                std::make_unique<FixedTtyProvider>(std::vector<std::string>{simulated->ptyPath()}), kTelePort);
+                std::make_unique<FixedTtyProvider>(std::vector<std::string>{simulated->ptyPath()}),
+                kTelePort);
         } else {
             window.showError(QString::fromStdString(started.error().message));
         }

@@ -15,22 +15,23 @@ struct Clock {
 
 // Milliseconds of the monotonic clock; wraps like a 32-bit tick counter.
 class SteadyClock : public Clock {
-public:
+  public:
     uint32_t nowMs() const override {
         using namespace std::chrono;
-        return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+        return static_cast<uint32_t>(
+            duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
     }
 };
 
 // A clock that only moves when told to.
 class ManualClock : public Clock {
-public:
+  public:
     explicit ManualClock(uint32_t start = 0) : now_(start) {}
     uint32_t nowMs() const override { return now_.load(); }
     void advance(uint32_t ms) { now_ += ms; }
     void set(uint32_t ms) { now_ = ms; }
 
-private:
+  private:
     std::atomic<uint32_t> now_;
 };
 

@@ -14,10 +14,18 @@ namespace k470 {
 Result<File> File::Open(const std::string& path, Mode mode) {
     int flags = O_CLOEXEC;
     switch (mode) {
-        case Mode::Read: flags |= O_RDONLY; break;
-        case Mode::ReadWrite: flags |= O_RDWR; break;
-        case Mode::Create: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
-        case Mode::CreateReadWrite: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        case Mode::Read:
+            flags |= O_RDONLY;
+            break;
+        case Mode::ReadWrite:
+            flags |= O_RDWR;
+            break;
+        case Mode::Create:
+            flags |= O_WRONLY | O_CREAT | O_TRUNC;
+            break;
+        case Mode::CreateReadWrite:
+            flags |= O_RDWR | O_CREAT | O_TRUNC;
+            break;
     }
     int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return fail(lexicon().cantOpenFile(path));
@@ -29,7 +37,9 @@ Result<File> File::Open(const std::string& path, Mode mode) {
     return File(fd, true);
 }
 
-File File::StandardOutput() { return File(STDOUT_FILENO, false); }
+File File::StandardOutput() {
+    return File(STDOUT_FILENO, false);
+}
 
 File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)), owned_(other.owned_) {}
 
@@ -42,7 +52,9 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-File::~File() { (void)close(); }
+File::~File() {
+    (void)close();
+}
 
 uint64_t File::size() const {
     struct stat st {};
@@ -62,7 +74,9 @@ size_t File::readSomeAt(uint64_t offset, void* buffer, size_t n) const {
     return done;
 }
 
-bool File::readAt(uint64_t offset, void* buffer, size_t n) const { return readSomeAt(offset, buffer, n) == n; }
+bool File::readAt(uint64_t offset, void* buffer, size_t n) const {
+    return readSomeAt(offset, buffer, n) == n;
+}
 
 bool File::writeAt(uint64_t offset, const void* data, size_t n) {
     size_t done = 0;
@@ -88,7 +102,9 @@ bool File::write(const void* data, size_t n) {
     return true;
 }
 
-bool File::sync() { return fd_ >= 0 && ::fsync(fd_) == 0; }
+bool File::sync() {
+    return fd_ >= 0 && ::fsync(fd_) == 0;
+}
 
 Status File::close() {
     if (fd_ < 0) return {};

@@ -12,7 +12,7 @@
 namespace k470 {
 
 class File {
-public:
+  public:
     enum class Mode {
         Read,            // existing file, read only
         ReadWrite,       // existing file, read and write
@@ -47,7 +47,7 @@ public:
     bool sync();
     Status close();
 
-private:
+  private:
     explicit File(int fd, bool owned) : fd_(fd), owned_(owned) {}
     int fd_ = -1;
     bool owned_ = true;
@@ -55,7 +55,7 @@ private:
 
 // Collects text and writes it in large pieces. A failed write is remembered; finish() reports it.
 class TextWriter {
-public:
+  public:
     explicit TextWriter(File& file) : file_(file) { buffer_.reserve(kChunk * 2); }
     ~TextWriter() { flush(); }
     TextWriter(const TextWriter&) = delete;
@@ -73,7 +73,7 @@ public:
     bool flush();
     bool failed() const { return failed_; }
 
-private:
+  private:
     static constexpr size_t kChunk = 1 << 16;
     File& file_;
     std::string buffer_;

@@ -112,9 +112,13 @@ const std::string& Lexicon::deviceTypeName(unsigned code) const {
     return text(static_cast<Word>(static_cast<int>(Word::DeviceType0) + static_cast<int>(code)));
 }
 
-const Lexicon& lexicon() { return activeLexicon(); }
+const Lexicon& lexicon() {
+    return activeLexicon();
+}
 
-void setLexicon(const Lexicon& lexicon) { activeLexicon() = lexicon; }
+void setLexicon(const Lexicon& lexicon) {
+    activeLexicon() = lexicon;
+}
 
 std::string substitute(std::string_view pattern, std::initializer_list<std::string_view> args) {
     std::string out;

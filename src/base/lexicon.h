@@ -15,11 +15,11 @@ namespace k470 {
 
 enum class Word : int {
     // messages
-    CantOpenFile,          // "Can't open file"
-    UnknownFileFormat,     // "Unknown file format"
-    ErrorInParameters,     // "Error in parameters"
-    DifferentFileTypes,    // "Different file types: %s and %s"
-    NoSourceData,          // "No source data"
+    CantOpenFile,        // "Can't open file"
+    UnknownFileFormat,   // "Unknown file format"
+    ErrorInParameters,   // "Error in parameters"
+    DifferentFileTypes,  // "Different file types: %s and %s"
+    NoSourceData,        // "No source data"
     // instrument links
     CantFoundTeleAdapter,  // "Can't found tele adapter"
     CantFoundDevice,       // "Can't found device"
@@ -72,7 +72,7 @@ enum class Word : int {
 constexpr size_t kWordCount = static_cast<size_t>(Word::Count);
 
 class Lexicon {
-public:
+  public:
     // The English words and the Windows-1252 code page.
     Lexicon();
 
@@ -90,7 +90,7 @@ public:
     // The display name of a device type code ("Unknown type" for 27 and above).
     const std::string& deviceTypeName(unsigned code) const;
 
-private:
+  private:
     std::array<std::string, kWordCount> words_;
     CodePage codePage_ = CodePage::Windows1252;
 };

@@ -1,16 +1,20 @@
 #include "base/named_event.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <semaphore.h>
+#include <cerrno>
+#include <cstring>
 
 namespace k470 {
 
 namespace {
 
-std::string semaphoreName(const std::string& name) { return name.starts_with('/') ? name : "/" + name; }
-sem_t* sem(void* p) { return static_cast<sem_t*>(p); }
+std::string semaphoreName(const std::string& name) {
+    return name.starts_with('/') ? name : "/" + name;
+}
+sem_t* sem(void* p) {
+    return static_cast<sem_t*>(p);
+}
 
 }  // namespace
 
@@ -20,9 +24,13 @@ Result<NamedEvent> NamedEvent::Open(const std::string& name) {
     return NamedEvent(s);
 }
 
-void NamedEvent::Unlink(const std::string& name) { ::sem_unlink(semaphoreName(name).c_str()); }
+void NamedEvent::Unlink(const std::string& name) {
+    ::sem_unlink(semaphoreName(name).c_str());
+}
 
-NamedEvent::NamedEvent(NamedEvent&& other) noexcept : sem_(other.sem_) { other.sem_ = nullptr; }
+NamedEvent::NamedEvent(NamedEvent&& other) noexcept : sem_(other.sem_) {
+    other.sem_ = nullptr;
+}
 
 NamedEvent& NamedEvent::operator=(NamedEvent&& other) noexcept {
     if (this != &other) {

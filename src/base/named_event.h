@@ -13,7 +13,7 @@ namespace k470 {
 constexpr const char* kAutoSaveEventName = "K470StartAutoSaveEvent";
 
 class NamedEvent {
-public:
+  public:
     // Opens the event of this name, creating it (not set) when it does not exist yet.
     static Result<NamedEvent> Open(const std::string& name);
     // Removes the name from the system; events already open keep working.
@@ -29,7 +29,7 @@ public:
     void Reset();
     bool IsSet() const;
 
-private:
+  private:
     explicit NamedEvent(void* sem) : sem_(sem) {}
     void* sem_ = nullptr;  // sem_t*
 };

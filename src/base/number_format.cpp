@@ -33,8 +33,8 @@ void appendInt(std::string& out, long long value, int width) {
         *p++ = '-';
         --width;
     }
-    unsigned long long magnitude = value < 0 ? 0ull - static_cast<unsigned long long>(value)
-                                             : static_cast<unsigned long long>(value);
+    unsigned long long magnitude =
+        value < 0 ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
     char digits[24];
     auto r = std::to_chars(digits, digits + sizeof digits, magnitude);
     for (long long pad = width - (r.ptr - digits); pad > 0; --pad) *p++ = '0';

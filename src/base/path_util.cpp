@@ -4,14 +4,17 @@ namespace k470 {
 
 namespace {
 
-size_t lastSeparator(std::string_view path) { return path.find_last_of("/\\"); }
+size_t lastSeparator(std::string_view path) {
+    return path.find_last_of("/\\");
+}
 
 }  // namespace
 
 std::string withoutExtension(std::string_view path) {
     const size_t dot = path.rfind('.');
     const size_t sep = lastSeparator(path);
-    if (dot == std::string_view::npos || (sep != std::string_view::npos && dot < sep)) return std::string(path);
+    if (dot == std::string_view::npos || (sep != std::string_view::npos && dot < sep))
+        return std::string(path);
     return std::string(path.substr(0, dot));
 }
 

@@ -13,11 +13,13 @@ struct Error {
     std::string message;
 };
 
-inline Error fail(std::string message) { return Error{std::move(message)}; }
+inline Error fail(std::string message) {
+    return Error{std::move(message)};
+}
 
 template <class T>
 class [[nodiscard]] Result {
-public:
+  public:
     Result(T value) : v_(std::in_place_index<0>, std::move(value)) {}
     Result(Error error) : v_(std::in_place_index<1>, std::move(error)) {}
 
@@ -46,13 +48,13 @@ public:
         return std::get<1>(v_);
     }
 
-private:
+  private:
     std::variant<T, Error> v_;
 };
 
 // A result without a value: success, or an error with its message.
 class [[nodiscard]] Status {
-public:
+  public:
     Status() = default;
     Status(Error error) : error_(std::move(error)), ok_(false) {}
 
@@ -63,7 +65,7 @@ public:
         return error_;
     }
 
-private:
+  private:
     Error error_;
     bool ok_ = true;
 };

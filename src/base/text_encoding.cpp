@@ -154,10 +154,14 @@ std::string toLowerText(std::string_view utf8) {
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
         char32_t cp = nextCodePoint(utf8, i);
-        if (cp >= 'A' && cp <= 'Z') cp += 32;
-        else if (cp >= 0x0410 && cp <= 0x042F) cp += 32;  // А..Я
-        else if (cp >= 0x0400 && cp <= 0x040F) cp += 80;  // Ѐ..Џ
-        else if (cp >= 0x00C0 && cp <= 0x00DE && cp != 0x00D7) cp += 32;
+        if (cp >= 'A' && cp <= 'Z')
+            cp += 32;
+        else if (cp >= 0x0410 && cp <= 0x042F)
+            cp += 32;  // А..Я
+        else if (cp >= 0x0400 && cp <= 0x040F)
+            cp += 80;  // Ѐ..Џ
+        else if (cp >= 0x00C0 && cp <= 0x00DE && cp != 0x00D7)
+            cp += 32;
         appendUtf8(out, cp);
     }
     return out;

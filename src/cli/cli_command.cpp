@@ -28,12 +28,14 @@ constexpr Command kCommands[] = {
      runSample},
     {"merge", "write every record of several .bin files into one text file",
      "Usage: k470-cli merge -o OUT FILE.bin...\n"
-     "Writes each FILE's records as \"Merge to one .txt\" does: a line naming the file, then its records in dB.\n"
+     "Writes each FILE's records as \"Merge to one .txt\" does: a line naming the file, then its records in "
+     "dB.\n"
      "  -o OUT      the text output ('-' is standard output)\n",
      runMerge},
     {"percentiles", "level distribution and percentiles of one level over the records of .bin files",
      "Usage: k470-cli percentiles --level T,P,B[,C] [--percent X]... [--histogram] FILE.bin...\n"
-     "All files must be of one device type. Prints one line 'L<p>;<level>' per distinct percentage, ascending,\n"
+     "All files must be of one device type. Prints one line 'L<p>;<level>' per distinct percentage, "
+     "ascending,\n"
      "then 'min;<level>' and 'max;<level>' (levels in dB).\n"
      "  --level T,P,B[,C]  table, parameter, band (or weighting) and channel (0-based, default 0), numbered\n"
      "                     as the level locator numbers them\n"
@@ -94,7 +96,9 @@ constexpr Command kCommands[] = {
 
 }  // namespace
 
-std::span<const Command> commands() { return kCommands; }
+std::span<const Command> commands() {
+    return kCommands;
+}
 
 const Command& commandNamed(std::string_view name) {
     for (const auto& c : kCommands)

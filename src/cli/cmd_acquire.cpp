@@ -1,5 +1,6 @@
 // k470-cli acquire: connects to an instrument over the tele adapter or USB and records its results at a
 // fixed period into a .bin file, as autorecording does in the window.
+#include <unistd.h>
 #include <charconv>
 #include <chrono>
 #include <csignal>
@@ -7,7 +8,6 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 #include "base/clock.h"
 #include "base/lexicon.h"
@@ -23,7 +23,9 @@ namespace k470::cli {
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
-void onInterrupt(int) { interrupted = 1; }
+void onInterrupt(int) {
+    interrupted = 1;
+}
 
 bool parseCount(const std::string& text, long long& value) {
     auto r = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -32,7 +34,7 @@ bool parseCount(const std::string& text, long long& value) {
 
 // Progress and messages on standard error.
 class StderrView : public AcquisitionView {
-public:
+  public:
     void ShowMessage(const std::string& text) override { printError(text); }
     void SetProgress(int position) override { std::fprintf(stderr, "connecting: %d%%\n", position); }
     void SetTitle(const std::string& title) override {
@@ -42,14 +44,14 @@ public:
     void NewData() override { ++newData; }
     long long newData = 0;
 
-private:
+  private:
     std::string lastTitle_;
 };
 
 // A raw-signal instrument sends a sample stream and no status messages, so it has no records to save: its
 // stream is refused as soon as the connect sequence finds it (the acquisition then tells it to stop).
 class RefuseStream : public StreamHandler {
-public:
+  public:
     bool StartStream(SerialPort&) override {
         found = true;
         return false;
@@ -60,15 +62,16 @@ public:
 
 // The link settings of this run, kept apart from the user's own settings.
 class RunSettings {
-public:
+  public:
     RunSettings() {
         const char* tmp = std::getenv("TMPDIR");
-        path_ = std::string(tmp && *tmp ? tmp : "/tmp") + "/k470-acquire-" + std::to_string(::getpid()) + ".ini";
+        path_ =
+            std::string(tmp && *tmp ? tmp : "/tmp") + "/k470-acquire-" + std::to_string(::getpid()) + ".ini";
     }
     ~RunSettings() { ::unlink(path_.c_str()); }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -77,8 +80,8 @@ private:
 int runAcquire(std::span<const std::string> args) {
     const Command& self = commandNamed("acquire");
     static constexpr std::string_view kFlags[] = {"--usb", "--trigger"};
-    static constexpr std::string_view kValues[] = {"--tcp", "--bind", "--port", "--period", "--count", "-o",
-                                                   "--output"};
+    static constexpr std::string_view kValues[] = {"--tcp",   "--bind", "--port",  "--period",
+                                                   "--count", "-o",     "--output"};
     ParsedArgs p;
     if (auto done = parseCommandArgs(self, args, kFlags, kValues, p)) return *done;
     const bool tcp = p.has("--tcp"), usb = p.has("--usb");
@@ -131,14 +134,20 @@ int runAcquire(std::span<const std::string> args) {
     TeleLink teleLink;
     SteadyClock clock;
     StderrView view;
-    AcquisitionDeps deps{deviceLink, teleLink, settings, clock,
+    AcquisitionDeps deps{deviceLink,
+                         teleLink,
+                         settings,
+                         clock,
                          [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
-                         trigger ? &*trigger : nullptr, nullptr, static_cast<uint16_t>(port)};
+                         trigger ? &*trigger : nullptr,
+                         nullptr,
+                         static_cast<uint16_t>(port)};
     AcquisitionController controller(std::move(deps), view);
     RefuseStream stream;
     controller.SetStreamHandler(&stream);
     if (!controller.StartAcquisition()) {
-        if (stream.found) printError("the instrument sends a raw signal stream, which has no records to save");
+        if (stream.found)
+            printError("the instrument sends a raw signal stream, which has no records to save");
         return 1;
     }
     // Take the instrument's messages for a moment first, as the window does before the user can start a

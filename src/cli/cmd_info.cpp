@@ -46,7 +46,8 @@ bool infoBin(const std::string& path, std::string& out) {
         out += std::to_string(k) + ": " + dateText(t) + " " + timeText(t) + "; " +
                deviceTypeName(h->deviceType) + "; VIN: " + formatHex8(h->vin) + "\n";
         if (!lookupRecordDimensions(h->deviceType)) {
-            printError(path + ", record " + std::to_string(k) + ": " + lexicon().text(Word::UnknownFileFormat));
+            printError(path + ", record " + std::to_string(k) + ": " +
+                       lexicon().text(Word::UnknownFileFormat));
             ok = false;
         }
     }
@@ -66,8 +67,8 @@ bool infoSdt(const std::string& path, std::string& out) {
     out += "File: " + path + "\n";
     out += "Sample rate: " + formatGeneral(h.sampleRate, 10) + " Hz\n";
     out += "Processor: " + utf16ToUtf8(h.processor) + "\n";
-    out += "Channels: " + std::to_string(h.presentChannels()) + " (mask " + std::to_string(h.channelMask & 7) +
-           ")\n";
+    out += "Channels: " + std::to_string(h.presentChannels()) + " (mask " +
+           std::to_string(h.channelMask & 7) + ")\n";
     for (int k = 0; k < 3; ++k) {
         if (!(h.channelMask & (1 << k))) continue;
         out += "  ch" + std::to_string(k + 1) + ": units '" + utf16ToUtf8(h.units[k]) +
@@ -79,9 +80,10 @@ bool infoSdt(const std::string& path, std::string& out) {
     for (const IndexedEntry& e : walk.entries) {
         const CalendarTime t = unpackEntry(e.entry.date, e.entry.time);
         const double seconds = h.sampleRate > 0 ? e.entry.frameCount / h.sampleRate : 0.0;
-        out += std::to_string(e.ordinal + 1) + ": entry " + std::to_string(e.number) + "; " + dateText(t) + " " +
-               timeText(t) + "; " + std::to_string(e.entry.frameCount) + " frames (" + formatFixed(seconds, 1) +
-               " s); " + deviceTypeName(e.entry.deviceType) + "; VIN: " + formatHex8(e.entry.vin) + "\n";
+        out += std::to_string(e.ordinal + 1) + ": entry " + std::to_string(e.number) + "; " + dateText(t) +
+               " " + timeText(t) + "; " + std::to_string(e.entry.frameCount) + " frames (" +
+               formatFixed(seconds, 1) + " s); " + deviceTypeName(e.entry.deviceType) +
+               "; VIN: " + formatHex8(e.entry.vin) + "\n";
         if (auto s = sdt->checkEntryData(e.entry); !s) {
             printError(s.error().message + " (record " + std::to_string(e.ordinal + 1) + ")");
             ok = false;

@@ -20,7 +20,8 @@ bool parseNumber(const std::string& text, long long& value, int base = 10) {
 
 int runSample(std::span<const std::string> args) {
     const Command& self = commandNamed("sample");
-    static constexpr std::string_view kValues[] = {"--type", "--records", "--seed", "--vin", "-o", "--output"};
+    static constexpr std::string_view kValues[] = {"--type", "--records", "--seed",
+                                                   "--vin",  "-o",        "--output"};
     ParsedArgs p;
     if (auto done = parseCommandArgs(self, args, {}, kValues, p)) return *done;
     const std::string output = p.outputPath();

@@ -18,10 +18,11 @@ int runSdt2Txt(std::span<const std::string> args) {
     const auto selection = parseRecordList(p.value("--records", "all"), listError);
     if (!selection) return usageError(self, listError);
 
-    return convertEachFile(p.files, *selection,
-                           [](const std::string& path, const RecordSelection& s, const ConversionProgressFn& progress) {
-                               return ConvertSdtToText(path, s, progress);
-                           });
+    return convertEachFile(
+        p.files, *selection,
+        [](const std::string& path, const RecordSelection& s, const ConversionProgressFn& progress) {
+            return ConvertSdtToText(path, s, progress);
+        });
 }
 
 }  // namespace k470::cli

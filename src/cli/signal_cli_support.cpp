@@ -17,8 +17,10 @@ std::optional<RecordSelection> parseRecordList(const std::string& text, std::str
         const std::string_view item(text.data() + at, comma - at);
         uint32_t n = 0;
         auto r = std::from_chars(item.data(), item.data() + item.size(), n);
-        if (item.empty() || r.ec != std::errc() || r.ptr != item.data() + item.size() || n == 0 || n > (1u << 24)) {
-            error = "bad record list '" + text + "': give 'all' or record numbers from 1, separated by commas";
+        if (item.empty() || r.ec != std::errc() || r.ptr != item.data() + item.size() || n == 0 ||
+            n > (1u << 24)) {
+            error =
+                "bad record list '" + text + "': give 'all' or record numbers from 1, separated by commas";
             return std::nullopt;
         }
         if (s.flags.size() < n) s.flags.resize(n, false);
@@ -35,7 +37,8 @@ bool checkRecordList(const std::string& path, const RecordSelection& selection) 
     const size_t count = sdt->walkEntries().entries.size();
     for (size_t i = count; i < selection.flags.size(); ++i) {
         if (!selection.flags[i]) continue;
-        printError(path + " has " + std::to_string(count) + " records; there is no record " + std::to_string(i + 1));
+        printError(path + " has " + std::to_string(count) + " records; there is no record " +
+                   std::to_string(i + 1));
         return false;
     }
     return true;

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <span>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "signal/sdt_conversion.h"
@@ -21,12 +21,12 @@ bool checkRecordList(const std::string& path, const RecordSelection& selection);
 // Progress of long work on standard error: shown once the work has run for half a second, updated when the
 // percentage changes, and ended with a line break.
 class ProgressLine {
-public:
+  public:
     explicit ProgressLine(std::string what) : what_(std::move(what)) {}
     ~ProgressLine();
     void update(uint32_t record, uint32_t records, int percent);
 
-private:
+  private:
     std::string what_;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     int last_ = -1;

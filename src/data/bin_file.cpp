@@ -6,7 +6,9 @@ namespace k470 {
 
 namespace {
 
-Error writeError(const std::string& path) { return fail("Can't write file '" + path + "'"); }
+Error writeError(const std::string& path) {
+    return fail("Can't write file '" + path + "'");
+}
 
 }  // namespace
 
@@ -21,7 +23,8 @@ Result<BinFile> BinFile::Open(const std::string& path) {
 
 Status BinFile::ReadRecordBytes(int k, RecordBytes& bytes) const {
     if (k < 1 || k > recordCount_) return fail(lexicon().text(Word::ErrorInParameters));
-    if (!file_.readAt(recordOffset(k), bytes.data(), bytes.size())) return fail(lexicon().cantOpenFile(path_));
+    if (!file_.readAt(recordOffset(k), bytes.data(), bytes.size()))
+        return fail(lexicon().cantOpenFile(path_));
     return {};
 }
 

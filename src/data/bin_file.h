@@ -11,7 +11,7 @@
 namespace k470 {
 
 class BinFile {
-public:
+  public:
     // Fails with "Can't open file '<path>'".
     static Result<BinFile> Open(const std::string& path);
 
@@ -28,7 +28,7 @@ public:
 
     const File& file() const { return file_; }
 
-private:
+  private:
     BinFile(std::string path, File file, int count)
         : path_(std::move(path)), file_(std::move(file)), recordCount_(count) {}
     std::string path_;
@@ -45,7 +45,7 @@ Status WriteSingleRecordFile(const std::string& path, const MeasurementRecord& r
 // Appends records to a .bin file kept open across records (autorecording). Every record goes through to
 // the file before Append returns, so a record counted as written is on disk.
 class BinFileAppender {
-public:
+  public:
     // Creates the file anew (any earlier content is lost), ready for the first record.
     // With syncEachRecord every record is pushed to the device before Append returns.
     static Result<BinFileAppender> Create(const std::string& path, bool syncEachRecord = true);
@@ -54,7 +54,7 @@ public:
     int recordsWritten() const { return written_; }
     Status Close() { return file_.close(); }
 
-private:
+  private:
     BinFileAppender(std::string path, File file, bool sync)
         : path_(std::move(path)), file_(std::move(file)), sync_(sync) {}
     std::string path_;

@@ -14,7 +14,8 @@ uint16_t packDosDate(const CalendarTime& t) {
 }
 
 uint16_t packDosTime(const CalendarTime& t) {
-    return static_cast<uint16_t>(((t.seconds / 2) & 0x1F) | ((t.minutes & 0x3F) << 5) | ((t.hours & 0x1F) << 11));
+    return static_cast<uint16_t>(((t.seconds / 2) & 0x1F) | ((t.minutes & 0x3F) << 5) |
+                                 ((t.hours & 0x1F) << 11));
 }
 
 CalendarTime unpackDos(uint16_t date, uint16_t time) {
@@ -67,7 +68,7 @@ void appendTime(std::string& out, const CalendarTime& t) {
 
 CalendarTime localTimeNow() {
     std::time_t now = std::time(nullptr);
-    std::tm tm {};
+    std::tm tm{};
     localtime_r(&now, &tm);
     CalendarTime t;
     t.year = tm.tm_year + 1900;

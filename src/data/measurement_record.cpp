@@ -60,7 +60,9 @@ void RecordTail::encode(uint8_t* p) const {
     writeU16(p + 16, rangeIndex);
 }
 
-bool isSkippedFieldStrengthWord(int word) { return (word >= 180 && word < 192) || word == 198; }
+bool isSkippedFieldStrengthWord(int word) {
+    return (word >= 180 && word < 192) || word == 198;
+}
 
 void decodeTrailerAndTail(const uint8_t* record, const RecordDimensions& d, StatusTrailer& trailer,
                           RecordTail& tail) {

@@ -20,10 +20,14 @@ constexpr size_t kRecordTailSize = 20;
 using RecordBytes = std::array<uint8_t, kRecordSize>;
 
 // A level word stands for v/256 dB; a level is stored as floor(L*256 + 0.5), kept within the word.
-inline double decodeLevel(uint16_t word) { return word / 256.0; }
+inline double decodeLevel(uint16_t word) {
+    return word / 256.0;
+}
 uint16_t encodeLevel(double level);
 // Calibration offsets are signed words in 1/256 dB.
-inline double decodeOffset(int16_t word) { return word / 256.0; }
+inline double decodeOffset(int16_t word) {
+    return word / 256.0;
+}
 int16_t encodeOffset(double offset);
 
 struct RecordHeader {

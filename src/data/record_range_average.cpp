@@ -11,7 +11,9 @@ namespace k470 {
 namespace {
 
 // In a field-meter record every row has six words: Fast, Fast min, Fast max, Slow, Slow min, Slow max.
-bool isFieldStrengthFastWord(int word) { return word % 6 < 3; }
+bool isFieldStrengthFastWord(int word) {
+    return word % 6 < 3;
+}
 
 }  // namespace
 

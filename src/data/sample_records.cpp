@@ -8,7 +8,7 @@ namespace {
 
 // A small deterministic generator (xorshift), so samples are the same on every machine.
 class Noise {
-public:
+  public:
     explicit Noise(uint32_t seed) : state_(seed * 2654435761u + 0x9E3779B9u) {}
     double next() {  // in [0, 1)
         state_ ^= state_ << 13;
@@ -17,18 +17,24 @@ public:
         return (state_ & 0xFFFFFF) / 16777216.0;
     }
 
-private:
+  private:
     uint32_t state_;
 };
 
 double baseLevel(ResultGroup group) {
     switch (group) {
-        case ResultGroup::Vibration: return 95.0;      // dB re 1e-6 m/s^2
-        case ResultGroup::SoundLevel: return 62.0;     // dB re 20 uPa
-        case ResultGroup::Infrasound: return 78.0;
-        case ResultGroup::Ultrasound: return 55.0;
-        case ResultGroup::FieldStrength: return 40.0;
-        default: return 50.0;
+        case ResultGroup::Vibration:
+            return 95.0;  // dB re 1e-6 m/s^2
+        case ResultGroup::SoundLevel:
+            return 62.0;  // dB re 20 uPa
+        case ResultGroup::Infrasound:
+            return 78.0;
+        case ResultGroup::Ultrasound:
+            return 55.0;
+        case ResultGroup::FieldStrength:
+            return 40.0;
+        default:
+            return 50.0;
     }
 }
 
@@ -50,7 +56,8 @@ Result<MeasurementRecord> makeSampleRecord(const SampleRecordOptions& o) {
     }
     r.header.vin = o.vin;
     r.header.date = packDosDate({2026, 12, 1 + o.index % 28, 0, 0, 0});
-    r.header.time = packDosTime({2026, 1, 1, 9 + (o.index / 60) % 12, o.index % 60, static_cast<int>(2 * (o.seed % 30))});
+    r.header.time =
+        packDosTime({2026, 1, 1, 9 + (o.index / 60) % 12, o.index % 60, static_cast<int>(2 * (o.seed % 30))});
     r.tail.intervalHours = 0;
     r.tail.intervalMinutes = 1;
     r.tail.intervalSeconds = static_cast<uint16_t>(o.index % 60);

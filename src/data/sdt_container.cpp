@@ -30,7 +30,9 @@ void writeUtf16Field(uint8_t* p, size_t units, const std::u16string& s) {
     for (size_t i = 0; i < n; ++i) writeU16(p + 2 * i, s[i]);
 }
 
-std::string offsetText(uint64_t offset) { return std::to_string(offset); }
+std::string offsetText(uint64_t offset) {
+    return std::to_string(offset);
+}
 
 }  // namespace
 
@@ -60,7 +62,9 @@ void SdtHeader::encode(uint8_t* p) const {
     }
 }
 
-int SdtHeader::presentChannels() const { return std::popcount(static_cast<unsigned>(channelMask & 7u)); }
+int SdtHeader::presentChannels() const {
+    return std::popcount(static_cast<unsigned>(channelMask & 7u));
+}
 
 DirectoryEntry DirectoryEntry::decode(const uint8_t* p) {
     DirectoryEntry e;
@@ -120,11 +124,12 @@ uint64_t SdtContainer::maxBlocks() const {
 
 Status SdtContainer::readBlock(uint64_t offset, DirectoryBlock& block) const {
     if (offset < kSdtHeaderSize || offset > size_ || size_ - offset < kDirectoryBlockSize)
-        return fail("The directory block at offset " + offsetText(offset) + " lies beyond the end of '" + path_ +
-                    "'");
+        return fail("The directory block at offset " + offsetText(offset) + " lies beyond the end of '" +
+                    path_ + "'");
     std::vector<uint8_t> bytes(kDirectoryBlockSize);
     if (!file_.readAt(offset, bytes.data(), bytes.size()))
-        return fail("The directory block at offset " + offsetText(offset) + " of '" + path_ + "' is cut short");
+        return fail("The directory block at offset " + offsetText(offset) + " of '" + path_ +
+                    "' is cut short");
     if (!DirectoryBlock::decode(bytes.data(), block))
         return fail("The directory block at offset " + offsetText(offset) + " of '" + path_ +
                     "' is damaged (no SDTA mark)");
@@ -161,7 +166,8 @@ DirectoryWalk SdtContainer::walkEntries() const {
     uint32_t ordinal = 0;
     for (uint64_t index = 0;; ++index) {
         if (!visited.insert(offset).second) {
-            walk.problem = fail("The directory chain of '" + path_ + "' loops back to offset " + offsetText(offset));
+            walk.problem =
+                fail("The directory chain of '" + path_ + "' loops back to offset " + offsetText(offset));
             break;
         }
         if (auto s = readBlock(offset, block); !s) {
@@ -175,7 +181,8 @@ DirectoryWalk SdtContainer::walkEntries() const {
         for (uint32_t slot = 0; slot < kEntriesPerBlock; ++slot) {
             const DirectoryEntry& e = block.entries[slot];
             if (!e.used()) continue;
-            walk.entries.push_back({static_cast<uint32_t>(index * kEntriesPerBlock + slot), ordinal++, offset, e});
+            walk.entries.push_back(
+                {static_cast<uint32_t>(index * kEntriesPerBlock + slot), ordinal++, offset, e});
         }
         if (block.next == kNoBlock) break;
         offset = block.next;
@@ -203,7 +210,9 @@ Result<SdtWriter> SdtWriter::Create(const std::string& path, const SdtHeader& he
     return w;
 }
 
-Error SdtWriter::writeError() const { return fail("Can't write file '" + path_ + "'"); }
+Error SdtWriter::writeError() const {
+    return fail("Can't write file '" + path_ + "'");
+}
 
 Status SdtWriter::writeBlock() {
     std::vector<uint8_t> bytes(kDirectoryBlockSize);
@@ -260,6 +269,8 @@ Status SdtWriter::AppendFrames(std::span<const double> values, uint32_t frames) 
     return {};
 }
 
-Status SdtWriter::Finish() { return writeBlock(); }
+Status SdtWriter::Finish() {
+    return writeBlock();
+}
 
 }  // namespace k470

@@ -25,10 +25,10 @@ constexpr uint64_t kNoBlock = ~uint64_t{0};
 constexpr uint32_t kSdtMagic = 0x41544453;  // "SDTA" read as a little-endian u32
 
 struct SdtHeader {
-    double sampleRate = 0.0;  // sample frames per second
+    double sampleRate = 0.0;   // sample frames per second
     std::u16string processor;  // processing profile name, at most 127 units
     uint16_t channelCount = 0;
-    uint16_t channelMask = 0;  // bit 0 = channel 1 .. bit 2 = channel 3
+    uint16_t channelMask = 0;             // bit 0 = channel 1 .. bit 2 = channel 3
     std::array<std::u16string, 3> units;  // at most 63 units each
     std::array<double, 3> referenceValue{};
 
@@ -85,7 +85,7 @@ struct DirectoryWalk {
 };
 
 class SdtContainer {
-public:
+  public:
     // Fails with "Can't open file '<path>'", or "Unknown file format" when the header is short or unmarked.
     static Result<SdtContainer> Open(const std::string& path, File::Mode mode = File::Mode::Read);
 
@@ -103,7 +103,7 @@ public:
     // Reads the block at offset; fails with a clear message when it lies outside the file or has no mark.
     Status readBlock(uint64_t offset, DirectoryBlock& block) const;
 
-private:
+  private:
     SdtContainer(std::string path, File file, SdtHeader header, uint64_t size)
         : path_(std::move(path)), file_(std::move(file)), header_(std::move(header)), size_(size) {}
     // Most blocks that a file of this size can hold without overlapping; a longer chain loops.
@@ -118,7 +118,7 @@ private:
 // Writes a new container: header and first block at once, then records one after the other, chaining a new
 // directory block when the current one is full.
 class SdtWriter {
-public:
+  public:
     // Fails with "Can't open file '<path>'".
     static Result<SdtWriter> Create(const std::string& path, const SdtHeader& header);
 
@@ -137,7 +137,7 @@ public:
     uint64_t end() const { return end_; }
     uint32_t recordCount() const { return records_; }
 
-private:
+  private:
     SdtWriter(std::string path, File file) : path_(std::move(path)), file_(std::move(file)) {}
     Status writeBlock();
     Error writeError() const;

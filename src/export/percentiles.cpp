@@ -92,9 +92,11 @@ Result<PercentileResult> CalculatePercentiles(std::span<const std::string> paths
         const uint64_t records = file->size() / kRecordSize;
         for (uint64_t first = 0; first < records; first += kRecordsPerRead) {
             // Between reads: the share of files done, with the part of this file that is read.
-            const double share = (static_cast<double>(f) + static_cast<double>(first) / static_cast<double>(records)) /
-                                 static_cast<double>(paths.size());
-            if (progress && !progress(static_cast<int>(share * 100.0))) return fail("The calculation was cancelled");
+            const double share =
+                (static_cast<double>(f) + static_cast<double>(first) / static_cast<double>(records)) /
+                static_cast<double>(paths.size());
+            if (progress && !progress(static_cast<int>(share * 100.0)))
+                return fail("The calculation was cancelled");
             const size_t n = static_cast<size_t>(std::min<uint64_t>(kRecordsPerRead, records - first));
             // Only the stretch from the first wanted word to the last one is read.
             const size_t length = (n - 1) * kRecordSize + 2;

@@ -16,9 +16,11 @@ constexpr const char* kEol = "\r\n";
 constexpr const char* kVibrationOctavesWholeBody = ";1.0;2.0;4.0;8.0;16.0;31.5;63.0;125;";
 constexpr const char* kVibrationOctavesHandArm = ";8.0;16.0;31.5;63.0;125;250;500;1.0k;";
 constexpr const char* kVibrationThirdsWholeBody =
-    ";0.8;1.0;1.25;1.6;2.0;2.5;3.15;4.0;5.0;6.3;8.0;10.0;12.5;16.0;20.0;25.0;31.5;40.0;50.0;63.0;80.0;100;125;160;";
+    ";0.8;1.0;1.25;1.6;2.0;2.5;3.15;4.0;5.0;6.3;8.0;10.0;12.5;16.0;20.0;25.0;31.5;40.0;50.0;63.0;80.0;100;"
+    "125;160;";
 constexpr const char* kVibrationThirdsHandArm =
-    ";6.3;8.0;10.0;12.5;16.0;20.0;25.0;31.5;40.0;50.0;63.0;80.0;100;125;160;200;250;315;400;500;630;800;1.0k;1.25k;";
+    ";6.3;8.0;10.0;12.5;16.0;20.0;25.0;31.5;40.0;50.0;63.0;80.0;100;125;160;200;250;315;400;500;630;800;1.0k;"
+    "1.25k;";
 constexpr const char* kVibrationWeightedWholeBody = ";Fk;Fm;Wb;Wc;Wd;We;Wj;Wk;Wm";  // no ';' at the end
 constexpr const char* kVibrationWeightedHandArm = ";Fh;Wh;";
 constexpr const char* kSoundOctaves = ";31.5;63.0;125;250;500;1k;2.0k;4.0k;8.0k;16k;";
@@ -44,27 +46,30 @@ constexpr int kSoundBandWords[] = {2, 8, 9, 1, 6, 7, 0, 4, 5, 3};
 // Word within a SoundLevel weighted row for each row label (with "Peak").
 constexpr int kSoundWeightedWords[] = {2, 10, 11, 1, 8, 9, 0, 6, 7, 3, 5};
 
-constexpr const char* kInfraRows[] = {"Slow", "Slow min", "Slow max", "ESlow", "ESlow min", "ESlow max", "Leq"};
+constexpr const char* kInfraRows[] = {"Slow",      "Slow min",  "Slow max", "ESlow",
+                                      "ESlow min", "ESlow max", "Leq"};
 constexpr int kInfraWords[] = {0, 3, 4, 1, 5, 6, 2};
 
 constexpr const char* kFieldRows[] = {"Fast", "Fast min", "Fast max"};
 
 // Vibration band tables: ten rows, words for the octave value and for 1/3-octave s of the octave.
-constexpr Word kVibrationBandRows[] = {Word::Rms1s,  Word::Min1s,  Word::Max1s,  Word::Rms5s,  Word::Min5s,
-                                       Word::Max5s,  Word::Rms10s, Word::Min10s, Word::Max10s, Word::VibrationLeq};
+constexpr Word kVibrationBandRows[] = {Word::Rms1s,  Word::Min1s,       Word::Max1s,  Word::Rms5s,
+                                       Word::Min5s,  Word::Max5s,       Word::Rms10s, Word::Min10s,
+                                       Word::Max10s, Word::VibrationLeq};
 constexpr int kVibrationOctaveWords[] = {0, 16, 17, 4, 24, 25, 8, 32, 33, 12};
 inline int vibrationThirdWord(int row, int s) {
     constexpr int kBase[] = {1, 18, 19, 5, 26, 27, 9, 34, 35, 13};
     constexpr int kStep[] = {1, 2, 2, 1, 2, 2, 1, 2, 2, 1};
     return kBase[row] + kStep[row] * s;
 }
-constexpr Word kVibrationWeightedRows[] = {Word::Rms1s,  Word::Min1s,  Word::Max1s,   Word::Peak1s, Word::Rms5s,
-                                           Word::Min5s,  Word::Max5s,  Word::Peak5s,  Word::Rms10s, Word::Min10s,
-                                           Word::Max10s, Word::Peak10s, Word::VibrationLeq, Word::VibrationPk};
+constexpr Word kVibrationWeightedRows[] = {Word::Rms1s,        Word::Min1s,      Word::Max1s,  Word::Peak1s,
+                                           Word::Rms5s,        Word::Min5s,      Word::Max5s,  Word::Peak5s,
+                                           Word::Rms10s,       Word::Min10s,     Word::Max10s, Word::Peak10s,
+                                           Word::VibrationLeq, Word::VibrationPk};
 constexpr int kVibrationWeightedWords[] = {3, 8, 9, 0, 4, 10, 11, 1, 5, 12, 13, 2, 6, 7};
 
 class Writer {
-public:
+  public:
     Writer(std::string& out, const uint8_t* words, bool linear, double log10Reference)
         : out_(out), words_(words), linear_(linear), log10Reference_(log10Reference) {}
 
@@ -107,7 +112,7 @@ public:
         }
     }
 
-private:
+  private:
     std::string& out_;
     const uint8_t* words_;
     bool linear_;
@@ -182,7 +187,9 @@ bool TextExporter::exportRecord(std::span<const uint8_t, kRecordSize> record, st
 
     auto statusLine = [&](int ch) {
         const uint16_t overload = trailer.overloadStatus[ch];
-        out += overload == 0 ? word(Word::NoOverflow) : overload == 1 ? overloudLower_ : word(Word::CurrentOverflow);
+        out += overload == 0   ? word(Word::NoOverflow)
+               : overload == 1 ? overloudLower_
+                               : word(Word::CurrentOverflow);
         out += "; ";
         if (trailer.underrangeStatus[ch] != 0) {
             out += underrangeLower_;
@@ -214,15 +221,18 @@ bool TextExporter::exportRecord(std::span<const uint8_t, kRecordSize> record, st
                     out += "; ";
                 }
                 statusLine(ch);
-                w.table(word(Word::Octave), d.wholeBody ? kVibrationOctavesWholeBody : kVibrationOctavesHandArm,
-                        bandRows, 8, [&](int row, int i) { return base + 40 * i + kVibrationOctaveWords[row]; });
+                w.table(word(Word::Octave),
+                        d.wholeBody ? kVibrationOctavesWholeBody : kVibrationOctavesHandArm, bandRows, 8,
+                        [&](int row, int i) { return base + 40 * i + kVibrationOctaveWords[row]; });
                 w.eol();
-                w.table(thirdTitle, d.wholeBody ? kVibrationThirdsWholeBody : kVibrationThirdsHandArm, bandRows,
-                        24, [&](int row, int t) { return base + 40 * (t / 3) + vibrationThirdWord(row, t % 3); });
+                w.table(thirdTitle, d.wholeBody ? kVibrationThirdsWholeBody : kVibrationThirdsHandArm,
+                        bandRows, 24,
+                        [&](int row, int t) { return base + 40 * (t / 3) + vibrationThirdWord(row, t % 3); });
                 w.eol();
                 w.table(word(Word::WeightedLevels),
                         d.wholeBody ? kVibrationWeightedWholeBody : kVibrationWeightedHandArm, weightedRows,
-                        d.weightedCount, [&](int row, int k) { return base + 320 + 14 * k + kVibrationWeightedWords[row]; });
+                        d.weightedCount,
+                        [&](int row, int k) { return base + 320 + 14 * k + kVibrationWeightedWords[row]; });
                 w.eol();
             }
             break;
@@ -273,7 +283,8 @@ bool TextExporter::exportRecord(std::span<const uint8_t, kRecordSize> record, st
                 appendInt(bandHeader, 25 * k);
             }
             bandHeader += ';';
-            w.table(word(Word::Bands), bandHeader.c_str(), rows, d.bands, [](int row, int k) { return 6 * k + row; });
+            w.table(word(Word::Bands), bandHeader.c_str(), rows, d.bands,
+                    [](int row, int k) { return 6 * k + row; });
             w.eol();
             w.table(word(Word::WeightedLevels), kFieldWideBand, rows, 1,
                     [](int row, int) { return 6 * (30 + 2) + row; });

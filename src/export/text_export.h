@@ -17,7 +17,7 @@ namespace k470 {
 // Formats records; holds the lexicon's words already converted to the output code page, so one exporter
 // serves any number of records.
 class TextExporter {
-public:
+  public:
     explicit TextExporter(const Lexicon& words = lexicon());
 
     // Appends the record's text to out. Returns false, writing nothing, when its type has no layout.
@@ -28,7 +28,7 @@ public:
 
     const std::string& word(Word w) const { return words_[static_cast<size_t>(w)]; }
 
-private:
+  private:
     std::array<std::string, kWordCount> words_;
     std::string overloudLower_;
     std::string underrangeLower_;

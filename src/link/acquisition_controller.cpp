@@ -54,7 +54,9 @@ AcquisitionController::AcquisitionController(AcquisitionDeps deps, AcquisitionVi
     comment_ = kNoComment;
 }
 
-AcquisitionController::~AcquisitionController() { StopAcquisition(); }
+AcquisitionController::~AcquisitionController() {
+    StopAcquisition();
+}
 
 MessageLink* AcquisitionController::chosenLink() {
     return linkKind_ == LinkKind::WiFi ? static_cast<MessageLink*>(&deps_.tele) : &deps_.usb;
@@ -67,7 +69,8 @@ void AcquisitionController::Fail(const std::string& message, bool stop) {
 }
 
 bool AcquisitionController::StartAcquisition() {
-    if (recording_ == Recording::Active && !view_.AskYesNo(lexicon().text(Word::StopAutorecording))) return false;
+    if (recording_ == Recording::Active && !view_.AskYesNo(lexicon().text(Word::StopAutorecording)))
+        return false;
     StopAcquisition();
     windowMode_ = 1;
     DeviceType hint = 0;
@@ -293,8 +296,9 @@ void AcquisitionController::OnAcquisitionTimer() {
         std::span<const uint8_t> message(buffer.data(), n);
         view_.SetStatusText(lexicon().text(Word::DataTele));
         // A message too short for the running word leaves the running state as it was.
-        const bool running = n >= kStatusRunningOffset + 2 ? readU16(buffer.data() + kStatusRunningOffset) != 0
-                                                           : values_.running;
+        const bool running = n >= kStatusRunningOffset + 2
+                                 ? readU16(buffer.data() + kStatusRunningOffset) != 0
+                                 : values_.running;
         ApplyRunningTime(running);
         ApplyStatusMessage(message, values_);
         view_.NewData();
@@ -365,7 +369,8 @@ Status AcquisitionController::CheckRecordingParameters(const RecordingParameters
 }
 
 Status AcquisitionController::StartRecording(const RecordingParameters& p, const std::string& path) {
-    if (windowMode_ != 1 || streaming_ || recording_ != Recording::Off) return fail(lexicon().text(Word::NoSourceData));
+    if (windowMode_ != 1 || streaming_ || recording_ != Recording::Off)
+        return fail(lexicon().text(Word::NoSourceData));
     if (auto s = CheckRecordingParameters(p); !s) return s;
     if (p.externalTrigger && !deps_.autoSaveEvent) return fail(lexicon().text(Word::ErrorInParameters));
     auto file = BinFileAppender::Create(path);
@@ -433,8 +438,16 @@ void AcquisitionController::SetMarker() {
     if (recording_ == Recording::Off) return;
     ++markerCount_;
     const int tens = (markerCount_ / 10) % 10, units = markerCount_ % 10;
-    comment_ = {'M', 'A', 'R', 'K', 'E', 'R', 0xFF, static_cast<uint8_t>(0xF5 + tens),
-                static_cast<uint8_t>(0xF5 + units), 0xFF};
+    comment_ = {'M',
+                'A',
+                'R',
+                'K',
+                'E',
+                'R',
+                0xFF,
+                static_cast<uint8_t>(0xF5 + tens),
+                static_cast<uint8_t>(0xF5 + units),
+                0xFF};
 }
 
 void AcquisitionController::Reset() {
@@ -444,9 +457,13 @@ void AcquisitionController::Reset() {
     if (recording_ == Recording::Active) StopRecording();
 }
 
-void AcquisitionController::StartStop() { commands_.SendCommand(kStartStopCommand); }
+void AcquisitionController::StartStop() {
+    commands_.SendCommand(kStartStopCommand);
+}
 
-void AcquisitionController::SelectRange(int range) { commands_.SelectRange(range); }
+void AcquisitionController::SelectRange(int range) {
+    commands_.SelectRange(range);
+}
 
 void AcquisitionController::SetCalibrationOffset(int channel, double offsetDb) {
     commands_.SetCalibrationOffset(channel, offsetDb);

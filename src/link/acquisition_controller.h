@@ -42,7 +42,7 @@ struct AcquisitionCommands {
 
 // What the acquisition shows. Every operation does nothing by default.
 class AcquisitionView {
-public:
+  public:
     virtual ~AcquisitionView() = default;
     virtual void ShowMessage(const std::string& /*text*/) {}
     // A question with Yes and No; true for Yes.
@@ -64,7 +64,7 @@ public:
 
 // Reads and processes the raw sample stream of the raw-signal instrument on the tick (stream mode).
 class StreamHandler {
-public:
+  public:
     virtual ~StreamHandler() = default;
     // Called when the connect sequence has found a stream; the device is open without worker threads.
     virtual bool StartStream(SerialPort& /*port*/) { return true; }
@@ -95,7 +95,7 @@ constexpr DeviceType kStreamDeviceType = 26;
 bool looksLikeRawStream(std::span<const uint8_t> bytes);
 
 class AcquisitionController {
-public:
+  public:
     static constexpr uint32_t kMaxRecords = 300'000;
     static constexpr int kMessagesPerTick = 20;
     static constexpr uint32_t kStreamProbeThreshold = 3000;
@@ -153,7 +153,7 @@ public:
     bool startStopChecked() const { return startStopChecked_; }
     InstrumentCommands& commands() { return commands_; }
 
-private:
+  private:
     MessageLink* chosenLink();
     bool ConnectTele(DeviceType& hint);
     bool ConnectUsb(DeviceType& hint);

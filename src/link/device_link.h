@@ -12,7 +12,7 @@
 namespace k470 {
 
 class DeviceLink : public MessageLink {
-public:
+  public:
     static constexpr uint32_t kDefaultBaudRate = 115'200;
     static constexpr uint32_t kFastBaudRate = 3'000'000;
 
@@ -34,11 +34,11 @@ public:
     // The device held, for the line controls and direct reads of the acquisition (nothing when closed).
     SerialPort* port() { return port_.get(); }
 
-protected:
+  protected:
     void TransportWrite(const uint8_t* bytes, size_t n, const StopSignal& stop) override;
     size_t TransportRead(uint8_t* buffer, size_t capacity, const StopSignal& stop) override;
 
-private:
+  private:
     SerialPortProvider& provider_;
     std::unique_ptr<SerialPort> port_;
     uint32_t baudRate_ = kDefaultBaudRate;

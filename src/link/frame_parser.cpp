@@ -37,7 +37,12 @@ void FrameParser::Feed(const uint8_t* data, size_t n) {
                 state_ = 1;
                 break;
             }
-            case 1: case 2: case 3: case 4: case 5: case 6: {
+            case 1:
+            case 2:
+            case 3:
+            case 4:
+            case 5:
+            case 6: {
                 uint8_t b = *p++;
                 if (b == static_cast<uint8_t>(kFramePreamble[state_]))
                     ++state_;

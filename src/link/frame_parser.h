@@ -20,7 +20,7 @@ constexpr uint32_t kNominalMessageSize = 5120;
 constexpr uint32_t kMaxPayload = kNominalMessageSize + kPreambleLength + kFrameHeaderLength + 2;
 
 class FrameParser {
-public:
+  public:
     using Deliver = std::function<void(uint8_t type, const uint8_t* payload, uint32_t length)>;
 
     explicit FrameParser(Deliver deliver, uint32_t maxPayload = kMaxPayload);
@@ -29,7 +29,7 @@ public:
     // 0: looking for the preamble, 1..6: inside it, 7 type, 8..9 length, 10 payload, 11 checksum.
     int state() const { return state_; }
 
-private:
+  private:
     Deliver deliver_;
     uint32_t maxPayload_;
     std::vector<uint8_t> payload_;

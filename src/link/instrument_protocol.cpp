@@ -12,8 +12,8 @@ namespace k470 {
 
 std::array<Command, 5> CalibrationOffsetCommands(int channel, double offsetDb) {
     const auto w = static_cast<uint16_t>(encodeOffset(offsetDb));
-    return {RegisterWrite(0xC, w & 0xF), RegisterWrite(0xD, (w >> 4) & 0xF), RegisterWrite(0xE, (w >> 8) & 0xF),
-            RegisterWrite(0xF, (w >> 12) & 0xF),
+    return {RegisterWrite(0xC, w & 0xF), RegisterWrite(0xD, (w >> 4) & 0xF),
+            RegisterWrite(0xE, (w >> 8) & 0xF), RegisterWrite(0xF, (w >> 12) & 0xF),
             RegisterWrite(0, static_cast<unsigned>((channel - 5) % 16 + 16) % 16)};
 }
 
@@ -35,16 +35,34 @@ std::optional<Identification> ReadIdentification(std::span<const uint8_t> m) {
 
 StatusLayout statusLayout(DeviceType type) {
     switch (type) {
-        case 1: case 2: case 4: case 5: case 9: case 10: case 20:
+        case 1:
+        case 2:
+        case 4:
+        case 5:
+        case 9:
+        case 10:
+        case 20:
             return StatusLayout::ThreeChannel;
-        case 3: case 6: case 7: case 8: case 11: case 12: case 19: case 21: case 22: case 23: case 24:
+        case 3:
+        case 6:
+        case 7:
+        case 8:
+        case 11:
+        case 12:
+        case 19:
+        case 21:
+        case 22:
+        case 23:
+        case 24:
             return StatusLayout::SingleChannel;
         default:
             return StatusLayout::None;
     }
 }
 
-size_t resultBlockOffset(StatusLayout layout) { return layout == StatusLayout::ThreeChannel ? 32 : 22; }
+size_t resultBlockOffset(StatusLayout layout) {
+    return layout == StatusLayout::ThreeChannel ? 32 : 22;
+}
 
 bool keepsRangeIndex(DeviceType type) {
     return statusLayout(type) != StatusLayout::None && type != 1 && type != 2 && type != 20;
@@ -106,7 +124,9 @@ std::vector<uint8_t> EncodeStatusMessage(const AcquiredValues& values) {
 InstrumentCommands::InstrumentCommands(DeviceLink& usb, TeleLink& tele, Sleep sleep)
     : usb_(usb), tele_(tele), sleep_(std::move(sleep)) {}
 
-bool InstrumentCommands::AnyLinkOpen() const { return usb_.IsOpen() || tele_.IsConnected(); }
+bool InstrumentCommands::AnyLinkOpen() const {
+    return usb_.IsOpen() || tele_.IsConnected();
+}
 
 bool InstrumentCommands::SendCommand(const uint8_t* bytes, size_t n, int timeoutMs) {
     if (usb_.IsOpen() && !usb_.WorkersRunning()) {
@@ -134,7 +154,9 @@ void InstrumentCommands::LinePulse(uint8_t byte) {
     port->SetDtr(true);
 }
 
-void InstrumentCommands::SelectRange(int range) { SendCommand(RangeCommand(range)); }
+void InstrumentCommands::SelectRange(int range) {
+    SendCommand(RangeCommand(range));
+}
 
 void InstrumentCommands::SetCalibrationOffset(int channel, double offsetDb) {
     if (!AnyLinkOpen()) return;

@@ -38,7 +38,9 @@ constexpr uint8_t kSecondWakeUpByte = 0x02;
 constexpr int kCommandTimeoutMs = 100;
 
 // Range 0..3 (shown as 1..4): register 0 with value 7 + range.
-constexpr Command RangeCommand(int range) { return RegisterWrite(0, static_cast<unsigned>(7 + range)); }
+constexpr Command RangeCommand(int range) {
+    return RegisterWrite(0, static_cast<unsigned>(7 + range));
+}
 
 // The calibration offset w = floor(dB * 256 + 0.5) as a signed 16-bit word, sent as four nibbles through
 // registers C, D, E, F (lowest first), then register 0 with value 11, 12 or 13 for channel 0, 1 or 2.
@@ -84,7 +86,7 @@ std::vector<uint8_t> EncodeStatusMessage(const AcquiredValues& values);
 
 // Commands to the instrument over whichever link is open: the USB link first, then the TCP link.
 class InstrumentCommands {
-public:
+  public:
     using Sleep = std::function<void(uint32_t ms)>;
     InstrumentCommands(DeviceLink& usb, TeleLink& tele, Sleep sleep);
 
@@ -102,7 +104,7 @@ public:
 
     bool AnyLinkOpen() const;
 
-private:
+  private:
     DeviceLink& usb_;
     TeleLink& tele_;
     Sleep sleep_;

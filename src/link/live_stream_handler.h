@@ -19,7 +19,7 @@ struct SignalState;
 
 // The stream bytes that the serial driver holds, read from the device directly.
 class SerialPortByteSource : public StreamByteSource {
-public:
+  public:
     // The longest one read may wait; the bytes asked for are already queued, so it never waits long.
     static constexpr int kReadLimitMs = 1000;
 
@@ -28,7 +28,7 @@ public:
     // Reads until n bytes are in, the device fails, or nothing came for the read limit.
     size_t read(uint8_t* buffer, size_t n) override;
 
-private:
+  private:
     SerialPort& port_;
 };
 
@@ -45,7 +45,7 @@ struct LiveStreamDeps {
 };
 
 class LiveStreamHandler : public StreamHandler {
-public:
+  public:
     explicit LiveStreamHandler(LiveStreamDeps deps);
 
     // One tick: up to 20 reads of the queued stream bytes, each decoded and processed under the signal
@@ -57,7 +57,7 @@ public:
     const StreamTickResult& lastTick() const { return lastTick_; }
     uint64_t samplesProcessed() const { return samples_; }
 
-private:
+  private:
     LiveStreamDeps deps_;
     LiveSignalStream stream_;
     StreamTickResult lastTick_;

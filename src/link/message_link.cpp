@@ -1,10 +1,10 @@
 #include "link/message_link.h"
 
+#include <pthread.h>
+#include <sched.h>
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <pthread.h>
-#include <sched.h>
 
 namespace k470 {
 
@@ -139,7 +139,8 @@ void MessageLink::WriterLoop() {
 void MessageLink::ReaderLoop() {
     raiseThreadPriority();
     std::vector<uint8_t> buffer(65536);
-    FrameParser parser([this](uint8_t type, const uint8_t* p, uint32_t n) { Deliver(type, p, n); }, maxPayload_);
+    FrameParser parser([this](uint8_t type, const uint8_t* p, uint32_t n) { Deliver(type, p, n); },
+                       maxPayload_);
     while (!stop_.IsSet()) {
         size_t got = TransportRead(buffer.data(), buffer.size(), stop_);
         if (got) parser.Feed(buffer.data(), got);

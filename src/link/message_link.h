@@ -22,7 +22,7 @@ struct LinkMessage {
 };
 
 class MessageLink {
-public:
+  public:
     // The longest a PostAndWait waits for its write: long enough for any command at any line rate, short
     // enough that a vanished peer cannot hold the caller.
     static constexpr int kPostAndWaitLimitMs = 2000;
@@ -56,7 +56,7 @@ public:
     // Whether the worker threads run.
     bool WorkersRunning() const { return writer_.joinable(); }
 
-protected:
+  protected:
     void StartWorkers();
     // Stops both threads and waits for them; a write they interrupted is forgotten, so that Post works
     // again after the link is reopened. Never call it from a worker thread.
@@ -70,7 +70,7 @@ protected:
 
     StopSignal& stopSignal() { return stop_; }
 
-private:
+  private:
     void WriterLoop();
     void ReaderLoop();
     void Deliver(uint8_t type, const uint8_t* payload, uint32_t length);

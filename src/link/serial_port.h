@@ -24,7 +24,7 @@ struct IoResult {
 };
 
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
     virtual const std::string& name() const = 0;
 
@@ -46,7 +46,7 @@ public:
 
 // Finds and opens serial devices.
 class SerialPortProvider {
-public:
+  public:
     virtual ~SerialPortProvider() = default;
     // The devices in the order of enumeration.
     virtual std::vector<std::string> List() = 0;
@@ -64,24 +64,24 @@ std::vector<std::string> listFtdiTtys(const std::string& sysRoot = "/sys");
 
 // The FTDI bridges found through sysfs, opened as /dev/<name>.
 class FtdiTtyProvider : public SerialPortProvider {
-public:
+  public:
     explicit FtdiTtyProvider(std::string sysRoot = "/sys", std::string devRoot = "/dev")
         : sysRoot_(std::move(sysRoot)), devRoot_(std::move(devRoot)) {}
     std::vector<std::string> List() override;
     std::unique_ptr<SerialPort> Open(const std::string& device) override;
 
-private:
+  private:
     std::string sysRoot_, devRoot_;
 };
 
 // A fixed list of terminal devices: a device named on the command line, or pseudo-terminals in tests.
 class FixedTtyProvider : public SerialPortProvider {
-public:
+  public:
     explicit FixedTtyProvider(std::vector<std::string> paths) : paths_(std::move(paths)) {}
     std::vector<std::string> List() override { return paths_; }
     std::unique_ptr<SerialPort> Open(const std::string& device) override { return OpenTtySerialPort(device); }
 
-private:
+  private:
     std::vector<std::string> paths_;
 };
 

@@ -1,11 +1,11 @@
 #include "link/stop_signal.h"
 
-#include <cerrno>
-#include <cstdint>
-#include <cstdlib>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 
 namespace k470 {
 
@@ -14,7 +14,9 @@ StopSignal::StopSignal() : fd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
     if (fd_ < 0) std::abort();
 }
 
-StopSignal::~StopSignal() { ::close(fd_); }
+StopSignal::~StopSignal() {
+    ::close(fd_);
+}
 
 void StopSignal::Set() {
     const uint64_t one = 1;
@@ -26,7 +28,9 @@ void StopSignal::Clear() {
     [[maybe_unused]] ssize_t n = ::read(fd_, &value, sizeof value);
 }
 
-bool StopSignal::IsSet() const { return WaitFor(0); }
+bool StopSignal::IsSet() const {
+    return WaitFor(0);
+}
 
 bool StopSignal::WaitFor(int ms) const {
     pollfd p{fd_, POLLIN, 0};

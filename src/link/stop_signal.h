@@ -5,7 +5,7 @@
 namespace k470 {
 
 class StopSignal {
-public:
+  public:
     StopSignal();
     ~StopSignal();
     StopSignal(const StopSignal&) = delete;
@@ -19,7 +19,7 @@ public:
     // Waits up to ms milliseconds; true when the flag is set (at once, or during the wait).
     bool WaitFor(int ms) const;
 
-private:
+  private:
     int fd_ = -1;
 };
 

@@ -1,12 +1,12 @@
 #include "link/tele_link.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "base/settings_store.h"
 
@@ -26,7 +26,8 @@ TeleEndpoint readTeleEndpoint(const SettingsStore& settings) {
 bool writeTeleSettings(SettingsStore& settings, LinkKind kind, const std::string& localAddress,
                        const std::string& remoteAddress) {
     return settings.WriteInt("Init", "AType", kind == LinkKind::WiFi ? 1 : 0) &&
-           settings.WriteString("Init", "IP1", localAddress) && settings.WriteString("Init", "IP2", remoteAddress);
+           settings.WriteString("Init", "IP1", localAddress) &&
+           settings.WriteString("Init", "IP2", remoteAddress);
 }
 
 namespace {

@@ -31,7 +31,7 @@ bool writeTeleSettings(SettingsStore& settings, LinkKind kind, const std::string
                        const std::string& remoteAddress);
 
 class TeleLink : public MessageLink {
-public:
+  public:
     // Longest wait for the adapter to accept the connection.
     static constexpr int kConnectTimeoutMs = 3000;
 
@@ -45,11 +45,11 @@ public:
     // errno of the last failed Connect; EINVAL for an address that is not a dotted IPv4 address.
     int lastError() const { return lastError_; }
 
-protected:
+  protected:
     void TransportWrite(const uint8_t* bytes, size_t n, const StopSignal& stop) override;
     size_t TransportRead(uint8_t* buffer, size_t capacity, const StopSignal& stop) override;
 
-private:
+  private:
     int socket_ = -1;
     int lastError_ = 0;
     std::mutex closeMutex_;

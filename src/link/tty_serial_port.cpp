@@ -1,18 +1,18 @@
 // The Linux serial backend: a terminal device opened non-blocking, driven with termios, modem-control
 // ioctls and poll() together with the stop signal.
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
-#include <climits>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstring>
+#include <fstream>
 
 #include "link/serial_port.h"
 #include "link/stop_signal.h"
@@ -29,12 +29,13 @@ constexpr uint32_t kMaxBaud = 3'000'000;  // the bridge's fastest rate
 
 int remainingMs(std::chrono::steady_clock::time_point deadline, int timeoutMs) {
     if (timeoutMs < 0) return -1;
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return static_cast<int>(std::max<long long>(0, left.count()));
 }
 
 class TtySerialPort : public SerialPort {
-public:
+  public:
     TtySerialPort(std::string name, int fd) : name_(std::move(name)), fd_(fd) {}
     ~TtySerialPort() override {
         // Exclusive mode outlives this descriptor while another holds the terminal (the far end of a
@@ -89,14 +90,15 @@ public:
         return transfer(const_cast<uint8_t*>(data), n, stop, timeoutMs, true);
     }
 
-private:
+  private:
     bool modemLine(int line, bool on) { return ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line) == 0; }
 
     // A read returns after the first bytes; a write goes on until all bytes are out.
     IoResult transfer(uint8_t* p, size_t n, const StopSignal* stop, int timeoutMs, bool writing) {
         IoResult r;
         if (n == 0) return r;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
         const short event = writing ? POLLOUT : POLLIN;
         for (;;) {
             pollfd fds[2] = {{fd_, event, 0}, {stop ? stop->fd() : -1, POLLIN, 0}};
@@ -118,7 +120,8 @@ private:
                 r.status = IoResult::Failed;
                 return r;
             }
-            ssize_t k = writing ? ::write(fd_, p + r.count, n - r.count) : ::read(fd_, p + r.count, n - r.count);
+            ssize_t k =
+                writing ? ::write(fd_, p + r.count, n - r.count) : ::read(fd_, p + r.count, n - r.count);
             if (k > 0) {
                 r.count += static_cast<size_t>(k);
                 if (!writing || r.count == n) return r;
@@ -139,7 +142,8 @@ std::string readFirstLine(const std::string& path) {
     std::ifstream in(path);
     std::string line;
     std::getline(in, line);
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' '))
+        line.pop_back();
     return line;
 }
 
@@ -205,6 +209,8 @@ std::vector<std::string> FtdiTtyProvider::List() {
     return paths;
 }
 
-std::unique_ptr<SerialPort> FtdiTtyProvider::Open(const std::string& device) { return OpenTtySerialPort(device); }
+std::unique_ptr<SerialPort> FtdiTtyProvider::Open(const std::string& device) {
+    return OpenTtySerialPort(device);
+}
 
 }  // namespace k470

@@ -31,58 +31,77 @@ struct ChannelDefaults {
 
 // Sample scales by range index of the sound and field instruments (table A) and of the second-series
 // vibration meters (table B), from the instruments' converter ranges.
-constexpr double kTableA[4] = {0.003933994884910486, 0.0008556641221374045, 0.00020607438016528927, 0.00059605};
-constexpr double kTableB[4] = {0.0019198602096854717, 0.0004190877367896311, 0.00010044310171198389, 0.00059605};
+constexpr double kTableA[4] = {0.003933994884910486, 0.0008556641221374045, 0.00020607438016528927,
+                               0.00059605};
+constexpr double kTableB[4] = {0.0019198602096854717, 0.0004190877367896311, 0.00010044310171198389,
+                               0.00059605};
 
-constexpr ChannelDefaults kThreeAxisVibration{"m/c^2", 1e-06, 1.0, Offset::PerChannel, Matrix::Identity, 1,
-                                               Scale::Fixed, 0.000304465, Factor::PerChannel};
-constexpr ChannelDefaults kSound{"Pa", 2e-05, 0.02, Offset::Device, Matrix::FirstOnly, 1,
-                                 Scale::StepsOfRange, 0.00152635, Factor::Channel1};
-constexpr ChannelDefaults kSoundSecondSeries{"Pa", 2e-05, 0.02, Offset::Device, Matrix::FirstOnly, 1,
-                                             Scale::TableA, 0.0, Factor::Channel1};
-constexpr ChannelDefaults kVibrationSecondSeries{"m/c^2", 1e-06, 0.1, Offset::Channel1, Matrix::FirstOnly, 1,
-                                                 Scale::TableB, 0.0, Factor::Channel1};
-constexpr ChannelDefaults kVoltageRanged{"mV", 0.001, 1.0, Offset::Device, Matrix::FirstOnly, 1, Scale::TableA,
-                                         0.0, Factor::Channel1};
-constexpr ChannelDefaults kThreeChannelVoltage{"mV", 0.001, 1.0, Offset::PerChannel, Matrix::Identity, 1,
-                                               Scale::Fixed, 0.000304465, Factor::PerChannel};
-constexpr ChannelDefaults kSoundSensorInput{"Pa", 2e-05, 0.02, Offset::Device, Matrix::FirstOnly, 1,
-                                            Scale::Fixed, 0.000304465, Factor::Channel1};
-constexpr ChannelDefaults kRawSignal{"Pa", 2e-05, 1.0, Offset::Zero, Matrix::Identity, 0, Scale::Fixed, 1.0,
-                                     Factor::PerChannel};
-constexpr ChannelDefaults kOtherType{"m/c^2", 1e-06, 0.1, Offset::Channel1, Matrix::FirstOnly, 1,
-                                     Scale::StepsOfRange, 0.00077358, Factor::Channel1};
+constexpr ChannelDefaults kThreeAxisVibration{"m/c^2",           1e-06, 1.0,          Offset::PerChannel,
+                                              Matrix::Identity,  1,     Scale::Fixed, 0.000304465,
+                                              Factor::PerChannel};
+constexpr ChannelDefaults kSound{
+    "Pa",       2e-05,           0.02, Offset::Device, Matrix::FirstOnly, 1, Scale::StepsOfRange,
+    0.00152635, Factor::Channel1};
+constexpr ChannelDefaults kSoundSecondSeries{"Pa", 2e-05,         0.02, Offset::Device,  Matrix::FirstOnly,
+                                             1,    Scale::TableA, 0.0,  Factor::Channel1};
+constexpr ChannelDefaults kVibrationSecondSeries{
+    "m/c^2", 1e-06, 0.1, Offset::Channel1, Matrix::FirstOnly, 1, Scale::TableB, 0.0, Factor::Channel1};
+constexpr ChannelDefaults kVoltageRanged{"mV", 0.001,         1.0, Offset::Device,  Matrix::FirstOnly,
+                                         1,    Scale::TableA, 0.0, Factor::Channel1};
+constexpr ChannelDefaults kThreeChannelVoltage{
+    "mV", 0.001, 1.0, Offset::PerChannel, Matrix::Identity, 1, Scale::Fixed, 0.000304465, Factor::PerChannel};
+constexpr ChannelDefaults kSoundSensorInput{
+    "Pa", 2e-05, 0.02, Offset::Device, Matrix::FirstOnly, 1, Scale::Fixed, 0.000304465, Factor::Channel1};
+constexpr ChannelDefaults kRawSignal{"Pa", 2e-05,        1.0, Offset::Zero,      Matrix::Identity,
+                                     0,    Scale::Fixed, 1.0, Factor::PerChannel};
+constexpr ChannelDefaults kOtherType{
+    "m/c^2",    1e-06,           0.1, Offset::Channel1, Matrix::FirstOnly, 1, Scale::StepsOfRange,
+    0.00077358, Factor::Channel1};
 
 // The defaults of a type; none for the two-channel meter (type 24), which keeps what the previous
 // instrument set.
 std::optional<ChannelDefaults> defaultsFor(DeviceType type) {
     switch (type) {
         case 1:
-        case 2: return kThreeAxisVibration;
+        case 2:
+            return kThreeAxisVibration;
         case 3:
         case 6:
-        case 7: return kSound;
+        case 7:
+            return kSound;
         case 8:
         case 11:
-        case 12: return kSoundSecondSeries;
+        case 12:
+            return kSoundSecondSeries;
         case 9:
-        case 10: return kVibrationSecondSeries;
+        case 10:
+            return kVibrationSecondSeries;
         case 19:
         case 22:
-        case 23: return kVoltageRanged;
-        case 20: return kThreeChannelVoltage;
-        case 21: return kSoundSensorInput;
-        case 24: return std::nullopt;
-        case 26: return kRawSignal;
-        default: return kOtherType;
+        case 23:
+            return kVoltageRanged;
+        case 20:
+            return kThreeChannelVoltage;
+        case 21:
+            return kSoundSensorInput;
+        case 24:
+            return std::nullopt;
+        case 26:
+            return kRawSignal;
+        default:
+            return kOtherType;
     }
 }
 
-double calibrationFactorOf(double offsetDb) { return std::pow(10.0, -0.05 * offsetDb); }
+double calibrationFactorOf(double offsetDb) {
+    return std::pow(10.0, -0.05 * offsetDb);
+}
 
 void setSampleScale(SignalState& state, const ChannelDefaults& d, int range) {
     switch (d.scale) {
-        case Scale::Fixed: state.sampleScale = d.scaleValue; break;
+        case Scale::Fixed:
+            state.sampleScale = d.scaleValue;
+            break;
         case Scale::StepsOfRange:
             state.sampleScale = d.scaleValue * std::pow(10.0, -0.75 * (range - 1));
             break;
@@ -148,10 +167,18 @@ bool applyChannelSetup(SignalState& state, const ChannelSetupSource& source) {
             SignalChannel& c = state.channels[k];
             c.sensitivity = d->sensitivity;
             switch (d->offset) {
-                case Offset::Device: c.calibrationOffset = source.deviceCalibrationOffset; break;
-                case Offset::PerChannel: c.calibrationOffset = source.channelCalibrationOffsets[k]; break;
-                case Offset::Channel1: c.calibrationOffset = source.channelCalibrationOffsets[0]; break;
-                case Offset::Zero: c.calibrationOffset = 0.0; break;
+                case Offset::Device:
+                    c.calibrationOffset = source.deviceCalibrationOffset;
+                    break;
+                case Offset::PerChannel:
+                    c.calibrationOffset = source.channelCalibrationOffsets[k];
+                    break;
+                case Offset::Channel1:
+                    c.calibrationOffset = source.channelCalibrationOffsets[0];
+                    break;
+                case Offset::Zero:
+                    c.calibrationOffset = 0.0;
+                    break;
             }
             c.units = d->units;
             c.referenceValue = d->referenceValue;

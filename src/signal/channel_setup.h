@@ -1,6 +1,6 @@
 // Channel set-up by device type: fills the signal state from the instrument's type and range, from the header
-// of a signal file being replayed, or keeps what an active processing preset set, and builds the labels of the
-// channel list.
+// of a signal file being replayed, or keeps what an active processing preset set, and builds the labels of
+// the channel list.
 #pragma once
 
 #include <array>
@@ -12,8 +12,8 @@ namespace k470 {
 
 struct ChannelSetupSource {
     DeviceType deviceType = 0;
-    int rangeIndex = 0;                              // 0-based measuring range of the instrument
-    double deviceCalibrationOffset = 0.0;            // dB
+    int rangeIndex = 0;                                 // 0-based measuring range of the instrument
+    double deviceCalibrationOffset = 0.0;               // dB
     std::array<double, 3> channelCalibrationOffsets{};  // dB, the offsets of the instrument's three channels
     // The header of the signal file being replayed or reprocessed; null otherwise.
     const SdtHeader* replayedFile = nullptr;

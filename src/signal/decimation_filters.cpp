@@ -82,9 +82,13 @@ const std::array<std::vector<double>, 3>& designs() {
 
 }  // namespace
 
-int builtInLowPassLength(int r) { return r >= 2 && r <= 4 ? kDesigns[static_cast<size_t>(r - 2)].taps : 0; }
+int builtInLowPassLength(int r) {
+    return r >= 2 && r <= 4 ? kDesigns[static_cast<size_t>(r - 2)].taps : 0;
+}
 
-double builtInLowPassCorner(int r) { return r >= 2 && r <= 4 ? kDesigns[static_cast<size_t>(r - 2)].corner : 0.0; }
+double builtInLowPassCorner(int r) {
+    return r >= 2 && r <= 4 ? kDesigns[static_cast<size_t>(r - 2)].corner : 0.0;
+}
 
 std::span<const double> builtInLowPass(int r) {
     if (r < 2 || r > 4) return {};

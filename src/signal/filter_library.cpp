@@ -17,7 +17,7 @@ constexpr uint64_t kMinEntryBytes = 4 + 4 + kNameBytes + 3 * 4;
 
 // Reads one file field by field with the bytes left known, so that no count is trusted before it is checked.
 class Reader {
-public:
+  public:
     Reader(const File& file, uint64_t size) : file_(file), size_(size) {}
     uint64_t left() const { return size_ - at_; }
     bool u32(uint32_t& v) {
@@ -42,7 +42,7 @@ public:
         return true;
     }
 
-private:
+  private:
     const File& file_;
     uint64_t size_;
     uint64_t at_ = 0;
@@ -102,8 +102,8 @@ Status readFilterLibraryFile(const std::string& path, FilterLibrary& library) {
             return fail("Filter " + std::to_string(i + 1) + " of the filter library '" + path +
                         "' is cut short or has a count beyond the end of the file");
         if (f.order > kMaxFilterDelay)
-            return fail("Filter " + std::to_string(i + 1) + " of the filter library '" + path + "' has a delay of " +
-                        std::to_string(f.order) + " samples, beyond the limit");
+            return fail("Filter " + std::to_string(i + 1) + " of the filter library '" + path +
+                        "' has a delay of " + std::to_string(f.order) + " samples, beyond the limit");
         f.name = readName(name);
         library.filters.push_back(std::move(f));
     }
@@ -118,9 +118,8 @@ FilterLibraryLoad loadFilterLibrary(const std::string& directory) {
         const std::string name = it->path().filename().string();
         if (name.size() < 4) continue;
         std::string ext = name.substr(name.size() - 4);
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        });
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
         if (ext == ".slb") names.push_back(name);
     }
     std::sort(names.begin(), names.end());

@@ -14,9 +14,9 @@ namespace k470 {
 constexpr uint32_t kMaxFilterDelay = 1u << 20;
 
 struct FilterDefinition {
-    uint32_t decimation = 1;  // the base decimation the filter belongs to
-    uint32_t order = 0;       // delay in samples that aligns this channel with the others
-    std::u16string name;      // at most 128 units
+    uint32_t decimation = 1;          // the base decimation the filter belongs to
+    uint32_t order = 0;               // delay in samples that aligns this channel with the others
+    std::u16string name;              // at most 128 units
     std::vector<double> lowPass;      // decimation low-pass of the channel
     std::vector<double> numerator;    // b[0] .. b[nb-1]
     std::vector<double> denominator;  // a[0] .. a[na-1]; no leading 1, a[0] multiplies the previous output

@@ -49,7 +49,8 @@ HighPassCoefficients highPassCoefficients(int rateClass, int step) {
 size_t LiveSignalStream::Process(std::span<const uint8_t> bytes, const SignalState& state,
                                  ProcessingChain& chain) {
     const bool highPass = state.highPassStep >= 1 && state.highPassStep < kHighPassSteps;
-    const HighPassCoefficients h = highPassCoefficients(sampleRateClass(state.sampleRate), state.highPassStep);
+    const HighPassCoefficients h =
+        highPassCoefficients(sampleRateClass(state.sampleRate), state.highPassStep);
     const double scale = state.sampleScale;
     const double calibration = state.channels[0].calibrationFactor;
     size_t samples = 0;

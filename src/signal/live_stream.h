@@ -36,7 +36,7 @@ HighPassCoefficients highPassCoefficients(int rateClass, int step);
 
 // Frame decoder; its state (position in the frame, status values) lasts across reads and acquisitions.
 class StreamDecoder {
-public:
+  public:
     // Feeds bytes; calls onSample(s) for every complete sample frame, with s the signed 24-bit sample.
     template <class OnSample>
     void feed(std::span<const uint8_t> bytes, OnSample&& onSample) {
@@ -61,7 +61,7 @@ public:
     uint16_t statusA() const { return statusA_; }
     uint16_t statusB() const { return statusB_; }
 
-private:
+  private:
     int32_t sampleValue() const {
         const uint32_t raw = data_[0] | (uint32_t{data_[1]} << 8) | (uint32_t{data_[2]} << 16);
         return static_cast<int32_t>(raw << 8) >> 8;  // sign from bit 23
@@ -82,20 +82,22 @@ private:
 // The live stream path: decoder, high-pass state and the chain input. The caller holds the signal lock, has
 // renewed the channel set-up and called setChannels on the chain for this tick.
 class LiveSignalStream {
-public:
+  public:
     // Decodes the bytes of one read and passes every sample through the chain in live mode. Returns the
     // number of samples processed.
     size_t Process(std::span<const uint8_t> bytes, const SignalState& state, ProcessingChain& chain);
     // Called after every sample has passed the chain (under the signal lock), so that a view can keep the
     // processed values.
-    void setSampleObserver(std::function<void(const ProcessingChain&)> observer) { observer_ = std::move(observer); }
+    void setSampleObserver(std::function<void(const ProcessingChain&)> observer) {
+        observer_ = std::move(observer);
+    }
     // Clears the high-pass state (x[n-1], x[n-2], y[n-1], y[n-2]).
     void resetHighPass() { x1_ = x2_ = y1_ = y2_ = 0.0; }
     const StreamDecoder& decoder() const { return decoder_; }
     // The buffer of one stream read, allocated once.
     std::vector<uint8_t>& readBuffer() { return readBuffer_; }
 
-private:
+  private:
     StreamDecoder decoder_;
     std::vector<uint8_t> readBuffer_ = std::vector<uint8_t>(32768);
     double x1_ = 0.0, x2_ = 0.0, y1_ = 0.0, y2_ = 0.0;
@@ -105,7 +107,7 @@ private:
 // The device side of stream mode: how many bytes are queued, and a read of up to n bytes (blocking until the
 // read completes; returns the number read).
 class StreamByteSource {
-public:
+  public:
     virtual ~StreamByteSource() = default;
     virtual size_t queued() = 0;
     virtual size_t read(uint8_t* buffer, size_t n) = 0;

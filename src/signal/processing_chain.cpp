@@ -173,7 +173,8 @@ void ProcessingChain::ProcessSample(const std::array<double, 3>& in, bool fileMo
     ++counter_;
     const bool instant = counter_ >= decimation_;
     for (Channel& ch : channels_) {
-        double v = (ch.matrixRow[0] * in[0] + ch.matrixRow[1] * in[1] + ch.matrixRow[2] * in[2]) * ch.sensitivity;
+        double v =
+            (ch.matrixRow[0] * in[0] + ch.matrixRow[1] * in[1] + ch.matrixRow[2] * in[2]) * ch.sensitivity;
         if (historyLength_ > 0) {
             ch.history[static_cast<size_t>(historyPos_)] = v;
             v = filterStage(ch, v);

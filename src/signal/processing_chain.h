@@ -16,14 +16,14 @@ namespace k470 {
 // Output ring length at start: the longest built-in decimation low-pass (401 taps) plus one.
 constexpr int kInitialOutputRingLength = 402;
 
-// The value of a decimation low-pass at the newest value q of ring o: the filter is centred so that the result
-// has the same delay, half a ring, as the unfiltered value. Without coefficients (empty h and `none`) it is the
-// value half a ring old; with n = 0 coefficients given it is 0.
+// The value of a decimation low-pass at the newest value q of ring o: the filter is centred so that the
+// result has the same delay, half a ring, as the unfiltered value. Without coefficients (empty h and `none`)
+// it is the value half a ring old; with n = 0 coefficients given it is 0.
 double LowPassAt(std::span<const double> o, int q, std::span<const double> h);
 double LowPassAt(std::span<const double> o, int q);
 
 class ProcessingChain {
-public:
+  public:
     ProcessingChain();
 
     // Sizes the rings from the filters selected for the three channels (null = none): alignment delay D and
@@ -57,7 +57,7 @@ public:
     std::span<const double> outputRing(int k) const;
     int newestIndex(int k) const { return channels_[k].newest; }
 
-private:
+  private:
     struct Channel {
         std::array<double, 3> matrixRow{};
         double sensitivity = 1.0;
@@ -80,12 +80,12 @@ private:
     double lowPassOutput(const Channel& ch) const;
 
     std::array<Channel, 3> channels_;
-    int historyLength_ = 0;  // L
-    int delay_ = 0;          // D
-    int historyPos_ = 0;     // p
+    int historyLength_ = 0;                      // L
+    int delay_ = 0;                              // D
+    int historyPos_ = 0;                         // p
     int ringLength_ = kInitialOutputRingLength;  // N
-    int decimation_ = 1;     // R
-    int counter_ = 0;        // c
+    int decimation_ = 1;                         // R
+    int counter_ = 0;                            // c
     std::vector<double> output_;
 };
 

@@ -20,15 +20,15 @@ constexpr size_t kPresetSize = 1952;  // bytes of one preset in the file
 constexpr const char* kPresetFileName = "cust_proc.dat";
 
 struct ProcessorPreset {
-    std::array<uint8_t, 8> extra{};  // kept with the preset, written back unchanged
-    uint32_t cutOffIndex = 1;        // becomes "CutOffI"
+    std::array<uint8_t, 8> extra{};             // kept with the preset, written back unchanged
+    uint32_t cutOffIndex = 1;                   // becomes "CutOffI"
     std::array<std::u16string, 3> filterNames;  // empty = no filter
     std::array<double, 3> referenceValue{};
     std::array<double, 3> calibrationOffset{};  // dB
     std::array<double, 3> sensitivity{};        // as stored: the reciprocal of the value entered
     std::array<std::u16string, 3> units;
-    std::u16string name;         // the key; at most 128 units
-    uint32_t decimation = 1;     // becomes "DecValue"
+    std::u16string name;                            // the key; at most 128 units
+    uint32_t decimation = 1;                        // becomes "DecValue"
     std::array<std::array<double, 3>, 3> matrix{};  // matrixRow of channels 1..3
 
     static ProcessorPreset decode(const uint8_t* bytes);

@@ -41,7 +41,8 @@ Status ReplayController::Open(const std::string& path, ReplaySink& sink) {
         return fail("The sampling frequency of '" + path + "' (" + formatGeneral(rate, 10) +
                     " Hz) cannot pace a replay");
     DirectoryWalk walk = file->walkEntries();
-    if (walk.entries.empty()) return walk.problem ? *walk.problem : fail("'" + path + "' holds no signal record");
+    if (walk.entries.empty())
+        return walk.problem ? *walk.problem : fail("'" + path + "' holds no signal record");
     file_.emplace(std::move(*file));
     records_ = std::move(walk.entries);
     problem_ = walk.problem;  // the records before a damaged block stay replayable
@@ -184,7 +185,8 @@ std::vector<ReplayMark> ReplayController::choices(bool end) const {
     auto table = readMarkerTable(*file_, record_->entry);
     if (!table) return marks;
     std::vector<Error> problems;
-    for (const Marker& m : readMarkers(*file_, *table, problems)) marks.push_back({false, m.block.frame, m.block.name()});
+    for (const Marker& m : readMarkers(*file_, *table, problems))
+        marks.push_back({false, m.block.frame, m.block.name()});
     return marks;
 }
 

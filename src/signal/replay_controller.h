@@ -1,6 +1,6 @@
-// Replay of a signal file: one record at a time, read at the pace of the recording times a speed factor on the
-// acquisition timer's ticks, and passed frame by frame through the processing chain in live mode, so that the
-// views show it as they show a live signal. Time comes from an injected clock.
+// Replay of a signal file: one record at a time, read at the pace of the recording times a speed factor on
+// the acquisition timer's ticks, and passed frame by frame through the processing chain in live mode, so that
+// the views show it as they show a live signal. Time comes from an injected clock.
 #pragma once
 
 #include <array>
@@ -34,7 +34,7 @@ enum class ReplayEvent {
 // Where the replayed frames go. The main window's implementation renews the channel set-up, feeds the chain
 // under the signal lock and posts the events to its views.
 class ReplaySink {
-public:
+  public:
     virtual ~ReplaySink() = default;
     // At the start of every tick that runs.
     virtual void BeginTick() {}
@@ -48,19 +48,21 @@ public:
 // The sink that feeds the processing chain: applyChannelSetup with the replayed file's header and the chain's
 // channel settings on every tick, then the frames in live mode under the signal lock.
 class ChainReplaySink : public ReplaySink {
-public:
-    ChainReplaySink(SignalState& state, const FilterLibrary& library, ProcessingChain& chain, std::mutex& lock,
-                    ChannelSetupSource setup)
+  public:
+    ChainReplaySink(SignalState& state, const FilterLibrary& library, ProcessingChain& chain,
+                    std::mutex& lock, ChannelSetupSource setup)
         : state_(state), library_(library), chain_(chain), lock_(lock), setup_(setup) {}
     void setFile(const SdtHeader* header) { setup_.replayedFile = header; }
     // Called after every frame has passed the chain (under the signal lock), so that a view can keep the
     // processed values.
-    void setFrameObserver(std::function<void(const ProcessingChain&)> observer) { observer_ = std::move(observer); }
+    void setFrameObserver(std::function<void(const ProcessingChain&)> observer) {
+        observer_ = std::move(observer);
+    }
     void BeginTick() override;
     void Frames(std::span<const std::array<double, 3>> frames) override;
     void ResetHistories() override;
 
-private:
+  private:
     SignalState& state_;
     const FilterLibrary& library_;
     ProcessingChain& chain_;
@@ -73,11 +75,11 @@ private:
 struct ReplayMark {
     bool boundary = false;  // "Record begin" (frame 0) or "Record end" (frame recordLength)
     uint32_t frame = 0;
-    std::u16string name;    // the marker's name; empty for a boundary
+    std::u16string name;  // the marker's name; empty for a boundary
 };
 
 class ReplayController {
-public:
+  public:
     // The most replay time one tick delivers; a longer gap (a stalled machine) is not made up.
     static constexpr uint32_t kMaxTickMs = 250;
 
@@ -125,7 +127,7 @@ public:
     // A problem met by the last record change or tick (a damaged record, a failed read); cleared on success.
     const std::optional<Error>& problem() const { return problem_; }
 
-private:
+  private:
     void changeRecord(int index, ReplaySink& sink);
     std::vector<ReplayMark> choices(bool end) const;
 

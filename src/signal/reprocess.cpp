@@ -73,8 +73,9 @@ Result<ProcessedFile> ReprocessSignalFile(const std::string& sourcePath, const s
     out.channelMask = mask;
     out.channelCount = static_cast<uint16_t>(std::popcount(static_cast<unsigned>(mask)));
     if (out.channelCount == 0)
-        return fail("No output channel is set: every row of the channel matrix is zero, so there is nothing "
-                    "to process");
+        return fail(
+            "No output channel is set: every row of the channel matrix is zero, so there is nothing "
+            "to process");
     const int r = ctx.chain.decimation();
     out.sampleRate = in.sampleRate / r;
     out.processor = ctx.profileName.substr(0, 127);
@@ -97,7 +98,8 @@ Result<ProcessedFile> ReprocessSignalFile(const std::string& sourcePath, const s
     for (size_t ri = 0; ri < records.size(); ++ri) {
         const SignalRecord& rec = records[ri];
         // Markers: each block copied to the end of the new file with its position moved by the chain's delay
-        // (half the output ring) and decimation. A marker closer to the start than the delay lands on frame 0.
+        // (half the output ring) and decimation. A marker closer to the start than the delay lands on frame
+        // 0.
         MarkerTable table;
         auto oldTable = readMarkerTable(*source, rec.entry);
         if (!oldTable) markerProblems.push_back(oldTable.error());
@@ -121,8 +123,8 @@ Result<ProcessedFile> ReprocessSignalFile(const std::string& sourcePath, const s
         const uint64_t total = rec.frameCount();
         for (uint64_t done = 0; done < total;) {
             const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(kPieceFrames, total - done));
-            if (inStride > 0 &&
-                !readDoubles(source->file(), rec.dataOffset() + done * rec.frameBytes(), frames.data(), n * inStride))
+            if (inStride > 0 && !readDoubles(source->file(), rec.dataOffset() + done * rec.frameBytes(),
+                                             frames.data(), n * inStride))
                 return fail("Can't read the samples of a record of '" + sourcePath + "'");
             const double* v = frames.data();
             for (uint32_t f = 0; f < n; ++f) {
@@ -131,7 +133,9 @@ Result<ProcessedFile> ReprocessSignalFile(const std::string& sourcePath, const s
                     if (in.channelMask & (1u << k)) x[static_cast<size_t>(k)] = *v++;
                 ctx.chain.ProcessSample(x, true);
             }
-            if (auto s = writer->AppendFrames(output, static_cast<uint32_t>(output.size() / out.channelCount)); !s)
+            if (auto s =
+                    writer->AppendFrames(output, static_cast<uint32_t>(output.size() / out.channelCount));
+                !s)
                 return s.error();
             output.clear();
             done += n;

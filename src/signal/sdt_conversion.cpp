@@ -16,7 +16,9 @@ namespace {
 // Values per piece: a multiple of 1, 2 and 3, so a piece always holds whole frames.
 constexpr size_t kPieceValues = 48000;
 
-Error cancelledError() { return fail("The conversion was cancelled"); }
+Error cancelledError() {
+    return fail("The conversion was cancelled");
+}
 
 std::string numbered(const std::string& base, const char* infix, uint32_t n, const char* ext) {
     std::string s = base + infix;
@@ -49,7 +51,9 @@ uint32_t countSelected(const DirectoryWalk& walk, const RecordSelection& selecti
     return n;
 }
 
-void appendTwoDigits(std::string& s, int v) { appendInt(s, v, 2); }
+void appendTwoDigits(std::string& s, int v) {
+    appendInt(s, v, 2);
+}
 
 }  // namespace
 
@@ -70,7 +74,9 @@ Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record
     std::vector<double> in(kPieceValues);
     std::vector<float> out(piece);
     const File& file = source.file();
-    const auto readError = [&] { return fail("Can't read the samples of a record of '" + source.path() + "'"); };
+    const auto readError = [&] {
+        return fail("Can't read the samples of a record of '" + source.path() + "'");
+    };
     const int passes = normalize ? 2 : 1;
     const auto report = [&](int pass, uint64_t done) {
         if (!progress) return true;
@@ -145,10 +151,11 @@ Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record
     return {};
 }
 
-Status writeChannelToWav(const SdtContainer& source, const SignalRecord& record, WavFileWriter& writer, int column,
-                         bool normalize, const std::function<bool(int)>& progress) {
+Status writeChannelToWav(const SdtContainer& source, const SignalRecord& record, WavFileWriter& writer,
+                         int column, bool normalize, const std::function<bool(int)>& progress) {
     WavChannelTarget target{column, &writer, std::nullopt, {}};
-    if (auto s = writeChannelsToWav(source, record, std::span<WavChannelTarget>(&target, 1), normalize, progress);
+    if (auto s =
+            writeChannelsToWav(source, record, std::span<WavChannelTarget>(&target, 1), normalize, progress);
         !s)
         return s;
     return target.status;
@@ -367,11 +374,10 @@ Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordS
                     w.maybeFlush();
                 }
                 done += count;
-                if (progress &&
-                    !progress({n - 1, records,
-                               static_cast<int>(std::floor(static_cast<double>(done) * 100.0 /
-                                                               static_cast<double>(frames) +
-                                                           0.5))})) {
+                if (progress && !progress({n - 1, records,
+                                           static_cast<int>(std::floor(static_cast<double>(done) * 100.0 /
+                                                                           static_cast<double>(frames) +
+                                                                       0.5))})) {
                     report.cancelled = true;
                     ok = false;
                 }

@@ -73,7 +73,7 @@ struct WavChannelTarget {
     int column = 0;  // the channel's place in a frame
     WavFileWriter* writer = nullptr;
     std::optional<uint64_t> dataPosition;  // none: append
-    Status status;   // the first failure of this target; a failed target receives nothing more
+    Status status;  // the first failure of this target; a failed target receives nothing more
 };
 
 // Several channels of one record in one reading pass (two with normalize), each channel computed as
@@ -85,7 +85,7 @@ Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record
 // One channel of one record appended to an open writer as floats: (value - mean) * gain, with mean 0 and
 // gain 1 unless normalize, which scales the channel's peak around its mean to 0.5 (a channel whose values
 // are all equal gives silence). stride = values per frame, column = the channel's place in a frame.
-Status writeChannelToWav(const SdtContainer& source, const SignalRecord& record, WavFileWriter& writer, int column,
-                         bool normalize, const std::function<bool(int percent)>& progress = {});
+Status writeChannelToWav(const SdtContainer& source, const SignalRecord& record, WavFileWriter& writer,
+                         int column, bool normalize, const std::function<bool(int percent)>& progress = {});
 
 }  // namespace k470

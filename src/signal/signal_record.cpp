@@ -59,13 +59,15 @@ Result<MarkerTable> readMarkerTable(const SdtContainer& file, const DirectoryEnt
     return MarkerTable::decode(bytes);
 }
 
-std::vector<Marker> readMarkers(const SdtContainer& file, const MarkerTable& table, std::vector<Error>& problems) {
+std::vector<Marker> readMarkers(const SdtContainer& file, const MarkerTable& table,
+                                std::vector<Error>& problems) {
     std::vector<Marker> markers;
     for (size_t i = 0; i < kMarkerSlots; ++i) {
         const uint64_t at = table.blockOffsets[i];
         if (at == 0) continue;
         uint8_t bytes[kMarkerBlockSize];
-        if (at > file.size() || file.size() - at < kMarkerBlockSize || !file.file().readAt(at, bytes, sizeof bytes)) {
+        if (at > file.size() || file.size() - at < kMarkerBlockSize ||
+            !file.file().readAt(at, bytes, sizeof bytes)) {
             problems.push_back(fail("Marker " + std::to_string(i + 1) + " of a record of '" + file.path() +
                                     "' points beyond the end of the file and is left out"));
             continue;

@@ -25,7 +25,7 @@ struct MarkerTable {
 };
 
 struct MarkerBlock {
-    uint32_t frame = 0;  // 0-based index of the marked frame within the record
+    uint32_t frame = 0;                                 // 0-based index of the marked frame within the record
     std::array<uint8_t, kMarkerNameBytes> nameField{};  // kept as stored
 
     std::u16string name() const;  // up to the first 0, at most 80 units
@@ -40,8 +40,8 @@ struct Marker {
 
 struct SignalRecord {
     DirectoryEntry entry;
-    uint32_t ordinal = 0;   // position among the used entries of the file, from 0
-    int channelCount = 0;   // values per frame: the bits 0..2 of the file's channel mask
+    uint32_t ordinal = 0;  // position among the used entries of the file, from 0
+    int channelCount = 0;  // values per frame: the bits 0..2 of the file's channel mask
     uint16_t channelMask = 0;
 
     uint64_t dataOffset() const { return entry.dataOffset; }
@@ -55,9 +55,10 @@ struct SignalRecord {
 // The marker table of a record; all slots empty when the entry has no position table (backSize 0), so
 // nothing is read in front of its data.
 Result<MarkerTable> readMarkerTable(const SdtContainer& file, const DirectoryEntry& entry);
-// The non-empty slots of the table with their blocks. A slot pointing beyond the end of the file is skipped and
-// reported in problems.
-std::vector<Marker> readMarkers(const SdtContainer& file, const MarkerTable& table, std::vector<Error>& problems);
+// The non-empty slots of the table with their blocks. A slot pointing beyond the end of the file is skipped
+// and reported in problems.
+std::vector<Marker> readMarkers(const SdtContainer& file, const MarkerTable& table,
+                                std::vector<Error>& problems);
 
 // Reads `count` f64 values at offset into out (little-endian in the file).
 bool readDoubles(const File& file, uint64_t offset, double* out, size_t count);

@@ -11,11 +11,11 @@
 namespace k470 {
 
 struct SignalChannel {
-    double sensitivity = 1.0;        // electrical value to physical unit (the dialog shows its reciprocal)
-    double calibrationOffset = 0.0;  // dB
-    double calibrationFactor = 1.0;  // 10^(-0.05 * calibrationOffset)
-    std::string units = "Pa";        // UTF-8
-    double referenceValue = 2e-05;   // linear value of 0 dB in units
+    double sensitivity = 1.0;           // electrical value to physical unit (the dialog shows its reciprocal)
+    double calibrationOffset = 0.0;     // dB
+    double calibrationFactor = 1.0;     // 10^(-0.05 * calibrationOffset)
+    std::string units = "Pa";           // UTF-8
+    double referenceValue = 2e-05;      // linear value of 0 dB in units
     std::array<double, 3> matrixRow{};  // output channel = sum of matrixRow[j] * input j
     int filterIndex = -1;               // index into the filter library, -1 = none
     std::string label;                  // the channel's entry in the channel list
@@ -27,12 +27,12 @@ struct SignalState {
     }
 
     std::array<SignalChannel, 3> channels;
-    double sampleScale = 1.0;    // raw sample to physical unit
-    int highPassStep = 1;        // "CutOffI": 0 = off, 1..13 = 0.125 * 2^(step-1) Hz
-    int decimation = 1;          // "DecValue": 1 = no decimation
-    double sampleRate = 48000.0; // fs of the acquisition; the last opened signal file sets it
-    bool presetActive = false;   // "CustomK"
-    std::string presetName;      // "ProcName" (or "ReplayProcName" while replaying)
+    double sampleScale = 1.0;     // raw sample to physical unit
+    int highPassStep = 1;         // "CutOffI": 0 = off, 1..13 = 0.125 * 2^(step-1) Hz
+    int decimation = 1;           // "DecValue": 1 = no decimation
+    double sampleRate = 48000.0;  // fs of the acquisition; the last opened signal file sets it
+    bool presetActive = false;    // "CustomK"
+    std::string presetName;       // "ProcName" (or "ReplayProcName" while replaying)
 };
 
 // Output channel k is enabled when its matrix row is not all zero.

@@ -46,7 +46,9 @@ Status WavFileWriter::Open(const std::string& path, const WavFormat& format) {
     return {};
 }
 
-Status WavFileWriter::Write(const void* bytes, size_t count) { return WriteAt(dataBytes_, bytes, count); }
+Status WavFileWriter::Write(const void* bytes, size_t count) {
+    return WriteAt(dataBytes_, bytes, count);
+}
 
 Status WavFileWriter::WriteAt(uint64_t dataPosition, const void* bytes, size_t count) {
     if (!open_) return fail("The WAV file is not open");

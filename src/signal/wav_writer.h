@@ -24,7 +24,7 @@ struct WavFormat {
 };
 
 class WavFileWriter {
-public:
+  public:
     WavFileWriter() = default;
     WavFileWriter(const WavFileWriter&) = delete;
     WavFileWriter& operator=(const WavFileWriter&) = delete;
@@ -46,7 +46,7 @@ public:
     const std::string& path() const { return path_; }
     uint64_t dataBytes() const { return dataBytes_; }
 
-private:
+  private:
     File file_;
     std::string path_;
     uint64_t dataBytes_ = 0;

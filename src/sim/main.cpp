@@ -1,17 +1,19 @@
 // k470-sim: an instrument on loopback TCP (the tele adapter) and on a pseudo-terminal (the USB bridge).
+#include <unistd.h>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 #include "sim/simulator.h"
 
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
-void onSignal(int) { stopRequested = 1; }
+void onSignal(int) {
+    stopRequested = 1;
+}
 
 constexpr const char* kUsage =
     "Usage: k470-sim [options]\n"
@@ -110,7 +112,8 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
-    for (long long waited = 0; !stopRequested && (seconds == 0 || waited < seconds * 10); ++waited) ::usleep(100'000);
+    for (long long waited = 0; !stopRequested && (seconds == 0 || waited < seconds * 10); ++waited)
+        ::usleep(100'000);
     (*sim)->Stop();
     return 0;
 }

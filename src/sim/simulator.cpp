@@ -1,12 +1,6 @@
 #include "sim/simulator.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <chrono>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <numbers>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -14,6 +8,12 @@
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <numbers>
 
 #include "data/sample_records.h"
 #include "link/frame_parser.h"
@@ -25,10 +25,10 @@ namespace k470 {
 namespace {
 
 constexpr size_t kOutputLimit = 1 << 16;   // bytes queued for a slow peer before frames are dropped
-constexpr uint8_t kStatusFrameType = 1;     // the instrument's frame type for status messages
-constexpr double kRangeStepDb = 10.0;       // each range moves the levels by this much
-constexpr int kTicksPerSecond = 33;         // 30 ms ticks
-constexpr DeviceType kRawSignalType = 26;   // the instrument that sends a raw sample stream
+constexpr uint8_t kStatusFrameType = 1;    // the instrument's frame type for status messages
+constexpr double kRangeStepDb = 10.0;      // each range moves the levels by this much
+constexpr int kTicksPerSecond = 33;        // 30 ms ticks
+constexpr DeviceType kRawSignalType = 26;  // the instrument that sends a raw sample stream
 // Frame markers of the raw stream: a signed 24-bit sample, little-endian; a status value, selector first.
 constexpr uint8_t kSampleMarker = 0xAA;
 constexpr uint8_t kStatusMarker = 0xBB;
@@ -38,7 +38,9 @@ uint32_t msNow() {
     return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void setNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
+void setNonBlocking(int fd) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
 
 // What a level word of the record shows, and which instantaneous word it is computed from.
 struct WordRole {
@@ -51,14 +53,15 @@ struct WordRole {
 std::vector<WordRole> wordRoles(const RecordDimensions& d) {
     using K = WordRole::Kind;
     std::vector<WordRole> roles(static_cast<size_t>(d.levelWordCount()));
-    for (size_t i = 0; i < roles.size(); ++i) roles[i] = {d.group == ResultGroup::Vibration ? K::Leq : K::Instant,
-                                                          static_cast<int>(i)};
+    for (size_t i = 0; i < roles.size(); ++i)
+        roles[i] = {d.group == ResultGroup::Vibration ? K::Leq : K::Instant, static_cast<int>(i)};
     // One row: the pattern gives per word its kind and the column of its instantaneous word.
     auto rows = [&](int first, int count, int width, std::initializer_list<std::pair<K, int>> pattern) {
         for (int r = 0; r < count; ++r) {
             int w = first + r * width, k = 0;
             for (auto [kind, column] : pattern) {
-                if (w + k < static_cast<int>(roles.size())) roles[static_cast<size_t>(w + k)] = {kind, w + column};
+                if (w + k < static_cast<int>(roles.size()))
+                    roles[static_cast<size_t>(w + k)] = {kind, w + column};
                 ++k;
             }
         }
@@ -72,14 +75,32 @@ std::vector<WordRole> wordRoles(const RecordDimensions& d) {
             rows(0, 4 * d.bands, 10, tenWords);
             // Imp, Fast, Slow, Leq, an unshown word, Peak, then min and max of Imp, Fast and Slow.
             rows(4 * d.bands * 10, 3, 12,
-                 {{K::Instant, 0}, {K::Instant, 1}, {K::Instant, 2}, {K::Leq, 1}, {K::Instant, 4}, {K::Max, 0},
-                  {K::Min, 0}, {K::Max, 0}, {K::Min, 1}, {K::Max, 1}, {K::Min, 2}, {K::Max, 2}});
+                 {{K::Instant, 0},
+                  {K::Instant, 1},
+                  {K::Instant, 2},
+                  {K::Leq, 1},
+                  {K::Instant, 4},
+                  {K::Max, 0},
+                  {K::Min, 0},
+                  {K::Max, 0},
+                  {K::Min, 1},
+                  {K::Max, 1},
+                  {K::Min, 2},
+                  {K::Max, 2}});
             break;
-        case ResultGroup::Ultrasound: rows(0, 31, 10, tenWords); break;
+        case ResultGroup::Ultrasound:
+            rows(0, 31, 10, tenWords);
+            break;
         case ResultGroup::Infrasound:
             // Slow, ESlow, Leq, then min and max of Slow and ESlow.
-            rows(0, 36, 7, {{K::Instant, 0}, {K::Instant, 1}, {K::Leq, 0}, {K::Min, 0}, {K::Max, 0}, {K::Min, 1},
-                            {K::Max, 1}});
+            rows(0, 36, 7,
+                 {{K::Instant, 0},
+                  {K::Instant, 1},
+                  {K::Leq, 0},
+                  {K::Min, 0},
+                  {K::Max, 0},
+                  {K::Min, 1},
+                  {K::Max, 1}});
             break;
         case ResultGroup::FieldStrength: {
             // Fast, Fast min, Fast max, Slow, Slow min, Slow max.
@@ -89,7 +110,8 @@ std::vector<WordRole> wordRoles(const RecordDimensions& d) {
             rows(192, 1, 6, six);
             break;
         }
-        default: break;
+        default:
+            break;
     }
     return roles;
 }
@@ -102,8 +124,8 @@ struct Peer {
     bool haveFirst = false;
     uint8_t first = 0;
     std::vector<std::pair<size_t, uint32_t>> pauses;  // (position in out, ms) where a split frame waits
-    uint64_t streamSample = 0;  // samples of the raw stream sent to this peer
-    double streamDue = 0.0;     // samples due at the next tick, with the fraction carried over
+    uint64_t streamSample = 0;                        // samples of the raw stream sent to this peer
+    double streamDue = 0.0;  // samples due at the next tick, with the fraction carried over
 };
 
 }  // namespace
@@ -155,8 +177,12 @@ struct Simulator::Impl {
         }
         if (reg != 0) return;
         switch (v) {
-            case 1: p.sending = true; break;
-            case 2: p.sending = false; break;
+            case 1:
+                p.sending = true;
+                break;
+            case 2:
+                p.sending = false;
+                break;
             case 3:
                 ++st.resets;
                 accumulated = 0;
@@ -165,13 +191,22 @@ struct Simulator::Impl {
                 st.running = !st.running;
                 if (st.running) accumulated = 0;
                 break;
-            case 7: case 8: case 9: case 10: st.range = static_cast<int>(v) - 7; break;
-            case 11: case 12: case 13: {
-                auto w = static_cast<int16_t>(nibbles[0] | nibbles[1] << 4 | nibbles[2] << 8 | nibbles[3] << 12);
+            case 7:
+            case 8:
+            case 9:
+            case 10:
+                st.range = static_cast<int>(v) - 7;
+                break;
+            case 11:
+            case 12:
+            case 13: {
+                auto w =
+                    static_cast<int16_t>(nibbles[0] | nibbles[1] << 4 | nibbles[2] << 8 | nibbles[3] << 12);
                 st.calibrationOffset[v - 11] = w / 256.0;
                 break;
             }
-            default: break;
+            default:
+                break;
         }
     }
 
@@ -251,7 +286,9 @@ struct Simulator::Impl {
             const WordRole& r = roles[i];
             const auto src = static_cast<size_t>(r.source);
             switch (r.kind) {
-                case WordRole::Instant: shown[i] = now[i]; break;
+                case WordRole::Instant:
+                    shown[i] = now[i];
+                    break;
                 case WordRole::Leq:
                     if (st.running || !measured)
                         shown[i] = measured ? 10.0 * std::log10(energy[src] / accumulated) : now[src];
@@ -401,7 +438,8 @@ Result<std::unique_ptr<Simulator>> Simulator::Start(const SimulatorOptions& opti
         a.sin_port = htons(options.port);
         if (::inet_pton(AF_INET, options.bindAddress.c_str(), &a.sin_addr) != 1)
             return fail("not an IPv4 address: " + options.bindAddress);
-        if (::bind(m.listenFd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(m.listenFd, 4) != 0)
+        if (::bind(m.listenFd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+            ::listen(m.listenFd, 4) != 0)
             return fail("can't listen on " + options.bindAddress + ":" + std::to_string(options.port) + ": " +
                         std::strerror(errno));
         socklen_t len = sizeof a;
@@ -427,7 +465,9 @@ Result<std::unique_ptr<Simulator>> Simulator::Start(const SimulatorOptions& opti
     return s;
 }
 
-Simulator::~Simulator() { Stop(); }
+Simulator::~Simulator() {
+    Stop();
+}
 
 void Simulator::Stop() {
     if (!impl_) return;
@@ -461,9 +501,11 @@ void Simulator::Run() {
         const int listenAt = m.listenFd >= 0 ? n : -1;
         if (listenAt >= 0) fds[n++] = {m.listenFd, POLLIN, 0};
         const int tcpAt = m.tcp.fd >= 0 ? n : -1;
-        if (tcpAt >= 0) fds[n++] = {m.tcp.fd, static_cast<short>(POLLIN | (m.tcp.out.empty() ? 0 : POLLOUT)), 0};
+        if (tcpAt >= 0)
+            fds[n++] = {m.tcp.fd, static_cast<short>(POLLIN | (m.tcp.out.empty() ? 0 : POLLOUT)), 0};
         const int ptyAt = m.pty.fd >= 0 ? n : -1;
-        if (ptyAt >= 0) fds[n++] = {m.pty.fd, static_cast<short>(POLLIN | (m.pty.out.empty() ? 0 : POLLOUT)), 0};
+        if (ptyAt >= 0)
+            fds[n++] = {m.pty.fd, static_cast<short>(POLLIN | (m.pty.out.empty() ? 0 : POLLOUT)), 0};
         const int wait = static_cast<int>(std::max<int32_t>(0, static_cast<int32_t>(next - msNow())));
         if (::poll(fds, static_cast<nfds_t>(n), wait) < 0 && errno != EINTR) break;
         if (fds[0].revents & POLLIN) break;
@@ -488,7 +530,8 @@ void Simulator::Run() {
         const uint32_t now = msNow();
         if (static_cast<int32_t>(now - next) >= 0) {
             next += static_cast<uint32_t>(m.o.periodMs);
-            if (static_cast<int32_t>(now - next) > 10 * m.o.periodMs) next = now + static_cast<uint32_t>(m.o.periodMs);
+            if (static_cast<int32_t>(now - next) > 10 * m.o.periodMs)
+                next = now + static_cast<uint32_t>(m.o.periodMs);
             m.onTick();
             if (m.tcp.fd >= 0) m.flush(m.tcp);
             if (m.pty.fd >= 0) m.flush(m.pty);

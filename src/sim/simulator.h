@@ -42,12 +42,12 @@ struct SimulatorOptions {
     bool runningAtStart = false;
 
     // Faults.
-    bool splitFrames = false;    // every frame in three pieces, written apart
-    bool garbage = false;        // stray bytes, preamble fragments among them, between frames
-    int badChecksumEvery = 0;    // every n-th message with a wrong checksum (0: never)
-    int silenceAfter = 0;        // no more messages after n (0: never)
-    int dropAfter = 0;           // the connection is dropped after n messages (0: never)
-    bool stream = false;         // a raw sample stream of 0xAA/0xBB frames instead of status messages
+    bool splitFrames = false;  // every frame in three pieces, written apart
+    bool garbage = false;      // stray bytes, preamble fragments among them, between frames
+    int badChecksumEvery = 0;  // every n-th message with a wrong checksum (0: never)
+    int silenceAfter = 0;      // no more messages after n (0: never)
+    int dropAfter = 0;         // the connection is dropped after n messages (0: never)
+    bool stream = false;       // a raw sample stream of 0xAA/0xBB frames instead of status messages
 
     // The two status values of the raw sample stream.
     uint16_t streamStatusA = 3000;
@@ -65,7 +65,7 @@ struct SimulatorState {
 };
 
 class Simulator {
-public:
+  public:
     // Fails when the port cannot be bound, the pseudo-terminal cannot be made, or the type has no layout
     // (except the raw-signal instrument, type 26).
     static Result<std::unique_ptr<Simulator>> Start(const SimulatorOptions& options);
@@ -80,7 +80,7 @@ public:
     std::vector<uint8_t> receivedBytes() const;
     void Stop();
 
-private:
+  private:
     Simulator() = default;
     void Run();
     struct Impl;

@@ -30,7 +30,8 @@ void SignalTrace::AppendNewest(const ProcessingChain& chain) {
     for (int k = 0; k < 3; ++k) {
         const auto ring = chain.outputRing(k);
         const int newest = chain.newestIndex(k);
-        if (newest >= 0 && static_cast<size_t>(newest) < ring.size()) v[static_cast<size_t>(k)] = ring[static_cast<size_t>(newest)];
+        if (newest >= 0 && static_cast<size_t>(newest) < ring.size())
+            v[static_cast<size_t>(k)] = ring[static_cast<size_t>(newest)];
     }
     Append(v);
 }

@@ -25,8 +25,8 @@
 #include "app/command_ids.h"
 #include "app/main_dialog.h"
 #include "app/misc_dialogs.h"
-#include "app/signal_page.h"
 #include "app/recording_dialog.h"
+#include "app/signal_page.h"
 #include "app/tele_parameters_dialog.h"
 #include "base/named_event.h"
 #include "base/settings_store.h"
@@ -34,9 +34,9 @@
 #include "data/device_type.h"
 #include "data/sample_records.h"
 #include "export/level_locator.h"
-#include "views/level_views.h"
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
+#include "views/level_views.h"
 
 namespace k470::app {
 namespace {
@@ -68,7 +68,8 @@ class AcquisitionWindowTest : public ::testing::Test {
         // The trigger of this test only, so that tests running beside it cannot start its recordings.
         a.UseAutoSaveEvent(event ? &*event : nullptr);
         MainDialog* window = w.get();
-        QObject::connect(&a, &AcquisitionWindow::openPages, window, [this](quint16 type) { pagesType = type; });
+        QObject::connect(&a, &AcquisitionWindow::openPages, window,
+                         [this](quint16 type) { pagesType = type; });
         QObject::connect(&a, &AcquisitionWindow::newData, window, [this] { ++newData; });
         QObject::connect(window, &QWidget::windowTitleChanged, window,
                          [this](const QString& t) { titles << t; });
@@ -240,8 +241,8 @@ TEST_F(AcquisitionWindowTest, PagesShowTheInstrumentsValuesAndParametersReachIt)
         w->tabs()->setCurrentIndex(tab);
         const int before = newData;
         EXPECT_TRUE(QTest::qWaitFor([&] { return newData >= before + 2; }, 3000));
-        const RecordBytes bytes =
-            stampedRecordBytes(w->acquisition().controller().currentRecord(), CalendarTime{2026, 1, 1, 0, 0, 0});
+        const RecordBytes bytes = stampedRecordBytes(w->acquisition().controller().currentRecord(),
+                                                     CalendarTime{2026, 1, 1, 0, 0, 0});
         auto* page = qobject_cast<TablePage*>(w->pages()[static_cast<size_t>(tab)]);
         EXPECT_TRUE(page);
         if (!page) return;
@@ -303,7 +304,8 @@ TEST_F(AcquisitionWindowTest, RawSignalInstrumentShowsItsSignal) {
     auto sim = Simulator::Start(o);
     ASSERT_TRUE(sim.ok());
     auto w = makeWindow(0);
-    w->acquisition().UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{(*sim)->ptyPath()}));
+    w->acquisition().UseLinks(
+        std::make_unique<FixedTtyProvider>(std::vector<std::string>{(*sim)->ptyPath()}));
     w->show();
     w->action(CmdData)->trigger();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();

@@ -37,9 +37,9 @@ TEST(SettingsStore, ReadsWindowsFilesInAnyCaseAndFallsBackOnBadValues) {
     EXPECT_EQ(store.ReadString("Init", "Language", ""), "z_ru.qm");
     EXPECT_EQ(store.ReadInt("K470Dlg", "Left", 0), 12);
     EXPECT_EQ(store.ReadInt("K470Dlg", "Top", 0), 34);
-    EXPECT_EQ(store.ReadInt("K470Dlg", "Right", 740), 740);   // not a number
-    EXPECT_EQ(store.ReadInt("K470Dlg", "Bottom", 445), 12);   // the leading number counts
-    EXPECT_EQ(store.ReadInt("K470Dlg", "bLin", 0), 0);        // does not fit an int
+    EXPECT_EQ(store.ReadInt("K470Dlg", "Right", 740), 740);  // not a number
+    EXPECT_EQ(store.ReadInt("K470Dlg", "Bottom", 445), 12);  // the leading number counts
+    EXPECT_EQ(store.ReadInt("K470Dlg", "bLin", 0), 0);       // does not fit an int
     EXPECT_EQ(store.ReadString("k470dlg", "doc1", ""), "/home/u/a b.bin");
     EXPECT_EQ(store.ReadInt("K470Dlg", "Missing", -1), -1);
     EXPECT_EQ(store.ReadString("NoSection", "Left", "d"), "d");

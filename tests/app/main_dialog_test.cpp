@@ -2,18 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QCheckBox>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTreeWidget>
 #include <QTest>
 #include <QToolBar>
+#include <QTreeWidget>
 
 #include "app/command_ids.h"
 #include "app/main_dialog.h"
@@ -92,8 +92,8 @@ TEST_F(MainDialogTest, MenuHoldsEveryCommandEnabledByStateAndHandler) {
         ASSERT_NE(a, nullptr) << id;
         EXPECT_TRUE(inMenus.contains(a)) << id;
         // The analysis commands choose their own files, so they need no source.
-        const bool wantEnabled = id == CmdOpen || id == CmdAbout || id == CmdSelectLanguage || id == CmdData ||
-                                 id == CmdTeleParameters || id == CmdTranslateBinToTxt ||
+        const bool wantEnabled = id == CmdOpen || id == CmdAbout || id == CmdSelectLanguage ||
+                                 id == CmdData || id == CmdTeleParameters || id == CmdTranslateBinToTxt ||
                                  id == CmdMergeToOneTxt || id == CmdMakeReport || id == CmdCalcPercentiles ||
                                  id == CmdMisc || id == CmdTranslateSdtToTxt || id == CmdTranslateSdtToWav ||
                                  id == CmdSignalFiltration;
@@ -262,12 +262,14 @@ TEST_F(MainDialogTest, TranslateSignalFilesThroughTheirDialogs) {
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(seen.savingMode, SavingMode::FilePerRecord);
     EXPECT_FALSE(seen.normalize);
-    for (const char* name : {"sig_1.wav", "sig_2.wav"}) EXPECT_FALSE(test::readBytes(dir.file(name)).empty()) << name;
+    for (const char* name : {"sig_1.wav", "sig_2.wav"})
+        EXPECT_FALSE(test::readBytes(dir.file(name)).empty()) << name;
 
     asked = 0;
     w->Dispatch(CmdTranslateSdtToTxt);
     EXPECT_EQ(asked, 1);  // text needs no parameters
-    EXPECT_TRUE(test::readText(dir.file("sig_2.txt")).find("T[sec]\tch1[Pa]\tch2[m/c^2]\t") != std::string::npos);
+    EXPECT_TRUE(test::readText(dir.file("sig_2.txt")).find("T[sec]\tch1[Pa]\tch2[m/c^2]\t") !=
+                std::string::npos);
 
     // A cancelled selection writes nothing; a file that is not a signal file is refused with a message.
     accept = false;

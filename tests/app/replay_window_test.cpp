@@ -80,7 +80,8 @@ TEST_F(ReplayWindowTest, OpeningASignalFileReplaysItOnTheSignalPage) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return trace.size() >= 4800; }, 3000));
     auto* page = qobject_cast<SignalPage*>(w->pages()[0]);
     ASSERT_TRUE(page);
-    EXPECT_TRUE(page->levelLabel()->text().endsWith(QStringLiteral(" dB"))) << page->levelLabel()->text().toStdString();
+    EXPECT_TRUE(page->levelLabel()->text().endsWith(QStringLiteral(" dB")))
+        << page->levelLabel()->text().toStdString();
     EXPECT_GT(trace.Rms(0), 0.0);
     EXPECT_TRUE(page->ClipboardText().startsWith(QStringLiteral("T[sec]\tch1[")));
     // Channel 2 carries half of channel 1.
@@ -140,7 +141,8 @@ TEST_F(ReplayWindowTest, OpeningASignalFileReplaysItOnTheSignalPage) {
     EXPECT_EQ(offered, (QStringList{"Record end", "M1"}));
     EXPECT_EQ(w->replay().controller().replayEnd(), 12000u);
     static_cast<QPushButton*>(w->control(CtlPlay))->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w->replay().controller().state() == ReplayState::Stopped; }, 3000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return w->replay().controller().state() == ReplayState::Stopped; }, 3000));
     EXPECT_EQ(w->replay().controller().position(), 12000u);
 
     // Another file ends the replay.

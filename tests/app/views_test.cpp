@@ -6,11 +6,11 @@
 
 #include "data/bin_file.h"
 #include "data/sample_records.h"
+#include "signal/signal_file_image.h"
 #include "support/temp_dir.h"
 #include "views/level_views.h"
 #include "views/misc_views.h"
 #include "views/signal_commands.h"
-#include "signal/signal_file_image.h"
 
 namespace k470::views {
 namespace {

@@ -15,9 +15,9 @@ std::string cFormat(const char* format, double v) {
 }
 
 TEST(NumberFormat, FixedAndGeneralGiveTheDigitsOfTheCFormats) {
-    const double values[] = {0.0,     -0.0,     0.004999, 0.005,  1.005,     2.675,   -1.0,   62.5,
-                             255.996, 1234.567, 1e-7,     1e21,   999.95,    0.00125, 1.0 / 3,
-                             -4.69897, 123456789.125, 65535.0 / 256};
+    const double values[] = {0.0,    -0.0,    0.004999, 0.005,    1.005,         2.675,
+                             -1.0,   62.5,    255.996,  1234.567, 1e-7,          1e21,
+                             999.95, 0.00125, 1.0 / 3,  -4.69897, 123456789.125, 65535.0 / 256};
     for (double v : values) {
         EXPECT_EQ(formatFixed(v, 2), cFormat("%.2lf", v)) << v;
         EXPECT_EQ(formatGeneral(v, 3), cFormat("%.3lg", v)) << v;

@@ -14,7 +14,8 @@ TEST(SettingsStoreTest, ReadsProfilesWrittenOnWindows) {
     const std::string path = dir.file("k470.ini");
     test::writeBytes(path, [] {
         std::string t =
-            "[init]\r\nATYPE=1\r\nIp1 = 10.0.0.2 \r\nIP2=10.0.0.7\r\n\r\n[K470Dlg]\r\nbLin=abc\r\nLeft=-12\r\n"
+            "[init]\r\nATYPE=1\r\nIp1 = 10.0.0.2 "
+            "\r\nIP2=10.0.0.7\r\n\r\n[K470Dlg]\r\nbLin=abc\r\nLeft=-12\r\n"
             "Doc1=C:\\data\\a=b.bin\r\n";
         return std::vector<uint8_t>(t.begin(), t.end());
     }());

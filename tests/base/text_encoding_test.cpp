@@ -15,9 +15,9 @@ TEST(TextEncoding, CodePagesOfTheTwoLanguages) {
         {"Date", CodePage::Windows1252, "Date"},
         {"caf\xC3\xA9 \xE2\x82\xAC", CodePage::Windows1252, "caf\xE9 \x80"},
         {"\xD0\x94\xD0\xB0\xD1\x82\xD0\xB0", CodePage::Windows1251, "\xC4\xE0\xF2\xE0"},  // Дата
-        {"\xD0\x81\xD1\x91 \xE2\x84\x96", CodePage::Windows1251, "\xA8\xB8 \xB9"},         // Ёё №
-        {"\xD0\x94", CodePage::Windows1252, "?"},                                          // no Cyrillic
-        {"\xE4\xB8\xAD", CodePage::Windows1251, "?"},                                      // CJK
+        {"\xD0\x81\xD1\x91 \xE2\x84\x96", CodePage::Windows1251, "\xA8\xB8 \xB9"},        // Ёё №
+        {"\xD0\x94", CodePage::Windows1252, "?"},                                         // no Cyrillic
+        {"\xE4\xB8\xAD", CodePage::Windows1251, "?"},                                     // CJK
     };
     for (const auto& c : cases) {
         EXPECT_EQ(toCodePage(c.utf8, c.page), c.bytes) << c.utf8;

@@ -12,11 +12,14 @@ namespace {
 using test::runCommand;
 using test::TempDir;
 
-test::CommandResult cli(const std::vector<std::string>& args) { return runCommand(K470_CLI, args); }
+test::CommandResult cli(const std::vector<std::string>& args) {
+    return runCommand(K470_CLI, args);
+}
 
 std::string makeSample(const TempDir& dir, const std::string& name, int type, int records) {
     const std::string path = dir.file(name);
-    auto r = cli({"sample", "--type", std::to_string(type), "--records", std::to_string(records), "-o", path});
+    auto r =
+        cli({"sample", "--type", std::to_string(type), "--records", std::to_string(records), "-o", path});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     return path;
 }
@@ -89,8 +92,10 @@ TEST(CliInfo, ListsRecordsAndSignalEntries) {
     ASSERT_TRUE(w->Finish());
     auto s = cli({"info", dir.file("sig.sdt")});
     ASSERT_EQ(s.exitCode, 0) << s.err;
-    EXPECT_NE(s.out.find("Records: 1\n1: entry 0; 06/05/2026 07:08:09; 3 frames (0.0 s); Pulse source; VIN: 0000BEEF\n"),
-              std::string::npos)
+    EXPECT_NE(
+        s.out.find(
+            "Records: 1\n1: entry 0; 06/05/2026 07:08:09; 3 frames (0.0 s); Pulse source; VIN: 0000BEEF\n"),
+        std::string::npos)
         << s.out;
 
     test::writeBytes(dir.file("bad.sdt"), std::vector<uint8_t>(1000, 0));

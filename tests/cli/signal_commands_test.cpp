@@ -22,7 +22,9 @@ int run(const std::string& arguments, const std::string& env = {}) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string shellQuoted(const std::string& s) { return "'" + s + "'"; }
+std::string shellQuoted(const std::string& s) {
+    return "'" + s + "'";
+}
 
 struct Files {
     TempDir dir;
@@ -80,7 +82,9 @@ TEST(SignalCommands, ReprocessWithAndWithoutAPreset) {
     const std::string env = "K470_DATA_DIR=" + shellQuoted(data);
 
     const std::string out = f.dir.file("out.sdt");
-    ASSERT_EQ(run("reprocess --preset three --decimation 2 -o " + shellQuoted(out) + " " + shellQuoted(f.sdt), env), 0);
+    ASSERT_EQ(
+        run("reprocess --preset three --decimation 2 -o " + shellQuoted(out) + " " + shellQuoted(f.sdt), env),
+        0);
     auto sdt = SdtContainer::Open(out);
     ASSERT_TRUE(sdt);
     EXPECT_EQ(sdt->header().sampleRate, 8000.0);  // the preset's decimation wins
@@ -96,7 +100,10 @@ TEST(SignalCommands, ReprocessWithAndWithoutAPreset) {
     EXPECT_EQ(sdt->header().channelMask, 7);
     EXPECT_EQ(sdt->header().units[2], u"mV");  // from the source file
 
-    EXPECT_EQ(run("reprocess --preset other -o " + shellQuoted(f.dir.file("o2.sdt")) + " " + shellQuoted(f.sdt), env), 1);
+    EXPECT_EQ(
+        run("reprocess --preset other -o " + shellQuoted(f.dir.file("o2.sdt")) + " " + shellQuoted(f.sdt),
+            env),
+        1);
     EXPECT_FALSE(std::filesystem::exists(f.dir.file("o2.sdt")));
 }
 

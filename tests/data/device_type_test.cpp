@@ -14,14 +14,14 @@ TEST(DeviceTypeTable, DimensionsOfEveryCode) {
         double reference;
     };
     const Row rows[] = {
-        {1, G::Vibration, 3, 8, 9, 1348, 1e-6},      {2, G::Vibration, 3, 8, 2, 1348, 1e-6},
-        {3, G::SoundLevel, 1, 10, 3, 440, 2e-5},     {4, G::Vibration, 1, 8, 9, 1348, 1e-6},
-        {5, G::Vibration, 1, 8, 2, 1348, 1e-6},      {6, G::Infrasound, 1, 8, 4, 256, 2e-5},
-        {7, G::Ultrasound, 1, 10, 1, 314, 2e-5},     {8, G::SoundLevel, 1, 10, 3, 440, 2e-5},
-        {9, G::Vibration, 1, 8, 9, 1348, 1e-6},      {10, G::Vibration, 1, 8, 2, 1348, 1e-6},
-        {11, G::Infrasound, 1, 8, 4, 256, 2e-5},     {12, G::Ultrasound, 1, 10, 1, 314, 2e-5},
-        {19, G::SoundLevel, 1, 10, 3, 440, 2e-5},    {20, G::Vibration, 3, 8, 2, 1348, 1e-6},
-        {21, G::SoundLevel, 1, 10, 3, 440, 2e-5},    {22, G::FieldStrength, 1, 30, 1, 203, 0.1},
+        {1, G::Vibration, 3, 8, 9, 1348, 1e-6},       {2, G::Vibration, 3, 8, 2, 1348, 1e-6},
+        {3, G::SoundLevel, 1, 10, 3, 440, 2e-5},      {4, G::Vibration, 1, 8, 9, 1348, 1e-6},
+        {5, G::Vibration, 1, 8, 2, 1348, 1e-6},       {6, G::Infrasound, 1, 8, 4, 256, 2e-5},
+        {7, G::Ultrasound, 1, 10, 1, 314, 2e-5},      {8, G::SoundLevel, 1, 10, 3, 440, 2e-5},
+        {9, G::Vibration, 1, 8, 9, 1348, 1e-6},       {10, G::Vibration, 1, 8, 2, 1348, 1e-6},
+        {11, G::Infrasound, 1, 8, 4, 256, 2e-5},      {12, G::Ultrasound, 1, 10, 1, 314, 2e-5},
+        {19, G::SoundLevel, 1, 10, 3, 440, 2e-5},     {20, G::Vibration, 3, 8, 2, 1348, 1e-6},
+        {21, G::SoundLevel, 1, 10, 3, 440, 2e-5},     {22, G::FieldStrength, 1, 30, 1, 203, 0.1},
         {23, G::FieldStrength, 1, 30, 1, 203, 0.001}, {24, G::LayoutOnly, 2, 10, 3, 804, 2e-5},
     };
     for (const Row& r : rows) {

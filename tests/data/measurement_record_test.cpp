@@ -60,8 +60,8 @@ TEST(MeasurementRecord, DecodesHeaderLevelsTrailerAndTailAtTheirOffsets) {
 }
 
 TEST(MeasurementRecord, VibrationTrailerHasThreeChannelSlotsAlsoForOneChannel) {
-    Image img(5);  // single-channel hand-arm, N = 1348
-    img.word(1338, 1);       // overload ch1
+    Image img(5);       // single-channel hand-arm, N = 1348
+    img.word(1338, 1);  // overload ch1
     img.word(1339, 0);
     img.word(1340, 0);
     img.word(1341, 0);

@@ -57,11 +57,11 @@ TEST(RecordRangeAverage, FieldMetersAverageOnlyTheFastWords) {
     auto avg = RecordRangeAverage(*f, 1, 2, 1);
     ASSERT_TRUE(avg);
     const double fast = 10 * std::log10((1e5 + 1e6) / 2);
-    EXPECT_NEAR(avg->levels[0], fast, 1e-9);      // band 0 Fast
-    EXPECT_NEAR(avg->levels[2], fast, 1e-9);      // band 0 Fast max
-    EXPECT_EQ(avg->levels[3], 60.0);              // Slow: the last record's value
-    EXPECT_NEAR(avg->levels[192], fast, 1e-9);    // wide band Fast
-    EXPECT_EQ(avg->levels[185], 0.0);             // skipped word
+    EXPECT_NEAR(avg->levels[0], fast, 1e-9);    // band 0 Fast
+    EXPECT_NEAR(avg->levels[2], fast, 1e-9);    // band 0 Fast max
+    EXPECT_EQ(avg->levels[3], 60.0);            // Slow: the last record's value
+    EXPECT_NEAR(avg->levels[192], fast, 1e-9);  // wide band Fast
+    EXPECT_EQ(avg->levels[185], 0.0);           // skipped word
 }
 
 }  // namespace

@@ -91,8 +91,8 @@ TEST(SdtContainer, HostileChainsEndTheWalkWithAClearError) {
          "loops back"},
         {"next_beyond_end.sdt", [](SdtImage& img) { img.setNext(img.addBlock(256, 0), 1ull << 40); },
          "beyond the end"},
-        {"next_half_all_ones.sdt", [](SdtImage& img) { img.setNext(img.addBlock(256, 0), 0x00000000FFFFFFFFull); },
-         "beyond the end"},
+        {"next_half_all_ones.sdt",
+         [](SdtImage& img) { img.setNext(img.addBlock(256, 0), 0x00000000FFFFFFFFull); }, "beyond the end"},
         {"truncated_block.sdt",
          [](SdtImage& img) {
              uint64_t a = img.addBlock(256, 0);
@@ -118,8 +118,8 @@ TEST(SdtContainer, HostileChainsEndTheWalkWithAClearError) {
         ASSERT_TRUE(sdt) << c.name;
         const DirectoryWalk walk = sdt->walkEntries();
         ASSERT_TRUE(walk.problem) << c.name;
-        EXPECT_NE(walk.problem->message.find(c.message), std::string::npos) << c.name << ": "
-                                                                             << walk.problem->message;
+        EXPECT_NE(walk.problem->message.find(c.message), std::string::npos)
+            << c.name << ": " << walk.problem->message;
         EXPECT_GE(walk.entries.size(), 1u) << c.name;  // what was read before stays
         EXPECT_FALSE(sdt->locateEntry(256 * 5)) << c.name;
         EXPECT_FALSE(sdt->locateEntry(0xFFFFFFFFu)) << c.name;
@@ -145,7 +145,7 @@ TEST(SdtContainer, EntryDataBeyondTheEndIsDetected) {
     SdtImage img;
     const uint64_t block = img.addBlock(1, 0);
     writeU64(&img.bytes[block + 4 + 10], img.bytes.size());  // data right at the end
-    writeU32(&img.bytes[block + 4 + 18], 10);               // but ten frames of it
+    writeU32(&img.bytes[block + 4 + 18], 10);                // but ten frames of it
     auto sdt = SdtContainer::Open(img.save(dir, "data_beyond_end.sdt"));
     ASSERT_TRUE(sdt);
     auto loc = sdt->locateEntry(0);

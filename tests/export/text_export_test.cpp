@@ -109,9 +109,11 @@ TEST(TextExport, SoundLevelHeaderAndTableFrames) {
     img.word(438, 0xFF00);  // calibration offset -1.00 dB
     const std::string text = exportText(img);
     const std::string head =
-        "VIN:; 12AB34CD;\r\nDate:; 10/12/2026;\r\nTime:; 14:11:16;\r\nInterval:; 3:04:05;\r\nRange:; 3;\r\n\r\n"
+        "VIN:; 12AB34CD;\r\nDate:; 10/12/2026;\r\nTime:; 14:11:16;\r\nInterval:; 3:04:05;\r\nRange:; "
+        "3;\r\n\r\n"
         "Sound level and spectrum meter;\r\n\r\nno overflow; calibration offset: -1.00;\r\n1/1 octaves;\r\n"
-        ";31.5;63.0;125;250;500;1k;2.0k;4.0k;8.0k;16k;\r\nSlow;0.00;0.00;0.00;0.00;0.00;0.00;0.00;0.00;0.00;0.00;\r\n";
+        ";31.5;63.0;125;250;500;1k;2.0k;4.0k;8.0k;16k;\r\nSlow;0.00;0.00;0.00;0.00;0.00;0.00;0.00;0.00;0.00;"
+        "0.00;\r\n";
     EXPECT_EQ(text.substr(0, head.size()), head);
     const auto lines = splitLines(text);
     EXPECT_EQ(lines.size(), 8u + 1 + 2 + 10 + 1 + 2 + 10 + 1 + 2 + 11);
@@ -144,7 +146,8 @@ TEST(TextExport, VibrationChannelsAndRangeLine) {
                         ";1.0;2.0;4.0;8.0;16.0;31.5;63.0;125;\r\n"),
               std::string::npos);
     EXPECT_NE(text.find("\r\nchannel 2; overloud; calibration offset: 0.00;\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\nchannel 3; no overflow; underrange; calibration offset: 0.00;\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nchannel 3; no overflow; underrange; calibration offset: 0.00;\r\n"),
+              std::string::npos);
     EXPECT_NE(text.find("\r\n1/3 Octave;\r\n;0.8;1.0;1.25;"), std::string::npos);
     EXPECT_NE(text.find("\r\nWeighted levels;\r\n;Fk;Fm;Wb;Wc;Wd;We;Wj;Wk;Wm\r\n1s rms;"), std::string::npos);
     EXPECT_TRUE(lines.back().empty());  // an empty line also after the last channel
@@ -184,13 +187,11 @@ TEST(TextExport, LinearValuesInEngineeringForm) {
         const char* text;
     };
     const Case cases[] = {
-        {0, 2e-5, "20E-6"},          // 0 dB re 20 uPa
-        {94 * 256, 2e-5, "1E0"},     // 94 dB is 1.00237 Pa
-        {120 * 256, 2e-5, "20E0"},
-        {0xFFFF, 2e-5, "126E6"},
-        {100 * 256, 1e-6, "100E-3"}, // vibration: 0.1 m/s^2
-        {60 * 256, 1e-6, "1E-3"},
-        {0, 0.1, "100E-3"},          // electric field
+        {0, 2e-5, "20E-6"},       // 0 dB re 20 uPa
+        {94 * 256, 2e-5, "1E0"},  // 94 dB is 1.00237 Pa
+        {120 * 256, 2e-5, "20E0"},   {0xFFFF, 2e-5, "126E6"},
+        {100 * 256, 1e-6, "100E-3"},                      // vibration: 0.1 m/s^2
+        {60 * 256, 1e-6, "1E-3"},    {0, 0.1, "100E-3"},  // electric field
     };
     for (const Case& c : cases) {
         Image img(3, 440);
@@ -239,7 +240,8 @@ TEST(TextExport, TranslateWritesRecordLinesOnlyForSeveralRecords) {
 
     const std::string three = translate({&sound, &unknown, &sound});
     EXPECT_EQ(three.substr(0, 14), "\r\nRecord; 1;\r\n");
-    EXPECT_NE(three.find("\r\nRecord; 2;\r\n\r\nRecord; 3;\r\nVIN:;"), std::string::npos);  // nothing for type 14
+    EXPECT_NE(three.find("\r\nRecord; 2;\r\n\r\nRecord; 3;\r\nVIN:;"),
+              std::string::npos);  // nothing for type 14
     EXPECT_EQ(three.size(), 2 * single.size() + 3 * 14);
 }
 
@@ -259,8 +261,9 @@ TEST(TextExport, NumbersIgnoreTheUsersLocale) {
 TEST(TextExport, TranslatedWordsInTheirCodePage) {
     Lexicon ru;
     ru.setCodePage(CodePage::Windows1251);
-    ru.setText(Word::Date, "\xD0\x94\xD0\xB0\xD1\x82\xD0\xB0");                          // Дата
-    ru.setText(Word::Overloud, "\xD0\x9F\xD0\x95\xD0\xA0\xD0\x95\xD0\x93\xD0\xA0\xD0\xA3\xD0\x97");  // ПЕРЕГРУЗ
+    ru.setText(Word::Date, "\xD0\x94\xD0\xB0\xD1\x82\xD0\xB0");  // Дата
+    ru.setText(Word::Overloud,
+               "\xD0\x9F\xD0\x95\xD0\xA0\xD0\x95\xD0\x93\xD0\xA0\xD0\xA3\xD0\x97");  // ПЕРЕГРУЗ
     Image img(6, 256);
     img.word(252, 1);
     std::string out;

@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
-#include <cmath>
-#include <numbers>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
+#include <cmath>
+#include <numbers>
+#include <thread>
 
 #include "base/lexicon.h"
 #include "base/named_event.h"
@@ -67,7 +67,7 @@ struct StreamStub : StreamHandler {
 };
 
 class AcquisitionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         eventName = "K470TestAutoSave" + std::to_string(::getpid());
         auto e = NamedEvent::Open(eventName);
@@ -100,12 +100,17 @@ protected:
     AcquisitionController& make() {
         controller.reset();  // it uses the links it was made with
         usb = std::make_unique<DeviceLink>(*provider);
-        AcquisitionDeps deps{*usb, tele, settings, clock,
+        AcquisitionDeps deps{*usb,
+                             tele,
+                             settings,
+                             clock,
                              [this](uint32_t ms) {
                                  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
                                  clock.advance(ms);
                              },
-                             event.get(), [] { return CalendarTime{2026, 12, 10, 9, 30, 20}; }, telePort};
+                             event.get(),
+                             [] { return CalendarTime{2026, 12, 10, 9, 30, 20}; },
+                             telePort};
         controller = std::make_unique<AcquisitionController>(std::move(deps), view);
         return *controller;
     }
@@ -120,7 +125,8 @@ protected:
     }
     // The bytes the simulator has received, once at least this many have reached it.
     std::vector<uint8_t> sentBytes(size_t atLeast) {
-        for (int i = 0; i < 300 && sim->receivedBytes().size() < atLeast; ++i) std::this_thread::sleep_for(10ms);
+        for (int i = 0; i < 300 && sim->receivedBytes().size() < atLeast; ++i)
+            std::this_thread::sleep_for(10ms);
         std::this_thread::sleep_for(20ms);  // and anything that follows them at once
         return sim->receivedBytes();
     }
@@ -128,7 +134,8 @@ protected:
     test::TempDir dir;
     SettingsStore settings{dir.file("k470.ini")};
     ManualClock clock{1000};
-    std::unique_ptr<SerialPortProvider> provider = std::make_unique<FixedTtyProvider>(std::vector<std::string>{});
+    std::unique_ptr<SerialPortProvider> provider =
+        std::make_unique<FixedTtyProvider>(std::vector<std::string>{});
     std::unique_ptr<DeviceLink> usb;
     TeleLink tele;
     std::string eventName;
@@ -187,11 +194,12 @@ TEST_F(AcquisitionTest, WiFiConnectIdentifiesDecodesSavesAndStops) {
     c.SetCalibrationOffset(0, -0.5);
     for (int i = 0; i < 200 && sim->receivedBytes().size() < 14u; ++i) std::this_thread::sleep_for(10ms);
     // Start, range 3, then the five calibration writes: AC 0A, AD 8A, AE FA, AF FA, A0 BA.
-    EXPECT_EQ(sim->receivedBytes(), (std::vector<uint8_t>{0xA0, 0x1A, 0xA0, 0x9A, 0xAC, 0x0A, 0xAD, 0x8A, 0xAE,
-                                                           0xFA, 0xAF, 0xFA, 0xA0, 0xBA}));
+    EXPECT_EQ(sim->receivedBytes(), (std::vector<uint8_t>{0xA0, 0x1A, 0xA0, 0x9A, 0xAC, 0x0A, 0xAD, 0x8A,
+                                                          0xAE, 0xFA, 0xAF, 0xFA, 0xA0, 0xBA}));
     tick(30);
     for (int i = 0; i < 100 && (c.values().record.tail.rangeIndex != 2 ||
-                                c.values().record.trailer.calibrationOffset[0] != -0.5); ++i)
+                                c.values().record.trailer.calibrationOffset[0] != -0.5);
+         ++i)
         tick(30);
     EXPECT_EQ(c.values().record.tail.rangeIndex, 2);
     EXPECT_DOUBLE_EQ(c.values().record.trailer.calibrationOffset[0], -0.5);
@@ -206,7 +214,8 @@ TEST_F(AcquisitionTest, WiFiConnectIdentifiesDecodesSavesAndStops) {
     ASSERT_TRUE(rec.ok());
     EXPECT_EQ(rec->header.vin, 0x0012ABCDu);
     EXPECT_EQ(rec->header.deviceType, 3);
-    EXPECT_EQ(rec->header.recordComment, (std::array<uint8_t, 10>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(rec->header.recordComment,
+              (std::array<uint8_t, 10>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(rec->header.dateTime().minutes, 30);
     EXPECT_EQ(rec->tail.rangeIndex, 2);
     EXPECT_FALSE(rec->tail.intervalKnown());  // no Reset yet: the interval is unknown
@@ -215,7 +224,8 @@ TEST_F(AcquisitionTest, WiFiConnectIdentifiesDecodesSavesAndStops) {
 
     const size_t before = sim->receivedBytes().size();
     c.StopAcquisition();
-    for (int i = 0; i < 200 && sim->receivedBytes().size() < before + 2; ++i) std::this_thread::sleep_for(10ms);
+    for (int i = 0; i < 200 && sim->receivedBytes().size() < before + 2; ++i)
+        std::this_thread::sleep_for(10ms);
     auto sent = sim->receivedBytes();
     ASSERT_EQ(sent.size(), before + 2);
     EXPECT_EQ(sent[before], 0xA0);
@@ -273,7 +283,8 @@ TEST_F(AcquisitionTest, AutorecordingWritesEachRecordWithMarkersAndEnds) {
     // The instrument was reset and, as it was not running, started.
     auto sent = sentBytes(6);
     ASSERT_GE(sent.size(), 6u);
-    EXPECT_EQ(std::vector<uint8_t>(sent.begin() + 2, sent.begin() + 6), (std::vector<uint8_t>{0xA0, 0x3A, 0xA0, 0x4A}));
+    EXPECT_EQ(std::vector<uint8_t>(sent.begin() + 2, sent.begin() + 6),
+              (std::vector<uint8_t>{0xA0, 0x3A, 0xA0, 0x4A}));
 
     tick(999);
     EXPECT_EQ(c.recordsWritten(), 0u);
@@ -289,7 +300,8 @@ TEST_F(AcquisitionTest, AutorecordingWritesEachRecordWithMarkersAndEnds) {
     EXPECT_EQ(c.recording(), AcquisitionController::Recording::Off);
     EXPECT_EQ(view.titles.back(), c.baseTitle());
     EXPECT_FALSE(event->IsSet());
-    EXPECT_TRUE(view.commands.startRecording && !view.commands.stopRecording && !view.commands.markerButtonVisible);
+    EXPECT_TRUE(view.commands.startRecording && !view.commands.stopRecording &&
+                !view.commands.markerButtonVisible);
     tick(5000);  // no more records after the end
 
     auto file = BinFile::Open(path);
@@ -388,7 +400,8 @@ TEST_F(AcquisitionTest, UsbConnectWakesTheInstrumentOverAPseudoTerminal) {
     tick(30);
     EXPECT_GT(c.values().record.levels[0], 50.0);  // vibration levels
     c.SetCalibrationOffset(2, 1.0);
-    for (int i = 0; i < 200 && sim->state().calibrationOffset[2] != 1.0; ++i) std::this_thread::sleep_for(10ms);
+    for (int i = 0; i < 200 && sim->state().calibrationOffset[2] != 1.0; ++i)
+        std::this_thread::sleep_for(10ms);
     EXPECT_DOUBLE_EQ(sim->state().calibrationOffset[2], 1.0);
     c.StopAcquisition();
     EXPECT_FALSE(usb->IsOpen());

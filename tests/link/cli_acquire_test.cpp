@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
-#include <cstdlib>
-#include <filesystem>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <filesystem>
 #include <future>
 #include <string>
 #include <thread>
@@ -67,9 +67,10 @@ TEST(CliAcquireTest, AnInstrumentAlreadyRunningIsOnlyReset) {
     auto sim = startSim(o);
     ASSERT_TRUE(sim);
     test::TempDir dir;
-    ASSERT_EQ(run("acquire --tcp 127.0.0.1 --port " + std::to_string(sim->tcpPort()) + " -o " + dir.file("r.bin"),
-                  dir.file("log")),
-              0)
+    ASSERT_EQ(
+        run("acquire --tcp 127.0.0.1 --port " + std::to_string(sim->tcpPort()) + " -o " + dir.file("r.bin"),
+            dir.file("log")),
+        0)
         << test::readText(dir.file("log"));
     for (int i = 0; i < 200 && sim->receivedBytes().size() < 6; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -123,7 +124,8 @@ TEST(CliAcquireTest, FailuresGiveTheSystemsMessagesAndNonZeroExit) {
     ASSERT_EQ(::listen(s, 4), 0);
     socklen_t len = sizeof a;
     ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    EXPECT_EQ(run("acquire --tcp 127.0.0.1 --port " + std::to_string(ntohs(a.sin_port)) + " -o " + dir.file("b.bin"),
+    EXPECT_EQ(run("acquire --tcp 127.0.0.1 --port " + std::to_string(ntohs(a.sin_port)) + " -o " +
+                      dir.file("b.bin"),
                   log),
               1);
     ::close(s);
@@ -165,7 +167,8 @@ TEST(CliAcquireTest, TriggerStartsAnArmedRecordingOverUsb) {
     event->Reset();
     test::TempDir dir;
     auto acquiring = std::async(std::launch::async, [&] {
-        return run("acquire --usb " + sim->ptyPath() + " --trigger --count 1 -o " + dir.file("t.bin"), dir.file("log"));
+        return run("acquire --usb " + sim->ptyPath() + " --trigger --count 1 -o " + dir.file("t.bin"),
+                   dir.file("log"));
     });
     // Armed: nothing is written until the trigger.
     ASSERT_EQ(acquiring.wait_for(std::chrono::milliseconds(2500)), std::future_status::timeout);

@@ -13,7 +13,7 @@ struct Got {
 };
 
 class FrameParserTest : public ::testing::Test {
-protected:
+  protected:
     std::vector<Got> got;
     FrameParser parser{[this](uint8_t t, const uint8_t* p, uint32_t n) { got.push_back({t, {p, p + n}}); }};
 
@@ -22,7 +22,15 @@ protected:
 
 // A frame written out byte by byte from the layout: preamble, type, length low, length high, payload, sum.
 std::vector<uint8_t> handFrame(uint8_t type, std::vector<uint8_t> payload, int checksumDelta = 0) {
-    std::vector<uint8_t> f = {'T', 'q', '-', 'v', 'o', 'r', 'n', type, static_cast<uint8_t>(payload.size() & 0xFF),
+    std::vector<uint8_t> f = {'T',
+                              'q',
+                              '-',
+                              'v',
+                              'o',
+                              'r',
+                              'n',
+                              type,
+                              static_cast<uint8_t>(payload.size() & 0xFF),
                               static_cast<uint8_t>(payload.size() >> 8)};
     int sum = 0;
     for (uint8_t b : payload) sum += b;

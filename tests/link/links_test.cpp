@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
-#include <chrono>
 #include <fcntl.h>
-#include <stdlib.h>
 #include <netinet/in.h>
+#include <stdlib.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
+#include <chrono>
+#include <thread>
 
 #include "link/device_link.h"
 #include "link/instrument_protocol.h"
@@ -28,7 +28,9 @@ std::unique_ptr<Simulator> startSim(SimulatorOptions o) {
     return s.ok() ? std::move(*s) : nullptr;
 }
 
-TeleEndpoint loopback(uint16_t port) { return {"127.0.0.1", "127.0.0.1", port}; }
+TeleEndpoint loopback(uint16_t port) {
+    return {"127.0.0.1", "127.0.0.1", port};
+}
 
 // Waits up to a bound for a condition that another thread makes true.
 template <class F>
@@ -107,7 +109,7 @@ TEST(TeleLinkTest, AddressesThatDoNotParseAndRefusedPorts) {
 
 // A peer that accepts and then neither reads nor writes: the PC's writes pile up and block.
 class DeafPeer {
-public:
+  public:
     DeafPeer() {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
@@ -124,7 +126,7 @@ public:
     ~DeafPeer() { ::close(fd_); }
     uint16_t port = 0;
 
-private:
+  private:
     int fd_;
 };
 
@@ -161,7 +163,7 @@ TEST(TeleLinkTest, PeerThatClosesAtOnceAndReconnectWhileConnected) {
     std::this_thread::sleep_for(50ms);  // the reader now sees a closed connection and must not spin or fail
     EXPECT_EQ(link.MessageCount(), 2u);
     EXPECT_TRUE(link.IsConnected());
-    link.Post(kStopCommand.data(), 2);  // into the closed connection: no crash, no signal
+    link.Post(kStopCommand.data(), 2);       // into the closed connection: no crash, no signal
     link.Connect(loopback(sim->tcpPort()));  // closes the old connection first
     EXPECT_TRUE(link.IsConnected());
     link.Close();

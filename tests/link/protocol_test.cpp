@@ -31,7 +31,8 @@ TEST(InstrumentCommandsTest, CalibrationOffsetSequences) {
         {1, 0.0, {0xAC, 0x0A, 0xAD, 0x0A, 0xAE, 0x0A, 0xAF, 0x0A, 0xA0, 0xCA}},
         {0, 1.0 / 256 * 0x1234, {0xAC, 0x4A, 0xAD, 0x3A, 0xAE, 0x2A, 0xAF, 0x1A, 0xA0, 0xBA}},
     };
-    for (const Case& c : cases) EXPECT_EQ(flatten(CalibrationOffsetCommands(c.channel, c.db)), c.bytes) << c.db;
+    for (const Case& c : cases)
+        EXPECT_EQ(flatten(CalibrationOffsetCommands(c.channel, c.db)), c.bytes) << c.db;
 }
 
 TEST(InstrumentCommandsTest, CalibrationTextReadsLeadingNumberElseZero) {
@@ -56,17 +57,17 @@ AcquiredValues valuesOf(DeviceType type) {
 
 TEST(StatusMessageTest, SingleChannelLayout) {
     std::vector<uint8_t> m(22 + 2 * 436, 0);
-    put16(m, 0, 3);                       // sound level meter
-    put16(m, 4, 1);                       // running
-    m[8] = 2;                             // range index
-    put16(m, 10, 0xBEEF);                 // VIN low word
-    put16(m, 12, 0x00A1);                 // VIN high word
-    put16(m, 14, 1);                      // overload
-    put16(m, 16, 1);                      // under range
+    put16(m, 0, 3);                             // sound level meter
+    put16(m, 4, 1);                             // running
+    m[8] = 2;                                   // range index
+    put16(m, 10, 0xBEEF);                       // VIN low word
+    put16(m, 12, 0x00A1);                       // VIN high word
+    put16(m, 14, 1);                            // overload
+    put16(m, 16, 1);                            // under range
     put16(m, 18, static_cast<uint16_t>(-128));  // -0.5 dB
-    put16(m, 20, 0x7777);                 // not read
-    put16(m, 22, 60 * 256);               // first result word
-    put16(m, 22 + 2 * 435, 0x4080);       // last result word: 64.5 dB
+    put16(m, 20, 0x7777);                       // not read
+    put16(m, 22, 60 * 256);                     // first result word
+    put16(m, 22 + 2 * 435, 0x4080);             // last result word: 64.5 dB
     auto id = ReadIdentification(m);
     ASSERT_TRUE(id);
     EXPECT_EQ(id->deviceType, 3);
@@ -166,7 +167,8 @@ TEST(StatusMessageTest, EveryTypeWithALayoutCarriesItsWholeRecord) {
         const bool three = statusLayout(type) == StatusLayout::ThreeChannel;
         EXPECT_EQ(three, dims->group == ResultGroup::Vibration) << t;
         for (size_t i = 0; i < sent.record.levels.size(); ++i)
-            if (!(dims->group == ResultGroup::FieldStrength && isSkippedFieldStrengthWord(static_cast<int>(i))))
+            if (!(dims->group == ResultGroup::FieldStrength &&
+                  isSkippedFieldStrengthWord(static_cast<int>(i))))
                 sent.record.levels[i] = 20.0 + static_cast<double>(i % 97) / 4;
         sent.record.trailer.overloadStatus = {1, 2, 3};
         sent.record.trailer.calibrationOffset = {0.25, -0.5, 1.0};
@@ -199,7 +201,8 @@ TEST(StatusMessageTest, EveryCutOfAMessageKeepsWhatLiesBeyondIt) {
             ASSERT_EQ(got.record.levels.size(), sent.record.levels.size());
             for (size_t i = 0; i < got.record.levels.size(); ++i) {
                 if (type == 22 && isSkippedFieldStrengthWord(static_cast<int>(i))) continue;
-                ASSERT_EQ(got.record.levels[i], i < whole ? 80.0 : 7.0) << type << " cut " << cut << " word " << i;
+                ASSERT_EQ(got.record.levels[i], i < whole ? 80.0 : 7.0)
+                    << type << " cut " << cut << " word " << i;
             }
         }
     }

@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <stdlib.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "link/stop_signal.h"
 #include "support/temp_dir.h"
@@ -21,7 +21,8 @@ namespace fs = std::filesystem;
 
 // A sysfs tree as the kernel lays it out: /class/tty/<name>/device links into the USB device tree, whose
 // device directory carries idVendor.
-void addTty(const std::string& root, const std::string& name, const std::string& vendor, const std::string& bus) {
+void addTty(const std::string& root, const std::string& name, const std::string& vendor,
+            const std::string& bus) {
     fs::path dev = fs::path(root) / "devices" / bus / (bus + ":1.0") / name;
     fs::create_directories(dev);
     if (!vendor.empty()) std::ofstream(fs::path(root) / "devices" / bus / "idVendor") << vendor << "\n";
@@ -33,8 +34,8 @@ TEST(SerialPortTest, FindsFtdiBridgesByVendorInNaturalOrder) {
     test::TempDir dir;
     addTty(dir.path(), "ttyUSB10", "0403", "1-3");
     addTty(dir.path(), "ttyUSB2", "0403", "1-2");
-    addTty(dir.path(), "ttyUSB1", "10c4", "1-1");  // another maker's bridge
-    addTty(dir.path(), "ttyS0", "", "platform");   // no USB device above it
+    addTty(dir.path(), "ttyUSB1", "10c4", "1-1");                     // another maker's bridge
+    addTty(dir.path(), "ttyS0", "", "platform");                      // no USB device above it
     fs::create_directories(fs::path(dir.path()) / "class/tty/tty0");  // no device link at all
     EXPECT_EQ(listFtdiTtys(dir.path()), (std::vector<std::string>{"ttyUSB2", "ttyUSB10"}));
     FtdiTtyProvider provider(dir.path(), "/dev");
@@ -43,7 +44,7 @@ TEST(SerialPortTest, FindsFtdiBridgesByVendorInNaturalOrder) {
 }
 
 class PtyPair : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         master = ::posix_openpt(O_RDWR | O_NOCTTY);
         ASSERT_GE(master, 0);
@@ -59,7 +60,7 @@ protected:
 TEST_F(PtyPair, SetsUpTheLineAndMovesBytesBothWays) {
     auto port = OpenTtySerialPort(path);
     ASSERT_TRUE(port);
-    EXPECT_FALSE(OpenTtySerialPort(path));  // in use
+    EXPECT_FALSE(OpenTtySerialPort(path));         // in use
     EXPECT_FALSE(OpenTtySerialPort("/dev/null"));  // not a terminal
     ASSERT_TRUE(port->SetLine8N1());
     EXPECT_TRUE(port->SetBaudRate(3'000'000));

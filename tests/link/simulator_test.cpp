@@ -18,7 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 
 class SimulatorTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SimulatorOptions o;
         o.port = 0;
@@ -79,7 +79,8 @@ TEST_F(SimulatorTest, AnswersStartStopRangeAndRunning) {
     ASSERT_TRUE(latest([&] { return !values.running; }));
     const std::vector<double> held(l.begin(), l.begin() + 5);
     for (int i = 0; i < 20; ++i) ASSERT_TRUE(latest([] { return true; }));
-    EXPECT_EQ(std::vector<double>(l.begin() + 2, l.begin() + 5), std::vector<double>(held.begin() + 2, held.end()));
+    EXPECT_EQ(std::vector<double>(l.begin() + 2, l.begin() + 5),
+              std::vector<double>(held.begin() + 2, held.end()));
     EXPECT_NE(l[0], held[0]);
     send(kStartStopCommand);
     send(kResetCommand);

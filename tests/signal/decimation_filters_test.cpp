@@ -11,11 +11,14 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-double gainDb(std::span<const double> h, double f) { return 20.0 * std::log10(filterResponse(2 * kPi * f, h)); }
+double gainDb(std::span<const double> h, double f) {
+    return 20.0 * std::log10(filterResponse(2 * kPi * f, h));
+}
 
 TEST(FilterResponse, FirAndRecursiveFilters) {
     const double avg[] = {0.5, 0.5};
-    for (double w : {0.0, 0.3, 1.0, 2.5, kPi}) EXPECT_NEAR(filterResponse(w, avg), std::fabs(std::cos(w / 2)), 1e-15);
+    for (double w : {0.0, 0.3, 1.0, 2.5, kPi})
+        EXPECT_NEAR(filterResponse(w, avg), std::fabs(std::cos(w / 2)), 1e-15);
     // y[n] = x[n] + 0.5 y[n-1]: the denominator holds a[0] = -0.5 for z^1.
     const double one[] = {1.0};
     const double a[] = {-0.5};

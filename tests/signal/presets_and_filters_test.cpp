@@ -36,7 +36,8 @@ struct Bytes {
 
 // One library entry laid out field by field.
 void entry(Bytes& f, uint32_t decimation, uint32_t order, std::u16string_view name,
-           std::initializer_list<double> lowPass, std::initializer_list<double> b, std::initializer_list<double> a) {
+           std::initializer_list<double> lowPass, std::initializer_list<double> b,
+           std::initializer_list<double> a) {
     f.u32(decimation);
     f.u32(order);
     f.name(name);

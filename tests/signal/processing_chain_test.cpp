@@ -16,7 +16,7 @@ TEST(LowPassAt, CentredOnHalfTheRingAndWrapping) {
     EXPECT_EQ(LowPassAt(o, 5, h), 1 * 2 + 2 * 1 + 3 * 0);  // start = 5 + 1 - 4 = 2
     EXPECT_EQ(LowPassAt(o, 1, h), 1 * 6 + 2 * 5 + 3 * 4);  // start = -2 + 8 = 6
     EXPECT_EQ(LowPassAt(o, 4, h), 1 * 1 + 2 * 0 + 3 * 7);  // wraps from 0 to N - 1
-    EXPECT_EQ(LowPassAt(o, 1), 5);                          // half a ring old
+    EXPECT_EQ(LowPassAt(o, 1), 5);                         // half a ring old
     EXPECT_EQ(LowPassAt(o, 1, std::span<const double>{}), 0.0);
 }
 
@@ -112,7 +112,8 @@ TEST(ProcessingChain, LibraryFiltersAreAlignedByTheirDelays) {
         for (int k = 0; k < 3; ++k) v[k] = chain.outputRing(k)[chain.newestIndex(k)];
         out.push_back(v);
     }
-    const double expected[6][3] = {{0.5, 0, 0}, {0.5, 0, 0}, {0, 1, 1}, {0, 0, 0.5}, {0, 0, 0.25}, {0, 0, 0.125}};
+    const double expected[6][3] = {{0.5, 0, 0}, {0.5, 0, 0},  {0, 1, 1},
+                                   {0, 0, 0.5}, {0, 0, 0.25}, {0, 0, 0.125}};
     for (int t = 0; t < 6; ++t)
         for (int k = 0; k < 3; ++k) EXPECT_EQ(out[t][k], expected[t][k]) << t << " " << k;
 }

@@ -15,7 +15,9 @@ struct RecordingSink : ReplaySink {
     std::vector<ReplayEvent> events;
     int ticks = 0, resets = 0;
     void BeginTick() override { ++ticks; }
-    void Frames(std::span<const std::array<double, 3>> f) override { frames.insert(frames.end(), f.begin(), f.end()); }
+    void Frames(std::span<const std::array<double, 3>> f) override {
+        frames.insert(frames.end(), f.begin(), f.end());
+    }
     void ResetHistories() override { ++resets; }
     void Post(ReplayEvent e) override { events.push_back(e); }
 };
@@ -77,7 +79,7 @@ TEST(ReplayController, AStalledMachineDoesNotOweTheFramesOfTheStall) {
 }
 
 TEST(ReplayController, FractionsOfAFrameCarryOverToTheNextTick) {
-    ReplayFile f(300.0, 1000);  // 0.3 frames per millisecond
+    ReplayFile f(300.0, 1000);       // 0.3 frames per millisecond
     ManualClock clock(0xFFFFFFF0u);  // near the wrap of the tick counter
     ReplayController r(clock);
     RecordingSink sink;

@@ -31,7 +31,9 @@ struct Source {
     }
 };
 
-size_t r1Frames(const Source& s) { return s.r1.size() / 2; }
+size_t r1Frames(const Source& s) {
+    return s.r1.size() / 2;
+}
 
 TEST(ReprocessSignalFile, RecordsThroughTheChainWithMarkersMoved) {
     Source src;
@@ -74,7 +76,8 @@ TEST(ReprocessSignalFile, RecordsThroughTheChainWithMarkersMoved) {
     ref.sizeRings({});
     ref.setDecimationCounter(1);
     ref.setChannels(state, lib);
-    for (size_t i = 0; i < r1Frames(src); ++i) ref.ProcessSample({src.r1[2 * i], src.r1[2 * i + 1], 0.0}, true);
+    for (size_t i = 0; i < r1Frames(src); ++i)
+        ref.ProcessSample({src.r1[2 * i], src.r1[2 * i + 1], 0.0}, true);
     const size_t first = ref.output().size() / 3;
     for (size_t i = 0; i < 5; ++i) ref.ProcessSample({src.r2[2 * i], src.r2[2 * i + 1], 0.0}, true);
     EXPECT_EQ(walk.entries[0].entry.frameCount, first);

@@ -42,8 +42,9 @@ struct SignalFileImage {
 
     // Adds a record of frames (values frame after frame); markers as (frame, name). Returns the entry offset.
     size_t addRecord(const std::vector<double>& values, uint32_t frames,
-                     const std::vector<std::pair<uint32_t, std::u16string>>& markers = {}, bool withTable = true,
-                     uint32_t date = (2024u << 9) | (3u << 5) | 7u, uint32_t time = (13u << 12) | (5u << 6) | 9u) {
+                     const std::vector<std::pair<uint32_t, std::u16string>>& markers = {},
+                     bool withTable = true, uint32_t date = (2024u << 9) | (3u << 5) | 7u,
+                     uint32_t time = (13u << 12) | (5u << 6) | 9u) {
         if (slot == 256) {
             const uint64_t fresh = bytes.size();
             writeU64(&bytes[block + 8196], fresh);
@@ -56,7 +57,8 @@ struct SignalFileImage {
             const size_t at = bytes.size();
             bytes.resize(at + 164, 0);
             writeU32(&bytes[at], markers[i].first);
-            for (size_t c = 0; c < markers[i].second.size(); ++c) writeU16(&bytes[at + 4 + 2 * c], markers[i].second[c]);
+            for (size_t c = 0; c < markers[i].second.size(); ++c)
+                writeU16(&bytes[at + 4 + 2 * c], markers[i].second[c]);
             blockOffsets[i] = at;
         }
         if (withTable) {

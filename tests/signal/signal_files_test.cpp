@@ -27,7 +27,9 @@ std::vector<float> wavSamples(const std::string& path) {
     return out;
 }
 
-uint32_t wavRate(const std::string& path) { return readU32(test::readBytes(path).data() + 24); }
+uint32_t wavRate(const std::string& path) {
+    return readU32(test::readBytes(path).data() + 24);
+}
 
 TEST(WavFileWriter, ExactChunkLayout) {
     TempDir dir;
@@ -80,7 +82,7 @@ struct TwoChannelFile {
     TempDir dir;
     std::string path;
     std::vector<double> r1{1.0, 10.0, 3.0, 30.0, 2.0, 20.0};  // 3 frames
-    std::vector<double> r2{-1.0, 5.0, 4.0, 5.0};             // 2 frames, channel 3 constant
+    std::vector<double> r2{-1.0, 5.0, 4.0, 5.0};              // 2 frames, channel 3 constant
     TwoChannelFile() {
         SignalFileImage img(24000.0, 0b101);
         img.addRecord(r1, 3);
@@ -97,8 +99,8 @@ TEST(ConvertSdtToWav, SavingModesWithoutNormalisation) {
     auto rep = ConvertSdtToWav(f.path, RecordSelection::All(), p);
     ASSERT_TRUE(rep);
     EXPECT_TRUE(rep->complete());
-    EXPECT_EQ(rep->written, (std::vector<std::string>{base + "_ch1_1.wav", base + "_ch3_1.wav", base + "_ch1_2.wav",
-                                                      base + "_ch3_2.wav"}));
+    EXPECT_EQ(rep->written, (std::vector<std::string>{base + "_ch1_1.wav", base + "_ch3_1.wav",
+                                                      base + "_ch1_2.wav", base + "_ch3_2.wav"}));
     EXPECT_EQ(wavSamples(base + "_ch3_1.wav"), (std::vector<float>{10, 30, 20}));
     EXPECT_EQ(wavSamples(base + "_ch1_2.wav"), (std::vector<float>{-1, 4}));
     EXPECT_EQ(wavRate(base + "_ch1_1.wav"), 24000u);
@@ -174,8 +176,7 @@ TEST(ConvertSdtToWav, LongRecordsStreamInPiecesAcrossBoundaries) {
             EXPECT_EQ(all[k * frames + i], static_cast<float>(v[3 * i + k])) << k << " " << i;
     plain.savingMode = SavingMode::FilePerChannel;
     ASSERT_TRUE(ConvertSdtToWav(path, RecordSelection::All(), plain));
-    EXPECT_EQ(wavSamples(dir.file("long_ch3.wav")),
-              std::vector<float>(all.begin() + 2 * frames, all.end()));
+    EXPECT_EQ(wavSamples(dir.file("long_ch3.wav")), std::vector<float>(all.begin() + 2 * frames, all.end()));
 }
 
 TEST(ConvertSdtToWav, ProblemsAreReportedAndTheRestIsConverted) {
@@ -229,8 +230,10 @@ TEST(ConvertSdtToText, TableLayout) {
     auto rep = ConvertSdtToText(path, RecordSelection::All());
     ASSERT_TRUE(rep);
     EXPECT_TRUE(rep->complete());
-    EXPECT_EQ(test::readText(dir.file("t_1.txt")), path + "\r\n07/03/24,13:05:09\r\nT[sec]\tch1[Pa]\tch3[mV]\t\r\n"
-                                                          "0\t1.5\t-2e-07\r\n0.001\t0.1\t1.23456789e+11\r\n");
+    EXPECT_EQ(test::readText(dir.file("t_1.txt")),
+              path +
+                  "\r\n07/03/24,13:05:09\r\nT[sec]\tch1[Pa]\tch3[mV]\t\r\n"
+                  "0\t1.5\t-2e-07\r\n0.001\t0.1\t1.23456789e+11\r\n");
     EXPECT_EQ(test::readText(dir.file("t_2.txt")),
               path + "\r\n31/12/99,23:59:58\r\nT[sec]\tch1[Pa]\tch3[mV]\t\r\n0\t7\t8\r\n");
 }
@@ -321,7 +324,8 @@ TEST(SignalFiles, HostileEntriesAndMarkerTables) {
         const size_t e = img.addRecord({1, 2, 3, 4}, 2, {{1, u"m"}});
         const uint64_t data = readU64(&img.bytes[e + 10]);
         uint8_t* at = c.marker ? &img.bytes[data - 120 + 8 * c.field] : &img.bytes[e + c.field];
-        const uint64_t value = std::string(c.name) == "marker_at_the_end.sdt" ? img.bytes.size() - 10 : c.value;
+        const uint64_t value =
+            std::string(c.name) == "marker_at_the_end.sdt" ? img.bytes.size() - 10 : c.value;
         for (int i = 0; i < c.width; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
         const std::string path = img.save(dir, c.name);
 

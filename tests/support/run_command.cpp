@@ -4,8 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <poll.h>
+#include <cerrno>
 
 namespace k470::test {
 
