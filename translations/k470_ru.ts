@@ -1022,6 +1022,14 @@ Continue?</source>
         <source> dB</source>
         <translation> дБ</translation>
     </message>
+    <message>
+        <source>To notepad</source>
+        <translation>В блокнот</translation>
+    </message>
+    <message>
+        <source>Note the cursors&apos; time and value in the notepad</source>
+        <translation>Записать время и значение курсоров в блокнот</translation>
+    </message>
 </context>
 <context>
     <name>k470::app::SignalParametersDialog</name>

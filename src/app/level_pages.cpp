@@ -533,14 +533,19 @@ void MultirecordsPage::ApplyBounds(const QString& lower, const QString& upper) {
     plot_->scheduleRedraw();
 }
 
-void MultirecordsPage::NoteCursors() {
-    if (!context_.notepad) return;
+void NoteChartCursors(const plot::LineChart& chart, views::Notepad* notepad) {
+    if (!notepad || chart.curves().empty()) return;
+    const std::vector<double>& values = chart.curves().front().values;
     for (int c = 0; c < 2; ++c) {
-        if (!chart_->cursorVisible(c)) continue;
-        const int64_t sample = chart_->cursorSample(c);
-        if (sample < 0 || sample >= static_cast<int64_t>(series_.size())) continue;
-        context_.notepad->Add(chart_->cursorX(c), series_[static_cast<size_t>(sample)]);
+        if (!chart.cursorVisible(c)) continue;
+        const int64_t sample = chart.cursorSample(c);
+        if (sample < 0 || sample >= static_cast<int64_t>(values.size())) continue;
+        notepad->Add(chart.cursorX(c), values[static_cast<size_t>(sample)]);
     }
+}
+
+void MultirecordsPage::NoteCursors() {
+    NoteChartCursors(*chart_, context_.notepad);
 }
 
 void MultirecordsPage::Refresh() {

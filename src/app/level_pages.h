@@ -161,6 +161,9 @@ class MultirecordsPage : public LevelPage {
     double upper_ = 150.0;
 };
 
+// Notes the shown cursors of a chart (x, and the first curve's value there) in the notepad.
+void NoteChartCursors(const plot::LineChart& chart, views::Notepad* notepad);
+
 // The page of a kind for the context.
 LevelPage* MakeLevelPage(PageContext& context, views::PageKind kind, QWidget* parent);
 // The tab text of a page.

@@ -709,6 +709,8 @@ void MainDialog::onInstrumentAnswered() {
         acquisition_->trace().Reset(frame_.signalState().sampleRate);
         context_ = PageContext{};
         context_.type = frame_.deviceType();
+        context_.store = &frame_.store();
+        context_.notepad = &notepad_;
         context_.channel = std::max(static_cast<QComboBox*>(controls_[CtlChannel])->currentIndex(), 0);
         auto* page = new SignalPage(context_, acquisition_->trace(), frame_.signalState(), tabs_);
         pages_.push_back(page);

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -29,6 +30,10 @@ SignalPage::SignalPage(PageContext& context, const views::SignalTrace& trace, co
     level_->setObjectName(QStringLiteral("signalLevel"));
     row->addWidget(level_);
     row->addStretch(1);
+    auto* note = new QPushButton(tr("To notepad"), this);
+    note->setToolTip(tr("Note the cursors' time and value in the notepad"));
+    connect(note, &QPushButton::clicked, this, [this] { NoteChartCursors(*chart_, context_.notepad); });
+    row->addWidget(note);
     column->addLayout(row);
     plot_ = new plot::PlotWindow(this);
     plot_->setMinimumSize(400, 240);

@@ -18,6 +18,7 @@
 #include "app/replay_window.h"
 #include "app/signal_page.h"
 #include "base/settings_store.h"
+#include "plot/line_chart.h"
 #include "data/bin_file.h"
 #include "data/sample_records.h"
 #include "signal/signal_file_image.h"
@@ -94,6 +95,13 @@ TEST_F(ReplayWindowTest, OpeningASignalFileReplaysItOnTheSignalPage) {
     const uint32_t held = w->replay().controller().position();
     QTest::qWait(100);
     EXPECT_EQ(w->replay().controller().position(), held);
+    // Two cursors noted from the paused trace: time and value of each.
+    page->chart()->SetCursor(0, 10);
+    page->chart()->SetCursor(1, 30);
+    NoteChartCursors(*page->chart(), &w->notepad());
+    ASSERT_EQ(w->notepad().points().size(), 2u);
+    EXPECT_NEAR(w->notepad().points()[1].x - w->notepad().points()[0].x, 20.0 / 48000.0, 1e-12);
+    EXPECT_EQ(w->notepad().points()[0].y, trace.Values(0)[10]);
     static_cast<QPushButton*>(w->control(CtlPause))->click();
     EXPECT_FALSE(w->replay().controller().paused());
 
