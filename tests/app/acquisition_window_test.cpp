@@ -57,25 +57,42 @@ class AcquisitionWindowTest : public ::testing::Test {
     }
     // The window with its dialogs answered by the test.
     std::unique_ptr<MainDialog> makeWindow(uint16_t telePort) {
-        auto w = std::make_unique<MainDialog>(frame);
-        w->showError = [this](const QString& m) { messages << m; };
-        w->askYesNo = [this](const QString& title, const QString& q) {
+        auto made = std::make_unique<MainDialog>(frame);
+        made->showError = [this](const QString& m) { messages << m; };
+        made->askYesNo = [this](const QString& title, const QString& q) {
             messages << title + QLatin1Char('|') + q;
             return answer;
         };
-        AcquisitionWindow& a = w->acquisition();
+        AcquisitionWindow& a = made->acquisition();
         a.UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{}), telePort);
         // The trigger of this test only, so that tests running beside it cannot start its recordings.
         a.UseAutoSaveEvent(event ? &*event : nullptr);
-        MainDialog* window = w.get();
+        MainDialog* window = made.get();
         QObject::connect(&a, &AcquisitionWindow::openPages, window,
                          [this](quint16 type) { pagesType = type; });
         QObject::connect(&a, &AcquisitionWindow::newData, window, [this] { ++newData; });
         QObject::connect(window, &QWidget::windowTitleChanged, window,
                          [this](const QString& t) { titles << t; });
-        return w;
+        return made;
     }
-    bool enabled(MainDialog& w, int id) { return w.action(id)->isEnabled(); }
+    bool enabled(MainDialog& window, int id) { return window.action(id)->isEnabled(); }
+    // An instrument of the type played by the simulator on loopback TCP, and the window that "Data" has
+    // connected to it (sim and w).
+    void connectOverWiFi(DeviceType type, uint32_t vin = 0x00A1B2C3) {
+        SimulatorOptions o;
+        o.type = type;
+        o.vin = vin;
+        o.port = 0;
+        auto started = Simulator::Start(o);
+        ASSERT_TRUE(started.ok());
+        sim = std::move(*started);
+        useWiFi();
+        w = makeWindow(sim->tcpPort());
+        w->show();
+        w->action(CmdData)->trigger();
+        ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+        ASSERT_EQ(frame.mode(), SourceMode::Instrument);
+    }
 
     const std::string eventName = "K470TestWindowAutoSave" + std::to_string(::getpid());
     std::optional<NamedEvent> event;
@@ -86,21 +103,13 @@ class AcquisitionWindowTest : public ::testing::Test {
     bool answer = true;
     int newData = 0;
     int pagesType = -1;
+    std::unique_ptr<Simulator> sim;
+    std::unique_ptr<MainDialog> w;
 };
 
 TEST_F(AcquisitionWindowTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWindow) {
-    SimulatorOptions o;
-    o.type = 3;
-    o.vin = 0x0012ABCD;
-    o.port = 0;
-    auto sim = Simulator::Start(o);
-    ASSERT_TRUE(sim.ok());
-    useWiFi();
-    auto w = makeWindow((*sim)->tcpPort());
-    w->show();
-
-    w->action(CmdData)->trigger();
-    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    connectOverWiFi(3, 0x0012ABCD);
+    if (HasFatalFailure()) return;
     const QString base = QStringLiteral("Sound level and spectrum meter (VIN: 0012ABCD)");
     EXPECT_EQ(w->windowTitle(), base);
     EXPECT_EQ(pagesType, 3);
@@ -206,31 +215,23 @@ TEST_F(AcquisitionWindowTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     EXPECT_EQ(BinFile::Open(dir.file("long.bin"))->recordCount(), 1);
 
     // Closing the window ends the acquisition: the instrument is told to stop and the link closes.
-    const size_t before = (*sim)->receivedBytes().size();
+    const size_t before = sim->receivedBytes().size();
     messages.clear();
     EXPECT_TRUE(w->close());
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_FALSE(w->acquisition().timer().isActive());
     EXPECT_EQ(frame.mode(), SourceMode::None);
     EXPECT_EQ(w->tabs()->count(), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (*sim)->receivedBytes().size() >= before + 2; }, 2000));
-    const auto sent = (*sim)->receivedBytes();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sim->receivedBytes().size() >= before + 2; }, 2000));
+    const auto sent = sim->receivedBytes();
     EXPECT_EQ(std::vector<uint8_t>(sent.end() - 2, sent.end()), (std::vector<uint8_t>{0xA0, 0x2A}));
 }
 
 // The instrument's pages: the tabs of its type, cells that follow its values, and the "Parameters" range
 // and calibration controls that reach it.
 TEST_F(AcquisitionWindowTest, PagesShowTheInstrumentsValuesAndParametersReachIt) {
-    SimulatorOptions o;
-    o.type = 3;
-    o.port = 0;
-    auto sim = Simulator::Start(o);
-    ASSERT_TRUE(sim.ok());
-    useWiFi();
-    auto w = makeWindow((*sim)->tcpPort());
-    w->show();
-    w->action(CmdData)->trigger();
-    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    connectOverWiFi(3);
+    if (HasFatalFailure()) return;
     QStringList tabs;
     for (int i = 0; i < w->tabs()->count(); ++i) tabs << w->tabs()->tabText(i);
     EXPECT_EQ(tabs, (QStringList{"1/1 octaves", "1/3 octaves", "Weighted levels", "Spectra"}));
@@ -276,13 +277,13 @@ TEST_F(AcquisitionWindowTest, PagesShowTheInstrumentsValuesAndParametersReachIt)
         p->range(2)->click();
         p->offset(1)->click();
         // The instrument reports the new range and the dialog follows it.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return (*sim)->state().range == 2; }, 2000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return sim->state().range == 2; }, 2000));
         EXPECT_TRUE(QTest::qWaitFor([&] { return p->range(2)->isChecked(); }, 2000));
         return int(QDialog::Accepted);
     };
     w->Dispatch(CmdMisc);
     EXPECT_EQ(askedTitle, QStringLiteral("Enter calibration offset"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return (*sim)->state().calibrationOffset[1] == 1.5; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sim->state().calibrationOffset[1] == 1.5; }, 2000));
 
     // A file opened meanwhile ends the acquisition; its own pages replace the instrument's.
     auto record = makeSampleRecord({6, 0x42, 1, 0});
@@ -301,11 +302,11 @@ TEST_F(AcquisitionWindowTest, RawSignalInstrumentShowsItsSignal) {
     o.type = kStreamDeviceType;
     o.tcp = false;
     o.pty = true;
-    auto sim = Simulator::Start(o);
-    ASSERT_TRUE(sim.ok());
-    auto w = makeWindow(0);
-    w->acquisition().UseLinks(
-        std::make_unique<FixedTtyProvider>(std::vector<std::string>{(*sim)->ptyPath()}));
+    auto started = Simulator::Start(o);
+    ASSERT_TRUE(started.ok());
+    sim = std::move(*started);
+    w = makeWindow(0);
+    w->acquisition().UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{sim->ptyPath()}));
     w->show();
     w->action(CmdData)->trigger();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
@@ -325,15 +326,8 @@ TEST_F(AcquisitionWindowTest, RawSignalInstrumentShowsItsSignal) {
 }
 
 TEST_F(AcquisitionWindowTest, ExternalTriggerStartsTheArmedRecording) {
-    SimulatorOptions o;
-    o.type = 7;
-    o.port = 0;
-    auto sim = Simulator::Start(o);
-    ASSERT_TRUE(sim.ok());
-    useWiFi();
-    auto w = makeWindow((*sim)->tcpPort());
-    w->action(CmdData)->trigger();
-    ASSERT_EQ(frame.mode(), SourceMode::Instrument) << messages.join(QLatin1Char('\n')).toStdString();
+    connectOverWiFi(7);
+    if (HasFatalFailure()) return;
     const QString base = w->windowTitle();
     w->acquisition().runRecordingDialog = [](RecordingDialog& d) {
         d.periodEdit()->setText(QStringLiteral("1"));
@@ -374,7 +368,7 @@ TEST_F(AcquisitionWindowTest, NoAdapterOnTheAddressChangesNothing) {
     socklen_t len = sizeof a;
     ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
     useWiFi();
-    auto w = makeWindow(ntohs(a.sin_port));
+    w = makeWindow(ntohs(a.sin_port));
     // "Data" closes the file shown before it looks for the instrument.
     auto record = makeSampleRecord({3, 0x0BADCAFE, 7, 0});
     ASSERT_TRUE(record.ok());
@@ -399,7 +393,7 @@ TEST_F(AcquisitionWindowTest, NoAdapterOnTheAddressChangesNothing) {
 }
 
 TEST_F(AcquisitionWindowTest, TeleParametersEditTheLinkSettings) {
-    auto w = makeWindow(kTelePort);
+    w = makeWindow(kTelePort);
     bool accept = false;
     w->acquisition().runTeleDialog = [&](TeleParametersDialog& d) {
         // Nothing stored yet: USB, the default addresses, which cannot be edited for USB.

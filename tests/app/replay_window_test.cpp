@@ -18,9 +18,9 @@
 #include "app/replay_window.h"
 #include "app/signal_page.h"
 #include "base/settings_store.h"
-#include "plot/line_chart.h"
 #include "data/bin_file.h"
 #include "data/sample_records.h"
+#include "plot/line_chart.h"
 #include "signal/signal_file_image.h"
 #include "support/temp_dir.h"
 
