@@ -71,16 +71,19 @@ LevelSelection LevelChoiceLists::selection() const {
 
 // ---- Distribution histogram ----
 
+QHBoxLayout* LevelChoiceLists::row() const {
+    auto* layout = new QHBoxLayout;
+    for (QComboBox* c : {table_, parameter_, band_, channel_}) layout->addWidget(c);
+    return layout;
+}
+
 PercentilesDialog::PercentilesDialog(SettingsStore& store, std::vector<std::string> paths, DeviceType type,
                                      QWidget* parent)
     : QDialog(parent), store_(store), paths_(std::move(paths)), type_(type) {
     setWindowTitle(tr("Distribution histogram"));
     auto* column = new QVBoxLayout(this);
-    auto* choice = new QHBoxLayout;
     lists_ = new LevelChoiceLists(type, this);
-    for (QComboBox* c : {lists_->table(), lists_->parameter(), lists_->band(), lists_->channel()})
-        choice->addWidget(c);
-    column->addLayout(choice);
+    column->addLayout(lists_->row());
 
     auto* body = new QHBoxLayout;
     auto* grid = new QGridLayout;
@@ -221,11 +224,8 @@ ReportDialog::ReportDialog(QString configPath, DeviceType type, QWidget* parent)
     config_ = ReportConfig::Read(configPath_.toStdString());
     columns_ = config_.columnsFor(type);
     auto* column = new QVBoxLayout(this);
-    auto* choice = new QHBoxLayout;
     lists_ = new LevelChoiceLists(type, this);
-    for (QComboBox* c : {lists_->table(), lists_->parameter(), lists_->band(), lists_->channel()})
-        choice->addWidget(c);
-    column->addLayout(choice);
+    column->addLayout(lists_->row());
     auto* middle = new QHBoxLayout;
     list_ = new QListWidget(this);
     middle->addWidget(list_, 1);

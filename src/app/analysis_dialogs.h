@@ -17,6 +17,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -40,6 +41,8 @@ class LevelChoiceLists : public QObject {
     QComboBox* band() const { return band_; }
     QComboBox* channel() const { return channel_; }
     bool hasChannels() const { return hasChannels_; }
+    // The four lists side by side, as a row of a dialog.
+    QHBoxLayout* row() const;
 
   private:
     void refill();
