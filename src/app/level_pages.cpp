@@ -164,8 +164,10 @@ void TablePage::Refresh() {
                     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
                     table->setItem(r, c, item);
                 }
-                item->setText(
-                    qs(views::LevelCellText(t.values[static_cast<size_t>(r)][static_cast<size_t>(c)])));
+                // Only changed cells are set: live values arrive many times a second.
+                const QString text =
+                    qs(views::LevelCellText(t.values[static_cast<size_t>(r)][static_cast<size_t>(c)]));
+                if (item->text() != text) item->setText(text);
             }
         }
         paintSelection(k);

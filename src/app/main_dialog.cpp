@@ -158,7 +158,10 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
     connect(acquisition_.get(), &AcquisitionWindow::stateChanged, this, [this] { refresh(); });
     connect(acquisition_.get(), &AcquisitionWindow::openPages, this, [this] { onInstrumentAnswered(); });
     connect(acquisition_.get(), &AcquisitionWindow::closePages, this, [this] {
+        // "Data" closes the current source: a file's pages go, and a replay ends before the instrument
+        // takes the processing chain.
         destroyPages();
+        replay_->Stop();
         refresh();
     });
     connect(acquisition_.get(), &AcquisitionWindow::newData, this, [this] { onInstrumentData(); });

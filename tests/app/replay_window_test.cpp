@@ -15,6 +15,7 @@
 
 #include "app/command_ids.h"
 #include "app/main_dialog.h"
+#include "app/acquisition_window.h"
 #include "app/replay_window.h"
 #include "app/signal_page.h"
 #include "base/settings_store.h"
@@ -152,6 +153,16 @@ TEST_F(ReplayWindowTest, OpeningASignalFileReplaysItOnTheSignalPage) {
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return w->replay().controller().state() == ReplayState::Stopped; }, 3000));
     EXPECT_EQ(w->replay().controller().position(), 12000u);
+
+    // "Data" ends the replay before it looks for an instrument (none answers here).
+    w->acquisition().UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{}), 1);
+    w->Dispatch(CmdData);
+    EXPECT_FALSE(w->replay().active());
+    EXPECT_EQ(w->tabs()->count(), 0);
+    EXPECT_EQ(frame.mode(), SourceMode::None);
+    w->OpenPath(QString::fromStdString(dir.file("tone.sdt")));
+    EXPECT_TRUE(w->replay().active());
+    errors.clear();
 
     // Another file ends the replay.
     const std::string bin = dir.file("one.bin");
