@@ -1,6 +1,7 @@
 // Speed of the signal path: the processing chain in file mode (decimation 4 with the 401-tap low-pass, one
 // enabled channel), the text conversion of a signal file against a loop that only formats the same values
-// with snprintf("%.10lg"), the WAV conversion of one channel, and the largest tick of the live stream.
+// with snprintf("%.10lg"), the WAV conversion of one channel, the largest tick of the live stream and a
+// replay tick at the fastest replay speed.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -12,10 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "base/clock.h"
 #include "data/sdt_container.h"
 #include "signal/live_stream.h"
 #include "signal/processing_chain.h"
+#include "signal/replay_controller.h"
 #include "signal/sdt_conversion.h"
+#include "views/signal_trace.h"
 
 namespace k470 {
 namespace {
@@ -178,6 +182,37 @@ void BM_StreamTick(benchmark::State& st) {
     st.SetBytesProcessed(static_cast<int64_t>(st.iterations()) * kStreamReadsPerTick * kStreamReadBytes);
 }
 BENCHMARK(BM_StreamTick)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A replay tick at speed 100: 30 ms of a 48 kHz three-channel record, 144,000 frames, read from the file,
+// through the chain in live mode and into the trace of the "Signal" page. It must stay well inside the 30 ms
+// of the timer for the replay to keep its pace.
+void BM_ReplayTick100x(benchmark::State& st) {
+    const std::string path = signalFile(48000 * 10);
+    SignalState s;
+    FilterLibrary lib;
+    ProcessingChain chain;
+    chain.sizeRings({});
+    std::mutex lock;
+    ChainReplaySink sink(s, lib, chain, lock, ChannelSetupSource{});
+    views::SignalTrace trace;
+    sink.setFrameObserver([&trace](const ProcessingChain& c) { trace.AppendNewest(c); });
+    ManualClock clock(1000);
+    ReplayController replay(clock);
+    if (!replay.Open(path, sink)) {
+        st.SkipWithError("the signal file cannot be replayed");
+        return;
+    }
+    sink.setFile(&replay.file()->header());
+    replay.setSpeedFactor(100);
+    uint64_t frames = 0;
+    for (auto _ : st) {
+        if (replay.state() != ReplayState::Replaying) replay.Play(sink);
+        clock.advance(30);
+        frames += replay.Tick(sink);
+    }
+    st.SetItemsProcessed(static_cast<int64_t>(frames));
+}
+BENCHMARK(BM_ReplayTick100x)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace k470
