@@ -510,7 +510,12 @@ void MainDialog::refresh() {
             status_->setText(tr("Records: %1").arg(count));
             break;
         case SourceMode::SignalFile:
-            status_->setText(tr("Signal file"));
+            // A damaged record or a failed read is said where the source is named.
+            if (replaying && replay_->controller().problem())
+                status_->setText(qs(replay_->controller().problem()->message));
+            else
+                status_->setText(tr("Signal file"));
+            status_->setToolTip(status_->text());
             break;
         case SourceMode::Instrument:
             status_->setText(tr("Instrument"));

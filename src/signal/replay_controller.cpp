@@ -45,7 +45,8 @@ Status ReplayController::Open(const std::string& path, ReplaySink& sink) {
         return walk.problem ? *walk.problem : fail("'" + path + "' holds no signal record");
     file_.emplace(std::move(*file));
     records_ = std::move(walk.entries);
-    problem_ = walk.problem;  // the records before a damaged block stay replayable
+    directoryProblem_ = walk.problem;  // the records before a damaged block stay replayable
+    problem_ = directoryProblem_;
     state_.store(static_cast<int>(ReplayState::Stopped));
     changeRecord(0, sink);
     lastTick_ = clock_.nowMs();
@@ -67,6 +68,7 @@ void ReplayController::changeRecord(int index, ReplaySink& sink) {
     currentRecord_ = index;
     auto record = SignalRecord::From(*file_, records_[static_cast<size_t>(index)]);
     if (record) {
+        problem_ = directoryProblem_;  // a damaged record met before is no longer the one shown
         record_ = *record;
         recordLength_ = record->frameCount();
     } else {

@@ -148,6 +148,7 @@ class ReplayController {
     uint64_t accumulated_ = 0;
     uint64_t accumulationTarget_ = 0;
     std::optional<Error> problem_;
+    std::optional<Error> directoryProblem_;
     std::vector<double> raw_;
     std::vector<std::array<double, 3>> frames_;
 };

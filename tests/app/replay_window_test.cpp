@@ -176,6 +176,25 @@ TEST_F(ReplayWindowTest, OpeningASignalFileReplaysItOnTheSignalPage) {
     EXPECT_EQ(w->tabs()->tabText(0), QStringLiteral("1/1 octaves"));
 }
 
+// A record whose samples were cut off replays as empty, and the status field says why.
+TEST_F(ReplayWindowTest, ADamagedRecordIsNamedInTheStatusField) {
+    auto bytes = test::readBytes(signalFile());
+    bytes.resize(bytes.size() - 1000);  // the end of the second record's samples
+    test::writeBytes(dir.file("cut.sdt"), bytes);
+    auto w = makeWindow();
+    w->OpenPath(QString::fromStdString(dir.file("cut.sdt")));
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+    EXPECT_EQ(w->statusField()->text(), QStringLiteral("Signal file"));
+    w->findChild<QToolButton*>(QStringLiteral("nextRecord"))->click();
+    EXPECT_EQ(counter(*w), QStringLiteral("2/2"));
+    EXPECT_EQ(w->replay().controller().recordLength(), 0u);
+    EXPECT_NE(w->statusField()->text(), QStringLiteral("Signal file"));
+    EXPECT_FALSE(w->statusField()->text().isEmpty());
+    // Back on the whole record the message goes.
+    w->findChild<QToolButton*>(QStringLiteral("previousRecord"))->click();
+    EXPECT_EQ(w->statusField()->text(), QStringLiteral("Signal file"));
+}
+
 TEST_F(ReplayWindowTest, ASignalFileWithoutRecordsIsNotKeptOpen) {
     test::SignalFileImage empty(48000.0, 0b001);
     const std::string path = empty.save(dir, "empty.sdt");
