@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -772,6 +773,9 @@ void MainDialog::buildPages() {
 }
 
 void MainDialog::destroyPages() {
+    // The pages go with the source whose records they read, which may be gone already: none of them is
+    // brought to the front (and refreshed) on the way out.
+    const QSignalBlocker quiet(tabs_);
     while (tabs_->count() > 0) tabs_->removeTab(0);
     for (LevelPage* p : pages_) delete p;
     pages_.clear();
