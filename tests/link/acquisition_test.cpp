@@ -60,10 +60,12 @@ struct RecordingView : AcquisitionView {
 
 struct StreamStub : StreamHandler {
     int ticks = 0;
+    int stops = 0;
     bool OnStreamTick(SerialPort&) override {
         ++ticks;
         return true;
     }
+    void StopStream() override { ++stops; }
 };
 
 class AcquisitionTest : public ::testing::Test {
@@ -455,6 +457,9 @@ TEST_F(AcquisitionTest, UsbStreamIsFoundByTheProbe) {
     EXPECT_EQ(stream.ticks, 1);
     EXPECT_EQ(view.newData, 1);
     EXPECT_FALSE(c.SaveAsBinary(dir.file("s.bin")).ok());
+    // The stub goes with this test; the stream ends while it is there to hear it.
+    c.StopAcquisition();
+    EXPECT_EQ(stream.stops, 1);
 }
 
 // The amplitude of the tone at frequency f in the newest n values of an output ring (n whole periods of f).
