@@ -482,7 +482,11 @@ void MainDialog::refresh() {
     // Moving between the records of a data file and averaging a range of them, or between the records of a
     // replayed signal file.
     const bool replaying = replay && replay_->active();
-    for (int id : {CtlAverageFirst, CtlAverageLast, CtlAverage}) controls_[id]->setEnabled(records);
+    for (int id : {CtlAverageFirst, CtlAverageLast, CtlAverage}) {
+        controls_[id]->setEnabled(records);
+        // Averaging belongs to record files; a signal file or the instrument gives its room to their controls.
+        controls_[id]->setVisible(mode == SourceMode::DataFile || mode == SourceMode::None);
+    }
     for (int id : {CtlRecordPosition, CtlRecordUpDown}) controls_[id]->setEnabled(records || replaying);
     for (int id : {CtlPlay, CtlPause, CtlReplayRange}) controls_[id]->setEnabled(replaying);
     static_cast<QPushButton*>(controls_[CtlPause])->setChecked(replaying && replay_->controller().paused());
