@@ -902,10 +902,6 @@ Continue?</source>
         <source>Calculating...</source>
         <translation>Вычисление...</translation>
     </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Отмена</translation>
-    </message>
 </context>
 <context>
     <name>k470::app::RecordSelectionDialog</name>

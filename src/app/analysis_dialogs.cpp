@@ -14,11 +14,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/batch_progress.h"
 #include "app/frame_settings.h"
 #include "base/file.h"
 #include "base/lexicon.h"
@@ -156,18 +156,12 @@ void PercentilesDialog::Calculate() {
     PercentileForm f = form();
     const int offset = levelWordOffset(type_, lists_->selection());
     // A long batch shows its progress and can be cancelled; the form then stays as it was.
-    QProgressDialog progress(tr("Calculating..."), tr("Cancel"), 0, 100, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    const auto result =
-        CalculatePercentiles(paths_, offset, percentFractions(f.percentTexts), [&progress](int percent) {
-            progress.setValue(percent);
-            return !progress.wasCanceled();
-        });
-    const bool cancelled = progress.wasCanceled();
-    progress.reset();
+    BatchProgress progress(tr("Calculating..."), 100, this);
+    const auto result = CalculatePercentiles(paths_, offset, percentFractions(f.percentTexts),
+                                             [&progress](int percent) { return progress.Step(percent); });
+    progress.Finish();
     if (!result) {
-        if (showError && !cancelled) showError(qs(result.error().message));
+        if (showError && !progress.cancelled()) showError(qs(result.error().message));
         return;
     }
     writeBack(f, *result);

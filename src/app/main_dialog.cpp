@@ -23,11 +23,11 @@
 #include <QVBoxLayout>
 
 #include <QInputDialog>
-#include <QProgressDialog>
 #include <QStandardPaths>
 
 #include "app/acquisition_window.h"
 #include "app/analysis_dialogs.h"
+#include "app/batch_progress.h"
 #include "app/command_ids.h"
 #include "app/misc_dialogs.h"
 #include "app/replay_window.h"
@@ -79,10 +79,10 @@ MainDialog::MainDialog(FrameController& frame, QWidget* parent) : QMainWindow(pa
                                   CmdTranslateSdtToWav,
                                   CtlPlay,
                                   CtlPause,
-                                  CtlReplayRange});
+                                  CtlReplayRange,
+                                  CmdSignalFiltration});
     frame_.commands().setHandled({CmdData, CmdTeleParameters, CmdReset, CmdStartStop, CmdStartRecording,
                                   CmdStopRecording, CmdSetMarker});
-    frame_.commands().setHandled({CmdSignalFiltration});
     frame_.Initialise();
     buildMenus();
     buildToolBar();
@@ -484,7 +484,8 @@ void MainDialog::refresh() {
     const bool replaying = replay && replay_->active();
     for (int id : {CtlAverageFirst, CtlAverageLast, CtlAverage}) {
         controls_[id]->setEnabled(records);
-        // Averaging belongs to record files; a signal file or the instrument gives its room to their controls.
+        // Averaging belongs to record files; a signal file or the instrument gives its room to their
+        // controls.
         controls_[id]->setVisible(mode == SourceMode::DataFile || mode == SourceMode::None);
     }
     for (int id : {CtlRecordPosition, CtlRecordUpDown}) controls_[id]->setEnabled(records || replaying);
@@ -648,12 +649,19 @@ void MainDialog::startReplay() {
         showError(qs(s.error().message));
         return;
     }
+    addSignalPage(replay_->trace());
+}
+
+void MainDialog::addSignalPage(const views::SignalTrace& trace) {
     context_ = PageContext{};
     context_.type = frame_.deviceType();
     context_.store = &frame_.store();
     context_.notepad = &notepad_;
-    fillSignalChannels();
-    auto* page = new SignalPage(context_, replay_->trace(), frame_.signalState(), tabs_);
+    if (replay_->active())
+        fillSignalChannels();
+    else  // the acquisition lists the instrument's channels and keeps the user's choice
+        context_.channel = std::max(static_cast<QComboBox*>(controls_[CtlChannel])->currentIndex(), 0);
+    auto* page = new SignalPage(context_, trace, frame_.signalState(), tabs_);
     pages_.push_back(page);
     tabs_->addTab(page, PageTabText(views::PageKind::Signal));
 }
@@ -720,14 +728,7 @@ void MainDialog::onInstrumentAnswered() {
     if (frame_.deviceType() == kStreamDeviceType) {
         // The raw-signal instrument sends samples, not levels: its page shows the processed signal.
         acquisition_->trace().Reset(frame_.signalState().sampleRate);
-        context_ = PageContext{};
-        context_.type = frame_.deviceType();
-        context_.store = &frame_.store();
-        context_.notepad = &notepad_;
-        context_.channel = std::max(static_cast<QComboBox*>(controls_[CtlChannel])->currentIndex(), 0);
-        auto* page = new SignalPage(context_, acquisition_->trace(), frame_.signalState(), tabs_);
-        pages_.push_back(page);
-        tabs_->addTab(page, PageTabText(views::PageKind::Signal));
+        addSignalPage(acquisition_->trace());
     } else {
         buildPages();
     }
@@ -873,9 +874,7 @@ void MainDialog::onSaveAsBinary() {
 void MainDialog::onTranslateBinToTxt() {
     const QStringList files = askOpenPaths(tr("Translate .bin to .txt"), binFilter());
     if (files.isEmpty()) return;
-    QProgressDialog progress(tr("Translating..."), tr("Cancel"), 0, static_cast<int>(files.size()), this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
+    BatchProgress progress(tr("Translating..."), static_cast<int>(files.size()), this);
     for (int i = 0; i < files.size(); ++i) {
         const std::string bin = files[i].toStdString();
         // An input that cannot be opened ends the command before its output is asked for.
@@ -889,8 +888,7 @@ void MainDialog::onTranslateBinToTxt() {
             showError(qs(s.error().message));
             return;
         }
-        progress.setValue(i + 1);
-        if (progress.wasCanceled()) return;
+        if (!progress.Step(i + 1)) return;
     }
 }
 
@@ -907,9 +905,7 @@ void MainDialog::onMergeToOneTxt() {
     }
     const TextExporter exporter;
     TextWriter writer(*output);
-    QProgressDialog progress(tr("Merging..."), tr("Cancel"), 0, static_cast<int>(files.size()), this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
+    BatchProgress progress(tr("Merging..."), static_cast<int>(files.size()), this);
     for (int i = 0; i < files.size(); ++i) {
         const std::string path = files[i].toStdString();
         // One file at a time, so that a long batch shows its progress and can stop between files.
@@ -917,8 +913,7 @@ void MainDialog::onMergeToOneTxt() {
             showError(qs(s.error().message));
             return;
         }
-        progress.setValue(i + 1);
-        if (progress.wasCanceled()) break;
+        if (!progress.Step(i + 1)) break;
     }
     writer.flush();
 }
@@ -956,23 +951,14 @@ void MainDialog::onTranslateSdt(bool wav) {
         translation_ = parameters.parameters();
     }
     status_->setText(wav ? tr("Translate file to .wav") : tr("Translate file to .txt"));
-    QProgressDialog progress(title, tr("Cancel"), 0, 100, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    auto* bar = qobject_cast<QProgressBar*>(controls_[CtlProgress]);
-    const auto onProgress = [&](const ConversionProgress& p) {
-        const int overall =
-            p.records > 0 ? static_cast<int>((p.record * 100u + static_cast<uint32_t>(p.percent)) / p.records)
-                          : 0;
-        progress.setValue(overall);
-        bar->setValue(overall);
-        return !progress.wasCanceled();
+    BatchProgress progress(title, 100, this, qobject_cast<QProgressBar*>(controls_[CtlProgress]));
+    const auto onProgress = [&progress](const ConversionProgress& p) {
+        return progress.Step(BatchPercent(p.record, p.records, p.percent));
     };
     const RecordSelection chosen = views::SelectionOfRows(selection.checked());
     auto report = wav ? ConvertSdtToWav(source, chosen, translation_, onProgress)
                       : ConvertSdtToText(source, chosen, onProgress);
-    progress.reset();
-    bar->setValue(0);
+    progress.Finish();
     refresh();
     if (!report)
         showError(qs(report.error().message));
@@ -1043,22 +1029,16 @@ void MainDialog::onMakeReport() {
         return;
     }
     TextWriter writer(*output);
-    QProgressDialog progress(tr("Making report..."), tr("Cancel"), 0, 100, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    Status s =
-        WriteReport(*set, dialog.columns().columns(), dialog.switches(), writer, [&progress](int percent) {
-            progress.setValue(percent);
-            return !progress.wasCanceled();
-        });
-    const bool cancelled = progress.wasCanceled();
-    progress.reset();
+    BatchProgress progress(tr("Making report..."), 100, this);
+    Status s = WriteReport(*set, dialog.columns().columns(), dialog.switches(), writer,
+                           [&progress](int percent) { return progress.Step(percent); });
+    progress.Finish();
     if (s) return;
     // A report that was cancelled or failed leaves no half-written file behind.
     writer.buffer().clear();
     (void)output->close();
     QFile::remove(out);
-    if (!cancelled) showError(qs(s.error().message));
+    if (!progress.cancelled()) showError(qs(s.error().message));
 }
 
 void MainDialog::onSelectLanguage() {

@@ -24,6 +24,10 @@ class QMenu;
 class QTabWidget;
 class QToolBar;
 
+namespace k470::views {
+class SignalTrace;
+}
+
 namespace k470::app {
 
 class AcquisitionWindow;
@@ -102,6 +106,8 @@ class MainDialog : public QMainWindow {
     void afterSourceChange(bool opened);
     // A signal file became the source: its replay starts and the "Signal" page shows it.
     void startReplay();
+    // The "Signal" page of a replayed file or of the raw-signal instrument, showing the trace.
+    void addSignalPage(const views::SignalTrace& trace);
     void onReplayRange();
     // The channel list of the replayed file, labelled by the channel set-up.
     void fillSignalChannels();

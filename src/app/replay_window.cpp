@@ -50,7 +50,6 @@ ReplayWindow::~ReplayWindow() {
 
 Status ReplayWindow::Start(const std::string& path) {
     Stop();
-    controller_.setSpeedFactor(frame_.replaySpeedFactor());
     if (Status s = controller_.Open(path, *sink_); !s) return s;
     sink_->setFile(&controller_.file()->header());
     trace_.Reset(controller_.sampleRate());
@@ -76,7 +75,6 @@ void ReplayWindow::Stop() {
 
 void ReplayWindow::Play() {
     if (!active()) return;
-    controller_.setSpeedFactor(frame_.replaySpeedFactor());
     controller_.Play(*sink_);
     emit stateChanged();
 }

@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -24,6 +23,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "app/batch_progress.h"
 #include "app/command_ids.h"
 #include "app/main_dialog.h"
 #include "app/replay_window.h"
@@ -456,27 +456,18 @@ void MainDialog::onSignalFiltration() {
                              source,
                              state.presetActive ? utf8ToUtf16(state.presetName) : std::u16string(),
                              std::nullopt};
-    QProgressDialog progress(SignalParametersDialog::tr("Processing..."),
-                             SignalParametersDialog::tr("Cancel"), 0, 100, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    auto* bar = qobject_cast<QProgressBar*>(controls_[CtlProgress]);
-    auto done = ReprocessSignalFile(sdt->path(), *temporary, context, [&](const ReprocessProgress& p) {
-        const int overall =
-            p.records > 0 ? static_cast<int>((p.record * 100u + static_cast<uint32_t>(p.percent)) / p.records)
-                          : 0;
-        progress.setValue(overall);
-        if (bar) bar->setValue(overall);
-        return !progress.wasCanceled();
-    });
-    const bool cancelled = progress.wasCanceled();
-    progress.reset();
-    if (bar) bar->setValue(0);
+    BatchProgress progress(SignalParametersDialog::tr("Processing..."), 100, this,
+                           qobject_cast<QProgressBar*>(controls_[CtlProgress]));
+    auto done =
+        ReprocessSignalFile(sdt->path(), *temporary, context, [&progress](const ReprocessProgress& p) {
+            return progress.Step(BatchPercent(p.record, p.records, p.percent));
+        });
+    progress.Finish();
     refresh();
     if (!done) {
         std::error_code ec;
         std::filesystem::remove(*temporary, ec);
-        if (!cancelled) showError(qs(done.error().message));
+        if (!progress.cancelled()) showError(qs(done.error().message));
         return;
     }
     std::vector<Error> problems = done->problems;
