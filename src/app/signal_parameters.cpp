@@ -93,7 +93,7 @@ ResponseCurve FilterResponseCurve(const FilterDefinition& filter, double sampleR
 std::string CalibrationFactorText(const std::string& offsetText) {
     double offset = 0.0;
     if (!parseDouble(offsetText, offset) || !std::isfinite(offset)) return {};
-    return numberText(std::pow(10.0, -0.05 * offset));
+    return numberText(calibrationFactorOf(offset));
 }
 
 ChannelSetupSource ChannelSetupSourceOf(DeviceType type, const MeasurementRecord* record,

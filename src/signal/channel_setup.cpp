@@ -93,10 +93,6 @@ std::optional<ChannelDefaults> defaultsFor(DeviceType type) {
     }
 }
 
-double calibrationFactorOf(double offsetDb) {
-    return std::pow(10.0, -0.05 * offsetDb);
-}
-
 void setSampleScale(SignalState& state, const ChannelDefaults& d, int range) {
     switch (d.scale) {
         case Scale::Fixed:
@@ -125,6 +121,10 @@ bool updateLabels(SignalState& state) {
 }
 
 }  // namespace
+
+double calibrationFactorOf(double offsetDb) {
+    return std::pow(10.0, -0.05 * offsetDb);
+}
 
 bool channelEnabled(const SignalChannel& c) {
     return std::fabs(c.matrixRow[0]) + std::fabs(c.matrixRow[1]) + std::fabs(c.matrixRow[2]) != 0.0;

@@ -23,6 +23,9 @@ struct ChannelSetupSource {
 // that the channel list has to be rebuilt; otherwise the list (and the user's selection in it) stays.
 bool applyChannelSetup(SignalState& state, const ChannelSetupSource& source);
 
+// The linear factor that a calibration offset (dB) applies to the samples: 10^(-0.05 * offset).
+double calibrationFactorOf(double offsetDb);
+
 // "channel 1, ref: 2e-05 [Pa]" in the words of the active lexicon.
 std::string channelLabel(int channel, const SignalChannel& quantities);
 
