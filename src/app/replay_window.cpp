@@ -34,9 +34,8 @@ class ReplayWindow::Sink : public ChainReplaySink {
     ReplayWindow& owner_;
 };
 
-ReplayWindow::ReplayWindow(FrameController& frame, const Clock* clock)
+ReplayWindow::ReplayWindow(FrameController& frame)
     : frame_(frame),
-      clock_(clock ? *clock : steadyClock_),
       controller_(clock_),
       sink_(std::make_unique<Sink>(*this, frame, frame.signalLock())) {
     timer_.setInterval(kTimerPeriodMs);
@@ -52,7 +51,6 @@ Status ReplayWindow::Start(const std::string& path) {
     Stop();
     if (Status s = controller_.Open(path, *sink_); !s) return s;
     sink_->setFile(&controller_.file()->header());
-    trace_.Reset(controller_.sampleRate());
     {
         // The chain takes the file's channels before the first frames arrive.
         std::lock_guard<std::mutex> guard(frame_.signalLock());

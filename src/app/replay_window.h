@@ -22,7 +22,7 @@ class ReplayWindow : public QObject {
   public:
     static constexpr int kTimerPeriodMs = 30;
 
-    explicit ReplayWindow(FrameController& frame, const Clock* clock = nullptr);
+    explicit ReplayWindow(FrameController& frame);
     ~ReplayWindow() override;
 
     // The signal file became the window's source: its first record replays at once.
@@ -80,8 +80,7 @@ class ReplayWindow : public QObject {
   private:
     class Sink;
     FrameController& frame_;
-    SteadyClock steadyClock_;
-    const Clock& clock_;
+    SteadyClock clock_;
     views::SignalTrace trace_;
     ReplayController controller_;
     std::unique_ptr<Sink> sink_;
