@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks the files that integrate k470 with the desktop and the shell, without building a package:
-    check_packaging.py SOURCE_DIR K470_CLI VERSION
+    check_packaging.py SOURCE_DIR VERSION K470_CLI K470_SIM [K470]
 
 - every k470-cli command, and every option its --help names, is in the manual page and both completions;
+  every option of k470-sim and k470 is in its manual page;
 - the manual pages format without a warning (groff), the desktop entry and the AppStream entry validate;
 - the bash completion completes commands, options and option values, and the zsh one parses;
 - the version of the program is the one of the manual pages, the newest release note and the changelog.
@@ -49,11 +50,29 @@ def cli_commands(cli):
     for name in names:
         usage = run([cli, name, "--help"]).stdout
         # The options of the usage lines, and of the option column (before the gap that starts the text).
-        named = re.findall(r"^(?:Usage: .*|\s+\[.*)$", usage, re.M)
-        named += [line.strip().split("  ")[0] for line in usage.splitlines() if re.match(r"\s+-", line)]
-        options = set(re.findall(r"(?<![\w-])(--[a-z0-9][a-z0-9-]*|-[a-z])(?![\w-])", "\n".join(named)))
-        commands[name] = options - {"-h", "--help"}
+        named = "\n".join(re.findall(r"^(?:Usage: .*|\s+\[.*)$", usage, re.M))
+        options = set(re.findall(r"(?<![\w-])(--[a-z0-9][a-z0-9-]*|-[a-z])(?![\w-])", named))
+        commands[name] = (options | option_column(usage)) - {"-h", "--help"}
     return commands
+
+
+def option_column(usage):
+    """The options named in the option column of a --help text (before the gap that starts the text)."""
+    column = [line.strip().split("  ")[0] for line in usage.splitlines() if re.match(r"\s+-", line)]
+    return set(re.findall(r"(?<![\w-])(--[a-z0-9][a-z0-9-]*|-[a-z])(?![\w-])", "\n".join(column)))
+
+
+def check_program_options(program, page_name, source):
+    """Every option of the program's --help is described in its manual page."""
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    result = run([program, "--help"], env=env, timeout=60)
+    options = option_column(result.stdout)
+    if result.returncode != 0 or not options:
+        fail(f"{os.path.basename(program)} --help: exit {result.returncode}, no options")
+    page = read(os.path.join(source, "packaging/man", page_name)).replace("\\-", "-")
+    for option in sorted(options):
+        if not re.search(rf"(?<![\w-]){re.escape(option)}(?![\w-])", page):
+            fail(f"{page_name}: option {option} not described")
 
 
 def man_sections(page):
@@ -178,8 +197,11 @@ def check_completion(source):
 
 
 def main(argv):
-    source, cli, version = os.path.abspath(argv[0]), argv[1], argv[2]
+    source, version, cli, sim = os.path.abspath(argv[0]), argv[1], argv[2], argv[3]
     check_documented(source, cli_commands(cli))
+    check_program_options(sim, "k470-sim.1", source)
+    if len(argv) > 4:
+        check_program_options(argv[4], "k470.1", source)
     check_manual_pages(source, version)
     check_desktop_and_appstream(source, version)
     check_completion(source)
