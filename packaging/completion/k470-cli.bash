@@ -17,7 +17,7 @@ _k470_cli_options() {
     sdt2wav) echo "--mode --rate --no-normalize --records" ;;
     sdt2txt) echo "--records" ;;
     reprocess) echo "--preset --decimation -o --output" ;;
-    levels) echo "--interval --channel --records --scale --calibration --csv -o --output" ;;
+    levels) echo "--interval --channel --records --start --length --scale --calibration --csv -o --output" ;;
     fft) echo "--size --window --overlap --average --psd --channel --record --start --length --scale --calibration" ;;
     rt60) echo "--bands --channel --record --start --length" ;;
     acquire) echo "--tcp --bind --port --usb --period --count --trigger -o --output" ;;
@@ -54,7 +54,7 @@ _k470_cli() {
         fi
     done
     if [[ -z $command ]]; then
-        COMPREPLY=($(compgen -W "$_k470_cli_commands --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "$_k470_cli_commands --help --version -V" -- "$cur"))
         return
     fi
 
