@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -125,7 +126,10 @@ struct Peer {
     uint8_t first = 0;
     std::vector<std::pair<size_t, uint32_t>> pauses;  // (position in out, ms) where a split frame waits
     uint64_t streamSample = 0;                        // samples of the raw stream sent to this peer
-    double streamDue = 0.0;  // samples due at the next tick, with the fraction carried over
+    double streamDue = 0.0;      // samples due at the next tick, with the fraction carried over
+    uint32_t streamClockMs = 0;  // when the samples due were last counted
+    bool streamClockSet = false;
+    std::unique_ptr<SignalSynth> synth;  // the stream's signal, made when the stream starts
 };
 
 }  // namespace
@@ -328,16 +332,38 @@ struct Simulator::Impl {
 
     // The samples of one tick of the raw stream. A peer that does not read holds the stream back (as the
     // instrument's flow control does) instead of losing samples, so the signal it reads is continuous.
-    void queueStream(Peer& p) {
-        constexpr size_t kFrame = 4;
-        p.streamDue += kStreamRate * o.periodMs / 1000.0;
-        while (p.streamDue >= 1.0 && p.out.size() + 2 * kFrame <= kOutputLimit) {
-            p.streamDue -= 1.0;
+    // The next sample of the stream in counts, clipped to 24 bits.
+    double streamValue(Peer& p) {
+        double v = 0.0;
+        if (o.signal.empty()) {
             const double t = static_cast<double>(p.streamSample) / kStreamRate;
-            double v = (static_cast<int>(random()) - 128) * (kStreamNoise / 128.0);
+            v = (static_cast<int>(random()) - 128) * (kStreamNoise / 128.0);
             for (const StreamTone& tone : kStreamTones)
                 v += tone.amplitude * std::sin(2.0 * std::numbers::pi * tone.frequency * t);
-            const auto s = static_cast<uint32_t>(static_cast<int32_t>(std::lround(v)));
+        } else {
+            if (!p.synth) p.synth = std::make_unique<SignalSynth>(o.signal, kStreamRate);
+            v = p.synth->next() * kSimulatorCountsPerPascal;
+        }
+        constexpr double kFullScale = 8'388'607.0;  // the largest signed 24-bit sample
+        return std::clamp(v, -kFullScale - 1.0, kFullScale);
+    }
+
+    // The samples due since the last tick by the real clock, so that the stream keeps the instrument's
+    // rate however the ticks fall.
+    void countDueSamples(Peer& p) {
+        const uint32_t now = msNow();
+        const uint32_t elapsed = p.streamClockSet ? now - p.streamClockMs : static_cast<uint32_t>(o.periodMs);
+        p.streamClockMs = now;
+        p.streamClockSet = true;
+        p.streamDue += kStreamRate * elapsed / 1000.0;
+    }
+
+    void queueStream(Peer& p) {
+        constexpr size_t kFrame = 4;
+        countDueSamples(p);
+        while (p.streamDue >= 1.0 && p.out.size() + 2 * kFrame <= kOutputLimit) {
+            p.streamDue -= 1.0;
+            const auto s = static_cast<uint32_t>(static_cast<int32_t>(std::lround(streamValue(p))));
             p.out.insert(p.out.end(), {kSampleMarker, static_cast<uint8_t>(s), static_cast<uint8_t>(s >> 8),
                                        static_cast<uint8_t>(s >> 16)});
             if (++p.streamSample % kStreamStatusEvery == 0) {
