@@ -1,8 +1,8 @@
 #include "signal/sample_signals.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
-#include <filesystem>
 #include <functional>
 #include <numbers>
 #include <random>
@@ -55,31 +55,39 @@ SynthItem pink(double db) {
     return {SynthItem::Kind::Pink, 0.0, db, 0.0};
 }
 
-// A room answering a shot at `shotAt` seconds: in every octave a bundle of sines with random frequencies
-// (within a third of an octave around the centre, so that each octave's decay stays in its own band) and
-// random phases, falling by 60 dB in that octave's reverberation time; under it pink noise whose share in
-// each octave lies 70 dB below the octave's start.
+// A room answering a shot at `shotAt` seconds: in every octave a set of decaying modes, sines spaced evenly
+// across the middle two thirds of the octave with random phases, all falling by 60 dB in that octave's
+// reverberation time; under it pink noise whose share in each octave lies 70 dB below the octave's start.
+// The modes stand far enough apart (kModeSpacing times the bandwidth of their decay) that their beats
+// average out of the energy decay, which therefore falls as a straight line in dB; low octaves get few
+// modes, as small rooms have.
 class RoomResponse {
   public:
     RoomResponse(double rate, double shotAt, uint64_t seed)
-        : floor_(seed + 99), shotAt_(shotAt), rate_(rate) {
+        : floor_(seed + 99, rate), shotAt_(shotAt), rate_(rate) {
         std::mt19937_64 random(seed);
         std::uniform_real_distribution<double> unit(0.0, 1.0);
-        const double amplitude = std::numbers::sqrt2 * pressureOfLevel(kBandLevel) / std::sqrt(kSinesPerBand);
         for (size_t b = 0; b < 6; ++b) {
+            const double t60 = kRoomReverberationTimes[b];
+            const double low = kRoomOctaveCentres[b] * std::pow(2.0, -1.0 / 3.0);
+            const double high = kRoomOctaveCentres[b] * std::pow(2.0, 1.0 / 3.0);
+            const double decayBandwidth = std::log(1e6) / (2.0 * std::numbers::pi * t60);  // Hz
+            const int modes =
+                std::clamp(static_cast<int>((high - low) / (kModeSpacing * decayBandwidth)), 1, 48);
+            const double amplitude = std::numbers::sqrt2 * pressureOfLevel(kBandLevel) / std::sqrt(modes);
             Band band;
-            band.decay = std::pow(10.0, -3.0 / (kRoomReverberationTimes[b] * rate));
-            for (int i = 0; i < kSinesPerBand; ++i) {
-                const double f = kRoomOctaveCentres[b] * std::pow(2.0, (unit(random) - 0.5) / 3.0);
-                const double phase = 2.0 * std::numbers::pi * unit(random);
+            band.decay = std::pow(10.0, -3.0 / (t60 * rate));
+            for (int i = 0; i < modes; ++i) {
+                const double f = low + (high - low) * (i + 0.5) / modes;
                 band.step.push_back(std::polar(1.0, 2.0 * std::numbers::pi * f / rate));
-                band.phasor.push_back(std::polar(amplitude, phase));
+                band.phasor.push_back(std::polar(amplitude, 2.0 * std::numbers::pi * unit(random)));
             }
             bands_.push_back(std::move(band));
         }
-        // Pink noise spreads over about 11 octaves (10 Hz to 24 kHz): its total lies that much above its
-        // share in one octave.
-        floorRms_ = pressureOfLevel(kBandLevel + kRoomFloorDb + 10.0 * std::log10(11.2));
+        // The floor's pink noise spreads over log2(rate / 2 / 16 Hz) octaves: its total lies that much above
+        // its share in one octave.
+        const double octaves = std::log2(rate / 2.0 / kPinkLowestFrequency);
+        floorRms_ = pressureOfLevel(kBandLevel + kRoomFloorDb + 10.0 * std::log10(octaves));
     }
 
     double next() {
@@ -99,7 +107,7 @@ class RoomResponse {
     }
 
   private:
-    static constexpr int kSinesPerBand = 40;
+    static constexpr double kModeSpacing = 8.0;
     static constexpr double kBandLevel = 90.0;  // dB in each octave as the decay starts
     struct Band {
         std::vector<std::complex<double>> step, phasor;
@@ -251,10 +259,7 @@ std::string_view sampleSignalKindNames() {
 
 Status WriteSampleSignalFile(SampleSignalKind kind, const std::string& path) {
     Status s = writePlan(planFor(kind), path);
-    if (!s) {
-        std::error_code ec;
-        std::filesystem::remove(path, ec);
-    }
+    if (!s) removeUnfinishedRecording(path);
     return s;
 }
 

@@ -46,6 +46,11 @@ void takeDecimatedFrame(const ProcessingChain& chain, uint16_t channelMask, std:
         if (channelMask & (1u << k)) out.push_back(chain.decimatedOutput(k));
 }
 
+void removeUnfinishedRecording(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
+}
+
 SignalRecorder::~SignalRecorder() {
     (void)Stop();
 }
@@ -58,8 +63,7 @@ Status SignalRecorder::Start(const std::string& path, const SdtHeader& header,
     if (h.channelCount == 0) return fail("No output channel is switched on: there is nothing to record");
     auto writer = SdtWriter::Create(path, h);
     if (!writer) {
-        std::error_code ec;
-        if (std::filesystem::exists(path, ec)) std::filesystem::remove(path, ec);  // made, but not writable
+        removeUnfinishedRecording(path);  // made, but its header could not be written
         return writer.error();
     }
     writer_.emplace(std::move(*writer));
@@ -70,8 +74,7 @@ Status SignalRecorder::Start(const std::string& path, const SdtHeader& header,
     totalFrames_ = 0;
     if (Status s = beginRecord(); !s) {
         writer_.reset();
-        std::error_code ec;
-        std::filesystem::remove(path, ec);  // nothing recorded yet: no file is better than a broken one
+        removeUnfinishedRecording(path);  // nothing recorded yet: no file is better than a broken one
         return s;
     }
     return {};
@@ -114,7 +117,9 @@ Status SignalRecorder::failed(const Error& error) {
     std::error_code ec;
     if (std::filesystem::file_size(path_, ec) > goodEnd_ && !ec)
         std::filesystem::resize_file(path_, goodEnd_, ec);
-    const std::string why = cause == ENOSPC ? "the disk is full" : error.message;
+    const std::string why = cause == ENOSPC || cause == EDQUOT ? "the disk is full"
+                            : cause == EFBIG ? "the file has reached the largest size allowed"
+                                             : error.message;
     const std::string message = "Recording stopped: " + why + ". The file '" + path_ + "' keeps the " +
                                 std::to_string(totalFrames_) + " frames recorded before.";
     if (deps_.onStopped) deps_.onStopped(message);

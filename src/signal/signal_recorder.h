@@ -33,6 +33,9 @@ SdtHeader recordingHeader(const SignalState& state);
 // between the instants. Call after every sample that passed the chain.
 void takeDecimatedFrame(const ProcessingChain& chain, uint16_t channelMask, std::vector<double>& out);
 
+// Removes a recording that could not be made; only a regular file (never a device such as /dev/full).
+void removeUnfinishedRecording(const std::string& path);
+
 struct RecorderDeps {
     const Clock& clock;
     std::function<CalendarTime()> now;  // date and time of each record's start (default: local time)

@@ -16,19 +16,6 @@ constexpr std::array<double, 6> kPinkGains = {0.0555179, 0.0750759, 0.1538520,
 constexpr double kPinkDirect = 0.5362;
 constexpr double kPinkDelayed = 0.115926;
 
-// The filter's rms for white noise of unit rms: the root of the sum of squares of its impulse response.
-double pinkFilterRms() {
-    double energy = kPinkDirect * kPinkDirect + kPinkDelayed * kPinkDelayed;
-    for (size_t i = 0; i < kPinkPoles.size(); ++i)
-        for (size_t j = 0; j < kPinkPoles.size();
-             ++j)  // sum over n of g_i p_i^n g_j p_j^n, and the cross terms
-            energy += kPinkGains[i] * kPinkGains[j] / (1.0 - kPinkPoles[i] * kPinkPoles[j]);
-    // Cross terms of the sections with the direct path (n = 0) and with the delayed one (n = 1).
-    for (size_t i = 0; i < kPinkPoles.size(); ++i)
-        energy += 2.0 * kPinkGains[i] * (kPinkDirect + kPinkDelayed * kPinkPoles[i]);
-    return std::sqrt(energy);
-}
-
 constexpr double kDecayOnLevel = 90.0;        // dB: the noise before it is switched off
 constexpr double kImpulseStartLevel = 100.0;  // dB: rms of the first moments of an impulse response
 constexpr double kEventsBackground = 55.0;    // dB
@@ -102,19 +89,43 @@ Result<std::vector<SynthItem>> parseSignalSpec(std::string_view spec) {
     return items;
 }
 
-PinkNoise::PinkNoise(uint64_t seed) : random_(seed) {}
+PinkNoise::Shaper::Shaper(double rate) {
+    // Second-order Butterworth high-pass by the bilinear transform, pre-warped to its corner.
+    const double k = std::tan(std::numbers::pi * kPinkLowestFrequency / rate);
+    const double d = 1.0 + std::numbers::sqrt2 * k + k * k;
+    b0 = 1.0 / d;
+    b1 = -2.0 / d;
+    b2 = 1.0 / d;
+    a1 = 2.0 * (k * k - 1.0) / d;
+    a2 = (1.0 - std::numbers::sqrt2 * k + k * k) / d;
+}
 
-double PinkNoise::next() {
-    static const double scale = 1.0 / pinkFilterRms();
-    const double w = white_(random_);
+double PinkNoise::Shaper::step(double w) {
     double sum = 0.0;
     for (size_t i = 0; i < kPinkPoles.size(); ++i) {
-        state_[i] = kPinkPoles[i] * state_[i] + kPinkGains[i] * w;
-        sum += state_[i];
+        state[i] = kPinkPoles[i] * state[i] + kPinkGains[i] * w;
+        sum += state[i];
     }
-    sum += state_[6] + kPinkDirect * w;
-    state_[6] = kPinkDelayed * w;
-    return sum * scale;
+    sum += state[6] + kPinkDirect * w;
+    state[6] = kPinkDelayed * w;
+    const double y = b0 * sum + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+    x2 = x1;
+    x1 = sum;
+    y2 = y1;
+    y1 = y;
+    return y;
+}
+
+PinkNoise::PinkNoise(uint64_t seed, double rate) : random_(seed), shaper_(rate) {
+    // White noise of unit rms comes out with the rms of the impulse response: the root of the sum of its
+    // squares, taken until its slowest pole has died away.
+    Shaper impulse(rate);
+    double energy = 0.0;
+    for (int n = 0; n < (1 << 18); ++n) {
+        const double h = impulse.step(n == 0 ? 1.0 : 0.0);
+        energy += h * h;
+    }
+    scale_ = 1.0 / std::sqrt(energy);
 }
 
 struct SignalSynth::Source {
@@ -141,7 +152,7 @@ class ToneSource : public SignalSynth::Source {
 
 class PinkSource : public SignalSynth::Source {
   public:
-    PinkSource(double level, uint64_t seed) : noise_(seed), rms_(pressureOfLevel(level)) {}
+    PinkSource(double level, double rate, uint64_t seed) : noise_(seed, rate), rms_(pressureOfLevel(level)) {}
     double next() override { return rms_ * noise_.next(); }
 
   private:
@@ -153,7 +164,7 @@ class PinkSource : public SignalSynth::Source {
 class DecaySource : public SignalSynth::Source {
   public:
     DecaySource(double t60, double rate, uint64_t seed)
-        : noise_(seed),
+        : noise_(seed, rate),
           t60_(t60),
           rate_(rate),
           period_(static_cast<uint64_t>(std::llround(3.0 * t60 * rate))) {}
@@ -195,8 +206,8 @@ class ImpulseSource : public SignalSynth::Source {
 class EventsSource : public SignalSynth::Source {
   public:
     EventsSource(double rate, uint64_t seed)
-        : background_(seed),
-          event_(seed + 1),
+        : background_(seed, rate),
+          event_(seed + 1, rate),
           rate_(rate),
           eventRms_(kReferencePressure * std::sqrt(std::pow(10.0, kEventsPeakLevel / 10.0) -
                                                    std::pow(10.0, kEventsBackground / 10.0))) {}
@@ -228,7 +239,7 @@ SignalSynth::SignalSynth(const std::vector<SynthItem>& items, double rate, uint6
                     std::make_unique<ToneSource>(kCalibratorFrequency, kCalibratorLevel, rate));
                 break;
             case K::Pink:
-                sources_.push_back(std::make_unique<PinkSource>(item.level, s));
+                sources_.push_back(std::make_unique<PinkSource>(item.level, rate, s));
                 break;
             case K::Decay:
                 sources_.push_back(std::make_unique<DecaySource>(item.t60, rate, s));

@@ -40,16 +40,30 @@ std::string_view signalItemsHelp();
 Result<std::vector<SynthItem>> parseSignalSpec(std::string_view spec);
 
 // Pink noise (equal power per octave) of unit rms from a seeded white Gaussian source, shaped by a sum of
-// first-order low-passes whose poles are spread over the audio band.
+// first-order low-passes whose poles are spread over the audio band, and freed of the slow swell below the
+// audio band by a high-pass at kPinkLowestFrequency.
+constexpr double kPinkLowestFrequency = 16.0;  // Hz
+
 class PinkNoise {
   public:
-    explicit PinkNoise(uint64_t seed);
-    double next();
+    PinkNoise(uint64_t seed, double sampleRate);
+    double next() { return scale_ * shaper_.step(white_(random_)); }
+
+    // The pink filter and the high-pass, sample by sample.
+    struct Shaper {
+        explicit Shaper(double sampleRate);
+        double step(double white);
+
+        std::array<double, 7> state{};
+        double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;  // the high-pass
+        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    };
 
   private:
     std::mt19937_64 random_;
     std::normal_distribution<double> white_{0.0, 1.0};
-    std::array<double, 7> state_{};
+    Shaper shaper_;
+    double scale_ = 1.0;
 };
 
 // The sum of the items, sample by sample at the given rate.
