@@ -3,12 +3,19 @@
 #pragma once
 
 #include <unistd.h>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <thread>
 
+#include "base/clock.h"
 #include "cli/cli_command.h"
 #include "link/acquisition_controller.h"
+#include "link/device_link.h"
+#include "link/serial_port.h"
+#include "link/tele_link.h"
 
 namespace k470::cli {
 
@@ -43,6 +50,33 @@ class RunSettings {
 
   private:
     std::string path_;
+};
+
+// The links of a command that connects to an instrument: the USB instrument named (or else the first FTDI
+// bridge that opens), the tele adapter, the steady clock, and messages on standard error.
+struct CliLinks {
+    explicit CliLinks(const std::string& usbDevice)
+        : provider(usbDevice.empty()
+                       ? std::unique_ptr<SerialPortProvider>(std::make_unique<FtdiTtyProvider>())
+                       : std::make_unique<FixedTtyProvider>(std::vector<std::string>{usbDevice})),
+          usb(*provider) {}
+    AcquisitionDeps deps(const SettingsStore& settings, NamedEvent* trigger = nullptr,
+                         uint16_t telePort = kTelePort) {
+        return {usb,
+                tele,
+                settings,
+                clock,
+                [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
+                trigger,
+                nullptr,
+                telePort};
+    }
+
+    std::unique_ptr<SerialPortProvider> provider;
+    DeviceLink usb;
+    TeleLink tele;
+    SteadyClock clock;
+    StderrView view;
 };
 
 }  // namespace k470::cli

@@ -84,12 +84,6 @@ int runAcquire(std::span<const std::string> args) {
         printError(lexicon().cantOpenFile(runSettings.path()));
         return 1;
     }
-    std::unique_ptr<SerialPortProvider> provider;
-    if (!p.files.empty())
-        provider = std::make_unique<FixedTtyProvider>(std::vector<std::string>{p.files[0]});
-    else
-        provider = std::make_unique<FtdiTtyProvider>();
-
     std::optional<NamedEvent> trigger;
     if (rp.externalTrigger) {
         auto e = NamedEvent::Open(kAutoSaveEventName);
@@ -100,19 +94,11 @@ int runAcquire(std::span<const std::string> args) {
         trigger.emplace(std::move(*e));
     }
 
-    DeviceLink deviceLink(*provider);
-    TeleLink teleLink;
-    SteadyClock clock;
-    StderrView view;
-    AcquisitionDeps deps{deviceLink,
-                         teleLink,
-                         settings,
-                         clock,
-                         [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
-                         trigger ? &*trigger : nullptr,
-                         nullptr,
-                         static_cast<uint16_t>(port)};
-    AcquisitionController controller(std::move(deps), view);
+    CliLinks links(p.files.empty() ? std::string() : p.files[0]);
+    const SteadyClock& clock = links.clock;
+    StderrView& view = links.view;
+    AcquisitionController controller(
+        links.deps(settings, trigger ? &*trigger : nullptr, static_cast<uint16_t>(port)), view);
     RefuseStream stream;
     controller.SetStreamHandler(&stream);
     if (!controller.StartAcquisition()) {

@@ -178,24 +178,8 @@ int recordStream(const RecordArgs& r, SignalState& state, const FilterLibrary& l
         printError(lexicon().cantOpenFile(runSettings.path()));
         return 1;
     }
-    std::unique_ptr<SerialPortProvider> provider;
-    if (!r.device.empty())
-        provider = std::make_unique<FixedTtyProvider>(std::vector<std::string>{r.device});
-    else
-        provider = std::make_unique<FtdiTtyProvider>();
-    DeviceLink deviceLink(*provider);
-    TeleLink teleLink;
-    SteadyClock clock;
-    StderrView view;
-    AcquisitionDeps deps{deviceLink,
-                         teleLink,
-                         settings,
-                         clock,
-                         [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
-                         nullptr,
-                         nullptr,
-                         kTelePort};
-    AcquisitionController controller(std::move(deps), view);
+    CliLinks links(r.device);
+    AcquisitionController controller(links.deps(settings), links.view);
     std::mutex signalLock;
     TappedStream stream({state, chain, library, signalLock, {}}, header.channelMask);
     controller.SetStreamHandler(&stream);
@@ -205,7 +189,7 @@ int recordStream(const RecordArgs& r, SignalState& state, const FilterLibrary& l
         controller.StopAcquisition();
         return 1;
     }
-    SignalRecorder recorder({clock, nullptr, nullptr});
+    SignalRecorder recorder({links.clock, nullptr, nullptr});
     if (Status s = recorder.Start(r.output, header, {kStreamDeviceType, controller.vin()}); !s) {
         printError(s.error().message);
         controller.StopAcquisition();
@@ -214,19 +198,19 @@ int recordStream(const RecordArgs& r, SignalState& state, const FilterLibrary& l
     RecordingFeed feed(recorder, wanted, markerStep);
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    uint32_t lastData = clock.nowMs();
+    uint32_t lastData = links.clock.nowMs();
     int exitCode = 0;
     while (!feed.done() && !interrupted) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kTickMs));
         controller.OnAcquisitionTimer();
         const bool data = !stream.pending().empty();
-        if (data) lastData = clock.nowMs();
+        if (data) lastData = links.clock.nowMs();
         if (Status s = data ? feed.take(stream.pending()) : recorder.Tick(); !s) {
             printError(s.error().message);  // the recorder has closed the file with what it holds
             exitCode = 1;
             break;
         }
-        if (clock.nowMs() - lastData > kStreamSilenceLimitMs) {
+        if (links.clock.nowMs() - lastData > kStreamSilenceLimitMs) {
             printError("The instrument stopped sending: the recording ends with the " +
                        std::to_string(recorder.totalFrames()) + " frames that arrived");
             exitCode = 1;
