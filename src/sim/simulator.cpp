@@ -43,80 +43,6 @@ void setNonBlocking(int fd) {
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
 
-// What a level word of the record shows, and which instantaneous word it is computed from.
-struct WordRole {
-    enum Kind { Instant, Leq, Min, Max } kind = Instant;
-    int source = 0;
-};
-
-// The roles of the words of a type's levels, row by row in the order of the record layout. Vibration rows
-// are not told apart: every word is averaged as a Leq.
-std::vector<WordRole> wordRoles(const RecordDimensions& d) {
-    using K = WordRole::Kind;
-    std::vector<WordRole> roles(static_cast<size_t>(d.levelWordCount()));
-    for (size_t i = 0; i < roles.size(); ++i)
-        roles[i] = {d.group == ResultGroup::Vibration ? K::Leq : K::Instant, static_cast<int>(i)};
-    // One row: the pattern gives per word its kind and the column of its instantaneous word.
-    auto rows = [&](int first, int count, int width, std::initializer_list<std::pair<K, int>> pattern) {
-        for (int r = 0; r < count; ++r) {
-            int w = first + r * width, k = 0;
-            for (auto [kind, column] : pattern) {
-                if (w + k < static_cast<int>(roles.size()))
-                    roles[static_cast<size_t>(w + k)] = {kind, w + column};
-                ++k;
-            }
-        }
-    };
-    // Imp, Fast, Slow, Leq, then min and max of Imp, Fast and Slow.
-    const std::initializer_list<std::pair<K, int>> tenWords = {
-        {K::Instant, 0}, {K::Instant, 1}, {K::Instant, 2}, {K::Leq, 1}, {K::Min, 0},
-        {K::Max, 0},     {K::Min, 1},     {K::Max, 1},     {K::Min, 2}, {K::Max, 2}};
-    switch (d.group) {
-        case ResultGroup::SoundLevel:
-            rows(0, 4 * d.bands, 10, tenWords);
-            // Imp, Fast, Slow, Leq, an unshown word, Peak, then min and max of Imp, Fast and Slow.
-            rows(4 * d.bands * 10, 3, 12,
-                 {{K::Instant, 0},
-                  {K::Instant, 1},
-                  {K::Instant, 2},
-                  {K::Leq, 1},
-                  {K::Instant, 4},
-                  {K::Max, 0},
-                  {K::Min, 0},
-                  {K::Max, 0},
-                  {K::Min, 1},
-                  {K::Max, 1},
-                  {K::Min, 2},
-                  {K::Max, 2}});
-            break;
-        case ResultGroup::Ultrasound:
-            rows(0, 31, 10, tenWords);
-            break;
-        case ResultGroup::Infrasound:
-            // Slow, ESlow, Leq, then min and max of Slow and ESlow.
-            rows(0, 36, 7,
-                 {{K::Instant, 0},
-                  {K::Instant, 1},
-                  {K::Leq, 0},
-                  {K::Min, 0},
-                  {K::Max, 0},
-                  {K::Min, 1},
-                  {K::Max, 1}});
-            break;
-        case ResultGroup::FieldStrength: {
-            // Fast, Fast min, Fast max, Slow, Slow min, Slow max.
-            const std::initializer_list<std::pair<K, int>> six = {{K::Instant, 0}, {K::Min, 0}, {K::Max, 0},
-                                                                  {K::Instant, 3}, {K::Min, 3}, {K::Max, 3}};
-            rows(0, 30, 6, six);
-            rows(192, 1, 6, six);
-            break;
-        }
-        default:
-            break;
-    }
-    return roles;
-}
-
 struct Peer {
     int fd = -1;
     bool isPty = false;
@@ -259,7 +185,7 @@ struct Simulator::Impl {
         const double shift = kRangeStepDb * st.range;
         const size_t n = v.record.levels.size();
         if (roles.size() != n) {
-            roles = wordRoles(v.record.dimensions);
+            roles = levelWordRoles(v.record.dimensions);
             energy.assign(n, 0.0);
             low.assign(n, 0.0);
             high.assign(n, 0.0);
@@ -302,6 +228,10 @@ struct Simulator::Impl {
                     break;
                 case WordRole::Max:
                     if (st.running || !measured) shown[i] = measured ? high[src] : now[src];
+                    break;
+                case WordRole::Peak:
+                    if (st.running || !measured)
+                        shown[i] = (measured ? high[src] : now[src]) + kPeakAboveMaxDb;
                     break;
             }
         }
