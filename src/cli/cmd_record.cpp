@@ -44,32 +44,25 @@ bool parsePositive(const std::string& text, double& value) {
            std::isfinite(value) && value > 0.0;
 }
 
-// The live stream with a tap behind the chain: every decimated frame of the recorded channels is kept
-// until the main loop takes it. The first ring's worth of samples is left out, while the rings still hold
-// the zeros they started with.
+// The live stream with a tap behind the chain that keeps the decimated frames of the recorded channels;
+// the first ring's worth of samples is left out.
 class TappedStream : public StreamHandler {
   public:
     TappedStream(LiveStreamDeps deps, uint16_t mask)
-        : live_(std::move(deps)), mask_(mask), chain_(deps.chain) {
-        live_.stream().setSampleObserver([this](const ProcessingChain& chain) {
-            if (seen_++ < static_cast<uint64_t>(chain.outputRingLength())) return;
-            takeDecimatedFrame(chain, mask_, pending_);
-        });
+        : tap_(mask, static_cast<uint64_t>(deps.chain.outputRingLength())), live_(std::move(deps)) {
+        live_.stream().setSampleObserver([this](const ProcessingChain& chain) { tap_.onSample(chain); });
     }
     bool StartStream(SerialPort&) override {
         started = true;
         return true;
     }
     bool OnStreamTick(SerialPort& port) override { return live_.OnStreamTick(port); }
-    std::vector<double>& pending() { return pending_; }
+    std::vector<double>& pending() { return tap_.pending(); }
     bool started = false;
 
   private:
+    RecordingTap tap_;
     LiveStreamHandler live_;
-    uint16_t mask_;
-    const ProcessingChain& chain_;
-    uint64_t seen_ = 0;
-    std::vector<double> pending_;
 };
 
 // Feeds the recorder up to the wanted frame count, setting a marker every markerStep frames.

@@ -33,6 +33,24 @@ SdtHeader recordingHeader(const SignalState& state);
 // between the instants. Call after every sample that passed the chain.
 void takeDecimatedFrame(const ProcessingChain& chain, uint16_t channelMask, std::vector<double>& out);
 
+// Collects, sample by sample behind the chain (as the stream's sample observer, under the signal lock), the
+// decimated frames of the recorded channels until the tick hands them to the recorder. The first samples
+// it is told to skip are left out: a stream that has just started still has the rings' initial zeros.
+class RecordingTap {
+  public:
+    RecordingTap(uint16_t channelMask, uint64_t skipSamples) : mask_(channelMask), skip_(skipSamples) {}
+    void onSample(const ProcessingChain& chain) {
+        if (seen_++ >= skip_) takeDecimatedFrame(chain, mask_, pending_);
+    }
+    std::vector<double>& pending() { return pending_; }
+
+  private:
+    uint16_t mask_;
+    uint64_t skip_;
+    uint64_t seen_ = 0;
+    std::vector<double> pending_;
+};
+
 // Removes a recording that could not be made; only a regular file (never a device such as /dev/full).
 void removeUnfinishedRecording(const std::string& path);
 
