@@ -211,6 +211,21 @@ TEST(CliRecordTest, BadArgumentsAndOutputsAreRefusedBeforeAnythingIsWritten) {
     }
 }
 
+TEST(CliRecordTest, AnInstrumentWithoutARawStreamHasNothingToRecord) {
+    SimulatorOptions o;
+    o.type = 3;
+    o.tcp = false;
+    o.pty = true;
+    auto sim = Simulator::Start(o);
+    ASSERT_TRUE(sim.ok());
+    test::TempDir dir;
+    const std::string out = dir.file("rec.sdt");
+    EXPECT_EQ(run(dir, "record --usb " + (*sim)->ptyPath() + " --seconds 1 -o " + out), 1);
+    EXPECT_NE(test::readText(dir.file("log")).find("no raw signal stream"), std::string::npos)
+        << test::readText(dir.file("log"));
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 TEST(SimulatorSignalTest, TheStreamKeepsTheRealClocksPaceAndUnknownItemsAreRefused) {
     auto sim = startStreamSim("calibrator");
     ASSERT_TRUE(sim);
