@@ -60,10 +60,10 @@ std::string_view signalItemsHelp() {
            "every 30 s)";
 }
 
-Result<std::vector<SynthItem>> parseSignalSpec(std::string_view spec) {
+Result<std::vector<SynthItem>> parseSignalList(std::string_view list) {
     using K = SynthItem::Kind;
     std::vector<SynthItem> items;
-    for (std::string_view text : split(spec, ',')) {
+    for (std::string_view text : split(list, ',')) {
         const std::vector<std::string_view> f = split(text, ':');
         SynthItem item;
         bool ok = false;

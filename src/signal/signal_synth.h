@@ -37,7 +37,7 @@ struct SynthItem {
 std::string_view signalItemsHelp();
 // A comma-separated description: tone:F:DB, pink:DB, calibrator, decay:T60, impulse:T60, events. An unknown
 // or malformed item fails with a message naming it and listing the valid ones.
-Result<std::vector<SynthItem>> parseSignalSpec(std::string_view spec);
+Result<std::vector<SynthItem>> parseSignalList(std::string_view list);
 
 // Pink noise (equal power per octave) of unit rms from a seeded white Gaussian source, shaped by a sum of
 // first-order low-passes whose poles are spread over the audio band, and freed of the slow swell below the

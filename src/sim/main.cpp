@@ -25,7 +25,7 @@ constexpr const char* kUsage =
     "  --type T            device type code with a record layout (default 3), or 26: the raw-signal\n"
     "                      instrument, which sends a raw sample stream at 48 kHz (by default tones of\n"
     "                      1 and 3 kHz at 117 and 111 dB)\n"
-    "  --signal SPEC       the raw-signal instrument's signal, a comma-separated list of:\n"
+    "  --signal LIST       the raw-signal instrument's signal, a comma-separated list of:\n"
     "                        tone:F:DB    a sine of F Hz at DB dB re 20 uPa\n"
     "                        pink:DB      pink noise at DB dB, broadband\n"
     "                        calibrator   1 kHz at 94.0 dB, as a class-1 acoustic calibrator gives\n"
@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
             o.dropAfter = static_cast<int>(v);
         } else if (a == "--signal") {
             if (i + 1 >= argc) return usage("--signal takes a list of signal items");
-            auto items = k470::parseSignalSpec(argv[++i]);
+            auto items = k470::parseSignalList(argv[++i]);
             if (!items) return usage(items.error().message);
             o.signal = std::move(*items);
         } else if (a == "--stream") {

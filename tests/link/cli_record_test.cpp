@@ -34,7 +34,7 @@ std::unique_ptr<Simulator> startStreamSim(const std::string& signal) {
     o.tcp = false;
     o.pty = true;
     if (!signal.empty()) {
-        auto items = parseSignalSpec(signal);
+        auto items = parseSignalList(signal);
         if (!items) return nullptr;
         o.signal = *items;
     }

@@ -14,17 +14,17 @@ namespace {
 
 constexpr double kRate = 48000.0;
 
-std::vector<double> synthesize(const std::string& spec, double seconds, double rate = kRate) {
-    auto items = parseSignalSpec(spec);
-    EXPECT_TRUE(items.ok()) << spec;
+std::vector<double> synthesize(const std::string& list, double seconds, double rate = kRate) {
+    auto items = parseSignalList(list);
+    EXPECT_TRUE(items.ok()) << list;
     SignalSynth synth(*items, rate);
     std::vector<double> x(static_cast<size_t>(seconds * rate));
     synth.fill(x);
     return x;
 }
 
-TEST(SignalSpecTest, ReadsTheItemsAndNamesAWrongOneWithTheValidOnes) {
-    auto items = parseSignalSpec("tone:250:80.5,pink:40,calibrator,decay:1.2,impulse:0.6,events");
+TEST(SignalListTest, ReadsTheItemsAndNamesAWrongOneWithTheValidOnes) {
+    auto items = parseSignalList("tone:250:80.5,pink:40,calibrator,decay:1.2,impulse:0.6,events");
     ASSERT_TRUE(items.ok());
     ASSERT_EQ(items->size(), 6u);
     using K = SynthItem::Kind;
@@ -40,7 +40,7 @@ TEST(SignalSpecTest, ReadsTheItemsAndNamesAWrongOneWithTheValidOnes) {
 
     for (const char* bad : {"noise:40", "tone:1000", "tone:x:40", "tone:-5:40", "pink", "pink:40:1",
                             "decay:0", "calibrator:94", "", "tone:1000:94,", "events,,pink:30"}) {
-        auto r = parseSignalSpec(bad);
+        auto r = parseSignalList(bad);
         ASSERT_FALSE(r.ok()) << bad;
         const std::string& m = r.error().message;
         EXPECT_NE(m.find("unknown signal item"), std::string::npos) << bad;
@@ -51,7 +51,7 @@ TEST(SignalSpecTest, ReadsTheItemsAndNamesAWrongOneWithTheValidOnes) {
 
 TEST(SignalSynthTest, LevelsAreWhatTheItemsSay) {
     struct Case {
-        const char* spec;
+        const char* list;
         double level;
         double tolerance;
     };
@@ -65,7 +65,7 @@ TEST(SignalSynthTest, LevelsAreWhatTheItemsSay) {
         {"pink:70,pink:70", 73.01, 0.2},              // independent: twice the power
     };
     for (const Case& c : cases)
-        EXPECT_NEAR(test::levelDb(synthesize(c.spec, 10.0)), c.level, c.tolerance) << c.spec;
+        EXPECT_NEAR(test::levelDb(synthesize(c.list, 10.0)), c.level, c.tolerance) << c.list;
 }
 
 TEST(SignalSynthTest, PinkNoiseHasEqualPowerInEveryOctave) {
@@ -77,7 +77,7 @@ TEST(SignalSynthTest, PinkNoiseHasEqualPowerInEveryOctave) {
 
 TEST(SignalSynthTest, DecaysAndImpulseResponsesFallWithTheirReverberationTime) {
     struct Case {
-        const char* spec;
+        const char* list;
         double t60;
         double decayStarts;  // s into the period
     };
@@ -90,19 +90,19 @@ TEST(SignalSynthTest, DecaysAndImpulseResponsesFallWithTheirReverberationTime) {
         const auto period = static_cast<size_t>(std::llround(3.0 * c.t60 * kLowRate));
         const auto start = static_cast<size_t>(c.decayStarts * kLowRate);
         const std::vector<double> x =
-            test::octaveBand(synthesize(c.spec, 3.0 * c.t60 * kDecays, kLowRate), 1000.0, kLowRate);
+            test::octaveBand(synthesize(c.list, 3.0 * c.t60 * kDecays, kLowRate), 1000.0, kLowRate);
         std::vector<double> rms(period - start);
         for (size_t i = 0; i < rms.size(); ++i) {
             double e = 0.0;
             for (size_t d = 0; d < kDecays; ++d) e += x[d * period + start + i] * x[d * period + start + i];
             rms[i] = std::sqrt(e / kDecays);
         }
-        EXPECT_NEAR(test::reverberationTime(rms, kLowRate), c.t60, 0.03 * c.t60) << c.spec;
+        EXPECT_NEAR(test::reverberationTime(rms, kLowRate), c.t60, 0.03 * c.t60) << c.list;
         // The next period starts the same way again.
-        const std::vector<double> twice = synthesize(c.spec, 3.0 * c.t60 + 0.05);
+        const std::vector<double> twice = synthesize(c.list, 3.0 * c.t60 + 0.05);
         EXPECT_NEAR(test::levelDb(std::span<const double>(twice).last(2400)),
                     test::levelDb(std::span<const double>(twice).first(2400)), 1.5)
-            << c.spec;
+            << c.list;
     }
     // Interrupted noise at 90 dB while it is on.
     const std::vector<double> d = synthesize("decay:1.0", 1.0);
