@@ -76,6 +76,7 @@ void FrameController::Initialise() {
     struct stat st {};
     presetsFileSeen_ = ::stat(presetPath.c_str(), &st) == 0;
     presets_ = loadPresets(presetPath).presets;
+    addBuiltinPresets(presets_);
     library_ = loadFilterLibrary(dataDir_).library;
     applyActivePreset(signal_, presets_, library_, chain_);
     signalStateToSettings();
@@ -170,9 +171,11 @@ void FrameController::Shutdown(WindowRect windowRect, int selectedTab) {
     settings_.Save(store_, replayMode());
     // The presets are written anew; a file that cannot be written does not keep the window from closing.
     // Without presets and without an earlier file nothing is created.
-    if (!presets_.empty() || presetsFileSeen_) {
+    // The built-in presets are offered again at the next start and are not saved unless changed.
+    const std::vector<ProcessorPreset> own = withoutBuiltinPresets(presets_);
+    if (!own.empty() || presetsFileSeen_) {
         ::mkdir(dataDir_.c_str(), 0700);
-        (void)savePresets(dataDir_ + "/" + kPresetFileName, presets_);
+        (void)savePresets(dataDir_ + "/" + kPresetFileName, own);
     }
     CloseSource(selectedTab);
     recent_.Save(store_);

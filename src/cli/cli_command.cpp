@@ -19,12 +19,20 @@ constexpr Command kCommands[] = {
      "  --linear    levels as linear values in engineering form instead of dB\n"
      "  -o OUT      write to OUT instead (only with one FILE; '-' is standard output)\n",
      runExport},
-    {"sample", "write a .bin file of made-up records of any device type",
+    {"sample", "write a .bin file of made-up records of any device type, or a sample signal file",
      "Usage: k470-cli sample [--type T] [--records N] [--seed S] [--vin HEX] -o OUT\n"
+     "       k470-cli sample --sdt KIND -o OUT.sdt\n"
      "  --type T     device type code with a record layout (default 3, sound level meter)\n"
      "  --records N  number of records (default 1)\n"
      "  --seed S     varies the levels (default 1)\n"
-     "  --vin HEX    serial number (default 00A1B2C3)\n",
+     "  --vin HEX    serial number (default 00A1B2C3)\n"
+     "  --sdt KIND   a signal file of several records with markers instead:\n"
+     "               calibrator  1 kHz at 94 dB and at 114 dB (calibration, levels, FFT)\n"
+     "               pink        pink noise at 80 dB and at 60 dB (filtration, octave levels)\n"
+     "               events      55 dB background with a 75 dB event of 5 s (levels over time, replay)\n"
+     "               room        impulse responses, reverberation times 1.8 .. 0.6 s in the octaves\n"
+     "                           125 Hz .. 4 kHz over a -70 dB floor (RT-60)\n"
+     "               vibration   a machine's vibration on three axes in m/c^2 (device type 1)\n",
      runSample},
     {"merge", "write every record of several .bin files into one text file",
      "Usage: k470-cli merge -o OUT FILE.bin...\n"
@@ -88,6 +96,21 @@ constexpr Command kCommands[] = {
      "  --trigger     start only when the trigger event is set (k470-cli trigger)\n"
      "Progress goes to standard error. Ctrl-C stops early, writing one last record.\n",
      runAcquire},
+    {"record", "record the raw-signal instrument's processed signal into a .sdt file",
+     "Usage: k470-cli record --usb [DEVICE] [--preset NAME] (--seconds S | --frames N)\n"
+     "                       [--marker-every SEC] -o OUT.sdt\n"
+     "Connects to the raw-signal instrument (device type 26), runs its stream through the processing\n"
+     "chain and writes the enabled output channels at the decimated rate into one record, dated at its "
+     "start.\n"
+     "  --usb DEVICE      the USB instrument (default: the first FTDI bridge that opens)\n"
+     "  --preset NAME     process with that preset of cust_proc.dat and the filters of the *.slb files in\n"
+     "                    the data directory; 'simulator' reads k470-sim's counts in pascals\n"
+     "  --seconds S       record S seconds of signal (S times the recorded rate frames)\n"
+     "  --frames N        record N frames\n"
+     "  --marker-every SEC  a marker \"Marker N\" every SEC seconds of signal; after 15 markers the\n"
+     "                    recording goes on in a new record\n"
+     "The directory is updated twice a second. Ctrl-C ends the recording early with a complete file.\n",
+     runRecord},
     {"trigger", "start an autorecording that waits for the external trigger",
      "Usage: k470-cli trigger\n"
      "Sets the event K470StartAutoSaveEvent that an armed autorecording waits for.\n",

@@ -61,6 +61,7 @@ int runSdt2Wav(std::span<const std::string> args);
 int runSdt2Txt(std::span<const std::string> args);
 int runReprocess(std::span<const std::string> args);
 int runAcquire(std::span<const std::string> args);
+int runRecord(std::span<const std::string> args);
 int runTrigger(std::span<const std::string> args);
 
 }  // namespace k470::cli

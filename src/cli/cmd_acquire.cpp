@@ -13,6 +13,7 @@
 #include "base/lexicon.h"
 #include "base/named_event.h"
 #include "base/settings_store.h"
+#include "cli/acquisition_cli_support.h"
 #include "cli/cli_command.h"
 #include "link/acquisition_controller.h"
 #include "link/device_link.h"
@@ -32,22 +33,6 @@ bool parseCount(const std::string& text, long long& value) {
     return !text.empty() && r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
 
-// Progress and messages on standard error.
-class StderrView : public AcquisitionView {
-  public:
-    void ShowMessage(const std::string& text) override { printError(text); }
-    void SetProgress(int position) override { std::fprintf(stderr, "connecting: %d%%\n", position); }
-    void SetTitle(const std::string& title) override {
-        if (title != lastTitle_) std::fprintf(stderr, "%s\n", title.c_str());
-        lastTitle_ = title;
-    }
-    void NewData() override { ++newData; }
-    long long newData = 0;
-
-  private:
-    std::string lastTitle_;
-};
-
 // A raw-signal instrument sends a sample stream and no status messages, so it has no records to save: its
 // stream is refused as soon as the connect sequence finds it (the acquisition then tells it to stop).
 class RefuseStream : public StreamHandler {
@@ -58,21 +43,6 @@ class RefuseStream : public StreamHandler {
     }
     bool OnStreamTick(SerialPort&) override { return false; }
     bool found = false;
-};
-
-// The link settings of this run, kept apart from the user's own settings.
-class RunSettings {
-  public:
-    RunSettings() {
-        const char* tmp = std::getenv("TMPDIR");
-        path_ =
-            std::string(tmp && *tmp ? tmp : "/tmp") + "/k470-acquire-" + std::to_string(::getpid()) + ".ini";
-    }
-    ~RunSettings() { ::unlink(path_.c_str()); }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
 };
 
 }  // namespace
@@ -106,7 +76,7 @@ int runAcquire(std::span<const std::string> args) {
         return 1;
     }
 
-    RunSettings runSettings;
+    RunSettings runSettings("acquire");
     SettingsStore settings(runSettings.path());
     if (!settings.WriteInt("Init", "AType", tcp ? 1 : 0) ||
         !settings.WriteString("Init", "IP1", p.value("--bind", "0.0.0.0")) ||
@@ -114,12 +84,6 @@ int runAcquire(std::span<const std::string> args) {
         printError(lexicon().cantOpenFile(runSettings.path()));
         return 1;
     }
-    std::unique_ptr<SerialPortProvider> provider;
-    if (!p.files.empty())
-        provider = std::make_unique<FixedTtyProvider>(std::vector<std::string>{p.files[0]});
-    else
-        provider = std::make_unique<FtdiTtyProvider>();
-
     std::optional<NamedEvent> trigger;
     if (rp.externalTrigger) {
         auto e = NamedEvent::Open(kAutoSaveEventName);
@@ -130,19 +94,11 @@ int runAcquire(std::span<const std::string> args) {
         trigger.emplace(std::move(*e));
     }
 
-    DeviceLink deviceLink(*provider);
-    TeleLink teleLink;
-    SteadyClock clock;
-    StderrView view;
-    AcquisitionDeps deps{deviceLink,
-                         teleLink,
-                         settings,
-                         clock,
-                         [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
-                         trigger ? &*trigger : nullptr,
-                         nullptr,
-                         static_cast<uint16_t>(port)};
-    AcquisitionController controller(std::move(deps), view);
+    CliLinks links(p.files.empty() ? std::string() : p.files[0]);
+    const SteadyClock& clock = links.clock;
+    StderrView& view = links.view;
+    AcquisitionController controller(
+        links.deps(settings, trigger ? &*trigger : nullptr, static_cast<uint16_t>(port)), view);
     RefuseStream stream;
     controller.SetStreamHandler(&stream);
     if (!controller.StartAcquisition()) {

@@ -42,6 +42,7 @@ int runReprocess(std::span<const std::string> args) {
     for (const Error& e : library.problems) printError(e.message);
     PresetLoad presets = loadPresets(dir + "/" + kPresetFileName);
     if (presets.problem) printError(presets.problem->message);
+    addBuiltinPresets(presets.presets);
 
     SignalState state;
     state.sampleRate = source->header().sampleRate;

@@ -6,6 +6,7 @@
 #include "cli/cli_command.h"
 #include "data/bin_file.h"
 #include "data/sample_records.h"
+#include "signal/sample_signals.h"
 
 namespace k470::cli {
 
@@ -16,16 +17,30 @@ bool parseNumber(const std::string& text, long long& value, int base = 10) {
     return r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
 
+// A signal file (.sdt) of the kind named by --sdt.
+int writeSampleSignal(const Command& self, const ParsedArgs& p, const std::string& output) {
+    for (std::string_view other : {"--type", "--records", "--seed", "--vin"})
+        if (p.has(other)) return usageError(self, std::string(other) + " does not go with --sdt");
+    const auto kind = sampleSignalKindNamed(p.value("--sdt"));
+    if (!kind) return usageError(self, "--sdt takes one of " + std::string(sampleSignalKindNames()));
+    if (Status s = WriteSampleSignalFile(*kind, output); !s) {
+        printError(s.error().message);
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int runSample(std::span<const std::string> args) {
     const Command& self = commandNamed("sample");
-    static constexpr std::string_view kValues[] = {"--type", "--records", "--seed",
-                                                   "--vin",  "-o",        "--output"};
+    static constexpr std::string_view kValues[] = {"--type", "--records", "--seed",  "--vin",
+                                                   "--sdt",  "-o",        "--output"};
     ParsedArgs p;
     if (auto done = parseCommandArgs(self, args, {}, kValues, p)) return *done;
     const std::string output = p.outputPath();
     if (output.empty() || !p.files.empty()) return usageError(self, "give the output file with -o");
+    if (p.has("--sdt")) return writeSampleSignal(self, p, output);
     long long type = 0, records = 0, seed = 0, vin = 0;
     if (!parseNumber(p.value("--type", "3"), type) || type < 0 || type > 0xFFFF)
         return usageError(self, "--type takes a device type code");
@@ -35,6 +50,11 @@ int runSample(std::span<const std::string> args) {
         return usageError(self, "--seed takes a number from 0 to 4294967295");
     if (!parseNumber(p.value("--vin", "00A1B2C3"), vin, 16) || vin < 0 || vin > 0xFFFFFFFFll)
         return usageError(self, "--vin takes up to eight hex digits");
+    // Checked before the file is made: a type without a layout would leave an empty file behind.
+    if (!lookupRecordDimensions(static_cast<DeviceType>(type))) {
+        printError("device type " + std::to_string(type) + " has no record layout: no records can be made");
+        return 1;
+    }
 
     auto writer = BinFileAppender::Create(output, false);
     if (!writer) {

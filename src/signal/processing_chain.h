@@ -56,6 +56,8 @@ class ProcessingChain {
     // The output ring of channel k (N values) and the index of its newest value, for the views.
     std::span<const double> outputRing(int k) const;
     int newestIndex(int k) const { return channels_[k].newest; }
+    // The decimation low-pass output of channel k at its newest value: what file mode appends at an instant.
+    double decimatedOutput(int k) const { return lowPassOutput(channels_[k]); }
 
   private:
     struct Channel {

@@ -6,6 +6,7 @@
 #include "base/byte_order.h"
 #include "base/file.h"
 #include "base/text_encoding.h"
+#include "signal/signal_synth.h"
 
 namespace k470 {
 
@@ -124,6 +125,43 @@ Status savePresets(const std::string& path, const std::vector<ProcessorPreset>& 
     if (!file->write(bytes.data(), bytes.size()) || !file->close())
         return fail("Can't write file '" + path + "'");
     return {};
+}
+
+namespace {
+
+ProcessorPreset simulatorPreset() {
+    ProcessorPreset p;
+    p.name = kSimulatorPresetName;
+    p.cutOffIndex = 0;
+    p.decimation = 1;
+    for (size_t k = 0; k < 3; ++k) {
+        p.units[k] = u"Pa";
+        p.referenceValue[k] = kReferencePressure;
+        p.sensitivity[k] = 1.0;
+    }
+    p.sensitivity[0] = 1.0 / kSimulatorCountsPerPascal;
+    p.matrix[0] = {1.0, 0.0, 0.0};
+    return p;
+}
+
+std::vector<uint8_t> encoded(const ProcessorPreset& p) {
+    std::vector<uint8_t> bytes(kPresetSize);
+    p.encode(bytes.data());
+    return bytes;
+}
+
+}  // namespace
+
+void addBuiltinPresets(std::vector<ProcessorPreset>& presets) {
+    if (findPreset(presets, kSimulatorPresetName) == nullptr) presets.push_back(simulatorPreset());
+}
+
+std::vector<ProcessorPreset> withoutBuiltinPresets(const std::vector<ProcessorPreset>& presets) {
+    const std::vector<uint8_t> builtin = encoded(simulatorPreset());
+    std::vector<ProcessorPreset> own;
+    for (const ProcessorPreset& p : presets)
+        if (encoded(p) != builtin) own.push_back(p);
+    return own;
 }
 
 const ProcessorPreset* findPreset(const std::vector<ProcessorPreset>& presets, const std::u16string& name) {

@@ -46,6 +46,14 @@ PresetLoad loadPresets(const std::string& path);
 // Writes the file anew: the count, then every preset in list order.
 Status savePresets(const std::string& path, const std::vector<ProcessorPreset>& presets);
 
+// The presets that come with the program, added to the list when it holds none of their name: "simulator"
+// takes channel 1 of k470-sim's raw-signal instrument in pascals (its fixed counts per pascal), without
+// high-pass or decimation, the status channels off.
+void addBuiltinPresets(std::vector<ProcessorPreset>& presets);
+// The list without the built-in presets that are still as they came, for saving the user's own.
+std::vector<ProcessorPreset> withoutBuiltinPresets(const std::vector<ProcessorPreset>& presets);
+constexpr const char16_t* kSimulatorPresetName = u"simulator";
+
 // The preset of that name (case-sensitive), or null.
 const ProcessorPreset* findPreset(const std::vector<ProcessorPreset>& presets, const std::u16string& name);
 

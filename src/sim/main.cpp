@@ -23,7 +23,19 @@ constexpr const char* kUsage =
     "  --no-tcp            no TCP server\n"
     "  --pty               also serve a pseudo-terminal and print its path\n"
     "  --type T            device type code with a record layout (default 3), or 26: the raw-signal\n"
-    "                      instrument, which sends a raw sample stream (tones of 1 and 3 kHz at 48 kHz)\n"
+    "                      instrument, which sends a raw sample stream at 48 kHz (by default tones of\n"
+    "                      1 and 3 kHz at 117 and 111 dB)\n"
+    "  --signal LIST       the raw-signal instrument's signal, a comma-separated list of:\n"
+    "                        tone:F:DB    a sine of F Hz at DB dB re 20 uPa\n"
+    "                        pink:DB      pink noise at DB dB, broadband\n"
+    "                        calibrator   1 kHz at 94.0 dB, as a class-1 acoustic calibrator gives\n"
+    "                        decay:T60    interrupted noise (90 dB) decaying with reverberation time T60 s,\n"
+    "                                     every 3*T60 s\n"
+    "                        impulse:T60  a room impulse response with reverberation time T60 s, every\n"
+    "                                     3*T60 s\n"
+    "                        events       pink noise at 55 dB with a 75 dB event of 5 s every 30 s\n"
+    "                      The instrument gives 100,000 counts per pascal (24 bits reach 132 dB peak);\n"
+    "                      the preset 'simulator' reads its samples in pascals.\n"
     "  --vin HEX           serial number (default 00A1B2C3)\n"
     "  --running           the measurement runs from the start\n"
     "  --seconds S         end after S seconds (default: run until interrupted)\n"
@@ -94,6 +106,11 @@ int main(int argc, char** argv) {
         } else if (a == "--drop-after") {
             if (!value(v, 1, 1'000'000'000)) return usage("--drop-after takes a count");
             o.dropAfter = static_cast<int>(v);
+        } else if (a == "--signal") {
+            if (i + 1 >= argc) return usage("--signal takes a list of signal items");
+            auto items = k470::parseSignalList(argv[++i]);
+            if (!items) return usage(items.error().message);
+            o.signal = std::move(*items);
         } else if (a == "--stream") {
             o.stream = true;
         } else {

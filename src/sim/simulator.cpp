@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -42,80 +43,6 @@ void setNonBlocking(int fd) {
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
 
-// What a level word of the record shows, and which instantaneous word it is computed from.
-struct WordRole {
-    enum Kind { Instant, Leq, Min, Max } kind = Instant;
-    int source = 0;
-};
-
-// The roles of the words of a type's levels, row by row in the order of the record layout. Vibration rows
-// are not told apart: every word is averaged as a Leq.
-std::vector<WordRole> wordRoles(const RecordDimensions& d) {
-    using K = WordRole::Kind;
-    std::vector<WordRole> roles(static_cast<size_t>(d.levelWordCount()));
-    for (size_t i = 0; i < roles.size(); ++i)
-        roles[i] = {d.group == ResultGroup::Vibration ? K::Leq : K::Instant, static_cast<int>(i)};
-    // One row: the pattern gives per word its kind and the column of its instantaneous word.
-    auto rows = [&](int first, int count, int width, std::initializer_list<std::pair<K, int>> pattern) {
-        for (int r = 0; r < count; ++r) {
-            int w = first + r * width, k = 0;
-            for (auto [kind, column] : pattern) {
-                if (w + k < static_cast<int>(roles.size()))
-                    roles[static_cast<size_t>(w + k)] = {kind, w + column};
-                ++k;
-            }
-        }
-    };
-    // Imp, Fast, Slow, Leq, then min and max of Imp, Fast and Slow.
-    const std::initializer_list<std::pair<K, int>> tenWords = {
-        {K::Instant, 0}, {K::Instant, 1}, {K::Instant, 2}, {K::Leq, 1}, {K::Min, 0},
-        {K::Max, 0},     {K::Min, 1},     {K::Max, 1},     {K::Min, 2}, {K::Max, 2}};
-    switch (d.group) {
-        case ResultGroup::SoundLevel:
-            rows(0, 4 * d.bands, 10, tenWords);
-            // Imp, Fast, Slow, Leq, an unshown word, Peak, then min and max of Imp, Fast and Slow.
-            rows(4 * d.bands * 10, 3, 12,
-                 {{K::Instant, 0},
-                  {K::Instant, 1},
-                  {K::Instant, 2},
-                  {K::Leq, 1},
-                  {K::Instant, 4},
-                  {K::Max, 0},
-                  {K::Min, 0},
-                  {K::Max, 0},
-                  {K::Min, 1},
-                  {K::Max, 1},
-                  {K::Min, 2},
-                  {K::Max, 2}});
-            break;
-        case ResultGroup::Ultrasound:
-            rows(0, 31, 10, tenWords);
-            break;
-        case ResultGroup::Infrasound:
-            // Slow, ESlow, Leq, then min and max of Slow and ESlow.
-            rows(0, 36, 7,
-                 {{K::Instant, 0},
-                  {K::Instant, 1},
-                  {K::Leq, 0},
-                  {K::Min, 0},
-                  {K::Max, 0},
-                  {K::Min, 1},
-                  {K::Max, 1}});
-            break;
-        case ResultGroup::FieldStrength: {
-            // Fast, Fast min, Fast max, Slow, Slow min, Slow max.
-            const std::initializer_list<std::pair<K, int>> six = {{K::Instant, 0}, {K::Min, 0}, {K::Max, 0},
-                                                                  {K::Instant, 3}, {K::Min, 3}, {K::Max, 3}};
-            rows(0, 30, 6, six);
-            rows(192, 1, 6, six);
-            break;
-        }
-        default:
-            break;
-    }
-    return roles;
-}
-
 struct Peer {
     int fd = -1;
     bool isPty = false;
@@ -125,7 +52,10 @@ struct Peer {
     uint8_t first = 0;
     std::vector<std::pair<size_t, uint32_t>> pauses;  // (position in out, ms) where a split frame waits
     uint64_t streamSample = 0;                        // samples of the raw stream sent to this peer
-    double streamDue = 0.0;  // samples due at the next tick, with the fraction carried over
+    double streamDue = 0.0;      // samples due at the next tick, with the fraction carried over
+    uint32_t streamClockMs = 0;  // when the samples due were last counted
+    bool streamClockSet = false;
+    std::unique_ptr<SignalSynth> synth;  // the stream's signal, made when the stream starts
 };
 
 }  // namespace
@@ -255,7 +185,7 @@ struct Simulator::Impl {
         const double shift = kRangeStepDb * st.range;
         const size_t n = v.record.levels.size();
         if (roles.size() != n) {
-            roles = wordRoles(v.record.dimensions);
+            roles = levelWordRoles(v.record.dimensions);
             energy.assign(n, 0.0);
             low.assign(n, 0.0);
             high.assign(n, 0.0);
@@ -299,6 +229,10 @@ struct Simulator::Impl {
                 case WordRole::Max:
                     if (st.running || !measured) shown[i] = measured ? high[src] : now[src];
                     break;
+                case WordRole::Peak:
+                    if (st.running || !measured)
+                        shown[i] = (measured ? high[src] : now[src]) + kPeakAboveMaxDb;
+                    break;
             }
         }
         v.record.levels = shown;
@@ -328,16 +262,38 @@ struct Simulator::Impl {
 
     // The samples of one tick of the raw stream. A peer that does not read holds the stream back (as the
     // instrument's flow control does) instead of losing samples, so the signal it reads is continuous.
-    void queueStream(Peer& p) {
-        constexpr size_t kFrame = 4;
-        p.streamDue += kStreamRate * o.periodMs / 1000.0;
-        while (p.streamDue >= 1.0 && p.out.size() + 2 * kFrame <= kOutputLimit) {
-            p.streamDue -= 1.0;
+    // The next sample of the stream in counts, clipped to 24 bits.
+    double streamValue(Peer& p) {
+        double v = 0.0;
+        if (o.signal.empty()) {
             const double t = static_cast<double>(p.streamSample) / kStreamRate;
-            double v = (static_cast<int>(random()) - 128) * (kStreamNoise / 128.0);
+            v = (static_cast<int>(random()) - 128) * (kStreamNoise / 128.0);
             for (const StreamTone& tone : kStreamTones)
                 v += tone.amplitude * std::sin(2.0 * std::numbers::pi * tone.frequency * t);
-            const auto s = static_cast<uint32_t>(static_cast<int32_t>(std::lround(v)));
+        } else {
+            if (!p.synth) p.synth = std::make_unique<SignalSynth>(o.signal, kStreamRate);
+            v = p.synth->next() * kSimulatorCountsPerPascal;
+        }
+        constexpr double kFullScale = 8'388'607.0;  // the largest signed 24-bit sample
+        return std::clamp(v, -kFullScale - 1.0, kFullScale);
+    }
+
+    // The samples due since the last tick by the real clock, so that the stream keeps the instrument's
+    // rate however the ticks fall.
+    void countDueSamples(Peer& p) {
+        const uint32_t now = msNow();
+        const uint32_t elapsed = p.streamClockSet ? now - p.streamClockMs : static_cast<uint32_t>(o.periodMs);
+        p.streamClockMs = now;
+        p.streamClockSet = true;
+        p.streamDue += kStreamRate * elapsed / 1000.0;
+    }
+
+    void queueStream(Peer& p) {
+        constexpr size_t kFrame = 4;
+        countDueSamples(p);
+        while (p.streamDue >= 1.0 && p.out.size() + 2 * kFrame <= kOutputLimit) {
+            p.streamDue -= 1.0;
+            const auto s = static_cast<uint32_t>(static_cast<int32_t>(std::lround(streamValue(p))));
             p.out.insert(p.out.end(), {kSampleMarker, static_cast<uint8_t>(s), static_cast<uint8_t>(s >> 8),
                                        static_cast<uint8_t>(s >> 16)});
             if (++p.streamSample % kStreamStatusEvery == 0) {

@@ -16,12 +16,15 @@
 
 #include "base/result.h"
 #include "data/device_type.h"
+#include "signal/signal_synth.h"
 
 namespace k470 {
 
-// The raw-signal instrument (device type 26, or any type with the stream fault) sends, at kStreamRate
-// samples per second, the sum of these tones (in raw 24-bit sample units) with a little noise, and after
-// every kStreamStatusEvery samples one status frame: value A, value B, then one that the PC must ignore.
+// The raw-signal instrument (device type 26, or any type with the stream fault) sends kStreamRate samples per
+// second, paced by the real clock, and after every kStreamStatusEvery samples one status frame: value A,
+// value B, then one that the PC must ignore. Its samples are the signal of SimulatorOptions::signal at
+// kSimulatorCountsPerPascal (clipped to 24 bits); without one, the sum of these tones (in raw 24-bit sample
+// units) with a little noise.
 struct StreamTone {
     double frequency;  // Hz
     double amplitude;  // raw sample units
@@ -49,6 +52,8 @@ struct SimulatorOptions {
     int dropAfter = 0;         // the connection is dropped after n messages (0: never)
     bool stream = false;       // a raw sample stream of 0xAA/0xBB frames instead of status messages
 
+    // The signal of the raw sample stream, in pascals; empty: the tones of kStreamTones.
+    std::vector<SynthItem> signal;
     // The two status values of the raw sample stream.
     uint16_t streamStatusA = 3000;
     uint16_t streamStatusB = 250;

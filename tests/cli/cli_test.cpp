@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "data/bin_file.h"
 #include "data/sample_records.h"
 #include "data/sdt_container.h"
@@ -66,6 +68,43 @@ TEST(CliExport, FailuresPrintTheMessageAndExitNonZero) {
     auto u = cli({"export", dir.file("unknown.bin")});
     EXPECT_NE(u.exitCode, 0);
     EXPECT_NE(u.err.find("Unknown file format"), std::string::npos);
+}
+
+TEST(CliSample, RefusesTypesWithoutARecordLayoutAndBadSignalKindsWithoutWritingAFile) {
+    TempDir dir;
+    const std::string out = dir.file("s.bin");
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"sample", "--type", "13", "-o", out}, 1, "device type 13 has no record layout"},
+        {{"sample", "--type", "27", "-o", out}, 1, "device type 27 has no record layout"},
+        {{"sample", "--sdt", "noise", "-o", out}, 2, "calibrator, pink, events, room, vibration"},
+        {{"sample", "--sdt", "pink", "--type", "3", "-o", out}, 2, "--type does not go with --sdt"},
+        {{"sample", "--sdt", "pink", "-o", dir.file("no/such/dir.sdt")}, 1, "Can't open file"},
+    };
+    for (const Case& c : cases) {
+        auto r = cli(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[2];
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args[2] << ": " << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.args[2];
+    }
+}
+
+TEST(CliSample, SignalFilesOpenInTheSignalCommands) {
+    TempDir dir;
+    const std::string out = dir.file("cal.sdt");
+    auto made = cli({"sample", "--sdt", "calibrator", "-o", out});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    auto info = cli({"info", out});
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_NE(info.out.find("Records: 2"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("192000 frames (4.0 s)"), std::string::npos) << info.out;
+    auto text = cli({"sdt2txt", "--records", "2", out});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_NE(test::readText(dir.file("cal_1.txt")).find("ch1[Pa]"), std::string::npos);
 }
 
 TEST(CliInfo, ListsRecordsAndSignalEntries) {

@@ -276,3 +276,42 @@ TEST(PresetApplication, TakesChannelsFiltersAndSizesTheRings) {
 
 }  // namespace
 }  // namespace k470
+
+namespace k470 {
+namespace {
+
+TEST(BuiltinPresets, SimulatorReadsTheSimulatedCountsInPascalsAndIsNotSavedUnlessChanged) {
+    std::vector<ProcessorPreset> presets;
+    addBuiltinPresets(presets);
+    addBuiltinPresets(presets);  // once only
+    ASSERT_EQ(presets.size(), 1u);
+    EXPECT_TRUE(withoutBuiltinPresets(presets).empty());
+
+    // Applied to the raw-signal instrument: 100,000 counts on channel 1 are 1 Pa; the status channels are off.
+    SignalState s;
+    s.presetActive = true;
+    s.presetName = "simulator";
+    FilterLibrary library;
+    ProcessingChain chain;
+    applyActivePreset(s, presets, library, chain);
+    EXPECT_TRUE(s.presetActive);
+    EXPECT_DOUBLE_EQ(100'000.0 * s.channels[0].sensitivity * s.channels[0].matrixRow[0], 1.0);
+    EXPECT_EQ(s.channels[0].units, "Pa");
+    EXPECT_EQ(s.channels[0].referenceValue, 2e-5);
+    EXPECT_FALSE(channelEnabled(s.channels[1]));
+    EXPECT_FALSE(channelEnabled(s.channels[2]));
+    EXPECT_EQ(s.highPassStep, 0);
+    EXPECT_EQ(s.decimation, 1);
+
+    // A user's own preset of that name wins, and a changed built-in one is the user's to keep.
+    std::vector<ProcessorPreset> own(1);
+    own[0].name = u"simulator";
+    own[0].decimation = 2;
+    addBuiltinPresets(own);
+    ASSERT_EQ(own.size(), 1u);
+    EXPECT_EQ(own[0].decimation, 2u);
+    EXPECT_EQ(withoutBuiltinPresets(own).size(), 1u);
+}
+
+}  // namespace
+}  // namespace k470

@@ -1,0 +1,28 @@
+// Signal files made up for trying the program without an instrument: a calibrator, pink noise, noise
+// events, a room's impulse responses and a machine's vibration, each several records long with markers.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/result.h"
+
+namespace k470 {
+
+enum class SampleSignalKind { Calibrator, Pink, Events, Room, Vibration };
+
+// "calibrator", "pink", "events", "room" or "vibration".
+std::optional<SampleSignalKind> sampleSignalKindNamed(std::string_view name);
+std::string_view sampleSignalKindNames();
+
+// The reverberation times of the room sample in the octaves 125 Hz to 4 kHz, and its noise floor below the
+// start of each octave's decay.
+constexpr double kRoomOctaveCentres[6] = {125.0, 250.0, 500.0, 1000.0, 2000.0, 4000.0};
+constexpr double kRoomReverberationTimes[6] = {1.8, 1.5, 1.2, 1.0, 0.8, 0.6};
+constexpr double kRoomFloorDb = -70.0;
+
+// Writes the sample file; on failure nothing is left at path.
+Status WriteSampleSignalFile(SampleSignalKind kind, const std::string& path);
+
+}  // namespace k470

@@ -1,0 +1,201 @@
+#include "signal/signal_recorder.h"
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+
+#include "base/byte_order.h"
+#include "base/text_encoding.h"
+
+namespace k470 {
+
+namespace {
+
+// A record holds at most this many frames (the entry's count is 32 bits); a longer recording goes on in a
+// new record.
+constexpr uint32_t kMaxRecordFrames = std::numeric_limits<uint32_t>::max();
+constexpr size_t kMarkerArea = kMarkerSlots * kMarkerBlockSize;
+constexpr size_t kMarkerNameUnits = kMarkerNameBytes / 2 - 1;  // and a terminating 0
+
+std::u16string cut(const std::u16string& s, size_t units) {
+    return s.size() > units ? s.substr(0, units) : s;
+}
+
+}  // namespace
+
+SdtHeader recordingHeader(const SignalState& state) {
+    SdtHeader h;
+    h.sampleRate = state.sampleRate / std::max(1, state.decimation);
+    if (state.presetActive) h.processor = cut(utf8ToUtf16(state.presetName), 127);
+    for (size_t k = 0; k < 3; ++k) {
+        const SignalChannel& c = state.channels[k];
+        if (channelEnabled(c)) h.channelMask = static_cast<uint16_t>(h.channelMask | (1u << k));
+        h.units[k] = cut(utf8ToUtf16(c.units), 63);
+        h.referenceValue[k] = c.referenceValue;
+    }
+    h.channelCount = static_cast<uint16_t>(h.presentChannels());
+    return h;
+}
+
+void takeDecimatedFrame(const ProcessingChain& chain, uint16_t channelMask, std::vector<double>& out) {
+    if (chain.decimationCounter() != 0) return;  // the counter restarts at each decimation instant
+    for (int k = 0; k < 3; ++k)
+        if (channelMask & (1u << k)) out.push_back(chain.decimatedOutput(k));
+}
+
+void removeUnfinishedRecording(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
+}
+
+SignalRecorder::~SignalRecorder() {
+    (void)Stop();
+}
+
+Status SignalRecorder::Start(const std::string& path, const SdtHeader& header,
+                             const RecordingSource& source) {
+    if (active()) return fail("A recording is already running into '" + path_ + "'");
+    SdtHeader h = header;
+    h.channelCount = static_cast<uint16_t>(h.presentChannels());
+    if (h.channelCount == 0) return fail("No output channel is switched on: there is nothing to record");
+    auto writer = SdtWriter::Create(path, h);
+    if (!writer) {
+        removeUnfinishedRecording(path);  // made, but its header could not be written
+        return writer.error();
+    }
+    writer_.emplace(std::move(*writer));
+    path_ = path;
+    source_ = source;
+    channels_ = h.channelCount;
+    recordFrames_ = 0;
+    totalFrames_ = 0;
+    if (Status s = beginRecord(); !s) {
+        writer_.reset();
+        removeUnfinishedRecording(path);  // nothing recorded yet: no file is better than a broken one
+        return s;
+    }
+    return {};
+}
+
+Status SignalRecorder::beginRecord() {
+    // The marker blocks have their place reserved in front of the record's position table, so that a marker
+    // set while samples flow is written in place and is on disk at once.
+    const std::vector<uint8_t> area(kMarkerArea, 0);
+    auto at = writer_->AppendRaw(area);
+    if (!at) return at.error();
+    markerArea_ = *at;
+    table_ = MarkerTable{};
+    uint8_t bytes[kMarkerTableSize];
+    table_.encode(bytes);
+    tableOffset_ = writer_->end();
+    const CalendarTime stamp = deps_.now ? deps_.now() : localTimeNow();
+    if (Status s = writer_->BeginRecord(source_.deviceType, source_.vin, stamp,
+                                        std::span<const uint8_t, kMarkerTableSize>(bytes));
+        !s)
+        return s;
+    markers_ = 0;
+    recordFrames_ = 0;
+    goodEnd_ = writer_->end();
+    return refreshDirectory();
+}
+
+Status SignalRecorder::refreshDirectory() {
+    lastRefresh_ = deps_.clock.nowMs();
+    return writer_->Finish();
+}
+
+Status SignalRecorder::failed(const Error& error) {
+    const int cause = errno;
+    records_ = writer_->recordCount();
+    // The directory block is rewritten in place (no new space needed), holding the frames written before.
+    (void)writer_->Finish();
+    (void)writer_->file().close();
+    writer_.reset();
+    std::error_code ec;
+    if (std::filesystem::file_size(path_, ec) > goodEnd_ && !ec)
+        std::filesystem::resize_file(path_, goodEnd_, ec);
+    const std::string why = cause == ENOSPC || cause == EDQUOT ? "the disk is full"
+                            : cause == EFBIG ? "the file has reached the largest size allowed"
+                                             : error.message;
+    const std::string message = "Recording stopped: " + why + ". The file '" + path_ + "' keeps the " +
+                                std::to_string(totalFrames_) + " frames recorded before.";
+    if (deps_.onStopped) deps_.onStopped(message);
+    return fail(message);
+}
+
+Status SignalRecorder::Append(std::span<const double> values) {
+    if (!active()) return fail("Not recording");
+    const size_t channels = static_cast<size_t>(channels_);
+    size_t frames = values.size() / channels;
+    size_t done = 0;
+    while (done < frames) {
+        if (recordFrames_ == kMaxRecordFrames)
+            if (Status s = NextRecord(); !s) return s;
+        const size_t n = std::min<size_t>(frames - done, kMaxRecordFrames - recordFrames_);
+        errno = 0;
+        if (Status s = writer_->AppendFrames(values.subspan(done * channels, n * channels),
+                                             static_cast<uint32_t>(n));
+            !s)
+            return failed(s.error());
+        recordFrames_ += static_cast<uint32_t>(n);
+        totalFrames_ += n;
+        goodEnd_ = writer_->end();
+        done += n;
+    }
+    return Tick();
+}
+
+Status SignalRecorder::NextRecord() {
+    if (!active()) return fail("Not recording");
+    errno = 0;
+    if (Status s = refreshDirectory(); !s) return failed(s.error());
+    if (Status s = beginRecord(); !s) return failed(s.error());
+    return {};
+}
+
+Status SignalRecorder::AddMarker(const std::u16string& name) {
+    if (!active()) return fail("Not recording");
+    if (markers_ == static_cast<int>(kMarkerSlots))
+        if (Status s = NextRecord(); !s) return s;
+    MarkerBlock block;
+    block.frame = recordFrames_;
+    const std::u16string units = cut(name, kMarkerNameUnits);
+    for (size_t i = 0; i < units.size(); ++i) writeU16(block.nameField.data() + 2 * i, units[i]);
+    uint8_t bytes[kMarkerBlockSize];
+    block.encode(bytes);
+    const uint64_t at = markerArea_ + static_cast<uint64_t>(markers_) * kMarkerBlockSize;
+    // The block first, then its slot: a crash in between leaves the slot empty, never pointing at nothing.
+    table_.blockOffsets[static_cast<size_t>(markers_)] = at;
+    uint8_t table[kMarkerTableSize];
+    table_.encode(table);
+    errno = 0;
+    if (!writer_->file().writeAt(at, bytes, sizeof bytes) ||
+        !writer_->file().writeAt(tableOffset_, table, sizeof table))
+        return failed(fail("Can't write file '" + path_ + "'"));
+    ++markers_;
+    return {};
+}
+
+Status SignalRecorder::Tick() {
+    if (!active()) return {};
+    if (deps_.clock.nowMs() - lastRefresh_ < kRecordingDirectoryRefreshMs) return {};
+    errno = 0;
+    if (Status s = refreshDirectory(); !s) return failed(s.error());
+    return {};
+}
+
+Status SignalRecorder::Stop() {
+    if (!active()) return {};
+    records_ = writer_->recordCount();
+    Status s = writer_->Finish();
+    const bool synced = writer_->file().sync();
+    Status closed = writer_->file().close();
+    writer_.reset();
+    if (!s || !synced || !closed) return fail("Can't write file '" + path_ + "'");
+    return {};
+}
+
+}  // namespace k470

@@ -1,0 +1,121 @@
+// Records the processed live signal into a new signal file while it flows: the output channels of the
+// processing chain at its decimated rate, with markers set at the current frame. The directory on disk is
+// brought up to date at least once a second, so that a crash or a pulled cable loses at most the last
+// second; a failed write (a full disk) ends the recording and keeps everything written before it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/result.h"
+#include "data/sdt_container.h"
+#include "signal/processing_chain.h"
+#include "signal/signal_record.h"
+#include "signal/signal_state.h"
+
+namespace k470 {
+
+// The directory is rewritten when this much time has passed since the last time it was: half the second
+// that a crash may cost, so that the slowest tick (a read may wait up to a second for its bytes) still keeps
+// within it.
+constexpr uint32_t kRecordingDirectoryRefreshMs = 500;
+
+// The header of a recording of the chain's output: the sampling rate after decimation, the enabled output
+// channels, their units and references, and the name of the processing preset (empty without one).
+SdtHeader recordingHeader(const SignalState& state);
+
+// The values of the present channels at a decimation instant of the chain, appended to out; nothing
+// between the instants. Call after every sample that passed the chain.
+void takeDecimatedFrame(const ProcessingChain& chain, uint16_t channelMask, std::vector<double>& out);
+
+// Collects, sample by sample behind the chain (as the stream's sample observer, under the signal lock), the
+// decimated frames of the recorded channels until the tick hands them to the recorder. The first samples
+// it is told to skip are left out: a stream that has just started still has the rings' initial zeros.
+class RecordingTap {
+  public:
+    RecordingTap(uint16_t channelMask, uint64_t skipSamples) : mask_(channelMask), skip_(skipSamples) {}
+    void onSample(const ProcessingChain& chain) {
+        if (seen_++ >= skip_) takeDecimatedFrame(chain, mask_, pending_);
+    }
+    std::vector<double>& pending() { return pending_; }
+
+  private:
+    uint16_t mask_;
+    uint64_t skip_;
+    uint64_t seen_ = 0;
+    std::vector<double> pending_;
+};
+
+// Removes a recording that could not be made; only a regular file (never a device such as /dev/full).
+void removeUnfinishedRecording(const std::string& path);
+
+struct RecorderDeps {
+    const Clock& clock;
+    std::function<CalendarTime()> now;  // date and time of each record's start (default: local time)
+    // Told when the recording ends by itself (a write failed), with the message for the user.
+    std::function<void(const std::string&)> onStopped;
+};
+
+struct RecordingSource {
+    DeviceType deviceType = 26;
+    uint32_t vin = 0;
+};
+
+class SignalRecorder {
+  public:
+    explicit SignalRecorder(RecorderDeps deps) : deps_(std::move(deps)) {}
+    ~SignalRecorder();
+
+    // Creates the file and opens its first record, dated now. Fails with a message when the file cannot be
+    // made (nothing is left behind then) or when no channel is present.
+    Status Start(const std::string& path, const SdtHeader& header, const RecordingSource& source);
+    // Appends whole frames (channelCount values each, in channel order). A failed write ends the recording
+    // (onStopped is told) and gives its message.
+    Status Append(std::span<const double> values);
+    // A marker with that name at the current frame. When the 15 slots of the record are used, the record is
+    // closed and a new one, dated now, continues the signal without a gap; the marker goes to its first
+    // frame (a long recording keeps being markable, and no marker the user set is lost).
+    Status AddMarker(const std::u16string& name);
+    // Closes the current record and opens a new one, dated now, that continues the signal.
+    Status NextRecord();
+    // Brings the directory up to date when its refresh is due; call on every tick, with or without data.
+    Status Tick();
+    // Writes the directory and closes the file. Does nothing when not recording.
+    Status Stop();
+
+    bool active() const { return writer_.has_value(); }
+    const std::string& path() const { return path_; }
+    int channelCount() const { return channels_; }
+    // Frames of the current record, and of all records so far.
+    uint32_t recordFrames() const { return recordFrames_; }
+    uint64_t totalFrames() const { return totalFrames_; }
+    uint32_t recordCount() const { return writer_ ? writer_->recordCount() : records_; }
+    int markersInRecord() const { return markers_; }
+
+  private:
+    Status beginRecord();
+    Status refreshDirectory();
+    Status failed(const Error& error);
+
+    RecorderDeps deps_;
+    std::optional<SdtWriter> writer_;
+    std::string path_;
+    RecordingSource source_;
+    int channels_ = 0;
+    uint64_t markerArea_ = 0;  // offset of the reserved marker blocks of the current record
+    uint64_t tableOffset_ = 0;
+    MarkerTable table_;
+    int markers_ = 0;
+    uint32_t recordFrames_ = 0;
+    uint64_t totalFrames_ = 0;
+    uint32_t records_ = 0;
+    uint32_t lastRefresh_ = 0;
+    uint64_t goodEnd_ = 0;  // end of the data known to be written
+};
+
+}  // namespace k470
