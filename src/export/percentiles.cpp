@@ -148,7 +148,7 @@ std::string percentileClipboardText(const PercentileForm& form, DeviceType type,
         text += part;
         text += '\t';
     }
-    if (type == 1 || type == 2 || type == 20) text += channelText;
+    if (isThreeChannelType(type)) text += channelText;
     text += '\n';
     for (size_t i = 0; i < static_cast<size_t>(kPercentileFields); ++i) {
         if (i > 0) text += '\t';

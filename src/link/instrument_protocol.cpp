@@ -34,29 +34,13 @@ std::optional<Identification> ReadIdentification(std::span<const uint8_t> m) {
 }
 
 StatusLayout statusLayout(DeviceType type) {
-    switch (type) {
-        case 1:
-        case 2:
-        case 4:
-        case 5:
-        case 9:
-        case 10:
-        case 20:
-            return StatusLayout::ThreeChannel;
-        case 3:
-        case 6:
-        case 7:
-        case 8:
-        case 11:
-        case 12:
-        case 19:
-        case 21:
-        case 22:
-        case 23:
-        case 24:
-            return StatusLayout::SingleChannel;
-        default:
+    switch (resultGroup(type)) {
+        case ResultGroup::None:
             return StatusLayout::None;
+        case ResultGroup::Vibration:  // three channel slots, also for the single-channel vibration meters
+            return StatusLayout::ThreeChannel;
+        default:
+            return StatusLayout::SingleChannel;
     }
 }
 
@@ -65,7 +49,7 @@ size_t resultBlockOffset(StatusLayout layout) {
 }
 
 bool keepsRangeIndex(DeviceType type) {
-    return statusLayout(type) != StatusLayout::None && type != 1 && type != 2 && type != 20;
+    return statusLayout(type) != StatusLayout::None && !isThreeChannelType(type);
 }
 
 void ApplyStatusMessage(std::span<const uint8_t> m, AcquiredValues& values) {

@@ -145,10 +145,7 @@ std::vector<PageKind> PagesFor(DeviceType type, int recordCount) {
 }
 
 double ZeroDbReference(DeviceType type) {
-    if (resultGroup(type) == ResultGroup::Vibration) return 1e-06;
-    if (type == 22) return 0.1;
-    if (type == 23) return 0.001;
-    return 2e-05;
+    return zeroDbReference(type);
 }
 
 std::string LevelCellText(double level) {
@@ -255,7 +252,7 @@ const std::array<double, 30>& CorrectionTable(Correction c) {
 }
 
 bool HasCorrections(DeviceType type) {
-    return type == 3 || type == 8 || type == 13 || type == 19 || type == 21 || type == 24;
+    return hasSpectrumCorrections(type);
 }
 
 std::vector<TimeWeighting> TimeWeightingsFor(DeviceType type) {
