@@ -3,6 +3,7 @@
 // and the peak memory of "k470-cli info" on both files. The 200,000-record file (about 600 MB) is written
 // once into the temporary directory and removed when the benchmarks end.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -152,7 +153,9 @@ void BM_InfoPeakMemory(benchmark::State& state) {
         return;
     }
     state.counters["peak_rss_kib"] = static_cast<double>(peak);
-    if (large) state.counters["ratio_to_3_records"] = static_cast<double>(peak) / infoPeakKiB(files().small);
+    if (large)
+        state.counters["ratio_to_3_records"] =
+            static_cast<double>(peak) / static_cast<double>(infoPeakKiB(files().small));
 }
 BENCHMARK(BM_InfoPeakMemory)
     ->Arg(kSmallRecords)
