@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/byte_order.h"
+#include "base/lexicon.h"
 #include "base/number_format.h"
 #include "base/text_encoding.h"
 #include "data/record_layout.h"
@@ -280,7 +281,7 @@ Result<bool> exportRecordAsText(const File& source, uint64_t offset, std::string
                                 double log10Ref, const TextExporter& exporter) {
     RecordBytes bytes;
     if (!source.readAt(offset, bytes.data(), bytes.size()))
-        return fail("The record at offset " + std::to_string(offset) + " cannot be read");
+        return fail(Word::RecordCannotBeRead, {std::to_string(offset)});
     return exporter.exportRecord(bytes, out, linear, log10Ref);
 }
 

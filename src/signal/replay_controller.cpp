@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/lexicon.h"
 #include "base/number_format.h"
 
 namespace k470 {
@@ -38,11 +39,9 @@ Status ReplayController::Open(const std::string& path, ReplaySink& sink) {
     if (!file) return file.error();
     const double rate = file->header().sampleRate;
     if (!(rate > 0.0 && std::isfinite(rate)))
-        return fail("The sampling frequency of '" + path + "' (" + formatGeneral(rate, 10) +
-                    " Hz) cannot pace a replay");
+        return fail(Word::SampleRateCannotPaceReplay, {path, formatGeneral(rate, 10)});
     DirectoryWalk walk = file->walkEntries();
-    if (walk.entries.empty())
-        return walk.problem ? *walk.problem : fail("'" + path + "' holds no signal record");
+    if (walk.entries.empty()) return walk.problem ? *walk.problem : fail(Word::HoldsNoSignalRecord, {path});
     file_.emplace(std::move(*file));
     records_ = std::move(walk.entries);
     directoryProblem_ = walk.problem;  // the records before a damaged block stay replayable
@@ -156,7 +155,7 @@ uint32_t ReplayController::Tick(ReplaySink& sink) {
         const uint32_t count = std::min(kPieceFrames, n - delivered);
         const uint64_t at = record_->dataOffset() + uint64_t{position_} * record_->frameBytes();
         if (stride > 0 && !readDoubles(file_->file(), at, raw_.data(), count * stride)) {
-            problem_ = fail("Can't read the samples of a record of '" + file_->path() + "'");
+            problem_ = fail(Word::CantReadSamples, {file_->path()});
             state_.store(static_cast<int>(ReplayState::Stopped));
             break;
         }
