@@ -132,7 +132,7 @@ Result<ProcessedFile> ReprocessSignalFile(const std::string& sourcePath, const s
                 std::array<double, 3> x{};
                 for (int k = 0; k < 3; ++k)
                     if (in.channelMask & (1u << k)) x[static_cast<size_t>(k)] = *v++;
-                ctx.chain.ProcessSample(x, true);
+                ctx.chain.ProcessSample(x, ChainMode::File);
             }
             if (auto s =
                     writer->AppendFrames(output, static_cast<uint32_t>(output.size() / out.channelCount));
