@@ -10,6 +10,16 @@
 
 namespace k470 {
 
+namespace {
+
+// The wake-up byte is sent with DTR held low; the line stays low a little longer so the instrument sees the
+// pulse before DTR returns.
+constexpr uint32_t kLinePulseHoldMs = 10;
+// Between the five register writes of a calibration offset: the instrument takes one write at a time.
+constexpr uint32_t kRegisterWriteGapMs = 1;
+
+}  // namespace
+
 std::array<Command, 5> CalibrationOffsetCommands(int channel, double offsetDb) {
     const auto w = static_cast<uint16_t>(encodeOffset(offsetDb));
     return {RegisterWrite(0xC, w & 0xF), RegisterWrite(0xD, (w >> 4) & 0xF),
@@ -134,7 +144,7 @@ void InstrumentCommands::LinePulse(uint8_t byte) {
     SerialPort* port = usb_.port();
     port->SetDtr(false);
     usb_.PostAndWait(&byte, 1);
-    sleep_(10);
+    sleep_(kLinePulseHoldMs);
     port->SetDtr(true);
 }
 
@@ -146,7 +156,7 @@ void InstrumentCommands::SetCalibrationOffset(int channel, double offsetDb) {
     if (!AnyLinkOpen()) return;
     for (const Command& c : CalibrationOffsetCommands(channel, offsetDb)) {
         SendCommand(c);
-        sleep_(1);
+        sleep_(kRegisterWriteGapMs);
     }
 }
 
