@@ -157,7 +157,7 @@ bool AcquisitionController::ConnectInstrument(DeviceType& hint) {
     view_.ShowProgress(true);
     view_.SetProgress(kProgressStart);
     deps_.tele.Close();
-    deps_.usb.Close(true);
+    deps_.usb.Close(DeviceLink::CloseMode::Release);
     linkKind_ = readLinkKind(deps_.settings);
     bool ok = linkKind_ == LinkKind::WiFi ? ConnectTele(hint) : ConnectUsb(hint);
     view_.ShowProgress(false);
@@ -188,9 +188,9 @@ bool AcquisitionController::ConnectTele(DeviceType& hint) {
 }
 
 bool AcquisitionController::ReopenFast() {
-    deps_.usb.Close(true);
+    deps_.usb.Close(DeviceLink::CloseMode::Release);
     deps_.usb.SetBaudRate(DeviceLink::kFastBaudRate);
-    deps_.usb.Open(true);
+    deps_.usb.Open(DeviceLink::OpenMode::Enumerate);
     if (!deps_.usb.IsOpen()) return false;
     deps_.usb.port()->SetRts(true);
     deps_.usb.port()->SetDtr(true);
@@ -222,7 +222,7 @@ int AcquisitionController::CountMessages() {
 
 bool AcquisitionController::ConnectUsb(DeviceType& hint) {
     DeviceLink& usb = deps_.usb;
-    usb.Open(true);
+    usb.Open(DeviceLink::OpenMode::Enumerate);
     if (!usb.IsOpen()) {
         Fail(lexicon().text(Word::CantFoundTeleAdapter), false);
         return false;
@@ -232,7 +232,7 @@ bool AcquisitionController::ConnectUsb(DeviceType& hint) {
         Fail(lexicon().text(Word::CantFoundTeleAdapter), false);
         return false;
     }
-    usb.Close(false);
+    usb.Close(DeviceLink::CloseMode::KeepDevice);
     deps_.sleep(kSettleAfterOpenMs);
 
     // Stream probe: an instrument already sending raw samples has filled the driver's queue.
@@ -255,7 +255,7 @@ bool AcquisitionController::ConnectUsb(DeviceType& hint) {
         }
     }
 
-    usb.Open(false);
+    usb.Open(DeviceLink::OpenMode::ReuseHeld);
     if (!ReopenFast()) {
         Fail(lexicon().text(Word::CantFoundTeleAdapter), false);
         return false;
@@ -350,7 +350,7 @@ void AcquisitionController::StopAcquisition() {
     streaming_ = false;
     if (deps_.usb.IsOpen()) {
         commands_.SendCommand(kStopCommand);
-        deps_.usb.Close(true);
+        deps_.usb.Close(DeviceLink::CloseMode::Release);
     }
     if (deps_.tele.IsConnected()) {
         commands_.SendCommand(kStopCommand);
