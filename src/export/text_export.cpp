@@ -286,13 +286,14 @@ Result<bool> exportRecordAsText(const File& source, uint64_t offset, std::string
 }
 
 Status translateBinToText(const BinFile& file, TextWriter& out, bool linear, const TextExporter& exporter) {
-    RecordBytes bytes;
+    BinRecordReader reader(file);
     const int count = file.recordCount();
     for (int r = 1; r <= count; ++r) {
         if (count > 1) exporter.appendRecordLine(out.buffer(), r);
-        if (auto s = file.ReadRecordBytes(r, bytes); !s) return s;
-        const DeviceType type = RecordHeader::decode(bytes.data()).deviceType;
-        exporter.exportRecord(bytes, out.buffer(), linear, log10Reference(type));
+        auto bytes = reader.Record(r);
+        if (!bytes) return bytes.error();
+        const DeviceType type = RecordHeader::decode(bytes->data()).deviceType;
+        exporter.exportRecord(*bytes, out.buffer(), linear, log10Reference(type));
         out.maybeFlush();
         if (out.failed()) break;
     }
