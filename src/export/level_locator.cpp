@@ -11,8 +11,6 @@ namespace k470 {
 
 namespace {
 
-using TableKind = LevelTableKind;
-
 // The 1/3-octave band labels of the whole family, lowest first, and their centre frequencies in Hz; each
 // group's band set is a run of them starting at the group's lowest band.
 constexpr std::array<const char*, 48> kBandLabels = {
@@ -84,8 +82,8 @@ std::span<const char* const> weightingsOf(const Shape& s) {
 }
 
 // Index among the family's 1/3-octave labels of a band of an octave or 1/3-octave table.
-int thirdIndex(const Shape& s, TableKind kind, int band) {
-    return s.firstThird + (kind == TableKind::Octaves ? 3 * band + 1 : band);
+int thirdIndex(const Shape& s, LevelTableKind kind, int band) {
+    return s.firstThird + (kind == LevelTableKind::Octaves ? 3 * band + 1 : band);
 }
 
 std::string parameterText(const Shape& s, int parameter) {
@@ -129,16 +127,16 @@ std::vector<LevelChoice> levelTableChoices(DeviceType type) {
     for (int t = 0; t < s.tableCount; ++t) {
         Word w = Word::WeightedLevels;
         switch (s.tables()[static_cast<size_t>(t)].kind) {
-            case TableKind::Octaves:
+            case LevelTableKind::Octaves:
                 w = Word::OneOneOctaves;
                 break;
-            case TableKind::Thirds:
+            case LevelTableKind::Thirds:
                 w = Word::OneThirdOctaves;
                 break;
-            case TableKind::Weighted:
+            case LevelTableKind::Weighted:
                 w = Word::WeightedLevels;
                 break;
-            case TableKind::Bands:
+            case LevelTableKind::Bands:
                 w = Word::Bands;
                 break;
         }
@@ -167,11 +165,11 @@ std::vector<LevelChoice> levelBandChoices(DeviceType type, int table) {
     for (int b = 0; b < t.bands; ++b) {
         std::string text;
         switch (t.kind) {
-            case TableKind::Octaves:
-            case TableKind::Thirds:
+            case LevelTableKind::Octaves:
+            case LevelTableKind::Thirds:
                 text = std::string(kBandLabels[static_cast<size_t>(thirdIndex(s, t.kind, b))]) + " Hz";
                 break;
-            case TableKind::Bands:
+            case LevelTableKind::Bands:
                 if (b == 0) {
                     text = "16.7 Hz";
                 } else {
@@ -179,7 +177,7 @@ std::vector<LevelChoice> levelBandChoices(DeviceType type, int table) {
                     text += " Hz";
                 }
                 break;
-            case TableKind::Weighted:
+            case LevelTableKind::Weighted:
                 text = weightingName(type, b);
                 break;
         }
@@ -212,12 +210,12 @@ std::optional<double> bandCentreFrequency(DeviceType type, int table, int band) 
     const LevelTableShape& t = s.tables()[static_cast<size_t>(table)];
     if (band < 0 || band >= t.bands) return std::nullopt;
     switch (t.kind) {
-        case TableKind::Octaves:
-        case TableKind::Thirds:
+        case LevelTableKind::Octaves:
+        case LevelTableKind::Thirds:
             return kBandCentres[static_cast<size_t>(thirdIndex(s, t.kind, band))];
-        case TableKind::Bands:
+        case LevelTableKind::Bands:
             return band == 0 ? 16.7 : 25.0 * band;
-        case TableKind::Weighted:
+        case LevelTableKind::Weighted:
             break;
     }
     return std::nullopt;
