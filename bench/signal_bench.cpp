@@ -53,7 +53,8 @@ void BM_ChainFileModeDecimate4(benchmark::State& st) {
     chain.output().reserve(frames / 4 + 1);
     for (auto _ : st) {
         chain.output().clear();
-        for (size_t i = 0; i < frames; ++i) chain.ProcessSample({x[i & (x.size() - 1)], 0.0, 0.0}, true);
+        for (size_t i = 0; i < frames; ++i)
+            chain.ProcessSample({x[i & (x.size() - 1)], 0.0, 0.0}, ChainMode::File);
         benchmark::DoNotOptimize(chain.output().data());
     }
     st.SetItemsProcessed(static_cast<int64_t>(st.iterations() * frames));

@@ -35,6 +35,106 @@
         <translation>Нет исходных данных</translation>
     </message>
     <message>
+        <source>The sampling frequency of &apos;%s&apos; (%s Hz) cannot pace a replay</source>
+        <translation>Частота дискретизации файла &apos;%s&apos; (%s Гц) не позволяет воспроизведение</translation>
+    </message>
+    <message>
+        <source>The sampling frequency of &apos;%s&apos; (%s Hz) gives no usable WAV rate</source>
+        <translation>Частота дискретизации файла &apos;%s&apos; (%s Гц) не даёт допустимой частоты WAV</translation>
+    </message>
+    <message>
+        <source>&apos;%s&apos; holds no signal record</source>
+        <translation>&apos;%s&apos; не содержит записей сигнала</translation>
+    </message>
+    <message>
+        <source>Can&apos;t read the samples of a record of &apos;%s&apos;</source>
+        <translation>Не удалось прочитать отсчёты записи файла &apos;%s&apos;</translation>
+    </message>
+    <message>
+        <source>The samples of a record of &apos;%s&apos; lie beyond the end of the file</source>
+        <translation>Отсчёты записи файла &apos;%s&apos; лежат за концом файла</translation>
+    </message>
+    <message>
+        <source>The marker table of a record of &apos;%s&apos; lies outside the file</source>
+        <translation>Таблица маркеров записи файла &apos;%s&apos; лежит вне файла</translation>
+    </message>
+    <message>
+        <source>Marker %s of a record of &apos;%s&apos; points beyond the end of the file and is left out</source>
+        <translation>Маркер %s записи файла &apos;%s&apos; указывает за конец файла и пропущен</translation>
+    </message>
+    <message>
+        <source>The conversion was cancelled</source>
+        <translation>Преобразование прервано</translation>
+    </message>
+    <message>
+        <source>The reprocessing was cancelled</source>
+        <translation>Обработка прервана</translation>
+    </message>
+    <message>
+        <source>The calculation was cancelled</source>
+        <translation>Расчёт прерван</translation>
+    </message>
+    <message>
+        <source>No such channel</source>
+        <translation>Нет такого канала</translation>
+    </message>
+    <message>
+        <source>The filter library &apos;%s&apos; is cut short</source>
+        <translation>Библиотека фильтров &apos;%s&apos; обрезана</translation>
+    </message>
+    <message>
+        <source>The filter library &apos;%s&apos; claims %s filters, more than the file can hold</source>
+        <translation>Библиотека фильтров &apos;%s&apos; заявляет %s фильтров, больше, чем помещается в файле</translation>
+    </message>
+    <message>
+        <source>Filter %s of the filter library &apos;%s&apos; is cut short or has a count beyond the end of the file</source>
+        <translation>Фильтр %s библиотеки фильтров &apos;%s&apos; обрезан или его размер выходит за конец файла</translation>
+    </message>
+    <message>
+        <source>Filter %s of the filter library &apos;%s&apos; has a delay of %s samples, beyond the limit</source>
+        <translation>Фильтр %s библиотеки фильтров &apos;%s&apos; имеет задержку %s отсчётов, больше допустимой</translation>
+    </message>
+    <message>
+        <source>The preset file &apos;%s&apos; is cut short</source>
+        <translation>Файл настроек обработки &apos;%s&apos; обрезан</translation>
+    </message>
+    <message>
+        <source>The preset file &apos;%s&apos; holds %s of its %s presets</source>
+        <translation>Файл настроек обработки &apos;%s&apos; содержит %s из %s настроек</translation>
+    </message>
+    <message>
+        <source>The directory block at offset %s lies beyond the end of &apos;%s&apos;</source>
+        <translation>Блок каталога по смещению %s лежит за концом файла &apos;%s&apos;</translation>
+    </message>
+    <message>
+        <source>The directory block at offset %s of &apos;%s&apos; is cut short</source>
+        <translation>Блок каталога по смещению %s файла &apos;%s&apos; обрезан</translation>
+    </message>
+    <message>
+        <source>The directory block at offset %s of &apos;%s&apos; is damaged (no SDTA mark)</source>
+        <translation>Блок каталога по смещению %s файла &apos;%s&apos; повреждён (нет метки SDTA)</translation>
+    </message>
+    <message>
+        <source>The file &apos;%s&apos; has no entry %s</source>
+        <translation>В файле &apos;%s&apos; нет записи %s</translation>
+    </message>
+    <message>
+        <source>The directory chain of &apos;%s&apos; loops back to offset %s</source>
+        <translation>Цепочка каталога файла &apos;%s&apos; возвращается к смещению %s</translation>
+    </message>
+    <message>
+        <source>The directory chain of &apos;%s&apos; is longer than the file can hold</source>
+        <translation>Цепочка каталога файла &apos;%s&apos; длиннее, чем помещается в файле</translation>
+    </message>
+    <message>
+        <source>The record at offset %s cannot be read</source>
+        <translation>Не удалось прочитать запись по смещению %s</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open the event %s: %s</source>
+        <translation>Не удалось открыть событие %s: %s</translation>
+    </message>
+    <message>
         <source>Can&apos;t found tele adapter</source>
         <translation>Не найден телеметрический адаптер</translation>
     </message>

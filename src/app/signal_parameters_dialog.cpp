@@ -403,8 +403,7 @@ void MainDialog::onSignalFiltration() {
     SignalParameters::Setup setup;
     setup.replaySpeed = frame_.replaySpeedFactor();
     setup.replayMode = frame_.replayMode();
-    setup.threeChannelInput =
-        type == 1 || type == 2 || type == 20 || (sdt && sdt->header().presentChannels() > 1);
+    setup.threeChannelInput = isThreeChannelType(type) || (sdt && sdt->header().presentChannels() > 1);
     // "original signal" shows the quantities the channel set-up gives without a preset, which are what an
     // "OK" with the original signal leaves.
     const ChannelSetupSource source = ChannelSetupSourceOf(type, frame_.record(), sdt);

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "base/text_encoding.h"
 
 namespace k470 {
@@ -20,6 +21,34 @@ enum class Word : int {
     ErrorInParameters,   // "Error in parameters"
     DifferentFileTypes,  // "Different file types: %s and %s"
     NoSourceData,        // "No source data"
+    // messages about the files read and the work done ("%s" filled in turn)
+    SampleRateCannotPaceReplay,  // "The sampling frequency of '%s' (%s Hz) cannot pace a replay"
+    SampleRateGivesNoWavRate,    // "The sampling frequency of '%s' (%s Hz) gives no usable WAV rate"
+    HoldsNoSignalRecord,         // "'%s' holds no signal record"
+    CantReadSamples,             // "Can't read the samples of a record of '%s'"
+    SamplesBeyondEnd,            // "The samples of a record of '%s' lie beyond the end of the file"
+    MarkerTableOutside,          // "The marker table of a record of '%s' lies outside the file"
+    MarkerBeyondEnd,      // "Marker %s of a record of '%s' points beyond the end of the file and is left out"
+    ConversionCancelled,  // "The conversion was cancelled"
+    ReprocessingCancelled,        // "The reprocessing was cancelled"
+    CalculationCancelled,         // "The calculation was cancelled"
+    NoSuchChannel,                // "No such channel"
+    FilterLibraryCutShort,        // "The filter library '%s' is cut short"
+    FilterLibraryTooManyFilters,  // "The filter library '%s' claims %s filters, more than the file can hold"
+    FilterCutShort,  // "Filter %s of the filter library '%s' is cut short or has a count beyond the end of
+                     // the file"
+    FilterDelayBeyondLimit,   // "Filter %s of the filter library '%s' has a delay of %s samples, beyond the
+                              // limit"
+    PresetFileCutShort,       // "The preset file '%s' is cut short"
+    PresetFileHoldsSome,      // "The preset file '%s' holds %s of its %s presets"
+    DirectoryBlockBeyondEnd,  // "The directory block at offset %s lies beyond the end of '%s'"
+    DirectoryBlockCutShort,   // "The directory block at offset %s of '%s' is cut short"
+    DirectoryBlockDamaged,    // "The directory block at offset %s of '%s' is damaged (no SDTA mark)"
+    FileHasNoEntry,           // "The file '%s' has no entry %s"
+    DirectoryChainLoops,      // "The directory chain of '%s' loops back to offset %s"
+    DirectoryChainTooLong,    // "The directory chain of '%s' is longer than the file can hold"
+    RecordCannotBeRead,       // "The record at offset %s cannot be read"
+    CantOpenEvent,            // "Can't open the event %s: %s"
     // instrument links
     CantFoundTeleAdapter,  // "Can't found tele adapter"
     CantFoundDevice,       // "Can't found device"
@@ -102,5 +131,10 @@ void setLexicon(const Lexicon& lexicon);
 
 // Replaces each "%s" of a pattern in turn by the next argument.
 std::string substitute(std::string_view pattern, std::initializer_list<std::string_view> args);
+
+// An error with a message of the active lexicon, each "%s" filled in turn by the next argument.
+inline Error fail(Word message, std::initializer_list<std::string_view> args = {}) {
+    return fail(substitute(lexicon().text(message), args));
+}
 
 }  // namespace k470

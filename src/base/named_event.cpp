@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/lexicon.h"
+
 namespace k470 {
 
 namespace {
@@ -20,7 +22,7 @@ sem_t* sem(void* p) {
 
 Result<NamedEvent> NamedEvent::Open(const std::string& name) {
     sem_t* s = ::sem_open(semaphoreName(name).c_str(), O_CREAT, 0666, 0);
-    if (s == SEM_FAILED) return fail("Can't open the event " + name + ": " + std::strerror(errno));
+    if (s == SEM_FAILED) return fail(Word::CantOpenEvent, {name, std::strerror(errno)});
     return NamedEvent(s);
 }
 

@@ -26,6 +26,15 @@ std::string timeText(const CalendarTime& t) {
     return s;
 }
 
+// Writes the listing gathered so far once it has grown to a chunk, so that memory stays flat whatever the
+// number of records.
+void flushChunk(std::string& out) {
+    constexpr size_t kChunk = 1 << 16;
+    if (out.size() < kChunk) return;
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    out.clear();
+}
+
 bool infoBin(const std::string& path, std::string& out) {
     auto file = BinFile::Open(path);
     if (!file) {
@@ -35,9 +44,10 @@ bool infoBin(const std::string& path, std::string& out) {
     const uint64_t size = file->file().size();
     out += "File: " + path + "\n";
     out += "Records: " + std::to_string(file->recordCount()) + "\n";
+    BinRecordReader reader(*file);
     bool ok = true;
     for (int k = 1; k <= file->recordCount(); ++k) {
-        auto h = file->ReadHeader(k);
+        auto h = reader.Header(k);
         if (!h) {
             printError(h.error().message);
             return false;
@@ -50,6 +60,7 @@ bool infoBin(const std::string& path, std::string& out) {
                        lexicon().text(Word::UnknownFileFormat));
             ok = false;
         }
+        flushChunk(out);
     }
     if (size % kRecordSize != 0)
         printError(path + ": the last " + std::to_string(size % kRecordSize) +

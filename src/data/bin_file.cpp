@@ -1,5 +1,7 @@
 #include "data/bin_file.h"
 
+#include <algorithm>
+
 #include "base/lexicon.h"
 
 namespace k470 {
@@ -28,6 +30,15 @@ Status BinFile::ReadRecordBytes(int k, RecordBytes& bytes) const {
     return {};
 }
 
+Status BinFile::ReadRecordBlock(int first, int count, std::span<uint8_t> out) const {
+    if (first < 1 || count < 1 || count > recordCount_ - first + 1 ||
+        out.size() < static_cast<size_t>(count) * kRecordSize)
+        return fail(lexicon().text(Word::ErrorInParameters));
+    if (!file_.readAt(recordOffset(first), out.data(), static_cast<size_t>(count) * kRecordSize))
+        return fail(lexicon().cantOpenFile(path_));
+    return {};
+}
+
 Result<RecordHeader> BinFile::ReadHeader(int k) const {
     RecordBytes bytes;
     if (auto s = ReadRecordBytes(k, bytes); !s) return s.error();
@@ -38,6 +49,32 @@ Result<MeasurementRecord> BinFile::ReadRecord(int k) const {
     RecordBytes bytes;
     if (auto s = ReadRecordBytes(k, bytes); !s) return s.error();
     return MeasurementRecord::decode(bytes);
+}
+
+BinRecordReader::BinRecordReader(const BinFile& file, int blockRecords)
+    : file_(&file), blockRecords_(std::max(blockRecords, 1)) {}
+
+Result<std::span<const uint8_t, kRecordSize>> BinRecordReader::Record(int k) {
+    if (k < 1 || k > file_->recordCount()) return fail(lexicon().text(Word::ErrorInParameters));
+    if (held_ == 0 || k < first_ || k >= first_ + held_) {
+        // Blocks on a fixed grid, so that walking forwards or backwards reads each block once.
+        const int first = (k - 1) / blockRecords_ * blockRecords_ + 1;
+        const int count = std::min(blockRecords_, file_->recordCount() - first + 1);
+        block_.resize(static_cast<size_t>(count) * kRecordSize);
+        held_ = 0;
+        ++reads_;
+        if (auto s = file_->ReadRecordBlock(first, count, block_); !s) return s.error();
+        first_ = first;
+        held_ = count;
+    }
+    const size_t at = static_cast<size_t>(k - first_) * kRecordSize;
+    return std::span<const uint8_t, kRecordSize>(block_.data() + at, kRecordSize);
+}
+
+Result<RecordHeader> BinRecordReader::Header(int k) {
+    auto bytes = Record(k);
+    if (!bytes) return bytes.error();
+    return RecordHeader::decode(bytes->data());
 }
 
 RecordBytes stampedRecordBytes(const MeasurementRecord& record, const CalendarTime& stamp) {

@@ -1,5 +1,6 @@
 // The instrument family's device types: for each type code its result group, the dimensions of its
-// stored record and the linear value of its 0 dB reference.
+// stored record, the linear value of its 0 dB reference, its channels and its spectrum corrections. Code
+// that needs a per-type fact asks here instead of listing type codes.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +44,17 @@ std::optional<RecordDimensions> lookupRecordDimensions(DeviceType type);
 
 // Result group of a type (None for types without a layout).
 ResultGroup resultGroup(DeviceType type);
+
+// The linear value of 0 dB that the level views and the linear text form use for the type: the table's
+// reference, and 2e-5 (Pa) for a type without a record layout.
+double zeroDbReference(DeviceType type);
+
+// The three-channel instruments (types 1, 2 and 20): three measuring channels, no measuring range, and a
+// channel matrix that mixes the three inputs.
+bool isThreeChannelType(DeviceType type);
+
+// The sound-level types whose spectra offer the A, C and Z frequency-weighting corrections.
+bool hasSpectrumCorrections(DeviceType type);
 
 // The display name in the words of the active lexicon.
 const std::string& deviceTypeName(DeviceType type);

@@ -124,15 +124,12 @@ uint64_t SdtContainer::maxBlocks() const {
 
 Status SdtContainer::readBlock(uint64_t offset, DirectoryBlock& block) const {
     if (offset < kSdtHeaderSize || offset > size_ || size_ - offset < kDirectoryBlockSize)
-        return fail("The directory block at offset " + offsetText(offset) + " lies beyond the end of '" +
-                    path_ + "'");
+        return fail(Word::DirectoryBlockBeyondEnd, {offsetText(offset), path_});
     std::vector<uint8_t> bytes(kDirectoryBlockSize);
     if (!file_.readAt(offset, bytes.data(), bytes.size()))
-        return fail("The directory block at offset " + offsetText(offset) + " of '" + path_ +
-                    "' is cut short");
+        return fail(Word::DirectoryBlockCutShort, {offsetText(offset), path_});
     if (!DirectoryBlock::decode(bytes.data(), block))
-        return fail("The directory block at offset " + offsetText(offset) + " of '" + path_ +
-                    "' is damaged (no SDTA mark)");
+        return fail(Word::DirectoryBlockDamaged, {offsetText(offset), path_});
     return {};
 }
 
@@ -143,13 +140,13 @@ Result<EntryLocation> SdtContainer::locateEntry(uint32_t n) const {
     const uint64_t blockIndex = n / kEntriesPerBlock;
     std::unordered_set<uint64_t> visited{offset};
     for (uint64_t i = 0; i < blockIndex; ++i) {
-        if (block.next == kNoBlock) return fail("The file '" + path_ + "' has no entry " + std::to_string(n));
+        if (block.next == kNoBlock) return fail(Word::FileHasNoEntry, {path_, std::to_string(n)});
         offset = block.next;
         if (!visited.insert(offset).second)
-            return fail("The directory chain of '" + path_ + "' loops back to offset " + offsetText(offset));
+            return fail(Word::DirectoryChainLoops, {path_, offsetText(offset)});
         if (auto s = readBlock(offset, block); !s) return s.error();
         if (i + 1 >= maxBlocks())  // blocks that overlap each other
-            return fail("The directory chain of '" + path_ + "' is longer than the file can hold");
+            return fail(Word::DirectoryChainTooLong, {path_});
     }
     EntryLocation loc;
     loc.entry = block.entries[n % kEntriesPerBlock];
@@ -166,8 +163,7 @@ DirectoryWalk SdtContainer::walkEntries() const {
     uint32_t ordinal = 0;
     for (uint64_t index = 0;; ++index) {
         if (!visited.insert(offset).second) {
-            walk.problem =
-                fail("The directory chain of '" + path_ + "' loops back to offset " + offsetText(offset));
+            walk.problem = fail(Word::DirectoryChainLoops, {path_, offsetText(offset)});
             break;
         }
         if (auto s = readBlock(offset, block); !s) {
@@ -175,7 +171,7 @@ DirectoryWalk SdtContainer::walkEntries() const {
             break;
         }
         if (index >= maxBlocks()) {  // blocks that overlap each other
-            walk.problem = fail("The directory chain of '" + path_ + "' is longer than the file can hold");
+            walk.problem = fail(Word::DirectoryChainTooLong, {path_});
             break;
         }
         for (uint32_t slot = 0; slot < kEntriesPerBlock; ++slot) {
@@ -194,7 +190,7 @@ Status SdtContainer::checkEntryData(const DirectoryEntry& e) const {
     const uint64_t frameBytes = 8ull * static_cast<uint64_t>(header_.presentChannels());
     const uint64_t dataBytes = frameBytes * e.frameCount;  // at most 24 * 2^32: no overflow
     if (e.dataOffset > size_ || size_ - e.dataOffset < dataBytes || e.dataOffset < e.backSize)
-        return fail("The samples of a record of '" + path_ + "' lie beyond the end of the file");
+        return fail(Word::SamplesBeyondEnd, {path_});
     return {};
 }
 

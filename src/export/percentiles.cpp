@@ -96,7 +96,7 @@ Result<PercentileResult> CalculatePercentiles(std::span<const std::string> paths
                 (static_cast<double>(f) + static_cast<double>(first) / static_cast<double>(records)) /
                 static_cast<double>(paths.size());
             if (progress && !progress(static_cast<int>(share * 100.0)))
-                return fail("The calculation was cancelled");
+                return fail(Word::CalculationCancelled);
             const size_t n = static_cast<size_t>(std::min<uint64_t>(kRecordsPerRead, records - first));
             // Only the stretch from the first wanted word to the last one is read.
             const size_t length = (n - 1) * kRecordSize + 2;
@@ -148,7 +148,7 @@ std::string percentileClipboardText(const PercentileForm& form, DeviceType type,
         text += part;
         text += '\t';
     }
-    if (type == 1 || type == 2 || type == 20) text += channelText;
+    if (isThreeChannelType(type)) text += channelText;
     text += '\n';
     for (size_t i = 0; i < static_cast<size_t>(kPercentileFields); ++i) {
         if (i > 0) text += '\t';

@@ -109,7 +109,6 @@ Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns,
         offsets.push_back(static_cast<size_t>(levelWordOffset(files.type, reportColumnSelection(c.code))));
     }
 
-    RecordBytes bytes;
     long long recordsRead = 0;
     const auto report = [&] {
         const long long total = std::max(files.recordTotal, recordsRead);
@@ -119,9 +118,12 @@ Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns,
         auto file = BinFile::Open(entry.path);
         if (!file) return file.error();
         const std::string name = toCodePage(fileNameOf(entry.path), cp) + "; ";
+        BinRecordReader reader(*file);
         for (int k = 1; k <= file->recordCount(); ++k, ++recordsRead) {
             if (recordsRead % kRecordsPerProgress == 0 && !report()) return fail(kCancelled);
-            if (auto s = file->ReadRecordBytes(k, bytes); !s) return s;
+            auto record = reader.Record(k);
+            if (!record) return record.error();
+            const std::span<const uint8_t, kRecordSize> bytes = *record;
             const RecordHeader header = RecordHeader::decode(bytes.data());
             const CalendarTime when = header.dateTime();
             fileNames += name;

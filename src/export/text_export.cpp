@@ -3,8 +3,10 @@
 #include <cmath>
 
 #include "base/byte_order.h"
+#include "base/lexicon.h"
 #include "base/number_format.h"
 #include "base/text_encoding.h"
+#include "data/record_layout.h"
 
 namespace k470 {
 
@@ -38,42 +40,14 @@ constexpr const char* kUltraThirds =
 constexpr const char* kUltraWeighted = ";A;";
 constexpr const char* kFieldWideBand = ";10k-30k;";
 
-// Row labels of the sound-type band tables (fixed text); the weighted table adds "Peak".
-constexpr const char* kSoundRows[] = {"Slow", "Slow min", "Slow max", "Fast", "Fast min", "Fast max",
-                                      "Imp",  "Imp min",  "Imp max",  "Leq",  "Peak"};
-// Word within a SoundLevel/Ultrasound band row for each row label.
-constexpr int kSoundBandWords[] = {2, 8, 9, 1, 6, 7, 0, 4, 5, 3};
-// Word within a SoundLevel weighted row for each row label (with "Peak").
-constexpr int kSoundWeightedWords[] = {2, 10, 11, 1, 8, 9, 0, 6, 7, 3, 5};
+}  // namespace
 
-constexpr const char* kInfraRows[] = {"Slow",      "Slow min",  "Slow max", "ESlow",
-                                      "ESlow min", "ESlow max", "Leq"};
-constexpr int kInfraWords[] = {0, 3, 4, 1, 5, 6, 2};
-
-constexpr const char* kFieldRows[] = {"Fast", "Fast min", "Fast max"};
-
-// Vibration band tables: ten rows, words for the octave value and for 1/3-octave s of the octave.
-constexpr Word kVibrationBandRows[] = {Word::Rms1s,  Word::Min1s,       Word::Max1s,  Word::Rms5s,
-                                       Word::Min5s,  Word::Max5s,       Word::Rms10s, Word::Min10s,
-                                       Word::Max10s, Word::VibrationLeq};
-constexpr int kVibrationOctaveWords[] = {0, 16, 17, 4, 24, 25, 8, 32, 33, 12};
-inline int vibrationThirdWord(int row, int s) {
-    constexpr int kBase[] = {1, 18, 19, 5, 26, 27, 9, 34, 35, 13};
-    constexpr int kStep[] = {1, 2, 2, 1, 2, 2, 1, 2, 2, 1};
-    return kBase[row] + kStep[row] * s;
-}
-constexpr Word kVibrationWeightedRows[] = {Word::Rms1s,        Word::Min1s,      Word::Max1s,  Word::Peak1s,
-                                           Word::Rms5s,        Word::Min5s,      Word::Max5s,  Word::Peak5s,
-                                           Word::Rms10s,       Word::Min10s,     Word::Max10s, Word::Peak10s,
-                                           Word::VibrationLeq, Word::VibrationPk};
-constexpr int kVibrationWeightedWords[] = {3, 8, 9, 0, 4, 10, 11, 1, 5, 12, 13, 2, 6, 7};
-
-class Writer {
+// Appends the lines and values of one record.
+class RecordTextWriter {
   public:
-    Writer(std::string& out, const uint8_t* words, bool linear, double log10Reference)
+    RecordTextWriter(std::string& out, const uint8_t* words, bool linear, double log10Reference)
         : out_(out), words_(words), linear_(linear), log10Reference_(log10Reference) {}
 
-    std::string& out() { return out_; }
     void line(std::string_view text) {
         out_ += text;
         out_ += kEol;
@@ -97,17 +71,17 @@ class Writer {
     }
 
     // A table: title line, band header line, then one row per label with one value per band.
-    template <class Label, class WordOf>
-    void table(std::string_view title, const char* header, std::span<const Label> labels, int bands,
+    template <class LabelOf, class WordOf>
+    void table(std::string_view title, std::string_view header, int rows, int bands, LabelOf labelOf,
                WordOf wordOf) {
         out_ += title;
         out_ += ';';
         eol();
         line(header);
-        for (size_t row = 0; row < labels.size(); ++row) {
-            out_ += labels[row];
+        for (int row = 0; row < rows; ++row) {
+            out_ += labelOf(row);
             out_ += ';';
-            for (int band = 0; band < bands; ++band) value(wordOf(static_cast<int>(row), band));
+            for (int band = 0; band < bands; ++band) value(wordOf(row, band));
             eol();
         }
     }
@@ -118,8 +92,6 @@ class Writer {
     bool linear_;
     double log10Reference_;
 };
-
-}  // namespace
 
 TextExporter::TextExporter(const Lexicon& lex) {
     for (size_t i = 0; i < kWordCount; ++i) words_[i] = lex.encoded(static_cast<Word>(i));
@@ -136,6 +108,89 @@ void TextExporter::appendRecordLine(std::string& out, int r) const {
     out += kEol;
 }
 
+namespace {
+
+// The band header line of a table, exactly as spreadsheets of earlier exports expect it.
+std::string_view bandHeader(const RecordLayout& layout, LevelTableKind kind, std::string& fieldBands) {
+    using K = LevelTableKind;
+    const bool wb = layout.wholeBody;
+    switch (layout.group) {
+        case ResultGroup::Vibration:
+            return kind == K::Octaves  ? (wb ? kVibrationOctavesWholeBody : kVibrationOctavesHandArm)
+                   : kind == K::Thirds ? (wb ? kVibrationThirdsWholeBody : kVibrationThirdsHandArm)
+                                       : (wb ? kVibrationWeightedWholeBody : kVibrationWeightedHandArm);
+        case ResultGroup::SoundLevel:
+            return kind == K::Octaves ? kSoundOctaves : kind == K::Thirds ? kSoundThirds : kSoundWeighted;
+        case ResultGroup::Infrasound:
+            return kind == K::Octaves ? kInfraOctaves : kind == K::Thirds ? kInfraThirds : kInfraWeighted;
+        case ResultGroup::Ultrasound:
+            return kind == K::Thirds ? kUltraThirds : kUltraWeighted;
+        case ResultGroup::FieldStrength:
+            if (kind == K::Weighted) return kFieldWideBand;
+            fieldBands = ";16.7";
+            for (int k = 1; k < layout.tableSlots[0].bands; ++k) {
+                fieldBands += ';';
+                appendInt(fieldBands, 25 * k);
+            }
+            fieldBands += ';';
+            return fieldBands;
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+std::string TextExporter::tableTitle(const RecordLayout& layout, LevelTableKind kind) const {
+    if (layout.group == ResultGroup::Vibration) {
+        if (kind == LevelTableKind::Octaves) return word(Word::Octave);
+        if (kind == LevelTableKind::Thirds) return "1/3 " + word(Word::Octave);
+    }
+    switch (kind) {
+        case LevelTableKind::Octaves:
+            return word(Word::OneOneOctaves);
+        case LevelTableKind::Thirds:
+            return word(Word::OneThirdOctaves);
+        case LevelTableKind::Bands:
+            return word(Word::Bands);
+        case LevelTableKind::Weighted:
+            break;
+    }
+    return word(Word::WeightedLevels);
+}
+
+std::string_view TextExporter::rowLabel(ResultGroup group, int parameter) const {
+    const auto p = static_cast<size_t>(parameter);
+    switch (group) {
+        case ResultGroup::Vibration:
+            return word(kVibrationParameterWords[p]);
+        case ResultGroup::Infrasound:
+            return kInfraParameterNames[p];
+        case ResultGroup::FieldStrength:
+            return kFieldParameterNames[p];
+        default:
+            return kSoundParameterNames[p];
+    }
+}
+
+// The tables of one channel; an empty line follows each but the last, and for the vibration meters the last
+// too.
+void TextExporter::writeTables(RecordTextWriter& w, const RecordLayout& layout, int channel) const {
+    std::string fieldBands;
+    const auto tables = layout.tables();
+    for (size_t t = 0; t < tables.size(); ++t) {
+        const LevelTableShape& shape = tables[t];
+        const ResultGroup g = layout.group;
+        w.table(
+            tableTitle(layout, shape.kind), bandHeader(layout, shape.kind, fieldBands), shape.parameters,
+            shape.bands, [&](int row) { return rowLabel(g, parameterOfRow(g, shape.kind, row)); },
+            [&](int row, int band) {
+                return levelWordIndex(g, shape.kind, channel, parameterOfRow(g, shape.kind, row), band);
+            });
+        if (t + 1 < tables.size() || g == ResultGroup::Vibration) w.eol();
+    }
+}
+
 bool TextExporter::exportRecord(std::span<const uint8_t, kRecordSize> record, std::string& out, bool linear,
                                 double log10Reference) const {
     const RecordHeader header = RecordHeader::decode(record.data());
@@ -145,7 +200,7 @@ bool TextExporter::exportRecord(std::span<const uint8_t, kRecordSize> record, st
     StatusTrailer trailer;
     RecordTail tail;
     decodeTrailerAndTail(record.data(), d, trailer, tail);
-    Writer w(out, record.data() + kRecordHeaderSize, linear, log10Reference);
+    RecordTextWriter w(out, record.data() + kRecordHeaderSize, linear, log10Reference);
 
     // Header.
     out += "VIN:; ";
@@ -202,97 +257,17 @@ bool TextExporter::exportRecord(std::span<const uint8_t, kRecordSize> record, st
         w.eol();
     };
 
-    std::array<std::string_view, 14> vibrationBandLabels{};
-    std::array<std::string_view, 14> vibrationWeightedLabels{};
-    const std::string thirdTitle = "1/3 " + word(Word::Octave);
-
-    switch (d.group) {
-        case ResultGroup::Vibration: {
-            for (size_t i = 0; i < 10; ++i) vibrationBandLabels[i] = word(kVibrationBandRows[i]);
-            for (size_t i = 0; i < 14; ++i) vibrationWeightedLabels[i] = word(kVibrationWeightedRows[i]);
-            const std::span<const std::string_view> bandRows(vibrationBandLabels.data(), 10);
-            const std::span<const std::string_view> weightedRows(vibrationWeightedLabels.data(), 14);
-            for (int ch = 0; ch < d.channels; ++ch) {
-                const int base = 446 * ch;
-                if (d.channels > 1) {
-                    out += word(Word::Channel);
-                    out += ' ';
-                    appendInt(out, ch + 1);
-                    out += "; ";
-                }
-                statusLine(ch);
-                w.table(word(Word::Octave),
-                        d.wholeBody ? kVibrationOctavesWholeBody : kVibrationOctavesHandArm, bandRows, 8,
-                        [&](int row, int i) { return base + 40 * i + kVibrationOctaveWords[row]; });
-                w.eol();
-                w.table(thirdTitle, d.wholeBody ? kVibrationThirdsWholeBody : kVibrationThirdsHandArm,
-                        bandRows, 24,
-                        [&](int row, int t) { return base + 40 * (t / 3) + vibrationThirdWord(row, t % 3); });
-                w.eol();
-                w.table(word(Word::WeightedLevels),
-                        d.wholeBody ? kVibrationWeightedWholeBody : kVibrationWeightedHandArm, weightedRows,
-                        d.weightedCount,
-                        [&](int row, int k) { return base + 320 + 14 * k + kVibrationWeightedWords[row]; });
-                w.eol();
-            }
-            break;
+    const RecordLayout layout = recordLayout(header.deviceType);
+    const int channelBlocks = layout.group == ResultGroup::Vibration ? d.channels : 1;
+    for (int ch = 0; ch < channelBlocks; ++ch) {
+        if (layout.group == ResultGroup::Vibration && d.channels > 1) {
+            out += word(Word::Channel);
+            out += ' ';
+            appendInt(out, ch + 1);
+            out += "; ";
         }
-        case ResultGroup::SoundLevel: {
-            statusLine(0);
-            const std::span<const char* const> bandRows(kSoundRows, 10);
-            const std::span<const char* const> weightedRows(kSoundRows, 11);
-            w.table(word(Word::OneOneOctaves), kSoundOctaves, bandRows, 10,
-                    [](int row, int i) { return 10 * i + kSoundBandWords[row]; });
-            w.eol();
-            w.table(word(Word::OneThirdOctaves), kSoundThirds, bandRows, 30,
-                    [](int row, int t) { return 10 * (10 + t) + kSoundBandWords[row]; });
-            w.eol();
-            w.table(word(Word::WeightedLevels), kSoundWeighted, weightedRows, 3,
-                    [](int row, int k) { return 400 + 12 * k + kSoundWeightedWords[row]; });
-            break;
-        }
-        case ResultGroup::Infrasound: {
-            statusLine(0);
-            const std::span<const char* const> rows(kInfraRows);
-            w.table(word(Word::OneOneOctaves), kInfraOctaves, rows, 8,
-                    [](int row, int i) { return 7 * i + kInfraWords[row]; });
-            w.eol();
-            w.table(word(Word::OneThirdOctaves), kInfraThirds, rows, 24,
-                    [](int row, int t) { return 7 * (8 + t) + kInfraWords[row]; });
-            w.eol();
-            w.table(word(Word::WeightedLevels), kInfraWeighted, rows, 4,
-                    [](int row, int k) { return 7 * (32 + k) + kInfraWords[row]; });
-            break;
-        }
-        case ResultGroup::Ultrasound: {
-            statusLine(0);
-            const std::span<const char* const> rows(kSoundRows, 10);
-            w.table(word(Word::OneThirdOctaves), kUltraThirds, rows, 30,
-                    [](int row, int t) { return 10 * t + kSoundBandWords[row]; });
-            w.eol();
-            w.table(word(Word::WeightedLevels), kUltraWeighted, rows, 1,
-                    [](int row, int) { return 300 + kSoundBandWords[row]; });
-            break;
-        }
-        case ResultGroup::FieldStrength: {
-            statusLine(0);
-            const std::span<const char* const> rows(kFieldRows);
-            std::string bandHeader = ";16.7";
-            for (int k = 1; k < d.bands; ++k) {
-                bandHeader += ';';
-                appendInt(bandHeader, 25 * k);
-            }
-            bandHeader += ';';
-            w.table(word(Word::Bands), bandHeader.c_str(), rows, d.bands,
-                    [](int row, int k) { return 6 * k + row; });
-            w.eol();
-            w.table(word(Word::WeightedLevels), kFieldWideBand, rows, 1,
-                    [](int row, int) { return 6 * (30 + 2) + row; });
-            break;
-        }
-        case ResultGroup::LayoutOnly:
-        case ResultGroup::None:
-            break;
+        if (layout.tableCount > 0) statusLine(ch);
+        writeTables(w, layout, ch);
     }
     return true;
 }
@@ -306,18 +281,19 @@ Result<bool> exportRecordAsText(const File& source, uint64_t offset, std::string
                                 double log10Ref, const TextExporter& exporter) {
     RecordBytes bytes;
     if (!source.readAt(offset, bytes.data(), bytes.size()))
-        return fail("The record at offset " + std::to_string(offset) + " cannot be read");
+        return fail(Word::RecordCannotBeRead, {std::to_string(offset)});
     return exporter.exportRecord(bytes, out, linear, log10Ref);
 }
 
 Status translateBinToText(const BinFile& file, TextWriter& out, bool linear, const TextExporter& exporter) {
-    RecordBytes bytes;
+    BinRecordReader reader(file);
     const int count = file.recordCount();
     for (int r = 1; r <= count; ++r) {
         if (count > 1) exporter.appendRecordLine(out.buffer(), r);
-        if (auto s = file.ReadRecordBytes(r, bytes); !s) return s;
-        const DeviceType type = RecordHeader::decode(bytes.data()).deviceType;
-        exporter.exportRecord(bytes, out.buffer(), linear, log10Reference(type));
+        auto bytes = reader.Record(r);
+        if (!bytes) return bytes.error();
+        const DeviceType type = RecordHeader::decode(bytes->data()).deviceType;
+        exporter.exportRecord(*bytes, out.buffer(), linear, log10Reference(type));
         out.maybeFlush();
         if (out.failed()) break;
     }

@@ -11,8 +11,11 @@
 #include "base/result.h"
 #include "data/bin_file.h"
 #include "data/measurement_record.h"
+#include "data/record_layout.h"
 
 namespace k470 {
+
+class RecordTextWriter;
 
 // Formats records; holds the lexicon's words already converted to the output code page, so one exporter
 // serves any number of records.
@@ -29,6 +32,10 @@ class TextExporter {
     const std::string& word(Word w) const { return words_[static_cast<size_t>(w)]; }
 
   private:
+    std::string tableTitle(const RecordLayout& layout, LevelTableKind kind) const;
+    std::string_view rowLabel(ResultGroup group, int parameter) const;
+    void writeTables(RecordTextWriter& w, const RecordLayout& layout, int channel) const;
+
     std::array<std::string, kWordCount> words_;
     std::string overloudLower_;
     std::string underrangeLower_;

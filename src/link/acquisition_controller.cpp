@@ -22,6 +22,34 @@ constexpr std::array<uint8_t, 10> kNoComment = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x
 // How long the direct read of the stream probe may take; at 3,000,000 baud 32 KB take about 0.1 s.
 constexpr int kProbeReadLimitMs = 1000;
 
+// Waits of the connect sequence. A started instrument sends a status message every 30 ms.
+// After a link is (re)opened: its worker threads start and the adapter passes on what the instrument had
+// queued, so the stream probe sees a full queue and stale messages can be discarded in one go.
+constexpr uint32_t kSettleAfterOpenMs = 100;
+// After "start" over WiFi: the adapter relays the first status messages (some 30 at 30 ms each); none
+// within a second means no instrument answers.
+constexpr uint32_t kTeleAnswerWaitMs = 1000;
+// After a wake-up pulse and a start command: the instrument takes the command before the next pulse.
+constexpr uint32_t kWakeUpGapMs = 10;
+// Messages are counted for one second (some 33 at 30 ms each), then one more must come within a second to
+// show that the instrument kept sending.
+constexpr uint32_t kCountWindowMs = 1000;
+constexpr uint32_t kStillTalkingMs = 1000;
+// Between two looks at an empty message queue: short against the 30 ms between messages.
+constexpr uint32_t kQueuePollMs = 1;
+// After the reset and start commands that begin an autorecording: the instrument restarts its measurement
+// before the first record is taken.
+constexpr uint32_t kRestartSettleMs = 100;
+
+// Progress bar positions (0..100) of the connect sequence: each marks a step, roughly in proportion to the
+// time the slowest path (USB, about 4.2 s) has spent up to it.
+constexpr int kProgressStart = 0;
+constexpr int kProgressLinkOpen = 3;
+constexpr int kProgressStartSent = 6;
+constexpr int kProgressTeleAnswered = 39;
+constexpr int kProgressFirstCount = 56;
+constexpr int kProgressCounted = 100;
+
 uint32_t intervalSeconds(uint32_t packed) {
     return (packed >> 16) * 3600 + ((packed >> 8) & 0xFF) * 60 + (packed & 0xFF);
 }
@@ -72,10 +100,10 @@ bool AcquisitionController::StartAcquisition() {
     if (recording_ == Recording::Active && !view_.AskYesNo(lexicon().text(Word::StopAutorecording)))
         return false;
     StopAcquisition();
-    windowMode_ = 1;
+    window_ = InstrumentWindow::Acquiring;
     DeviceType hint = 0;
     if (!ConnectInstrument(hint)) {
-        windowMode_ = -1;
+        window_ = InstrumentWindow::Closed;
         return false;
     }
     if (hint == kStreamDeviceType) {
@@ -127,9 +155,9 @@ bool AcquisitionController::StartAcquisition() {
 bool AcquisitionController::ConnectInstrument(DeviceType& hint) {
     hint = 0;
     view_.ShowProgress(true);
-    view_.SetProgress(0);
+    view_.SetProgress(kProgressStart);
     deps_.tele.Close();
-    deps_.usb.Close(true);
+    deps_.usb.Close(DeviceLink::CloseMode::Release);
     linkKind_ = readLinkKind(deps_.settings);
     bool ok = linkKind_ == LinkKind::WiFi ? ConnectTele(hint) : ConnectUsb(hint);
     view_.ShowProgress(false);
@@ -144,13 +172,13 @@ bool AcquisitionController::ConnectTele(DeviceType& hint) {
         Fail(lexicon().text(Word::CantFoundTeleAdapter), false);
         return false;
     }
-    view_.SetProgress(3);
-    deps_.sleep(100);
+    view_.SetProgress(kProgressLinkOpen);
+    deps_.sleep(kSettleAfterOpenMs);
     deps_.tele.DiscardMessages();
-    view_.SetProgress(6);
+    view_.SetProgress(kProgressStartSent);
     commands_.SendCommand(kStartCommand);
-    deps_.sleep(1000);
-    view_.SetProgress(39);
+    deps_.sleep(kTeleAnswerWaitMs);
+    view_.SetProgress(kProgressTeleAnswered);
     if (!deps_.tele.HasMessages()) {
         Fail(lexicon().text(Word::CantFoundDevice), true);
         return false;
@@ -160,9 +188,9 @@ bool AcquisitionController::ConnectTele(DeviceType& hint) {
 }
 
 bool AcquisitionController::ReopenFast() {
-    deps_.usb.Close(true);
+    deps_.usb.Close(DeviceLink::CloseMode::Release);
     deps_.usb.SetBaudRate(DeviceLink::kFastBaudRate);
-    deps_.usb.Open(true);
+    deps_.usb.Open(DeviceLink::OpenMode::Enumerate);
     if (!deps_.usb.IsOpen()) return false;
     deps_.usb.port()->SetRts(true);
     deps_.usb.port()->SetDtr(true);
@@ -174,38 +202,38 @@ int AcquisitionController::CountMessages() {
     int count = 0;
     uint8_t small[4];
     const uint32_t t0 = deps_.clock.nowMs();
-    while (deps_.clock.nowMs() - t0 < 1000) {
+    while (deps_.clock.nowMs() - t0 < kCountWindowMs) {
         if (link.HasMessages()) {
             link.Receive(small, sizeof small);
             ++count;
         } else {
-            deps_.sleep(1);
+            deps_.sleep(kQueuePollMs);
         }
     }
     if (count == 0) return 0;
     // The instrument must still be talking: one more message within a second.
     const uint32_t t1 = deps_.clock.nowMs();
     while (!link.HasMessages()) {
-        if (deps_.clock.nowMs() - t1 >= 1000) return 0;
-        deps_.sleep(1);
+        if (deps_.clock.nowMs() - t1 >= kStillTalkingMs) return 0;
+        deps_.sleep(kQueuePollMs);
     }
     return count;
 }
 
 bool AcquisitionController::ConnectUsb(DeviceType& hint) {
     DeviceLink& usb = deps_.usb;
-    usb.Open(true);
+    usb.Open(DeviceLink::OpenMode::Enumerate);
     if (!usb.IsOpen()) {
         Fail(lexicon().text(Word::CantFoundTeleAdapter), false);
         return false;
     }
-    view_.SetProgress(3);
+    view_.SetProgress(kProgressLinkOpen);
     if (!ReopenFast()) {  // the device went away between the two opens
         Fail(lexicon().text(Word::CantFoundTeleAdapter), false);
         return false;
     }
-    usb.Close(false);
-    deps_.sleep(100);
+    usb.Close(DeviceLink::CloseMode::KeepDevice);
+    deps_.sleep(kSettleAfterOpenMs);
 
     // Stream probe: an instrument already sending raw samples has filled the driver's queue.
     SerialPort& port = *usb.port();
@@ -227,26 +255,26 @@ bool AcquisitionController::ConnectUsb(DeviceType& hint) {
         }
     }
 
-    usb.Open(false);
+    usb.Open(DeviceLink::OpenMode::ReuseHeld);
     if (!ReopenFast()) {
         Fail(lexicon().text(Word::CantFoundTeleAdapter), false);
         return false;
     }
     commands_.LinePulse(kWakeUpByte);
     commands_.SendCommand(kStartCommand);
-    deps_.sleep(10);
+    deps_.sleep(kWakeUpGapMs);
     commands_.LinePulse(kSecondWakeUpByte);
     commands_.SendCommand(kStartCommand);
-    deps_.sleep(10);
-    view_.SetProgress(6);
+    deps_.sleep(kWakeUpGapMs);
+    view_.SetProgress(kProgressStartSent);
     int count = CountMessages();
-    view_.SetProgress(56);
-    if (count == 0) {
+    view_.SetProgress(kProgressFirstCount);
+    if (count == 0) {  // a sleeping instrument may need a second wake-up
         commands_.LinePulse(kWakeUpByte);
-        deps_.sleep(10);
+        deps_.sleep(kWakeUpGapMs);
         count = CountMessages();
     }
-    view_.SetProgress(100);
+    view_.SetProgress(kProgressCounted);
     if (count == 0) {
         Fail(lexicon().text(Word::CantFoundDevice), true);
         return false;
@@ -279,7 +307,7 @@ void AcquisitionController::ApplyRunningTime(bool running) {
 }
 
 void AcquisitionController::OnAcquisitionTimer() {
-    if (windowMode_ != 1) return;
+    if (window_ != InstrumentWindow::Acquiring) return;
     if (recording_ == Recording::Armed && deps_.autoSaveEvent && deps_.autoSaveEvent->IsSet()) {
         BeginRecording();
         if (recording_ != Recording::Active) return;
@@ -291,7 +319,8 @@ void AcquisitionController::OnAcquisitionTimer() {
     }
     MessageLink* link = chosenLink();
     std::vector<uint8_t>& buffer = messageBuffer_;
-    for (int i = 0; i < kMessagesPerTick && windowMode_ == 1 && link->HasMessages(); ++i) {
+    for (int i = 0; i < kMessagesPerTick && window_ == InstrumentWindow::Acquiring && link->HasMessages();
+         ++i) {
         const uint32_t n = link->Receive(buffer.data(), static_cast<uint32_t>(buffer.size()));
         std::span<const uint8_t> message(buffer.data(), n);
         view_.SetStatusText(lexicon().text(Word::DataTele));
@@ -321,13 +350,13 @@ void AcquisitionController::StopAcquisition() {
     streaming_ = false;
     if (deps_.usb.IsOpen()) {
         commands_.SendCommand(kStopCommand);
-        deps_.usb.Close(true);
+        deps_.usb.Close(DeviceLink::CloseMode::Release);
     }
     if (deps_.tele.IsConnected()) {
         commands_.SendCommand(kStopCommand);
         deps_.tele.Close();
     }
-    const bool wasShowing = windowMode_ == 1;
+    const bool wasShowing = window_ == InstrumentWindow::Acquiring;
     if (wasShowing) view_.ClosePages();
     if (recordingFile_) {
         // Every record went to the disk when it was written, so closing cannot lose one.
@@ -337,7 +366,7 @@ void AcquisitionController::StopAcquisition() {
     if (recording_ != Recording::Off) view_.SetTitle(baseTitle_);
     recording_ = Recording::Off;
     if (deps_.autoSaveEvent) deps_.autoSaveEvent->Reset();
-    windowMode_ = -1;
+    window_ = InstrumentWindow::Closed;
     view_.SetCommands(AcquisitionCommands{});
 }
 
@@ -358,7 +387,7 @@ MeasurementRecord AcquisitionController::currentRecord() const {
 }
 
 Status AcquisitionController::SaveAsBinary(const std::string& path) {
-    if (windowMode_ != 1 || streaming_) return fail(lexicon().text(Word::NoSourceData));
+    if (window_ != InstrumentWindow::Acquiring || streaming_) return fail(lexicon().text(Word::NoSourceData));
     return WriteSingleRecordFile(path, currentRecord(), deps_.now());
 }
 
@@ -369,7 +398,7 @@ Status AcquisitionController::CheckRecordingParameters(const RecordingParameters
 }
 
 Status AcquisitionController::StartRecording(const RecordingParameters& p, const std::string& path) {
-    if (windowMode_ != 1 || streaming_ || recording_ != Recording::Off)
+    if (window_ != InstrumentWindow::Acquiring || streaming_ || recording_ != Recording::Off)
         return fail(lexicon().text(Word::NoSourceData));
     if (auto s = CheckRecordingParameters(p); !s) return s;
     if (p.externalTrigger && !deps_.autoSaveEvent) return fail(lexicon().text(Word::ErrorInParameters));
@@ -399,7 +428,7 @@ void AcquisitionController::BeginRecording() {
     interval_ = 0;
     intervalAtStart_ = kIntervalUnset;
     if (!startStopChecked_) commands_.SendCommand(kStartStopCommand);
-    deps_.sleep(100);
+    deps_.sleep(kRestartSettleMs);
     recording_ = Recording::Active;
     nextSaveTick_ = deps_.clock.nowMs();
 }
@@ -471,7 +500,7 @@ void AcquisitionController::SetCalibrationOffset(int channel, double offsetDb) {
 
 void AcquisitionController::PublishCommands() {
     AcquisitionCommands c;
-    if (windowMode_ == 1) {
+    if (window_ == InstrumentWindow::Acquiring) {
         const bool recordable = !streaming_;
         c.reset = c.startStop = true;
         c.saveAsBinary = recordable;

@@ -139,7 +139,8 @@ class AcquisitionController {
     void SelectRange(int range);
     void SetCalibrationOffset(int channel, double offsetDb);
 
-    int windowMode() const { return windowMode_; }
+    // Whether an instrument's values are being acquired and shown (from a successful connect until the stop).
+    bool acquiring() const { return window_ == InstrumentWindow::Acquiring; }
     DeviceType deviceType() const { return deviceType_; }
     uint32_t vin() const { return vin_; }
     const std::string& baseTitle() const { return baseTitle_; }
@@ -172,7 +173,8 @@ class AcquisitionController {
     StreamHandler* streamHandler_ = nullptr;
     bool streaming_ = false;
 
-    int windowMode_ = -1;
+    enum class InstrumentWindow { Closed, Acquiring };
+    InstrumentWindow window_ = InstrumentWindow::Closed;
     LinkKind linkKind_ = LinkKind::Usb;
     DeviceType deviceType_ = 0;
     uint32_t vin_ = 0;

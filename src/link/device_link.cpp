@@ -4,8 +4,9 @@
 
 namespace k470 {
 
-void DeviceLink::Open(bool enumerate) {
-    if (IsOpen()) Close(enumerate);
+void DeviceLink::Open(OpenMode mode) {
+    const bool enumerate = mode == OpenMode::Enumerate;
+    if (IsOpen()) Close(enumerate ? CloseMode::Release : CloseMode::KeepDevice);
     if (enumerate) {
         for (const std::string& device : provider_.List()) {
             if (auto p = provider_.Open(device)) {
@@ -23,10 +24,10 @@ void DeviceLink::Open(bool enumerate) {
     StartWorkers();
 }
 
-void DeviceLink::Close(bool release) {
+void DeviceLink::Close(CloseMode mode) {
     StopWorkers();
     std::lock_guard lock(closeMutex_);
-    if (release) port_.reset();
+    if (mode == CloseMode::Release) port_.reset();
 }
 
 void DeviceLink::TransportWrite(const uint8_t* bytes, size_t n, const StopSignal& stop) {

@@ -16,14 +16,19 @@ class DeviceLink : public MessageLink {
     static constexpr uint32_t kDefaultBaudRate = 115'200;
     static constexpr uint32_t kFastBaudRate = 3'000'000;
 
-    explicit DeviceLink(SerialPortProvider& provider) : provider_(provider) {}
-    ~DeviceLink() override { Close(true); }
+    // Which device Open takes: the first one that opens (any device held is released first), or the one
+    // still held from a Close that kept it.
+    enum class OpenMode { Enumerate, ReuseHeld };
+    // Whether Close lets go of the device or keeps holding it for direct use.
+    enum class CloseMode { Release, KeepDevice };
 
-    // With enumerate, releases any device held and opens the first one that opens; without it, reuses the
-    // device still held. Then sets up the line and starts the threads. Callers test IsOpen afterwards.
-    void Open(bool enumerate);
-    // Stops the threads; with release also lets go of the device.
-    void Close(bool release);
+    explicit DeviceLink(SerialPortProvider& provider) : provider_(provider) {}
+    ~DeviceLink() override { Close(CloseMode::Release); }
+
+    // Takes the device, then sets up the line and starts the threads. Callers test IsOpen afterwards.
+    void Open(OpenMode mode);
+    // Stops the threads and, with Release, lets go of the device.
+    void Close(CloseMode mode);
     // A device is held.
     bool IsOpen() const { return port_ != nullptr; }
 

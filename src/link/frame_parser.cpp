@@ -29,54 +29,54 @@ void FrameParser::Feed(const uint8_t* data, size_t n) {
     const uint8_t* end = data + n;
     while (p < end) {
         switch (state_) {
-            case 0: {
+            case State::SeekPreamble: {
                 // Most of a stream between frames is skipped here, so look for the first character in bulk.
                 const void* t = std::memchr(p, kFramePreamble[0], static_cast<size_t>(end - p));
                 if (!t) return;
                 p = static_cast<const uint8_t*>(t) + 1;
-                state_ = 1;
+                state_ = State::InPreamble;
+                matched_ = 1;
                 break;
             }
-            case 1:
-            case 2:
-            case 3:
-            case 4:
-            case 5:
-            case 6: {
-                uint8_t b = *p++;
-                if (b == static_cast<uint8_t>(kFramePreamble[state_]))
-                    ++state_;
-                else  // the stray byte may itself start a frame
-                    state_ = b == static_cast<uint8_t>(kFramePreamble[0]) ? 1 : 0;
+            case State::InPreamble: {
+                const uint8_t b = *p++;
+                if (b == static_cast<uint8_t>(kFramePreamble[matched_])) {
+                    if (++matched_ == kPreambleLength) state_ = State::Type;
+                } else if (b == static_cast<uint8_t>(kFramePreamble[0])) {
+                    matched_ = 1;  // the stray byte may itself start a frame
+                } else {
+                    state_ = State::SeekPreamble;
+                }
                 break;
             }
-            case 7:
+            case State::Type:
                 type_ = *p++;
-                state_ = 8;
+                state_ = State::LengthLow;
                 break;
-            case 8:
+            case State::LengthLow:
                 length_ = *p++;
-                state_ = 9;
+                state_ = State::LengthHigh;
                 break;
-            case 9:
+            case State::LengthHigh:
                 length_ |= static_cast<uint32_t>(*p++) << 8;
                 checksum_ = 0;
                 got_ = 0;
-                state_ = length_ > maxPayload_ ? 0 : (length_ == 0 ? 11 : 10);
+                state_ = length_ > maxPayload_ ? State::SeekPreamble
+                                               : (length_ == 0 ? State::Checksum : State::Payload);
                 break;
-            case 10: {
+            case State::Payload: {
                 size_t take = std::min<size_t>(length_ - got_, static_cast<size_t>(end - p));
                 uint8_t* dst = payload_.data() + got_;
                 std::memcpy(dst, p, take);
                 checksum_ = static_cast<uint8_t>(checksum_ + byteSum(p, take));
                 got_ += static_cast<uint32_t>(take);
                 p += take;
-                if (got_ == length_) state_ = 11;
+                if (got_ == length_) state_ = State::Checksum;
                 break;
             }
-            case 11:
+            case State::Checksum:
                 if (*p++ == checksum_) deliver_(type_, payload_.data(), length_);
-                state_ = 0;
+                state_ = State::SeekPreamble;
                 break;
         }
     }

@@ -21,19 +21,31 @@ constexpr uint32_t kMaxPayload = kNominalMessageSize + kPreambleLength + kFrameH
 
 class FrameParser {
   public:
+    // Where the parser stands in a frame.
+    enum class State {
+        SeekPreamble,  // looking for the preamble's first character
+        InPreamble,    // matched part of the preamble (preambleMatched() characters)
+        Type,          // the type byte comes next
+        LengthLow,     // the payload length, low byte
+        LengthHigh,    // the payload length, high byte
+        Payload,       // inside the payload
+        Checksum       // the checksum byte comes next
+    };
+
     using Deliver = std::function<void(uint8_t type, const uint8_t* payload, uint32_t length)>;
 
     explicit FrameParser(Deliver deliver, uint32_t maxPayload = kMaxPayload);
 
     void Feed(const uint8_t* data, size_t n);
-    // 0: looking for the preamble, 1..6: inside it, 7 type, 8..9 length, 10 payload, 11 checksum.
-    int state() const { return state_; }
+    State state() const { return state_; }
+    uint32_t preambleMatched() const { return matched_; }
 
   private:
     Deliver deliver_;
     uint32_t maxPayload_;
     std::vector<uint8_t> payload_;
-    int state_ = 0;
+    State state_ = State::SeekPreamble;
+    uint32_t matched_ = 0;  // preamble characters matched while InPreamble
     uint8_t type_ = 0;
     uint32_t length_ = 0;
     uint32_t got_ = 0;

@@ -10,6 +10,16 @@
 
 namespace k470 {
 
+namespace {
+
+// The wake-up byte is sent with DTR held low; the line stays low a little longer so the instrument sees the
+// pulse before DTR returns.
+constexpr uint32_t kLinePulseHoldMs = 10;
+// Between the five register writes of a calibration offset: the instrument takes one write at a time.
+constexpr uint32_t kRegisterWriteGapMs = 1;
+
+}  // namespace
+
 std::array<Command, 5> CalibrationOffsetCommands(int channel, double offsetDb) {
     const auto w = static_cast<uint16_t>(encodeOffset(offsetDb));
     return {RegisterWrite(0xC, w & 0xF), RegisterWrite(0xD, (w >> 4) & 0xF),
@@ -34,29 +44,13 @@ std::optional<Identification> ReadIdentification(std::span<const uint8_t> m) {
 }
 
 StatusLayout statusLayout(DeviceType type) {
-    switch (type) {
-        case 1:
-        case 2:
-        case 4:
-        case 5:
-        case 9:
-        case 10:
-        case 20:
-            return StatusLayout::ThreeChannel;
-        case 3:
-        case 6:
-        case 7:
-        case 8:
-        case 11:
-        case 12:
-        case 19:
-        case 21:
-        case 22:
-        case 23:
-        case 24:
-            return StatusLayout::SingleChannel;
-        default:
+    switch (resultGroup(type)) {
+        case ResultGroup::None:
             return StatusLayout::None;
+        case ResultGroup::Vibration:  // three channel slots, also for the single-channel vibration meters
+            return StatusLayout::ThreeChannel;
+        default:
+            return StatusLayout::SingleChannel;
     }
 }
 
@@ -65,7 +59,7 @@ size_t resultBlockOffset(StatusLayout layout) {
 }
 
 bool keepsRangeIndex(DeviceType type) {
-    return statusLayout(type) != StatusLayout::None && type != 1 && type != 2 && type != 20;
+    return statusLayout(type) != StatusLayout::None && !isThreeChannelType(type);
 }
 
 void ApplyStatusMessage(std::span<const uint8_t> m, AcquiredValues& values) {
@@ -150,7 +144,7 @@ void InstrumentCommands::LinePulse(uint8_t byte) {
     SerialPort* port = usb_.port();
     port->SetDtr(false);
     usb_.PostAndWait(&byte, 1);
-    sleep_(10);
+    sleep_(kLinePulseHoldMs);
     port->SetDtr(true);
 }
 
@@ -162,7 +156,7 @@ void InstrumentCommands::SetCalibrationOffset(int channel, double offsetDb) {
     if (!AnyLinkOpen()) return;
     for (const Command& c : CalibrationOffsetCommands(channel, offsetDb)) {
         SendCommand(c);
-        sleep_(1);
+        sleep_(kRegisterWriteGapMs);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "base/byte_order.h"
 #include "base/file.h"
+#include "base/lexicon.h"
 #include "base/text_encoding.h"
 
 namespace k470 {
@@ -90,20 +91,17 @@ Status readFilterLibraryFile(const std::string& path, FilterLibrary& library) {
     if (!file) return file.error();
     Reader r(*file, file->size());
     uint32_t count = 0;
-    if (!r.u32(count)) return fail("The filter library '" + path + "' is cut short");
+    if (!r.u32(count)) return fail(Word::FilterLibraryCutShort, {path});
     if (count > r.left() / kMinEntryBytes)
-        return fail("The filter library '" + path + "' claims " + std::to_string(count) +
-                    " filters, more than the file can hold");
+        return fail(Word::FilterLibraryTooManyFilters, {path, std::to_string(count)});
     for (uint32_t i = 0; i < count; ++i) {
         FilterDefinition f;
         uint8_t name[kNameBytes];
         if (!r.u32(f.decimation) || !r.u32(f.order) || !r.bytes(name, sizeof name) || !r.doubles(f.lowPass) ||
             !r.doubles(f.numerator) || !r.doubles(f.denominator))
-            return fail("Filter " + std::to_string(i + 1) + " of the filter library '" + path +
-                        "' is cut short or has a count beyond the end of the file");
+            return fail(Word::FilterCutShort, {std::to_string(i + 1), path});
         if (f.order > kMaxFilterDelay)
-            return fail("Filter " + std::to_string(i + 1) + " of the filter library '" + path +
-                        "' has a delay of " + std::to_string(f.order) + " samples, beyond the limit");
+            return fail(Word::FilterDelayBeyondLimit, {std::to_string(i + 1), path, std::to_string(f.order)});
         f.name = readName(name);
         library.filters.push_back(std::move(f));
     }

@@ -68,7 +68,7 @@ size_t LiveSignalStream::Process(std::span<const uint8_t> bytes, const SignalSta
         }
         chain.ProcessSample({y * calibration, static_cast<double>(decoder_.statusA()),
                              static_cast<double>(decoder_.statusB())},
-                            false);
+                            ChainMode::RingsOnly);
         if (observer_) observer_(chain);
         ++samples;
     });

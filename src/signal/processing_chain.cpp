@@ -169,7 +169,7 @@ double ProcessingChain::lowPassOutput(const Channel& ch) const {
     return dot(ch.lowPassReversed.data(), ring + first, static_cast<size_t>(taps));
 }
 
-void ProcessingChain::ProcessSample(const std::array<double, 3>& in, bool fileMode) {
+void ProcessingChain::ProcessSample(const std::array<double, 3>& in, ChainMode mode) {
     ++counter_;
     const bool instant = counter_ >= decimation_;
     for (Channel& ch : channels_) {
@@ -183,7 +183,7 @@ void ProcessingChain::ProcessSample(const std::array<double, 3>& in, bool fileMo
         ch.ring[static_cast<size_t>(ch.position + ringLength_)] = v;
         ch.newest = ch.position;
         if (++ch.position == ringLength_) ch.position = 0;
-        if (instant && fileMode && ch.enabled) output_.push_back(lowPassOutput(ch));
+        if (instant && mode == ChainMode::File && ch.enabled) output_.push_back(lowPassOutput(ch));
     }
     if (historyLength_ > 0 && ++historyPos_ == historyLength_) historyPos_ = 0;
     if (instant) counter_ = 0;

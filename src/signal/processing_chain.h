@@ -22,6 +22,10 @@ constexpr int kInitialOutputRingLength = 402;
 double LowPassAt(std::span<const double> o, int q, std::span<const double> h);
 double LowPassAt(std::span<const double> o, int q);
 
+// Whether a sample's decimated outputs are only kept in the output rings (the live view and the replay) or
+// also appended to output() for a file being written (reprocessing).
+enum class ChainMode { RingsOnly, File };
+
 class ProcessingChain {
   public:
     ProcessingChain();
@@ -39,7 +43,7 @@ class ProcessingChain {
 
     // One input vector through the chain. In file mode each decimation instant appends the low-pass output of
     // every enabled channel to output().
-    void ProcessSample(const std::array<double, 3>& in, bool fileMode);
+    void ProcessSample(const std::array<double, 3>& in, ChainMode mode);
 
     // Clears the histories, the recursive states and the output rings (positions and the decimation counter
     // stay).

@@ -5,6 +5,7 @@
 
 #include "base/byte_order.h"
 #include "base/file.h"
+#include "base/lexicon.h"
 #include "base/text_encoding.h"
 #include "signal/signal_synth.h"
 
@@ -98,7 +99,7 @@ PresetLoad loadPresets(const std::string& path) {
     const uint64_t size = file->size();
     uint8_t countBytes[4];
     if (size < 4 || !file->readAt(0, countBytes, 4)) {
-        if (size != 0) load.problem = fail("The preset file '" + path + "' is cut short");
+        if (size != 0) load.problem = fail(Word::PresetFileCutShort, {path});
         return load;
     }
     const uint32_t count = readU32(countBytes);
@@ -111,8 +112,8 @@ PresetLoad loadPresets(const std::string& path) {
         load.presets.push_back(ProcessorPreset::decode(bytes.data()));
     }
     if (load.presets.size() < count)
-        load.problem = fail("The preset file '" + path + "' holds " + std::to_string(load.presets.size()) +
-                            " of its " + std::to_string(count) + " presets");
+        load.problem = fail(Word::PresetFileHoldsSome,
+                            {path, std::to_string(load.presets.size()), std::to_string(count)});
     return load;
 }
 

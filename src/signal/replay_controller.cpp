@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/lexicon.h"
 #include "base/number_format.h"
 
 namespace k470 {
@@ -22,7 +23,7 @@ void ChainReplaySink::BeginTick() {
 void ChainReplaySink::Frames(std::span<const std::array<double, 3>> frames) {
     std::lock_guard<std::mutex> guard(lock_);
     for (const auto& f : frames) {
-        chain_.ProcessSample(f, false);
+        chain_.ProcessSample(f, ChainMode::RingsOnly);
         if (observer_) observer_(chain_);
     }
 }
@@ -38,24 +39,22 @@ Status ReplayController::Open(const std::string& path, ReplaySink& sink) {
     if (!file) return file.error();
     const double rate = file->header().sampleRate;
     if (!(rate > 0.0 && std::isfinite(rate)))
-        return fail("The sampling frequency of '" + path + "' (" + formatGeneral(rate, 10) +
-                    " Hz) cannot pace a replay");
+        return fail(Word::SampleRateCannotPaceReplay, {path, formatGeneral(rate, 10)});
     DirectoryWalk walk = file->walkEntries();
-    if (walk.entries.empty())
-        return walk.problem ? *walk.problem : fail("'" + path + "' holds no signal record");
+    if (walk.entries.empty()) return walk.problem ? *walk.problem : fail(Word::HoldsNoSignalRecord, {path});
     file_.emplace(std::move(*file));
     records_ = std::move(walk.entries);
     directoryProblem_ = walk.problem;  // the records before a damaged block stay replayable
     problem_ = directoryProblem_;
-    state_.store(static_cast<int>(ReplayState::Stopped));
+    state_.store(ReplayState::Stopped);
     changeRecord(0, sink);
     lastTick_ = clock_.nowMs();
-    state_.store(static_cast<int>(ReplayState::Replaying));
+    state_.store(ReplayState::Replaying);
     return {};
 }
 
 void ReplayController::Close() {
-    state_.store(static_cast<int>(ReplayState::NoFile));
+    state_.store(ReplayState::NoFile);
     file_.reset();
     records_.clear();
     record_.reset();
@@ -64,7 +63,7 @@ void ReplayController::Close() {
 }
 
 void ReplayController::changeRecord(int index, ReplaySink& sink) {
-    state_.store(static_cast<int>(ReplayState::Stopped));
+    state_.store(ReplayState::Stopped);
     currentRecord_ = index;
     auto record = SignalRecord::From(*file_, records_[static_cast<size_t>(index)]);
     if (record) {
@@ -99,20 +98,20 @@ bool ReplayController::SelectRecord(long number, ReplaySink& sink) {
 
 void ReplayController::Play(ReplaySink& sink) {
     if (!file_) return;
-    state_.store(static_cast<int>(ReplayState::Stopped));
+    state_.store(ReplayState::Stopped);
     sink.ResetHistories();
-    paused_.store(0);
+    paused_.store(false);
     recordLength_ = record_ ? record_->frameCount() : 0;
     position_ = replayStart_;
     lastTick_ = clock_.nowMs();
-    state_.store(static_cast<int>(ReplayState::Replaying));
+    state_.store(ReplayState::Replaying);
     sink.Post(ReplayEvent::ReplayStarted);
 }
 
 void ReplayController::Pause() {
-    const int was = paused_.exchange(paused_.load() != 0 ? 0 : 1);
+    const bool was = paused_.exchange(!paused_.load());
     // Resuming takes up the pace from now: the paused time is not owed as frames.
-    if (was != 0) lastTick_ = clock_.nowMs();
+    if (was) lastTick_ = clock_.nowMs();
 }
 
 void ReplayController::requestAccumulation(uint64_t frames) {
@@ -125,7 +124,7 @@ uint32_t ReplayController::Tick(ReplaySink& sink) {
     if (state() != ReplayState::Replaying || paused()) return 0;
     sink.BeginTick();
     if (position_ >= replayEnd_ || !record_) {
-        state_.store(static_cast<int>(ReplayState::Stopped));
+        state_.store(ReplayState::Stopped);
         return 0;
     }
     // Elapsed time in the tick counter's own modular arithmetic, so that a wrap of the counter costs nothing;
@@ -156,8 +155,8 @@ uint32_t ReplayController::Tick(ReplaySink& sink) {
         const uint32_t count = std::min(kPieceFrames, n - delivered);
         const uint64_t at = record_->dataOffset() + uint64_t{position_} * record_->frameBytes();
         if (stride > 0 && !readDoubles(file_->file(), at, raw_.data(), count * stride)) {
-            problem_ = fail("Can't read the samples of a record of '" + file_->path() + "'");
-            state_.store(static_cast<int>(ReplayState::Stopped));
+            problem_ = fail(Word::CantReadSamples, {file_->path()});
+            state_.store(ReplayState::Stopped);
             break;
         }
         const double* v = raw_.data();

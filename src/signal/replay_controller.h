@@ -111,8 +111,8 @@ class ReplayController {
 
     void setSpeedFactor(int factor) { speedFactor_ = factor == 10 || factor == 100 ? factor : 1; }
     int speedFactor() const { return speedFactor_; }
-    ReplayState state() const { return static_cast<ReplayState>(state_.load()); }
-    bool paused() const { return paused_.load() != 0; }
+    ReplayState state() const { return state_.load(); }
+    bool paused() const { return paused_.load(); }
     int currentRecord() const { return currentRecord_; }
     int recordCount() const { return static_cast<int>(records_.size()); }
     uint32_t recordLength() const { return recordLength_; }
@@ -135,8 +135,8 @@ class ReplayController {
     std::optional<SdtContainer> file_;
     std::vector<IndexedEntry> records_;
     std::optional<SignalRecord> record_;
-    std::atomic<int> state_{0};
-    std::atomic<int> paused_{0};
+    std::atomic<ReplayState> state_{ReplayState::NoFile};
+    std::atomic<bool> paused_{false};
     int currentRecord_ = 0;
     uint32_t recordLength_ = 0;
     uint32_t position_ = 0;

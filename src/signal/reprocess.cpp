@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/lexicon.h"
 #include "base/text_encoding.h"
 #include "data/dos_date_time.h"
 #include "signal/signal_record.h"
@@ -125,13 +126,13 @@ Result<ProcessedFile> ReprocessSignalFile(const std::string& sourcePath, const s
             const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(kPieceFrames, total - done));
             if (inStride > 0 && !readDoubles(source->file(), rec.dataOffset() + done * rec.frameBytes(),
                                              frames.data(), n * inStride))
-                return fail("Can't read the samples of a record of '" + sourcePath + "'");
+                return fail(Word::CantReadSamples, {sourcePath});
             const double* v = frames.data();
             for (uint32_t f = 0; f < n; ++f) {
                 std::array<double, 3> x{};
                 for (int k = 0; k < 3; ++k)
                     if (in.channelMask & (1u << k)) x[static_cast<size_t>(k)] = *v++;
-                ctx.chain.ProcessSample(x, true);
+                ctx.chain.ProcessSample(x, ChainMode::File);
             }
             if (auto s =
                     writer->AppendFrames(output, static_cast<uint32_t>(output.size() / out.channelCount));
@@ -144,7 +145,7 @@ Result<ProcessedFile> ReprocessSignalFile(const std::string& sourcePath, const s
                     std::floor(static_cast<double>(done) * 100.0 / static_cast<double>(total) + 0.5));
                 if (!progress({static_cast<uint32_t>(ri), static_cast<uint32_t>(records.size()), percent})) {
                     ctx.chain.setDecimationCounter(counterBefore);
-                    return fail("The reprocessing was cancelled");
+                    return fail(Word::ReprocessingCancelled);
                 }
             }
         }

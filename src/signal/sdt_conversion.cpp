@@ -17,7 +17,7 @@ namespace {
 constexpr size_t kPieceValues = 48000;
 
 Error cancelledError() {
-    return fail("The conversion was cancelled");
+    return fail(Word::ConversionCancelled);
 }
 
 std::string numbered(const std::string& base, const char* infix, uint32_t n, const char* ext) {
@@ -74,9 +74,7 @@ Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record
     std::vector<double> in(kPieceValues);
     std::vector<float> out(piece);
     const File& file = source.file();
-    const auto readError = [&] {
-        return fail("Can't read the samples of a record of '" + source.path() + "'");
-    };
+    const auto readError = [&] { return fail(Word::CantReadSamples, {source.path()}); };
     const int passes = normalize ? 2 : 1;
     const auto report = [&](int pass, uint64_t done) {
         if (!progress) return true;
@@ -85,7 +83,7 @@ Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record
         return progress(static_cast<int>(std::floor(part * 100.0 + 0.5)));
     };
     for (WavChannelTarget& t : targets)
-        if (t.column < 0 || static_cast<size_t>(t.column) >= stride) t.status = fail("No such channel");
+        if (t.column < 0 || static_cast<size_t>(t.column) >= stride) t.status = fail(Word::NoSuchChannel);
 
     // Per target: mean 0 and gain 1 unless normalised.
     struct Scale {
@@ -172,8 +170,7 @@ Result<ConversionReport> ConvertSdtToWav(const std::string& path, const RecordSe
                                                                            : h.sampleRate;
     const double samplesPerSecond = std::floor(rate + 0.5);
     if (!(samplesPerSecond >= 1.0 && samplesPerSecond <= 1073741823.0))
-        return fail("The sampling frequency of '" + path + "' (" + formatGeneral(h.sampleRate, 10) +
-                    " Hz) gives no usable WAV rate");
+        return fail(Word::SampleRateGivesNoWavRate, {path, formatGeneral(h.sampleRate, 10)});
     const WavFormat format = WavFormat::FloatMono(static_cast<uint32_t>(samplesPerSecond));
     const std::string base = signalBaseName(path);
     const std::vector<int> channels = presentChannels(h);
@@ -356,7 +353,7 @@ Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordS
                 const size_t count = static_cast<size_t>(std::min<uint64_t>(piece, frames - done));
                 if (!readDoubles(sdt->file(), record->dataOffset() + done * record->frameBytes(), in.data(),
                                  count * stride)) {
-                    report.problems.push_back(fail("Can't read the samples of a record of '" + path + "'"));
+                    report.problems.push_back(fail(Word::CantReadSamples, {path}));
                     readFailed = true;
                     ok = false;
                     break;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/byte_order.h"
+#include "base/lexicon.h"
 
 namespace k470 {
 
@@ -55,7 +56,7 @@ Result<MarkerTable> readMarkerTable(const SdtContainer& file, const DirectoryEnt
     uint8_t bytes[kMarkerTableSize];
     if (entry.dataOffset < kMarkerTableSize || entry.dataOffset > file.size() ||
         !file.file().readAt(entry.dataOffset - kMarkerTableSize, bytes, sizeof bytes))
-        return fail("The marker table of a record of '" + file.path() + "' lies outside the file");
+        return fail(Word::MarkerTableOutside, {file.path()});
     return MarkerTable::decode(bytes);
 }
 
@@ -68,8 +69,7 @@ std::vector<Marker> readMarkers(const SdtContainer& file, const MarkerTable& tab
         uint8_t bytes[kMarkerBlockSize];
         if (at > file.size() || file.size() - at < kMarkerBlockSize ||
             !file.file().readAt(at, bytes, sizeof bytes)) {
-            problems.push_back(fail("Marker " + std::to_string(i + 1) + " of a record of '" + file.path() +
-                                    "' points beyond the end of the file and is left out"));
+            problems.push_back(fail(Word::MarkerBeyondEnd, {std::to_string(i + 1), file.path()}));
             continue;
         }
         markers.push_back({static_cast<int>(i), MarkerBlock::decode(bytes)});

@@ -5,6 +5,7 @@
 
 #include "base/lexicon.h"
 #include "base/number_format.h"
+#include "views/level_series.h"
 
 namespace k470::views {
 
@@ -145,10 +146,7 @@ std::vector<PageKind> PagesFor(DeviceType type, int recordCount) {
 }
 
 double ZeroDbReference(DeviceType type) {
-    if (resultGroup(type) == ResultGroup::Vibration) return 1e-06;
-    if (type == 22) return 0.1;
-    if (type == 23) return 0.001;
-    return 2e-05;
+    return zeroDbReference(type);
 }
 
 std::string LevelCellText(double level) {
@@ -255,7 +253,7 @@ const std::array<double, 30>& CorrectionTable(Correction c) {
 }
 
 bool HasCorrections(DeviceType type) {
-    return type == 3 || type == 8 || type == 13 || type == 19 || type == 21 || type == 24;
+    return hasSpectrumCorrections(type);
 }
 
 std::vector<TimeWeighting> TimeWeightingsFor(DeviceType type) {
@@ -300,18 +298,12 @@ Spectrum SpectrumFor(DeviceType type, const MeasurementRecord* record, int param
 }
 
 Result<std::vector<double>> LevelSeries(const BinFile& file, DeviceType type, const LevelSelection& choice) {
-    if (!isLevelChoice(type, choice) || resultGroup(type) == ResultGroup::LayoutOnly)
-        return fail(lexicon().text(Word::ErrorInParameters));
-    const int offset = levelWordOffset(type, choice);
-    std::vector<double> out;
-    out.reserve(static_cast<size_t>(file.recordCount()));
-    RecordBytes bytes{};
-    for (int r = 1; r <= file.recordCount(); ++r) {
-        if (Status s = file.ReadRecordBytes(r, bytes); !s) return s.error();
-        const auto o = static_cast<size_t>(offset);
-        out.push_back(decodeLevel(static_cast<uint16_t>(bytes[o] | (bytes[o + 1] << 8))));
+    if (resultGroup(type) == ResultGroup::LayoutOnly) return fail(lexicon().text(Word::ErrorInParameters));
+    LevelSeriesLoader loader(file, type, choice);
+    while (!loader.Step(file.recordCount())) {
     }
-    return out;
+    if (loader.problem()) return *loader.problem();
+    return loader.takeValues();
 }
 
 double SeriesStep(const RecordTail& tail) {

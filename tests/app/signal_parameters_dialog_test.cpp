@@ -281,7 +281,7 @@ TEST_F(SignalFiltrationCommandTest, OkAppliesThePresetAndCancelRestoresThePreset
     EXPECT_DOUBLE_EQ(s.channels[1].sensitivity, 0.02);
 
     // "Filter reset" clears the chain's histories while the dialog is open.
-    for (int i = 0; i < 5; ++i) frame.chain().ProcessSample({1.0, 0.0, 0.0}, false);
+    for (int i = 0; i < 5; ++i) frame.chain().ProcessSample({1.0, 0.0, 0.0}, ChainMode::RingsOnly);
     auto anyValue = [&] {
         bool any = false;
         for (double v : frame.chain().outputRing(0)) any = any || v != 0.0;

@@ -23,5 +23,22 @@ TEST(Lexicon, TranslatedWordsAreEncodedInTheirCodePage) {
     EXPECT_EQ(ru.encoded(Word::Date), "\xC4\xE0\xF2\xE0");
 }
 
+// Messages are built from the active lexicon's pattern, so a translated lexicon changes them without the
+// core knowing the language.
+TEST(Lexicon, MessagesFollowTheActiveLexicon) {
+    const Lexicon english;
+    EXPECT_EQ(fail(Word::DirectoryChainLoops, {"a.sdt", "680"}).message,
+              "The directory chain of 'a.sdt' loops back to offset 680");
+    EXPECT_EQ(fail(Word::PresetFileHoldsSome, {"p.dat", "2", "5"}).message,
+              "The preset file 'p.dat' holds 2 of its 5 presets");
+    EXPECT_EQ(fail(Word::NoSuchChannel).message, "No such channel");
+    Lexicon translated = english;
+    translated.setText(Word::DirectoryChainLoops, "Chain of %s returns to %s");
+    setLexicon(translated);
+    const std::string message = fail(Word::DirectoryChainLoops, {"a.sdt", "680"}).message;
+    setLexicon(english);
+    EXPECT_EQ(message, "Chain of a.sdt returns to 680");
+}
+
 }  // namespace
 }  // namespace k470

@@ -96,3 +96,64 @@ TEST(BinFile, WriteFailuresAreReported) {
 
 }  // namespace
 }  // namespace k470
+
+namespace k470 {
+namespace {
+
+// A file of n records whose header carries the record number as its serial number (bytes 14..17).
+std::string numberedRecords(test::TempDir& dir, int n) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(n) * kRecordSize, 0);
+    for (int k = 1; k <= n; ++k)
+        writeU32(bytes.data() + (k - 1) * kRecordSize + 14, static_cast<uint32_t>(k));
+    const std::string path = dir.file("numbered.bin");
+    test::writeBytes(path, bytes);
+    return path;
+}
+
+TEST(BinRecordReader, WalksBlocksForwardBackwardAndByJumps) {
+    test::TempDir dir;
+    auto file = BinFile::Open(numberedRecords(dir, 130));
+    ASSERT_TRUE(file);
+    struct Walk {
+        const char* what;
+        std::vector<int> records;
+        int reads;
+    };
+    std::vector<int> forward, backward;
+    for (int k = 1; k <= 130; ++k) forward.push_back(k);
+    for (int k = 130; k >= 1; --k) backward.push_back(k);
+    const Walk walks[] = {
+        {"forward over two block boundaries", forward, 3}, {"backward", backward, 3},
+        {"last record, then the first", {130, 1}, 2},      {"within one block", {5, 64, 1, 30}, 1},
+        {"block edge and one past it", {64, 65, 64}, 3},
+    };
+    for (const Walk& w : walks) {
+        BinRecordReader reader(*file, 64);
+        for (int k : w.records) {
+            auto header = reader.Header(k);
+            ASSERT_TRUE(header) << w.what << " " << k;
+            EXPECT_EQ(header->vin, static_cast<uint32_t>(k)) << w.what;
+        }
+        EXPECT_EQ(reader.readsMade(), w.reads) << w.what;
+    }
+}
+
+TEST(BinRecordReader, RefusesRecordsOutsideTheFileAndACutShortFile) {
+    test::TempDir dir;
+    const std::string path = numberedRecords(dir, 10);
+    auto file = BinFile::Open(path);
+    ASSERT_TRUE(file);
+    BinRecordReader reader(*file, 4);
+    for (int k : {0, -1, 11}) EXPECT_EQ(reader.Record(k).error().message, "Error in parameters") << k;
+    std::vector<uint8_t> block(3 * kRecordSize);
+    EXPECT_FALSE(file->ReadRecordBlock(9, 3, block));
+    EXPECT_FALSE(file->ReadRecordBlock(1, 3, std::span<uint8_t>(block).first(kRecordSize)));
+    // The file loses its last records while open: the read fails instead of returning stale bytes.
+    test::writeBytes(path, std::vector<uint8_t>(5 * kRecordSize, 0));
+    EXPECT_TRUE(reader.Record(2));
+    EXPECT_FALSE(reader.Record(9));
+    EXPECT_FALSE(reader.Record(10));
+}
+
+}  // namespace
+}  // namespace k470

@@ -39,6 +39,20 @@ TEST(DeviceTypeTable, DimensionsOfEveryCode) {
         EXPECT_FALSE(lookupRecordDimensions(static_cast<DeviceType>(code))) << code;
 }
 
+// Facts beyond the dimensions, for every code 0..27 and one far beyond the table.
+TEST(DeviceTypeTable, ChannelsReferencesAndCorrectionsOfEveryCode) {
+    for (int code = 0; code <= 28; ++code) {
+        const auto t = static_cast<DeviceType>(code == 28 ? 65535 : code);
+        const bool vibration =
+            code == 1 || code == 2 || code == 4 || code == 5 || code == 9 || code == 10 || code == 20;
+        const double p0 = vibration ? 1e-6 : code == 22 ? 0.1 : code == 23 ? 0.001 : 2e-5;
+        EXPECT_EQ(zeroDbReference(t), p0) << code;
+        EXPECT_EQ(isThreeChannelType(t), code == 1 || code == 2 || code == 20) << code;
+        const bool corrected = code == 3 || code == 8 || code == 13 || code == 19 || code == 21 || code == 24;
+        EXPECT_EQ(hasSpectrumCorrections(t), corrected) << code;
+    }
+}
+
 TEST(DeviceTypeTable, NamesOfDefinedAndUndefinedCodes) {
     EXPECT_EQ(deviceTypeName(13), "Sound level and spectrum meter, third series");
     EXPECT_EQ(deviceTypeName(22), "Electric field meter");

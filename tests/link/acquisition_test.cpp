@@ -233,7 +233,7 @@ TEST_F(AcquisitionTest, WiFiConnectIdentifiesDecodesSavesAndStops) {
     EXPECT_EQ(sent[before], 0xA0);
     EXPECT_EQ(sent[before + 1], 0x2A);
     EXPECT_FALSE(tele.IsConnected());
-    EXPECT_EQ(c.windowMode(), -1);
+    EXPECT_FALSE(c.acquiring());
     EXPECT_FALSE(view.timer);
     EXPECT_EQ(view.pagesOpen, 0);
     EXPECT_FALSE(view.commands.saveAsBinary || view.commands.reset);
@@ -254,7 +254,7 @@ TEST_F(AcquisitionTest, WiFiFailures) {
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0], "Can't found tele adapter");
     EXPECT_EQ(view.progress, (std::vector<int>{0}));
-    EXPECT_EQ(c.windowMode(), -1);
+    EXPECT_FALSE(c.acquiring());
     // It listens but no instrument answers.
     ASSERT_EQ(::listen(s, 4), 0);
     EXPECT_FALSE(c.StartAcquisition());

@@ -56,7 +56,7 @@ TEST_F(FrameParserTest, DeliversFramesAmidNoiseAndMatchesTheEncoder) {
     EXPECT_EQ(got[0].payload, (std::vector<uint8_t>{0x10, 0xF0, 0x33}));
     EXPECT_EQ(got[1].type, 9);
     EXPECT_TRUE(got[1].payload.empty());
-    EXPECT_EQ(parser.state(), 0);
+    EXPECT_EQ(parser.state(), FrameParser::State::SeekPreamble);
 }
 
 TEST_F(FrameParserTest, WrongSeventhCharacterIsRetestedAsAStart) {
@@ -67,6 +67,31 @@ TEST_F(FrameParserTest, WrongSeventhCharacterIsRetestedAsAStart) {
     feed(bytes);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].payload, (std::vector<uint8_t>{1, 2, 3}));
+}
+
+// Where the parser stands after each byte of a frame with a two-byte payload, fed one byte at a time.
+TEST_F(FrameParserTest, StatesThroughOneFrame) {
+    using S = FrameParser::State;
+    const auto frame = handFrame(4, {7, 9});
+    const std::vector<std::pair<S, uint32_t>> after = {
+        {S::InPreamble, 1}, {S::InPreamble, 2}, {S::InPreamble, 3},  {S::InPreamble, 4}, {S::InPreamble, 5},
+        {S::InPreamble, 6}, {S::Type, 7},       {S::LengthLow, 7},   {S::LengthHigh, 7}, {S::Payload, 7},
+        {S::Payload, 7},    {S::Checksum, 7},   {S::SeekPreamble, 7}};
+    ASSERT_EQ(frame.size(), after.size());
+    for (size_t i = 0; i < frame.size(); ++i) {
+        parser.Feed(&frame[i], 1);
+        EXPECT_EQ(parser.state(), after[i].first) << "after byte " << i;
+        if (after[i].first == S::InPreamble) {
+            EXPECT_EQ(parser.preambleMatched(), after[i].second) << i;
+        }
+    }
+    EXPECT_EQ(got.size(), 1u);
+    // A stray byte inside the preamble sends the parser back to seeking; a 'T' restarts the match.
+    feed({'T', 'q', 'x'});
+    EXPECT_EQ(parser.state(), S::SeekPreamble);
+    feed({'T', 'q', 'T'});
+    EXPECT_EQ(parser.state(), S::InPreamble);
+    EXPECT_EQ(parser.preambleMatched(), 1u);
 }
 
 TEST_F(FrameParserTest, SplitAtEveryPositionGivesTheSameFrames) {

@@ -187,7 +187,7 @@ TEST(DeviceLinkTest, OpensTheFirstDeviceThatOpensAndTalksOverAPseudoTerminal) {
     FixedTtyProvider provider({dir.file("ttyUSB0"), busy->ptyPath(), sim->ptyPath()});
     DeviceLink link(provider);
     link.SetBaudRate(DeviceLink::kFastBaudRate);
-    link.Open(true);
+    link.Open(DeviceLink::OpenMode::Enumerate);
     ASSERT_TRUE(link.IsOpen());
     EXPECT_EQ(link.port()->name(), sim->ptyPath());
     EXPECT_TRUE(link.PostAndWait(kStartCommand.data(), 2));
@@ -196,28 +196,28 @@ TEST(DeviceLinkTest, OpensTheFirstDeviceThatOpensAndTalksOverAPseudoTerminal) {
     ASSERT_EQ(link.Receive(buf, sizeof buf), 20u);
     EXPECT_EQ(ReadIdentification(buf)->deviceType, 22);
     // Closed without release: the device is kept, the threads stop; reopened on the same device.
-    link.Close(false);
+    link.Close(DeviceLink::CloseMode::KeepDevice);
     EXPECT_TRUE(link.IsOpen());
     EXPECT_FALSE(link.WorkersRunning());
     uint32_t queued = 0;
     EXPECT_TRUE(eventually([&] { return link.port()->QueueStatus(queued) && queued > 0; }));
-    link.Open(false);
+    link.Open(DeviceLink::OpenMode::ReuseHeld);
     EXPECT_TRUE(link.WorkersRunning());
     link.DiscardMessages();
     ASSERT_TRUE(link.WaitForMessage(2000));
     link.PostAndWait(RangeCommand(2).data(), 2);
     EXPECT_TRUE(eventually([&] { return sim->state().range == 2; }));
-    link.Close(true);
+    link.Close(DeviceLink::CloseMode::Release);
     EXPECT_FALSE(link.IsOpen());
     // Released: it opens again.
-    link.Open(true);
+    link.Open(DeviceLink::OpenMode::Enumerate);
     EXPECT_TRUE(link.IsOpen());
 }
 
 TEST(DeviceLinkTest, NoDeviceLeavesTheLinkClosed) {
     FixedTtyProvider none({});
     DeviceLink link(none);
-    link.Open(true);
+    link.Open(DeviceLink::OpenMode::Enumerate);
     EXPECT_FALSE(link.IsOpen());
     EXPECT_FALSE(link.WorkersRunning());
     EXPECT_FALSE(link.Post(nullptr, 0) && false);
@@ -231,19 +231,19 @@ TEST(DeviceLinkTest, CloseDoesNotHangOnAWriteNobodyTakes) {
     ASSERT_EQ(::unlockpt(master), 0);
     FixedTtyProvider provider({::ptsname(master)});
     DeviceLink link(provider);
-    link.Open(true);
+    link.Open(DeviceLink::OpenMode::Enumerate);
     ASSERT_TRUE(link.IsOpen());
     std::vector<uint8_t> big(1 << 20, 0x33);
     ASSERT_TRUE(link.Post(big.data(), big.size()));
     EXPECT_FALSE(link.WaitWriteDone(50));
     EXPECT_FALSE(link.PostAndWait(kStartCommand.data(), 2));
     auto t0 = std::chrono::steady_clock::now();
-    link.Close(false);
+    link.Close(DeviceLink::CloseMode::KeepDevice);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 1s);
-    link.Open(false);  // the same device again: the interrupted write is forgotten
+    link.Open(DeviceLink::OpenMode::ReuseHeld);  // the same device again: the interrupted write is forgotten
     EXPECT_FALSE(link.WritePending());
     EXPECT_TRUE(link.Post(kStartCommand.data(), 2));
-    link.Close(true);
+    link.Close(DeviceLink::CloseMode::Release);
     ::close(master);
 }
 
@@ -256,7 +256,7 @@ TEST(DeviceLinkTest, DeviceThatDisappearsDoesNotHangTheLink) {
     ASSERT_TRUE(sim);
     FixedTtyProvider provider({sim->ptyPath()});
     DeviceLink link(provider);
-    link.Open(true);
+    link.Open(DeviceLink::OpenMode::Enumerate);
     ASSERT_TRUE(link.IsOpen());
     link.PostAndWait(kStartCommand.data(), 2);
     // What was still in the terminal when it vanished may be lost with it.
@@ -264,7 +264,7 @@ TEST(DeviceLinkTest, DeviceThatDisappearsDoesNotHangTheLink) {
     std::this_thread::sleep_for(50ms);
     link.Post(kStopCommand.data(), 2);
     auto t0 = std::chrono::steady_clock::now();
-    link.Close(true);
+    link.Close(DeviceLink::CloseMode::Release);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 1s);
 }
 

@@ -58,7 +58,7 @@ TEST(ProcessingChain, FileModeDecimatesEnabledChannelsWithTheBuiltInFilter) {
         const double a = std::sin(0.01 * td) + static_cast<double>(t % 7), b = std::cos(0.03 * td);
         x0.push_back((0.5 * a + 1.0 * 0.25) * 2.0);
         x1.push_back(b);
-        chain.ProcessSample({a, b, 0.25}, true);
+        chain.ProcessSample({a, b, 0.25}, ChainMode::File);
         // Two values (channels 1 and 2) every third call, none for the channel with a zero row.
         ASSERT_EQ(chain.output().size(), static_cast<size_t>((t + 1) / 3 * 2));
         if ((t + 1) % 3 == 0) {
@@ -76,13 +76,13 @@ TEST(ProcessingChain, WithoutDecimationTheValueIsHalfARingOld) {
     ProcessingChain chain;
     chain.sizeRings({});
     chain.setChannels(s, lib);
-    for (int t = 0; t < 500; ++t) chain.ProcessSample({double(t + 1), 0, 0}, true);
+    for (int t = 0; t < 500; ++t) chain.ProcessSample({double(t + 1), 0, 0}, ChainMode::File);
     ASSERT_EQ(chain.output().size(), 500u);
     EXPECT_EQ(chain.output()[200], 0.0);
     EXPECT_EQ(chain.output()[201], 1.0);  // input 0 after 201 = 402 / 2 further samples
     EXPECT_EQ(chain.output()[499], 299.0);
     // Live mode touches the rings only.
-    chain.ProcessSample({1, 0, 0}, false);
+    chain.ProcessSample({1, 0, 0}, ChainMode::RingsOnly);
     EXPECT_EQ(chain.output().size(), 500u);
 }
 
@@ -107,7 +107,8 @@ TEST(ProcessingChain, LibraryFiltersAreAlignedByTheirDelays) {
     chain.setChannels(s, lib);
     std::vector<std::array<double, 3>> out;
     for (int t = 0; t < 6; ++t) {
-        chain.ProcessSample(t == 0 ? std::array<double, 3>{1, 1, 1} : std::array<double, 3>{}, false);
+        chain.ProcessSample(t == 0 ? std::array<double, 3>{1, 1, 1} : std::array<double, 3>{},
+                            ChainMode::RingsOnly);
         std::array<double, 3> v{};
         for (int k = 0; k < 3; ++k) v[k] = chain.outputRing(k)[chain.newestIndex(k)];
         out.push_back(v);
@@ -138,7 +139,7 @@ TEST(ProcessingChain, OutputRingGrowsWithTheLongestLowPassAndNeverShrinks) {
     s.decimation = 2;
     chain.sizeRings({lib.at(0), nullptr, nullptr});
     chain.setChannels(s, lib);
-    for (int t = 0; t < 2000; ++t) chain.ProcessSample({3.0, 0, 0}, true);
+    for (int t = 0; t < 2000; ++t) chain.ProcessSample({3.0, 0, 0}, ChainMode::File);
     EXPECT_NEAR(chain.output().back(), 3.0, 1e-12);
 }
 

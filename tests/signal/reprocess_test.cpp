@@ -77,9 +77,10 @@ TEST(ReprocessSignalFile, RecordsThroughTheChainWithMarkersMoved) {
     ref.setDecimationCounter(1);
     ref.setChannels(state, lib);
     for (size_t i = 0; i < r1Frames(src); ++i)
-        ref.ProcessSample({src.r1[2 * i], src.r1[2 * i + 1], 0.0}, true);
+        ref.ProcessSample({src.r1[2 * i], src.r1[2 * i + 1], 0.0}, ChainMode::File);
     const size_t first = ref.output().size() / 3;
-    for (size_t i = 0; i < 5; ++i) ref.ProcessSample({src.r2[2 * i], src.r2[2 * i + 1], 0.0}, true);
+    for (size_t i = 0; i < 5; ++i)
+        ref.ProcessSample({src.r2[2 * i], src.r2[2 * i + 1], 0.0}, ChainMode::File);
     EXPECT_EQ(walk.entries[0].entry.frameCount, first);
     EXPECT_EQ(walk.entries[1].entry.frameCount, ref.output().size() / 3 - first);
     std::vector<double> stored(ref.output().size());
