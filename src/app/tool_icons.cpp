@@ -6,7 +6,7 @@
 #include <cmath>
 #include <functional>
 
-#include "app/command_ids.h"
+#include "app/commands.h"
 
 namespace k470::app {
 
@@ -83,9 +83,9 @@ void lines(QPainter& p, qreal left, qreal right, std::initializer_list<qreal> ys
 
 }  // namespace
 
-QIcon ToolIcon(int id) {
+QIcon ToolIcon(Command id) {
     switch (id) {
-        case CmdOpen:
+        case Command::Open:
             return drawn([](QPainter& p) {
                 p.setPen(ink());
                 p.setBrush(kYellow.darker(115));
@@ -94,7 +94,7 @@ QIcon ToolIcon(int id) {
                 QPolygonF front{{3.5, 6.5}, {15, 6.5}, {13, 13.5}, {1.5, 13.5}};
                 p.drawPolygon(front);
             });
-        case CmdCopyToClipboard:
+        case Command::CopyToClipboard:
             return drawn([](QPainter& p) {
                 p.setPen(ink());
                 p.setBrush(kPaper);
@@ -102,14 +102,14 @@ QIcon ToolIcon(int id) {
                 p.drawRect(QRectF(6.5, 4.5, 8, 10));
                 lines(p, 8.5, 12.5, {7.5, 9.5, 11.5});
             });
-        case CmdNotepad:
+        case Command::Notepad:
             return drawn([](QPainter& p) {
                 page(p, 2.5, 13.5);
                 lines(p, 4.5, 11.5, {6.5, 8.5, 10.5, 12.5});
                 p.setPen(ink(1.6, kBlue));
                 p.drawLine(QPointF(9, 11), QPointF(15, 3));
             });
-        case CmdSaveAsText:
+        case Command::SaveAsText:
             return drawn([](QPainter& p) {
                 page(p);
                 p.setPen(ink(1.4, kBlue));
@@ -117,7 +117,7 @@ QIcon ToolIcon(int id) {
                 p.drawLine(QPointF(8, 5.5), QPointF(8, 12));
                 lines(p, 5, 11, {13});
             });
-        case CmdSaveAsBinary:
+        case Command::SaveAsBinary:
             return drawn([](QPainter& p) {
                 p.setPen(ink());
                 p.setBrush(kBlue);
@@ -133,7 +133,7 @@ QIcon ToolIcon(int id) {
                 p.setFont(f);
                 p.drawText(QRectF(3.5, 9, 9, 5.5), Qt::AlignCenter, QStringLiteral("01"));
             });
-        case CmdStartStop:
+        case Command::StartStop:
             return drawn([](QPainter& p) {
                 p.setPen(Qt::NoPen);
                 p.setBrush(kGreen);
@@ -141,7 +141,7 @@ QIcon ToolIcon(int id) {
                 p.setBrush(kRed);
                 p.drawRect(QRectF(9.5, 3.5, 5.5, 9));
             });
-        case CmdReset:
+        case Command::Reset:
             return drawn([](QPainter& p) {
                 p.setPen(ink(1.8, kBlue));
                 p.setBrush(Qt::NoBrush);
@@ -150,7 +150,7 @@ QIcon ToolIcon(int id) {
                 p.setBrush(kBlue);
                 p.drawPolygon(QPolygonF{{6.5, 0.5}, {6.5, 6}, {2, 3}});
             });
-        case CmdData:
+        case Command::Data:
             return drawn([](QPainter& p) {
                 // A hand-held meter with its display and microphone.
                 p.setPen(ink());
@@ -161,7 +161,7 @@ QIcon ToolIcon(int id) {
                 p.setBrush(kInk);
                 p.drawEllipse(QRectF(6, 0.5, 4, 4));
             });
-        case CmdSignal:
+        case Command::Signal:
             return drawn([](QPainter& p) {
                 QPainterPath path;
                 path.moveTo(1, 8);
@@ -171,7 +171,7 @@ QIcon ToolIcon(int id) {
                 p.setPen(ink(0.8));
                 p.drawLine(QPointF(1, 8), QPointF(15, 8));
             });
-        case CmdFft:
+        case Command::Fft:
             return drawn([](QPainter& p) {
                 p.setPen(Qt::NoPen);
                 p.setBrush(kGreen);
@@ -181,7 +181,7 @@ QIcon ToolIcon(int id) {
                 p.setPen(ink(0.8));
                 p.drawLine(QPointF(1, 15), QPointF(15, 15));
             });
-        case CmdRt60:
+        case Command::Rt60:
             return drawn([](QPainter& p) {
                 QPainterPath path;
                 path.moveTo(2, 2.5);

@@ -14,9 +14,11 @@
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <set>
 
-#include "app/command_ids.h"
-#include "app/main_dialog.h"
+#include "app/commands.h"
+#include "app/data_file_session.h"
+#include "app/main_window.h"
 #include "app/signal_dialogs.h"
 #include "base/settings_store.h"
 #include "data/bin_file.h"
@@ -27,12 +29,12 @@
 namespace k470::app {
 namespace {
 
-class MainDialogTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test {
   protected:
-    MainDialogTest() : store(dir.file("k470.ini")) {}
+    MainWindowTest() : store(dir.file("k470.ini")) {}
 
-    std::unique_ptr<MainDialog> makeWindow() {
-        auto w = std::make_unique<MainDialog>(frame);
+    std::unique_ptr<MainWindow> makeWindow() {
+        auto w = std::make_unique<MainWindow>(frame);
         w->showError = [this](const QString& m) { errors << m; };
         return w;
     }
@@ -55,106 +57,100 @@ class MainDialogTest : public ::testing::Test {
     QStringList errors;
 };
 
-TEST_F(MainDialogTest, MenuHoldsEveryCommandEnabledByStateAndHandler) {
+// With no source, only the commands that need none are offered: the ones that choose their own files,
+// start a source or change settings. Commands that would do nothing ("Misc...", "Copy to clipboard") and
+// those of features not built (Signal, FFT, RT-60) are greyed.
+TEST_F(MainWindowTest, WithoutASourceOnlyTheGlobalCommandsAreEnabled) {
     auto w = makeWindow();
-    const int all[] = {CmdOpen,
-                       CmdSaveAsBinary,
-                       CmdSaveAsText,
-                       CmdTranslateBinToTxt,
-                       CmdMergeToOneTxt,
-                       CmdMakeReport,
-                       CmdCalcPercentiles,
-                       CmdTranslateSdtToTxt,
-                       CmdTranslateSdtToWav,
-                       CmdTeleParameters,
-                       208,
-                       209,
-                       210,
-                       211,
-                       CmdData,
-                       CmdSignal,
-                       CmdFft,
-                       CmdRt60,
-                       CmdSignalFiltration,
-                       CmdMisc,
-                       CmdStartStop,
-                       CmdReset,
-                       CmdStartRecording,
-                       CmdStopRecording,
-                       CmdSetMarker,
-                       CmdAbout,
-                       CmdSelectLanguage};
-    QList<QAction*> inMenus;
+    const Command inMenus[] = {Command::Open,
+                               Command::SaveAsBinary,
+                               Command::SaveAsText,
+                               Command::TranslateBinToTxt,
+                               Command::MergeToOneTxt,
+                               Command::MakeReport,
+                               Command::CalcPercentiles,
+                               Command::TranslateSdtToTxt,
+                               Command::TranslateSdtToWav,
+                               Command::TeleParameters,
+                               Command::RecentFile1,
+                               Command::RecentFile2,
+                               Command::RecentFile3,
+                               Command::RecentFile4,
+                               Command::Quit,
+                               Command::Data,
+                               Command::Signal,
+                               Command::Fft,
+                               Command::Rt60,
+                               Command::SignalFiltration,
+                               Command::Misc,
+                               Command::StartStop,
+                               Command::Reset,
+                               Command::StartRecording,
+                               Command::StopRecording,
+                               Command::SetMarker,
+                               Command::About,
+                               Command::SelectLanguage};
+    const std::set<Command> enabled = {Command::Open,
+                                       Command::TranslateBinToTxt,
+                                       Command::MergeToOneTxt,
+                                       Command::MakeReport,
+                                       Command::CalcPercentiles,
+                                       Command::TranslateSdtToTxt,
+                                       Command::TranslateSdtToWav,
+                                       Command::TeleParameters,
+                                       Command::Quit,
+                                       Command::Data,
+                                       Command::SignalFiltration,
+                                       Command::About,
+                                       Command::SelectLanguage};
+    QList<QAction*> menuActions;
     for (QAction* top : w->menuBar()->actions())
-        for (QAction* a : top->menu()->actions()) inMenus << a;
-    for (int id : all) {
-        QAction* a = w->action(id);
-        ASSERT_NE(a, nullptr) << id;
-        EXPECT_TRUE(inMenus.contains(a)) << id;
-        // The analysis commands choose their own files, so they need no source.
-        const bool wantEnabled = id == CmdOpen || id == CmdAbout || id == CmdSelectLanguage ||
-                                 id == CmdData || id == CmdTeleParameters || id == CmdTranslateBinToTxt ||
-                                 id == CmdMergeToOneTxt || id == CmdMakeReport || id == CmdCalcPercentiles ||
-                                 id == CmdMisc || id == CmdTranslateSdtToTxt || id == CmdTranslateSdtToWav ||
-                                 id == CmdSignalFiltration;
-        EXPECT_EQ(a->isEnabled(), wantEnabled) << id;
+        for (QAction* a : top->menu()->actions()) menuActions << a;
+    for (Command c : inMenus) {
+        QAction* a = w->action(c);
+        ASSERT_NE(a, nullptr) << static_cast<int>(c);
+        EXPECT_TRUE(menuActions.contains(a)) << static_cast<int>(c);
+        EXPECT_EQ(a->isEnabled(), enabled.count(c) == 1) << static_cast<int>(c);
     }
+    EXPECT_FALSE(w->action(Command::CopyToClipboard)->isEnabled());
+    EXPECT_TRUE(w->action(Command::Notepad)->isEnabled());
     EXPECT_EQ(w->menuBar()->actions().size(), 4);
-    EXPECT_EQ(w->action(208)->text(), QStringLiteral("-"));
-    // The recent-file items close the File menu.
-    EXPECT_EQ(w->fileMenu()->actions().last(), w->action(211));
+    EXPECT_EQ(w->action(Command::RecentFile1)->text(), QStringLiteral("-"));
+    // The File menu ends with the recent files and "Quit".
+    EXPECT_EQ(w->fileMenu()->actions().last(), w->action(Command::Quit));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("470 Utility"));
 }
 
-TEST_F(MainDialogTest, ToolBarHasFifteenEntriesWithIconsAndToolTips) {
+// Every tool-bar button is a command with an icon and a tool tip.
+TEST_F(MainWindowTest, ToolBarButtonsHaveIconsAndToolTips) {
     auto w = makeWindow();
-    QList<QAction*> entries;
-    for (QAction* a : w->toolBar()->actions())
-        if (a->isSeparator() || a->icon().isNull() == false) entries << a;
-    ASSERT_EQ(entries.size(), 15);
-    const int order[] = {CmdOpen,
-                         0,
-                         CmdCopyToClipboard,
-                         CmdNotepad,
-                         0,
-                         CmdSaveAsText,
-                         CmdSaveAsBinary,
-                         CmdStartStop,
-                         CmdReset,
-                         0,
-                         CmdData,
-                         CmdSignal,
-                         CmdFft,
-                         0,
-                         CmdRt60};
-    for (int i = 0; i < 15; ++i) {
-        if (order[i] == 0) {
-            EXPECT_TRUE(entries[i]->isSeparator()) << i;
-            continue;
-        }
-        EXPECT_EQ(entries[i], w->action(order[i])) << i;
-        EXPECT_FALSE(entries[i]->icon().pixmap(32, 32).isNull()) << i;
-        EXPECT_FALSE(entries[i]->toolTip().isEmpty()) << i;
+    int buttons = 0;
+    for (QAction* a : w->toolBar()->actions()) {
+        if (a->isSeparator() || a->icon().isNull()) continue;
+        ++buttons;
+        EXPECT_FALSE(a->icon().pixmap(32, 32).isNull()) << a->text().toStdString();
+        EXPECT_FALSE(a->toolTip().isEmpty()) << a->text().toStdString();
     }
-    EXPECT_EQ(w->action(CmdOpen)->toolTip(), QStringLiteral("Open file"));
-    EXPECT_EQ(w->action(CmdStartStop)->toolTip(), QStringLiteral("Start/stop command"));
-    EXPECT_EQ(w->control(CtlProgress)->toolTip(), QStringLiteral("Data accumulating progress"));
+    EXPECT_EQ(buttons, 11);
+    EXPECT_EQ(w->action(Command::Open)->toolTip(), QStringLiteral("Open file"));
+    EXPECT_EQ(w->action(Command::StartStop)->toolTip(), QStringLiteral("Start/stop command"));
+    EXPECT_EQ(w->control(Control::Progress)->toolTip(), QStringLiteral("Data accumulating progress"));
 }
 
-TEST_F(MainDialogTest, OpeningARecordFileShowsItsTitleRecordsAndRecentItem) {
+TEST_F(MainWindowTest, OpeningARecordFileShowsItsTitleRecordsAndRecentItem) {
     auto w = makeWindow();
     const std::string path = sampleBin("THREE.BIN", 3);
     w->askOpenPath = [&] { return QString::fromStdString(path); };
-    w->action(CmdOpen)->trigger();
+    w->action(Command::Open)->trigger();
     ASSERT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(w->windowTitle().toStdString(), path + " (Sound level and spectrum meter, VIN: 0BADCAFE)");
-    EXPECT_EQ(w->action(208)->text().toStdString(), path);
+    EXPECT_EQ(w->action(Command::RecentFile1)->text().toStdString(), path);
     EXPECT_EQ(w->statusField()->text(), QStringLiteral("Records: 3"));
-    EXPECT_EQ(static_cast<QPushButton*>(w->control(CtlRecordPosition))->text(), QStringLiteral("1/3"));
-    EXPECT_EQ(static_cast<QLineEdit*>(w->control(CtlAverageFirst))->text(), QStringLiteral("1"));
-    EXPECT_EQ(static_cast<QLineEdit*>(w->control(CtlAverageLast))->text(), QStringLiteral("3"));
+    EXPECT_EQ(static_cast<QPushButton*>(w->control(Control::RecordPosition))->text(), QStringLiteral("1/3"));
+    EXPECT_EQ(static_cast<QLineEdit*>(w->control(Control::AverageFirst))->text(), QStringLiteral("1"));
+    EXPECT_EQ(static_cast<QLineEdit*>(w->control(Control::AverageLast))->text(), QStringLiteral("3"));
     // The pages show the record, so it can be saved as binary.
-    EXPECT_TRUE(w->action(CmdSaveAsBinary)->isEnabled());
+    EXPECT_TRUE(w->action(Command::SaveAsBinary)->isEnabled());
     EXPECT_EQ(w->tabs()->count(), 5);
 
     // A file that cannot be opened: the message names it, no source stays open, the list keeps the old file.
@@ -166,13 +162,13 @@ TEST_F(MainDialogTest, OpeningARecordFileShowsItsTitleRecordsAndRecentItem) {
     EXPECT_EQ(w->statusField()->text(), QStringLiteral("No data source"));
 
     // The recent item opens the file again; an item without a file does nothing.
-    w->action(208)->trigger();
-    EXPECT_EQ(w->frame().mode(), SourceMode::DataFile);
-    w->action(209)->trigger();
+    w->action(Command::RecentFile1)->trigger();
+    EXPECT_NE(w->sessionAs<DataFileSession>(), nullptr);
+    w->action(Command::RecentFile2)->trigger();
     EXPECT_EQ(errors.size(), 1);
 }
 
-TEST_F(MainDialogTest, PlacementFromSettingsAndEverythingWrittenOnClose) {
+TEST_F(MainWindowTest, PlacementFromSettingsAndEverythingWrittenOnClose) {
     store.WriteInt("K470Dlg", "Left", 100);
     store.WriteInt("K470Dlg", "Top", 80);
     store.WriteInt("K470Dlg", "Right", 300);
@@ -180,7 +176,7 @@ TEST_F(MainDialogTest, PlacementFromSettingsAndEverythingWrittenOnClose) {
     store.WriteString("K470Dlg", "Doc2", "/earlier.bin");
     auto w = makeWindow();
     EXPECT_EQ(w->size(), QSize(739, 444));
-    EXPECT_EQ(w->action(208)->text(), QStringLiteral("/earlier.bin"));
+    EXPECT_EQ(w->action(Command::RecentFile1)->text(), QStringLiteral("/earlier.bin"));
     w->show();
     w->resize(900, 600);
     w->close();
@@ -192,17 +188,21 @@ TEST_F(MainDialogTest, PlacementFromSettingsAndEverythingWrittenOnClose) {
     EXPECT_EQ(store.ReadInt("Signal", "DecValue", -1), 1);
 }
 
-TEST_F(MainDialogTest, EscapeClosesTheWindowAndWritesTheSettings) {
+// Esc belongs to the dialogs; the window quits with Ctrl+Q (File -> Quit) and writes its settings.
+TEST_F(MainWindowTest, EscapeKeepsTheWindowAndCtrlQQuitsWritingTheSettings) {
     auto w = makeWindow();
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     QTest::keyClick(w.get(), Qt::Key_Escape);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(store.ReadInt("Signal", "CutOffI", 0), 0);
+    QTest::keyClick(w.get(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(store.ReadInt("Signal", "CutOffI", 0), 1);
     EXPECT_EQ(store.ReadString("K470Dlg", "Doc1", "-"), "");
 }
 
-TEST_F(MainDialogTest, SelectLanguageAsksFirstAndClosesAfterAChoice) {
+TEST_F(MainWindowTest, SelectLanguageAsksFirstAndClosesAfterAChoice) {
     auto w = makeWindow();
     w->show();
     int dialogs = 0;
@@ -212,21 +212,21 @@ TEST_F(MainDialogTest, SelectLanguageAsksFirstAndClosesAfterAChoice) {
         return false;
     };
     w->runLanguageDialog = [&] { return ++dialogs, true; };
-    w->action(CmdSelectLanguage)->trigger();
+    w->action(Command::SelectLanguage)->trigger();
     EXPECT_EQ(asked,
               QStringLiteral("Select new language|After selecting new language program will be closed.\n"
                              "Continue?"));
     EXPECT_EQ(dialogs, 0);
     EXPECT_TRUE(w->isVisible());
     w->askYesNo = [](const QString&, const QString&) { return true; };
-    w->action(CmdSelectLanguage)->trigger();
+    w->action(Command::SelectLanguage)->trigger();
     EXPECT_EQ(dialogs, 1);
     EXPECT_FALSE(w->isVisible());
 }
 
 // "Translate .sdt to .wav/.txt": the file's records listed with only the first checked, the parameters asked
 // for the WAV files, and the outputs beside the source; refusals and cancels write nothing.
-TEST_F(MainDialogTest, TranslateSignalFilesThroughTheirDialogs) {
+TEST_F(MainWindowTest, TranslateSignalFilesThroughTheirDialogs) {
     test::SignalFileImage image(1000.0, 0b011);
     image.addRecord({0.5, -1, 0.25, 2, -0.5, 0}, 3);
     image.addRecord({1, 1, 2, 2}, 2);
@@ -257,7 +257,7 @@ TEST_F(MainDialogTest, TranslateSignalFilesThroughTheirDialogs) {
         return accept ? int(QDialog::Accepted) : int(QDialog::Rejected);
     };
 
-    w->Dispatch(CmdTranslateSdtToWav);
+    w->Dispatch(Command::TranslateSdtToWav);
     EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(seen.savingMode, SavingMode::FilePerRecord);
@@ -266,7 +266,7 @@ TEST_F(MainDialogTest, TranslateSignalFilesThroughTheirDialogs) {
         EXPECT_FALSE(test::readBytes(dir.file(name)).empty()) << name;
 
     asked = 0;
-    w->Dispatch(CmdTranslateSdtToTxt);
+    w->Dispatch(Command::TranslateSdtToTxt);
     EXPECT_EQ(asked, 1);  // text needs no parameters
     EXPECT_TRUE(test::readText(dir.file("sig_2.txt")).find("T[sec]\tch1[Pa]\tch2[m/c^2]\t") !=
                 std::string::npos);
@@ -274,10 +274,10 @@ TEST_F(MainDialogTest, TranslateSignalFilesThroughTheirDialogs) {
     // A cancelled selection writes nothing; a file that is not a signal file is refused with a message.
     accept = false;
     std::filesystem::remove(dir.file("sig_1.txt"));
-    w->Dispatch(CmdTranslateSdtToTxt);
+    w->Dispatch(Command::TranslateSdtToTxt);
     EXPECT_FALSE(std::filesystem::exists(dir.file("sig_1.txt")));
     answer = QString::fromStdString(sampleBin("levels.bin", 1));
-    w->Dispatch(CmdTranslateSdtToWav);
+    w->Dispatch(Command::TranslateSdtToWav);
     EXPECT_EQ(errors, QStringList{"Unknown file format"});
 }
 
