@@ -170,7 +170,10 @@ bool InstrumentSession::close(int shownTab) {
 }
 
 void InstrumentSession::onTick() {
+    const auto recordingBefore = controller_->recording();
     controller_->OnAcquisitionTimer();
+    // The trigger of an armed recording is seen in a tick: the row stops saying "armed".
+    if (controller_->recording() != recordingBefore) changed(SessionObserver::Change::State);
     if (timerWanted_ && !timer_.isActive()) timer_.start();
 }
 

@@ -124,6 +124,8 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
         EXPECT_TRUE(enabled(*w, id)) << static_cast<int>(id);
     for (Command id : {Command::StopRecording, Command::SetMarker, Command::SaveAsText})
         EXPECT_FALSE(enabled(*w, id)) << static_cast<int>(id);
+    // The running acquisition uses the signal settings: they wait until the instrument is closed.
+    EXPECT_FALSE(enabled(*w, Command::SignalFiltration));
     EXPECT_TRUE(w->control(Control::StartStop)->isVisible());
     EXPECT_FALSE(w->control(Control::SetMarker)->isVisible());
     auto* channels = static_cast<QComboBox*>(w->control(Control::Channel));
@@ -217,6 +219,11 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     EXPECT_FALSE(w->close());
     EXPECT_EQ(messages.last(), QStringLiteral("K470|Stop autorecording?"));
     EXPECT_TRUE(w->isVisible());
+    // Opening a file asks the same; No keeps the recording.
+    messages.clear();
+    w->OpenPath(QString::fromStdString(dir.file("rec.bin")));
+    EXPECT_EQ(messages, QStringList{QStringLiteral("K470|Stop autorecording?")});
+    ASSERT_NE(w->sessionAs<InstrumentSession>(), nullptr);
     EXPECT_EQ(instrument(*w).controller().recording(), AcquisitionController::Recording::Active);
     // "Stop recording" writes one last record.
     w->action(Command::StopRecording)->trigger();
@@ -298,6 +305,7 @@ TEST_F(InstrumentSessionTest, PagesShowTheInstrumentsValuesAndParametersReachIt)
     w->OpenPath(QString::fromStdString(dir.file("one.bin")));
     ASSERT_NE(w->sessionAs<DataFileSession>(), nullptr);
     EXPECT_EQ(w->tabs()->count(), 4);
+    EXPECT_TRUE(enabled(*w, Command::SignalFiltration));
     EXPECT_EQ(w->session()->shownRecord()->header.deviceType, 6);
     // The link was closed: the instrument was told to stop.
     ASSERT_TRUE(QTest::qWaitFor([&] { return sim->receivedBytes().size() >= 2; }, 2000));
@@ -351,6 +359,8 @@ TEST_F(InstrumentSessionTest, ExternalTriggerStartsTheArmedRecording) {
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(instrument(*w).controller().recording(), AcquisitionController::Recording::Armed);
     EXPECT_EQ(w->windowTitle(), base + QStringLiteral(" (autorecording 0%)"));
+    // The window says that the recording waits, not only its title.
+    EXPECT_TRUE(w->control(Control::Armed)->isVisible());
     EXPECT_TRUE(enabled(*w, Command::StopRecording));
     QTest::qWait(300);  // ten ticks without the trigger
     EXPECT_EQ(instrument(*w).controller().recording(), AcquisitionController::Recording::Armed);
@@ -361,6 +371,7 @@ TEST_F(InstrumentSessionTest, ExternalTriggerStartsTheArmedRecording) {
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return instrument(*w).controller().recording() == AcquisitionController::Recording::Active; },
         1000));
+    EXPECT_FALSE(w->control(Control::Armed)->isVisible());
     w->action(Command::StopRecording)->trigger();
     EXPECT_EQ(BinFile::Open(dir.file("trig.bin"))->recordCount(), 1);
     EXPECT_FALSE(other->IsSet());

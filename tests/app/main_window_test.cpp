@@ -1,25 +1,32 @@
 // The main window driven as the user would, with its dialogs answered by the test.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QUrl>
 #include <set>
 
 #include "app/commands.h"
 #include "app/data_file_session.h"
 #include "app/main_window.h"
+#include "app/output_paths.h"
 #include "app/signal_dialogs.h"
+#include "app/signal_file_session.h"
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "data/sample_records.h"
@@ -279,6 +286,119 @@ TEST_F(MainWindowTest, TranslateSignalFilesThroughTheirDialogs) {
     answer = QString::fromStdString(sampleBin("levels.bin", 1));
     w->Dispatch(Command::TranslateSdtToWav);
     EXPECT_EQ(errors, QStringList{"Unknown file format"});
+}
+
+TEST(OutputPaths, TheFiltersExtensionIsAddedToANameWithoutOne) {
+    const QString text = QStringLiteral("Text files (*.txt);;All Files (*)");
+    struct Case {
+        const char* path;
+        QString filter;
+        const char* expected;
+    } cases[] = {
+        {"/d/rec_noext", QStringLiteral("Binary files (*.bin)"), "/d/rec_noext.bin"},
+        {"/d/out", text, "/d/out.txt"},
+        {"/d/out.csv", text, "/d/out.csv"},                     // an extension of its own stays
+        {"/d/out", QStringLiteral("All Files (*)"), "/d/out"},  // any file: no extension to add
+        {"", text, ""},                                         // cancelled
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(WithFilterExtension(QString::fromUtf8(c.path), c.filter), QString::fromUtf8(c.expected))
+            << c.path;
+}
+
+// An output that is one of the inputs is refused, whatever name reaches it; nothing is written.
+TEST_F(MainWindowTest, OutputsThatAreInputsAreRefused) {
+    const std::string a = sampleBin("a.bin", 2);
+    const std::string b = sampleBin("b.bin", 1);
+    const std::string link = dir.file("alias.bin");
+    ASSERT_EQ(::symlink(a.c_str(), link.c_str()), 0);
+    EXPECT_TRUE(IsOneOfInputs(link, QStringList{QString::fromStdString(a)}));
+    EXPECT_FALSE(IsOneOfInputs(b, QStringList{QString::fromStdString(a)}));
+    EXPECT_FALSE(IsOneOfInputs(dir.file("new.txt"), QStringList{QString::fromStdString(a)}));
+
+    auto w = makeWindow();
+    const auto before = test::readBytes(a);
+    QStringList saves;
+    w->askOpenPaths = [&](const QString&, const QString&) {
+        return QStringList{QString::fromStdString(b), QString::fromStdString(a)};
+    };
+    w->askSavePath = [&](const QString&, const QString&, const QString&) {
+        return saves.isEmpty() ? QString() : saves.takeFirst();
+    };
+    // Every output is asked before anything is written: a refusal or a cancel at the second writes none.
+    saves = {QString::fromStdString(dir.file("b.txt")), QString::fromStdString(link)};
+    w->Dispatch(Command::TranslateBinToTxt);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0].toStdString(), "Can't write file '" + link + "'");
+    saves = {QString::fromStdString(dir.file("b.txt"))};
+    w->Dispatch(Command::TranslateBinToTxt);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("b.txt")));
+    saves = {QString::fromStdString(a)};
+    w->Dispatch(Command::MergeToOneTxt);
+    EXPECT_EQ(errors.size(), 2);
+    // The open file is not written over by its own record either.
+    w->OpenPath(QString::fromStdString(a));
+    saves = {QString::fromStdString(a)};
+    w->Dispatch(Command::SaveAsBinary);
+    saves = {QString::fromStdString(link)};
+    w->Dispatch(Command::SaveAsText);
+    EXPECT_EQ(errors.size(), 4);
+    EXPECT_EQ(test::readBytes(a), before);
+}
+
+// Files dropped on the window open as "Open" opens them; other files are not taken.
+TEST_F(MainWindowTest, DroppedDeviceFilesOpen) {
+    auto w = makeWindow();
+    w->show();
+    const std::string path = sampleBin("DROP.BIN", 2);
+    auto drop = [&](const QString& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.get(), &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.get(), &dropped);
+        QCoreApplication::processEvents();
+        return true;
+    };
+    EXPECT_FALSE(drop(QString::fromStdString(dir.file("notes.txt"))));
+    EXPECT_EQ(w->session(), nullptr);
+    EXPECT_TRUE(drop(QString::fromStdString(path)));
+    EXPECT_NE(w->sessionAs<DataFileSession>(), nullptr);
+    EXPECT_EQ(w->statusField()->text(), QStringLiteral("Records: 2"));
+}
+
+// A termination signal while a message box is open: the box goes and the window closes, writing its
+// settings.
+TEST_F(MainWindowTest, TerminationClosesAnOpenMessageBoxAndTheWindow) {
+    auto w = makeWindow();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    QTimer::singleShot(100, w.get(), [&] { w->Terminate(); });
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("K470"), QStringLiteral("message"), QMessageBox::Ok,
+                    w.get());
+    box.exec();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w->isVisible(); }, 2000));
+    EXPECT_EQ(store.ReadInt("Signal", "CutOffI", 0), 1);
+}
+
+// The replay names the active processing preset beside its channels.
+TEST_F(MainWindowTest, TheActivePresetIsNamedBesideTheChannels) {
+    test::SignalFileImage image(1000.0, 0b001);
+    image.addRecord({0.5, -1, 0.25}, 3);
+    const std::string sdt = image.save(dir, "pre.sdt");
+    auto w = makeWindow();
+    w->show();
+    w->OpenPath(QString::fromStdString(sdt));
+    ASSERT_NE(w->sessionAs<SignalFileSession>(), nullptr);
+    EXPECT_FALSE(w->control(Control::Preset)->isVisible());
+    frame.signalState().presetActive = true;
+    frame.signalState().presetName = "Quiet";
+    w->OpenPath(QString::fromStdString(sdt));
+    EXPECT_TRUE(w->control(Control::Preset)->isVisible());
+    EXPECT_TRUE(static_cast<QLabel*>(w->control(Control::Preset))->text().contains(QStringLiteral("Quiet")));
+    frame.signalState().presetActive = false;
 }
 
 }  // namespace
