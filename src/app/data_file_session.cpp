@@ -38,15 +38,11 @@ void DataFileSession::buildPages() {
 }
 
 std::vector<Session::Page> DataFileSession::pages() const {
-    std::vector<Page> all;
-    for (LevelPage* p : pages_) all.push_back({p, PageTabText(p->kind())});
-    return all;
+    return TabbedPages(pages_);
 }
 
 int DataFileSession::initialTab() const {
-    // The tab of the last file, when this one has it.
-    const int stored = LoadTablePos(env_.frame.store());
-    return stored >= 0 && stored < static_cast<int>(pages_.size()) ? stored : 0;
+    return StoredTab(env_.frame.store(), static_cast<int>(pages_.size()));
 }
 
 views::ControlRow DataFileSession::controlRow() const {

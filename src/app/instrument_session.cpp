@@ -94,14 +94,11 @@ void InstrumentSession::Start() {
 }
 
 std::vector<Session::Page> InstrumentSession::pages() const {
-    std::vector<Page> all;
-    for (LevelPage* p : pages_) all.push_back({p, PageTabText(p->kind())});
-    return all;
+    return TabbedPages(pages_);
 }
 
 int InstrumentSession::initialTab() const {
-    const int stored = LoadTablePos(env_.frame.store());
-    return stored >= 0 && stored < static_cast<int>(pages_.size()) ? stored : 0;
+    return StoredTab(env_.frame.store(), static_cast<int>(pages_.size()));
 }
 
 views::ControlRow InstrumentSession::controlRow() const {

@@ -1,6 +1,7 @@
 #include "app/session.h"
 
 #include "app/frame_controller.h"
+#include "app/frame_settings.h"
 #include "app/level_pages.h"
 #include "base/lexicon.h"
 #include "base/number_format.h"
@@ -27,6 +28,17 @@ std::vector<std::string> NumberedChannels(int n) {
         names.push_back(std::move(name));
     }
     return names;
+}
+
+std::vector<Session::Page> TabbedPages(const std::vector<LevelPage*>& pages) {
+    std::vector<Session::Page> all;
+    for (LevelPage* p : pages) all.push_back({p, PageTabText(p->kind())});
+    return all;
+}
+
+int StoredTab(const SettingsStore& store, int count) {
+    const int stored = LoadTablePos(store);
+    return stored >= 0 && stored < count ? stored : 0;
 }
 
 }  // namespace k470::app

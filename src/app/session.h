@@ -20,6 +20,10 @@ namespace k470::views {
 class Notepad;
 }
 
+namespace k470 {
+class SettingsStore;
+}
+
 namespace k470::app {
 
 class FrameController;
@@ -55,8 +59,6 @@ struct SessionEnv {
 // The page context of a new source of type: the frame's settings, the notepad and the type's 0 dB
 // reference.
 PageContext NewPageContext(const SessionEnv& env, DeviceType type);
-// "channel 1" .. "channel n".
-std::vector<std::string> NumberedChannels(int n);
 
 class Session {
   public:
@@ -94,5 +96,13 @@ class Session {
     virtual DeviceType deviceType() const = 0;
     virtual const MeasurementRecord* shownRecord() const = 0;
 };
+
+// "channel 1" .. "channel n".
+std::vector<std::string> NumberedChannels(int n);
+// The pages with the tab text of their kind.
+std::vector<Session::Page> TabbedPages(const std::vector<LevelPage*>& pages);
+// The tab shown when the last source of this kind closed, when a source with count pages has it; else the
+// first.
+int StoredTab(const SettingsStore& store, int count);
 
 }  // namespace k470::app
