@@ -64,6 +64,35 @@ SignalParametersDialog::SignalParametersDialog(SignalParameters model, const Sig
     buildChannels(grid);
     column->addLayout(grid);
 
+    column->addLayout(buildCommonRow(controls));
+    column->addLayout(buildActions(controls));
+    pages_->addWidget(controls);
+
+    buildResponsePage();
+
+    askPresetName = [this]() -> std::optional<QString> {
+        bool ok = false;
+        const QString name = QInputDialog::getText(
+            this, tr("Enter processor name"), tr("Enter processor name"), QLineEdit::Normal, QString(), &ok);
+        return ok ? std::optional<QString>(name) : std::nullopt;
+    };
+    askOverwrite = [this] {
+        return QMessageBox::question(this, QStringLiteral("470 Util"),
+                                     tr("The name isn't unique.\nOverwrite?"),
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    };
+    showError = [this](const QString& message) { QMessageBox::warning(this, windowTitle(), message); };
+
+    showValues();
+    showPresets();
+    updateEnabled();
+
+    connectControls();
+}
+
+SignalParametersDialog::~SignalParametersDialog() = default;
+
+QHBoxLayout* SignalParametersDialog::buildCommonRow(QWidget* controls) {
     auto* common = new QHBoxLayout;
     auto* hp = new QVBoxLayout;
     hp->addWidget(new QLabel(tr("HP filter"), controls));
@@ -115,8 +144,10 @@ SignalParametersDialog::SignalParametersDialog(SignalParameters model, const Sig
     presetColumn->addLayout(presetButtons);
     common->addLayout(presetColumn);
     common->addStretch(1);
-    column->addLayout(common);
+    return common;
+}
 
+QHBoxLayout* SignalParametersDialog::buildActions(QWidget* controls) {
     auto* actions = new QHBoxLayout;
     filterReset_ = new QPushButton(tr("Filter reset"), controls);
     processButton_ = new QPushButton(tr("Process"), controls);
@@ -128,9 +159,10 @@ SignalParametersDialog::SignalParametersDialog(SignalParameters model, const Sig
     actions->addWidget(processButton_);
     actions->addWidget(ok_);
     actions->addWidget(cancel_);
-    column->addLayout(actions);
-    pages_->addWidget(controls);
+    return actions;
+}
 
+void SignalParametersDialog::buildResponsePage() {
     // Page 1: a filter's response in place of the controls.
     auto* responsePage = new QWidget(pages_);
     auto* responseColumn = new QVBoxLayout(responsePage);
@@ -147,24 +179,9 @@ SignalParametersDialog::SignalParametersDialog(SignalParameters model, const Sig
     backRow->addWidget(back_);
     responseColumn->addLayout(backRow);
     pages_->addWidget(responsePage);
+}
 
-    askPresetName = [this]() -> std::optional<QString> {
-        bool ok = false;
-        const QString name = QInputDialog::getText(
-            this, tr("Enter processor name"), tr("Enter processor name"), QLineEdit::Normal, QString(), &ok);
-        return ok ? std::optional<QString>(name) : std::nullopt;
-    };
-    askOverwrite = [this] {
-        return QMessageBox::question(this, QStringLiteral("470 Util"),
-                                     tr("The name isn't unique.\nOverwrite?"),
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    };
-    showError = [this](const QString& message) { QMessageBox::warning(this, windowTitle(), message); };
-
-    showValues();
-    showPresets();
-    updateEnabled();
-
+void SignalParametersDialog::connectControls() {
     connect(cutOff_, &QComboBox::activated, this, [this](int i) { model_.selectCutOff(i); });
     connect(decimation_, &QComboBox::activated, this, [this](int i) {
         model_.selectDecimation(decimation_->itemText(i).toStdString());
@@ -198,8 +215,6 @@ SignalParametersDialog::SignalParametersDialog(SignalParameters model, const Sig
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(back_, &QPushButton::clicked, this, [this] { pages_->setCurrentIndex(0); });
 }
-
-SignalParametersDialog::~SignalParametersDialog() = default;
 
 void SignalParametersDialog::buildChannels(QGridLayout* grid) {
     QWidget* parent = this;
