@@ -505,7 +505,7 @@ void MainWindow::fitPages() {
         int width = page->sizeHint().width(), height = 0;
         for (QTableWidget* t : page->findChildren<QTableWidget*>()) {
             width = std::max(width, t->verticalHeader()->sizeHint().width() +
-                                        t->horizontalHeader()->length() + 2 * t->frameWidth() + 24);
+                                        t->horizontalHeader()->length() + 2 * t->frameWidth() + 40);
             height += t->horizontalHeader()->sizeHint().height() + t->verticalHeader()->length() +
                       2 * t->frameWidth() + 48;
         }

@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -367,6 +368,31 @@ TEST_F(MainWindowTest, DroppedDeviceFilesOpen) {
     EXPECT_TRUE(drop(QString::fromStdString(path)));
     EXPECT_NE(w->sessionAs<DataFileSession>(), nullptr);
     EXPECT_EQ(w->statusField()->text(), QStringLiteral("Records: 2"));
+}
+
+// A window grows so that the vibration tables need no scrolling, as far as the screen allows.
+TEST_F(MainWindowTest, TheFirstWindowGrowsToItsPagesWithinTheScreen) {
+    auto w = makeWindow();
+    w->show();
+    const QSize before = w->size();
+    const std::string path = dir.file("vib.bin");
+    auto r = makeSampleRecord({1, 0x42, 7, 0});
+    ASSERT_TRUE(r.ok());
+    ASSERT_TRUE(WriteSingleRecordFile(path, *r, CalendarTime{2024, 1, 2, 3, 4, 6}).ok());
+    w->OpenPath(QString::fromStdString(path));
+    ASSERT_NE(w->sessionAs<DataFileSession>(), nullptr);
+    // The tables of this type need more than the test screen: the window takes the screen's room.
+    const QSize screen = w->screen()->availableGeometry().size();
+    EXPECT_GT(w->height(), before.height());
+    EXPECT_GE(w->width(), screen.width() - 32);
+    EXPECT_GE(w->height(), screen.height() - 64);
+    EXPECT_LE(w->width(), screen.width());
+    EXPECT_LE(w->height(), screen.height());
+    // Another file does not shrink what the user has.
+    w->resize(w->width() + 10, w->height());
+    const QSize grown = w->size();
+    w->OpenPath(QString::fromStdString(sampleBin("small.bin", 1)));
+    EXPECT_EQ(w->size(), grown);
 }
 
 // A termination signal while a message box is open: the box goes and the window closes, writing its
