@@ -15,7 +15,7 @@
         <translation>Windows-1251</translation>
     </message>
     <message>
-        <source>Can&apos;t open file</source>
+        <source>Can't open file</source>
         <translation>Не удалось открыть файл</translation>
     </message>
     <message>
@@ -139,7 +139,7 @@
         <translation>Не найден телеметрический адаптер</translation>
     </message>
     <message>
-        <source>Can&apos;t found device</source>
+        <source>Can't found device</source>
         <translation>Не найден прибор</translation>
     </message>
     <message>
@@ -458,7 +458,119 @@
     </message>
 </context>
 <context>
-    <name>k470::app::AcquisitionWindow</name>
+    <name>k470::app::DataFileSession</name>
+    <message>
+        <source>Records: %1</source>
+        <translation>Записей: %1</translation>
+    </message>
+    <message>
+        <source>Enter record position</source>
+        <translation>Введите номер записи</translation>
+    </message>
+    <message>
+        <source>Record position</source>
+        <translation>Номер записи</translation>
+    </message>
+    <message>
+        <source>Text files (*.txt)</source>
+        <translation>Текстовые файлы (*.txt)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Binary files (*.bin)</source>
+        <translation>Двоичные файлы (*.bin)</translation>
+    </message>
+    <message>
+        <source>Save as text</source>
+        <translation>Сохранить как текст</translation>
+    </message>
+    <message>
+        <source>Save as binary</source>
+        <translation>Сохранить в двоичном виде</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::GlobalCommands</name>
+    <message>
+        <source>Text files (*.txt)</source>
+        <translation>Текстовые файлы (*.txt)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Binary files (*.bin)</source>
+        <translation>Двоичные файлы (*.bin)</translation>
+    </message>
+    <message>
+        <source>Translate .bin to .txt</source>
+        <translation>Перевести .bin в .txt</translation>
+    </message>
+    <message>
+        <source>Save as text</source>
+        <translation>Сохранить как текст</translation>
+    </message>
+    <message>
+        <source>Translating...</source>
+        <translation>Перевод...</translation>
+    </message>
+    <message>
+        <source>Merge to one .txt</source>
+        <translation>Объединить в один .txt</translation>
+    </message>
+    <message>
+        <source>Merging...</source>
+        <translation>Объединение...</translation>
+    </message>
+    <message>
+        <source>Translate .sdt to .wav</source>
+        <translation>Перевести .sdt в .wav</translation>
+    </message>
+    <message>
+        <source>Translate .sdt to .txt</source>
+        <translation>Перевести .sdt в .txt</translation>
+    </message>
+    <message>
+        <source>Data files (*.sdt)</source>
+        <translation>Файлы данных (*.sdt)</translation>
+    </message>
+    <message>
+        <source>Calc percentiles</source>
+        <translation>Вычислить процентили</translation>
+    </message>
+    <message>
+        <source>Make report</source>
+        <translation>Создать отчёт</translation>
+    </message>
+    <message>
+        <source>Making report...</source>
+        <translation>Создание отчёта...</translation>
+    </message>
+    <message>
+        <source>Select new language</source>
+        <translation>Выбор нового языка</translation>
+    </message>
+    <message>
+        <source>After selecting new language program will be closed.
+Continue?</source>
+        <translation>После выбора нового языка программа будет закрыта.
+Продолжить?</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::InstrumentSession</name>
+    <message>
+        <source>Instrument</source>
+        <translation>Прибор</translation>
+    </message>
+    <message>
+        <source>No data source</source>
+        <translation>Нет источника данных</translation>
+    </message>
     <message>
         <source>Save as binary</source>
         <translation>Сохранить в двоичном виде</translation>
@@ -474,6 +586,14 @@
     <message>
         <source>Start recording</source>
         <translation>Начать запись</translation>
+    </message>
+    <message>
+        <source>Enter calibration offset</source>
+        <translation>Введите калибровочную поправку</translation>
+    </message>
+    <message>
+        <source>dB</source>
+        <translation>дБ</translation>
     </message>
 </context>
 <context>
@@ -499,7 +619,11 @@
     </message>
 </context>
 <context>
-    <name>k470::app::MainDialog</name>
+    <name>k470::app::MainWindow</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
     <message>
         <source>Open</source>
         <translation>Открыть</translation>
@@ -519,6 +643,10 @@
     <message>
         <source>All Files (*)</source>
         <translation>Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Marker</source>
+        <translation>Метка</translation>
     </message>
     <message>
         <source>About K470</source>
@@ -575,6 +703,10 @@
     <message>
         <source>Tele parameters...</source>
         <translation>Параметры телеметрии...</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Выход</translation>
     </message>
     <message>
         <source>&amp;Acquisition</source>
@@ -653,14 +785,6 @@
         <translation>Открыть файл</translation>
     </message>
     <message>
-        <source>Save as text</source>
-        <translation>Сохранить как текст</translation>
-    </message>
-    <message>
-        <source>Save as binary</source>
-        <translation>Сохранить как двоичный</translation>
-    </message>
-    <message>
         <source>Start/stop command</source>
         <translation>Команда пуск/стоп</translation>
     </message>
@@ -675,6 +799,18 @@
     <message>
         <source>Signal acquisition</source>
         <translation>Получение сигнала</translation>
+    </message>
+    <message>
+        <source>Save as text</source>
+        <translation>Сохранить как текст</translation>
+    </message>
+    <message>
+        <source>Save as binary</source>
+        <translation>Сохранить в двоичном виде</translation>
+    </message>
+    <message>
+        <source>Tool bar</source>
+        <translation>Панель инструментов</translation>
     </message>
     <message>
         <source>Data accumulating progress</source>
@@ -713,134 +849,36 @@
         <translation>Канал</translation>
     </message>
     <message>
+        <source>Active processing preset</source>
+        <translation>Активная предустановка обработки</translation>
+    </message>
+    <message>
         <source>Replay range</source>
         <translation>Интервал воспроизведения</translation>
     </message>
     <message>
-        <source>Tool bar</source>
-        <translation>Панель инструментов</translation>
+        <source>The recording waits for its external trigger</source>
+        <translation>Запись ждёт внешнего запуска</translation>
     </message>
     <message>
         <source>Average</source>
         <translation>Усреднить</translation>
     </message>
     <message>
+        <source>armed</source>
+        <translation>ожидание запуска</translation>
+    </message>
+    <message>
         <source>No data source</source>
         <translation>Нет источника данных</translation>
     </message>
     <message>
-        <source>Records: %1</source>
-        <translation>Записей: %1</translation>
+        <source>Preset: %1</source>
+        <translation>Предустановка: %1</translation>
     </message>
     <message>
-        <source>Signal file</source>
-        <translation>Файл сигнала</translation>
-    </message>
-    <message>
-        <source>Instrument</source>
-        <translation>Прибор</translation>
-    </message>
-    <message>
-        <source>Select new language</source>
-        <translation>Выбор нового языка</translation>
-    </message>
-    <message>
-        <source>After selecting new language program will be closed.
-Continue?</source>
-        <translation>После выбора нового языка программа будет закрыта.
-Продолжить?</translation>
-    </message>
-    <message>
-        <source>Enter record position</source>
-        <translation>Введите номер записи</translation>
-    </message>
-    <message>
-        <source>Text files (*.txt)</source>
-        <translation>Текстовые файлы (*.txt)</translation>
-    </message>
-    <message>
-        <source>Translate .bin to .txt</source>
-        <translation>Перевести .bin в .txt</translation>
-    </message>
-    <message>
-        <source>Translating...</source>
-        <translation>Перевод...</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Отмена</translation>
-    </message>
-    <message>
-        <source>Merge to one .txt</source>
-        <translation>Объединить в один .txt</translation>
-    </message>
-    <message>
-        <source>Merging...</source>
-        <translation>Объединение...</translation>
-    </message>
-    <message>
-        <source>Calc percentiles</source>
-        <translation>Вычислить процентили</translation>
-    </message>
-    <message>
-        <source>Make report</source>
-        <translation>Создать отчёт</translation>
-    </message>
-    <message>
-        <source>Marker</source>
-        <translation>Метка</translation>
-    </message>
-    <message>
-        <source>Replay start: %1 sec</source>
-        <translation>Начало воспроизведения: %1 с</translation>
-    </message>
-    <message>
-        <source>Replay end: %1 sec</source>
-        <translation>Конец воспроизведения: %1 с</translation>
-    </message>
-    <message>
-        <source>Current replay position: %1 sec</source>
-        <translation>Текущая позиция воспроизведения: %1 с</translation>
-    </message>
-    <message>
-        <source>Record begin</source>
-        <translation>Начало записи</translation>
-    </message>
-    <message>
-        <source>Record end</source>
-        <translation>Конец записи</translation>
-    </message>
-    <message>
-        <source>Select marker</source>
-        <translation>Выбор метки</translation>
-    </message>
-    <message>
-        <source>Translate .sdt to .wav</source>
-        <translation>Перевести .sdt в .wav</translation>
-    </message>
-    <message>
-        <source>Translate .sdt to .txt</source>
-        <translation>Перевести .sdt в .txt</translation>
-    </message>
-    <message>
-        <source>Translate file to .wav</source>
-        <translation>Перевод файла в .wav</translation>
-    </message>
-    <message>
-        <source>Translate file to .txt</source>
-        <translation>Перевод файла в .txt</translation>
-    </message>
-    <message>
-        <source>Enter calibration offset</source>
-        <translation>Введите калибровочную поправку</translation>
-    </message>
-    <message>
-        <source>dB</source>
-        <translation>дБ</translation>
-    </message>
-    <message>
-        <source>Making report...</source>
-        <translation>Создание отчёта...</translation>
+        <source>Can't write file '%1'</source>
+        <translation>Невозможно записать файл '%1'</translation>
     </message>
 </context>
 <context>
@@ -866,7 +904,7 @@ Continue?</source>
         <translation>В блокнот</translation>
     </message>
     <message>
-        <source>Note the cursors&apos; time and level in the notepad</source>
+        <source>Note the cursors' time and level in the notepad</source>
         <translation>Записать время и уровень курсоров в блокнот</translation>
     </message>
     <message>
@@ -1105,6 +1143,45 @@ Continue?</source>
     </message>
 </context>
 <context>
+    <name>k470::app::SignalFileSession</name>
+    <message>
+        <source>Signal file</source>
+        <translation>Файл сигнала</translation>
+    </message>
+    <message>
+        <source>Enter record position</source>
+        <translation>Введите номер записи</translation>
+    </message>
+    <message>
+        <source>Record position</source>
+        <translation>Номер записи</translation>
+    </message>
+    <message>
+        <source>Replay start: %1 sec</source>
+        <translation>Начало воспроизведения: %1 с</translation>
+    </message>
+    <message>
+        <source>Replay end: %1 sec</source>
+        <translation>Конец воспроизведения: %1 с</translation>
+    </message>
+    <message>
+        <source>Current replay position: %1 sec</source>
+        <translation>Текущая позиция воспроизведения: %1 с</translation>
+    </message>
+    <message>
+        <source>Record begin</source>
+        <translation>Начало записи</translation>
+    </message>
+    <message>
+        <source>Record end</source>
+        <translation>Конец записи</translation>
+    </message>
+    <message>
+        <source>Select marker</source>
+        <translation>Выбор метки</translation>
+    </message>
+</context>
+<context>
     <name>k470::app::SignalPage</name>
     <message>
         <source>T[sec]</source>
@@ -1123,7 +1200,7 @@ Continue?</source>
         <translation>В блокнот</translation>
     </message>
     <message>
-        <source>Note the cursors&apos; time and value in the notepad</source>
+        <source>Note the cursors' time and value in the notepad</source>
         <translation>Записать время и значение курсоров в блокнот</translation>
     </message>
 </context>
@@ -1178,7 +1255,7 @@ Continue?</source>
         <translation>Нормировать строку к единичной длине</translation>
     </message>
     <message>
-        <source>Show the response of the channel&apos;s filter</source>
+        <source>Show the response of the channel's filter</source>
         <translation>Показать характеристику фильтра канала</translation>
     </message>
     <message>
@@ -1254,7 +1331,7 @@ Continue?</source>
         <translation>Введите имя процессора</translation>
     </message>
     <message>
-        <source>The name isn&apos;t unique.
+        <source>The name isn't unique.
 Overwrite?</source>
         <translation>Имя не уникально.
 Перезаписать?</translation>
@@ -1272,8 +1349,8 @@ Overwrite?</source>
         <translation>Файлы данных (*.sdt)</translation>
     </message>
     <message>
-        <source>Can&apos;t write file &apos;%1&apos;</source>
-        <translation>Невозможно записать файл &apos;%1&apos;</translation>
+        <source>Can't write file '%1'</source>
+        <translation>Невозможно записать файл '%1'</translation>
     </message>
 </context>
 <context>

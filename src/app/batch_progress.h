@@ -1,17 +1,18 @@
 // The progress of a long command: a window-modal dialog with "Cancel" that appears once the work has run
-// for half a second, and, when given, the window's own progress bar. Both are cleared when the work ends.
+// for half a second, and, when given, the window's own progress bar (through showBar). Both are cleared
+// when the work ends.
 #pragma once
 
 #include <QProgressDialog>
 #include <cstdint>
-
-class QProgressBar;
+#include <functional>
 
 namespace k470::app {
 
 class BatchProgress {
   public:
-    BatchProgress(const QString& label, int maximum, QWidget* parent, QProgressBar* bar = nullptr);
+    BatchProgress(const QString& label, int maximum, QWidget* parent,
+                  std::function<void(int)> showBar = nullptr);
     ~BatchProgress() { Finish(); }
     BatchProgress(const BatchProgress&) = delete;
     BatchProgress& operator=(const BatchProgress&) = delete;
@@ -24,7 +25,7 @@ class BatchProgress {
 
   private:
     QProgressDialog dialog_;
-    QProgressBar* bar_;
+    std::function<void(int)> showBar_;
     bool cancelled_ = false;
 };
 

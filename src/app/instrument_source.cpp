@@ -2,7 +2,6 @@
 
 #include <charconv>
 
-#include "app/command_ids.h"
 #include "base/lexicon.h"
 
 namespace k470::app {
@@ -19,21 +18,29 @@ bool parseWhole(std::string_view text, long long& value) {
 
 }  // namespace
 
-void ApplyAcquisitionCommands(CommandState& commands, const AcquisitionCommands& reported) {
-    const std::pair<int, bool> states[] = {
-        {CmdReset, reported.reset},
-        {CmdStartStop, reported.startStop},
-        {CmdSaveAsBinary, reported.saveAsBinary},
-        {CmdSaveAsText, reported.saveAsText},
-        {CmdStartRecording, reported.startRecording},
-        {CmdStopRecording, reported.stopRecording},
-        {CmdSetMarker, reported.setMarker},
-    };
-    for (auto [id, on] : states) {
-        if (on)
-            commands.enable({id});
-        else
-            commands.disable({id});
+bool InstrumentAllows(const AcquisitionCommands& reported, bool pagesShown, Command command) {
+    switch (command) {
+        case Command::Reset:
+            return reported.reset;
+        case Command::StartStop:
+            return reported.startStop;
+        case Command::SaveAsBinary:
+            return reported.saveAsBinary && pagesShown;
+        case Command::SaveAsText:
+            return reported.saveAsText;
+        case Command::StartRecording:
+            return reported.startRecording;
+        case Command::StopRecording:
+            return reported.stopRecording;
+        case Command::SetMarker:
+            return reported.setMarker;
+        case Command::Misc:
+        case Command::CopyToClipboard:
+            return pagesShown;
+        case Command::SignalFiltration:
+            return false;
+        default:
+            return IsGlobalCommand(command);
     }
 }
 

@@ -1,17 +1,19 @@
-// The connected instrument as a source of the main window, without widgets: which commands the
-// acquisition leaves enabled, and the values of the autorecording dialog as the user typed them.
+// The connected instrument as a source of the main window, without widgets: which commands it allows, and
+// the values of the autorecording dialog as the user typed them.
 #pragma once
 
 #include <string_view>
 
-#include "app/command_state.h"
+#include "app/commands.h"
 #include "base/result.h"
 #include "link/acquisition_controller.h"
 
 namespace k470::app {
 
-// Enables or disables the commands whose state the acquisition decides, as it reported them.
-void ApplyAcquisitionCommands(CommandState& commands, const AcquisitionCommands& reported);
+// Whether a command is allowed while the instrument is the source: the operation commands as the
+// acquisition reported them; "Misc..." and "Copy to clipboard" once its pages show; the global commands
+// except "Signal filtration", whose settings the running acquisition uses.
+bool InstrumentAllows(const AcquisitionCommands& reported, bool pagesShown, Command command);
 
 // The longest saving period: the period is kept in milliseconds in 32 bits.
 constexpr long long kMaxSavingPeriodSeconds = 0xFFFFFFFFLL / 1000;

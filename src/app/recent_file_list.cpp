@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "app/command_ids.h"
-
 namespace k470::app {
 
 namespace {
@@ -38,10 +36,8 @@ std::string RecentFileList::MenuText(int i) const {
     return entries_[static_cast<size_t>(i)];
 }
 
-std::optional<std::string> RecentFileList::FileForCommand(int id) const {
-    const int i = id - CmdRecentFile1;
-    if (id < CmdRecentFile1 || id > CmdRecentFile4 || i >= static_cast<int>(entries_.size()))
-        return std::nullopt;
+std::optional<std::string> RecentFileList::FileAt(int i) const {
+    if (i < 0 || i >= static_cast<int>(entries_.size())) return std::nullopt;
     return entries_[static_cast<size_t>(i)];
 }
 

@@ -1,5 +1,6 @@
 // The recently opened files, newest first, at most four. They are kept in the settings as "Doc1".."Doc4"
-// of section "K470Dlg" and shown as the menu items 208..211 ("-" for an item without a file).
+// of section "K470Dlg" and shown as the four recent-file items of the File menu ("-" for an item without a
+// file).
 #pragma once
 
 #include <optional>
@@ -22,10 +23,10 @@ class RecentFileList {
     // Puts a file at the top; an entry of the same path moves up instead of appearing twice.
     void Add(const std::string& path);
     const std::vector<std::string>& entries() const { return entries_; }
-    // The text of menu item 208 + i: the i-th entry, or "-".
+    // The text of recent-file item i (0..3): the i-th entry, or "-".
     std::string MenuText(int i) const;
-    // The file that menu item id opens; nothing for an id outside 208..211 or an item without a file.
-    std::optional<std::string> FileForCommand(int id) const;
+    // The file that recent-file item i opens; nothing for an item without a file.
+    std::optional<std::string> FileAt(int i) const;
 
   private:
     std::vector<std::string> entries_;

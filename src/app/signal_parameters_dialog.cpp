@@ -23,10 +23,6 @@
 #include <filesystem>
 #include <mutex>
 
-#include "app/batch_progress.h"
-#include "app/command_ids.h"
-#include "app/main_dialog.h"
-#include "app/replay_window.h"
 #include "base/text_encoding.h"
 #include "plot/line_chart.h"
 #include "plot/plot_window.h"
@@ -68,6 +64,35 @@ SignalParametersDialog::SignalParametersDialog(SignalParameters model, const Sig
     buildChannels(grid);
     column->addLayout(grid);
 
+    column->addLayout(buildCommonRow(controls));
+    column->addLayout(buildActions(controls));
+    pages_->addWidget(controls);
+
+    buildResponsePage();
+
+    askPresetName = [this]() -> std::optional<QString> {
+        bool ok = false;
+        const QString name = QInputDialog::getText(
+            this, tr("Enter processor name"), tr("Enter processor name"), QLineEdit::Normal, QString(), &ok);
+        return ok ? std::optional<QString>(name) : std::nullopt;
+    };
+    askOverwrite = [this] {
+        return QMessageBox::question(this, QStringLiteral("470 Util"),
+                                     tr("The name isn't unique.\nOverwrite?"),
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    };
+    showError = [this](const QString& message) { QMessageBox::warning(this, windowTitle(), message); };
+
+    showValues();
+    showPresets();
+    updateEnabled();
+
+    connectControls();
+}
+
+SignalParametersDialog::~SignalParametersDialog() = default;
+
+QHBoxLayout* SignalParametersDialog::buildCommonRow(QWidget* controls) {
     auto* common = new QHBoxLayout;
     auto* hp = new QVBoxLayout;
     hp->addWidget(new QLabel(tr("HP filter"), controls));
@@ -119,8 +144,10 @@ SignalParametersDialog::SignalParametersDialog(SignalParameters model, const Sig
     presetColumn->addLayout(presetButtons);
     common->addLayout(presetColumn);
     common->addStretch(1);
-    column->addLayout(common);
+    return common;
+}
 
+QHBoxLayout* SignalParametersDialog::buildActions(QWidget* controls) {
     auto* actions = new QHBoxLayout;
     filterReset_ = new QPushButton(tr("Filter reset"), controls);
     processButton_ = new QPushButton(tr("Process"), controls);
@@ -132,9 +159,10 @@ SignalParametersDialog::SignalParametersDialog(SignalParameters model, const Sig
     actions->addWidget(processButton_);
     actions->addWidget(ok_);
     actions->addWidget(cancel_);
-    column->addLayout(actions);
-    pages_->addWidget(controls);
+    return actions;
+}
 
+void SignalParametersDialog::buildResponsePage() {
     // Page 1: a filter's response in place of the controls.
     auto* responsePage = new QWidget(pages_);
     auto* responseColumn = new QVBoxLayout(responsePage);
@@ -151,24 +179,9 @@ SignalParametersDialog::SignalParametersDialog(SignalParameters model, const Sig
     backRow->addWidget(back_);
     responseColumn->addLayout(backRow);
     pages_->addWidget(responsePage);
+}
 
-    askPresetName = [this]() -> std::optional<QString> {
-        bool ok = false;
-        const QString name = QInputDialog::getText(
-            this, tr("Enter processor name"), tr("Enter processor name"), QLineEdit::Normal, QString(), &ok);
-        return ok ? std::optional<QString>(name) : std::nullopt;
-    };
-    askOverwrite = [this] {
-        return QMessageBox::question(this, QStringLiteral("470 Util"),
-                                     tr("The name isn't unique.\nOverwrite?"),
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    };
-    showError = [this](const QString& message) { QMessageBox::warning(this, windowTitle(), message); };
-
-    showValues();
-    showPresets();
-    updateEnabled();
-
+void SignalParametersDialog::connectControls() {
     connect(cutOff_, &QComboBox::activated, this, [this](int i) { model_.selectCutOff(i); });
     connect(decimation_, &QComboBox::activated, this, [this](int i) {
         model_.selectDecimation(decimation_->itemText(i).toStdString());
@@ -202,8 +215,6 @@ SignalParametersDialog::SignalParametersDialog(SignalParameters model, const Sig
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(back_, &QPushButton::clicked, this, [this] { pages_->setCurrentIndex(0); });
 }
-
-SignalParametersDialog::~SignalParametersDialog() = default;
 
 void SignalParametersDialog::buildChannels(QGridLayout* grid) {
     QWidget* parent = this;
@@ -389,111 +400,6 @@ void SignalParametersDialog::fitChart() {
 bool SignalParametersDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == plot_ && event->type() == QEvent::Resize) fitChart();
     return QDialog::eventFilter(watched, event);
-}
-
-// The window's "Signal filtration": the dialog on a copy of the signal state, its result taken back, and on
-// "Process" the open signal file reprocessed into a new temporary file.
-void MainDialog::onSignalFiltration() {
-    SignalState& state = frame_.signalState();
-    const SdtContainer* sdt = frame_.signalFile();
-    const DeviceType type = frame_.deviceType();
-    SignalState copy = state;
-    // The response plot reads the rate of the file being replayed.
-    if (sdt && sdt->header().sampleRate > 0.0) copy.sampleRate = sdt->header().sampleRate;
-    SignalParameters::Setup setup;
-    setup.replaySpeed = frame_.replaySpeedFactor();
-    setup.replayMode = frame_.replayMode();
-    setup.threeChannelInput = isThreeChannelType(type) || (sdt && sdt->header().presentChannels() > 1);
-    // "original signal" shows the quantities the channel set-up gives without a preset, which are what an
-    // "OK" with the original signal leaves.
-    const ChannelSetupSource source = ChannelSetupSourceOf(type, frame_.record(), sdt);
-    SignalState original = state;
-    original.presetActive = false;
-    applyChannelSetup(original, source);
-    SignalParametersDialog dialog(SignalParameters(copy, frame_.presets(), frame_.filterLibrary(), setup,
-                                                   SignalParametersDialog::Words()),
-                                  original, this);
-    dialog.resetFilters = [this] {
-        std::lock_guard<std::mutex> guard(frame_.signalLock());
-        frame_.chain().resetHistories();
-    };
-    // No replayed frame reaches the chain while its settings change or the file is reprocessed.
-    ReplayWindow::Hold hold(*replay_);
-
-    // Preset processing is off while the dialog is open.
-    const bool presetBefore = state.presetActive;
-    state.presetActive = false;
-    const int code = runDialog(dialog);
-    if (code != QDialog::Accepted || !dialog.confirmed()) {
-        std::lock_guard<std::mutex> guard(frame_.signalLock());
-        RestoreSignalParameters(dialog.model(), presetBefore, state, frame_.presets(), frame_.filterLibrary(),
-                                frame_.chain(), source);
-        refreshPages();
-        return;
-    }
-    int speed = frame_.replaySpeedFactor();
-    {
-        std::lock_guard<std::mutex> guard(frame_.signalLock());
-        ApplySignalParameters(dialog.model(), state, frame_.presets(), speed, frame_.filterLibrary(),
-                              frame_.chain(), source);
-    }
-    frame_.setReplaySpeedFactor(speed);
-    fillSignalChannels();  // units and references may have changed the labels
-    refreshPages();
-    if (!dialog.processRequested() || !sdt) return;
-
-    // The previous processed file goes before a new one is made.
-    processedFile_.reset();
-    auto temporary = createTemporarySignalFile();
-    if (!temporary) {
-        showError(qs(temporary.error().message));
-        return;
-    }
-    ReprocessContext context{state,
-                             frame_.filterLibrary(),
-                             frame_.chain(),
-                             source,
-                             state.presetActive ? utf8ToUtf16(state.presetName) : std::u16string(),
-                             std::nullopt};
-    BatchProgress progress(SignalParametersDialog::tr("Processing..."), 100, this,
-                           qobject_cast<QProgressBar*>(controls_[CtlProgress]));
-    auto done =
-        ReprocessSignalFile(sdt->path(), *temporary, context, [&progress](const ReprocessProgress& p) {
-            return progress.Step(BatchPercent(p.record, p.records, p.percent));
-        });
-    progress.Finish();
-    refresh();
-    if (!done) {
-        std::error_code ec;
-        std::filesystem::remove(*temporary, ec);
-        if (!progress.cancelled()) showError(qs(done.error().message));
-        return;
-    }
-    std::vector<Error> problems = done->problems;
-    processedFile_.keep(std::move(*done));
-    refreshPages();
-
-    // Nothing in the window shows the processed signal yet: a copy can be kept where the user wants it.
-    const QFileInfo info(qs(sdt->path()));
-    const QString proposed = info.dir().filePath(info.completeBaseName() + QStringLiteral("_processed.sdt"));
-    const QString out = askSavePath(SignalParametersDialog::tr("Save processed signal"), proposed,
-                                    SignalParametersDialog::tr("Data files (*.sdt)"));
-    if (!out.isEmpty()) {
-        std::error_code ec;
-        const std::filesystem::path target(out.toStdString());
-        // The file being replayed is never overwritten by its own processed signal.
-        if (std::filesystem::equivalent(target, sdt->path(), ec)) {
-            showError(SignalParametersDialog::tr("Can't write file '%1'").arg(out));
-        } else if (!std::filesystem::copy_file(processedFile_.get()->path, target,
-                                               std::filesystem::copy_options::overwrite_existing, ec)) {
-            showError(SignalParametersDialog::tr("Can't write file '%1'").arg(out));
-        }
-    }
-    if (!problems.empty()) {
-        QStringList lines;
-        for (const Error& e : problems) lines << qs(e.message);
-        showError(lines.join(QLatin1Char('\n')));
-    }
 }
 
 }  // namespace k470::app

@@ -14,6 +14,7 @@
 
 class QComboBox;
 class QGridLayout;
+class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -84,6 +85,13 @@ class SignalParametersDialog : public QDialog {
         return a[static_cast<size_t>(i)];
     }
     void buildChannels(QGridLayout* grid);
+    // The row of the filter, decimation, speed, processing and preset choices.
+    QHBoxLayout* buildCommonRow(QWidget* controls);
+    // "Filter reset", "Process", "OK", "Cancel".
+    QHBoxLayout* buildActions(QWidget* controls);
+    // A filter's response in place of the controls.
+    void buildResponsePage();
+    void connectControls();
     void showValues();
     void showFilters();
     void showPresets();

@@ -5,8 +5,9 @@
 #include <QPainterPath>
 #include <cmath>
 #include <functional>
+#include <map>
 
-#include "app/command_ids.h"
+#include "app/commands.h"
 
 namespace k470::app {
 
@@ -83,119 +84,133 @@ void lines(QPainter& p, qreal left, qreal right, std::initializer_list<qreal> ys
 
 }  // namespace
 
-QIcon ToolIcon(int id) {
-    switch (id) {
-        case CmdOpen:
-            return drawn([](QPainter& p) {
-                p.setPen(ink());
-                p.setBrush(kYellow.darker(115));
-                p.drawRect(QRectF(1.5, 3.5, 12, 10));
-                p.setBrush(kYellow);
-                QPolygonF front{{3.5, 6.5}, {15, 6.5}, {13, 13.5}, {1.5, 13.5}};
-                p.drawPolygon(front);
-            });
-        case CmdCopyToClipboard:
-            return drawn([](QPainter& p) {
-                p.setPen(ink());
-                p.setBrush(kPaper);
-                p.drawRect(QRectF(1.5, 1.5, 8, 10));
-                p.drawRect(QRectF(6.5, 4.5, 8, 10));
-                lines(p, 8.5, 12.5, {7.5, 9.5, 11.5});
-            });
-        case CmdNotepad:
-            return drawn([](QPainter& p) {
-                page(p, 2.5, 13.5);
-                lines(p, 4.5, 11.5, {6.5, 8.5, 10.5, 12.5});
-                p.setPen(ink(1.6, kBlue));
-                p.drawLine(QPointF(9, 11), QPointF(15, 3));
-            });
-        case CmdSaveAsText:
-            return drawn([](QPainter& p) {
-                page(p);
-                p.setPen(ink(1.4, kBlue));
-                p.drawLine(QPointF(5.5, 5.5), QPointF(10.5, 5.5));
-                p.drawLine(QPointF(8, 5.5), QPointF(8, 12));
-                lines(p, 5, 11, {13});
-            });
-        case CmdSaveAsBinary:
-            return drawn([](QPainter& p) {
-                p.setPen(ink());
-                p.setBrush(kBlue);
-                p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 1.5, 1.5);
-                p.setBrush(kPaper);
-                p.drawRect(QRectF(4, 1.5, 8, 5));
-                p.drawRect(QRectF(3.5, 9, 9, 5.5));
-                p.setPen(ink(1.0, kInk));
-                p.setFont(QFont(QStringLiteral("Sans"), 1));
-                QFont f = p.font();
-                f.setPixelSize(5);
-                f.setBold(true);
-                p.setFont(f);
-                p.drawText(QRectF(3.5, 9, 9, 5.5), Qt::AlignCenter, QStringLiteral("01"));
-            });
-        case CmdStartStop:
-            return drawn([](QPainter& p) {
-                p.setPen(Qt::NoPen);
-                p.setBrush(kGreen);
-                p.drawPolygon(QPolygonF{{1.5, 2.5}, {8.5, 8}, {1.5, 13.5}});
-                p.setBrush(kRed);
-                p.drawRect(QRectF(9.5, 3.5, 5.5, 9));
-            });
-        case CmdReset:
-            return drawn([](QPainter& p) {
-                p.setPen(ink(1.8, kBlue));
-                p.setBrush(Qt::NoBrush);
-                p.drawArc(QRectF(2.5, 2.5, 11, 11), 100 * 16, 290 * 16);
-                p.setPen(Qt::NoPen);
-                p.setBrush(kBlue);
-                p.drawPolygon(QPolygonF{{6.5, 0.5}, {6.5, 6}, {2, 3}});
-            });
-        case CmdData:
-            return drawn([](QPainter& p) {
-                // A hand-held meter with its display and microphone.
-                p.setPen(ink());
-                p.setBrush(QColor(0x50, 0x58, 0x60));
-                p.drawRoundedRect(QRectF(4.5, 4.5, 7, 11), 1.5, 1.5);
-                p.setBrush(QColor(0xB8, 0xE0, 0xB0));
-                p.drawRect(QRectF(5.5, 6, 5, 3.5));
-                p.setBrush(kInk);
-                p.drawEllipse(QRectF(6, 0.5, 4, 4));
-            });
-        case CmdSignal:
-            return drawn([](QPainter& p) {
-                QPainterPath path;
-                path.moveTo(1, 8);
-                for (int i = 1; i <= 28; ++i) path.lineTo(1 + i * 0.5, 8 - 5.5 * std::sin(i * 0.5));
-                p.setPen(ink(1.5, kBlue));
-                p.drawPath(path);
-                p.setPen(ink(0.8));
-                p.drawLine(QPointF(1, 8), QPointF(15, 8));
-            });
-        case CmdFft:
-            return drawn([](QPainter& p) {
-                p.setPen(Qt::NoPen);
-                p.setBrush(kGreen);
-                const qreal heights[] = {5, 11, 8, 13, 6, 3};
-                for (int i = 0; i < 6; ++i)
-                    p.drawRect(QRectF(1.5 + i * 2.3, 15 - heights[i], 1.8, heights[i]));
-                p.setPen(ink(0.8));
-                p.drawLine(QPointF(1, 15), QPointF(15, 15));
-            });
-        case CmdRt60:
-            return drawn([](QPainter& p) {
-                QPainterPath path;
-                path.moveTo(2, 2.5);
-                path.lineTo(4, 2.5);
-                path.cubicTo(7, 10, 9, 12.5, 14.5, 13);
-                p.setPen(ink(1.5, kRed));
-                p.drawPath(path);
-                p.setPen(ink(0.8));
-                p.drawLine(QPointF(1.5, 1), QPointF(1.5, 14.5));
-                p.drawLine(QPointF(1.5, 14.5), QPointF(15, 14.5));
-            });
-        default:
-            return {};
-    }
+namespace {
+
+void drawOpen(QPainter& p) {
+    p.setPen(ink());
+    p.setBrush(kYellow.darker(115));
+    p.drawRect(QRectF(1.5, 3.5, 12, 10));
+    p.setBrush(kYellow);
+    QPolygonF front{{3.5, 6.5}, {15, 6.5}, {13, 13.5}, {1.5, 13.5}};
+    p.drawPolygon(front);
+}
+
+void drawCopyToClipboard(QPainter& p) {
+    p.setPen(ink());
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(1.5, 1.5, 8, 10));
+    p.drawRect(QRectF(6.5, 4.5, 8, 10));
+    lines(p, 8.5, 12.5, {7.5, 9.5, 11.5});
+}
+
+void drawNotepad(QPainter& p) {
+    page(p, 2.5, 13.5);
+    lines(p, 4.5, 11.5, {6.5, 8.5, 10.5, 12.5});
+    p.setPen(ink(1.6, kBlue));
+    p.drawLine(QPointF(9, 11), QPointF(15, 3));
+}
+
+void drawSaveAsText(QPainter& p) {
+    page(p);
+    p.setPen(ink(1.4, kBlue));
+    p.drawLine(QPointF(5.5, 5.5), QPointF(10.5, 5.5));
+    p.drawLine(QPointF(8, 5.5), QPointF(8, 12));
+    lines(p, 5, 11, {13});
+}
+
+void drawSaveAsBinary(QPainter& p) {
+    p.setPen(ink());
+    p.setBrush(kBlue);
+    p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 1.5, 1.5);
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(4, 1.5, 8, 5));
+    p.drawRect(QRectF(3.5, 9, 9, 5.5));
+    p.setPen(ink(1.0, kInk));
+    p.setFont(QFont(QStringLiteral("Sans"), 1));
+    QFont f = p.font();
+    f.setPixelSize(5);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(QRectF(3.5, 9, 9, 5.5), Qt::AlignCenter, QStringLiteral("01"));
+}
+
+void drawStartStop(QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(kGreen);
+    p.drawPolygon(QPolygonF{{1.5, 2.5}, {8.5, 8}, {1.5, 13.5}});
+    p.setBrush(kRed);
+    p.drawRect(QRectF(9.5, 3.5, 5.5, 9));
+}
+
+void drawReset(QPainter& p) {
+    p.setPen(ink(1.8, kBlue));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(2.5, 2.5, 11, 11), 100 * 16, 290 * 16);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kBlue);
+    p.drawPolygon(QPolygonF{{6.5, 0.5}, {6.5, 6}, {2, 3}});
+}
+
+void drawData(QPainter& p) {
+    // A hand-held meter with its display and microphone.
+    p.setPen(ink());
+    p.setBrush(QColor(0x50, 0x58, 0x60));
+    p.drawRoundedRect(QRectF(4.5, 4.5, 7, 11), 1.5, 1.5);
+    p.setBrush(QColor(0xB8, 0xE0, 0xB0));
+    p.drawRect(QRectF(5.5, 6, 5, 3.5));
+    p.setBrush(kInk);
+    p.drawEllipse(QRectF(6, 0.5, 4, 4));
+}
+
+void drawSignal(QPainter& p) {
+    QPainterPath path;
+    path.moveTo(1, 8);
+    for (int i = 1; i <= 28; ++i) path.lineTo(1 + i * 0.5, 8 - 5.5 * std::sin(i * 0.5));
+    p.setPen(ink(1.5, kBlue));
+    p.drawPath(path);
+    p.setPen(ink(0.8));
+    p.drawLine(QPointF(1, 8), QPointF(15, 8));
+}
+
+void drawFft(QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(kGreen);
+    const qreal heights[] = {5, 11, 8, 13, 6, 3};
+    for (int i = 0; i < 6; ++i) p.drawRect(QRectF(1.5 + i * 2.3, 15 - heights[i], 1.8, heights[i]));
+    p.setPen(ink(0.8));
+    p.drawLine(QPointF(1, 15), QPointF(15, 15));
+}
+
+void drawRt60(QPainter& p) {
+    QPainterPath path;
+    path.moveTo(2, 2.5);
+    path.lineTo(4, 2.5);
+    path.cubicTo(7, 10, 9, 12.5, 14.5, 13);
+    p.setPen(ink(1.5, kRed));
+    p.drawPath(path);
+    p.setPen(ink(0.8));
+    p.drawLine(QPointF(1.5, 1), QPointF(1.5, 14.5));
+    p.drawLine(QPointF(1.5, 14.5), QPointF(15, 14.5));
+}
+
+}  // namespace
+
+QIcon ToolIcon(Command id) {
+    static const std::map<Command, void (*)(QPainter&)> pictures = {
+        {Command::Open, drawOpen},
+        {Command::CopyToClipboard, drawCopyToClipboard},
+        {Command::Notepad, drawNotepad},
+        {Command::SaveAsText, drawSaveAsText},
+        {Command::SaveAsBinary, drawSaveAsBinary},
+        {Command::StartStop, drawStartStop},
+        {Command::Reset, drawReset},
+        {Command::Data, drawData},
+        {Command::Signal, drawSignal},
+        {Command::Fft, drawFft},
+        {Command::Rt60, drawRt60},
+    };
+    const auto it = pictures.find(id);
+    return it == pictures.end() ? QIcon() : drawn(it->second);
 }
 
 QIcon ApplicationIcon() {

@@ -4,10 +4,12 @@
 
 #include <QIcon>
 
+#include "app/commands.h"
+
 namespace k470::app {
 
 // The picture of a tool-bar command (an empty icon for an id without one).
-QIcon ToolIcon(int commandId);
+QIcon ToolIcon(Command command);
 // The program's icon: a level meter's dial.
 QIcon ApplicationIcon();
 

@@ -13,10 +13,9 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/acquisition_window.h"
 #include "app/frame_controller.h"
 #include "app/language.h"
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "base/settings_store.h"
 #include "link/serial_port.h"
 #include "link/tele_link.h"
@@ -27,9 +26,9 @@ namespace k470::app {
 namespace {
 
 // SIGTERM, SIGINT and SIGHUP (a session ending, Ctrl+C in the shell) end the program the normal way: a
-// dialog open at start-up is cancelled and the main window closes, so that the settings and the recent
-// files are written as on any other exit. The handler only writes a byte into a pipe; the event loop
-// does the rest.
+// dialog open at start-up is cancelled, and the main window cancels its open dialogs and message boxes and
+// closes, so that the settings and the recent files are written as on any other exit. The handler only
+// writes a byte into a pipe; the event loop (also the loop of a message box) does the rest.
 int signalPipe[2] = {-1, -1};
 
 void onTerminationSignal(int) {
@@ -48,7 +47,10 @@ class TerminationWatch {
             while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
             }
             requested_ = true;
-            if (target_) target_->close();
+            if (window_)
+                window_->Terminate();
+            else if (target_)
+                target_->close();
         });
         struct sigaction action {};
         action.sa_handler = onTerminationSignal;
@@ -62,11 +64,17 @@ class TerminationWatch {
         // Closed once the event loop runs, when the window is up.
         if (requested_ && target_) QMetaObject::invokeMethod(target_, &QWidget::close, Qt::QueuedConnection);
     }
+    // The main window, which a signal ends from now on.
+    void watchWindow(MainWindow* window) {
+        window_ = window;
+        if (requested_ && window_) window_->Terminate();
+    }
     bool requested() const { return requested_; }
 
   private:
     std::unique_ptr<QSocketNotifier> notifier_;
     QPointer<QWidget> target_;
+    QPointer<MainWindow> window_;
     bool requested_ = false;
 };
 
@@ -117,7 +125,7 @@ int UtilityApp::Run(QApplication& app) {
 
     std::unique_ptr<Simulator> simulated;  // outlives the window that talks to it
     FrameController frame(store);
-    MainDialog window(frame);
+    MainWindow window(frame);
     window.runLanguageDialog = [&store, dirs, &window] {
         LanguageDialog dialog(store, dirs, &window);
         return dialog.exec() == QDialog::Accepted;
@@ -131,14 +139,14 @@ int UtilityApp::Run(QApplication& app) {
         auto started = Simulator::Start(options);
         if (started) {
             simulated = std::move(*started);
-            window.acquisition().UseLinks(
+            window.links().UseLinks(
                 std::make_unique<FixedTtyProvider>(std::vector<std::string>{simulated->ptyPath()}),
                 kTelePort);
         } else {
             window.showError(QString::fromStdString(started.error().message));
         }
     }
-    termination.watch(&window);
+    termination.watchWindow(&window);
     window.show();
     const QStringList files = parser.positionalArguments();
     if (!files.isEmpty()) window.OpenPath(QFileInfo(files.first()).absoluteFilePath());

@@ -4,10 +4,10 @@
 
 #include <sys/stat.h>
 
-#include "app/command_ids.h"
 #include "app/frame_controller.h"
 #include "app/frame_settings.h"
 #include "app/recent_file_list.h"
+#include "app/record_file_source.h"
 #include "app/window_placement.h"
 #include "base/settings_store.h"
 #include "data/bin_file.h"
@@ -140,9 +140,9 @@ TEST(RecentFileList, SkipsEmptyKeysAndWritesBackCompacted) {
     ASSERT_EQ(list.entries(), (std::vector<std::string>{"/a.bin", "/c.sdt"}));
     EXPECT_EQ(list.MenuText(1), "/c.sdt");
     EXPECT_EQ(list.MenuText(2), "-");
-    EXPECT_EQ(list.FileForCommand(CmdRecentFile1 + 1), "/c.sdt");
-    EXPECT_FALSE(list.FileForCommand(CmdRecentFile1 + 2));  // a "-" item does nothing
-    EXPECT_FALSE(list.FileForCommand(CmdRecentFile1 - 1));
+    EXPECT_EQ(list.FileAt(1), "/c.sdt");
+    EXPECT_FALSE(list.FileAt(2));  // a "-" item does nothing
+    EXPECT_FALSE(list.FileAt(-1));
     list.Save(store);
     EXPECT_EQ(store.ReadString("K470Dlg", "Doc1", "-"), "/a.bin");
     EXPECT_EQ(store.ReadString("K470Dlg", "Doc2", "-"), "/c.sdt");
@@ -172,35 +172,6 @@ TEST(WindowPlacement, MinimumSizeDesktopPlaceAndStableRoundTrip) {
     EXPECT_EQ(PlaceMainWindow(StoredRect(g), current), g);
 }
 
-TEST(CommandState, EnablingFollowsTheSourceAndNeedsAHandler) {
-    CommandState c;
-    c.Initialise();
-    c.setHandled({CmdOpen, CmdSaveAsText, CmdMisc, CmdSignal, CmdStartRecording, CmdStopRecording});
-    EXPECT_TRUE(c.enabled(CmdOpen));
-    EXPECT_FALSE(c.enabled(CmdSaveAsText));
-    EXPECT_FALSE(c.enabled(CmdSignal));          // never offered
-    EXPECT_TRUE(c.allowed(CmdMisc));             // not among the commands disabled at the start
-    EXPECT_FALSE(c.enabled(CmdTeleParameters));  // allowed, but not handled in this build
-    EXPECT_TRUE(c.allowed(CmdTeleParameters));
-    c.DataFileOpened();
-    EXPECT_TRUE(c.enabled(CmdSaveAsText));
-    c.SourceClosed();
-    EXPECT_FALSE(c.enabled(CmdSaveAsText));
-    EXPECT_FALSE(c.enabled(CmdMisc));
-    c.InstrumentConnected();
-    EXPECT_TRUE(c.enabled(CmdStartRecording));
-    EXPECT_FALSE(c.enabled(CmdStopRecording));
-    EXPECT_FALSE(c.allowed(CmdSignalFiltration));
-    c.AutorecordingStarted();
-    EXPECT_FALSE(c.enabled(CmdStartRecording));
-    EXPECT_TRUE(c.enabled(CmdStopRecording));
-    EXPECT_TRUE(c.allowed(CmdSetMarker));
-    c.AutorecordingStopped();
-    EXPECT_TRUE(c.enabled(CmdStartRecording));
-    EXPECT_FALSE(c.allowed(CmdSetMarker));
-    EXPECT_FALSE(c.enabled(CmdSignal));
-}
-
 // A .bin file of sample records of the sound level meter (type 3).
 std::string writeSampleBin(const std::string& path, int records) {
     for (int i = 0; i < records; ++i) {
@@ -218,83 +189,59 @@ std::string writeSampleBin(const std::string& path, int records) {
     return path;
 }
 
-TEST(FrameController, OpensRecordFilesByTheirLowerCasedExtension) {
+TEST(RecordFileSource, OpensRecordFilesByTheirLowerCasedExtension) {
     TempDir dir;
-    SettingsStore store(dir.file("k470.ini"));
-    FrameController frame(store, dir.path());
-    frame.Initialise();
     const std::string path = writeSampleBin(dir.file("LEVELS.BIN"), 3);
     EXPECT_EQ(KindOfPath(path), FileKind::Bin);
     EXPECT_EQ(KindOfPath("/x/y.Sdt"), FileKind::Sdt);
     EXPECT_EQ(KindOfPath("/x/bin"), FileKind::Sdt);
-    ASSERT_TRUE(frame.Open(path).ok());
-    EXPECT_EQ(frame.mode(), SourceMode::DataFile);
-    EXPECT_EQ(frame.title(), path + " (Sound level and spectrum meter, VIN: 00A1B2C3)");
-    EXPECT_EQ(frame.recordCount(), 3);
-    EXPECT_EQ(frame.currentRecord(), 1);
-    EXPECT_TRUE(frame.commands().allowed(CmdSaveAsText));
-    EXPECT_EQ(frame.recentFiles().entries().front(), path);
+    std::string title;
+    auto source = RecordFileSource::Open(path, title);
+    ASSERT_TRUE(source.ok());
+    EXPECT_EQ(source->title(), path + " (Sound level and spectrum meter, VIN: 00A1B2C3)");
+    EXPECT_EQ(title, source->title());
+    EXPECT_EQ(source->count(), 3);
+    EXPECT_EQ(source->current(), 1);
+    // Records outside the file change nothing.
+    for (int k : {0, 4, -1}) EXPECT_FALSE(source->GoToRecord(k).ok()) << k;
+    EXPECT_EQ(source->current(), 1);
+    ASSERT_TRUE(source->GoToRecord(3).ok());
+    EXPECT_EQ(source->current(), 3);
+    EXPECT_EQ(source->record().header.vin, 0x00A1B2C3u);
 }
 
-TEST(FrameController, FailuresNameTheFileAndLeaveNoSource) {
+TEST(RecordFileSource, FailuresNameTheFile) {
     TempDir dir;
-    SettingsStore store(dir.file("k470.ini"));
-    FrameController frame(store, dir.path());
-    frame.Initialise();
+    std::string title;
     const std::string missing = dir.file("missing.bin");
-    Status s = frame.Open(missing);
+    auto s = RecordFileSource::Open(missing, title);
     ASSERT_FALSE(s.ok());
     EXPECT_EQ(s.error().message, "Can't open file '" + missing + "'");
-    EXPECT_EQ(frame.mode(), SourceMode::None);
-    EXPECT_TRUE(frame.recentFiles().entries().empty());
+    EXPECT_EQ(title, "");
 
     // A record of type 0 (no layout), built byte by byte: VIN at offset 14, type at 18.
     std::vector<uint8_t> bytes(kRecordSize, 0);
     bytes[14] = 0x78, bytes[15] = 0x56, bytes[16] = 0x34, bytes[17] = 0x12;
     const std::string unknown = dir.file("unknown.bin");
     test::writeBytes(unknown, bytes);
-    s = frame.Open(unknown);
+    s = RecordFileSource::Open(unknown, title);
     ASSERT_FALSE(s.ok());
     EXPECT_EQ(s.error().message, "Unknown file format");
-    EXPECT_EQ(frame.title(), unknown + " (Unknown type, VIN: 12345678)");  // the title stays
-    EXPECT_EQ(frame.mode(), SourceMode::None);
-    EXPECT_FALSE(frame.commands().allowed(CmdSaveAsText));
+    EXPECT_EQ(title, unknown + " (Unknown type, VIN: 12345678)");  // the title names it all the same
 
     // Shorter than one record: nothing to show.
     test::writeBytes(dir.file("short.bin"), std::vector<uint8_t>(100, 0));
-    EXPECT_FALSE(frame.Open(dir.file("short.bin")).ok());
-    // Not a signal container.
-    test::writeBytes(dir.file("junk.sdt"), std::vector<uint8_t>(1000, 0x20));
-    EXPECT_FALSE(frame.Open(dir.file("junk.sdt")).ok());
-    EXPECT_EQ(frame.mode(), SourceMode::None);
+    EXPECT_FALSE(RecordFileSource::Open(dir.file("short.bin"), title).ok());
 }
 
-TEST(FrameController, ShutdownWritesSettingsTablePosAndRecentFiles) {
+TEST(FrameController, ShutdownWritesThePlaceAndTheSignalSettings) {
     TempDir dir;
     SettingsStore store(dir.file("k470.ini"));
-    store.WriteString("K470Dlg", "Doc1", "/old.bin");
     FrameController frame(store, dir.path());
     frame.Initialise();
-    EXPECT_FALSE(frame.OpenRecent(CmdRecentFile1 + 1).has_value());
-    const std::string path = writeSampleBin(dir.file("one.bin"), 1);
-    ASSERT_TRUE(frame.Open(path).ok());
-    frame.Shutdown(StoredRect({10, 20, 800, 500}), 2);
-    EXPECT_EQ(store.ReadInt("Common", "TablePos", -1), 2);
+    frame.Shutdown(StoredRect({10, 20, 800, 500}));
     EXPECT_EQ(store.ReadInt("K470Dlg", "Right", 0), 811);
-    EXPECT_EQ(store.ReadString("K470Dlg", "Doc1", ""), path);
-    EXPECT_EQ(store.ReadString("K470Dlg", "Doc2", ""), "/old.bin");
     EXPECT_EQ(store.ReadInt("Signal", "CustomFltN_2", 0), -1);
-    EXPECT_EQ(frame.mode(), SourceMode::None);
-    // The next file opens on the stored tab when it has that many, else on the first.
-    EXPECT_EQ(frame.InitialTab(4), 2);
-    EXPECT_EQ(frame.InitialTab(3), 2);
-    EXPECT_EQ(frame.InitialTab(2), 0);
-    SaveTablePos(store, -3);
-    EXPECT_EQ(frame.InitialTab(4), 0);
-    // Without a data file the tab position is left alone.
-    SaveTablePos(store, 1);
-    frame.CloseSource(3);
-    EXPECT_EQ(LoadTablePos(store), 1);
 }
 
 // A library of two filters in one file and a preset "Quiet" that names the second filter for channel 2.
@@ -327,7 +274,7 @@ TEST(FrameController, StartAppliesTheActivePresetAndShutdownWritesThePresetsBack
     EXPECT_EQ(frame.filterLibrary().filters.size(), 2u);
     EXPECT_EQ(frame.signalState().channels[1].filterIndex, 1);
     EXPECT_EQ(frame.signalState().decimation, 2);
-    frame.Shutdown(kDefaultWindowRect, -1);
+    frame.Shutdown(kDefaultWindowRect);
     EXPECT_EQ(store.ReadInt("Signal", "DecValue", 0), 2);
     EXPECT_EQ(store.ReadInt("Signal", "CutOffI", 0), 5);
     EXPECT_EQ(store.ReadInt("Signal", "CustomFltN_1", 0), 1);
@@ -343,7 +290,7 @@ TEST(FrameController, APresetThatIsGoneIsSwitchedOffAndNothingIsCreated) {
     store.WriteInt("Signal", "CustomFltN_0", 7);
     FrameController frame(store, dir.path());
     frame.Initialise();
-    frame.Shutdown(kDefaultWindowRect, -1);
+    frame.Shutdown(kDefaultWindowRect);
     EXPECT_EQ(store.ReadInt("Signal", "CustomK", -1), 0);
     EXPECT_EQ(store.ReadInt("Signal", "DecValue", 0), 1);
     EXPECT_EQ(store.ReadInt("Signal", "CustomFltN_0", 0), -1);
@@ -357,8 +304,7 @@ TEST(FrameController, APresetThatIsGoneIsSwitchedOffAndNothingIsCreated) {
 namespace k470::app {
 namespace {
 
-TEST(FrameTexts, PositionAndInterval) {
-    EXPECT_EQ(PositionText(1, 12), "1/12");
+TEST(FrameTexts, Interval) {
     RecordTail tail;
     EXPECT_EQ(IntervalText(tail), "");  // all three 255: not known
     tail.intervalHours = 1;

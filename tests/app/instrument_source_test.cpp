@@ -2,7 +2,6 @@
 // enabled, the autorecording dialog's values, and the instrument's place among the frame's sources.
 #include <gtest/gtest.h>
 
-#include "app/command_ids.h"
 #include "app/frame_controller.h"
 #include "app/frame_settings.h"
 #include "app/instrument_source.h"
@@ -54,85 +53,43 @@ TEST(RecordingParametersText, WholeNumbersWithinTheLimits) {
     }
 }
 
-TEST(AcquisitionCommandsOnTheFrame, ReportedStatesEnableAndDisableOnlyTheirCommands) {
-    CommandState state;
-    state.Initialise();
-    state.setHandled({CmdOpen, CmdData, CmdMisc, CmdReset, CmdStartStop, CmdSaveAsBinary, CmdSaveAsText,
-                      CmdStartRecording, CmdStopRecording, CmdSetMarker});
+// While the instrument is the source, the operation commands follow what the acquisition reports, the
+// page commands need its pages, and "Signal filtration" waits until the instrument is closed.
+TEST(InstrumentCommands, ReportedStatesDecideTheOperationCommands) {
     AcquisitionCommands connected;
     connected.reset = connected.startStop = connected.saveAsBinary = connected.startRecording = true;
-    ApplyAcquisitionCommands(state, connected);
-    for (int id : {CmdReset, CmdStartStop, CmdSaveAsBinary, CmdStartRecording})
-        EXPECT_TRUE(state.enabled(id)) << id;
-    for (int id : {CmdSaveAsText, CmdStopRecording, CmdSetMarker}) EXPECT_FALSE(state.enabled(id)) << id;
-
     AcquisitionCommands recording = connected;
     recording.startRecording = false;
     recording.stopRecording = recording.setMarker = true;
-    ApplyAcquisitionCommands(state, recording);
-    EXPECT_FALSE(state.enabled(CmdStartRecording));
-    EXPECT_TRUE(state.enabled(CmdStopRecording) && state.enabled(CmdSetMarker));
-
-    ApplyAcquisitionCommands(state, AcquisitionCommands{});
-    for (int id :
-         {CmdReset, CmdStartStop, CmdSaveAsBinary, CmdStartRecording, CmdStopRecording, CmdSetMarker})
-        EXPECT_FALSE(state.enabled(id)) << id;
-    // Commands the acquisition does not decide keep their state.
-    EXPECT_TRUE(state.enabled(CmdOpen) && state.enabled(CmdData));
-}
-
-class InstrumentSourceTest : public ::testing::Test {
-  protected:
-    InstrumentSourceTest() : store(dir.file("k470.ini")), frame(store, dir.file("data")) {
-        frame.Initialise();
-        frame.commands().setHandled({CmdReset, CmdStartRecording, CmdSignalFiltration, CmdSaveAsBinary});
-        frame.closeInstrument = [this] {
-            ++closed;
-            modeWhenClosed = frame.mode();
-            frame.CloseSource(5);  // the acquisition's own clean-up closes the source again
-        };
-    }
-    test::TempDir dir;
-    SettingsStore store;
-    FrameController frame;
-    int closed = 0;
-    SourceMode modeWhenClosed = SourceMode::Instrument;
-};
-
-TEST_F(InstrumentSourceTest, TheInstrumentIsASourceThatEndsItsAcquisitionWhenClosed) {
-    frame.InstrumentOpened(3, 0x0012ABCD, "Sound level and spectrum meter (VIN: 0012ABCD)");
-    EXPECT_EQ(frame.mode(), SourceMode::Instrument);
-    EXPECT_EQ(frame.deviceType(), 3);
-    EXPECT_EQ(frame.vin(), 0x0012ABCDu);
-    EXPECT_EQ(frame.title(), "Sound level and spectrum meter (VIN: 0012ABCD)");
-    EXPECT_TRUE(frame.commands().enabled(CmdReset) && frame.commands().enabled(CmdStartRecording));
-    EXPECT_FALSE(frame.commands().allowed(CmdSignalFiltration));
-    frame.SetTitle("progress");
-    EXPECT_EQ(frame.title(), "progress");
-
-    frame.CloseSource(2);
-    EXPECT_EQ(closed, 1);
-    // The acquisition sees the instrument closed already, so its own clean-up does not close it twice.
-    EXPECT_EQ(modeWhenClosed, SourceMode::None);
-    EXPECT_EQ(LoadTablePos(store), 2);
-    EXPECT_EQ(frame.mode(), SourceMode::None);
-    EXPECT_EQ(frame.title(), FrameController::DefaultTitle());
-    EXPECT_FALSE(frame.commands().allowed(CmdReset));
-    frame.CloseSource(1);
-    EXPECT_EQ(closed, 1);
-}
-
-TEST_F(InstrumentSourceTest, OpeningAFileEndsTheAcquisitionFirst) {
-    auto r = makeSampleRecord({3, 0x0BADCAFE, 7, 0});
-    ASSERT_TRUE(r.ok());
-    const std::string path = dir.file("one.bin");
-    ASSERT_TRUE(WriteSingleRecordFile(path, *r, CalendarTime{2024, 1, 2, 3, 4, 6}).ok());
-    frame.InstrumentOpened(3, 1, "t");
-    ASSERT_TRUE(frame.Open(path, 0).ok());
-    EXPECT_EQ(closed, 1);
-    EXPECT_EQ(frame.mode(), SourceMode::DataFile);
-    frame.CloseSource(0);
-    EXPECT_EQ(closed, 1);  // a file has no acquisition to end
+    struct Case {
+        const char* name;
+        AcquisitionCommands reported;
+        bool pages;
+        Command command;
+        bool allowed;
+    } cases[] = {
+        {"reset", connected, true, Command::Reset, true},
+        {"start/stop", connected, true, Command::StartStop, true},
+        {"save", connected, true, Command::SaveAsBinary, true},
+        {"save without pages", connected, false, Command::SaveAsBinary, false},
+        {"text", connected, true, Command::SaveAsText, false},
+        {"start recording", connected, true, Command::StartRecording, true},
+        {"stop recording", connected, true, Command::StopRecording, false},
+        {"marker", connected, true, Command::SetMarker, false},
+        {"recording: start", recording, true, Command::StartRecording, false},
+        {"recording: stop", recording, true, Command::StopRecording, true},
+        {"recording: marker", recording, true, Command::SetMarker, true},
+        {"ended: reset", AcquisitionCommands{}, true, Command::Reset, false},
+        {"misc", connected, true, Command::Misc, true},
+        {"misc before the answer", connected, false, Command::Misc, false},
+        {"filtration", connected, true, Command::SignalFiltration, false},
+        {"open", AcquisitionCommands{}, false, Command::Open, true},
+        {"data", AcquisitionCommands{}, false, Command::Data, true},
+        {"play", connected, true, Command::Play, false},
+        {"fft", connected, true, Command::Fft, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(InstrumentAllows(c.reported, c.pages, c.command), c.allowed) << c.name;
 }
 
 TEST(TeleSettingsDefaults, AreTheAddressesTheLinkConnectsWith) {

@@ -10,7 +10,7 @@
 
 #include "app/language.h"
 #include "app/lexicon_words.h"
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "base/lexicon.h"
 #include "base/settings_store.h"
 #include "support/temp_dir.h"
@@ -56,9 +56,9 @@ TEST_F(LanguageTest, RussianTranslatesTheWindowAndTheCoreWords) {
     test::TempDir dir;
     SettingsStore store(dir.file("k470.ini"));
     FrameController frame(store);
-    MainDialog window(frame);
+    MainWindow window(frame);
     EXPECT_EQ(window.menuBar()->actions().first()->text(), QStringLiteral("&Файл"));
-    EXPECT_EQ(window.action(1001)->toolTip(), QStringLiteral("Открыть файл"));
+    EXPECT_EQ(window.action(Command::Open)->toolTip(), QStringLiteral("Открыть файл"));
 
     ASSERT_TRUE(InstallLanguage(QStringLiteral("zeng.qm"), {kShipped}));
     InstallLexicon();

@@ -18,8 +18,9 @@
 #include <cmath>
 
 #include "app/analysis_dialogs.h"
-#include "app/command_ids.h"
-#include "app/main_dialog.h"
+#include "app/commands.h"
+#include "app/data_file_session.h"
+#include "app/main_window.h"
 #include "app/misc_dialogs.h"
 #include "base/number_format.h"
 #include "base/settings_store.h"
@@ -40,8 +41,14 @@ class LevelPagesTest : public ::testing::Test {
         qputenv("K470_DATA_DIR", QByteArray::fromStdString(dir.file("data")));
     }
 
-    std::unique_ptr<MainDialog> makeWindow() {
-        auto w = std::make_unique<MainDialog>(frame);
+    // The open record file.
+    static DataFileSession& dataOf(MainWindow& w) {
+        DataFileSession* s = w.sessionAs<DataFileSession>();
+        EXPECT_NE(s, nullptr);
+        return *s;
+    }
+    std::unique_ptr<MainWindow> makeWindow() {
+        auto w = std::make_unique<MainWindow>(frame);
         w->showError = [this](const QString& m) { errors << m; };
         w->askSavePath = [this](const QString&, const QString& proposed, const QString&) {
             proposals << proposed;
@@ -132,7 +139,7 @@ TEST_F(LevelPagesTest, ThreeChannelFileFollowsTheChannelList) {
     const std::string path = sampleBin("vib.bin", 2, 1);
     const auto bytes = test::readBytes(path);
     w->OpenPath(QString::fromStdString(path));
-    auto* channel = qobject_cast<QComboBox*>(w->control(CtlChannel));
+    auto* channel = qobject_cast<QComboBox*>(w->control(Control::Channel));
     ASSERT_EQ(channel->count(), 3);
     auto* page = qobject_cast<TablePage*>(w->pages()[0]);
     for (int ch : {2, 0}) {
@@ -196,7 +203,7 @@ TEST_F(LevelPagesTest, CopyGivesTheLevelTextsOfThePage) {
     EXPECT_EQ(row[10].toStdString(), formatFixed(wordAt(bytes, 1, levelWordOffset(3, 0, 0, 9, 2)), 1));
     // The tool-bar copy takes the page in front, here the spectrum bars.
     w->tabs()->setCurrentIndex(3);
-    w->Dispatch(CmdCopyToClipboard);
+    w->Dispatch(Command::CopyToClipboard);
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith("31.5\t"));
 }
 
@@ -213,9 +220,9 @@ TEST_F(LevelPagesTest, SpectraCorrectionsActAsOneGroupAndLimitsAreChecked) {
     spectra->SelectWeighting(3);  // Leq
     EXPECT_EQ(spectra->correction(), views::Correction::A);
     EXPECT_FALSE(spectra->ApplyLimits({0, 170, 100, 170, 150}));
-    EXPECT_EQ(w->pageContext().limits.upper, 200);
+    EXPECT_EQ(dataOf(*w).pageContext().limits.upper, 200);
     EXPECT_TRUE(spectra->ApplyLimits({10, 150, 60, 90, 120}));
-    EXPECT_EQ(w->pageContext().limits.upper, 150);
+    EXPECT_EQ(dataOf(*w).pageContext().limits.upper, 150);
 }
 
 TEST_F(LevelPagesTest, RecordNavigationAveragingAndTablePos) {
@@ -223,57 +230,57 @@ TEST_F(LevelPagesTest, RecordNavigationAveragingAndTablePos) {
     const std::string path = sampleBin("nav.bin", 6, 3);
     const auto bytes = test::readBytes(path);
     w->OpenPath(QString::fromStdString(path));
-    auto* position = qobject_cast<QPushButton*>(w->control(CtlRecordPosition));
-    auto* first = qobject_cast<QLineEdit*>(w->control(CtlAverageFirst));
-    auto* last = qobject_cast<QLineEdit*>(w->control(CtlAverageLast));
+    auto* position = qobject_cast<QPushButton*>(w->control(Control::RecordPosition));
+    auto* first = qobject_cast<QLineEdit*>(w->control(Control::AverageFirst));
+    auto* last = qobject_cast<QLineEdit*>(w->control(Control::AverageLast));
     EXPECT_EQ(position->text(), "1/3");
     EXPECT_EQ(first->text(), "1");
     EXPECT_EQ(last->text(), "3");
     auto* page = qobject_cast<TablePage*>(w->pages()[0]);
     const int leq = levelWordOffset(6, 0, 0, 6, 1);
     numberAnswer = 2;
-    w->Dispatch(CtlRecordPosition);
+    w->Dispatch(Command::RecordPosition);
     EXPECT_EQ(position->text(), "2/3");
     EXPECT_EQ(page->table(0)->item(1, 6)->text().toStdString(), views::LevelCellText(wordAt(bytes, 2, leq)));
     numberAnswer = 4;  // beyond the records: nothing changes
-    w->Dispatch(CtlRecordPosition);
+    w->Dispatch(Command::RecordPosition);
     EXPECT_EQ(position->text(), "2/3");
 
     // A wrong range is refused with the message; a right one shows the energy average.
     first->setText("3");
     last->setText("1");
-    QTest::mouseClick(w->control(CtlAverage), Qt::LeftButton);
+    QTest::mouseClick(w->control(Control::Average), Qt::LeftButton);
     EXPECT_EQ(errors, QStringList{"Error in parameters"});
-    EXPECT_FALSE(w->averaging());
+    EXPECT_FALSE(dataOf(*w).averaging());
     first->setText("1");
     last->setText("3");
-    QTest::mouseClick(w->control(CtlAverage), Qt::LeftButton);
-    ASSERT_TRUE(w->averaging());
+    QTest::mouseClick(w->control(Control::Average), Qt::LeftButton);
+    ASSERT_TRUE(dataOf(*w).averaging());
     double sum = 0;
     for (int r = 1; r <= 3; ++r) sum += std::pow(10.0, wordAt(bytes, r, leq) / 10.0);
     EXPECT_NEAR(page->table(0)->item(1, 6)->text().toDouble(), 10.0 * std::log10(sum / 3.0), 0.006);
 
     // "Save as text" of the average goes through the temporary record; "Save as binary" writes one record.
     saveAnswers = {QString::fromStdString(dir.file("avg.txt"))};
-    w->Dispatch(CmdSaveAsText);
+    w->Dispatch(Command::SaveAsText);
     EXPECT_EQ(proposals.last().toStdString(), dir.file("nav"));
     const auto text = test::readBytes(dir.file("avg.txt"));
     EXPECT_NE(std::string(text.begin(), text.end()).find("VIN:; 00C0FFEE;"), std::string::npos);
     saveAnswers = {QString::fromStdString(dir.file("one.bin"))};
-    w->Dispatch(CmdSaveAsBinary);
+    w->Dispatch(Command::SaveAsBinary);
     auto one = BinFile::Open(dir.file("one.bin"));
     ASSERT_TRUE(one.ok());
     EXPECT_EQ(one->recordCount(), 1);
     auto back = one->ReadRecord(1);
     ASSERT_TRUE(back.ok());
     // The shown average as its words hold it.
-    EXPECT_EQ(back->levels, MeasurementRecord::decode(w->shownRecord()->encode())->levels);
+    EXPECT_EQ(back->levels, MeasurementRecord::decode(w->session()->shownRecord()->encode())->levels);
 
     // The third tab shown when the next file opens again on the third tab.
     w->tabs()->setCurrentIndex(2);
     w->OpenPath(QString::fromStdString(sampleBin("next.bin", 3, 1)));
     EXPECT_EQ(w->tabs()->currentIndex(), 2);
-    EXPECT_FALSE(w->averaging());
+    EXPECT_FALSE(dataOf(*w).averaging());
     EXPECT_EQ(w->tabs()->count(), 4);
 }
 
@@ -305,7 +312,7 @@ TEST_F(LevelPagesTest, TranslateAndMergeWriteWhatTheCoreWrites) {
     const std::string b = sampleBin("b.bin", 7, 1);
     openAnswer = {QString::fromStdString(a), QString::fromStdString(b)};
     saveAnswers = {QString::fromStdString(dir.file("a.txt")), QString::fromStdString(dir.file("b.txt"))};
-    w->Dispatch(CmdTranslateBinToTxt);
+    w->Dispatch(Command::TranslateBinToTxt);
     EXPECT_EQ(proposals,
               (QStringList{QString::fromStdString(dir.file("a")), QString::fromStdString(dir.file("b"))}));
     auto expected = [](const std::string& bin) {
@@ -319,7 +326,7 @@ TEST_F(LevelPagesTest, TranslateAndMergeWriteWhatTheCoreWrites) {
     EXPECT_EQ(test::readBytes(dir.file("b.txt")), expected(b));
 
     saveAnswers = {QString::fromStdString(dir.file("m.txt"))};
-    w->Dispatch(CmdMergeToOneTxt);
+    w->Dispatch(Command::MergeToOneTxt);
     const auto merged = test::readBytes(dir.file("m.txt"));
     const std::string m(merged.begin(), merged.end());
     EXPECT_EQ(m.find("\r\n    File " + a + "\r\n"), 0u);
@@ -328,7 +335,7 @@ TEST_F(LevelPagesTest, TranslateAndMergeWriteWhatTheCoreWrites) {
     // An input that cannot be opened stops with its message.
     errors.clear();
     openAnswer = {QString::fromStdString(dir.file("missing.bin"))};
-    w->Dispatch(CmdTranslateBinToTxt);
+    w->Dispatch(Command::TranslateBinToTxt);
     EXPECT_EQ(errors.size(), 1);
 }
 
@@ -359,13 +366,13 @@ TEST_F(LevelPagesTest, PercentilesAndReportDialogs) {
         EXPECT_FALSE(p->histogram()->values().empty());
         return int(QDialog::Accepted);
     };
-    w->Dispatch(CmdCalcPercentiles);
+    w->Dispatch(Command::CalcPercentiles);
     EXPECT_EQ(store.ReadString("Histo", "Pr0", ""), "10");
 
     // Files of two types are refused before the dialog.
     errors.clear();
     openAnswer = {QString::fromStdString(a), QString::fromStdString(sampleBin("pc.bin", 6, 1))};
-    w->Dispatch(CmdCalcPercentiles);
+    w->Dispatch(Command::CalcPercentiles);
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].startsWith("Different file types"));
 
@@ -382,7 +389,7 @@ TEST_F(LevelPagesTest, PercentilesAndReportDialogs) {
         return int(QDialog::Accepted);
     };
     saveAnswers = {QString::fromStdString(dir.file("report.txt"))};
-    w->Dispatch(CmdMakeReport);
+    w->Dispatch(Command::MakeReport);
     const auto report = test::readBytes(dir.file("report.txt"));
     const std::string text(report.begin(), report.end());
     EXPECT_EQ(
@@ -411,7 +418,7 @@ TEST_F(LevelPagesTest, BadFilesAndCancelledDialogs) {
     EXPECT_EQ(errors, QStringList{"Unknown file format"});
     EXPECT_EQ(w->windowTitle().toStdString(), path + " (Unknown type, VIN: 12345678)");
     EXPECT_EQ(w->tabs()->count(), 0);
-    EXPECT_FALSE(w->action(CmdSaveAsText)->isEnabled());
+    EXPECT_FALSE(w->action(Command::SaveAsText)->isEnabled());
 
     // A partial record behind the first is not counted: one record, no "Multirecords" page.
     auto bytes = test::readBytes(sampleBin("whole.bin", 3, 1));
@@ -424,13 +431,13 @@ TEST_F(LevelPagesTest, BadFilesAndCancelledDialogs) {
 
     // Cancelled save dialogs write nothing; a target that cannot be created gets its message.
     saveAnswers.clear();
-    w->Dispatch(CmdSaveAsText);
-    w->Dispatch(CmdSaveAsBinary);
+    w->Dispatch(Command::SaveAsText);
+    w->Dispatch(Command::SaveAsBinary);
     openAnswer = {QString::fromStdString(dir.file("partial.bin"))};
-    w->Dispatch(CmdMergeToOneTxt);
+    w->Dispatch(Command::MergeToOneTxt);
     EXPECT_TRUE(errors.isEmpty());
     saveAnswers = {QString::fromStdString(dir.file("no/such/dir/x.bin"))};
-    w->Dispatch(CmdSaveAsBinary);
+    w->Dispatch(Command::SaveAsBinary);
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].startsWith("Can't open file"));
 }
@@ -438,7 +445,7 @@ TEST_F(LevelPagesTest, BadFilesAndCancelledDialogs) {
 TEST_F(LevelPagesTest, ParametersDialogSetsLinearAndP0ForTheCopies) {
     auto w = makeWindow();
     w->OpenPath(QString::fromStdString(sampleBin("misc.bin", 3, 2)));
-    const int range = w->shownRecord()->tail.rangeIndex;
+    const int range = w->session()->shownRecord()->tail.rangeIndex;
     w->runDialog = [range](QDialog& d) {
         auto* p = qobject_cast<ParametersDialog*>(&d);
         EXPECT_TRUE(p);
@@ -453,9 +460,9 @@ TEST_F(LevelPagesTest, ParametersDialogSetsLinearAndP0ForTheCopies) {
         p->linear()->setChecked(true);
         return int(QDialog::Accepted);
     };
-    w->Dispatch(CmdMisc);
+    w->Dispatch(Command::Misc);
     EXPECT_TRUE(w->frame().settings().linear);
-    EXPECT_EQ(w->pageContext().p0, 1.0);
+    EXPECT_EQ(dataOf(*w).pageContext().p0, 1.0);
     // With P0 = 1 a level of L dB is 10^(L/20): the copy writes mantissa and exponent.
     auto* page = qobject_cast<TablePage*>(w->pages()[0]);
     const double level = page->shown()[0].values[0][0];
@@ -485,7 +492,7 @@ TEST_F(LevelPagesTest, NotepadShowsTheDifferenceOfTwoNotedPoints) {
         EXPECT_EQ(n->list()->count(), 0);
         return int(QDialog::Accepted);
     };
-    w->Dispatch(CmdNotepad);
+    w->Dispatch(Command::Notepad);
     EXPECT_TRUE(w->notepad().points().empty());
 }
 

@@ -9,8 +9,9 @@
 #include <cmath>
 #include <filesystem>
 
-#include "app/command_ids.h"
-#include "app/main_dialog.h"
+#include "app/commands.h"
+#include "app/main_window.h"
+#include "app/signal_file_session.h"
 #include "app/signal_parameters_dialog.h"
 #include "base/settings_store.h"
 #include "plot/line_chart.h"
@@ -220,8 +221,8 @@ class SignalFiltrationCommandTest : public ::testing::Test {
         test::writeBytes(dataDir + "/filters.slb", encodeFilterLibrary(sampleFilters()));
         EXPECT_TRUE(savePresets(dataDir + "/cust_proc.dat", {preset(u"Road", 2, 0.5)}).ok());
     }
-    std::unique_ptr<MainDialog> makeWindow() {
-        auto w = std::make_unique<MainDialog>(frame);
+    std::unique_ptr<MainWindow> makeWindow() {
+        auto w = std::make_unique<MainWindow>(frame);
         w->showError = [this](const QString& m) { errors << m; };
         return w;
     }
@@ -236,7 +237,7 @@ class SignalFiltrationCommandTest : public ::testing::Test {
 
 TEST_F(SignalFiltrationCommandTest, OkAppliesThePresetAndCancelRestoresThePresetSwitch) {
     auto w = makeWindow();
-    ASSERT_TRUE(w->action(CmdSignalFiltration)->isEnabled());
+    ASSERT_TRUE(w->action(Command::SignalFiltration)->isEnabled());
     bool switchedOff = false;
     w->runDialog = [&](QDialog& dialog) {
         auto* d = qobject_cast<SignalParametersDialog*>(&dialog);
@@ -249,7 +250,7 @@ TEST_F(SignalFiltrationCommandTest, OkAppliesThePresetAndCancelRestoresThePreset
         d->okButton()->click();
         return d->result();
     };
-    w->Dispatch(CmdSignalFiltration);
+    w->Dispatch(Command::SignalFiltration);
     EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
     const SignalState& s = frame.signalState();
     EXPECT_TRUE(s.presetActive);
@@ -274,7 +275,7 @@ TEST_F(SignalFiltrationCommandTest, OkAppliesThePresetAndCancelRestoresThePreset
         d->cancelButton()->click();
         return d->result();
     };
-    w->Dispatch(CmdSignalFiltration);
+    w->Dispatch(Command::SignalFiltration);
     EXPECT_TRUE(switchedOff);
     EXPECT_TRUE(s.presetActive);
     EXPECT_EQ(s.decimation, 2);
@@ -296,7 +297,7 @@ TEST_F(SignalFiltrationCommandTest, OkAppliesThePresetAndCancelRestoresThePreset
         clearedByReset = before && !anyValue();
         return int(QDialog::Rejected);
     };
-    w->Dispatch(CmdSignalFiltration);
+    w->Dispatch(Command::SignalFiltration);
     EXPECT_TRUE(clearedByReset);
 }
 
@@ -323,12 +324,12 @@ TEST_F(SignalFiltrationCommandTest, ProcessMakesATemporaryFileAndOffersACopy) {
         filterSeen = filter;
         return saveAs;
     };
-    w->Dispatch(CmdSignalFiltration);
+    w->Dispatch(Command::SignalFiltration);
     EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
-    ASSERT_NE(w->processedFile(), nullptr);
-    const std::string first = w->processedFile()->path;
-    EXPECT_EQ(w->processedFile()->records, 2u);
-    EXPECT_EQ(w->processedFile()->sampleRate, 500.0);
+    ASSERT_NE(w->sessionAs<SignalFileSession>()->processedFile(), nullptr);
+    const std::string first = w->sessionAs<SignalFileSession>()->processedFile()->path;
+    EXPECT_EQ(w->sessionAs<SignalFileSession>()->processedFile()->records, 2u);
+    EXPECT_EQ(w->sessionAs<SignalFileSession>()->processedFile()->sampleRate, 500.0);
     EXPECT_EQ(filterSeen, "Data files (*.sdt)");
     auto processed = SdtContainer::Open(first);
     ASSERT_TRUE(processed.ok());
@@ -338,9 +339,9 @@ TEST_F(SignalFiltrationCommandTest, ProcessMakesATemporaryFileAndOffersACopy) {
     // The next "Process" replaces the kept file; a cancelled save keeps only the temporary one.
     saveAs.clear();
     std::filesystem::remove(dir.file("kept.sdt"));
-    w->Dispatch(CmdSignalFiltration);
-    ASSERT_NE(w->processedFile(), nullptr);
-    const std::string second = w->processedFile()->path;
+    w->Dispatch(Command::SignalFiltration);
+    ASSERT_NE(w->sessionAs<SignalFileSession>()->processedFile(), nullptr);
+    const std::string second = w->sessionAs<SignalFileSession>()->processedFile()->path;
     EXPECT_NE(second, first);
     EXPECT_FALSE(std::filesystem::exists(first));
     EXPECT_TRUE(std::filesystem::exists(second));
@@ -349,11 +350,11 @@ TEST_F(SignalFiltrationCommandTest, ProcessMakesATemporaryFileAndOffersACopy) {
     // Saving over the file being replayed is refused; the source stays as it was.
     const auto source = test::readBytes(sdt);
     saveAs = QString::fromStdString(sdt);
-    w->Dispatch(CmdSignalFiltration);
+    w->Dispatch(Command::SignalFiltration);
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(test::readBytes(sdt), source);
 
-    const std::string last = w->processedFile()->path;
+    const std::string last = w->sessionAs<SignalFileSession>()->processedFile()->path;
     w.reset();
     EXPECT_FALSE(std::filesystem::exists(last));
 }

@@ -253,9 +253,9 @@ TEST(RecordingTapTest, TakesWhatFileModeWouldWriteAtEveryDecimation) {
         std::vector<double> tapped;
         for (int i = 0; i < 2000; ++i) {
             const std::array<double, 3> in = {std::sin(0.01 * i), 2.0, 3.0 * std::cos(0.003 * i)};
-            live.ProcessSample(in, false);
+            live.ProcessSample(in, ChainMode::RingsOnly);
             takeDecimatedFrame(live, 0b101, tapped);
-            file.ProcessSample(in, true);
+            file.ProcessSample(in, ChainMode::File);
         }
         EXPECT_EQ(tapped.size(), 2 * static_cast<size_t>(2000 / decimation)) << decimation;
         EXPECT_EQ(tapped, file.output()) << decimation;

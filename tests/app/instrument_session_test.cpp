@@ -21,9 +21,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "app/acquisition_window.h"
-#include "app/command_ids.h"
-#include "app/main_dialog.h"
+#include "app/commands.h"
+#include "app/data_file_session.h"
+#include "app/instrument_session.h"
+#include "app/main_window.h"
 #include "app/misc_dialogs.h"
 #include "app/recording_dialog.h"
 #include "app/signal_page.h"
@@ -41,14 +42,14 @@
 namespace k470::app {
 namespace {
 
-class AcquisitionWindowTest : public ::testing::Test {
+class InstrumentSessionTest : public ::testing::Test {
   protected:
-    AcquisitionWindowTest() : store(dir.file("k470.ini")), frame(store, dir.file("data")) {
+    InstrumentSessionTest() : store(dir.file("k470.ini")), frame(store, dir.file("data")) {
         auto e = NamedEvent::Open(eventName);
         EXPECT_TRUE(e.ok());
         if (e) event.emplace(std::move(*e));
     }
-    ~AcquisitionWindowTest() override { NamedEvent::Unlink(eventName); }
+    ~InstrumentSessionTest() override { NamedEvent::Unlink(eventName); }
 
     void useWiFi() {
         ASSERT_TRUE(store.WriteInt("Init", "AType", 1));
@@ -56,26 +57,23 @@ class AcquisitionWindowTest : public ::testing::Test {
         ASSERT_TRUE(store.WriteString("Init", "IP2", "127.0.0.1"));
     }
     // The window with its dialogs answered by the test.
-    std::unique_ptr<MainDialog> makeWindow(uint16_t telePort) {
-        auto made = std::make_unique<MainDialog>(frame);
+    std::unique_ptr<MainWindow> makeWindow(uint16_t telePort) {
+        auto made = std::make_unique<MainWindow>(frame);
         made->showError = [this](const QString& m) { messages << m; };
         made->askYesNo = [this](const QString& title, const QString& q) {
             messages << title + QLatin1Char('|') + q;
             return answer;
         };
-        AcquisitionWindow& a = made->acquisition();
+        InstrumentLinks& a = made->links();
         a.UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{}), telePort);
         // The trigger of this test only, so that tests running beside it cannot start its recordings.
         a.UseAutoSaveEvent(event ? &*event : nullptr);
-        MainDialog* window = made.get();
-        QObject::connect(&a, &AcquisitionWindow::openPages, window,
-                         [this](quint16 type) { pagesType = type; });
-        QObject::connect(&a, &AcquisitionWindow::newData, window, [this] { ++newData; });
+        MainWindow* window = made.get();
         QObject::connect(window, &QWidget::windowTitleChanged, window,
                          [this](const QString& t) { titles << t; });
         return made;
     }
-    bool enabled(MainDialog& window, int id) { return window.action(id)->isEnabled(); }
+    bool enabled(MainWindow& window, Command id) { return window.action(id)->isEnabled(); }
     // An instrument of the type played by the simulator on loopback TCP, and the window that "Data" has
     // connected to it (sim and w).
     void connectOverWiFi(DeviceType type, uint32_t vin = 0x00A1B2C3) {
@@ -89,10 +87,18 @@ class AcquisitionWindowTest : public ::testing::Test {
         useWiFi();
         w = makeWindow(sim->tcpPort());
         w->show();
-        w->action(CmdData)->trigger();
+        w->action(Command::Data)->trigger();
         ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
-        ASSERT_EQ(frame.mode(), SourceMode::Instrument);
+        ASSERT_NE(w->sessionAs<InstrumentSession>(), nullptr);
     }
+    // The acquisition of the connected instrument.
+    static InstrumentSession& instrument(MainWindow& window) {
+        InstrumentSession* s = window.sessionAs<InstrumentSession>();
+        EXPECT_NE(s, nullptr);
+        return *s;
+    }
+    // Lets the instrument send a few messages.
+    static void someMessages() { QTest::qWait(150); }
 
     const std::string eventName = "K470TestWindowAutoSave" + std::to_string(::getpid());
     std::optional<NamedEvent> event;
@@ -101,45 +107,46 @@ class AcquisitionWindowTest : public ::testing::Test {
     FrameController frame;
     QStringList messages, titles;
     bool answer = true;
-    int newData = 0;
-    int pagesType = -1;
     std::unique_ptr<Simulator> sim;
-    std::unique_ptr<MainDialog> w;
+    std::unique_ptr<MainWindow> w;
 };
 
-TEST_F(AcquisitionWindowTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWindow) {
+TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWindow) {
     connectOverWiFi(3, 0x0012ABCD);
     if (HasFatalFailure()) return;
     const QString base = QStringLiteral("Sound level and spectrum meter (VIN: 0012ABCD)");
     EXPECT_EQ(w->windowTitle(), base);
-    EXPECT_EQ(pagesType, 3);
-    EXPECT_EQ(frame.mode(), SourceMode::Instrument);
-    EXPECT_TRUE(w->acquisition().timer().isActive());
-    EXPECT_EQ(w->acquisition().timer().interval(), 30);
-    for (int id : {CmdReset, CmdStartStop, CmdSaveAsBinary, CmdStartRecording, CmdData})
-        EXPECT_TRUE(enabled(*w, id)) << id;
-    for (int id : {CmdStopRecording, CmdSetMarker, CmdSaveAsText}) EXPECT_FALSE(enabled(*w, id)) << id;
-    EXPECT_TRUE(w->control(CmdStartStop)->isVisible());
-    EXPECT_FALSE(w->control(CmdSetMarker)->isVisible());
-    auto* channels = static_cast<QComboBox*>(w->control(CtlChannel));
+    EXPECT_EQ(instrument(*w).deviceType(), 3);
+    EXPECT_TRUE(instrument(*w).timer().isActive());
+    EXPECT_EQ(instrument(*w).timer().interval(), 30);
+    for (Command id :
+         {Command::Reset, Command::StartStop, Command::SaveAsBinary, Command::StartRecording, Command::Data})
+        EXPECT_TRUE(enabled(*w, id)) << static_cast<int>(id);
+    for (Command id : {Command::StopRecording, Command::SetMarker, Command::SaveAsText})
+        EXPECT_FALSE(enabled(*w, id)) << static_cast<int>(id);
+    // The running acquisition uses the signal settings: they wait until the instrument is closed.
+    EXPECT_FALSE(enabled(*w, Command::SignalFiltration));
+    EXPECT_TRUE(w->control(Control::StartStop)->isVisible());
+    EXPECT_FALSE(w->control(Control::SetMarker)->isVisible());
+    auto* channels = static_cast<QComboBox*>(w->control(Control::Channel));
     ASSERT_EQ(channels->count(), 3);
     EXPECT_EQ(channels->itemText(2), QStringLiteral("channel 3"));
-    EXPECT_EQ(static_cast<QProgressBar*>(w->control(CtlProgress))->value(), 0);
+    EXPECT_EQ(static_cast<QProgressBar*>(w->control(Control::Progress))->value(), 0);
 
     // The timer takes the instrument's messages.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return newData >= 3; }, 3000));
-    EXPECT_EQ(w->statusField()->text(), QStringLiteral("Data tele"));
-    EXPECT_GT(w->acquisition().controller().values().record.levels[0], 40.0);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return w->statusField()->text() == QStringLiteral("Data tele"); }, 3000));
+    EXPECT_GT(instrument(*w).controller().values().record.levels[0], 40.0);
 
     // "Save as binary": one record of the instrument in a new file.
     QString caption, filter;
     QString answerPath = QString::fromStdString(dir.file("live.bin"));
-    w->acquisition().askSavePath = [&](const QString& c, const QString& f) {
+    w->askSavePath = [&](const QString& c, const QString&, const QString& f) {
         caption = c;
         filter = f;
         return answerPath;
     };
-    w->action(CmdSaveAsBinary)->trigger();
+    w->action(Command::SaveAsBinary)->trigger();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(filter, QStringLiteral("Binary files (*.bin);;All Files (*)"));
     {
@@ -154,21 +161,24 @@ TEST_F(AcquisitionWindowTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     }
     // A target that cannot be created: the message names it.
     answerPath = QString::fromStdString(dir.file("no/such/dir/x.bin"));
-    w->action(CmdSaveAsBinary)->trigger();
+    w->action(Command::SaveAsBinary)->trigger();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.takeFirst().startsWith(QStringLiteral("Can't open file")));
 
     // Wrong recording parameters: the message, and no file is asked for.
     QString period = QStringLiteral("1"), count = QStringLiteral("300001");
-    w->acquisition().runRecordingDialog = [&](RecordingDialog& d) {
-        EXPECT_EQ(d.windowTitle(), QStringLiteral("Autorecordind parameters"));
-        d.periodEdit()->setText(period);
-        d.recordsEdit()->setText(count);
-        d.externalTriggerBox()->setChecked(false);
-        return true;
+    w->runDialog = [&](QDialog& dialog) {
+        auto* d = qobject_cast<RecordingDialog*>(&dialog);
+        EXPECT_TRUE(d);
+        if (!d) return int(QDialog::Rejected);
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("Autorecordind parameters"));
+        d->periodEdit()->setText(period);
+        d->recordsEdit()->setText(count);
+        d->externalTriggerBox()->setChecked(false);
+        return int(QDialog::Accepted);
     };
     caption.clear();
-    w->action(CmdStartRecording)->trigger();
+    w->action(Command::StartRecording)->trigger();
     EXPECT_EQ(messages, QStringList{QStringLiteral("Error in parameters")});
     EXPECT_TRUE(caption.isEmpty());
     messages.clear();
@@ -176,21 +186,21 @@ TEST_F(AcquisitionWindowTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     // Two records a second apart, the first one marked.
     count = QStringLiteral("2");
     answerPath = QString::fromStdString(dir.file("rec.bin"));
-    w->action(CmdStartRecording)->trigger();
+    w->action(Command::StartRecording)->trigger();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(w->windowTitle(), base + QStringLiteral(" (autorecording 0%)"));
-    EXPECT_FALSE(enabled(*w, CmdStartRecording));
-    EXPECT_TRUE(enabled(*w, CmdStopRecording) && enabled(*w, CmdSetMarker));
-    EXPECT_TRUE(w->control(CmdSetMarker)->isVisible());
-    static_cast<QPushButton*>(w->control(CmdSetMarker))->click();
+    EXPECT_FALSE(enabled(*w, Command::StartRecording));
+    EXPECT_TRUE(enabled(*w, Command::StopRecording) && enabled(*w, Command::SetMarker));
+    EXPECT_TRUE(w->control(Control::SetMarker)->isVisible());
+    static_cast<QPushButton*>(w->control(Control::SetMarker))->click();
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return w->acquisition().controller().recording() == AcquisitionController::Recording::Off; },
+        [&] { return instrument(*w).controller().recording() == AcquisitionController::Recording::Off; },
         5000));
     EXPECT_TRUE(titles.contains(base + QStringLiteral(" (autorecording 50%)")));
     EXPECT_EQ(w->windowTitle(), base);
-    EXPECT_TRUE(enabled(*w, CmdStartRecording));
-    EXPECT_FALSE(enabled(*w, CmdStopRecording) || enabled(*w, CmdSetMarker));
-    EXPECT_FALSE(w->control(CmdSetMarker)->isVisible());
+    EXPECT_TRUE(enabled(*w, Command::StartRecording));
+    EXPECT_FALSE(enabled(*w, Command::StopRecording) || enabled(*w, Command::SetMarker));
+    EXPECT_FALSE(w->control(Control::SetMarker)->isVisible());
     {
         auto file = BinFile::Open(dir.file("rec.bin"));
         ASSERT_TRUE(file.ok());
@@ -204,14 +214,19 @@ TEST_F(AcquisitionWindowTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     // Closing the window while recording asks first; No keeps everything running.
     count = QStringLiteral("100");
     answerPath = QString::fromStdString(dir.file("long.bin"));
-    w->action(CmdStartRecording)->trigger();
+    w->action(Command::StartRecording)->trigger();
     answer = false;
     EXPECT_FALSE(w->close());
     EXPECT_EQ(messages.last(), QStringLiteral("K470|Stop autorecording?"));
     EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(w->acquisition().controller().recording(), AcquisitionController::Recording::Active);
+    // Opening a file asks the same; No keeps the recording.
+    messages.clear();
+    w->OpenPath(QString::fromStdString(dir.file("rec.bin")));
+    EXPECT_EQ(messages, QStringList{QStringLiteral("K470|Stop autorecording?")});
+    ASSERT_NE(w->sessionAs<InstrumentSession>(), nullptr);
+    EXPECT_EQ(instrument(*w).controller().recording(), AcquisitionController::Recording::Active);
     // "Stop recording" writes one last record.
-    w->action(CmdStopRecording)->trigger();
+    w->action(Command::StopRecording)->trigger();
     EXPECT_EQ(BinFile::Open(dir.file("long.bin"))->recordCount(), 1);
 
     // Closing the window ends the acquisition: the instrument is told to stop and the link closes.
@@ -219,8 +234,7 @@ TEST_F(AcquisitionWindowTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     messages.clear();
     EXPECT_TRUE(w->close());
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_FALSE(w->acquisition().timer().isActive());
-    EXPECT_EQ(frame.mode(), SourceMode::None);
+    EXPECT_EQ(w->session(), nullptr);
     EXPECT_EQ(w->tabs()->count(), 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return sim->receivedBytes().size() >= before + 2; }, 2000));
     const auto sent = sim->receivedBytes();
@@ -229,7 +243,7 @@ TEST_F(AcquisitionWindowTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
 
 // The instrument's pages: the tabs of its type, cells that follow its values, and the "Parameters" range
 // and calibration controls that reach it.
-TEST_F(AcquisitionWindowTest, PagesShowTheInstrumentsValuesAndParametersReachIt) {
+TEST_F(InstrumentSessionTest, PagesShowTheInstrumentsValuesAndParametersReachIt) {
     connectOverWiFi(3);
     if (HasFatalFailure()) return;
     QStringList tabs;
@@ -240,9 +254,8 @@ TEST_F(AcquisitionWindowTest, PagesShowTheInstrumentsValuesAndParametersReachIt)
     // The page in front shows the values of the latest message: each cell is the record's level word.
     auto cellsMatch = [&](int tab, int locatorTable) {
         w->tabs()->setCurrentIndex(tab);
-        const int before = newData;
-        EXPECT_TRUE(QTest::qWaitFor([&] { return newData >= before + 2; }, 3000));
-        const RecordBytes bytes = stampedRecordBytes(w->acquisition().controller().currentRecord(),
+        someMessages();
+        const RecordBytes bytes = stampedRecordBytes(instrument(*w).controller().currentRecord(),
                                                      CalendarTime{2026, 1, 1, 0, 0, 0});
         auto* page = qobject_cast<TablePage*>(w->pages()[static_cast<size_t>(tab)]);
         EXPECT_TRUE(page);
@@ -281,7 +294,7 @@ TEST_F(AcquisitionWindowTest, PagesShowTheInstrumentsValuesAndParametersReachIt)
         EXPECT_TRUE(QTest::qWaitFor([&] { return p->range(2)->isChecked(); }, 2000));
         return int(QDialog::Accepted);
     };
-    w->Dispatch(CmdMisc);
+    w->Dispatch(Command::Misc);
     EXPECT_EQ(askedTitle, QStringLiteral("Enter calibration offset"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return sim->state().calibrationOffset[1] == 1.5; }, 2000));
 
@@ -290,14 +303,16 @@ TEST_F(AcquisitionWindowTest, PagesShowTheInstrumentsValuesAndParametersReachIt)
     ASSERT_TRUE(record.ok());
     ASSERT_TRUE(WriteSingleRecordFile(dir.file("one.bin"), *record, CalendarTime{2026, 1, 1, 0, 0, 0}));
     w->OpenPath(QString::fromStdString(dir.file("one.bin")));
-    EXPECT_EQ(frame.mode(), SourceMode::DataFile);
-    EXPECT_FALSE(w->acquisition().timer().isActive());
+    ASSERT_NE(w->sessionAs<DataFileSession>(), nullptr);
     EXPECT_EQ(w->tabs()->count(), 4);
-    EXPECT_EQ(w->shownRecord()->header.deviceType, 6);
+    EXPECT_TRUE(enabled(*w, Command::SignalFiltration));
+    EXPECT_EQ(w->session()->shownRecord()->header.deviceType, 6);
+    // The link was closed: the instrument was told to stop.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sim->receivedBytes().size() >= 2; }, 2000));
 }
 
 // The raw-signal instrument on USB: its sample stream reaches the "Signal" page through the chain.
-TEST_F(AcquisitionWindowTest, RawSignalInstrumentShowsItsSignal) {
+TEST_F(InstrumentSessionTest, RawSignalInstrumentShowsItsSignal) {
     SimulatorOptions o;
     o.type = kStreamDeviceType;
     o.tcp = false;
@@ -306,59 +321,64 @@ TEST_F(AcquisitionWindowTest, RawSignalInstrumentShowsItsSignal) {
     ASSERT_TRUE(started.ok());
     sim = std::move(*started);
     w = makeWindow(0);
-    w->acquisition().UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{sim->ptyPath()}));
+    w->links().UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{sim->ptyPath()}));
     w->show();
-    w->action(CmdData)->trigger();
+    w->action(Command::Data)->trigger();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(pagesType, kStreamDeviceType);
+    EXPECT_EQ(instrument(*w).deviceType(), kStreamDeviceType);
     ASSERT_EQ(w->tabs()->count(), 1);
     EXPECT_EQ(w->tabs()->tabText(0), QStringLiteral("Signal"));
-    const views::SignalTrace& trace = w->acquisition().trace();
+    const views::SignalTrace& trace = instrument(*w).trace();
     ASSERT_TRUE(QTest::qWaitFor([&] { return trace.size() >= 4800; }, 5000));
     EXPECT_GT(trace.Rms(0), 0.0);
     auto* page = qobject_cast<SignalPage*>(w->pages()[0]);
     ASSERT_TRUE(page);
     EXPECT_TRUE(page->levelLabel()->text().endsWith(QStringLiteral(" dB")));
     // Nothing to save as a record from a stream.
-    EXPECT_FALSE(enabled(*w, CmdSaveAsText));
+    EXPECT_FALSE(enabled(*w, Command::SaveAsText));
     EXPECT_TRUE(w->close());
-    EXPECT_FALSE(w->acquisition().timer().isActive());
+    EXPECT_EQ(w->session(), nullptr);
 }
 
-TEST_F(AcquisitionWindowTest, ExternalTriggerStartsTheArmedRecording) {
+TEST_F(InstrumentSessionTest, ExternalTriggerStartsTheArmedRecording) {
     connectOverWiFi(7);
     if (HasFatalFailure()) return;
     const QString base = w->windowTitle();
-    w->acquisition().runRecordingDialog = [](RecordingDialog& d) {
-        d.periodEdit()->setText(QStringLiteral("1"));
-        d.recordsEdit()->setText(QStringLiteral("5"));
-        d.externalTriggerBox()->setChecked(true);
-        return true;
+    w->runDialog = [](QDialog& dialog) {
+        auto* d = qobject_cast<RecordingDialog*>(&dialog);
+        if (!d) return int(QDialog::Rejected);
+        d->periodEdit()->setText(QStringLiteral("1"));
+        d->recordsEdit()->setText(QStringLiteral("5"));
+        d->externalTriggerBox()->setChecked(true);
+        return int(QDialog::Accepted);
     };
-    w->acquisition().askSavePath = [&](const QString&, const QString&) {
+    w->askSavePath = [&](const QString&, const QString&, const QString&) {
         return QString::fromStdString(dir.file("trig.bin"));
     };
-    w->action(CmdStartRecording)->trigger();
+    w->action(Command::StartRecording)->trigger();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(w->acquisition().controller().recording(), AcquisitionController::Recording::Armed);
+    EXPECT_EQ(instrument(*w).controller().recording(), AcquisitionController::Recording::Armed);
     EXPECT_EQ(w->windowTitle(), base + QStringLiteral(" (autorecording 0%)"));
-    EXPECT_TRUE(enabled(*w, CmdStopRecording));
+    // The window says that the recording waits, not only its title.
+    EXPECT_TRUE(w->control(Control::Armed)->isVisible());
+    EXPECT_TRUE(enabled(*w, Command::StopRecording));
     QTest::qWait(300);  // ten ticks without the trigger
-    EXPECT_EQ(w->acquisition().controller().recording(), AcquisitionController::Recording::Armed);
+    EXPECT_EQ(instrument(*w).controller().recording(), AcquisitionController::Recording::Armed);
 
     auto other = NamedEvent::Open(eventName);  // as another program would
     ASSERT_TRUE(other.ok());
     other->Set();
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return w->acquisition().controller().recording() == AcquisitionController::Recording::Active; },
+        [&] { return instrument(*w).controller().recording() == AcquisitionController::Recording::Active; },
         1000));
-    w->action(CmdStopRecording)->trigger();
+    EXPECT_FALSE(w->control(Control::Armed)->isVisible());
+    w->action(Command::StopRecording)->trigger();
     EXPECT_EQ(BinFile::Open(dir.file("trig.bin"))->recordCount(), 1);
     EXPECT_FALSE(other->IsSet());
     EXPECT_EQ(w->windowTitle(), base);
 }
 
-TEST_F(AcquisitionWindowTest, NoAdapterOnTheAddressChangesNothing) {
+TEST_F(InstrumentSessionTest, NoAdapterOnTheAddressChangesNothing) {
     // A port that is bound but not listening refuses the connection.
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
@@ -374,28 +394,25 @@ TEST_F(AcquisitionWindowTest, NoAdapterOnTheAddressChangesNothing) {
     ASSERT_TRUE(record.ok());
     ASSERT_TRUE(WriteSingleRecordFile(dir.file("one.bin"), *record, CalendarTime{2024, 1, 2, 3, 4, 6}).ok());
     w->OpenPath(QString::fromStdString(dir.file("one.bin")));
-    ASSERT_EQ(frame.mode(), SourceMode::DataFile);
-    int closings = 0;
-    QObject::connect(&w->acquisition(), &AcquisitionWindow::closePages, w.get(), [&] { ++closings; });
-    w->action(CmdData)->trigger();
+    ASSERT_NE(w->sessionAs<DataFileSession>(), nullptr);
+    w->action(Command::Data)->trigger();
     ::close(s);
-    EXPECT_EQ(closings, 1);
     EXPECT_EQ(messages, QStringList{QStringLiteral("Can't found tele adapter")});
     EXPECT_EQ(w->windowTitle(), QStringLiteral("470 Utility"));
-    EXPECT_EQ(frame.mode(), SourceMode::None);
-    EXPECT_EQ(pagesType, -1);
-    EXPECT_FALSE(w->acquisition().timer().isActive());
-    EXPECT_TRUE(enabled(*w, CmdData));
-    for (int id :
-         {CmdReset, CmdStartStop, CmdSaveAsBinary, CmdStartRecording, CmdStopRecording, CmdSetMarker})
-        EXPECT_FALSE(enabled(*w, id)) << id;
+    EXPECT_EQ(w->session(), nullptr);
+    EXPECT_EQ(w->tabs()->count(), 0);
+    EXPECT_TRUE(enabled(*w, Command::Data));
+    for (Command id : {Command::Reset, Command::StartStop, Command::SaveAsBinary, Command::StartRecording,
+                       Command::StopRecording, Command::SetMarker})
+        EXPECT_FALSE(enabled(*w, id)) << static_cast<int>(id);
     EXPECT_EQ(w->statusField()->text(), QStringLiteral("No data source"));
 }
 
-TEST_F(AcquisitionWindowTest, TeleParametersEditTheLinkSettings) {
+TEST_F(InstrumentSessionTest, TeleParametersEditTheLinkSettings) {
     w = makeWindow(kTelePort);
     bool accept = false;
-    w->acquisition().runTeleDialog = [&](TeleParametersDialog& d) {
+    w->runDialog = [&](QDialog& dialog) {
+        auto& d = *qobject_cast<TeleParametersDialog*>(&dialog);
         // Nothing stored yet: USB, the default addresses, which cannot be edited for USB.
         EXPECT_TRUE(d.usbButton()->isChecked());
         EXPECT_EQ(d.localAddressEdit()->text().toStdString(), readTeleEndpoint(store).localAddress);
@@ -404,26 +421,27 @@ TEST_F(AcquisitionWindowTest, TeleParametersEditTheLinkSettings) {
         EXPECT_TRUE(d.localAddressEdit()->isEnabled() && d.remoteAddressEdit()->isEnabled());
         d.localAddressEdit()->setText(QStringLiteral("10.0.0.2"));
         d.remoteAddressEdit()->setText(QStringLiteral("10.0.0.9"));
-        return accept;
+        return accept ? int(QDialog::Accepted) : int(QDialog::Rejected);
     };
-    w->action(CmdTeleParameters)->trigger();  // Cancel
+    w->action(Command::TeleParameters)->trigger();  // Cancel
     EXPECT_EQ(store.ReadString("Init", "IP1", "-"), "-");
     EXPECT_EQ(store.ReadString("Init", "AType", "-"), "-");
     accept = true;
-    w->action(CmdTeleParameters)->trigger();
+    w->action(Command::TeleParameters)->trigger();
     EXPECT_EQ(store.ReadInt("Init", "AType", 0), 1);
     EXPECT_EQ(store.ReadString("Init", "IP1", ""), "10.0.0.2");
     EXPECT_EQ(store.ReadString("Init", "IP2", ""), "10.0.0.9");
     // Opened again, it shows the stored choice; USB greys the addresses out again.
-    w->acquisition().runTeleDialog = [&](TeleParametersDialog& d) {
+    w->runDialog = [&](QDialog& dialog) {
+        auto& d = *qobject_cast<TeleParametersDialog*>(&dialog);
         EXPECT_TRUE(d.wifiButton()->isChecked());
         EXPECT_TRUE(d.localAddressEdit()->isEnabled());
         EXPECT_EQ(d.remoteAddressEdit()->text(), QStringLiteral("10.0.0.9"));
         d.usbButton()->click();
         EXPECT_FALSE(d.remoteAddressEdit()->isEnabled());
-        return true;
+        return int(QDialog::Accepted);
     };
-    w->action(CmdTeleParameters)->trigger();
+    w->action(Command::TeleParameters)->trigger();
     EXPECT_EQ(store.ReadInt("Init", "AType", 1), 0);
     EXPECT_TRUE(messages.isEmpty());
 }

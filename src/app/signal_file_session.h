@@ -1,0 +1,73 @@
+// A signal file (.sdt) as the window's source: its records replayed on a 30 ms timer through the
+// processing chain, the "Signal" page with the processed values, the record and replay range controls,
+// and "Signal filtration" with reprocessing of the file.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+#include "app/level_pages.h"
+#include "app/session.h"
+#include "app/signal_parameters.h"
+#include "base/clock.h"
+#include "signal/replay_controller.h"
+#include "views/signal_trace.h"
+
+namespace k470::app {
+
+class SignalFileSession : public QObject, public Session {
+    Q_OBJECT
+  public:
+    static constexpr int kTimerPeriodMs = 30;
+
+    // Opens path and starts replaying its first record; the message when it cannot be replayed.
+    static Result<std::unique_ptr<SignalFileSession>> Open(const SessionEnv& env, const std::string& path);
+    ~SignalFileSession() override;
+
+    std::vector<Page> pages() const override;
+    views::ControlRow controlRow() const override;
+    bool allowed(Command command) const override;
+    std::string title() const override;
+    QString status() const override;
+    bool run(Command command) override;
+    void selectChannel(int index) override;
+    // The window's up-down control: -1 the previous record, +1 the next; nothing at the ends.
+    void stepRecord(int step) override;
+    bool close(int /*shownTab*/) override { return true; }
+    DeviceType deviceType() const override { return 0; }
+    const MeasurementRecord* shownRecord() const override { return nullptr; }
+
+    // Runs one timer tick now (the timer calls it; tests may too).
+    void Tick();
+    const ReplayController& controller() const { return controller_; }
+    const views::SignalTrace& trace() const { return trace_; }
+    const QTimer& timer() const { return timer_; }
+    // The signal file made by the last "Process" of "Signal filtration"; removed when the session goes.
+    const ProcessedFile* processedFile() const { return processed_.get(); }
+
+  private:
+    class Sink;
+    explicit SignalFileSession(const SessionEnv& env);
+    Status start(const std::string& path);
+    // "Enter record position": a number from 1 to the record count; anything else changes nothing.
+    void onRecordPosition();
+    void onReplayRange();
+    void onSignalFiltration();
+    // The channel list of the file, labelled by the channel set-up.
+    std::vector<std::string> channelNames() const;
+    std::vector<int> channelNumbers() const;
+    void changed(SessionObserver::Change change) { env_.observer.SessionChanged(change); }
+
+    SessionEnv env_;
+    SteadyClock clock_;
+    views::SignalTrace trace_;
+    ReplayController controller_;
+    std::unique_ptr<Sink> sink_;
+    QTimer timer_;
+    PageContext context_;
+    LevelPage* page_ = nullptr;  // owned; hosted by the window's tabs
+    ProcessedFileHolder processed_;
+};
+
+}  // namespace k470::app

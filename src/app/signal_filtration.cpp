@@ -1,0 +1,139 @@
+#include "app/signal_filtration.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+#include <filesystem>
+#include <mutex>
+
+#include "app/batch_progress.h"
+#include "app/frame_controller.h"
+#include "app/output_paths.h"
+#include "app/signal_parameters_dialog.h"
+#include "app/user_dialogs.h"
+#include "base/text_encoding.h"
+#include "signal/reprocess.h"
+
+namespace k470::app {
+
+namespace {
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+void processFile(FrameController& frame, UserDialogs& dialogs, QWidget* parent, const FiltrationInput& input,
+                 const ChannelSetupSource& source, const std::function<void()>& changed);
+
+}  // namespace
+
+void RunSignalFiltration(FrameController& frame, UserDialogs& dialogs, QWidget* parent,
+                         const FiltrationInput& input, const std::function<void()>& changed) {
+    SignalState& state = frame.signalState();
+    const SdtContainer* sdt = input.sdt;
+    const DeviceType type = input.type;
+    SignalState copy = state;
+    // The response plot reads the rate of the file being replayed.
+    if (sdt && sdt->header().sampleRate > 0.0) copy.sampleRate = sdt->header().sampleRate;
+    SignalParameters::Setup setup;
+    setup.replaySpeed = frame.replaySpeedFactor();
+    setup.replayMode = sdt != nullptr;
+    setup.threeChannelInput = isThreeChannelType(type) || (sdt && sdt->header().presentChannels() > 1);
+    // "original signal" shows the quantities the channel set-up gives without a preset, which are what an
+    // "OK" with the original signal leaves.
+    const ChannelSetupSource source = ChannelSetupSourceOf(type, input.record, sdt);
+    SignalState original = state;
+    original.presetActive = false;
+    applyChannelSetup(original, source);
+    SignalParametersDialog dialog(SignalParameters(copy, frame.presets(), frame.filterLibrary(), setup,
+                                                   SignalParametersDialog::Words()),
+                                  original, parent);
+    dialog.resetFilters = [&frame] {
+        std::lock_guard<std::mutex> guard(frame.signalLock());
+        frame.chain().resetHistories();
+    };
+    // Preset processing is off while the dialog is open.
+    const bool presetBefore = state.presetActive;
+    state.presetActive = false;
+    const int code = dialogs.runDialog(dialog);
+    if (code != QDialog::Accepted || !dialog.confirmed()) {
+        std::lock_guard<std::mutex> guard(frame.signalLock());
+        RestoreSignalParameters(dialog.model(), presetBefore, state, frame.presets(), frame.filterLibrary(),
+                                frame.chain(), source);
+        changed();
+        return;
+    }
+    int speed = frame.replaySpeedFactor();
+    {
+        std::lock_guard<std::mutex> guard(frame.signalLock());
+        ApplySignalParameters(dialog.model(), state, frame.presets(), speed, frame.filterLibrary(),
+                              frame.chain(), source);
+    }
+    frame.setReplaySpeedFactor(speed);
+    changed();  // units and references may have changed the labels
+    if (dialog.processRequested() && sdt && input.processed)
+        processFile(frame, dialogs, parent, input, source, changed);
+}
+
+namespace {
+
+void processFile(FrameController& frame, UserDialogs& dialogs, QWidget* parent, const FiltrationInput& input,
+                 const ChannelSetupSource& source, const std::function<void()>& changed) {
+    const SdtContainer* sdt = input.sdt;
+    SignalState& state = frame.signalState();
+    ProcessedFileHolder& processed = *input.processed;
+    // The previous processed file goes before a new one is made.
+    processed.reset();
+    auto temporary = createTemporarySignalFile();
+    if (!temporary) {
+        dialogs.showError(qs(temporary.error().message));
+        return;
+    }
+    ReprocessContext context{state,
+                             frame.filterLibrary(),
+                             frame.chain(),
+                             source,
+                             state.presetActive ? utf8ToUtf16(state.presetName) : std::u16string(),
+                             std::nullopt};
+    BatchProgress progress(SignalParametersDialog::tr("Processing..."), 100, parent, dialogs.showProgress);
+    auto done =
+        ReprocessSignalFile(sdt->path(), *temporary, context, [&progress](const ReprocessProgress& p) {
+            return progress.Step(BatchPercent(p.record, p.records, p.percent));
+        });
+    progress.Finish();
+    if (!done) {
+        std::error_code ec;
+        std::filesystem::remove(*temporary, ec);
+        if (!progress.cancelled()) dialogs.showError(qs(done.error().message));
+        return;
+    }
+    std::vector<Error> problems = done->problems;
+    processed.keep(std::move(*done));
+    changed();
+
+    // Nothing in the window shows the processed signal yet: a copy can be kept where the user wants it.
+    const QFileInfo info(qs(sdt->path()));
+    const QString proposed = info.dir().filePath(info.completeBaseName() + QStringLiteral("_processed.sdt"));
+    const QString out = dialogs.askSavePath(SignalParametersDialog::tr("Save processed signal"), proposed,
+                                            SignalParametersDialog::tr("Data files (*.sdt)"));
+    if (!out.isEmpty()) {
+        std::error_code ec;
+        const std::filesystem::path target(out.toStdString());
+        // The file being replayed is never overwritten by its own processed signal.
+        if (IsOneOfInputs(out.toStdString(), sdt->path())) {
+            dialogs.showError(SignalParametersDialog::tr("Can't write file '%1'").arg(out));
+        } else if (!std::filesystem::copy_file(processed.get()->path, target,
+                                               std::filesystem::copy_options::overwrite_existing, ec)) {
+            dialogs.showError(SignalParametersDialog::tr("Can't write file '%1'").arg(out));
+        }
+    }
+    if (!problems.empty()) {
+        QStringList lines;
+        for (const Error& e : problems) lines << qs(e.message);
+        dialogs.showError(lines.join(QLatin1Char('\n')));
+    }
+}
+
+}  // namespace
+
+}  // namespace k470::app
