@@ -11,12 +11,16 @@ std::string ReadoutValue(double value) {
     return formatFixed(value, 6);
 }
 
-std::string CursorReadout(double value, int64_t sample, bool withSample) {
-    std::string s = formatFixed(value, 6);
+std::string CursorReadout(double x, double y, int64_t sample, bool withSample) {
+    std::string s = formatFixed(x, 6);
     if (withSample) {
         s += " (";
         appendInt(s, sample);
         s += ')';
+    }
+    if (std::isfinite(y)) {
+        s += "; ";
+        s += formatFixed(y, 6);
     }
     return s;
 }

@@ -1,0 +1,108 @@
+#include "plot/clock_ticks.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "base/number_format.h"
+
+namespace k470::plot {
+
+namespace {
+
+constexpr int64_t kDay = 86400;
+// Steps that a clock reader counts in: they divide the minute, the hour or the day evenly.
+constexpr std::array<int64_t, 22> kSteps = {
+    1,    2,    5,    10,    15,    30,    60,   120,      300,      600,       900,
+    1800, 3600, 7200, 10800, 21600, 43200, kDay, 2 * kDay, 7 * kDay, 14 * kDay, 28 * kDay};
+
+int64_t floorDiv(int64_t a, int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
+
+struct Civil {
+    int64_t year;
+    int month;
+    int day;
+};
+
+// The calendar date of a day number counted from 1970-01-01.
+Civil civilFromDays(int64_t z) {
+    z += 719468;
+    const int64_t era = floorDiv(z, 146097);
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    return {yoe + era * 400 + (m <= 2 ? 1 : 0), m, d};
+}
+
+}  // namespace
+
+int64_t ClockSeconds(int year, int month, int day, int hours, int minutes, int seconds) {
+    const int64_t y = year - (month <= 2 ? 1 : 0);
+    const int64_t era = floorDiv(y, 400);
+    const int64_t yoe = y - era * 400;
+    const int64_t mp = month > 2 ? month - 3 : month + 9;
+    const int64_t doy = (153 * mp + 2) / 5 + day - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const int64_t days = era * 146097 + doe - 719468;
+    return days * kDay + hours * 3600 + minutes * 60 + seconds;
+}
+
+int ClockTicks::count() const {
+    if (!(step > 0) || lastTick < firstTick) return 0;
+    return static_cast<int>(std::floor((lastTick - firstTick) / step + 0.5)) + 1;
+}
+
+std::string ClockTicks::label(double value) const {
+    const auto at = origin + static_cast<int64_t>(std::llround(std::clamp(value, -1e15, 1e15)));
+    const int64_t days = floorDiv(at, kDay);
+    const int64_t s = at - days * kDay;
+    std::string out;
+    if (withDate) {
+        const Civil c = civilFromDays(days);
+        appendInt(out, c.day, 2);
+        out += '.';
+        appendInt(out, c.month, 2);
+        out += ' ';
+    }
+    appendInt(out, s / 3600, 2);
+    out += ':';
+    appendInt(out, s / 60 % 60, 2);
+    if (!withDate) {
+        out += ':';
+        appendInt(out, s % 60, 2);
+    }
+    return out;
+}
+
+ClockTicks ComputeClockTicks(int64_t origin, double lo, double range, int pixels, int minSpacing) {
+    if (minSpacing < 1) minSpacing = 1;
+    if (!std::isfinite(lo)) lo = 0.0;
+    if (!(range > 0) || !std::isfinite(range) || pixels <= 0) {
+        range = 1.0;
+        pixels = minSpacing;
+    }
+    ClockTicks t;
+    t.origin = origin;
+    t.withDate = range >= static_cast<double>(kDay);
+    // The smallest step that keeps the ticks apart; beyond the table, whole multiples of its last step.
+    const double wanted = range * minSpacing / pixels;
+    double step = static_cast<double>(kSteps.back()) * std::ceil(wanted / static_cast<double>(kSteps.back()));
+    for (int64_t s : kSteps)
+        if (static_cast<double>(s) >= wanted) {
+            step = static_cast<double>(s);
+            break;
+        }
+    t.step = step;
+    // Ticks stand on whole steps of the clock, not of the axis start.
+    const double o = static_cast<double>(origin);
+    t.firstTick = std::ceil((o + lo) / step) * step - o;
+    t.lastTick = std::floor((o + lo + range) / step) * step - o;
+    return t;
+}
+
+}  // namespace k470::plot
