@@ -24,6 +24,8 @@ class BarChart : public PlotElement {
     void SetValueRange(double lo, double hi);
     void SetTitle(QString valueTitle);
     void SetAxisTitles(QString bandTitle, QString valueTitle);
+    const QString& bandTitle() const { return bandTitle_; }
+    const QString& valueTitle() const { return valueTitle_; }
 
     const std::vector<double>& values() const { return values_; }
     double lo() const { return lo_; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 
 #include "base/number_format.h"
@@ -20,37 +21,7 @@ int64_t floorDiv(int64_t a, int64_t b) {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
 }
 
-struct Civil {
-    int64_t year;
-    int month;
-    int day;
-};
-
-// The calendar date of a day number counted from 1970-01-01.
-Civil civilFromDays(int64_t z) {
-    z += 719468;
-    const int64_t era = floorDiv(z, 146097);
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    return {yoe + era * 400 + (m <= 2 ? 1 : 0), m, d};
-}
-
 }  // namespace
-
-int64_t ClockSeconds(int year, int month, int day, int hours, int minutes, int seconds) {
-    const int64_t y = year - (month <= 2 ? 1 : 0);
-    const int64_t era = floorDiv(y, 400);
-    const int64_t yoe = y - era * 400;
-    const int64_t mp = month > 2 ? month - 3 : month + 9;
-    const int64_t doy = (153 * mp + 2) / 5 + day - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const int64_t days = era * 146097 + doe - 719468;
-    return days * kDay + hours * 3600 + minutes * 60 + seconds;
-}
 
 int ClockTicks::count() const {
     if (!(step > 0) || lastTick < firstTick) return 0;
@@ -63,10 +34,10 @@ std::string ClockTicks::label(double value) const {
     const int64_t s = at - days * kDay;
     std::string out;
     if (withDate) {
-        const Civil c = civilFromDays(days);
-        appendInt(out, c.day, 2);
+        const std::chrono::year_month_day date{std::chrono::sys_days(std::chrono::days(days))};
+        appendInt(out, static_cast<unsigned>(date.day()), 2);
         out += '.';
-        appendInt(out, c.month, 2);
+        appendInt(out, static_cast<unsigned>(date.month()), 2);
         out += ' ';
     }
     appendInt(out, s / 3600, 2);

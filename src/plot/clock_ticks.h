@@ -22,8 +22,6 @@ struct ClockTicks {
     std::string label(double value) const;
 };
 
-// Clock seconds of a local date and time (proleptic Gregorian calendar).
-int64_t ClockSeconds(int year, int month, int day, int hours, int minutes, int seconds);
 // Ticks for the axis [lo, lo + range] seconds after origin over `pixels` pixels.
 ClockTicks ComputeClockTicks(int64_t origin, double lo, double range, int pixels, int minSpacing);
 

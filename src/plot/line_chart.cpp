@@ -104,8 +104,9 @@ void LineChart::SetYRange(double lo, double hi) {
     markDirty();
 }
 
-void LineChart::SetTitles(QString xTitle, QString yTitle) {
+void LineChart::SetTitles(QString xTitle, QString yTitle, QString xColumnTitle) {
     xTitle_ = std::move(xTitle);
+    xColumnTitle_ = std::move(xColumnTitle);
     yTitle_ = std::move(yTitle);
     markDirty();
 }
@@ -529,7 +530,9 @@ QString LineChart::TextTable() const {
     xs.reserve(static_cast<size_t>(last_ - first_ + 1));
     for (int64_t i = first_; i <= last_; ++i) xs.push_back(xOf(i));
     std::vector<TableColumn> columns{{xs}};
-    QString header = xTitle_.isEmpty() ? QStringLiteral("x") : xTitle_;
+    QString header = !xColumnTitle_.isEmpty() ? xColumnTitle_
+                     : !xTitle_.isEmpty()     ? xTitle_
+                                              : QStringLiteral("x");
     for (const Curve& c : curves_) {
         const int64_t n = static_cast<int64_t>(c.values.size());
         const int64_t from = std::clamp<int64_t>(first_, 0, n);

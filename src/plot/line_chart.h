@@ -50,7 +50,8 @@ class LineChart : public PlotElement {
     const std::vector<Curve>& curves() const { return curves_; }
     int64_t sampleCount() const;
     void SetYRange(double lo, double hi);
-    void SetTitles(QString xTitle, QString yTitle);
+    // The axis titles; the x column of the text table is headed xColumnTitle, or else the x title.
+    void SetTitles(QString xTitle, QString yTitle, QString xColumnTitle = {});
     // The x value of every sample, rising (uneven samples, such as records taken at their own times);
     // empty for an even axis. Render's x0 and xStep then only place the scroll-and-zoom bar's window.
     void SetXValues(std::vector<double> xs);
@@ -163,6 +164,7 @@ class LineChart : public PlotElement {
     double x0_ = 0.0;
     double xStep_ = 1.0;
     QString xTitle_;
+    QString xColumnTitle_;
     QString yTitle_;
     std::vector<double> xs_;
     std::optional<int64_t> clockOrigin_;

@@ -287,7 +287,7 @@ TEST(PlotElements, UnevenSamplesOnAClockAxis) {
     const std::vector<double> xs = {0.0, 60.0, 130.0, 600.0, 1800.0};
     chart.SetCurves({Curve{{50.0, 51.0, 52.0, 53.0, 54.0}, kCurveColour, QStringLiteral("L")}});
     chart.SetXValues(xs);
-    chart.SetClockOrigin(ClockSeconds(2026, 12, 1, 9, 0, 0));
+    chart.SetClockOrigin(int64_t{20788} * 86400 + 9 * 3600);  // 2026-12-01 09:00:00
     bar.Attach(chart);
     bar.SetDataRange(0, 4, 0.0, 1.0);
     ASSERT_TRUE(bar.ZoomFull());
