@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
@@ -244,35 +247,87 @@ TEST(SpectraPage, LimitsOutliveThePagesAndTheBarsCarryTheirAxisTitles) {
     SpectrumPlotLimits() = {};
 }
 
-// A live refresh sets the cells whose text changed and no others (each set cell is a repaint).
-TEST(TablePage, ARefreshTouchesOnlyTheChangedCells) {
-    CountingRecords records = makeRecords(2, at);
-    PageContext context;
-    context.type = kType;
-    context.record = &records.records[0];
-    TablePage page(context, views::PageKind::OctaveTable, nullptr);
-    page.ClickToggle(views::ToggleButtonId(0, true, 1), false);
-    int changes = 0;
-    for (int k = 0; k < page.tableCount(); ++k)
-        QObject::connect(page.table(k)->model(), &QAbstractItemModel::dataChanged,
-                         [&](const QModelIndex& a, const QModelIndex& b) {
-                             changes += (b.row() - a.row() + 1) * (b.column() - a.column() + 1);
-                         });
-    page.Refresh();
-    EXPECT_EQ(changes, 0);
-    context.record = &records.records[1];
-    int differing = 0;
-    const auto before = views::TablesFor(kType, views::PageKind::OctaveTable, &records.records[0], 0);
-    const auto after = views::TablesFor(kType, views::PageKind::OctaveTable, &records.records[1], 0);
+// The region of a widget's paint events.
+struct PaintSpy : QObject {
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+    QRegion painted;
+};
+
+// The cells of a page's tables whose texts differ between two records: {table, row, column}.
+std::vector<std::array<int, 3>> differingCells(const MeasurementRecord& a, const MeasurementRecord& b) {
+    const auto before = views::TablesFor(kType, views::PageKind::ThirdTable, &a, 0);
+    const auto after = views::TablesFor(kType, views::PageKind::ThirdTable, &b, 0);
+    std::vector<std::array<int, 3>> cells;
     for (size_t t = 0; t < after.size(); ++t)
         for (size_t r = 0; r < after[t].values.size(); ++r)
             for (size_t c = 0; c < after[t].values[r].size(); ++c)
-                differing += views::LevelCellText(before[t].values[r][c]) !=
-                             views::LevelCellText(after[t].values[r][c]);
-    ASSERT_GT(differing, 0);
-    page.Refresh();
-    EXPECT_EQ(changes, differing);
-    // The selection stays painted.
+                if (views::LevelCellText(before[t].values[r][c]) !=
+                    views::LevelCellText(after[t].values[r][c]))
+                    cells.push_back({int(t), int(r), int(c)});
+    return cells;
+}
+
+// A live refresh repaints the cells whose text changed and nothing else of the table.
+TEST(TablePage, ARefreshRepaintsOnlyTheChangedCells) {
+    CountingRecords records = makeRecords(2, at);
+    // A record that differs from the first in exactly one cell.
+    MeasurementRecord one = records.records[0];
+    std::array<int, 3> cell{};
+    for (size_t k = 0; k < one.levels.size(); ++k) {
+        MeasurementRecord changed = records.records[0];
+        changed.levels[k] += 1.0;
+        const auto cells = differingCells(records.records[0], changed);
+        if (cells.size() != 1) continue;
+        one = changed;
+        cell = cells.front();
+        break;
+    }
+    ASSERT_NE(one.levels, records.records[0].levels);
+    PageContext context;
+    context.type = kType;
+    context.record = &records.records[0];
+    TablePage page(context, views::PageKind::ThirdTable, nullptr);
+    page.resize(1000, 900);
+    page.ClickToggle(views::ToggleButtonId(0, true, 1), false);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    QApplication::processEvents();
+    std::array<PaintSpy, 2> spies;
+    PaintSpy headers;  // the toggle headers never change with the values
+    for (int k = 0; k < page.tableCount(); ++k) {
+        page.table(k)->viewport()->installEventFilter(&spies[size_t(k)]);
+        page.table(k)->horizontalHeader()->viewport()->installEventFilter(&headers);
+        page.table(k)->verticalHeader()->viewport()->installEventFilter(&headers);
+    }
+    auto refresh = [&](const MeasurementRecord& r) {
+        for (PaintSpy& s : spies) s.painted = {};
+        context.record = &r;
+        page.Refresh();
+        QApplication::processEvents();
+    };
+    refresh(records.records[0]);  // the same values: nothing to paint
+    for (const PaintSpy& s : spies) EXPECT_TRUE(s.painted.isEmpty());
+    refresh(one);
+    QTableWidget* table = page.table(cell[0]);
+    const QRect cellRect = table->visualItemRect(table->item(cell[1], cell[2]));
+    EXPECT_FALSE(spies[size_t(cell[0])].painted.isEmpty());
+    EXPECT_TRUE(cellRect.contains(spies[size_t(cell[0])].painted.boundingRect()))
+        << spies[size_t(cell[0])].painted.boundingRect().width();
+    EXPECT_TRUE(spies[size_t(1 - cell[0])].painted.isEmpty());
+    EXPECT_TRUE(headers.painted.isEmpty());
+    EXPECT_EQ(table->item(cell[1], cell[2])->text().toStdString(),
+              views::LevelCellText(page.shown()[size_t(cell[0])].values[size_t(cell[1])][size_t(cell[2])]));
+    // A record where much changes shows every new text; the selection stays painted.
+    refresh(records.records[1]);
+    ASSERT_FALSE(differingCells(one, records.records[1]).empty());
+    for (int k = 0; k < page.tableCount(); ++k)
+        for (int r = 0; r < page.table(k)->rowCount(); ++r)
+            for (int c = 0; c < page.table(k)->columnCount(); ++c)
+                ASSERT_EQ(page.table(k)->item(r, c)->text().toStdString(),
+                          views::LevelCellText(page.shown()[size_t(k)].values[size_t(r)][size_t(c)]));
     EXPECT_NE(page.table(0)->item(0, 1)->background(), page.table(0)->item(0, 0)->background());
 }
 
