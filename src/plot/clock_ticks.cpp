@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "base/number_format.h"
+#include "plot/axis_ticks.h"
 
 namespace k470::plot {
 
@@ -51,12 +52,7 @@ std::string ClockTicks::label(double value) const {
 }
 
 ClockTicks ComputeClockTicks(int64_t origin, double lo, double range, int pixels, int minSpacing) {
-    if (minSpacing < 1) minSpacing = 1;
-    if (!std::isfinite(lo)) lo = 0.0;
-    if (!(range > 0) || !std::isfinite(range) || pixels <= 0) {
-        range = 1.0;
-        pixels = minSpacing;
-    }
+    MakeAxisUsable(lo, range, pixels, minSpacing);
     ClockTicks t;
     t.origin = origin;
     t.withDate = range >= static_cast<double>(kDay);
