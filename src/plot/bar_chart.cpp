@@ -97,10 +97,11 @@ void BarChart::drawAxisTitles(QPainter& painter) const {
         painter.drawText(QRect(a.left(), a.bottom() + 20, a.width(), kTitleHeight), Qt::AlignHCenter,
                          bandTitle_);
     if (!valueTitle_.isEmpty()) {
-        painter.translate(rect().left() + 2, a.center().y());
+        // Upright along the whole chart's height, so that it fits also beside a low plot.
+        const int h = rect().height() - 4;
+        painter.translate(rect().left() + 2, rect().center().y());
         painter.rotate(-90);
-        painter.drawText(QRect(-a.height() / 2, 0, a.height(), kTitleHeight), Qt::AlignHCenter | Qt::AlignTop,
-                         valueTitle_);
+        painter.drawText(QRect(-h / 2, 0, h, kTitleHeight), Qt::AlignHCenter | Qt::AlignTop, valueTitle_);
     }
     painter.restore();
 }
