@@ -42,6 +42,7 @@ QLabel* addProblemAndButtons(QDialog& dialog, QFormLayout& form) {
 void showProblem(QLabel& label, const QString& text) {
     label.setText(text);
     label.setVisible(!text.isEmpty());
+    label.window()->adjustSize();  // room for the wrapped lines
 }
 }  // namespace
 
