@@ -22,14 +22,7 @@ int64_t floorDiv(int64_t a, int64_t b) {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
 }
 
-}  // namespace
-
-int ClockTicks::count() const {
-    if (!(step > 0) || lastTick < firstTick) return 0;
-    return static_cast<int>(std::floor((lastTick - firstTick) / step + 0.5)) + 1;
-}
-
-std::string ClockTicks::label(double value) const {
+std::string clockText(int64_t origin, double value, bool withDate, bool seconds) {
     const auto at = origin + static_cast<int64_t>(std::llround(std::clamp(value, -1e15, 1e15)));
     const int64_t days = floorDiv(at, kDay);
     const int64_t s = at - days * kDay;
@@ -44,11 +37,26 @@ std::string ClockTicks::label(double value) const {
     appendInt(out, s / 3600, 2);
     out += ':';
     appendInt(out, s / 60 % 60, 2);
-    if (!withDate) {
+    if (seconds) {
         out += ':';
         appendInt(out, s % 60, 2);
     }
     return out;
+}
+
+}  // namespace
+
+int ClockTicks::count() const {
+    if (!(step > 0) || lastTick < firstTick) return 0;
+    return static_cast<int>(std::floor((lastTick - firstTick) / step + 0.5)) + 1;
+}
+
+std::string ClockTicks::label(double value) const {
+    return clockText(origin, value, withDate, !withDate);
+}
+
+std::string ClockReadout(int64_t origin, double value) {
+    return clockText(origin, value, true, true);
 }
 
 ClockTicks ComputeClockTicks(int64_t origin, double lo, double range, int pixels, int minSpacing) {

@@ -22,6 +22,9 @@ struct ClockTicks {
     std::string label(double value) const;
 };
 
+// The clock time of a value on a clock axis to the second, "dd.mm hh:mm:ss".
+std::string ClockReadout(int64_t origin, double value);
+
 // Ticks for the axis [lo, lo + range] seconds after origin over `pixels` pixels.
 ClockTicks ComputeClockTicks(int64_t origin, double lo, double range, int pixels, int minSpacing);
 

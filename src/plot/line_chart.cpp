@@ -207,6 +207,10 @@ void LineChart::SetCursorsToOrigin() {
     SetCursor(1, last_);
 }
 
+std::string LineChart::xText(double x) const {
+    return clockOrigin_ ? ClockReadout(*clockOrigin_, x) : ReadoutValue(x);
+}
+
 double LineChart::curveValue(int64_t sample) const {
     if (curves_.empty() || sample < 0 || sample >= static_cast<int64_t>(curves_.front().values.size()))
         return std::numeric_limits<double>::quiet_NaN();
@@ -216,8 +220,8 @@ double LineChart::curveValue(int64_t sample) const {
 QString LineChart::cursorReadout(int which) const {
     const Cursor& c = cursors_[index(which)];
     if (!c.visible) return {};
-    return qs(
-        CursorReadout(xOf(c.sample), curveValue(c.sample), c.sample, (options_ & ShowCursorSample) != 0));
+    return qs(CursorReadout(xText(xOf(c.sample)), curveValue(c.sample), c.sample,
+                            (options_ & ShowCursorSample) != 0));
 }
 
 QString LineChart::cursorPairReadout() const {
@@ -472,7 +476,7 @@ bool LineChart::MouseMove(QPoint pos, Qt::MouseButtons buttons) {
     if (area.contains(pos) && last_ >= first_) {
         const double x = xOf(sampleAt(pos.x()));
         const double y = yMap().valueAt(pos.y());
-        readout = QStringLiteral("x: %1   y: %2").arg(qs(ReadoutValue(x)), qs(ReadoutValue(y)));
+        readout = QStringLiteral("x: %1   y: %2").arg(qs(xText(x)), qs(ReadoutValue(y)));
     }
     if (readout != pointerReadout_) {
         pointerReadout_ = readout;

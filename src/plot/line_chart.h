@@ -144,6 +144,8 @@ class LineChart : public PlotElement {
     void computeTicks();
     int64_t sampleAt(int px) const;
     double curveValue(int64_t sample) const;
+    // An x value in a readout: the clock time on a clock axis, else the number.
+    std::string xText(double x) const;
     int xTickCount() const;
     double xTick(int i) const;
     QString xTickLabel(double value) const;

@@ -12,7 +12,11 @@ std::string ReadoutValue(double value) {
 }
 
 std::string CursorReadout(double x, double y, int64_t sample, bool withSample) {
-    std::string s = formatFixed(x, 6);
+    return CursorReadout(formatFixed(x, 6), y, sample, withSample);
+}
+
+std::string CursorReadout(std::string_view xText, double y, int64_t sample, bool withSample) {
+    std::string s(xText);
     if (withSample) {
         s += " (";
         appendInt(s, sample);

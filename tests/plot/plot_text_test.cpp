@@ -79,6 +79,7 @@ TEST(ClockTicks, StepsFollowTheClockAndLabelsReadAsTimeOfDay) {
     EXPECT_EQ(ComputeClockTicks(clock(2024, 2, 28, 23, 59, 58), 0, 4, 400, 90).label(3), "00:00:01");
     EXPECT_EQ(ComputeClockTicks(clock(2024, 2, 28, 12, 0, 0), 0, 3 * 86400, 400, 90).label(86400 + 43200),
               "01.03 00:00");
+    EXPECT_EQ(ClockReadout(clock(2024, 2, 28, 12, 0, 0), 86400 + 43200 + 61), "01.03 00:01:01");
 }
 
 TEST(PlotText, ScreenshotNamesHaveTwoDigitsEach) {
