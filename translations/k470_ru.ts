@@ -394,6 +394,10 @@
 <context>
     <name>LineChart</name>
     <message>
+        <source>Picture saved to %1</source>
+        <translation>Рисунок сохранён в %1</translation>
+    </message>
+    <message>
         <source>Set cursors to origin</source>
         <translation>Курсоры в начало</translation>
     </message>
@@ -884,6 +888,18 @@ Continue?</source>
 <context>
     <name>k470::app::MultirecordsPage</name>
     <message>
+        <source>Clock time</source>
+        <translation>Время суток</translation>
+    </message>
+    <message>
+        <source>Label the time axis with the time of day of the records</source>
+        <translation>Подписывать ось времени временем суток записей</translation>
+    </message>
+    <message>
+        <source>Time of day</source>
+        <translation>Время суток</translation>
+    </message>
+    <message>
         <source>Plot</source>
         <translation>График</translation>
     </message>
@@ -1356,6 +1372,14 @@ Overwrite?</source>
 <context>
     <name>k470::app::SpectraPage</name>
     <message>
+        <source>Freq band [Hz] </source>
+        <translation>Полоса частот [Гц] </translation>
+    </message>
+    <message>
+        <source>Level [dB]</source>
+        <translation>Уровень [дБ]</translation>
+    </message>
+    <message>
         <source>Impulse</source>
         <translation>Импульс</translation>
     </message>
@@ -1511,6 +1535,68 @@ Overwrite?</source>
     <message>
         <source>signal normalization</source>
         <translation>нормализация сигнала</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::BoundsDialog</name>
+    <message>
+        <source>Enter bounds</source>
+        <translation>Введите границы</translation>
+    </message>
+    <message>
+        <source>Lower limit</source>
+        <translation>Нижняя граница</translation>
+    </message>
+    <message>
+        <source>Upper limit</source>
+        <translation>Верхняя граница</translation>
+    </message>
+    <message>
+        <source>The lower limit (%1) must be below the upper limit (%2).</source>
+        <translation>Нижняя граница (%1) должна быть меньше верхней (%2).</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::PlotLimitsDialog</name>
+    <message>
+        <source>Plot</source>
+        <translation>График</translation>
+    </message>
+    <message>
+        <source>Lower limit [dB]</source>
+        <translation>Нижний предел [дБ]</translation>
+    </message>
+    <message>
+        <source>Upper limit [dB]</source>
+        <translation>Верхний предел [дБ]</translation>
+    </message>
+    <message>
+        <source>Threshold 1[dB]</source>
+        <translation>Порог 1[дБ]</translation>
+    </message>
+    <message>
+        <source>Threshold 2[dB]</source>
+        <translation>Порог 2[дБ]</translation>
+    </message>
+    <message>
+        <source>Threshold 3[dB]</source>
+        <translation>Порог 3[дБ]</translation>
+    </message>
+    <message>
+        <source>the lower limit must be below threshold 1</source>
+        <translation>нижний предел должен быть меньше порога 1</translation>
+    </message>
+    <message>
+        <source>threshold 1 must be below threshold 2</source>
+        <translation>порог 1 должен быть меньше порога 2</translation>
+    </message>
+    <message>
+        <source>threshold 2 must be below the upper limit</source>
+        <translation>порог 2 должен быть меньше верхнего предела</translation>
+    </message>
+    <message>
+        <source>threshold 3 must be above the lower limit</source>
+        <translation>порог 3 должен быть больше нижнего предела</translation>
     </message>
 </context>
 </TS>

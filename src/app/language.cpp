@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QListWidget>
 #include <QLocale>
 #include <QStandardPaths>
@@ -21,6 +22,25 @@ namespace {
 std::unique_ptr<QTranslator>& installed() {
     static std::unique_ptr<QTranslator> translator;
     return translator;
+}
+
+// Qt's own texts (the standard buttons, the file dialog) in the same language.
+std::unique_ptr<QTranslator>& installedQt() {
+    static std::unique_ptr<QTranslator> translator;
+    return translator;
+}
+
+void installQtTranslation(const QString& language) {
+    if (installedQt()) QCoreApplication::removeTranslator(installedQt().get());
+    installedQt().reset();
+    // English is built into Qt; a language Qt has no file for keeps Qt's English.
+    if (language.isEmpty() || language.startsWith(QStringLiteral("en"))) return;
+    auto t = std::make_unique<QTranslator>();
+    if (!t->load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return;
+    QCoreApplication::installTranslator(t.get());
+    installedQt() = std::move(t);
 }
 
 QString ownName(const QTranslator& t) {
@@ -65,6 +85,7 @@ bool InstallLanguage(const QString& fileName, const QStringList& directories) {
         if (!t->load(QDir(dir).filePath(fileName)) || ownName(*t).isEmpty()) continue;
         if (installed()) QCoreApplication::removeTranslator(installed().get());
         QCoreApplication::installTranslator(t.get());
+        installQtTranslation(t->language());
         installed() = std::move(t);
         return true;
     }

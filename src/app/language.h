@@ -30,8 +30,9 @@ QStringList DataDirectories();
 // The language files of those directories that load and name their language; a name found twice is
 // offered once (the first directory wins).
 QList<LanguageFile> FindLanguageFiles(const QStringList& directories);
-// Loads a language file by its bare name from the directories and installs it for the application; false
-// when no such file loads (the language in use stays).
+// Loads a language file by its bare name from the directories and installs it for the application, with
+// Qt's own translation of its language (Qt's buttons and file dialog); false when no such file loads (the
+// language in use stays).
 bool InstallLanguage(const QString& fileName, const QStringList& directories);
 // Hands the words of the installed language to the core (messages and text exports).
 void InstallLexicon();

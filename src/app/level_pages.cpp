@@ -1,28 +1,27 @@
 #include "app/level_pages.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QFontMetrics>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "app/frame_settings.h"
+#include "app/misc_dialogs.h"
 #include "base/lexicon.h"
 #include "plot/bar_chart.h"
 #include "plot/line_chart.h"
@@ -58,6 +57,23 @@ QStringList qsl(const std::vector<std::string>& v) {
 const QColor kGrid(0xC8, 0xC8, 0xC8);
 const QColor kSelected(0xFF, 0xF0, 0xB0);
 
+// A level cell drawn as its background and its right-aligned text, nothing more: a live page repaints
+// many cells many times a second, and the style's full item drawing costs several times as much.
+class LevelCellDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QVariant background = index.data(Qt::BackgroundRole);
+        painter->fillRect(option.rect,
+                          background.isValid() ? background.value<QBrush>() : option.palette.base());
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(QPalette::Text));
+        painter->drawText(option.rect.adjusted(3, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter,
+                          index.data(Qt::DisplayRole).toString());
+    }
+};
+
 }  // namespace
 
 QString PageTabText(views::PageKind kind) {
@@ -78,6 +94,11 @@ QString PageTabText(views::PageKind kind) {
             return QCoreApplication::translate("k470::app::LevelPage", "Signal");
     }
     return {};
+}
+
+views::PlotLimits& SpectrumPlotLimits() {
+    static views::PlotLimits limits;
+    return limits;
 }
 
 LevelPage::LevelPage(PageContext& context, views::PageKind kind, QWidget* parent)
@@ -120,8 +141,13 @@ TablePage::TablePage(PageContext& context, views::PageKind kind, QWidget* parent
         table->setVerticalHeaderLabels(qsl(t.rows));
         table->setEditTriggers(QAbstractItemView::NoEditTriggers);
         table->setSelectionMode(QAbstractItemView::NoSelection);
-        table->setStyleSheet(
-            QStringLiteral("QTableWidget { background: white; gridline-color: %1; }").arg(kGrid.name()));
+        // White cells and grey grid lines from the palette (the grid takes the palette's mid colour); a
+        // style sheet would send every cell through the slow style-sheet drawing.
+        QPalette palette = table->palette();
+        palette.setColor(QPalette::Base, Qt::white);
+        palette.setColor(QPalette::Mid, kGrid);
+        table->setPalette(palette);
+        table->setItemDelegate(new LevelCellDelegate(table));
         // Columns as wide as their header or the widest level ("255.99"), fixed, so that values arriving
         // from the instrument never move the table's layout.
         table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -144,7 +170,14 @@ TablePage::TablePage(PageContext& context, views::PageKind kind, QWidget* parent
         table->verticalHeader()->viewport()->installEventFilter(this);
         table->installEventFilter(this);
         table->viewport()->installEventFilter(this);
+        for (int r = 0; r < table->rowCount(); ++r)
+            for (int c = 0; c < table->columnCount(); ++c) {
+                auto* item = new QTableWidgetItem;
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                table->setItem(r, c, item);
+            }
         tables_[k] = table;
+        paintSelection(static_cast<int>(k));
         // The band table takes the room; the weighted summary below it is as high as its rows.
         column->addWidget(table, k == 0 ? 3 : 1);
     }
@@ -156,21 +189,23 @@ void TablePage::Refresh() {
     for (int k = 0; k < tableCount(); ++k) {
         QTableWidget* table = tables_[static_cast<size_t>(k)];
         const views::LevelTable& t = shown_[static_cast<size_t>(k)];
-        for (int r = 0; r < table->rowCount(); ++r) {
-            for (int c = 0; c < table->columnCount(); ++c) {
-                QTableWidgetItem* item = table->item(r, c);
-                if (!item) {
-                    item = new QTableWidgetItem;
-                    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                    table->setItem(r, c, item);
+        // Live values arrive many times a second: only the changed cells are set, and only the rectangle
+        // around them is repainted, at once (cell by cell, the repaint of a region of hundreds of small
+        // rectangles costs more than the cells themselves).
+        QRect changed;
+        {
+            const QSignalBlocker quiet(table->model());
+            for (int r = 0; r < table->rowCount(); ++r)
+                for (int c = 0; c < table->columnCount(); ++c) {
+                    QTableWidgetItem* item = table->item(r, c);
+                    const QString text =
+                        qs(views::LevelCellText(t.values[static_cast<size_t>(r)][static_cast<size_t>(c)]));
+                    if (item->text() == text) continue;
+                    item->setText(text);
+                    changed |= table->visualItemRect(item);
                 }
-                // Only changed cells are set: live values arrive many times a second.
-                const QString text =
-                    qs(views::LevelCellText(t.values[static_cast<size_t>(r)][static_cast<size_t>(c)]));
-                if (item->text() != text) item->setText(text);
-            }
         }
-        paintSelection(k);
+        if (!changed.isEmpty()) table->viewport()->update(changed);
     }
     if (overload_) {
         const size_t ch = static_cast<size_t>(std::clamp(context_.channel, 0, 2));
@@ -268,28 +303,8 @@ SpectraPage::SpectraPage(PageContext& context, QWidget* parent)
     row->addStretch(1);
     auto* plotButton = new QPushButton(tr("Plot"), this);
     connect(plotButton, &QPushButton::clicked, this, [this] {
-        QDialog d(this);
-        d.setWindowTitle(tr("Plot"));
-        auto* form = new QFormLayout(&d);
-        const views::PlotLimits& l = context_.limits;
-        std::array<QSpinBox*, 5> boxes{};
-        const int values[] = {l.lower, l.upper, l.threshold1, l.threshold2, l.threshold3};
-        const QString names[] = {tr("Lower limit [dB]"), tr("Upper limit [dB]"), tr("Threshold 1[dB]"),
-                                 tr("Threshold 2[dB]"), tr("Threshold 3[dB]")};
-        for (size_t i = 0; i < boxes.size(); ++i) {
-            boxes[i] = new QSpinBox(&d);
-            boxes[i]->setRange(-1000, 1000);
-            boxes[i]->setValue(values[i]);
-            form->addRow(names[i], boxes[i]);
-        }
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
-        form->addRow(buttons);
-        connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
-        if (d.exec() != QDialog::Accepted) return;
-        if (!ApplyLimits({boxes[0]->value(), boxes[1]->value(), boxes[2]->value(), boxes[3]->value(),
-                          boxes[4]->value()}))
-            QMessageBox::warning(this, QStringLiteral("K470"), qs(lexicon().text(Word::ErrorInParameters)));
+        PlotLimitsDialog d(SpectrumPlotLimits(), this);
+        if (d.exec() == QDialog::Accepted) ApplyLimits(d.limits());
     });
     row->addWidget(plotButton);
     column->addLayout(row);
@@ -365,7 +380,7 @@ void SpectraPage::SelectCorrection(views::Correction c) {
 
 bool SpectraPage::ApplyLimits(const views::PlotLimits& limits) {
     if (!limits.valid()) return false;
-    context_.limits = limits;
+    SpectrumPlotLimits() = limits;
     Refresh();
     return true;
 }
@@ -379,7 +394,7 @@ void SpectraPage::Refresh() {
     layoutCharts();
     const int parameter = weightings_.empty() ? 0 : weightings_[static_cast<size_t>(weighting_)].parameter;
     spectrum_ = views::SpectrumFor(context_.type, context_.record, parameter, context_.channel, correction_);
-    const views::PlotLimits& l = context_.limits;
+    const views::PlotLimits& l = SpectrumPlotLimits();
     const QString name =
         weightings_.empty() ? QString() : tr(weightings_[static_cast<size_t>(weighting_)].name.c_str());
     auto show = [&](plot::BarChart* chart, const views::SpectrumBars& bars, const QString& title) {
@@ -388,6 +403,7 @@ void SpectraPage::Refresh() {
         chart->SetBands(bars.values, false);
         chart->SetValueRange(l.lower, l.upper);
         chart->SetTitle(title);
+        chart->SetAxisTitles(tr("Freq band [Hz] "), tr("Level [dB]"));
         // Bars at or above a threshold are coloured: threshold 1 yellow, 2 red, 3 (an alarm level) purple.
         std::vector<QColor> colours;
         for (double v : bars.values)
@@ -437,20 +453,14 @@ MultirecordsPage::MultirecordsPage(PageContext& context, QWidget* parent)
     band_ = new QComboBox(this);
     for (QComboBox* c : {parameter_, table_, band_}) row->addWidget(c);
     row->addStretch(1);
+    clock_ = new QCheckBox(tr("Clock time"), this);
+    clock_->setToolTip(tr("Label the time axis with the time of day of the records"));
+    clock_->setChecked(true);
+    row->addWidget(clock_);
     auto* plotButton = new QPushButton(tr("Plot"), this);
     connect(plotButton, &QPushButton::clicked, this, [this] {
-        QDialog d(this);
-        d.setWindowTitle(tr("Enter bounds"));
-        auto* form = new QFormLayout(&d);
-        auto* lo = new QLineEdit(qs(views::BoundText(lower_)), &d);
-        auto* hi = new QLineEdit(qs(views::BoundText(upper_)), &d);
-        form->addRow(tr("Lower limit"), lo);
-        form->addRow(tr("Upper limit"), hi);
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
-        form->addRow(buttons);
-        connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
-        if (d.exec() == QDialog::Accepted) ApplyBounds(lo->text(), hi->text());
+        BoundsDialog d(lower_, upper_, this);
+        if (d.exec() == QDialog::Accepted) ApplyBounds(d.lowerEdit()->text(), d.upperEdit()->text());
     });
     row->addWidget(plotButton);
     auto* note = new QPushButton(tr("To notepad"), this);
@@ -464,14 +474,16 @@ MultirecordsPage::MultirecordsPage(PageContext& context, QWidget* parent)
     chart_ = &plot_->Add<plot::LineChart>(QRect(0, 0, 600, 300), 6, 0u);
     bar_ = &plot_->Add<plot::ScrollZoomBar>(QRect(0, 300, 600, 24));
     bar_->Attach(*chart_);
-    chart_->SetTitles(tr("T[sec]"), tr("L[dB]"));
+    chart_->SetYRange(lower_, upper_);
+    showTimeAxis();
     fillLists();
     connect(table_, &QComboBox::currentIndexChanged, this, [this] {
         fillBandAndParameter();
-        reload();
+        Refresh();
     });
-    connect(parameter_, &QComboBox::currentIndexChanged, this, [this] { reload(); });
-    connect(band_, &QComboBox::currentIndexChanged, this, [this] { reload(); });
+    connect(parameter_, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+    connect(band_, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+    connect(clock_, &QCheckBox::toggled, this, [this] { showTimeAxis(); });
     // The chart follows the page's size while it is visible.
     timer_ = new QTimer(this);
     timer_->setInterval(70);
@@ -485,7 +497,7 @@ MultirecordsPage::MultirecordsPage(PageContext& context, QWidget* parent)
         }
     });
     timer_->start();
-    reload();
+    // Nothing is read before the page is shown: a file of many records opens at once.
 }
 
 MultirecordsPage::~MultirecordsPage() {
@@ -512,27 +524,76 @@ void MultirecordsPage::fillBandAndParameter() {
     for (const auto& c : levelBandChoices(context_.type, table)) band_->addItem(qs(c.text), c.number);
 }
 
-void MultirecordsPage::reload() {
-    series_.clear();
-    if (context_.file && table_->count() > 0) {
-        const LevelSelection s{table_->currentData().toInt(), parameter_->currentData().toInt(),
-                               band_->currentData().toInt(), context_.channel};
-        if (auto r = views::LevelSeries(*context_.file, context_.type, s)) series_ = std::move(*r);
-    }
-    const double step = context_.record ? views::SeriesStep(context_.record->tail) : 1.0;
-    chart_->SetCurves({plot::Curve{series_, QColor(0x20, 0x40, 0xC0), tr("L[dB]")}});
-    chart_->SetYRange(lower_, upper_);
-    const auto n = static_cast<int64_t>(series_.size());
-    bar_->SetDataRange(0, std::max<int64_t>(n - 1, 0), 0.0, step);
-    chart_->Render(0, std::max<int64_t>(n - 1, 0), 0.0, step);
+MultirecordsPage::Choice MultirecordsPage::choice() const {
+    const void* source = context_.records ? static_cast<const void*>(context_.records) : context_.file;
+    if (!source || table_->count() == 0) return {};
+    return {table_->currentData().toInt(), parameter_->currentData().toInt(), band_->currentData().toInt(),
+            context_.channel, source};
+}
+
+void MultirecordsPage::load() const {
+    const Choice c = choice();
+    if (c == loaded_) return;
+    loaded_ = c;
+    series_ = {};
+    if (!c.source) return;
+    const LevelSelection s{c.table, c.parameter, c.band, c.channel};
+    std::optional<views::BinFileRecords> fileRecords;
+    if (!context_.records) fileRecords.emplace(*context_.file);
+    const views::RecordsByIndex& records = context_.records ? *context_.records : *fileRecords;
+    if (auto r = views::ReadLevelSeries(records, context_.type, s)) series_ = std::move(*r);
+}
+
+const std::vector<double>& MultirecordsPage::series() const {
+    load();
+    return series_.levels;
+}
+
+const std::vector<double>& MultirecordsPage::seconds() const {
+    load();
+    return series_.seconds;
+}
+
+void MultirecordsPage::showSeries() const {
+    load();
+    if (shown_ == loaded_ && shown_.source) return;  // the view (zoom, cursors) stays as it is
+    shown_ = loaded_;
+    chart_->SetCurves({plot::Curve{series_.levels, QColor(0x20, 0x40, 0xC0), tr("L[dB]")}});
+    chart_->SetXValues(series_.seconds);
+    showTimeAxis();
+    // The bar moves over the record numbers; the chart places each record at its own time.
+    const auto n = static_cast<int64_t>(series_.levels.size());
+    bar_->SetDataRange(0, std::max<int64_t>(n - 1, 0), 0.0, 1.0);
+    if (n >= 2)
+        bar_->SetView(0, n);
+    else
+        chart_->Render(0, n - 1, 0.0, 1.0);
     plot_->scheduleRedraw();
 }
 
-void MultirecordsPage::ApplyBounds(const QString& lower, const QString& upper) {
-    lower_ = views::ParseBound(lower.toStdString(), lower_);
-    upper_ = views::ParseBound(upper.toStdString(), upper_);
+void MultirecordsPage::showTimeAxis() const {
+    std::optional<int64_t> origin;
+    if (clock_->isChecked() && series_.start) origin = views::LocalSeconds(*series_.start);
+    chart_->SetClockOrigin(origin);
+    // The text table keeps its seconds column whichever labels the axis shows.
+    chart_->SetTitles(origin ? tr("Time of day") : tr("T[sec]"), tr("L[dB]"), tr("T[sec]"));
+    plot_->scheduleRedraw();
+}
+
+void MultirecordsPage::showEvent(QShowEvent* event) {
+    LevelPage::showEvent(event);
+    showSeries();
+}
+
+bool MultirecordsPage::ApplyBounds(const QString& lower, const QString& upper) {
+    const double lo = views::ParseBound(lower.toStdString(), lower_);
+    const double hi = views::ParseBound(upper.toStdString(), upper_);
+    if (!(lo < hi)) return false;
+    lower_ = lo;
+    upper_ = hi;
     chart_->SetYRange(lower_, upper_);
     plot_->scheduleRedraw();
+    return true;
 }
 
 void NoteChartCursors(const plot::LineChart& chart, views::Notepad* notepad) {
@@ -547,19 +608,18 @@ void NoteChartCursors(const plot::LineChart& chart, views::Notepad* notepad) {
 }
 
 void MultirecordsPage::NoteCursors() {
+    showSeries();
     NoteChartCursors(*chart_, context_.notepad);
 }
 
 void MultirecordsPage::Refresh() {
-    reload();
+    // The series does not depend on the record shown: only a new choice or channel reads it again.
+    if (isVisible()) showSeries();
 }
 
 QString MultirecordsPage::ClipboardText() const {
-    // The chart's table with the columns headed by time and level.
-    QString table = chart_->TextTable();
-    const qsizetype eol = table.indexOf(QLatin1Char('\n'));
-    if (eol < 0) return table;
-    return tr("T[sec]") + QLatin1Char('\t') + tr("L[dB]") + table.mid(eol);
+    showSeries();
+    return chart_->TextTable();
 }
 
 LevelPage* MakeLevelPage(PageContext& context, views::PageKind kind, QWidget* parent) {

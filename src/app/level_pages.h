@@ -11,6 +11,7 @@
 #include "views/level_views.h"
 #include "views/misc_views.h"
 
+class QCheckBox;
 class QComboBox;
 class QPushButton;
 class QRadioButton;
@@ -28,18 +29,22 @@ class ScrollZoomBar;
 namespace k470::app {
 
 // What every page reads: the shown record (the current one, or the average of a range), the source's
-// type, the selected channel and the level text settings that live as long as the process.
+// type and records, the selected channel and the level text settings.
 struct PageContext {
     DeviceType type = 0;
     const MeasurementRecord* record = nullptr;
     const BinFile* file = nullptr;
+    // The source's records read on demand; without them, those of `file`.
+    const views::RecordsByIndex* records = nullptr;
     int channel = 0;
     bool linear = false;
     double p0 = 2e-05;
-    views::PlotLimits limits;
     SettingsStore* store = nullptr;
     views::Notepad* notepad = nullptr;  // the points that the plots note
 };
+
+// The spectrum plot limits: one set for the whole process, not saved, kept while pages come and go.
+views::PlotLimits& SpectrumPlotLimits();
 
 class LevelPage : public QWidget {
     Q_OBJECT
@@ -104,6 +109,8 @@ class SpectraPage : public LevelPage {
     views::Correction correction() const { return correction_; }
     // "Plot": the limits dialog's values; refused (false) unless they are in order.
     bool ApplyLimits(const views::PlotLimits& limits);
+    plot::BarChart* octaveChart() const { return octaves_; }
+    plot::BarChart* thirdChart() const { return thirds_; }
     const views::Spectrum& spectrum() const { return spectrum_; }
     bool onLineState() const;
     plot::PlotWindow* plotWindow() const { return plot_; }
@@ -136,27 +143,49 @@ class MultirecordsPage : public LevelPage {
     QComboBox* parameterList() const { return parameter_; }
     QComboBox* tableList() const { return table_; }
     QComboBox* bandList() const { return band_; }
-    const std::vector<double>& series() const { return series_; }
+    QCheckBox* clockTimeBox() const { return clock_; }
+    // The level of the chosen value over the records, and the records' times; read from the records when
+    // first asked for (or first shown), and again only when the choice or the channel changes.
+    const std::vector<double>& series() const;
+    const std::vector<double>& seconds() const;
     double lowerBound() const { return lower_; }
     double upperBound() const { return upper_; }
-    // "Enter bounds" answered with these texts; a text that is not a number keeps its bound.
-    void ApplyBounds(const QString& lower, const QString& upper);
+    // "Enter bounds" answered with these texts; a text that is not a number keeps its bound. Refused
+    // (false, nothing changes) unless the lower bound is below the upper one.
+    bool ApplyBounds(const QString& lower, const QString& upper);
     plot::LineChart* chart() const { return chart_; }
+    plot::ScrollZoomBar* scrollZoomBar() const { return bar_; }
     // Notes the chart's shown cursors (time, level) in the notepad.
     void NoteCursors();
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
+    struct Choice {
+        int table = -1, parameter = -1, band = -1, channel = -1;
+        const void* source = nullptr;
+        bool operator==(const Choice&) const = default;
+    };
     void fillLists();
     void fillBandAndParameter();
-    void reload();
+    Choice choice() const;
+    // Reads the series again when the choice changed since the last reading.
+    void load() const;
+    // Puts the series on the chart when it is not there yet (the chart is drawn, not the page's state).
+    void showSeries() const;
+    void showTimeAxis() const;
     QComboBox* parameter_ = nullptr;
     QComboBox* table_ = nullptr;
     QComboBox* band_ = nullptr;
+    QCheckBox* clock_ = nullptr;
     plot::PlotWindow* plot_ = nullptr;
     plot::LineChart* chart_ = nullptr;
     plot::ScrollZoomBar* bar_ = nullptr;
     QTimer* timer_ = nullptr;
-    std::vector<double> series_;
+    mutable views::LevelSeriesData series_;
+    mutable Choice loaded_;
+    mutable Choice shown_;
     double lower_ = 0.0;
     double upper_ = 150.0;
 };

@@ -31,6 +31,7 @@
 
 #include "app/level_pages.h"
 #include "app/output_paths.h"
+#include "app/screen_placement.h"
 #include "app/tool_icons.h"
 
 namespace k470::app {
@@ -387,12 +388,7 @@ void MainWindow::buildControls() {
     setCentralWidget(central);
 }
 
-void MainWindow::restorePlacement() {
-    const WindowGeometry current{x(), y(), width(), height()};
-    const WindowGeometry g = PlaceMainWindow(frame_.settings().window, current);
-    move(g.x, g.y);
-    resize(g.width, g.height);
-}
+void MainWindow::restorePlacement() { RestorePlacement(*this, frame_.settings().window); }
 
 bool MainWindow::enabled(Command command) const {
     const bool allowed = session_ ? session_->allowed(command) : IsGlobalCommand(command);

@@ -1,6 +1,7 @@
 #include "app/misc_dialogs.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -9,9 +10,11 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "base/lexicon.h"
 #include "base/number_format.h"
 
 namespace k470::app {
@@ -19,6 +22,27 @@ namespace k470::app {
 namespace {
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// A line under the fields that says what keeps the dialog open, and the OK and Cancel buttons.
+QLabel* addProblemAndButtons(QDialog& dialog, QFormLayout& form) {
+    auto* problem = new QLabel(&dialog);
+    problem->setObjectName(QStringLiteral("problem"));
+    problem->setStyleSheet(QStringLiteral("color: #c00000;"));
+    problem->setWordWrap(true);
+    problem->hide();
+    form.addRow(problem);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    form.addRow(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    return problem;
+}
+
+void showProblem(QLabel& label, const QString& text) {
+    label.setText(text);
+    label.setVisible(!text.isEmpty());
+    label.window()->adjustSize();  // room for the wrapped lines
 }
 }  // namespace
 
@@ -146,6 +170,81 @@ void NotepadDialog::Clear() {
     notepad_.Clear();
     list_->clear();
     difference_->clear();
+}
+
+PlotLimitsDialog::PlotLimitsDialog(const views::PlotLimits& l, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(tr("Plot"));
+    auto* form = new QFormLayout(this);
+    const int values[] = {l.lower, l.upper, l.threshold1, l.threshold2, l.threshold3};
+    const QString names[] = {tr("Lower limit [dB]"), tr("Upper limit [dB]"), tr("Threshold 1[dB]"),
+                             tr("Threshold 2[dB]"), tr("Threshold 3[dB]")};
+    for (size_t i = 0; i < boxes_.size(); ++i) {
+        boxes_[i] = new QSpinBox(this);
+        boxes_[i]->setRange(-1000, 1000);
+        boxes_[i]->setValue(values[i]);
+        form->addRow(names[i], boxes_[i]);
+        connect(boxes_[i], &QSpinBox::valueChanged, this, [this] {
+            if (problem_->isVisible()) showProblem(*problem_, problem());
+        });
+    }
+    problem_ = addProblemAndButtons(*this, *form);
+}
+
+views::PlotLimits PlotLimitsDialog::limits() const {
+    return {boxes_[0]->value(), boxes_[1]->value(), boxes_[2]->value(), boxes_[3]->value(),
+            boxes_[4]->value()};
+}
+
+QString PlotLimitsDialog::problem() const {
+    const views::PlotLimits l = limits();
+    QString why;
+    if (l.lower >= l.threshold1)
+        why = tr("the lower limit must be below threshold 1");
+    else if (l.threshold1 >= l.threshold2)
+        why = tr("threshold 1 must be below threshold 2");
+    else if (l.threshold2 >= l.upper)
+        why = tr("threshold 2 must be below the upper limit");
+    else if (l.lower >= l.threshold3)
+        why = tr("threshold 3 must be above the lower limit");
+    if (why.isEmpty()) return {};
+    return qs(lexicon().text(Word::ErrorInParameters)) + QStringLiteral(": ") + why;
+}
+
+void PlotLimitsDialog::accept() {
+    const QString why = problem();
+    showProblem(*problem_, why);
+    if (why.isEmpty()) QDialog::accept();
+}
+
+BoundsDialog::BoundsDialog(double lower, double upper, QWidget* parent)
+    : QDialog(parent), oldLower_(lower), oldUpper_(upper) {
+    setWindowTitle(tr("Enter bounds"));
+    auto* form = new QFormLayout(this);
+    lowerEdit_ = new QLineEdit(qs(views::BoundText(lower)), this);
+    upperEdit_ = new QLineEdit(qs(views::BoundText(upper)), this);
+    form->addRow(tr("Lower limit"), lowerEdit_);
+    form->addRow(tr("Upper limit"), upperEdit_);
+    problem_ = addProblemAndButtons(*this, *form);
+}
+
+double BoundsDialog::lower() const {
+    return views::ParseBound(lowerEdit_->text().toStdString(), oldLower_);
+}
+
+double BoundsDialog::upper() const {
+    return views::ParseBound(upperEdit_->text().toStdString(), oldUpper_);
+}
+
+QString BoundsDialog::problem() const {
+    if (lower() < upper()) return {};
+    return tr("The lower limit (%1) must be below the upper limit (%2).")
+        .arg(qs(views::BoundText(lower())), qs(views::BoundText(upper())));
+}
+
+void BoundsDialog::accept() {
+    const QString why = problem();
+    showProblem(*problem_, why);
+    if (why.isEmpty()) QDialog::accept();
 }
 
 }  // namespace k470::app

@@ -1,6 +1,7 @@
 // "Parameters" ("Misc"): the shown record's date, time, comment, interval, serial number, range and
 // calibration offsets, the "Linear" switch and "Enter P0"; "Notepad": the points noted from the plots and
-// the difference of two of them.
+// the difference of two of them; "Plot" (the spectrum limits) and "Enter bounds" (the multi-record level
+// bounds), which stay open with the typed values and say what is wrong until the values are in order.
 #pragma once
 
 #include <QDialog>
@@ -16,6 +17,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTimer;
 
 namespace k470::app {
@@ -67,6 +69,44 @@ class NotepadDialog : public QDialog {
     views::Notepad& notepad_;
     QListWidget* list_;
     QLineEdit* difference_;
+};
+
+// "Plot": the five spectrum limits. OK closes the dialog only when they are in order.
+class PlotLimitsDialog : public QDialog {
+    Q_OBJECT
+  public:
+    PlotLimitsDialog(const views::PlotLimits& limits, QWidget* parent);
+    views::PlotLimits limits() const;
+    // 0 lower, 1 upper, 2..4 thresholds 1..3
+    QSpinBox* box(int i) const { return boxes_[static_cast<size_t>(i)]; }
+    // What is wrong with the typed values; empty while nothing is.
+    QString problem() const;
+    void accept() override;
+
+  private:
+    std::array<QSpinBox*, 5> boxes_{};
+    QLabel* problem_;
+};
+
+// "Enter bounds": the lower and upper level bound. A text that is not a number keeps its bound; OK closes
+// the dialog only when the lower bound is below the upper one.
+class BoundsDialog : public QDialog {
+    Q_OBJECT
+  public:
+    BoundsDialog(double lower, double upper, QWidget* parent);
+    double lower() const;
+    double upper() const;
+    QLineEdit* lowerEdit() const { return lowerEdit_; }
+    QLineEdit* upperEdit() const { return upperEdit_; }
+    QString problem() const;
+    void accept() override;
+
+  private:
+    double oldLower_;
+    double oldUpper_;
+    QLineEdit* lowerEdit_;
+    QLineEdit* upperEdit_;
+    QLabel* problem_;
 };
 
 }  // namespace k470::app

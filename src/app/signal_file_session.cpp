@@ -33,7 +33,9 @@ class SignalFileSession::Sink : public ChainReplaySink {
         switch (e) {
             case ReplayEvent::RecordChanged:
             case ReplayEvent::ReplayStarted:
-                owner_.trace_.Reset(owner_.controller_.sampleRate());
+                // The replay starts here: the time axis counts from this frame and shows the record's markers.
+                owner_.trace_.Reset(owner_.controller_.sampleRate(), owner_.controller_.position(),
+                                    views::TraceMarkers(owner_.controller_.startChoices()));
                 if (owner_.page_) owner_.page_->Refresh();
                 owner_.changed(SessionObserver::Change::State);
                 break;

@@ -75,6 +75,10 @@ void SignalPage::Refresh() {
     const double top = peak > 0 && std::isfinite(peak) ? peak * 1.1 : 1.0;
     const auto n = static_cast<int64_t>(values.size());
     chart_->SetCurves({plot::Curve{std::move(values), QColor(0x20, 0x50, 0xB0), qs(c.units)}});
+    std::vector<plot::Marker> markers;
+    for (const views::TraceMarker& m : trace_.markers())
+        markers.push_back({trace_.timeOf(m.frame), qs(m.name)});
+    chart_->SetMarkers(std::move(markers));
     chart_->SetYRange(-top, top);
     if (n >= 2) {
         bar_->SetDataRange(0, n - 1, trace_.startTime(), 1.0 / trace_.sampleRate());

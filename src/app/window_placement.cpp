@@ -1,5 +1,6 @@
 #include "app/window_placement.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace k470::app {
@@ -13,6 +14,15 @@ WindowGeometry PlaceMainWindow(WindowRect r, WindowGeometry current) {
     if (r.bottom - r.top < kMinWindowHeight) r.bottom = r.top + kMinWindowHeight;
     if (r.left < 0 || r.top < 0) return current;
     return {r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1};
+}
+
+WindowGeometry KeepOnScreen(WindowGeometry g, WindowGeometry screen) {
+    if (screen.width <= 0 || screen.height <= 0) return g;
+    g.width = std::min(g.width, screen.width);
+    g.height = std::min(g.height, screen.height);
+    g.x = std::clamp(g.x, screen.x, screen.x + screen.width - g.width);
+    g.y = std::clamp(g.y, screen.y, screen.y + screen.height - g.height);
+    return g;
 }
 
 WindowRect StoredRect(WindowGeometry g) {

@@ -1,5 +1,6 @@
 // Where the main window opens: the stored rectangle, widened to at least 740 x 445, or the place the
-// desktop chose when the stored corner is off the screen to the left or above.
+// desktop chose when the stored corner is off the screen to the left or above; and then kept on the screen
+// it opens on, whose size in the window's units shrinks with the display scale (QT_SCALE_FACTOR).
 #pragma once
 
 namespace k470::app {
@@ -27,6 +28,9 @@ constexpr WindowRect kDefaultWindowRect{0, 0, kMinWindowWidth, kMinWindowHeight}
 // widening to the minimum; a stored negative left or top (or a value beyond any screen) keeps the
 // current geometry.
 WindowGeometry PlaceMainWindow(WindowRect stored, WindowGeometry current);
+// The window moved onto the screen's available area, and shrunk to it where it is larger: the screen wins
+// over the minimum size. An empty screen area changes nothing.
+WindowGeometry KeepOnScreen(WindowGeometry window, WindowGeometry screen);
 // The rectangle to store for a window at this geometry, chosen so that PlaceMainWindow gives the same
 // geometry back (the window keeps its size from run to run).
 WindowRect StoredRect(WindowGeometry geometry);

@@ -41,13 +41,17 @@ std::string AxisTicks::exponentLabel() const {
     return (exponent > 0 ? "E+" : "E") + std::to_string(exponent);
 }
 
-AxisTicks ComputeAxisTicks(double lo, double range, int pixels, int minSpacing, int digitBudget) {
+void MakeAxisUsable(double& lo, double& range, int& pixels, int& minSpacing) {
     if (minSpacing < 1) minSpacing = 1;
     if (!std::isfinite(lo)) lo = 0.0;
     if (!(range > 0) || !std::isfinite(range) || pixels <= 0) {
         range = 1.0;
         pixels = minSpacing;
     }
+}
+
+AxisTicks ComputeAxisTicks(double lo, double range, int pixels, int minSpacing, int digitBudget) {
+    MakeAxisUsable(lo, range, pixels, minSpacing);
     AxisTicks t;
     int bestLeftover = 0;
     for (int i = 0; i < 4; ++i) {

@@ -34,5 +34,8 @@ struct AxisTicks {
 // not positive or not finite, or an axis without pixels, is treated as an axis of span 1 over minSpacing
 // pixels, so the labels stay sensible instead of the search running on infinities.
 AxisTicks ComputeAxisTicks(double lo, double range, int pixels, int minSpacing, int digitBudget);
+// The same treatment of an unusable axis for every kind of ticks: a start that is not finite becomes 0, a
+// span that is not positive or not finite (or an axis without pixels) a span of 1 over minSpacing pixels.
+void MakeAxisUsable(double& lo, double& range, int& pixels, int& minSpacing);
 
 }  // namespace k470::plot

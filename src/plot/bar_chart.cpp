@@ -10,10 +10,11 @@
 namespace k470::plot {
 
 namespace {
-constexpr int kLeftMargin = 56;
+constexpr int kTitleHeight = 18;
+constexpr int kLeftMargin = 56 + kTitleHeight;
 constexpr int kRightMargin = 10;
 constexpr int kTopMargin = 22;
-constexpr int kBottomMargin = 24;
+constexpr int kBottomMargin = 24 + kTitleHeight;
 constexpr int kMinTickSpacing = 30;
 }  // namespace
 
@@ -81,6 +82,30 @@ void BarChart::SetTitle(QString valueTitle) {
     markDirty();
 }
 
+void BarChart::SetAxisTitles(QString bandTitle, QString valueTitle) {
+    bandTitle_ = std::move(bandTitle);
+    valueTitle_ = std::move(valueTitle);
+    markDirty();
+}
+
+void BarChart::drawAxisTitles(QPainter& painter) const {
+    const QRect a = plotArea();
+    painter.save();
+    painter.setFont(window().font(PlotFont::Bold));
+    painter.setPen(Qt::black);
+    if (!bandTitle_.isEmpty())
+        painter.drawText(QRect(a.left(), a.bottom() + 20, a.width(), kTitleHeight), Qt::AlignHCenter,
+                         bandTitle_);
+    if (!valueTitle_.isEmpty()) {
+        // Upright along the whole chart's height, so that it fits also beside a low plot.
+        const int h = rect().height() - 4;
+        painter.translate(rect().left() + 2, rect().center().y());
+        painter.rotate(-90);
+        painter.drawText(QRect(-h / 2, 0, h, kTitleHeight), Qt::AlignHCenter | Qt::AlignTop, valueTitle_);
+    }
+    painter.restore();
+}
+
 QRect BarChart::barRect(int i) const {
     const QRect a = plotArea();
     const int n = static_cast<int>(values_.size());
@@ -136,14 +161,15 @@ void BarChart::DrawText(QPainter& painter) {
         const double v = ticks_.tick(i);
         const int py = m.pixelOf(v);
         painter.drawLine(a.left() - 4, py, a.left(), py);
-        painter.drawText(QRect(rect().left() + 2, py - 8, kLeftMargin - 8, 16),
+        painter.drawText(QRect(rect().left() + kTitleHeight, py - 8, kLeftMargin - kTitleHeight - 8, 16),
                          Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(ticks_.label(v)));
     }
     if (!ticks_.exponentLabel().empty())
-        painter.drawText(QRect(rect().left() + 4, rect().top() + 2, kLeftMargin, 16), Qt::AlignLeft,
-                         QString::fromStdString(ticks_.exponentLabel()));
+        painter.drawText(QRect(rect().left() + kTitleHeight, rect().top() + 2, kLeftMargin, 16),
+                         Qt::AlignLeft, QString::fromStdString(ticks_.exponentLabel()));
     if (!title_.isEmpty())
         painter.drawText(QRect(a.left(), rect().top() + 2, a.width(), 16), Qt::AlignHCenter, title_);
+    drawAxisTitles(painter);
     const int n = static_cast<int>(values_.size());
     if (n == 0) return;
     const double slot = static_cast<double>(a.width()) / n;

@@ -1,5 +1,6 @@
 // A bar chart for band spectra: one bar per band from the axis bottom up to the band's value, the value
-// written above the bar with two decimals when it fits, band names below, and a value axis with ticks.
+// written above the bar with two decimals when it fits, band names below, a value axis with ticks, and the
+// titles of the band axis (below the names) and of the value axis (upright at the left).
 #pragma once
 
 #include <QStringList>
@@ -22,6 +23,9 @@ class BarChart : public PlotElement {
     void SetBandColours(std::vector<QColor> colours);
     void SetValueRange(double lo, double hi);
     void SetTitle(QString valueTitle);
+    void SetAxisTitles(QString bandTitle, QString valueTitle);
+    const QString& bandTitle() const { return bandTitle_; }
+    const QString& valueTitle() const { return valueTitle_; }
 
     const std::vector<double>& values() const { return values_; }
     double lo() const { return lo_; }
@@ -43,12 +47,15 @@ class BarChart : public PlotElement {
 
   private:
     void computeTicks();
+    void drawAxisTitles(QPainter& painter) const;
 
     int digitBudget_;
     std::vector<double> values_;
     QStringList labels_;
     std::vector<QColor> colours_;
     QString title_;
+    QString bandTitle_;
+    QString valueTitle_;
     double lo_ = 0.0;
     double hi_ = 100.0;
     AxisTicks ticks_;

@@ -31,6 +31,7 @@ constexpr int kLeftMargin = 62;
 constexpr int kRightMargin = 18;
 constexpr int kAxisLabelsHeight = 36;
 constexpr int kMinXTickSpacing = 70;
+constexpr int kMinClockTickSpacing = 90;  // room for "dd.mm hh:mm"
 constexpr int kMinYTickSpacing = 30;
 constexpr int kDragThreshold = 4;
 
@@ -47,7 +48,19 @@ LineChart::LineChart(PlotWindow& window, QRect rect, int digitBudget, unsigned o
     picture_ = &window.Add<PlotButton>(QRect(), QCoreApplication::translate("LineChart", "Save picture"));
     text_ = &window.Add<PlotButton>(QRect(), QCoreApplication::translate("LineChart", "Save text"));
     origin_->onClicked = [this] { SetCursorsToOrigin(); };
-    picture_->onClicked = [this] { saveWithDialog(); };
+    askPicturePath = [this](const QString& title, const QString& proposed) {
+        return QFileDialog::getSaveFileName(
+            &this->window(), title, proposed,
+            QCoreApplication::translate("LineChart",
+                                        "SVG pictures (*.svg);;PNG pictures (*.png);;All files (*)"));
+    };
+    tell = [this](const QString& text, bool information) {
+        if (information)
+            QMessageBox::information(&this->window(), QStringLiteral("K470"), text);
+        else
+            QMessageBox::warning(&this->window(), QStringLiteral("K470"), text);
+    };
+    picture_->onClicked = [this] { SavePictureAsked(); };
     text_->onClicked = [this] { saveTextWithDialog(); };
     layout();
     computeTicks();
@@ -91,10 +104,38 @@ void LineChart::SetYRange(double lo, double hi) {
     markDirty();
 }
 
-void LineChart::SetTitles(QString xTitle, QString yTitle) {
+void LineChart::SetTitles(QString xTitle, QString yTitle, QString xColumnTitle) {
     xTitle_ = std::move(xTitle);
+    xColumnTitle_ = std::move(xColumnTitle);
     yTitle_ = std::move(yTitle);
     markDirty();
+}
+
+void LineChart::SetXValues(std::vector<double> xs) {
+    xs_ = std::move(xs);
+    computeTicks();
+    markDirty();
+}
+
+void LineChart::SetClockOrigin(std::optional<int64_t> origin) {
+    clockOrigin_ = origin;
+    computeTicks();
+    markDirty();
+}
+
+void LineChart::SetMarkers(std::vector<Marker> markers) {
+    markers_ = std::move(markers);
+    markDirty();
+}
+
+double LineChart::xOf(int64_t sample) const {
+    if (xs_.empty()) return x0_ + static_cast<double>(sample) * xStep_;
+    // Beyond the given values the axis goes on at the last known spacing.
+    const auto n = static_cast<int64_t>(xs_.size());
+    if (sample >= 0 && sample < n) return xs_[static_cast<size_t>(sample)];
+    const double step = n >= 2 ? xs_[xs_.size() - 1] - xs_[xs_.size() - 2] : 1.0;
+    return sample < 0 ? xs_.front() + static_cast<double>(sample) * step
+                      : xs_.back() + static_cast<double>(sample - n + 1) * step;
 }
 
 void LineChart::Render(int64_t first, int64_t last, double x0, double xStep) {
@@ -111,7 +152,28 @@ void LineChart::computeTicks() {
     const double xLo = std::min(xOf(first_), xOf(std::max(last_, first_)));
     const double xRange = std::fabs(xOf(std::max(last_, first_)) - xOf(first_));
     xTicks_ = ComputeAxisTicks(xLo, xRange, area.width(), kMinXTickSpacing, digitBudget_);
+    if (clockOrigin_)
+        xClock_ = ComputeClockTicks(*clockOrigin_, xLo, xRange, area.width(), kMinClockTickSpacing);
     yTicks_ = ComputeAxisTicks(yLo_, yHi_ - yLo_, area.height(), kMinYTickSpacing, digitBudget_);
+}
+
+int LineChart::xTickCount() const {
+    return clockOrigin_ ? xClock_.count() : xTicks_.count();
+}
+
+double LineChart::xTick(int i) const {
+    return clockOrigin_ ? xClock_.tick(i) : xTicks_.tick(i);
+}
+
+QString LineChart::xTickLabel(double value) const {
+    return qs(clockOrigin_ ? xClock_.label(value) : xTicks_.label(value));
+}
+
+QStringList LineChart::xTickLabels() const {
+    QStringList labels;
+    if (last_ <= first_) return labels;
+    for (int i = 0; i < xTickCount(); ++i) labels << xTickLabel(xTick(i));
+    return labels;
 }
 
 AxisMap LineChart::xMap() const {
@@ -145,10 +207,21 @@ void LineChart::SetCursorsToOrigin() {
     SetCursor(1, last_);
 }
 
+std::string LineChart::xText(double x) const {
+    return clockOrigin_ ? ClockReadout(*clockOrigin_, x) : ReadoutValue(x);
+}
+
+double LineChart::curveValue(int64_t sample) const {
+    if (curves_.empty() || sample < 0 || sample >= static_cast<int64_t>(curves_.front().values.size()))
+        return std::numeric_limits<double>::quiet_NaN();
+    return curves_.front().values[static_cast<size_t>(sample)];
+}
+
 QString LineChart::cursorReadout(int which) const {
     const Cursor& c = cursors_[index(which)];
     if (!c.visible) return {};
-    return qs(CursorReadout(xOf(c.sample), c.sample, (options_ & ShowCursorSample) != 0));
+    return qs(CursorReadout(xText(xOf(c.sample)), curveValue(c.sample), c.sample,
+                            (options_ & ShowCursorSample) != 0));
 }
 
 QString LineChart::cursorPairReadout() const {
@@ -158,8 +231,21 @@ QString LineChart::cursorPairReadout() const {
 }
 
 int64_t LineChart::sampleAt(int px) const {
-    if (last_ < first_ || xStep_ == 0.0) return first_;
+    if (last_ < first_) return first_;
     const double x = xMap().valueAt(px);
+    if (!xs_.empty()) {
+        // The nearest of the uneven samples shown.
+        int64_t lo = first_, hi = last_;
+        while (lo < hi) {
+            const int64_t mid = lo + (hi - lo) / 2;
+            if (xOf(mid) < x)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo > first_ && x - xOf(lo - 1) < xOf(lo) - x ? lo - 1 : lo;
+    }
+    if (xStep_ == 0.0) return first_;
     const double s = std::floor((x - x0_) / xStep_ + 0.5);
     if (!std::isfinite(s)) return first_;
     return std::clamp(static_cast<int64_t>(std::clamp(s, -9e15, 9e15)), first_, last_);
@@ -232,57 +318,66 @@ void LineChart::drawCurve(QPainter& painter, const Curve& curve, const AxisMap& 
     painter.drawPath(path);
 }
 
-void LineChart::DrawContents(QPainter& painter) {
+void LineChart::drawGrid(QPainter& painter, const AxisMap& xm, const AxisMap& ym) const {
     const QRect area = plotArea();
-    if (area.width() < 2 || area.height() < 2) return;
-    painter.fillRect(area, plotBackground);
-    const AxisMap xm = xMap();
-    const AxisMap ym = yMap();
     painter.setPen(QPen(gridColour, 1.0, Qt::DotLine));
     if (last_ > first_)
-        for (int i = 0; i < xTicks_.count(); ++i) {
-            const int px = xm.pixelOf(xTicks_.tick(i));
+        for (int i = 0; i < xTickCount(); ++i) {
+            const int px = xm.pixelOf(xTick(i));
             painter.drawLine(px, area.top(), px, area.bottom());
         }
     for (int i = 0; i < yTicks_.count(); ++i) {
         const int py = ym.pixelOf(yTicks_.tick(i));
         painter.drawLine(area.left(), py, area.right(), py);
     }
-    painter.save();
-    painter.setClipRect(area);
-    if (last_ >= first_)
-        for (const Curve& c : curves_) drawCurve(painter, c, xm, ym);
+}
+
+void LineChart::drawCursorsAndMarkers(QPainter& painter, const AxisMap& xm, const AxisMap& ym) const {
+    const QRect area = plotArea();
+    const double xLo = xOf(first_), xHi = xOf(std::max(last_, first_));
+    painter.setFont(window().font(PlotFont::BoldSmall));
+    for (const Marker& m : markers_) {
+        if (m.x < std::min(xLo, xHi) || m.x > std::max(xLo, xHi)) continue;
+        const int px = xm.pixelOf(m.x);
+        painter.setPen(QPen(markerColour, 1.0));
+        painter.drawLine(px, area.top(), px, area.bottom());
+        painter.drawText(QRect(px + 3, area.top() + 2, 160, 16), Qt::AlignLeft | Qt::AlignTop, m.name);
+    }
     for (size_t k = 0; k < cursors_.size(); ++k) {
         const Cursor& c = cursors_[k];
         if (!c.visible || c.sample < first_ || c.sample > last_) continue;
         const int px = xm.pixelOf(xOf(c.sample));
         painter.setPen(QPen(cursorColours[k], 1.0, Qt::DashLine));
         painter.drawLine(px, area.top(), px, area.bottom());
-        if (!curves_.empty() && c.sample >= 0 &&
-            c.sample < static_cast<int64_t>(curves_.front().values.size())) {
-            const double v = curves_.front().values[static_cast<size_t>(c.sample)];
-            if (std::isfinite(v)) {
-                painter.setPen(QPen(cursorColours[k], 1.5));
-                painter.setBrush(Qt::NoBrush);
-                painter.drawEllipse(QPointF(px, ym.exactPixelOf(v)), 4.0, 4.0);
-            }
+        const double v = curveValue(c.sample);
+        if (std::isfinite(v)) {
+            painter.setPen(QPen(cursorColours[k], 1.5));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(QPointF(px, ym.exactPixelOf(v)), 4.0, 4.0);
         }
     }
+}
+
+void LineChart::DrawContents(QPainter& painter) {
+    const QRect area = plotArea();
+    if (area.width() < 2 || area.height() < 2) return;
+    painter.fillRect(area, plotBackground);
+    const AxisMap xm = xMap();
+    const AxisMap ym = yMap();
+    drawGrid(painter, xm, ym);
+    painter.save();
+    painter.setClipRect(area);
+    if (last_ >= first_)
+        for (const Curve& c : curves_) drawCurve(painter, c, xm, ym);
+    drawCursorsAndMarkers(painter, xm, ym);
     painter.restore();
     painter.setPen(QPen(Qt::black, 1.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(area.adjusted(0, 0, -1, -1));
 }
 
-void LineChart::DrawText(QPainter& painter) {
+void LineChart::drawAxisTexts(QPainter& painter, const AxisMap& xm, const AxisMap& ym) const {
     const QRect area = plotArea();
-    if (area.width() < 2 || area.height() < 2) return;
-    const AxisMap xm = xMap();
-    const AxisMap ym = yMap();
-    const QFont normal = window().font(PlotFont::BoldSmall);
-    painter.setFont(normal);
-    painter.setPen(Qt::black);
-    const QFontMetrics fm(normal);
     for (int i = 0; i < yTicks_.count(); ++i) {
         const double v = yTicks_.tick(i);
         const int py = ym.pixelOf(v);
@@ -294,14 +389,14 @@ void LineChart::DrawText(QPainter& painter) {
         painter.drawText(QRect(rect().left() + 4, area.top() - 18, kLeftMargin, 16), Qt::AlignLeft,
                          qs(yTicks_.exponentLabel()));
     if (last_ > first_) {
-        for (int i = 0; i < xTicks_.count(); ++i) {
-            const double v = xTicks_.tick(i);
+        for (int i = 0; i < xTickCount(); ++i) {
+            const double v = xTick(i);
             const int px = xm.pixelOf(v);
             painter.drawLine(px, area.bottom(), px, area.bottom() + 4);
-            painter.drawText(QRect(px - 40, area.bottom() + 5, 80, 16), Qt::AlignHCenter | Qt::AlignTop,
-                             qs(xTicks_.label(v)));
+            painter.drawText(QRect(px - 50, area.bottom() + 5, 100, 16), Qt::AlignHCenter | Qt::AlignTop,
+                             xTickLabel(v));
         }
-        if (!xTicks_.exponentLabel().empty())
+        if (!clockOrigin_ && !xTicks_.exponentLabel().empty())
             painter.drawText(QRect(area.right() - 60, area.bottom() + 20, 60, 16), Qt::AlignRight,
                              qs(xTicks_.exponentLabel()));
     }
@@ -316,20 +411,24 @@ void LineChart::DrawText(QPainter& painter) {
                          yTitle_);
         painter.restore();
     }
-    // Readouts: the pointer above the plot, the cursors beside it, the cursor pair beside the buttons.
+}
+
+void LineChart::drawReadouts(QPainter& painter) const {
+    // The pointer above the plot, the cursors beside it, the cursor pair beside the buttons.
+    const QFont normal = window().font(PlotFont::BoldSmall);
     painter.setFont(normal);
+    painter.setPen(Qt::black);
+    const QFontMetrics fm(normal);
     const QRect top(rect().left() + 6, rect().top() + 3, rect().width() - 12, kReadoutHeight - 2);
     painter.drawText(top, Qt::AlignLeft | Qt::AlignVCenter, pointerReadout_);
-    QString cursorsText;
     for (int k = 0; k < 2; ++k) {
         const QString t = cursorReadout(k);
         if (t.isEmpty()) continue;
         painter.setPen(cursorColours[static_cast<size_t>(k)]);
         const QString shown = QStringLiteral("%1: %2").arg(k + 1).arg(t);
-        const int w = fm.horizontalAdvance(shown) + 12;
-        const int x = k == 0 ? top.right() - 2 * std::max(w, 150) : top.right() - std::max(w, 150);
-        painter.drawText(QRect(x, top.top(), std::max(w, 150), top.height()),
-                         Qt::AlignLeft | Qt::AlignVCenter, shown);
+        const int w = std::max(fm.horizontalAdvance(shown) + 12, 220);
+        const int x = k == 0 ? top.right() - 2 * w : top.right() - w;
+        painter.drawText(QRect(x, top.top(), w, top.height()), Qt::AlignLeft | Qt::AlignVCenter, shown);
     }
     painter.setPen(Qt::black);
     const QString pair = cursorPairReadout();
@@ -337,6 +436,15 @@ void LineChart::DrawText(QPainter& painter) {
         painter.drawText(QRect(rect().left() + 6, rect().bottom() - kButtonRowHeight + 2,
                                origin_->rect().left() - rect().left() - 10, kButtonRowHeight - 4),
                          Qt::AlignLeft | Qt::AlignVCenter, pair);
+}
+
+void LineChart::DrawText(QPainter& painter) {
+    const QRect area = plotArea();
+    if (area.width() < 2 || area.height() < 2) return;
+    painter.setFont(window().font(PlotFont::BoldSmall));
+    painter.setPen(Qt::black);
+    drawAxisTexts(painter, xMap(), yMap());
+    drawReadouts(painter);
 }
 
 bool LineChart::MousePress(QPoint pos, Qt::MouseButton button) {
@@ -368,7 +476,7 @@ bool LineChart::MouseMove(QPoint pos, Qt::MouseButtons buttons) {
     if (area.contains(pos) && last_ >= first_) {
         const double x = xOf(sampleAt(pos.x()));
         const double y = yMap().valueAt(pos.y());
-        readout = QStringLiteral("x: %1   y: %2").arg(qs(ReadoutValue(x)), qs(ReadoutValue(y)));
+        readout = QStringLiteral("x: %1   y: %2").arg(qs(xText(x)), qs(ReadoutValue(y)));
     }
     if (readout != pointerReadout_) {
         pointerReadout_ = readout;
@@ -426,7 +534,9 @@ QString LineChart::TextTable() const {
     xs.reserve(static_cast<size_t>(last_ - first_ + 1));
     for (int64_t i = first_; i <= last_; ++i) xs.push_back(xOf(i));
     std::vector<TableColumn> columns{{xs}};
-    QString header = QStringLiteral("x");
+    QString header = !xColumnTitle_.isEmpty() ? xColumnTitle_
+                     : !xTitle_.isEmpty()     ? xTitle_
+                                              : QStringLiteral("x");
     for (const Curve& c : curves_) {
         const int64_t n = static_cast<int64_t>(c.values.size());
         const int64_t from = std::clamp<int64_t>(first_, 0, n);
@@ -481,21 +591,18 @@ Status LineChart::SavePicture(const QString& path) {
     return {};
 }
 
-void LineChart::saveWithDialog() {
-    QString path;
-    if (options_ & AskPictureName) {
-        path = QFileDialog::getSaveFileName(
-            &window(), QCoreApplication::translate("LineChart", "Save picture"), QDir::currentPath(),
-            QCoreApplication::translate("LineChart",
-                                        "SVG pictures (*.svg);;PNG pictures (*.png);;All files (*)"));
-        if (path.isEmpty()) return;
-    } else {
-        const QDateTime now = QDateTime::currentDateTime();
-        path = QDir::current().filePath(qs(ScreenshotFileName(
-            now.date().day(), now.time().hour(), now.time().minute(), now.time().second(), "svg")));
+void LineChart::SavePictureAsked() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString proposed = QDir::current().filePath(qs(ScreenshotFileName(
+        now.date().day(), now.time().hour(), now.time().minute(), now.time().second(), "svg")));
+    const QString path = askPicturePath(QCoreApplication::translate("LineChart", "Save picture"), proposed);
+    if (path.isEmpty()) return;
+    if (Status s = SavePicture(path); !s) {
+        tell(qs(s.error().message), false);
+        return;
     }
-    if (Status s = SavePicture(path); !s)
-        QMessageBox::warning(&window(), QStringLiteral("K470"), qs(s.error().message));
+    tell(QCoreApplication::translate("LineChart", "Picture saved to %1").arg(QDir::toNativeSeparators(path)),
+         true);
 }
 
 void LineChart::saveTextWithDialog() {

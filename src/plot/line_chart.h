@@ -1,18 +1,24 @@
 // A line chart: axes with ticks and labels, a grid, curves over a window of sample indices, two cursors
-// with their readouts, a readout of the value under the pointer, and buttons to put the cursors back and
-// to save the chart as a picture (SVG or PNG) or its data as a text table. Left click places cursor 1,
-// right click cursor 2; the wheel zooms and a left drag moves the window of an attached ScrollZoomBar, as
+// with their readouts (x and the first curve's value), a readout of the value under the pointer, named
+// markers, and buttons to put the cursors back and to save the chart as a picture (SVG or PNG, asked for
+// with a save dialog) or its data as a text table. The x axis is either even (x0 + i * xStep) or given
+// per sample, and its labels are numbers or, with a clock origin, the time of day. Left click places cursor
+// 1, right click cursor 2; the wheel zooms and a left drag moves the window of an attached ScrollZoomBar, as
 // do the keys: Left/Right small shifts, Page Up/Page Down large shifts, +/- zoom, Home the whole data.
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "base/result.h"
 #include "plot/axis_map.h"
 #include "plot/axis_ticks.h"
+#include "plot/clock_ticks.h"
 #include "plot/plot_element.h"
 
 namespace k470::plot {
@@ -26,26 +32,43 @@ struct Curve {
     QString name;
 };
 
+// A named place on the x axis, drawn as a vertical line with its name at the top.
+struct Marker {
+    double x = 0.0;
+    QString name;
+};
+
 class LineChart : public PlotElement {
   public:
     enum Option : unsigned {
         ShowCursorSample = 0x1,  // the cursor readouts carry the sample number
-        AskPictureName = 0x4,    // "Save picture" asks for the file name
     };
 
-    LineChart(PlotWindow& window, QRect rect, int digitBudget = 6, unsigned options = AskPictureName);
+    LineChart(PlotWindow& window, QRect rect, int digitBudget = 6, unsigned options = 0);
 
     void SetCurves(std::vector<Curve> curves);
     const std::vector<Curve>& curves() const { return curves_; }
     int64_t sampleCount() const;
     void SetYRange(double lo, double hi);
-    void SetTitles(QString xTitle, QString yTitle);
+    // The axis titles; the x column of the text table is headed xColumnTitle, or else the x title.
+    void SetTitles(QString xTitle, QString yTitle, QString xColumnTitle = {});
+    // The x value of every sample, rising (uneven samples, such as records taken at their own times);
+    // empty for an even axis. Render's x0 and xStep then only place the scroll-and-zoom bar's window.
+    void SetXValues(std::vector<double> xs);
+    // With an origin (clock seconds of x = 0, see ClockSeconds) the x labels are clock times; without,
+    // numbers.
+    void SetClockOrigin(std::optional<int64_t> origin);
+    std::optional<int64_t> clockOrigin() const { return clockOrigin_; }
+    void SetMarkers(std::vector<Marker> markers);
+    const std::vector<Marker>& markers() const { return markers_; }
     // Shows samples first..last, sample 0 at x0 and xStep apart.
     void Render(int64_t first, int64_t last, double x0, double xStep);
 
     int64_t visibleFirst() const { return first_; }
     int64_t visibleLast() const { return last_; }
-    double xOf(int64_t sample) const { return x0_ + static_cast<double>(sample) * xStep_; }
+    double xOf(int64_t sample) const;
+    // The x labels as they are drawn, left to right.
+    QStringList xTickLabels() const;
 
     // Cursor 0 or 1: placed on a sample (and shown), or hidden.
     void SetCursor(int which, int64_t sample);
@@ -65,7 +88,11 @@ class LineChart : public PlotElement {
     // Writes the chart as a picture: PNG for a ".png" name, SVG otherwise. The file appears complete or
     // not at all.
     Status SavePicture(const QString& path);
-    // Writes the visible data as a tab-separated table (a header line, then x and every curve per row).
+    // "Save picture": asks for the file (proposing a name after the time of day in the current
+    // directory), writes it and tells where it went, or what failed.
+    void SavePictureAsked();
+    // Writes the visible data as a tab-separated table (a header line of the x title and the curve names,
+    // then x and every curve per row).
     Status SaveText(const QString& path);
     QString TextTable() const;
     QString ClipboardText() const override { return TextTable(); }
@@ -80,6 +107,13 @@ class LineChart : public PlotElement {
     PlotButton& textButton() const { return *text_; }
 
     void setScrollZoomBar(ScrollZoomBar* bar) { bar_ = bar; }
+
+    // The save dialog of "Save picture": the title and proposed path in, the chosen path out (empty for
+    // Cancel). Replaceable so that a caller (or a test) decides without a modal dialog.
+    std::function<QString(const QString& title, const QString& proposed)> askPicturePath;
+    // Tells the user a result of "Save picture" (where it went, or the error), as an information (true) or
+    // a warning (false).
+    std::function<void(const QString& text, bool information)> tell;
 
     void DrawFrame(QPainter& painter) override;
     void DrawContents(QPainter& painter) override;
@@ -98,6 +132,7 @@ class LineChart : public PlotElement {
     QColor plotBackground = Qt::white;
     QColor gridColour = QColor(0xD0, 0xD0, 0xD0);
     std::array<QColor, 2> cursorColours = {QColor(0xC0, 0x00, 0x00), QColor(0x00, 0x70, 0x00)};
+    QColor markerColour = QColor(0x90, 0x50, 0x00);
 
   private:
     struct Cursor {
@@ -108,8 +143,17 @@ class LineChart : public PlotElement {
     void layout();
     void computeTicks();
     int64_t sampleAt(int px) const;
+    double curveValue(int64_t sample) const;
+    // An x value in a readout: the clock time on a clock axis, else the number.
+    std::string xText(double x) const;
+    int xTickCount() const;
+    double xTick(int i) const;
+    QString xTickLabel(double value) const;
     void drawCurve(QPainter& painter, const Curve& curve, const AxisMap& xm, const AxisMap& ym) const;
-    void saveWithDialog();
+    void drawGrid(QPainter& painter, const AxisMap& xm, const AxisMap& ym) const;
+    void drawCursorsAndMarkers(QPainter& painter, const AxisMap& xm, const AxisMap& ym) const;
+    void drawAxisTexts(QPainter& painter, const AxisMap& xm, const AxisMap& ym) const;
+    void drawReadouts(QPainter& painter) const;
     void saveTextWithDialog();
 
     int digitBudget_;
@@ -122,8 +166,13 @@ class LineChart : public PlotElement {
     double x0_ = 0.0;
     double xStep_ = 1.0;
     QString xTitle_;
+    QString xColumnTitle_;
     QString yTitle_;
+    std::vector<double> xs_;
+    std::optional<int64_t> clockOrigin_;
+    std::vector<Marker> markers_;
     AxisTicks xTicks_;
+    ClockTicks xClock_;
     AxisTicks yTicks_;
     std::array<Cursor, 2> cursors_{};
     QString pointerReadout_;

@@ -11,12 +11,20 @@ std::string ReadoutValue(double value) {
     return formatFixed(value, 6);
 }
 
-std::string CursorReadout(double value, int64_t sample, bool withSample) {
-    std::string s = formatFixed(value, 6);
+std::string CursorReadout(double x, double y, int64_t sample, bool withSample) {
+    return CursorReadout(formatFixed(x, 6), y, sample, withSample);
+}
+
+std::string CursorReadout(std::string_view xText, double y, int64_t sample, bool withSample) {
+    std::string s(xText);
     if (withSample) {
         s += " (";
         appendInt(s, sample);
         s += ')';
+    }
+    if (std::isfinite(y)) {
+        s += "; ";
+        s += formatFixed(y, 6);
     }
     return s;
 }

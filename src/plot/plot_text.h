@@ -12,8 +12,11 @@ namespace k470::plot {
 
 // A value in a readout: "%1.6lf".
 std::string ReadoutValue(double value);
-// A cursor's readout: "%1.6lf", followed by " (%d)" with its sample number when withSample is set.
-std::string CursorReadout(double value, int64_t sample, bool withSample);
+// A cursor's readout: its x value "%1.6lf", followed by " (%d)" with its sample number when withSample is
+// set, then "; " and the curve's value there ("%1.6lf"), which is left out when it is not a number.
+std::string CursorReadout(double x, double y, int64_t sample, bool withSample);
+// The same with the x value already written (a clock time).
+std::string CursorReadout(std::string_view xText, double y, int64_t sample, bool withSample);
 // The readout of the cursor pair: "%1.6lf (%.6lg, %.6lg)" with the distance and the two x values.
 std::string CursorPairReadout(double x1, double x2);
 // "%1ld points"

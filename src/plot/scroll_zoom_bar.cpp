@@ -61,8 +61,10 @@ bool ScrollZoomBar::SetView(int64_t first, int64_t count) {
 
 bool ScrollZoomBar::ZoomIntoHole() {
     if (charts_.empty()) return false;
+    // The cursors' samples on the bar's own even axis, so that a chart with uneven x values zooms the same.
     const LineChart& c = *charts_.front();
-    return apply(view_.ZoomIntoHole(c.cursorX(0), c.cursorX(1)));
+    auto x = [&](int k) { return c.cursorVisible(k) ? view_.xOf(c.cursorSample(k)) : 0.0; };
+    return apply(view_.ZoomIntoHole(x(0), x(1)));
 }
 
 bool ScrollZoomBar::apply(bool changed) {

@@ -1,6 +1,7 @@
 #include "views/level_views.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "base/lexicon.h"
@@ -297,13 +298,53 @@ Spectrum SpectrumFor(DeviceType type, const MeasurementRecord* record, int param
     return s;
 }
 
-Result<std::vector<double>> LevelSeries(const BinFile& file, DeviceType type, const LevelSelection& choice) {
-    if (resultGroup(type) == ResultGroup::LayoutOnly) return fail(lexicon().text(Word::ErrorInParameters));
-    LevelSeriesLoader loader(file, type, choice);
-    while (!loader.Step(file.recordCount())) {
+std::optional<int64_t> LocalSeconds(const CalendarTime& t) {
+    using namespace std::chrono;
+    const year_month_day date{year{t.year}, month{static_cast<unsigned>(t.month)},
+                              day{static_cast<unsigned>(t.day)}};
+    if (!date.ok() || t.hours < 0 || t.hours > 23 || t.minutes < 0 || t.minutes > 59 || t.seconds < 0 ||
+        t.seconds > 59)
+        return std::nullopt;
+    return sys_days(date).time_since_epoch().count() * int64_t{86400} + t.hours * 3600 + t.minutes * 60 +
+           t.seconds;
+}
+
+Result<LevelSeriesData> ReadLevelSeries(const RecordsByIndex& records, DeviceType type,
+                                        const LevelSelection& choice) {
+    if (!isLevelChoice(type, choice) || resultGroup(type) == ResultGroup::LayoutOnly)
+        return fail(lexicon().text(Word::ErrorInParameters));
+    const auto offset = static_cast<size_t>(levelWordOffset(type, choice));
+    const int count = records.recordCount();
+    LevelSeriesData out;
+    out.levels.reserve(static_cast<size_t>(std::max(count, 0)));
+    std::vector<int64_t> stamps;
+    stamps.reserve(out.levels.capacity());
+    bool stamped = true;  // every stamp a real date, rising
+    double evenStep = 1.0;
+    RecordBytes bytes{};
+    for (int r = 1; r <= count; ++r) {
+        if (Status s = records.ReadRecordBytes(r, bytes); !s) return s.error();
+        out.levels.push_back(decodeLevel(static_cast<uint16_t>(bytes[offset] | (bytes[offset + 1] << 8))));
+        const CalendarTime t = RecordHeader::decode(bytes.data()).dateTime();
+        const std::optional<int64_t> at = LocalSeconds(t);
+        if (r == 1) {
+            if (at) out.start = t;
+            if (auto first = MeasurementRecord::decode(bytes)) evenStep = SeriesStep(first->tail);
+        }
+        stamped = stamped && at && (stamps.empty() || *at > stamps.back());
+        if (stamped) stamps.push_back(*at);
     }
-    if (loader.problem()) return *loader.problem();
-    return loader.takeValues();
+    out.seconds.resize(out.levels.size());
+    for (size_t i = 0; i < out.seconds.size(); ++i)
+        out.seconds[i] =
+            stamped ? static_cast<double>(stamps[i] - stamps.front()) : static_cast<double>(i) * evenStep;
+    return out;
+}
+
+Result<std::vector<double>> LevelSeries(const BinFile& file, DeviceType type, const LevelSelection& choice) {
+    auto series = ReadLevelSeries(BinFileRecords(file), type, choice);
+    if (!series) return series.error();
+    return std::move(series->levels);
 }
 
 double SeriesStep(const RecordTail& tail) {

@@ -4,7 +4,10 @@
 // of a file.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -133,10 +136,49 @@ struct PlotLimits {
     }
 };
 
-// The level of one choice over every record of a file (dB), read straight from the records.
+// Records by their number (1 to recordCount()), read when asked for: a .bin file, or any other store of
+// records that reads them on demand.
+class RecordsByIndex {
+  public:
+    virtual ~RecordsByIndex() = default;
+    virtual int recordCount() const = 0;
+    virtual Status ReadRecordBytes(int k, RecordBytes& bytes) const = 0;
+};
+
+// The records of a .bin file, read in blocks of records.
+class BinFileRecords : public RecordsByIndex {
+  public:
+    explicit BinFileRecords(const BinFile& file) : reader_(file) {}
+    int recordCount() const override { return reader_.recordCount(); }
+    Status ReadRecordBytes(int k, RecordBytes& bytes) const override {
+        auto record = reader_.Record(k);
+        if (!record) return record.error();
+        std::copy(record->begin(), record->end(), bytes.begin());
+        return {};
+    }
+
+  private:
+    mutable BinRecordReader reader_;
+};
+
+// The level of one choice over the records, with the time of each record in seconds after the first.
+// The times are the records' own time stamps when every stamp is a real date and they rise from record
+// to record; otherwise the records stand the first record's interval apart (see SeriesStep). `start` is
+// the first record's stamp when it is a real date (for clock-time labels).
+struct LevelSeriesData {
+    std::vector<double> levels;  // dB
+    std::vector<double> seconds;
+    std::optional<CalendarTime> start;
+};
+Result<LevelSeriesData> ReadLevelSeries(const RecordsByIndex& records, DeviceType type,
+                                        const LevelSelection& choice);
+// The levels alone.
 Result<std::vector<double>> LevelSeries(const BinFile& file, DeviceType type, const LevelSelection& choice);
 // Seconds between records of a series: the record's interval when it is known, else 1.
 double SeriesStep(const RecordTail& tail);
+// Seconds since 1970-01-01 00:00 of a local date and time (no time zone); nothing for a date and time
+// that does not exist (month 13, 31 April, 25 o'clock).
+std::optional<int64_t> LocalSeconds(const CalendarTime& t);
 
 // The "Enter bounds" texts: a bound is written with "%.3lg"; a text that is not a number keeps the old value.
 std::string BoundText(double bound);

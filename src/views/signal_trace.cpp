@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/number_format.h"
+#include "base/text_encoding.h"
 #include "signal/processing_chain.h"
 
 namespace k470::views {
@@ -11,10 +12,19 @@ SignalTrace::SignalTrace(size_t capacity) : capacity_(capacity > 0 ? capacity : 
     for (auto& r : ring_) r.assign(capacity_, 0.0);
 }
 
-void SignalTrace::Reset(double sampleRate) {
+std::vector<TraceMarker> TraceMarkers(const std::vector<ReplayMark>& choices) {
+    std::vector<TraceMarker> markers;
+    for (const ReplayMark& m : choices)
+        if (!m.boundary) markers.push_back({m.frame, utf16ToUtf8(m.name)});
+    return markers;
+}
+
+void SignalTrace::Reset(double sampleRate, uint64_t firstFrame, std::vector<TraceMarker> markers) {
     next_ = 0;
     count_ = 0;
     appended_ = 0;
+    firstFrame_ = firstFrame;
+    markers_ = std::move(markers);
     rate_ = sampleRate > 0 && std::isfinite(sampleRate) ? sampleRate : 1.0;
 }
 
@@ -37,7 +47,7 @@ void SignalTrace::AppendNewest(const ProcessingChain& chain) {
 }
 
 double SignalTrace::startTime() const {
-    return static_cast<double>(appended_ - count_) / rate_;
+    return static_cast<double>(firstFrame_ + appended_ - count_) / rate_;
 }
 
 std::vector<double> SignalTrace::Values(int k) const {

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -45,6 +47,18 @@ TEST_F(LanguageTest, ShippedFilesAreOfferedByTheirOwnNameAndBrokenOnesAreNot) {
     EXPECT_EQ(names, (QStringList{QStringLiteral("English=zeng.qm"), QStringLiteral("Русский=zrus.qm")}));
     EXPECT_FALSE(InstallLanguage(QStringLiteral("zbad.qm"), {extra}));
     EXPECT_FALSE(InstallLanguage(QStringLiteral("../k470/zrus.qm"), {kShipped}));
+}
+
+TEST_F(LanguageTest, QtsOwnTextsFollowTheLanguage) {
+    const QString cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
+    ASSERT_EQ(cancel, QStringLiteral("Cancel"));
+    ASSERT_TRUE(InstallLanguage(QStringLiteral("zrus.qm"), {kShipped}));
+    if (!QFile::exists(QDir(QLibraryInfo::path(QLibraryInfo::TranslationsPath)).filePath("qtbase_ru.qm")))
+        GTEST_SKIP() << "Qt's Russian translation is not installed (qt6-translations-l10n)";
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
+    // Back in English, Qt's texts are English again.
+    ASSERT_TRUE(InstallLanguage(QStringLiteral("zeng.qm"), {kShipped}));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
 }
 
 TEST_F(LanguageTest, RussianTranslatesTheWindowAndTheCoreWords) {

@@ -39,6 +39,7 @@ class LevelPagesTest : public ::testing::Test {
   protected:
     LevelPagesTest() : store(dir.file("k470.ini")) {
         qputenv("K470_DATA_DIR", QByteArray::fromStdString(dir.file("data")));
+        SpectrumPlotLimits() = {};  // process-wide: each case starts from the defaults
     }
 
     // The open record file.
@@ -220,9 +221,9 @@ TEST_F(LevelPagesTest, SpectraCorrectionsActAsOneGroupAndLimitsAreChecked) {
     spectra->SelectWeighting(3);  // Leq
     EXPECT_EQ(spectra->correction(), views::Correction::A);
     EXPECT_FALSE(spectra->ApplyLimits({0, 170, 100, 170, 150}));
-    EXPECT_EQ(dataOf(*w).pageContext().limits.upper, 200);
+    EXPECT_EQ(SpectrumPlotLimits().upper, 200);
     EXPECT_TRUE(spectra->ApplyLimits({10, 150, 60, 90, 120}));
-    EXPECT_EQ(dataOf(*w).pageContext().limits.upper, 150);
+    EXPECT_EQ(SpectrumPlotLimits().upper, 150);
 }
 
 TEST_F(LevelPagesTest, RecordNavigationAveragingAndTablePos) {

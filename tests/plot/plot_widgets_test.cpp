@@ -4,13 +4,16 @@
 #include <limits>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QRegularExpression>
+#include <QSvgGenerator>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -111,7 +114,9 @@ TEST_F(ChartFixture, CursorsFromClicksZoomIntoHoleAndReturnToOrigin) {
     ASSERT_TRUE(chart->cursorVisible(0) && chart->cursorVisible(1));
     EXPECT_EQ(chart->cursorSample(0), 40);
     EXPECT_EQ(chart->cursorSample(1), 60);
-    EXPECT_EQ(chart->cursorReadout(0), QStringLiteral("20.000000 (40)"));
+    // Each cursor reads out its x, its sample and the curve's value there.
+    EXPECT_EQ(chart->cursorReadout(0), QStringLiteral("20.000000 (40); 20.000000"));
+    EXPECT_EQ(chart->cursorReadout(1), QStringLiteral("30.000000 (60); 30.000000"));
     EXPECT_EQ(chart->cursorPairReadout(), QStringLiteral("10.000000 (20, 30)   21 points"));
     click(bar->button(5).rect().center());  // positions 40 and 60: samples 40..61
     EXPECT_EQ(chart->visibleFirst(), 40);
@@ -206,6 +211,108 @@ TEST_F(ChartFixture, TextTableHoldsTheVisibleSamples) {
     EXPECT_EQ(QApplication::clipboard()->text(), expected);
 }
 
+TEST_F(ChartFixture, SavePictureAsksForTheFileAndTellsWhereItWent) {
+    test::TempDir dir;
+    QString answer;
+    QString proposed;
+    QStringList told;
+    chart->askPicturePath = [&](const QString&, const QString& p) {
+        proposed = p;
+        return answer;
+    };
+    chart->tell = [&](const QString& text, bool information) {
+        told << (information ? QStringLiteral("i:") : QStringLiteral("w:")) + text;
+    };
+    struct Case {
+        std::string answer;  // "" = Cancel
+        bool written;
+        const char* format;  // of the written file
+    } cases[] = {{"", false, nullptr},
+                 {"chart.png", true, "png"},
+                 {"chart.svg", true, "svg"},
+                 {"no/dir/chart.svg", false, nullptr}};
+    for (const Case& c : cases) {
+        told.clear();
+        answer = c.answer.empty() ? QString() : QString::fromStdString(dir.file(c.answer));
+        click(chart->pictureButton().rect().center());
+        // The proposal is a name after the time of day in the working directory; nothing is written there.
+        EXPECT_TRUE(
+            QFileInfo(proposed).fileName().contains(QRegularExpression(QStringLiteral("^[0-9]{8}\\.svg$"))));
+        EXPECT_FALSE(QFileInfo::exists(proposed));
+        if (c.answer.empty()) {
+            EXPECT_TRUE(told.isEmpty());
+            continue;
+        }
+        EXPECT_EQ(QFileInfo::exists(answer), c.written) << c.answer;
+        ASSERT_EQ(told.size(), 1) << c.answer;
+        EXPECT_TRUE(told[0].startsWith(c.written ? QStringLiteral("i:") : QStringLiteral("w:")));
+        EXPECT_TRUE(told[0].contains(c.answer.c_str())) << told[0].toStdString();
+        if (c.format) {
+            QFile f(answer);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            const QByteArray head = f.read(8);
+            EXPECT_EQ(head.startsWith("\x89PNG"), std::string(c.format) == "png") << c.answer;
+        }
+    }
+}
+
+TEST_F(ChartFixture, TextHeaderNamesTheAxisAndTheCurves) {
+    chart->SetTitles(QStringLiteral("T[sec]"), QStringLiteral("L[dB]"));
+    chart->SetCurves({Curve{{1.0, 2.0, 3.0}, kCurveColour, QStringLiteral("L[dB]")}});
+    ASSERT_TRUE(bar->SetView(0, 2));
+    EXPECT_TRUE(chart->TextTable().startsWith(QStringLiteral("T[sec]\tL[dB]\n0\t1\t\n")));
+}
+
+TEST_F(ChartFixture, MarkersAreDrawnInsideTheShownWindowOnly) {
+    chart->SetMarkers({Marker{10.0, QStringLiteral("M1")}, Marker{45.0, QStringLiteral("M2")}});
+    ASSERT_TRUE(bar->SetView(0, 60));  // x 0 .. 29.5
+    const QImage& image = window.frame();
+    const qreal dpr = image.devicePixelRatio();
+    auto colourAt = [&](double x) {
+        const QPoint p(chart->xMap().pixelOf(x), chart->plotArea().bottom() - 3);
+        return image.pixelColor(p * dpr);
+    };
+    EXPECT_EQ(colourAt(10.0), chart->markerColour);
+    EXPECT_NE(colourAt(20.0), chart->markerColour);
+    EXPECT_EQ(chart->markers().size(), 2u);
+}
+
+// Records taken at their own times: the x values are uneven, the labels are clock times, a click picks
+// the nearest record and "Zoom into hole" spans the records between the cursors.
+TEST(PlotElements, UnevenSamplesOnAClockAxis) {
+    PlotWindow window;
+    window.resize(700, 440);
+    auto& chart = window.Add<LineChart>(QRect(0, 0, 700, 390));
+    auto& bar = window.Add<ScrollZoomBar>(QRect(0, 400, 400, 26));
+    const std::vector<double> xs = {0.0, 60.0, 130.0, 600.0, 1800.0};
+    chart.SetCurves({Curve{{50.0, 51.0, 52.0, 53.0, 54.0}, kCurveColour, QStringLiteral("L")}});
+    chart.SetXValues(xs);
+    chart.SetClockOrigin(int64_t{20788} * 86400 + 9 * 3600);  // 2026-12-01 09:00:00
+    bar.Attach(chart);
+    bar.SetDataRange(0, 4, 0.0, 1.0);
+    ASSERT_TRUE(bar.ZoomFull());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QStringList labels = chart.xTickLabels();
+    ASSERT_GE(labels.size(), 2);
+    EXPECT_EQ(labels.front(), QStringLiteral("09:00:00"));
+    EXPECT_EQ(labels.back(), QStringLiteral("09:30:00"));
+    EXPECT_DOUBLE_EQ(chart.xOf(3), 600.0);
+    // A click a little right of 09:02:10 takes the record taken then.
+    const QPoint near(chart.xMap().pixelOf(160.0), chart.plotArea().center().y());
+    QTest::mouseClick(&window, Qt::LeftButton, Qt::NoModifier, near);
+    EXPECT_EQ(chart.cursorSample(0), 2);
+    EXPECT_EQ(chart.cursorReadout(0), QStringLiteral("01.12 09:02:10; 52.000000"));
+    chart.SetCursor(1, 3);
+    ASSERT_TRUE(bar.ZoomIntoHole());
+    EXPECT_EQ(chart.visibleFirst(), 2);
+    EXPECT_EQ(chart.visibleLast(), 4);
+    // Without the origin the same axis is labelled in seconds.
+    chart.SetClockOrigin(std::nullopt);
+    EXPECT_FALSE(chart.xTickLabels().join(' ').contains(QLatin1Char(':')));
+    EXPECT_EQ(chart.cursorReadout(0), QStringLiteral("130.000000; 52.000000"));
+}
+
 TEST_F(ChartFixture, ScreenshotIsABitmapNamedAfterTheTime) {
     test::TempDir dir;
     const QString path = window.SaveScreenshot(QString::fromStdString(dir.path()));
@@ -275,6 +382,18 @@ TEST(PlotElements, BarChartFitsItsRangeAndDrawsBarsToTheirValues) {
     bars.SetValueRange(20.0, 30.0);
     EXPECT_TRUE(bars.barRect(0).isEmpty());
     EXPECT_EQ(bars.barRect(1).top(), bars.plotArea().top());
+    // The axis titles are drawn with the chart.
+    bars.SetAxisTitles(QStringLiteral("Freq band [Hz] "), QStringLiteral("Level [dB]"));
+    QBuffer svg;
+    svg.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&svg);
+    {
+        QPainter painter(&generator);
+        PlotWindow::DrawElement(bars, painter);
+    }
+    EXPECT_TRUE(svg.data().contains("Freq band [Hz]"));
+    EXPECT_TRUE(svg.data().contains("Level [dB]"));
 }
 
 }  // namespace
