@@ -20,6 +20,19 @@ enum class Word : int {
     ErrorInParameters,   // "Error in parameters"
     DifferentFileTypes,  // "Different file types: %s and %s"
     NoSourceData,        // "No source data"
+    // signal analysis (levels, bands, calibration); %s stand for numbers or names given with them
+    SampleRateOutOfRange,  // sampling rate outside 8..192 kHz
+    RecordWithoutFrames,   // a signal record without samples
+    NoSuchChannel,         // a channel the file does not have
+    NoSuchRecord,          // a record the file does not have
+    CantReadSoundFile,     // libsndfile refused the file
+    NoCalibrationTone,     // no 1 kHz tone in a calibration recording
+    SampleNotFinite,       // NaN or infinite sample
+    StartBeyondEnd,        // --start lies behind the record's end
+    LevelsReFullScale,     // a WAV without scale
+    ZWeightedOnly,         // a channel whose unit is not Pa
+    BandsAboveNyquist,     // bands left out above half the rate
+    InvalidScale,          // a scale that is not a positive number
     // instrument links
     CantFoundTeleAdapter,  // "Can't found tele adapter"
     CantFoundDevice,       // "Can't found device"

@@ -1,0 +1,100 @@
+#include "acoustics/biquad.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace k470::acoustics {
+
+using Complex = std::complex<double>;
+
+Complex Biquad::response(double omega) const {
+    const Complex z1inv = std::polar(1.0, -omega);
+    const Complex z2inv = z1inv * z1inv;
+    return (b0 + b1 * z1inv + b2 * z2inv) / (1.0 + a1 * z1inv + a2 * z2inv);
+}
+
+void BiquadCascade::processBlock(std::span<double> samples) {
+    for (Biquad& s : sections_) {
+        double z1 = s.z1, z2 = s.z2;
+        const double b0 = s.b0, b1 = s.b1, b2 = s.b2, a1 = s.a1, a2 = s.a2;
+        for (double& x : samples) {
+            const double in = x;
+            const double y = b0 * in + z1;
+            z1 = b1 * in - a1 * y + z2;
+            z2 = b2 * in - a2 * y;
+            x = y;
+        }
+        s.z1 = z1;
+        s.z2 = z2;
+    }
+}
+
+Complex BiquadCascade::response(double omega) const {
+    Complex h = 1.0;
+    for (const Biquad& s : sections_) h *= s.response(omega);
+    return h;
+}
+
+double BiquadCascade::magnitude(double f, double fs) const {
+    return std::abs(response(2.0 * std::numbers::pi * f / fs));
+}
+
+void BiquadCascade::reset() {
+    for (Biquad& s : sections_) s.reset();
+}
+
+std::vector<Biquad> designButterworthBandPass(int order, double f1, double f2, double fs) {
+    const double k = 2.0 * fs;
+    const double w1 = k * std::tan(std::numbers::pi * f1 / fs);
+    const double w2 = k * std::tan(std::numbers::pi * f2 / fs);
+    const double w0 = std::sqrt(w1 * w2);
+    const double bw = w2 - w1;
+    const double omega0 = 2.0 * std::atan(w0 / k);  // digital centre, radians per sample
+    std::vector<Biquad> sections;
+    // Each low-pass prototype pole p in the upper half plane (and the real one) gives two band-pass poles,
+    // the roots of s^2 - p*bw*s + w0^2; each of them with its conjugate forms one section.
+    for (int i = 0; i < order; ++i) {
+        const double theta = std::numbers::pi * (2.0 * i + order + 1) / (2.0 * order);
+        const Complex p = std::polar(1.0, theta);
+        if (p.imag() < -1e-12) continue;
+        const Complex root = std::sqrt(p * p * bw * bw - 4.0 * w0 * w0);
+        const Complex poles[2] = {(p * bw + root) / 2.0, (p * bw - root) / 2.0};
+        const bool realPrototype = std::abs(p.imag()) < 1e-12;
+        for (int j = 0; j < (realPrototype ? 1 : 2); ++j) {
+            Complex s = poles[j];
+            if (s.imag() < 0) s = std::conj(s);
+            const Complex z = (1.0 + s / k) / (1.0 - s / k);
+            Biquad b;
+            b.a1 = -2.0 * z.real();
+            b.a2 = std::norm(z);
+            b.b0 = 1.0;
+            b.b1 = 0.0;
+            b.b2 = -1.0;  // zeros at z = 1 and z = -1
+            const double g = 1.0 / std::abs(b.response(omega0));
+            b.b0 = g;
+            b.b2 = -g;
+            sections.push_back(b);
+        }
+    }
+    return sections;
+}
+
+Biquad bilinear(const double (&b)[3], const double (&a)[3], double fs) {
+    const double k = 2.0 * fs;
+    const double k2 = k * k;
+    const double B0 = b[0] + b[1] * k + b[2] * k2;
+    const double B1 = 2.0 * b[0] - 2.0 * b[2] * k2;
+    const double B2 = b[0] - b[1] * k + b[2] * k2;
+    const double A0 = a[0] + a[1] * k + a[2] * k2;
+    const double A1 = 2.0 * a[0] - 2.0 * a[2] * k2;
+    const double A2 = a[0] - a[1] * k + a[2] * k2;
+    Biquad q;
+    q.b0 = B0 / A0;
+    q.b1 = B1 / A0;
+    q.b2 = B2 / A0;
+    q.a1 = A1 / A0;
+    q.a2 = A2 / A0;
+    return q;
+}
+
+}  // namespace k470::acoustics

@@ -1,0 +1,184 @@
+#include "acoustics/octave_filter_bank.h"
+
+#include <array>
+#include <cmath>
+#include <numbers>
+
+#include "acoustics/acoustics_words.h"
+#include "base/number_format.h"
+
+namespace k470::acoustics {
+
+namespace {
+
+constexpr double kG = 1.9952623149688795;  // 10^(3/10), the base-10 octave ratio
+
+// The nominal labels of the sound-level records' band header, lowest band first.
+constexpr std::array<const char*, 30> kThirdLabels = {
+    "25.0", "31.5",  "40.0", "50.0", "63.0",  "80.0", "100", "125",   "160",  "200",
+    "250",  "315",   "400",  "500",  "0.63k", "0.8k", "1k",  "1.25k", "1.6k", "2.0k",
+    "2.5k", "3.15k", "4.0k", "5.0k", "6.3k",  "8.0k", "10k", "12.5k", "16k",  "20k"};
+constexpr int kFirstLabelledThird = -16;
+constexpr std::array<const char*, 10> kOctaveLabels = {"31.5", "63.0", "125",  "250",  "500",
+                                                       "1k",   "2.0k", "4.0k", "8.0k", "16k"};
+constexpr int kFirstLabelledOctave = -5;
+
+// Half-band low-pass, Kaiser-windowed (beta 10): pass band flat to 1e-5 up to an eighth of the input rate,
+// stop band below -90 dB from three eighths of it on.
+constexpr int kHalfBandTaps = 31;
+constexpr double kKaiserBeta = 10.0;
+
+double besselI0(double x) {
+    double sum = 1.0, term = 1.0;
+    for (int k = 1; k < 50; ++k) {
+        term *= (x / (2.0 * k)) * (x / (2.0 * k));
+        sum += term;
+        if (term < 1e-17 * sum) break;
+    }
+    return sum;
+}
+
+std::array<double, kHalfBandTaps> makeHalfBand() {
+    std::array<double, kHalfBandTaps> h{};
+    const int c = kHalfBandTaps / 2;
+    double sum = 0.0;
+    for (int n = 0; n < kHalfBandTaps; ++n) {
+        const int m = n - c;
+        const double sinc = m == 0 ? 0.5 : std::sin(std::numbers::pi * m / 2.0) / (std::numbers::pi * m);
+        const double r = static_cast<double>(m) / c;
+        const double w =
+            besselI0(kKaiserBeta * std::sqrt(std::max(0.0, 1.0 - r * r))) / besselI0(kKaiserBeta);
+        h[n] = (m != 0 && m % 2 == 0) ? 0.0 : sinc * w;
+        sum += h[n];
+    }
+    for (double& v : h) v /= sum;
+    return h;
+}
+
+const std::array<double, kHalfBandTaps>& halfBand() {
+    static const std::array<double, kHalfBandTaps> taps = makeHalfBand();
+    return taps;
+}
+
+// Each band runs at the lowest halved rate at which its upper edge stays below a quarter of the rate, so
+// that its filter is well conditioned and the half-band filters in front of it keep aliases out.
+constexpr double kUpperEdgeToRate = 0.25;
+
+}  // namespace
+
+std::span<const double> halfBandTaps() {
+    return halfBand();
+}
+
+double BandId::midband() const {
+    return 1000.0 * std::pow(kG, index / bandsPerOctave());
+}
+double BandId::lowerEdge() const {
+    return midband() * std::pow(kG, -0.5 / bandsPerOctave());
+}
+double BandId::upperEdge() const {
+    return midband() * std::pow(kG, 0.5 / bandsPerOctave());
+}
+
+std::string BandId::label() const {
+    if (set == BandSet::Third) {
+        const int k = index - kFirstLabelledThird;
+        if (k >= 0 && k < static_cast<int>(kThirdLabels.size())) return kThirdLabels[k];
+    } else {
+        const int k = index - kFirstLabelledOctave;
+        if (k >= 0 && k < static_cast<int>(kOctaveLabels.size())) return kOctaveLabels[k];
+    }
+    const double f = midband();
+    const double scale = std::pow(10.0, std::floor(std::log10(f)) - 2.0);
+    const double rounded = std::round(f / scale) * scale;
+    std::string text =
+        rounded >= 1000.0 ? formatGeneral(rounded / 1000.0, 3) + "k" : formatGeneral(rounded, 3);
+    return text;
+}
+
+void OctaveFilterBank::HalfBand::reset() {
+    history.assign(2 * kHalfBandTaps, 0.0);
+    pos = 0;
+    odd = false;
+}
+
+void OctaveFilterBank::HalfBand::process(std::span<const double> in, std::vector<double>& out) {
+    const auto& h = halfBand();
+    constexpr int c = kHalfBandTaps / 2;
+    for (double x : in) {
+        history[pos] = x;
+        history[pos + kHalfBandTaps] = x;
+        pos = pos + 1 == kHalfBandTaps ? 0 : pos + 1;
+        odd = !odd;
+        if (!odd) continue;
+        const double* w = history.data() + pos;  // the last kHalfBandTaps inputs, oldest first
+        double y = h[c] * w[c];
+        for (int j = 1; j <= c; j += 2) y += h[c + j] * (w[c + j] + w[c - j]);
+        out.push_back(y);
+    }
+}
+
+Result<OctaveFilterBank> OctaveFilterBank::Create(double sampleRate, const BandRequest& request) {
+    if (Status ok = checkSampleRate(sampleRate); !ok) return ok.error();
+    OctaveFilterBank bank;
+    bank.sampleRate_ = sampleRate;
+    if (request.thirds)
+        for (int x = request.firstThird; x <= request.lastThird; ++x) bank.addBand({BandSet::Third, x});
+    if (request.octaves)
+        for (int x = request.firstOctave; x <= request.lastOctave; ++x) bank.addBand({BandSet::Octave, x});
+    for (size_t i = 0; i < bank.bands_.size(); ++i) bank.stages_[bank.bands_[i].stage].bandsHere.push_back(i);
+    bank.reset();
+    return bank;
+}
+
+void OctaveFilterBank::addBand(BandId id) {
+    const double f2 = id.upperEdge();
+    if (!(f2 < 0.5 * sampleRate_)) {
+        missing_.push_back(id);
+        return;
+    }
+    int stage = 0;
+    double rate = sampleRate_;
+    while (f2 < kUpperEdgeToRate * rate * 0.5) {
+        rate *= 0.5;
+        ++stage;
+    }
+    while (static_cast<int>(stages_.size()) <= stage) {
+        Stage s;
+        s.rate = sampleRate_ / std::pow(2.0, static_cast<double>(stages_.size()));
+        stages_.push_back(std::move(s));
+    }
+    bands_.push_back({id, rate, stage});
+    filters_.emplace_back(designButterworthBandPass(kOrder, id.lowerEdge(), f2, rate));
+}
+
+int OctaveFilterBank::indexOf(BandId id) const {
+    for (size_t i = 0; i < bands_.size(); ++i)
+        if (bands_[i].id.set == id.set && bands_[i].id.index == id.index) return static_cast<int>(i);
+    return -1;
+}
+
+void OctaveFilterBank::reset() {
+    for (Stage& s : stages_) s.down.reset();
+    for (BiquadCascade& f : filters_) f.reset();
+}
+
+void OctaveFilterBank::process(std::span<const double> samples, const BandSink& sink) {
+    std::span<const double> in = samples;
+    for (size_t k = 0; k < stages_.size(); ++k) {
+        Stage& s = stages_[k];
+        if (k > 0) {
+            s.input.clear();
+            s.down.process(in, s.input);
+            in = s.input;
+        }
+        if (in.empty()) break;
+        for (size_t b : s.bandsHere) {
+            scratch_.assign(in.begin(), in.end());
+            filters_[b].processBlock(scratch_);
+            sink(b, scratch_);
+        }
+    }
+}
+
+}  // namespace k470::acoustics
