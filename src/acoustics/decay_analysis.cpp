@@ -7,7 +7,7 @@
 
 #include "base/number_format.h"
 
-namespace k470 {
+namespace k470::acoustics {
 
 namespace {
 
@@ -387,4 +387,4 @@ std::string decayNote(const DecayResult& r) {
     return note;
 }
 
-}  // namespace k470
+}  // namespace k470::acoustics

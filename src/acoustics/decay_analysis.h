@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace k470 {
+namespace k470::acoustics {
 
 enum class DecayExcitation { Impulse, InterruptedNoise };
 
@@ -76,4 +76,4 @@ DecayExcitation DetectExcitation(std::span<const double> signal, double sampleRa
 // ("dynamic range 31.2 dB; T20 needs 35 dB; T30 needs 45 dB").
 std::string decayNote(const DecayResult& result);
 
-}  // namespace k470
+}  // namespace k470::acoustics

@@ -13,7 +13,7 @@
 
 #include "acoustics/signal_checks.h"
 
-namespace k470 {
+namespace k470::acoustics {
 
 namespace {
 
@@ -206,4 +206,4 @@ Result<FftAnalyzer> AnalyzeSpectrum(std::span<const double> samples, double samp
     return analyzer;
 }
 
-}  // namespace k470
+}  // namespace k470::acoustics

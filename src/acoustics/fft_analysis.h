@@ -10,7 +10,7 @@
 
 #include "base/result.h"
 
-namespace k470 {
+namespace k470::acoustics {
 
 enum class FftWindow { Rectangular, Hann, FlatTop, BlackmanHarris };
 enum class SpectrumAveraging { Linear, Exponential, MaxHold };
@@ -89,4 +89,4 @@ class FftAnalyzer {
 Result<FftAnalyzer> AnalyzeSpectrum(std::span<const double> samples, double sampleRate,
                                     const FftParameters& parameters);
 
-}  // namespace k470
+}  // namespace k470::acoustics

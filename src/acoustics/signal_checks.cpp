@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-namespace k470 {
+namespace k470::acoustics {
 
 Status checkSamples(std::span<const double> samples) {
     bool silent = true;
@@ -16,4 +16,4 @@ Status checkSamples(std::span<const double> samples) {
     return {};
 }
 
-}  // namespace k470
+}  // namespace k470::acoustics

@@ -5,9 +5,9 @@
 
 #include "base/result.h"
 
-namespace k470 {
+namespace k470::acoustics {
 
 // Fails when a sample is NaN or infinite, or when every sample is zero.
 Status checkSamples(std::span<const double> samples);
 
-}  // namespace k470
+}  // namespace k470::acoustics

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <random>
 
-namespace k470 {
+namespace k470::acoustics {
 namespace {
 
 constexpr double kRate = 48000.0;
@@ -180,4 +180,4 @@ TEST(DecayAnalysis, DecayCurveStartsAtZeroAndFallsToTheTruncation) {
 }
 
 }  // namespace
-}  // namespace k470
+}  // namespace k470::acoustics

@@ -9,7 +9,7 @@
 #include <numbers>
 #include <random>
 
-namespace k470 {
+namespace k470::acoustics {
 namespace {
 
 constexpr double kRate = 48000.0;
@@ -232,4 +232,4 @@ TEST(FftAnalysis, BinsWithoutPowerReadTheFloorNotMinusInfinity) {
 }
 
 }  // namespace
-}  // namespace k470
+}  // namespace k470::acoustics
