@@ -5,6 +5,7 @@
 #include <limits>
 #include <numbers>
 
+#include "acoustics/acoustics_words.h"
 #include "base/number_format.h"
 
 namespace k470::acoustics {
@@ -369,17 +370,17 @@ std::string decayNote(const DecayResult& r) {
             case DecayShortfall::None:
                 break;
             case DecayShortfall::NoSignal:
-                return "no signal";
+                return message(Word::DecayNoSignal);
             case DecayShortfall::NoDecay:
-                return "no decay above the noise";
+                return message(Word::DecayNoDecay);
             case DecayShortfall::DynamicRange:
-                if (range.empty()) range = "dynamic range " + formatFixed(r.dynamicRangeDb, 1) + " dB";
-                range +=
-                    std::string("; ") + name + " needs " + formatFixed(requiredDynamicRangeDb(q), 0) + " dB";
+                if (range.empty())
+                    range = message(Word::DecayDynamicRange, {formatFixed(r.dynamicRangeDb, 1)});
+                range += "; " +
+                         message(Word::DecayQuantityNeeds, {name, formatFixed(requiredDynamicRangeDb(q), 0)});
                 break;
             case DecayShortfall::CurveTooShort:
-                add(std::string(name) + ": the decay curve ends above " + formatFixed(fitRange(q).toDb, 0) +
-                    " dB");
+                add(message(Word::DecayCurveShort, {name, formatFixed(fitRange(q).toDb, 0)}));
                 break;
         }
     }

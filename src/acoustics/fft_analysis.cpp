@@ -11,7 +11,9 @@
 #include <numbers>
 #include <string>
 
+#include "acoustics/acoustics_words.h"
 #include "acoustics/signal_checks.h"
+#include "base/number_format.h"
 
 namespace k470::acoustics {
 
@@ -86,11 +88,9 @@ std::vector<double> fftWindowCoefficients(FftWindow window, size_t size) {
 
 Status checkFftParameters(const FftParameters& p) {
     if (!isPowerOfTwo(p.size) || p.size < kMinFftSize || p.size > kMaxFftSize)
-        return fail("The FFT size must be a power of two from 256 to 65536, not " + std::to_string(p.size));
+        return fail(message(Word::FftSizeInvalid, {std::to_string(p.size)}));
     if (!(p.overlapPercent >= 0.0 && p.overlapPercent <= kMaxOverlapPercent))
-        return fail("The overlap must be from 0 to 90 %");
-    if (p.averaging == SpectrumAveraging::Exponential && p.exponentialFrames == 0)
-        return fail("The exponential averaging needs at least one frame");
+        return fail(message(Word::FftOverlapInvalid, {formatGeneral(p.overlapPercent, 6)}));
     return {};
 }
 
@@ -117,7 +117,7 @@ struct FftAnalyzer::Plan {
 
 Result<FftAnalyzer> FftAnalyzer::create(const FftParameters& parameters, double sampleRate) {
     if (Status s = checkFftParameters(parameters); !s) return s.error();
-    if (!(sampleRate > 0.0) || !std::isfinite(sampleRate)) return fail("The sampling rate must be positive");
+    if (Status s = checkSampleRate(sampleRate); !s) return s.error();
     return FftAnalyzer(parameters, sampleRate);
 }
 
@@ -166,7 +166,8 @@ void FftAnalyzer::transformFrame() {
     fftw_execute(plan_->plan);
     ++frames_;
     const double weight = parameters_.averaging == SpectrumAveraging::Exponential
-                              ? 1.0 / static_cast<double>(std::min(frames_, parameters_.exponentialFrames))
+                              ? 1.0 / static_cast<double>(std::clamp<size_t>(
+                                          frames_, 1, std::max<size_t>(parameters_.exponentialFrames, 1)))
                               : 1.0 / static_cast<double>(frames_);
     for (size_t k = 0; k < bins(); ++k) {
         const double re = plan_->out[k][0], im = plan_->out[k][1];
@@ -199,8 +200,8 @@ Result<FftAnalyzer> AnalyzeSpectrum(std::span<const double> samples, double samp
     auto analyzer = FftAnalyzer::create(parameters, sampleRate);
     if (!analyzer) return analyzer;
     if (samples.size() < parameters.size)
-        return fail("The FFT size " + std::to_string(parameters.size) + " is larger than the signal (" +
-                    std::to_string(samples.size()) + " samples)");
+        return fail(message(Word::FftSizeAboveSignal,
+                            {std::to_string(parameters.size), std::to_string(samples.size())}));
     if (Status s = checkSamples(samples); !s) return s.error();
     analyzer->push(samples);
     return analyzer;

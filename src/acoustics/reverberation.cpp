@@ -62,7 +62,7 @@ Result<ReverberationResult> AnalyzeReverberation(std::span<const double> signal,
         });
         const double done =
             0.5 * static_cast<double>(signal.size() - end) / static_cast<double>(signal.size());
-        if (progress && !progress(done)) return fail("The analysis was cancelled");
+        if (progress && !progress(done)) return fail(message(Word::AnalysisCancelled));
     }
     ReverberationResult result;
     result.excitation = DetectExcitation(signal, sampleRate);
@@ -85,13 +85,13 @@ Result<ReverberationResult> AnalyzeReverberation(std::span<const double> signal,
         }
         result.bands.push_back(std::move(row));
         if (progress && !progress(0.5 + 0.5 * static_cast<double>(i + 1) / static_cast<double>(ids.size())))
-            return fail("The analysis was cancelled");
+            return fail(message(Word::AnalysisCancelled));
     }
     return result;
 }
 
 std::string bandNote(const BandDecay& band) {
-    return band.inRange ? decayNote(band.decay) : "band above half the sampling rate";
+    return band.inRange ? decayNote(band.decay) : message(Word::BandAboveNyquist);
 }
 
 }  // namespace k470::acoustics

@@ -68,6 +68,18 @@ constexpr DefaultWord kEnglish[] = {
     {Word::Peak10s, "10s peak"},
     {Word::VibrationLeq, "Leq"},
     {Word::VibrationPk, "Pk"},
+    {Word::FftSizeInvalid, "The FFT size must be a power of two from 256 to 65536, not %s"},
+    {Word::FftOverlapInvalid, "The overlap must be from 0 to 90 %, not %s"},
+    {Word::FftSizeAboveSignal, "The FFT size %s is larger than the signal (%s samples)"},
+    {Word::SignalSampleNotFinite, "Sample %s of the signal is not a finite number"},
+    {Word::SignalSilent, "The signal is silent: every sample is zero"},
+    {Word::AnalysisCancelled, "The analysis was cancelled"},
+    {Word::BandAboveNyquist, "band above half the sampling rate"},
+    {Word::DecayNoSignal, "no signal"},
+    {Word::DecayNoDecay, "no decay above the noise"},
+    {Word::DecayDynamicRange, "dynamic range %s dB"},
+    {Word::DecayQuantityNeeds, "%s needs %s dB"},
+    {Word::DecayCurveShort, "%s: the decay curve ends above %s dB"},
     {Word::UnknownType, "Unknown type"},
 };
 

@@ -75,6 +75,19 @@ enum class Word : int {
     Peak10s,
     VibrationLeq,
     VibrationPk,
+    // spectra and reverberation time; %s stand for numbers or names given with them
+    FftSizeInvalid,         // an FFT size out of range
+    FftOverlapInvalid,      // an overlap out of range
+    FftSizeAboveSignal,     // fewer samples than one frame
+    SignalSampleNotFinite,  // NaN or infinite sample
+    SignalSilent,           // all samples zero
+    AnalysisCancelled,      // cancelled by the user
+    BandAboveNyquist,       // a band the rate cannot hold
+    DecayNoSignal,          // reverberation notes: a band without energy
+    DecayNoDecay,           // ... a steady signal
+    DecayDynamicRange,      // ... too little range, followed by
+    DecayQuantityNeeds,     // ... what each quantity needs
+    DecayCurveShort,        // ... a curve shorter than the fit range
     // device type names 0..26; codes of 27 and above use UnknownType
     DeviceType0,
     DeviceType26 = DeviceType0 + 26,

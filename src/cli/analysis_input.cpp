@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "acoustics/acoustics_words.h"
 #include "cli/signal_cli_support.h"
 
 namespace k470::cli {
@@ -39,7 +40,7 @@ Status readAnalysisSamples(acoustics::SignalInput& input, std::string_view what,
         sink(got);
         if (progress && total > 0) progress->update(0, 1, static_cast<int>(100 * input.framesRead() / total));
     }
-    if (silent) return fail("The signal is silent: every sample is zero");
+    if (silent) return fail(acoustics::message(Word::SignalSilent));
     return {};
 }
 

@@ -62,8 +62,8 @@ int runFft(std::span<const std::string> args) {
     if (!input) return printError(input.error().message), 1;
     const auto& d = input->description();
     if (d.frames < parameters->size) {
-        printError("The FFT size " + std::to_string(parameters->size) + " is larger than the signal (" +
-                   std::to_string(d.frames) + " samples)");
+        printError(acoustics::message(Word::FftSizeAboveSignal,
+                                      {std::to_string(parameters->size), std::to_string(d.frames)}));
         return 1;
     }
     if (d.fullScale) printError(acoustics::message(Word::LevelsReFullScale));
