@@ -237,6 +237,15 @@ std::vector<double> movingMean(const std::vector<double>& blocks, size_t width) 
 
 constexpr double kMinus10Db = 0.1;  // energy ratio of -10 dB
 
+// The first and the last element within 10 dB of the largest.
+std::pair<size_t, size_t> loudSpan(const std::vector<double>& levels) {
+    const double peak = *std::max_element(levels.begin(), levels.end());
+    size_t first = 0, last = levels.size() - 1;
+    while (levels[first] < peak * kMinus10Db) ++first;
+    while (levels[last] < peak * kMinus10Db) --last;
+    return {first, last};
+}
+
 double ratioOfDb(double db) {
     return std::pow(10.0, db / 10.0);
 }
@@ -251,10 +260,7 @@ size_t interruptionPoint(std::span<const double> energy, double sampleRate, doub
     const size_t block = samplesOf(window / kWidth, sampleRate);
     const std::vector<double> smooth = movingMean(blockMeans(energy, block), kWidth);
     if (smooth.size() < 2) return 0;
-    const double peak = *std::max_element(smooth.begin(), smooth.end());
-    size_t onset = 0, last = smooth.size() - 1;
-    while (smooth[onset] < peak * kMinus10Db) ++onset;
-    while (smooth[last] < peak * kMinus10Db) --last;
+    const auto [onset, last] = loudSpan(smooth);
     std::vector<double> held(smooth.begin() + static_cast<std::ptrdiff_t>(onset),
                              smooth.begin() + static_cast<std::ptrdiff_t>(last) + 1);
     std::nth_element(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(held.size() / 2), held.end());
@@ -347,9 +353,7 @@ DecayExcitation DetectExcitation(std::span<const double> signal, double sampleRa
     if (blocks.size() < 8) return DecayExcitation::Impulse;
     const double peak = *std::max_element(blocks.begin(), blocks.end());
     if (!(peak > 0.0) || !std::isfinite(peak)) return DecayExcitation::Impulse;
-    size_t onset = 0, last = blocks.size() - 1;
-    while (blocks[onset] < peak * kMinus10Db) ++onset;
-    while (blocks[last] < peak * kMinus10Db) --last;
+    const auto [onset, last] = loudSpan(blocks);
     const size_t middle = onset + (last + 1 - onset) / 2;
     if (middle == onset) return DecayExcitation::Impulse;
     // An impulse response is a good 5 dB louder in the first half of its loud part than in the second;

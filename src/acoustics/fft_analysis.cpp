@@ -49,15 +49,24 @@ std::vector<double> cosineSum(std::initializer_list<double> terms, size_t size) 
 
 }  // namespace
 
+namespace {
+
+template <class T, size_t N>
+bool lookUp(const std::pair<std::string_view, T> (&names)[N], std::string_view name, T& out) {
+    for (const auto& [n, v] : names)
+        if (n == name) return out = v, true;
+    return false;
+}
+
+}  // namespace
+
 bool parseFftWindow(std::string_view name, FftWindow& window) {
     static constexpr std::pair<std::string_view, FftWindow> kNames[] = {
         {"rect", FftWindow::Rectangular},
         {"hann", FftWindow::Hann},
         {"flattop", FftWindow::FlatTop},
         {"blackman-harris", FftWindow::BlackmanHarris}};
-    for (const auto& [n, w] : kNames)
-        if (n == name) return window = w, true;
-    return false;
+    return lookUp(kNames, name, window);
 }
 
 bool parseSpectrumAveraging(std::string_view name, SpectrumAveraging& averaging) {
@@ -65,9 +74,7 @@ bool parseSpectrumAveraging(std::string_view name, SpectrumAveraging& averaging)
         {"linear", SpectrumAveraging::Linear},
         {"exponential", SpectrumAveraging::Exponential},
         {"max", SpectrumAveraging::MaxHold}};
-    for (const auto& [n, a] : kNames)
-        if (n == name) return averaging = a, true;
-    return false;
+    return lookUp(kNames, name, averaging);
 }
 
 std::vector<double> fftWindowCoefficients(FftWindow window, size_t size) {
