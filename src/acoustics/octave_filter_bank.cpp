@@ -60,6 +60,44 @@ const std::array<double, kHalfBandTaps>& halfBand() {
     return taps;
 }
 
+// The class-1 acceptance limits on relative attenuation (dB) at the octave-band breakpoints G^e; the
+// breakpoints of a 1/b-octave band follow from them. Each band's filter order is the lowest that keeps its
+// response inside them with a margin; near half the sampling rate the bilinear transform squeezes the upper
+// side of a band and widens the lower, which a higher order makes up for.
+struct AttenuationLimit {
+    double exponent;
+    double min, max;
+};
+constexpr AttenuationLimit kClassOneLimits[] = {{0.0, -0.4, 0.4},   {0.125, -0.4, 0.5}, {0.25, -0.4, 0.7},
+                                                {0.375, -0.4, 1.4}, {0.5, -0.4, 5.3},   {1.0, 16.6, 1e9},
+                                                {2.0, 40.5, 1e9},   {3.0, 60.0, 1e9},   {4.0, 70.0, 1e9}};
+constexpr double kDesignMargin = 0.3;  // dB kept from each limit
+constexpr int kMaxOrder = 8;
+
+bool withinLimits(const BiquadCascade& f, BandId id, double rate) {
+    const double b = id.bandsPerOctave();
+    for (const AttenuationLimit& l : kClassOneLimits) {
+        const double above = 1.0 + (std::pow(kG, 0.5 / b) - 1.0) / (std::pow(kG, 0.5) - 1.0) *
+                                       (std::pow(kG, l.exponent) - 1.0);
+        for (double omega : {above, 1.0 / above}) {
+            const double freq = id.midband() * omega;
+            if (freq >= 0.5 * rate) continue;
+            const double a = -20.0 * std::log10(f.magnitude(freq, rate));
+            if (a < l.min + kDesignMargin || a > l.max - kDesignMargin) return false;
+        }
+    }
+    return true;
+}
+
+BiquadCascade designBand(BandId id, double rate) {
+    BiquadCascade f;
+    for (int order = OctaveFilterBank::kOrder; order <= kMaxOrder; ++order) {
+        f = BiquadCascade(designButterworthBandPass(order, id.lowerEdge(), id.upperEdge(), rate));
+        if (withinLimits(f, id, rate)) break;
+    }
+    return f;
+}
+
 // Each band runs at the lowest halved rate at which its upper edge stays below a quarter of the rate, so
 // that its filter is well conditioned and the half-band filters in front of it keep aliases out.
 constexpr double kUpperEdgeToRate = 0.25;
@@ -149,7 +187,7 @@ void OctaveFilterBank::addBand(BandId id) {
         stages_.push_back(std::move(s));
     }
     bands_.push_back({id, rate, stage});
-    filters_.emplace_back(designButterworthBandPass(kOrder, id.lowerEdge(), f2, rate));
+    filters_.push_back(designBand(id, rate));
 }
 
 int OctaveFilterBank::indexOf(BandId id) const {

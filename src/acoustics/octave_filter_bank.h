@@ -61,7 +61,8 @@ using BandSink = std::function<void(size_t band, std::span<const double> filtere
 
 class OctaveFilterBank {
   public:
-    static constexpr int kOrder = 3;  // Butterworth prototype order of each band
+    // Butterworth prototype order of each band; bands close to half the rate get a higher one.
+    static constexpr int kOrder = 3;
 
     // Fails when the rate is outside 8..192 kHz or not a number.
     static Result<OctaveFilterBank> Create(double sampleRate, const BandRequest& request = {});
