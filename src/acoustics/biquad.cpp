@@ -13,7 +13,46 @@ Complex Biquad::response(double omega) const {
     return (b0 + b1 * z1inv + b2 * z2inv) / (1.0 + a1 * z1inv + a2 * z2inv);
 }
 
+namespace {
+
+// All N sections sample by sample, with their coefficients and states in locals: each section's recurrence
+// only waits for its own previous sample, so the sections of successive samples overlap in the processor.
+template <size_t N>
+void runSections(std::vector<Biquad>& sections, std::span<double> samples) {
+    double b0[N], b1[N], b2[N], a1[N], a2[N], z1[N], z2[N];
+    for (size_t k = 0; k < N; ++k) {
+        const Biquad& s = sections[k];
+        b0[k] = s.b0, b1[k] = s.b1, b2[k] = s.b2, a1[k] = s.a1, a2[k] = s.a2, z1[k] = s.z1, z2[k] = s.z2;
+    }
+    for (double& x : samples) {
+        double v = x;
+        for (size_t k = 0; k < N; ++k) {
+            const double y = b0[k] * v + z1[k];
+            z1[k] = b1[k] * v - a1[k] * y + z2[k];
+            z2[k] = b2[k] * v - a2[k] * y;
+            v = y;
+        }
+        x = v;
+    }
+    for (size_t k = 0; k < N; ++k) {
+        sections[k].z1 = z1[k];
+        sections[k].z2 = z2[k];
+    }
+}
+
+}  // namespace
+
 void BiquadCascade::processBlock(std::span<double> samples) {
+    switch (sections_.size()) {
+        case 2:
+            return runSections<2>(sections_, samples);
+        case 3:
+            return runSections<3>(sections_, samples);
+        case 4:
+            return runSections<4>(sections_, samples);
+        default:
+            break;
+    }
     for (Biquad& s : sections_) {
         double z1 = s.z1, z2 = s.z2;
         const double b0 = s.b0, b1 = s.b1, b2 = s.b2, a1 = s.a1, a2 = s.a2;

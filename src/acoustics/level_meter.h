@@ -1,6 +1,7 @@
 // The level detector of a sound level meter for one signal (a weighted signal or one band's filtered
-// samples): the time weightings F (125 ms), S (1 s) and I (35 ms average, peak hold decaying with 1.5 s) with their maximum and
-// minimum over the current interval, the equivalent level (Leq) of the interval and its peak.
+// samples): the time weightings F (125 ms), S (1 s) and I (35 ms average, peak hold decaying with 1.5 s) with
+// their maximum and minimum over the current interval, the equivalent level (Leq) of the interval and its
+// peak.
 //
 // Readings are mean squares in the signal's unit squared (the peak squared), so a level is
 // 10 lg(value / reference^2); levelDb() does that. The detectors start by averaging all they have seen
@@ -63,10 +64,17 @@ class LevelMeter {
         bool seen = false;
     };
     void track(Detector& d) const;
+    void processStart(double x);
+    void stepDetectors();
 
     double rate_;
     double fast_, slow_, rise_, decay_;  // per-sample factors 1/(tau*rate)
     uint64_t settle_;
+    uint64_t primed_;  // samples after which every detector averages exponentially
+    size_t step_;      // samples per detector step once primed
+    double fastStep_, slowStep_, riseStep_, decayStep_;  // factors per step
+    double stepSum_ = 0.0;
+    size_t stepFill_ = 0;
     uint64_t total_ = 0;  // samples since the start
     Detector f_, s_, i_;
     double y35_ = 0.0;  // the 35 ms average in front of the impulse peak hold

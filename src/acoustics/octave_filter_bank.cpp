@@ -165,6 +165,14 @@ Result<OctaveFilterBank> OctaveFilterBank::Create(double sampleRate, const BandR
     if (request.octaves)
         for (int x = request.firstOctave; x <= request.lastOctave; ++x) bank.addBand({BandSet::Octave, x});
     for (size_t i = 0; i < bank.bands_.size(); ++i) bank.stages_[bank.bands_[i].stage].bandsHere.push_back(i);
+    for (Stage& s : bank.stages_) {
+        for (size_t at = 0; at < s.bandsHere.size(); at += BiquadLanes::kLanes) {
+            std::vector<BiquadCascade> group;
+            for (size_t j = at; j < std::min(at + BiquadLanes::kLanes, s.bandsHere.size()); ++j)
+                group.push_back(bank.filters_[s.bandsHere[j]]);
+            s.groups.emplace_back(group);
+        }
+    }
     bank.reset();
     return bank;
 }
@@ -197,8 +205,10 @@ int OctaveFilterBank::indexOf(BandId id) const {
 }
 
 void OctaveFilterBank::reset() {
-    for (Stage& s : stages_) s.down.reset();
-    for (BiquadCascade& f : filters_) f.reset();
+    for (Stage& s : stages_) {
+        s.down.reset();
+        for (BiquadLanes& g : s.groups) g.reset();
+    }
 }
 
 void OctaveFilterBank::process(std::span<const double> samples, const BandSink& sink) {
@@ -211,10 +221,13 @@ void OctaveFilterBank::process(std::span<const double> samples, const BandSink& 
             in = s.input;
         }
         if (in.empty()) break;
-        for (size_t b : s.bandsHere) {
-            scratch_.assign(in.begin(), in.end());
-            filters_[b].processBlock(scratch_);
-            sink(b, scratch_);
+        for (size_t g = 0; g < s.groups.size(); ++g) {
+            s.groups[g].process(in, lanesOut_);
+            for (size_t l = 0; l < s.groups[g].lanes(); ++l) {
+                scratch_.resize(in.size());
+                for (size_t n = 0; n < in.size(); ++n) scratch_[n] = lanesOut_[n * BiquadLanes::kLanes + l];
+                sink(s.bandsHere[g * BiquadLanes::kLanes + l], scratch_);
+            }
         }
     }
 }
