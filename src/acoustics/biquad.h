@@ -48,7 +48,7 @@ class BiquadCascade {
 };
 
 // A digital Butterworth band-pass of the given prototype order (2*order poles) whose -3 dB points are f1 and
-// f2 exactly (pre-warped), with unit gain at the pre-warped geometric centre. One section per pole pair.
+// f2 exactly (pre-warped), with unit gain at the geometric mean of f1 and f2. One section per pole pair.
 std::vector<Biquad> designButterworthBandPass(int order, double f1, double f2, double fs);
 
 // The bilinear image of an analogue section (b0 + b1 s + b2 s^2) / (a0 + a1 s + a2 s^2) at rate fs, without

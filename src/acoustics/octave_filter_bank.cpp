@@ -60,6 +60,44 @@ const std::array<double, kHalfBandTaps>& halfBand() {
     return taps;
 }
 
+// The class-1 acceptance limits on relative attenuation (dB) at the octave-band breakpoints G^e; the
+// breakpoints of a 1/b-octave band follow from them. Each band's filter order is the lowest that keeps its
+// response inside them with a margin; near half the sampling rate the bilinear transform squeezes the upper
+// side of a band and widens the lower, which a higher order makes up for.
+struct AttenuationLimit {
+    double exponent;
+    double min, max;
+};
+constexpr AttenuationLimit kClassOneLimits[] = {{0.0, -0.4, 0.4},   {0.125, -0.4, 0.5}, {0.25, -0.4, 0.7},
+                                                {0.375, -0.4, 1.4}, {0.5, -0.4, 5.3},   {1.0, 16.6, 1e9},
+                                                {2.0, 40.5, 1e9},   {3.0, 60.0, 1e9},   {4.0, 70.0, 1e9}};
+constexpr double kDesignMargin = 0.3;  // dB kept from each limit
+constexpr int kMaxOrder = 8;
+
+bool withinLimits(const BiquadCascade& f, BandId id, double rate) {
+    const double b = id.bandsPerOctave();
+    for (const AttenuationLimit& l : kClassOneLimits) {
+        const double above = 1.0 + (std::pow(kG, 0.5 / b) - 1.0) / (std::pow(kG, 0.5) - 1.0) *
+                                       (std::pow(kG, l.exponent) - 1.0);
+        for (double omega : {above, 1.0 / above}) {
+            const double freq = id.midband() * omega;
+            if (freq >= 0.5 * rate) continue;
+            const double a = -20.0 * std::log10(f.magnitude(freq, rate));
+            if (a < l.min + kDesignMargin || a > l.max - kDesignMargin) return false;
+        }
+    }
+    return true;
+}
+
+BiquadCascade designBand(BandId id, double rate) {
+    BiquadCascade f;
+    for (int order = OctaveFilterBank::kOrder; order <= kMaxOrder; ++order) {
+        f = BiquadCascade(designButterworthBandPass(order, id.lowerEdge(), id.upperEdge(), rate));
+        if (withinLimits(f, id, rate)) break;
+    }
+    return f;
+}
+
 // Each band runs at the lowest halved rate at which its upper edge stays below a quarter of the rate, so
 // that its filter is well conditioned and the half-band filters in front of it keep aliases out.
 constexpr double kUpperEdgeToRate = 0.25;
@@ -127,6 +165,14 @@ Result<OctaveFilterBank> OctaveFilterBank::Create(double sampleRate, const BandR
     if (request.octaves)
         for (int x = request.firstOctave; x <= request.lastOctave; ++x) bank.addBand({BandSet::Octave, x});
     for (size_t i = 0; i < bank.bands_.size(); ++i) bank.stages_[bank.bands_[i].stage].bandsHere.push_back(i);
+    for (Stage& s : bank.stages_) {
+        for (size_t at = 0; at < s.bandsHere.size(); at += BiquadLanes::kLanes) {
+            std::vector<BiquadCascade> group;
+            for (size_t j = at; j < std::min(at + BiquadLanes::kLanes, s.bandsHere.size()); ++j)
+                group.push_back(bank.filters_[s.bandsHere[j]]);
+            s.groups.emplace_back(group);
+        }
+    }
     bank.reset();
     return bank;
 }
@@ -149,7 +195,7 @@ void OctaveFilterBank::addBand(BandId id) {
         stages_.push_back(std::move(s));
     }
     bands_.push_back({id, rate, stage});
-    filters_.emplace_back(designButterworthBandPass(kOrder, id.lowerEdge(), f2, rate));
+    filters_.push_back(designBand(id, rate));
 }
 
 int OctaveFilterBank::indexOf(BandId id) const {
@@ -159,8 +205,10 @@ int OctaveFilterBank::indexOf(BandId id) const {
 }
 
 void OctaveFilterBank::reset() {
-    for (Stage& s : stages_) s.down.reset();
-    for (BiquadCascade& f : filters_) f.reset();
+    for (Stage& s : stages_) {
+        s.down.reset();
+        for (BiquadLanes& g : s.groups) g.reset();
+    }
 }
 
 void OctaveFilterBank::process(std::span<const double> samples, const BandSink& sink) {
@@ -173,10 +221,13 @@ void OctaveFilterBank::process(std::span<const double> samples, const BandSink& 
             in = s.input;
         }
         if (in.empty()) break;
-        for (size_t b : s.bandsHere) {
-            scratch_.assign(in.begin(), in.end());
-            filters_[b].processBlock(scratch_);
-            sink(b, scratch_);
+        for (size_t g = 0; g < s.groups.size(); ++g) {
+            s.groups[g].process(in, lanesOut_);
+            for (size_t l = 0; l < s.groups[g].lanes(); ++l) {
+                scratch_.resize(in.size());
+                for (size_t n = 0; n < in.size(); ++n) scratch_[n] = lanesOut_[n * BiquadLanes::kLanes + l];
+                sink(s.bandsHere[g * BiquadLanes::kLanes + l], scratch_);
+            }
         }
     }
 }

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "acoustics/biquad.h"
+#include "acoustics/biquad_lanes.h"
 #include "base/result.h"
 
 namespace k470::acoustics {
@@ -61,7 +62,8 @@ using BandSink = std::function<void(size_t band, std::span<const double> filtere
 
 class OctaveFilterBank {
   public:
-    static constexpr int kOrder = 3;  // Butterworth prototype order of each band
+    // Butterworth prototype order of each band; bands close to half the rate get a higher one.
+    static constexpr int kOrder = 3;
 
     // Fails when the rate is outside 8..192 kHz or not a number.
     static Result<OctaveFilterBank> Create(double sampleRate, const BandRequest& request = {});
@@ -74,6 +76,8 @@ class OctaveFilterBank {
     const std::vector<BandId>& missingBands() const { return missing_; }
     // The index of a band, or -1 when it is not in the bank.
     int indexOf(BandId id) const;
+    // Second-order sections of band i's filter.
+    size_t sectionCount(size_t i) const { return filters_[i].sections().size(); }
 
     void process(std::span<const double> samples, const BandSink& sink);
     void reset();
@@ -89,9 +93,10 @@ class OctaveFilterBank {
     };
     struct Stage {
         double rate = 0.0;
-        HalfBand down;                  // from the previous stage's rate to this one
-        std::vector<double> input;      // this stage's samples of the current block
-        std::vector<size_t> bandsHere;  // indices into bands_
+        HalfBand down;                    // from the previous stage's rate to this one
+        std::vector<double> input;        // this stage's samples of the current block
+        std::vector<size_t> bandsHere;    // indices into bands_
+        std::vector<BiquadLanes> groups;  // the filters of bandsHere, four at a time
     };
 
     OctaveFilterBank() = default;
@@ -103,6 +108,7 @@ class OctaveFilterBank {
     std::vector<BandId> missing_;
     std::vector<Stage> stages_;
     std::vector<double> scratch_;
+    std::vector<double> lanesOut_;
 };
 
 // The half-band low-pass taps used between stages (odd count, every second tap but the middle one zero).

@@ -33,6 +33,8 @@ enum class Word : int {
     ZWeightedOnly,         // a channel whose unit is not Pa
     BandsAboveNyquist,     // bands left out above half the rate
     InvalidScale,          // a scale that is not a positive number
+    OutputIsInput,         // an output that would replace an input
+    Cancelled,             // long work cancelled by the user
     // instrument links
     CantFoundTeleAdapter,  // "Can't found tele adapter"
     CantFoundDevice,       // "Can't found device"

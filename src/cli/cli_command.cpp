@@ -76,6 +76,23 @@ constexpr Command kCommands[] = {
      "  --decimation R    without a preset: decimate by R (default 1)\n"
      "The data directory is $K470_DATA_DIR, else $XDG_DATA_HOME/k470 (~/.local/share/k470).\n",
      runReprocess},
+    {"levels", "sound levels of a signal record or WAV/FLAC file, interval by interval",
+     "Usage: k470-cli levels [--interval SEC] [--channel N] [--records all|LIST] [--start SEC] [--length "
+     "SEC]\n"
+     "                       [--scale K | --calibration F[:L]] (-o OUT.bin | --csv) FILE.sdt|FILE.wav\n"
+     "Measures A, C and Z levels (Leq, F, S and I with maxima and minima, C and Z peak) and the Z levels of\n"
+     "the 1/3-octave bands 25 Hz..20 kHz and the octave bands 31.5 Hz..16 kHz, one result per interval.\n"
+     "  --interval SEC    interval length (default 1; 0 = one result for the whole record)\n"
+     "  --channel N       channel number from 1 (default 1)\n"
+     "  --records LIST    'all' (default) or comma-separated record numbers from 1\n"
+     "  --start, --length  a part of each record, in seconds\n"
+     "  --scale K         pascals per full-scale unit of a WAV/FLAC file\n"
+     "  --calibration F[:L]  the scale from a calibrator recording F reading L dB (default 94.0) in its\n"
+     "                    1 kHz band; without a scale a WAV's levels are in dB re full scale\n"
+     "  -o OUT.bin        write sound-level records (device type 3), one per interval\n"
+     "  --csv             write CSV to standard output: start_s,duration_s,LAeq,LCeq,LZeq,LAFmax,LAFmin,\n"
+     "                    LASmax,LASmin,LAImax,LAF,LAS,LCpeak,LZpeak, then LZeq_<band> and LZeq_oct_<band>\n",
+     runLevels},
     {"fft", "write the averaged spectrum of a signal record as CSV",
      "Usage: k470-cli fft [--size N] [--window rect|hann|flattop|blackman-harris] [--overlap PCT]\n"
      "                    [--average linear|exponential|max] [--psd] [--channel N] [--record K] [--start SEC]\n"
