@@ -62,7 +62,7 @@ Result<ReverberationResult> AnalyzeReverberation(std::span<const double> signal,
         });
         const double done =
             0.5 * static_cast<double>(signal.size() - end) / static_cast<double>(signal.size());
-        if (progress && !progress(done)) return fail(message(Word::AnalysisCancelled));
+        if (progress && !progress(done)) return fail(message(Word::Cancelled));
     }
     ReverberationResult result;
     result.excitation = DetectExcitation(signal, sampleRate);
@@ -85,7 +85,7 @@ Result<ReverberationResult> AnalyzeReverberation(std::span<const double> signal,
         }
         result.bands.push_back(std::move(row));
         if (progress && !progress(0.5 + 0.5 * static_cast<double>(i + 1) / static_cast<double>(ids.size())))
-            return fail(message(Word::AnalysisCancelled));
+            return fail(message(Word::Cancelled));
     }
     return result;
 }

@@ -75,7 +75,6 @@ constexpr DefaultWord kEnglish[] = {
     {Word::FftSizeAboveSignal, "The FFT size %s is larger than the signal (%s samples)"},
     {Word::SignalSampleNotFinite, "Sample %s of the signal is not a finite number"},
     {Word::SignalSilent, "The signal is silent: every sample is zero"},
-    {Word::AnalysisCancelled, "The analysis was cancelled"},
     {Word::BandAboveNyquist, "band above half the sampling rate"},
     {Word::DecayNoSignal, "no signal"},
     {Word::DecayNoDecay, "no decay above the noise"},

@@ -83,7 +83,6 @@ enum class Word : int {
     FftSizeAboveSignal,     // fewer samples than one frame
     SignalSampleNotFinite,  // NaN or infinite sample
     SignalSilent,           // all samples zero
-    AnalysisCancelled,      // cancelled by the user
     BandAboveNyquist,       // a band the rate cannot hold
     DecayNoSignal,          // reverberation notes: a band without energy
     DecayNoDecay,           // ... a steady signal
