@@ -14,7 +14,7 @@ namespace {
 
 constexpr double kRate = 48000.0;
 
-struct BandSpec {
+struct TrueBand {
     double centre, t60;
 };
 
@@ -39,14 +39,14 @@ std::vector<double> bandNoise(size_t n, double centre, double q, std::mt19937& r
 
 // Each band's noise holds its level for `held` seconds, then decays at the band's own rate; a broadband
 // floor of the given rms lies under all of it.
-std::vector<double> bandDecays(const std::vector<BandSpec>& bands, double bandsPerOctave, double held,
+std::vector<double> bandDecays(const std::vector<TrueBand>& bands, double bandsPerOctave, double held,
                                double length, double floorRms, unsigned seed) {
     const auto n = static_cast<size_t>(length * kRate);
     const auto stop = static_cast<size_t>(held * kRate);
     const double q = bandsPerOctave == 1.0 ? 1.0 : 3.0;
     std::vector<double> x(n, 0.0);
     std::mt19937 rng(seed);
-    for (const BandSpec& b : bands) {
+    for (const TrueBand& b : bands) {
         std::vector<double> band = bandNoise(n, b.centre, q, rng);
         const double perSample = std::pow(10.0, -3.0 / (b.t60 * kRate));  // amplitude: 60 dB in t60
         double gain = 1.0;
@@ -61,7 +61,7 @@ std::vector<double> bandDecays(const std::vector<BandSpec>& bands, double bandsP
 // A single decay of band noise scatters around its true time (more in narrow, low bands); the mean of several
 // decays must lie within 2 % plus two standard deviations of that mean, from the statistical uncertainty of
 // band-noise decays (ISO 3382-2: T20 0.88 T sqrt(2.9 / (B T)), T30 0.55 T sqrt(2.52 / (B T)) for one decay).
-void expectBandTimes(const std::vector<ReverberationResult>& runs, const std::vector<BandSpec>& bands,
+void expectBandTimes(const std::vector<ReverberationResult>& runs, const std::vector<TrueBand>& bands,
                      double bandwidthRatio) {
     const double n = static_cast<double>(runs.size());
     for (size_t i = 0; i < bands.size(); ++i) {
@@ -85,7 +85,7 @@ void expectBandTimes(const std::vector<ReverberationResult>& runs, const std::ve
     }
 }
 
-std::vector<ReverberationResult> analyzeRuns(const std::vector<BandSpec>& bands, ReverberationBands set,
+std::vector<ReverberationResult> analyzeRuns(const std::vector<TrueBand>& bands, ReverberationBands set,
                                              double held, double length, DecayExcitation expected) {
     std::vector<ReverberationResult> runs;
     for (unsigned seed = 1; seed <= 4; ++seed) {
@@ -100,7 +100,7 @@ std::vector<ReverberationResult> analyzeRuns(const std::vector<BandSpec>& bands,
     return runs;
 }
 
-const std::vector<BandSpec> kOctaves = {{63.1, 1.9}, {125.9, 1.7}, {251.2, 1.5}, {501.2, 1.3},
+const std::vector<TrueBand> kOctaves = {{63.1, 1.9}, {125.9, 1.7}, {251.2, 1.5}, {501.2, 1.3},
                                         {1000, 1.1}, {1995, 0.95}, {3981, 0.8},  {7943, 0.65}};
 
 TEST(Reverberation, OctaveBandsOfAnImpulseResponseGiveEachBandsTime) {
@@ -119,7 +119,7 @@ TEST(Reverberation, OctaveBandsOfAnInterruptedNoiseGiveEachBandsTime) {
 }
 
 TEST(Reverberation, ThirdOctaveBandsSpanFiftyHertzToTenKilohertz) {
-    std::vector<BandSpec> thirds;
+    std::vector<TrueBand> thirds;
     for (int x = -13; x <= 10; ++x)
         thirds.push_back({1000.0 * std::pow(10.0, 0.1 * x), 2.0 - 0.05 * (x + 13)});
     const auto runs = analyzeRuns(thirds, ReverberationBands::Third, 0.0, 3.0, DecayExcitation::Impulse);
