@@ -325,9 +325,14 @@ DecayResult AnalyzeDecay(std::span<const double> signal, double sampleRate,
         finite = finite && std::isfinite(energy[i]);
     }
     if (silent || !finite) return setShortfall(r, DecayShortfall::NoSignal), r;
-    const size_t start = parameters.excitation == DecayExcitation::Impulse
-                             ? impulseStart(energy)
-                             : interruptionPoint(energy, sampleRate, parameters.bandwidthHz);
+    size_t start = 0;
+    if (parameters.excitation == DecayExcitation::Impulse)
+        start = impulseStart(energy);
+    else if (parameters.stopSeconds)
+        start = std::min(static_cast<size_t>(std::max(0.0, *parameters.stopSeconds) * sampleRate),
+                         energy.size() - 1);
+    else
+        start = interruptionPoint(energy, sampleRate, parameters.bandwidthHz);
     r.startSeconds = static_cast<double>(start) / sampleRate;
     const auto decay = std::span<const double>(energy).subspan(start);
     const Truncation t = lundeby(decay, sampleRate, parameters.bandwidthHz);
@@ -344,6 +349,13 @@ DecayResult AnalyzeDecay(std::span<const double> signal, double sampleRate,
     const size_t step = samplesOf(kCurveStepSeconds, sampleRate);
     for (size_t i = 0; i < curve.size(); i += step) r.curveDb.push_back(curve[i]);
     return r;
+}
+
+double FindInterruption(std::span<const double> signal, double sampleRate) {
+    std::vector<double> energy(signal.size());
+    for (size_t i = 0; i < signal.size(); ++i) energy[i] = signal[i] * signal[i];
+    if (energy.empty() || !(sampleRate > 0.0)) return 0.0;
+    return static_cast<double>(interruptionPoint(energy, sampleRate, 0.0)) / sampleRate;
 }
 
 DecayExcitation DetectExcitation(std::span<const double> signal, double sampleRate) {

@@ -19,6 +19,9 @@ struct DecayParameters {
     // Bandwidth of the band the signal was filtered to; 0 for a broadband signal. It sets the averaging
     // times of the envelope, which must be longer where the band envelope fluctuates slowly.
     double bandwidthHz = 0.0;
+    // For interrupted noise: the moment the noise stopped, in seconds from the start of the signal, when it
+    // is known from elsewhere (the broadband signal, whose stop is sharp); found from the signal otherwise.
+    std::optional<double> stopSeconds;
 };
 
 // A line through part of the decay curve.
@@ -67,6 +70,10 @@ double requiredDynamicRangeDb(DecayQuantity quantity);
 
 DecayResult AnalyzeDecay(std::span<const double> signal, double sampleRate,
                          const DecayParameters& parameters);
+
+// The moment an interrupted noise stops, in seconds from the start of the signal (a little late rather
+// than early, so that none of the steady part enters the decay).
+double FindInterruption(std::span<const double> signal, double sampleRate);
 
 // Tells an impulse response from an interrupted-noise decay by the broadband envelope: an impulse response
 // falls from its first loud moment on, interrupted noise holds its level for a while first.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "acoustics/acoustics_words.h"
 #include "acoustics/octave_filter_bank.h"
@@ -66,6 +67,11 @@ Result<ReverberationResult> AnalyzeReverberation(std::span<const double> signal,
     }
     ReverberationResult result;
     result.excitation = DetectExcitation(signal, sampleRate);
+    // Interrupted noise stops at one moment in every band; the broadband envelope shows it sharply, while a
+    // narrow band's envelope fluctuates slowly. Filtered backwards, a band after that moment holds decay
+    // only.
+    std::optional<double> stop;
+    if (result.excitation == DecayExcitation::InterruptedNoise) stop = FindInterruption(signal, sampleRate);
     const bool octave = bands == ReverberationBands::Octave;
     const auto ids = wantedBands(bands);
     for (size_t i = 0; i < ids.size(); ++i) {
@@ -80,6 +86,7 @@ Result<ReverberationResult> AnalyzeReverberation(std::span<const double> signal,
             DecayParameters p;
             p.excitation = result.excitation;
             p.bandwidthHz = ids[i].upperEdge() - ids[i].lowerEdge();
+            p.stopSeconds = stop;
             row.decay = AnalyzeDecay(x, bank->band(static_cast<size_t>(index)).sampleRate, p);
             std::vector<double>().swap(x);
         }

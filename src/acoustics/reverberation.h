@@ -4,7 +4,8 @@
 //
 // The bands are filtered backwards in time (the recording reversed, filtered, and reversed again), so that
 // the filters' own ringing falls before the decay instead of lengthening it; this lets narrow low bands
-// measure short reverberation times.
+// measure short reverberation times. For interrupted noise the moment the noise stops is found on the
+// broadband signal and used in every band.
 #pragma once
 
 #include <functional>
