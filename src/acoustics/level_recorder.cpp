@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 
 #include "acoustics/acoustics_words.h"
 
@@ -157,26 +156,7 @@ MeasurementRecord soundLevelRecord(const IntervalLevels& levels, uint32_t vin) {
 }
 
 CalendarTime intervalStart(const SignalDescription& d, double startSeconds, const CalendarTime& fallback) {
-    const CalendarTime base = d.recordStart.value_or(fallback);
-    std::tm tm{};
-    tm.tm_year = base.year - 1900;
-    tm.tm_mon = base.month - 1;
-    tm.tm_mday = base.day;
-    tm.tm_hour = base.hours;
-    tm.tm_min = base.minutes;
-    tm.tm_sec = base.seconds;
-    // Calendar arithmetic without a time zone: the stored time is local wall-clock time either way.
-    std::time_t t = timegm(&tm) + static_cast<std::time_t>(std::floor(startSeconds));
-    std::tm out{};
-    gmtime_r(&t, &out);
-    CalendarTime c;
-    c.year = out.tm_year + 1900;
-    c.month = out.tm_mon + 1;
-    c.day = out.tm_mday;
-    c.hours = out.tm_hour;
-    c.minutes = out.tm_min;
-    c.seconds = out.tm_sec;
-    return c;
+    return shiftedBy(d.recordStart.value_or(fallback), static_cast<int64_t>(std::floor(startSeconds)));
 }
 
 Result<LevelRecorder> LevelRecorder::Create(const SignalDescription& input, double intervalSeconds) {

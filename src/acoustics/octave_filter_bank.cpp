@@ -23,10 +23,13 @@ constexpr std::array<const char*, 10> kOctaveLabels = {"31.5", "63.0", "125",  "
                                                        "1k",   "2.0k", "4.0k", "8.0k", "16k"};
 constexpr int kFirstLabelledOctave = -5;
 
-// Half-band low-pass, Kaiser-windowed (beta 10): pass band flat to 1e-5 up to an eighth of the input rate,
-// stop band below -90 dB from three eighths of it on.
-constexpr int kHalfBandTaps = 31;
-constexpr double kKaiserBeta = 10.0;
+// The low-pass in front of each halving of the rate, Kaiser-windowed (beta 7.9): flat to 1e-4 up to an
+// eighth of the input rate (the highest band edge at the halved rate), below -80 dB from 0.28 of it on, so
+// whatever folds back onto the bands of the halved rate is gone; what folds from between lands above
+// twice their edges, where the band filters themselves take it down.
+constexpr int kDecimatorTaps = 33;
+constexpr double kDecimatorCutoff = 0.2025;  // of the input rate, the middle of the transition
+constexpr double kKaiserBeta = 7.86;
 
 double besselI0(double x) {
     double sum = 1.0, term = 1.0;
@@ -38,25 +41,26 @@ double besselI0(double x) {
     return sum;
 }
 
-std::array<double, kHalfBandTaps> makeHalfBand() {
-    std::array<double, kHalfBandTaps> h{};
-    const int c = kHalfBandTaps / 2;
+std::array<double, kDecimatorTaps> makeDecimator() {
+    std::array<double, kDecimatorTaps> h{};
+    const int c = kDecimatorTaps / 2;
     double sum = 0.0;
-    for (int n = 0; n < kHalfBandTaps; ++n) {
+    for (int n = 0; n < kDecimatorTaps; ++n) {
         const int m = n - c;
-        const double sinc = m == 0 ? 0.5 : std::sin(std::numbers::pi * m / 2.0) / (std::numbers::pi * m);
+        const double x = 2.0 * kDecimatorCutoff * m;
+        const double sinc = m == 0 ? 1.0 : std::sin(std::numbers::pi * x) / (std::numbers::pi * x);
         const double r = static_cast<double>(m) / c;
         const double w =
             besselI0(kKaiserBeta * std::sqrt(std::max(0.0, 1.0 - r * r))) / besselI0(kKaiserBeta);
-        h[n] = (m != 0 && m % 2 == 0) ? 0.0 : sinc * w;
+        h[n] = sinc * w;
         sum += h[n];
     }
     for (double& v : h) v /= sum;
     return h;
 }
 
-const std::array<double, kHalfBandTaps>& halfBand() {
-    static const std::array<double, kHalfBandTaps> taps = makeHalfBand();
+const std::array<double, kDecimatorTaps>& decimator() {
+    static const std::array<double, kDecimatorTaps> taps = makeDecimator();
     return taps;
 }
 
@@ -104,8 +108,8 @@ constexpr double kUpperEdgeToRate = 0.25;
 
 }  // namespace
 
-std::span<const double> halfBandTaps() {
-    return halfBand();
+std::span<const double> decimatorTaps() {
+    return decimator();
 }
 
 double BandId::midband() const {
@@ -134,24 +138,24 @@ std::string BandId::label() const {
     return text;
 }
 
-void OctaveFilterBank::HalfBand::reset() {
-    history.assign(2 * kHalfBandTaps, 0.0);
+void OctaveFilterBank::Decimator::reset() {
+    history.assign(2 * kDecimatorTaps, 0.0);
     pos = 0;
     odd = false;
 }
 
-void OctaveFilterBank::HalfBand::process(std::span<const double> in, std::vector<double>& out) {
-    const auto& h = halfBand();
-    constexpr int c = kHalfBandTaps / 2;
+void OctaveFilterBank::Decimator::process(std::span<const double> in, std::vector<double>& out) {
+    const auto& h = decimator();
+    constexpr int c = kDecimatorTaps / 2;
     for (double x : in) {
         history[pos] = x;
-        history[pos + kHalfBandTaps] = x;
-        pos = pos + 1 == kHalfBandTaps ? 0 : pos + 1;
+        history[pos + kDecimatorTaps] = x;
+        pos = pos + 1 == kDecimatorTaps ? 0 : pos + 1;
         odd = !odd;
         if (!odd) continue;
-        const double* w = history.data() + pos;  // the last kHalfBandTaps inputs, oldest first
+        const double* w = history.data() + pos;  // the last kDecimatorTaps inputs, oldest first
         double y = h[c] * w[c];
-        for (int j = 1; j <= c; j += 2) y += h[c + j] * (w[c + j] + w[c - j]);
+        for (int j = 1; j <= c; ++j) y += h[c + j] * (w[c + j] + w[c - j]);
         out.push_back(y);
     }
 }

@@ -3,7 +3,7 @@
 //
 // Each band is a sixth-order Butterworth band-pass (three sections) whose -3 dB points are the band edges.
 // To keep the filters well conditioned and the cost near that of the top octave, the input is halved in
-// rate again and again by a linear-phase half-band low-pass (stop band below -90 dB); each band runs at the
+// rate again and again behind a linear-phase low-pass (stop band below -80 dB); each band runs at the
 // lowest of these rates at which its upper edge stays below a quarter of the rate.
 //
 // Use:
@@ -83,7 +83,7 @@ class OctaveFilterBank {
     void reset();
 
   private:
-    struct HalfBand {
+    struct Decimator {
         std::vector<double> history;  // twice the tap count, written twice so a window is contiguous
         size_t pos = 0;
         bool odd = false;
@@ -93,7 +93,7 @@ class OctaveFilterBank {
     };
     struct Stage {
         double rate = 0.0;
-        HalfBand down;                    // from the previous stage's rate to this one
+        Decimator down;                   // from the previous stage's rate to this one
         std::vector<double> input;        // this stage's samples of the current block
         std::vector<size_t> bandsHere;    // indices into bands_
         std::vector<BiquadLanes> groups;  // the filters of bandsHere, four at a time
@@ -111,7 +111,7 @@ class OctaveFilterBank {
     std::vector<double> lanesOut_;
 };
 
-// The half-band low-pass taps used between stages (odd count, every second tap but the middle one zero).
-std::span<const double> halfBandTaps();
+// The low-pass taps used in front of each halving of the rate (odd count, symmetric).
+std::span<const double> decimatorTaps();
 
 }  // namespace k470::acoustics
