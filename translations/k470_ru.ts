@@ -135,6 +135,62 @@
         <translation>Не удалось открыть событие %s: %s</translation>
     </message>
     <message>
+        <source>Sampling rate %s Hz is not supported: it must lie between 8000 and 192000 Hz</source>
+        <translation>Частота дискретизации %s Гц не поддерживается: она должна быть от 8000 до 192000 Гц</translation>
+    </message>
+    <message>
+        <source>Record %s has no samples</source>
+        <translation>В записи %s нет отсчётов</translation>
+    </message>
+    <message>
+        <source>There is no channel %s: the file has %s</source>
+        <translation>Канала %s нет: в файле %s</translation>
+    </message>
+    <message>
+        <source>There is no record %s: the file has %s</source>
+        <translation>Записи %s нет: в файле %s</translation>
+    </message>
+    <message>
+        <source>Can&apos;t read sound file &apos;%s&apos;: %s</source>
+        <translation>Не удаётся прочитать звуковой файл &apos;%s&apos;: %s</translation>
+    </message>
+    <message>
+        <source>No 1 kHz calibrator tone in &apos;%s&apos;: its 1 kHz band is %s dB below its broadband level</source>
+        <translation>В &apos;%s&apos; нет тона калибратора 1 кГц: его полоса 1 кГц на %s дБ ниже широкополосного уровня</translation>
+    </message>
+    <message>
+        <source>Sample %s of record %s is not a finite number</source>
+        <translation>Отсчёт %s записи %s не является конечным числом</translation>
+    </message>
+    <message>
+        <source>Start %s s lies at or beyond the end of record %s (%s s)</source>
+        <translation>Начало %s с лежит в конце записи %s (%s с) или за ним</translation>
+    </message>
+    <message>
+        <source>The file has no physical scale: levels are in dB re full scale (give --scale or --calibration)</source>
+        <translation>У файла нет физического масштаба: уровни в дБ относительно полной шкалы (задайте --scale или --calibration)</translation>
+    </message>
+    <message>
+        <source>Channel unit &apos;%s&apos; is not Pa: only Z-weighted levels are given, A and C are left at 0</source>
+        <translation>Единица канала &apos;%s&apos; не Pa: даются только уровни Z, A и C оставлены равными 0</translation>
+    </message>
+    <message>
+        <source>Bands from %s Hz on lie above half the sampling rate and are left empty</source>
+        <translation>Полосы от %s Гц лежат выше половины частоты дискретизации и оставлены пустыми</translation>
+    </message>
+    <message>
+        <source>Scale &apos;%s&apos; is not a positive number</source>
+        <translation>Масштаб &apos;%s&apos; не является положительным числом</translation>
+    </message>
+    <message>
+        <source>The output &apos;%s&apos; is an input file; nothing written</source>
+        <translation>Выходной файл &apos;%s&apos; является входным; ничего не записано</translation>
+    </message>
+    <message>
+        <source>Cancelled</source>
+        <translation>Отменено</translation>
+    </message>
+    <message>
         <source>Can&apos;t found tele adapter</source>
         <translation>Не найден телеметрический адаптер</translation>
     </message>

@@ -49,6 +49,21 @@ enum class Word : int {
     DirectoryChainTooLong,    // "The directory chain of '%s' is longer than the file can hold"
     RecordCannotBeRead,       // "The record at offset %s cannot be read"
     CantOpenEvent,            // "Can't open the event %s: %s"
+    // signal analysis (levels, bands, calibration); %s stand for numbers or names given with them
+    SampleRateOutOfRange,  // sampling rate outside 8..192 kHz
+    RecordWithoutFrames,   // a signal record without samples
+    ChannelNotInFile,      // a channel the file does not have
+    NoSuchRecord,          // a record the file does not have
+    CantReadSoundFile,     // libsndfile refused the file
+    NoCalibrationTone,     // no 1 kHz tone in a calibration recording
+    SampleNotFinite,       // NaN or infinite sample
+    StartBeyondEnd,        // --start lies behind the record's end
+    LevelsReFullScale,     // a WAV without scale
+    ZWeightedOnly,         // a channel whose unit is not Pa
+    BandsAboveNyquist,     // bands left out above half the rate
+    InvalidScale,          // a scale that is not a positive number
+    OutputIsInput,         // an output that would replace an input
+    Cancelled,             // long work cancelled by the user
     // instrument links
     CantFoundTeleAdapter,  // "Can't found tele adapter"
     CantFoundDevice,       // "Can't found device"
@@ -91,6 +106,18 @@ enum class Word : int {
     Peak10s,
     VibrationLeq,
     VibrationPk,
+    // spectra and reverberation time; %s stand for numbers or names given with them
+    FftSizeInvalid,         // an FFT size out of range
+    FftOverlapInvalid,      // an overlap out of range
+    FftSizeAboveSignal,     // fewer samples than one frame
+    SignalSampleNotFinite,  // NaN or infinite sample
+    SignalSilent,           // all samples zero
+    BandAboveNyquist,       // a band the rate cannot hold
+    DecayNoSignal,          // reverberation notes: a band without energy
+    DecayNoDecay,           // ... a steady signal
+    DecayDynamicRange,      // ... too little range, followed by
+    DecayQuantityNeeds,     // ... what each quantity needs
+    DecayCurveShort,        // ... a curve shorter than the fit range
     // device type names 0..26; codes of 27 and above use UnknownType
     DeviceType0,
     DeviceType26 = DeviceType0 + 26,

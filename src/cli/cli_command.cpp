@@ -84,6 +84,49 @@ constexpr Command kCommands[] = {
      "  --decimation R    without a preset: decimate by R (default 1)\n"
      "The data directory is $K470_DATA_DIR, else $XDG_DATA_HOME/k470 (~/.local/share/k470).\n",
      runReprocess},
+    {"levels", "sound levels of a signal record or WAV/FLAC file, interval by interval",
+     "Usage: k470-cli levels [--interval SEC] [--channel N] [--records all|LIST] [--start SEC] [--length "
+     "SEC]\n"
+     "                       [--scale K | --calibration F[:L]] (-o OUT.bin | --csv) FILE.sdt|FILE.wav\n"
+     "Measures A, C and Z levels (Leq, F, S and I with maxima and minima, C and Z peak) and the Z levels of\n"
+     "the 1/3-octave bands 25 Hz..20 kHz and the octave bands 31.5 Hz..16 kHz, one result per interval.\n"
+     "  --interval SEC    interval length (default 1; 0 = one result for the whole record)\n"
+     "  --channel N       channel number from 1 (default 1)\n"
+     "  --records LIST    'all' (default) or comma-separated record numbers from 1\n"
+     "  --start, --length  a part of each record, in seconds\n"
+     "  --scale K         pascals per full-scale unit of a WAV/FLAC file\n"
+     "  --calibration F[:L]  the scale from a calibrator recording F reading L dB (default 94.0) in its\n"
+     "                    1 kHz band; without a scale a WAV's levels are in dB re full scale\n"
+     "  -o OUT.bin        write sound-level records (device type 3), one per interval\n"
+     "  --csv             write CSV to standard output: start_s,duration_s,LAeq,LCeq,LZeq,LAFmax,LAFmin,\n"
+     "                    LASmax,LASmin,LAImax,LAF,LAS,LCpeak,LZpeak, then LZeq_<band> and LZeq_oct_<band>\n",
+     runLevels},
+    {"fft", "write the averaged spectrum of a signal record as CSV",
+     "Usage: k470-cli fft [--size N] [--window rect|hann|flattop|blackman-harris] [--overlap PCT]\n"
+     "                    [--average linear|exponential|max] [--psd] [--channel N] [--record K] [--start SEC]\n"
+     "                    [--length SEC] [--scale K | --calibration F[:L]] FILE.sdt|FILE.wav\n"
+     "Writes frequency_hz,level_db for every bin from 0 Hz to half the sampling rate, in dB re the\n"
+     "channel's reference value (a sinusoid of rms X at a bin centre reads X).\n"
+     "  --size N          FFT size, a power of two from 256 to 65536 (default 8192)\n"
+     "  --window W        rect, hann (default), flattop or blackman-harris\n"
+     "  --overlap PCT     overlap of the frames, 0 to 90 % (default 50)\n"
+     "  --average A       linear (default), exponential (over 8 frames) or max (hold)\n"
+     "  --psd             power density in dB/Hz instead of the amplitude spectrum\n"
+     "  --channel N, --record K   the channel and the record, from 1 (default 1)\n"
+     "  --start SEC, --length SEC the part of the record to analyse\n"
+     "  --scale K         pascals per full-scale unit of a WAV file\n"
+     "  --calibration F[:L]       the scale from a calibrator recording F at L dB (default 94.0)\n",
+     runFft},
+    {"rt60", "write the reverberation times of a recorded decay per band as CSV",
+     "Usage: k470-cli rt60 [--bands octave|third] [--channel N] [--record K] [--start SEC] [--length SEC]\n"
+     "                     FILE.sdt|FILE.wav\n"
+     "Analyses an impulse response or the decay after an interrupted noise (told apart from the signal)\n"
+     "and writes band_hz,edt_s,t20_s,t30_s,r_t20,r_t30,floor_db,note for every band. An empty cell has\n"
+     "no value, and the note says why.\n"
+     "  --bands B         octave: 63 Hz to 8 kHz (default); third: 1/3 octaves 50 Hz to 10 kHz\n"
+     "  --channel N, --record K   the channel and the record, from 1 (default 1)\n"
+     "  --start SEC, --length SEC the part of the record to analyse\n",
+     runRt60},
     {"acquire", "record an instrument's results at a fixed period into a .bin file",
      "Usage: k470-cli acquire (--tcp IP2 [--bind IP1] [--port N] | --usb [DEVICE]) [--period SEC]\n"
      "                        [--count N] [--trigger] -o OUT.bin\n"

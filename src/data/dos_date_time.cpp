@@ -66,10 +66,9 @@ void appendTime(std::string& out, const CalendarTime& t) {
     appendInt(out, t.seconds, 2);
 }
 
-CalendarTime localTimeNow() {
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
+namespace {
+
+CalendarTime fromTm(const std::tm& tm) {
     CalendarTime t;
     t.year = tm.tm_year + 1900;
     t.month = tm.tm_mon + 1;
@@ -78,6 +77,30 @@ CalendarTime localTimeNow() {
     t.minutes = tm.tm_min;
     t.seconds = tm.tm_sec;
     return t;
+}
+
+}  // namespace
+
+CalendarTime localTimeNow() {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    return fromTm(tm);
+}
+
+CalendarTime shiftedBy(const CalendarTime& t, int64_t seconds) {
+    std::tm tm{};
+    tm.tm_year = t.year - 1900;
+    tm.tm_mon = t.month - 1;
+    tm.tm_mday = t.day;
+    tm.tm_hour = t.hours;
+    tm.tm_min = t.minutes;
+    tm.tm_sec = t.seconds;
+    // Calendar arithmetic without a time zone, so a change of daylight saving time does not move it.
+    const std::time_t shifted = timegm(&tm) + static_cast<std::time_t>(seconds);
+    std::tm out{};
+    gmtime_r(&shifted, &out);
+    return fromTm(out);
 }
 
 }  // namespace k470

@@ -33,5 +33,7 @@ void appendTime(std::string& out, const CalendarTime& t);
 
 // The local date and time now.
 CalendarTime localTimeNow();
+// The wall-clock date and time that many seconds later (earlier when negative).
+CalendarTime shiftedBy(const CalendarTime& t, int64_t seconds);
 
 }  // namespace k470

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The level analysis side by side with its peer, in one run: a 10-minute 48 kHz one-channel signal through
+# A, C, Z, F, S, I, peaks and both band sets, by levels_bench and by the scipy reference
+# (bench/levels_reference.py); then the ratio, the real-time factors and the peak memory of a 1-minute and
+# a 10-minute run.
+# Usage: bench/levels_bench.sh [BUILD_DIR] [SECONDS]   (default: build, 600; needs levels_bench built)
+set -euo pipefail
+build=${1:-build}
+seconds=${2:-600}
+here=$(cd "$(dirname "$0")" && pwd)
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+# The peer is a benchmark tool only, not a dependency of the product.
+if ! dpkg-query -W -f='${Status}' python3-scipy 2>/dev/null | grep -q "install ok installed"; then
+  as_root apt-get update
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends python3-scipy
+fi
+
+ours=$("$build/bin/levels_bench" --benchmark_filter='BM_Levels48k/' --benchmark_format=csv 2>/dev/null)
+echo "$ours" | grep -E '^"?(name|BM_)' || true
+rtf_long=$(echo "$ours" | awk -F, '/BM_Levels48k\/600/ {for (i = 1; i <= NF; i++) if ($i ~ /^[0-9.]+$/) v[i] = $i} END {print v[NF]}')
+cpu_long=$(echo "$ours" | awk -F, '/BM_Levels48k\/600/ {print $4}')
+ref=$(/usr/bin/python3 "$here/levels_reference.py" "$seconds")
+echo "$ref"
+ref_rtf=$(echo "$ref" | sed -E 's/.*real-time factor ([0-9.]+).*/\1/')
+echo "k470 levels: 600 s of signal in ${cpu_long} ms processor time"
+awk -v a="$rtf_long" -v b="$ref_rtf" 'BEGIN { printf "real-time factor: k470 %.0f, scipy %.0f; k470 is %.1fx faster\n", a, b, a / b }'

@@ -1,0 +1,77 @@
+#include "acoustics/biquad_lanes.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace k470::acoustics {
+
+namespace {
+
+typedef double Vec4 __attribute__((vector_size(4 * sizeof(double))));
+
+// The processing loop, built once for processors with AVX2 and once for any x86-64; the loader picks the
+// right one when the program starts.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void runLanes(const std::array<double, 4>* coefficients, std::array<double, 4>* state, size_t sections,
+              const double* in, size_t count, double* out) {
+    Vec4 b0[BiquadLanes::kMaxSections], b1[BiquadLanes::kMaxSections], b2[BiquadLanes::kMaxSections];
+    Vec4 a1[BiquadLanes::kMaxSections], a2[BiquadLanes::kMaxSections];
+    Vec4 z1[BiquadLanes::kMaxSections], z2[BiquadLanes::kMaxSections];
+    for (size_t k = 0; k < sections; ++k) {
+        std::memcpy(&b0[k], (coefficients[5 * k]).data(), sizeof(Vec4));
+        std::memcpy(&b1[k], (coefficients[5 * k + 1]).data(), sizeof(Vec4));
+        std::memcpy(&b2[k], (coefficients[5 * k + 2]).data(), sizeof(Vec4));
+        std::memcpy(&a1[k], (coefficients[5 * k + 3]).data(), sizeof(Vec4));
+        std::memcpy(&a2[k], (coefficients[5 * k + 4]).data(), sizeof(Vec4));
+        std::memcpy(&z1[k], (state[2 * k]).data(), sizeof(Vec4));
+        std::memcpy(&z2[k], (state[2 * k + 1]).data(), sizeof(Vec4));
+    }
+    for (size_t n = 0; n < count; ++n) {
+        Vec4 v = {in[n], in[n], in[n], in[n]};
+        for (size_t k = 0; k < sections; ++k) {
+            const Vec4 y = b0[k] * v + z1[k];
+            z1[k] = b1[k] * v - a1[k] * y + z2[k];
+            z2[k] = b2[k] * v - a2[k] * y;
+            v = y;
+        }
+        std::memcpy(out + 4 * n, &v, sizeof v);
+    }
+    for (size_t k = 0; k < sections; ++k) {
+        std::memcpy((state[2 * k]).data(), &z1[k], sizeof(Vec4));
+        std::memcpy((state[2 * k + 1]).data(), &z2[k], sizeof(Vec4));
+    }
+}
+
+}  // namespace
+
+BiquadLanes::BiquadLanes(std::span<const BiquadCascade> cascades) {
+    lanes_ = std::min(cascades.size(), kLanes);
+    for (size_t l = 0; l < lanes_; ++l) sections_ = std::max(sections_, cascades[l].sections().size());
+    sections_ = std::min(sections_, kMaxSections);
+    coefficients_.assign(5 * sections_, {});
+    for (size_t k = 0; k < sections_; ++k) {
+        for (size_t l = 0; l < kLanes; ++l) {
+            Biquad b;  // pass-through for a missing section or lane
+            if (l < lanes_ && k < cascades[l].sections().size()) b = cascades[l].sections()[k];
+            coefficients_[5 * k][l] = b.b0;
+            coefficients_[5 * k + 1][l] = b.b1;
+            coefficients_[5 * k + 2][l] = b.b2;
+            coefficients_[5 * k + 3][l] = b.a1;
+            coefficients_[5 * k + 4][l] = b.a2;
+        }
+    }
+    reset();
+}
+
+void BiquadLanes::reset() {
+    state_.assign(2 * sections_, {});
+}
+
+void BiquadLanes::process(std::span<const double> in, std::vector<double>& out) {
+    out.resize(in.size() * kLanes);
+    runLanes(coefficients_.data(), state_.data(), sections_, in.data(), in.size(), out.data());
+}
+
+}  // namespace k470::acoustics

@@ -1,0 +1,150 @@
+#include "acoustics/frequency_weighting.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numbers>
+
+#include "acoustics/acoustics_words.h"
+
+namespace k470::acoustics {
+
+namespace {
+
+// The pole frequencies of the weightings (IEC 61672-1, annex E), Hz.
+constexpr double kF1 = 20.598997;
+constexpr double kF2 = 107.65265;
+constexpr double kF3 = 737.86223;
+constexpr double kF4 = 12194.217;
+// The weightings' values at 1 kHz before normalisation, dB.
+constexpr double kA1000 = -2.000;
+constexpr double kC1000 = -0.062;
+
+// Half-length M of the correction filter (2M+1 taps) and the fitted range: the frequencies up to which the
+// correction is fitted and, above that, up to which it is held near the target with a small weight.
+constexpr int kCorrectionHalfLength = 8;
+constexpr double kFitTop = 25000.0;   // Hz, nothing above is asked of a weighting here
+constexpr double kFitFraction = 0.8;  // of half the rate
+constexpr int kFitPoints = 400;
+
+double w(double f) {
+    return 2.0 * std::numbers::pi * f;
+}
+
+// The unnormalised analogue sections: s^2/(s+w1)^2, w4^2/(s+w4)^2 and for A also s^2/((s+w2)(s+w3)).
+std::vector<Biquad> bilinearSections(Weighting weighting, double fs) {
+    const double w1 = w(kF1), w2 = w(kF2), w3 = w(kF3), w4 = w(kF4);
+    std::vector<Biquad> s;
+    s.push_back(bilinear({0.0, 0.0, 1.0}, {w1 * w1, 2.0 * w1, 1.0}, fs));
+    s.push_back(bilinear({w4 * w4, 0.0, 0.0}, {w4 * w4, 2.0 * w4, 1.0}, fs));
+    if (weighting == Weighting::A) s.push_back(bilinear({0.0, 0.0, 1.0}, {w2 * w3, w2 + w3, 1.0}, fs));
+    return s;
+}
+
+// Solves the symmetric system a x = b in place (Gaussian elimination with partial pivoting).
+std::vector<double> solve(std::vector<std::vector<double>> a, std::vector<double> b) {
+    const size_t n = b.size();
+    for (size_t c = 0; c < n; ++c) {
+        size_t p = c;
+        for (size_t r = c + 1; r < n; ++r)
+            if (std::abs(a[r][c]) > std::abs(a[p][c])) p = r;
+        std::swap(a[c], a[p]);
+        std::swap(b[c], b[p]);
+        for (size_t r = c + 1; r < n; ++r) {
+            const double m = a[r][c] / a[c][c];
+            for (size_t k = c; k < n; ++k) a[r][k] -= m * a[c][k];
+            b[r] -= m * b[c];
+        }
+    }
+    std::vector<double> x(n);
+    for (size_t i = n; i-- > 0;) {
+        double s = b[i];
+        for (size_t k = i + 1; k < n; ++k) s -= a[i][k] * x[k];
+        x[i] = s / a[i][i];
+    }
+    return x;
+}
+
+// Least-squares fit of a zero-phase cosine series c0 + 2 sum ck cos(k omega) to the ratio of the analogue
+// weighting to the IIR's response, in relative terms, over the fitted range.
+std::vector<double> fitCorrection(Weighting weighting, const BiquadCascade& iir, double fs) {
+    const int m = kCorrectionHalfLength;
+    const double top = std::min(kFitTop, kFitFraction * 0.5 * fs);
+    std::vector<std::vector<double>> a(m + 1, std::vector<double>(m + 1, 0.0));
+    std::vector<double> b(m + 1, 0.0);
+    std::vector<double> basis(m + 1);
+    for (int i = 0; i <= kFitPoints; ++i) {
+        // Points spread evenly in log frequency from 10 Hz, so the low and middle range count as much.
+        const double f = 10.0 * std::pow(top / 10.0, static_cast<double>(i) / kFitPoints);
+        const double omega = 2.0 * std::numbers::pi * f / fs;
+        const double target =
+            std::pow(10.0, analogWeightingDb(weighting, f) / 20.0) / std::abs(iir.response(omega));
+        const double weight = 1.0 / (target * target);
+        for (int k = 0; k <= m; ++k) basis[k] = (k == 0 ? 1.0 : 2.0) * std::cos(k * omega);
+        for (int r = 0; r <= m; ++r) {
+            for (int c = 0; c <= m; ++c) a[r][c] += weight * basis[r] * basis[c];
+            b[r] += weight * basis[r] * target;
+        }
+    }
+    const std::vector<double> c = solve(a, b);
+    std::vector<double> taps(2 * m + 1);
+    for (int k = 0; k <= m; ++k) taps[m + k] = taps[m - k] = c[k];
+    return taps;
+}
+
+}  // namespace
+
+double analogWeightingDb(Weighting weighting, double f) {
+    if (weighting == Weighting::Z) return 0.0;
+    const double f2 = f * f;
+    const double c = kF4 * kF4 * f2 / ((f2 + kF1 * kF1) * (f2 + kF4 * kF4));
+    if (weighting == Weighting::C) return 20.0 * std::log10(c) - kC1000;
+    const double a = c * f2 / std::sqrt((f2 + kF2 * kF2) * (f2 + kF3 * kF3));
+    return 20.0 * std::log10(a) - kA1000;
+}
+
+Result<FrequencyWeighting> FrequencyWeighting::Create(Weighting weighting, double sampleRate) {
+    if (Status ok = checkSampleRate(sampleRate); !ok) return ok.error();
+    FrequencyWeighting fw;
+    fw.weighting_ = weighting;
+    fw.sampleRate_ = sampleRate;
+    if (weighting == Weighting::Z) return fw;
+    fw.iir_ = BiquadCascade(bilinearSections(weighting, sampleRate));
+    fw.taps_ = fitCorrection(weighting, fw.iir_, sampleRate);
+    fw.reset();
+    return fw;
+}
+
+void FrequencyWeighting::reset() {
+    iir_.reset();
+    history_.assign(2 * taps_.size(), 0.0);
+    pos_ = 0;
+}
+
+void FrequencyWeighting::process(std::span<double> samples) {
+    if (weighting_ == Weighting::Z) return;
+    iir_.processBlock(samples);
+    const size_t n = taps_.size();
+    const size_t m = n / 2;
+    for (double& x : samples) {
+        history_[pos_] = x;
+        history_[pos_ + n] = x;
+        pos_ = pos_ + 1 == n ? 0 : pos_ + 1;
+        const double* win = history_.data() + pos_;  // the last n inputs, oldest first
+        double y = taps_[m] * win[m];
+        for (size_t k = 1; k <= m; ++k) y += taps_[m + k] * (win[m + k] + win[m - k]);
+        x = y;
+    }
+}
+
+double FrequencyWeighting::responseDb(double f) const {
+    if (weighting_ == Weighting::Z) return 0.0;
+    const double omega = 2.0 * std::numbers::pi * f / sampleRate_;
+    std::complex<double> h = iir_.response(omega);
+    std::complex<double> c = 0.0;
+    for (size_t k = 0; k < taps_.size(); ++k)
+        c += taps_[k] * std::polar(1.0, -omega * static_cast<double>(k));
+    return 20.0 * std::log10(std::abs(h * c));
+}
+
+}  // namespace k470::acoustics

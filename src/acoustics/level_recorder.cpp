@@ -1,0 +1,187 @@
+#include "acoustics/level_recorder.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "acoustics/acoustics_words.h"
+
+namespace k470::acoustics {
+
+namespace {
+
+constexpr size_t kReadBlock = 4096;  // frames taken from the input at once
+// Word positions within the sound-level record's rows.
+constexpr int kBandRowWords =
+    10;  // Imp, Fast, Slow, Leq, Imp min, Imp max, Fast min, Fast max, Slow min, Slow max
+constexpr int kWeightedRowWords = 12;  // Imp, Fast, Slow, Leq, (unused), Peak, then the six minima and maxima
+constexpr int kOctaveRows = 10;
+constexpr int kThirdRows = 30;
+
+LevelRow rowOf(const LevelReading& r, double reference) {
+    LevelRow row;
+    row.leq = levelDb(r.leq, reference);
+    row.fast = levelDb(r.fast.current, reference);
+    row.fastMax = levelDb(r.fast.max, reference);
+    row.fastMin = levelDb(r.fast.min, reference);
+    row.slow = levelDb(r.slow.current, reference);
+    row.slowMax = levelDb(r.slow.max, reference);
+    row.slowMin = levelDb(r.slow.min, reference);
+    row.imp = levelDb(r.impulse.current, reference);
+    row.impMax = levelDb(r.impulse.max, reference);
+    row.impMin = levelDb(r.impulse.min, reference);
+    row.peak = levelDb(r.peak, reference);
+    return row;
+}
+
+void putBandRow(std::vector<double>& words, int at, const LevelRow& r) {
+    const double v[kBandRowWords] = {r.imp,    r.fast,    r.slow,    r.leq,     r.impMin,
+                                     r.impMax, r.fastMin, r.fastMax, r.slowMin, r.slowMax};
+    std::copy(std::begin(v), std::end(v), words.begin() + at);
+}
+
+void putWeightedRow(std::vector<double>& words, int at, const LevelRow& r) {
+    const double v[kWeightedRowWords] = {r.imp,    r.fast,   r.slow,    r.leq,     0.0,       r.peak,
+                                         r.impMin, r.impMax, r.fastMin, r.fastMax, r.slowMin, r.slowMax};
+    std::copy(std::begin(v), std::end(v), words.begin() + at);
+}
+
+}  // namespace
+
+Result<LevelAnalyser> LevelAnalyser::Create(double sampleRate, double referenceValue, double intervalSeconds,
+                                            bool withAC, const BandRequest& bands) {
+    auto bank = OctaveFilterBank::Create(sampleRate, bands);
+    if (!bank) return bank.error();
+    LevelAnalyser a(std::move(*bank));
+    a.rate_ = sampleRate;
+    a.reference_ = referenceValue;
+    a.withAC_ = withAC;
+    a.intervalSamples_ =
+        intervalSeconds > 0.0
+            ? std::max<uint64_t>(1, static_cast<uint64_t>(std::llround(intervalSeconds * sampleRate)))
+            : 0;
+    if (bands.thirds)
+        for (int x = bands.firstThird; x <= bands.lastThird; ++x) a.bandIds_.push_back({BandSet::Third, x});
+    if (bands.octaves)
+        for (int x = bands.firstOctave; x <= bands.lastOctave; ++x)
+            a.bandIds_.push_back({BandSet::Octave, x});
+    for (BandId id : a.bandIds_) a.bankIndex_.push_back(a.bank_.indexOf(id));
+    for (size_t i = 0; i < a.bank_.bandCount(); ++i) a.bandMeters_.emplace_back(a.bank_.band(i).sampleRate);
+    if (withAC) {
+        for (Weighting w : {Weighting::C, Weighting::A}) {
+            auto fw = FrequencyWeighting::Create(w, sampleRate);
+            if (!fw) return fw.error();
+            a.weightings_.push_back(std::move(*fw));
+        }
+    }
+    a.weightedMeters_.assign(withAC ? 3 : 1, LevelMeter(sampleRate));
+    return a;
+}
+
+void LevelAnalyser::feed(std::span<const double> samples) {
+    for (size_t k = 0; k < weightings_.size(); ++k) {
+        scratch_.assign(samples.begin(), samples.end());
+        weightings_[k].process(scratch_);
+        weightedMeters_[k].process(scratch_);
+    }
+    weightedMeters_.back().process(samples);
+    bank_.process(samples, [this](size_t band, std::span<const double> y) { bandMeters_[band].process(y); });
+    inInterval_ += samples.size();
+}
+
+Status LevelAnalyser::process(std::span<const double> samples, const IntervalFn& onInterval) {
+    while (!samples.empty()) {
+        size_t n = samples.size();
+        if (intervalSamples_) n = static_cast<size_t>(std::min<uint64_t>(n, intervalSamples_ - inInterval_));
+        feed(samples.first(n));
+        samples = samples.subspan(n);
+        if (intervalSamples_ && inInterval_ == intervalSamples_)
+            if (Status s = closeInterval(onInterval); !s) return s;
+    }
+    return {};
+}
+
+Status LevelAnalyser::finish(const IntervalFn& onInterval) {
+    if (inInterval_ == 0) return {};
+    return closeInterval(onInterval);
+}
+
+Status LevelAnalyser::closeInterval(const IntervalFn& onInterval) {
+    IntervalLevels levels;
+    levels.startSeconds = static_cast<double>(done_) / rate_;
+    levels.durationSeconds = static_cast<double>(inInterval_) / rate_;
+    if (withAC_) {
+        levels.weighted[0] = rowOf(weightedMeters_[0].reading(), reference_);
+        levels.weighted[1] = rowOf(weightedMeters_[1].reading(), reference_);
+    }
+    levels.weighted[2] = rowOf(weightedMeters_.back().reading(), reference_);
+    levels.bandIds = bandIds_;
+    for (int i : bankIndex_) {
+        if (i < 0)
+            levels.bands.emplace_back();
+        else
+            levels.bands.emplace_back(rowOf(bandMeters_[i].reading(), reference_));
+    }
+    for (LevelMeter& m : weightedMeters_) m.startInterval();
+    for (LevelMeter& m : bandMeters_) m.startInterval();
+    done_ += inInterval_;
+    inInterval_ = 0;
+    return onInterval(levels);
+}
+
+MeasurementRecord soundLevelRecord(const IntervalLevels& levels, uint32_t vin) {
+    constexpr DeviceType kSoundLevelType = 3;  // "Sound level and spectrum meter"
+    constexpr int kFirstOctave = -5, kFirstThird = -16;
+    constexpr int kWeightedAt = (kOctaveRows + kThirdRows) * kBandRowWords;
+    MeasurementRecord r = MeasurementRecord::blank(kSoundLevelType).value();
+    r.header.vin = vin;
+    for (size_t i = 0; i < levels.bands.size() && i < levels.bandIds.size(); ++i) {
+        if (!levels.bands[i]) continue;
+        const BandId id = levels.bandIds[i];
+        const int row =
+            id.set == BandSet::Octave ? id.index - kFirstOctave : kOctaveRows + id.index - kFirstThird;
+        const bool inLayout = id.set == BandSet::Octave
+                                  ? row >= 0 && row < kOctaveRows
+                                  : row >= kOctaveRows && row < kOctaveRows + kThirdRows;
+        if (inLayout) putBandRow(r.levels, row * kBandRowWords, *levels.bands[i]);
+    }
+    for (size_t w = 0; w < levels.weighted.size(); ++w)
+        if (levels.weighted[w])
+            putWeightedRow(r.levels, kWeightedAt + static_cast<int>(w) * kWeightedRowWords,
+                           *levels.weighted[w]);
+    const long long seconds = std::llround(levels.durationSeconds);
+    r.tail.intervalHours = static_cast<uint16_t>(std::min<long long>(seconds / 3600, 255));
+    r.tail.intervalMinutes = static_cast<uint16_t>(seconds / 60 % 60);
+    r.tail.intervalSeconds = static_cast<uint16_t>(seconds % 60);
+    return r;
+}
+
+CalendarTime intervalStart(const SignalDescription& d, double startSeconds, const CalendarTime& fallback) {
+    return shiftedBy(d.recordStart.value_or(fallback), static_cast<int64_t>(std::floor(startSeconds)));
+}
+
+Result<LevelRecorder> LevelRecorder::Create(const SignalDescription& input, double intervalSeconds) {
+    auto a = LevelAnalyser::Create(input.sampleRate, input.referenceValue, intervalSeconds, input.acoustic());
+    if (!a) return a.error();
+    return LevelRecorder(std::move(*a));
+}
+
+Status LevelRecorder::run(SignalInput& input, const IntervalFn& onInterval, const LevelProgressFn& progress) {
+    const double offset = input.description().startSeconds();
+    IntervalFn shifted = [&](const IntervalLevels& levels) {
+        IntervalLevels l = levels;
+        l.startSeconds += offset;
+        return onInterval(l);
+    };
+    std::vector<double> block(kReadBlock);
+    while (true) {
+        auto n = input.read(block);
+        if (!n) return n.error();
+        if (*n == 0) break;
+        if (Status s = analyser_.process(std::span(block.data(), *n), shifted); !s) return s;
+        if (progress && !progress({input.framesRead(), input.description().frames}))
+            return fail(message(Word::Cancelled));
+    }
+    return analyser_.finish(shifted);
+}
+
+}  // namespace k470::acoustics

@@ -1,0 +1,112 @@
+// Sound levels of a signal, interval by interval, and their sound-level records (device type 3 layout).
+//
+// LevelAnalyser runs one channel through the A, C and Z weightings and the octave and 1/3-octave bank, with
+// a LevelMeter on every weighted signal and every band, and hands over the levels of each interval when it
+// is complete (a last, shorter interval when finish() is called). LevelRecorder drives a SignalInput
+// through it and turns every interval into a MeasurementRecord: the band rows of Imp, Fast, Slow with their
+// minima and maxima and Leq, the weighted rows C, A, Z with their peaks. Levels are in dB re the channel's
+// referenceValue. A channel whose unit is not "Pa" (nor dB re full scale) gets Z levels only.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "acoustics/frequency_weighting.h"
+#include "acoustics/level_meter.h"
+#include "acoustics/octave_filter_bank.h"
+#include "acoustics/signal_input.h"
+#include "base/result.h"
+#include "data/measurement_record.h"
+
+namespace k470::acoustics {
+
+// The levels of one row in dB; peak only for the weighted rows.
+struct LevelRow {
+    double leq = 0.0;
+    double fast = 0.0, fastMax = 0.0, fastMin = 0.0;
+    double slow = 0.0, slowMax = 0.0, slowMin = 0.0;
+    double imp = 0.0, impMax = 0.0, impMin = 0.0;
+    double peak = 0.0;
+};
+
+// Weighted rows in the order of the sound-level record: C, A, Z.
+constexpr std::array<Weighting, 3> kRecordWeightings = {Weighting::C, Weighting::A, Weighting::Z};
+
+struct IntervalLevels {
+    double startSeconds = 0.0;  // from the start of the record
+    double durationSeconds = 0.0;
+    std::array<std::optional<LevelRow>, 3> weighted;  // C, A, Z; A and C absent for a non-acoustic unit
+    std::vector<std::optional<LevelRow>> bands;       // in the bank's request order; absent above fs/2
+    std::vector<BandId> bandIds;                      // the band of each row
+
+    const std::optional<LevelRow>& weightedRow(Weighting w) const {
+        return weighted[w == Weighting::C ? 0 : w == Weighting::A ? 1 : 2];
+    }
+};
+
+using IntervalFn = std::function<Status(const IntervalLevels&)>;
+
+class LevelAnalyser {
+  public:
+    // intervalSeconds 0: one interval for the whole signal. withAC false: Z only.
+    static Result<LevelAnalyser> Create(double sampleRate, double referenceValue, double intervalSeconds,
+                                        bool withAC, const BandRequest& bands = {});
+
+    // The bands of the rows, present or not, in order.
+    const std::vector<BandId>& bandIds() const { return bandIds_; }
+    const OctaveFilterBank& bank() const { return bank_; }
+
+    Status process(std::span<const double> samples, const IntervalFn& onInterval);
+    // Hands over the last, shorter interval when it holds samples.
+    Status finish(const IntervalFn& onInterval);
+
+  private:
+    LevelAnalyser(OctaveFilterBank bank) : bank_(std::move(bank)) {}
+    void feed(std::span<const double> samples);
+    Status closeInterval(const IntervalFn& onInterval);
+
+    OctaveFilterBank bank_;
+    std::vector<BandId> bandIds_;
+    std::vector<int> bankIndex_;                  // per row: index in the bank, -1 when absent
+    std::vector<FrequencyWeighting> weightings_;  // per present weighted row except Z
+    std::vector<LevelMeter> weightedMeters_;      // C, A, Z or Z only
+    std::vector<LevelMeter> bandMeters_;          // per bank band
+    std::vector<double> scratch_;
+    double rate_ = 0.0;
+    double reference_ = 1.0;
+    bool withAC_ = true;
+    uint64_t intervalSamples_ = 0;  // 0: no splitting
+    uint64_t inInterval_ = 0;
+    uint64_t done_ = 0;  // samples of closed intervals
+};
+
+// A sound-level record (type 3) of an interval: levels in dB (a level below 0 dB is stored as 0, as the
+// record cannot hold it), the interval's duration rounded to whole seconds, VIN and range from the source.
+MeasurementRecord soundLevelRecord(const IntervalLevels& levels, uint32_t vin);
+
+// The date and time of an interval's start: the record's own when the file has them, else `fallback`.
+CalendarTime intervalStart(const SignalDescription& d, double startSeconds, const CalendarTime& fallback);
+
+struct LevelProgress {
+    uint64_t frames = 0, total = 0;
+};
+// Called now and then; returning false cancels.
+using LevelProgressFn = std::function<bool(const LevelProgress&)>;
+
+// Runs the input to its end through an analyser; intervals are timed from the start of the record
+// (the input's start offset included). Fails on the input's errors, the sink's errors and cancellation.
+class LevelRecorder {
+  public:
+    static Result<LevelRecorder> Create(const SignalDescription& input, double intervalSeconds);
+    const LevelAnalyser& analyser() const { return analyser_; }
+    Status run(SignalInput& input, const IntervalFn& onInterval, const LevelProgressFn& progress = {});
+
+  private:
+    explicit LevelRecorder(LevelAnalyser a) : analyser_(std::move(a)) {}
+    LevelAnalyser analyser_;
+};
+
+}  // namespace k470::acoustics

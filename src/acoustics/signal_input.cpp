@@ -1,0 +1,301 @@
+#include "acoustics/signal_input.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <vector>
+
+#include "acoustics/acoustics_words.h"
+#include "acoustics/octave_filter_bank.h"
+#include "base/number_format.h"
+#include "base/path_util.h"
+#include "base/text_encoding.h"
+#include "data/sdt_container.h"
+#include "signal/signal_record.h"
+
+namespace k470::acoustics {
+
+namespace {
+
+constexpr size_t kBlockFrames = 4096;      // frames read from the file at once
+constexpr double kPascalReference = 2e-5;  // 0 dB re 20 uPa
+constexpr char kFullScaleUnit[] = "FS";
+// A calibration recording's 1 kHz band may lie at most this far below its broadband level.
+constexpr double kCalibrationToneMargin = 10.0;
+// The start of a calibration recording that is left out while the band filter settles (s).
+constexpr double kCalibrationSettle = 0.25;
+
+std::string number(double v) {
+    return formatGeneral(v, 10);
+}
+
+bool isSdtPath(const std::string& path) {
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos) return false;
+    return toLowerText(path.substr(dot)) == ".sdt";
+}
+
+std::string channelList(uint16_t mask) {
+    std::string out;
+    for (int k = 0; k < 3; ++k) {
+        if (!(mask & (1u << k))) continue;
+        if (!out.empty()) out += ", ";
+        out += std::to_string(k + 1);
+    }
+    return out.empty() ? "no channels" : "channels " + out;
+}
+
+}  // namespace
+
+// Interleaved frames of the file, from a frame position on.
+class SignalInput::Source {
+  public:
+    virtual ~Source() = default;
+    // Reads up to `frames` frames into out (channels values each); the number read, or an error.
+    virtual Result<size_t> readFrames(double* out, size_t frames) = 0;
+    int column = 0;     // the chosen channel's position in a frame
+    int stride = 1;     // values per frame
+    uint64_t next = 0;  // next frame of the record to read
+};
+
+namespace {
+
+class SdtSource : public SignalInput::Source {
+  public:
+    SdtSource(SdtContainer file, SignalRecord record) : file_(std::move(file)), record_(std::move(record)) {}
+    Result<size_t> readFrames(double* out, size_t frames) override {
+        const uint64_t offset = record_.dataOffset() + next * record_.frameBytes();
+        if (!readDoubles(file_.file(), offset, out, frames * static_cast<size_t>(stride)))
+            return fail(lexicon().cantOpenFile(file_.path()));
+        next += frames;
+        return frames;
+    }
+
+  private:
+    SdtContainer file_;
+    SignalRecord record_;
+};
+
+struct SndCloser {
+    void operator()(SNDFILE* f) const { sf_close(f); }
+};
+
+class SoundSource : public SignalInput::Source {
+  public:
+    SoundSource(std::unique_ptr<SNDFILE, SndCloser> file, std::string path)
+        : file_(std::move(file)), path_(std::move(path)) {}
+    Result<size_t> readFrames(double* out, size_t frames) override {
+        const sf_count_t got = sf_readf_double(file_.get(), out, static_cast<sf_count_t>(frames));
+        if (got < 0 || (got == 0 && frames > 0))
+            return fail(message(Word::CantReadSoundFile, {path_, sf_strerror(file_.get())}));
+        next += static_cast<uint64_t>(got);
+        return static_cast<size_t>(got);
+    }
+    bool seek(uint64_t frame) {
+        next = frame;
+        return sf_seek(file_.get(), static_cast<sf_count_t>(frame), SEEK_SET) >= 0;
+    }
+
+  private:
+    std::unique_ptr<SNDFILE, SndCloser> file_;
+    std::string path_;
+};
+
+struct Opened {
+    SignalDescription description;
+    std::unique_ptr<SignalInput::Source> source;
+    uint64_t recordFrames = 0;
+};
+
+Result<Opened> openSdt(const std::string& path, const SignalInputOptions& o) {
+    auto file = SdtContainer::Open(path);
+    if (!file) return file.error();
+    const SdtHeader& h = file->header();
+    if (Status ok = checkSampleRate(h.sampleRate); !ok) return ok.error();
+    const uint16_t mask = h.channelMask & 0x7;
+    if (o.channel < 1 || o.channel > 3 || !(mask & (1u << (o.channel - 1))))
+        return fail(message(Word::ChannelNotInFile, {std::to_string(o.channel), channelList(mask)}));
+    const DirectoryWalk walk = file->walkEntries();
+    const int records = static_cast<int>(walk.entries.size());
+    if (o.record < 1 || o.record > records)
+        return fail(message(Word::NoSuchRecord, {std::to_string(o.record), std::to_string(records)}));
+    auto record = SignalRecord::From(*file, walk.entries[o.record - 1]);
+    if (!record) return record.error();
+    Opened r;
+    SignalDescription& d = r.description;
+    d.kind = SignalFileKind::Sdt;
+    d.sampleRate = h.sampleRate;
+    d.channelCount = record->channelCount;
+    d.recordCount = records;
+    const int k = o.channel - 1;
+    d.units = utf16ToUtf8(h.units[k]);
+    d.referenceValue = h.referenceValue[k];
+    if (!(d.referenceValue > 0.0) || !std::isfinite(d.referenceValue)) d.referenceValue = kPascalReference;
+    const DirectoryEntry& e = record->entry;
+    d.recordStart = unpackEntry(e.date, e.time);
+    d.deviceType = e.deviceType;
+    d.vin = e.vin;
+    r.recordFrames = record->frameCount();
+    auto source = std::make_unique<SdtSource>(std::move(*file), *record);
+    source->stride = record->channelCount;
+    source->column = std::popcount(static_cast<unsigned>(mask & ((1u << k) - 1)));
+    r.source = std::move(source);
+    return r;
+}
+
+Result<Opened> openSound(const std::string& path, const SignalInputOptions& o) {
+    SF_INFO info{};
+    std::unique_ptr<SNDFILE, SndCloser> file(sf_open(path.c_str(), SFM_READ, &info));
+    if (!file) return fail(message(Word::CantReadSoundFile, {path, sf_strerror(nullptr)}));
+    if (Status ok = checkSampleRate(info.samplerate); !ok) return ok.error();
+    if (o.channel < 1 || o.channel > info.channels)
+        return fail(message(Word::ChannelNotInFile,
+                            {std::to_string(o.channel), std::to_string(info.channels) + " channels"}));
+    if (o.record != 1) return fail(message(Word::NoSuchRecord, {std::to_string(o.record), "1"}));
+    Opened r;
+    SignalDescription& d = r.description;
+    d.kind = SignalFileKind::Sound;
+    d.sampleRate = info.samplerate;
+    d.channelCount = info.channels;
+    d.recordCount = 1;
+    d.units = kFullScaleUnit;
+    d.referenceValue = 1.0;
+    d.fullScale = true;
+    r.recordFrames = info.frames > 0 ? static_cast<uint64_t>(info.frames) : 0;
+    auto source = std::make_unique<SoundSource>(std::move(file), path);
+    source->stride = info.channels;
+    source->column = o.channel - 1;
+    r.source = std::move(source);
+    return r;
+}
+
+// Applies start, length and scale to an opened record.
+Status placeAndScale(Opened& r, const SignalInputOptions& o) {
+    SignalDescription& d = r.description;
+    const std::string recordNo = std::to_string(o.record);
+    if (r.recordFrames == 0) return fail(message(Word::RecordWithoutFrames, {recordNo}));
+    const double seconds = static_cast<double>(r.recordFrames) / d.sampleRate;
+    if (!(o.start >= 0.0) || o.start * d.sampleRate >= static_cast<double>(r.recordFrames))
+        return fail(message(Word::StartBeyondEnd, {number(o.start), recordNo, number(seconds)}));
+    d.firstFrame = static_cast<uint64_t>(std::llround(o.start * d.sampleRate));
+    d.frames = r.recordFrames - d.firstFrame;
+    if (o.length) {
+        const double wanted = std::max(0.0, *o.length * d.sampleRate);
+        d.frames = std::min<uint64_t>(d.frames, static_cast<uint64_t>(std::llround(wanted)));
+        if (d.frames == 0) return fail(message(Word::RecordWithoutFrames, {recordNo}));
+    }
+    if (o.scale && !(*o.scale > 0.0 && std::isfinite(*o.scale)))
+        return fail(message(Word::InvalidScale, {number(*o.scale)}));
+    if (o.scale || o.calibration) {
+        double scale = 1.0;
+        if (o.calibration) {
+            auto s = calibrationScale(*o.calibration, o.channel);
+            if (!s) return s.error();
+            scale = *s;
+        } else {
+            scale = *o.scale;
+        }
+        d.scale = scale;
+        if (d.fullScale) {
+            d.fullScale = false;
+            d.units = "Pa";
+            d.referenceValue = kPascalReference;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+SignalInput::SignalInput(SignalDescription d, std::unique_ptr<Source> source)
+    : description_(std::move(d)), source_(std::move(source)) {}
+SignalInput::SignalInput(SignalInput&&) noexcept = default;
+SignalInput& SignalInput::operator=(SignalInput&&) noexcept = default;
+SignalInput::~SignalInput() = default;
+
+Result<SignalInput> SignalInput::Open(const std::string& path, const SignalInputOptions& options) {
+    auto opened = isSdtPath(path) ? openSdt(path, options) : openSound(path, options);
+    if (!opened) return opened.error();
+    if (Status ok = placeAndScale(*opened, options); !ok) return ok.error();
+    opened->description.path = path;
+    opened->description.record = options.record;
+    Source& s = *opened->source;
+    s.next = opened->description.firstFrame;
+    if (auto* sound = dynamic_cast<SoundSource*>(&s); sound && !sound->seek(s.next))
+        return fail(message(Word::CantReadSoundFile, {path, "seek"}));
+    return SignalInput(std::move(opened->description), std::move(opened->source));
+}
+
+Result<size_t> SignalInput::read(std::span<double> out) {
+    const uint64_t left = description_.frames - done_;
+    size_t wanted = static_cast<size_t>(std::min<uint64_t>(left, out.size()));
+    wanted = std::min(wanted, kBlockFrames);
+    if (wanted == 0) return size_t{0};
+    const size_t stride = static_cast<size_t>(source_->stride);
+    std::vector<double>& frames = frames_;
+    frames.resize(wanted * stride);
+    auto got = source_->readFrames(frames.data(), wanted);
+    if (!got) return got.error();
+    const double scale = description_.scale;
+    for (size_t i = 0; i < *got; ++i) {
+        const double v = frames[i * stride + static_cast<size_t>(source_->column)];
+        if (!std::isfinite(v)) {
+            const uint64_t sample = description_.firstFrame + done_ + i + 1;
+            return fail(message(Word::SampleNotFinite,
+                                {std::to_string(sample), std::to_string(description_.record)}));
+        }
+        out[i] = v * scale;
+    }
+    done_ += *got;
+    return *got;
+}
+
+Result<int> countSignalRecords(const std::string& path) {
+    if (!isSdtPath(path)) return 1;
+    auto file = SdtContainer::Open(path);
+    if (!file) return file.error();
+    return static_cast<int>(file->walkEntries().entries.size());
+}
+
+Result<double> calibrationScale(const CalibrationSource& calibration, int channel) {
+    SignalInputOptions o;
+    o.channel = channel;
+    auto in = SignalInput::Open(calibration.path, o);
+    if (!in) return in.error();
+    const SignalDescription& d = in->description();
+    BandRequest request;
+    request.octaves = false;
+    request.firstThird = request.lastThird = 0;  // the 1 kHz band
+    auto bank = OctaveFilterBank::Create(d.sampleRate, request);
+    if (!bank) return bank.error();
+    const double settle =
+        static_cast<double>(d.frames) > 4 * kCalibrationSettle * d.sampleRate ? kCalibrationSettle : 0.0;
+    const auto skipBand = static_cast<uint64_t>(settle * bank->band(0).sampleRate);
+    double band = 0.0, broad = 0.0;
+    uint64_t bandCount = 0, broadCount = 0;
+    std::vector<double> block(kBlockFrames);
+    while (true) {
+        auto n = in->read(block);
+        if (!n) return n.error();
+        if (*n == 0) break;
+        for (size_t i = 0; i < *n; ++i) broad += block[i] * block[i];
+        broadCount += *n;
+        bank->process(std::span(block.data(), *n), [&](size_t, std::span<const double> y) {
+            for (double v : y)
+                if (bandCount++ >= skipBand) band += v * v;
+        });
+    }
+    bandCount = bandCount > skipBand ? bandCount - skipBand : 0;
+    const double bandMs = bandCount ? band / static_cast<double>(bandCount) : 0.0;
+    const double broadMs = broadCount ? broad / static_cast<double>(broadCount) : 0.0;
+    const double below = 10.0 * std::log10(broadMs / bandMs);
+    if (!(bandMs > 0.0) || !(below <= kCalibrationToneMargin))
+        return fail(message(Word::NoCalibrationTone,
+                            {calibration.path, bandMs > 0.0 ? formatFixed(below, 1) : "infinitely"}));
+    const double reference = d.fullScale ? kPascalReference : d.referenceValue;
+    return reference * std::pow(10.0, calibration.level / 20.0) / std::sqrt(bandMs);
+}
+
+}  // namespace k470::acoustics

@@ -1,0 +1,101 @@
+// One channel of one recorded signal, read in blocks and scaled to its physical unit: a record of a .sdt
+// signal file, or a WAV/FLAC (any format libsndfile reads; such a file is one record).
+//
+//     SignalInputOptions o;                 // channel 1, record 1, the whole record
+//     o.scale = 0.5;                        // or o.calibration = CalibrationSource{"cal.wav", 94.0}
+//     auto in = SignalInput::Open("take.wav", o);
+//     std::vector<double> block(4096);
+//     while (true) { auto n = in->read(block); if (!n) fail...; if (*n == 0) break; ... }
+//
+// description() tells the rate, the number of frames that read() delivers, the unit and the referenceValue
+// (the linear value of 0 dB). A .sdt channel keeps the unit and reference of the file's header. A sound
+// file has no physical unit: with a scale (pascals per full-scale unit) or a calibration it is in "Pa" re
+// 20 uPa; without either its levels are in dB re full scale (unit "FS", reference 1.0, fullScale set).
+// Opening fails with a clear message for rates outside 8..192 kHz, missing channels or records, a record
+// without frames, a start beyond the end and files that cannot be read; read() fails on a sample that is
+// NaN or infinite. Memory does not depend on the signal's length.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/result.h"
+#include "data/device_type.h"
+#include "data/dos_date_time.h"
+
+namespace k470::acoustics {
+
+// A recording of an acoustic calibrator on the same channel: the scale is chosen so that the recording's
+// 1 kHz 1/3-octave band reads `level` dB re 20 uPa (or re the channel's reference for a .sdt file).
+struct CalibrationSource {
+    static constexpr double kDefaultLevel = 94.0;  // dB, the usual calibrator level at 1 kHz
+    std::string path;
+    double level = kDefaultLevel;
+};
+
+struct SignalInputOptions {
+    int channel = 1;               // channel number from 1 (in a .sdt file: the number of the channel, 1..3)
+    int record = 1;                // record number from 1 (a sound file has one)
+    double start = 0.0;            // seconds from the start of the record
+    std::optional<double> length;  // seconds; the rest of the record when not given
+    std::optional<double> scale;   // factor to the physical unit (pascals per full-scale unit)
+    std::optional<CalibrationSource> calibration;
+};
+
+enum class SignalFileKind { Sdt, Sound };
+
+struct SignalDescription {
+    std::string path;
+    SignalFileKind kind = SignalFileKind::Sdt;
+    double sampleRate = 0.0;
+    int channelCount = 0;  // channels of the file
+    int recordCount = 0;
+    int record = 1;           // the record read, from 1
+    uint64_t firstFrame = 0;  // of the record, where reading starts
+    uint64_t frames = 0;      // what read() delivers in all
+    std::string units;        // "Pa", "m/c^2", "mV", or "FS" for dB re full scale
+    double referenceValue = 1.0;
+    bool fullScale = false;                   // a sound file without scale: levels are in dB re full scale
+    double scale = 1.0;                       // the factor applied to the stored values
+    std::optional<CalendarTime> recordStart;  // date and time of the record, when the file has them
+    DeviceType deviceType = 0;
+    uint32_t vin = 0;
+
+    double startSeconds() const { return static_cast<double>(firstFrame) / sampleRate; }
+    bool acoustic() const { return units == "Pa" || fullScale; }
+};
+
+class SignalInput {
+  public:
+    static Result<SignalInput> Open(const std::string& path, const SignalInputOptions& options = {});
+    SignalInput(SignalInput&&) noexcept;
+    SignalInput& operator=(SignalInput&&) noexcept;
+    ~SignalInput();
+
+    const SignalDescription& description() const { return description_; }
+    // Fills out with the next samples; returns how many (0 at the end).
+    Result<size_t> read(std::span<double> out);
+    uint64_t framesRead() const { return done_; }
+
+    class Source;  // the file behind it
+
+  private:
+    SignalInput(SignalDescription d, std::unique_ptr<Source> source);
+    SignalDescription description_;
+    std::unique_ptr<Source> source_;
+    uint64_t done_ = 0;
+    std::vector<double> frames_;  // interleaved frames of one block
+};
+
+// The number of records of a signal file (1 for a sound file).
+Result<int> countSignalRecords(const std::string& path);
+
+// The scale that makes the calibration recording's 1 kHz band read its level, for the given channel.
+// Fails when the recording holds no 1 kHz tone (its band level more than 10 dB below its broadband level).
+Result<double> calibrationScale(const CalibrationSource& calibration, int channel);
+
+}  // namespace k470::acoustics

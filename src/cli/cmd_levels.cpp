@@ -1,0 +1,191 @@
+// k470-cli levels: the sound levels of a signal (a .sdt record or a WAV/FLAC), interval by interval, as
+// sound-level records in a .bin file or as CSV on standard output.
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "acoustics/acoustics_words.h"
+#include "acoustics/level_recorder.h"
+#include "acoustics/staged_file.h"
+#include "base/file.h"
+#include "base/number_format.h"
+#include "cli/cli_command.h"
+#include "cli/signal_cli_support.h"
+#include "cli/signal_input_args.h"
+#include "data/bin_file.h"
+
+namespace k470::cli {
+
+namespace {
+
+using acoustics::IntervalLevels;
+using acoustics::LevelRow;
+using acoustics::Weighting;
+
+// The CSV columns ahead of the band columns.
+constexpr const char* kCsvHead =
+    "start_s,duration_s,LAeq,LCeq,LZeq,LAFmax,LAFmin,LASmax,LASmin,LAImax,LAF,LAS,LCpeak,LZpeak";
+
+void appendLevel(std::string& out, double v) {
+    out += ',';
+    if (std::isfinite(v))
+        appendFixed(out, v, 2);
+    else if (v < 0)
+        out += "-inf";
+}
+
+std::string csvHeader(const std::vector<acoustics::BandId>& bands) {
+    std::string h = kCsvHead;
+    for (const auto& id : bands)
+        h += (id.set == acoustics::BandSet::Third ? ",LZeq_" : ",LZeq_oct_") + id.label();
+    return h + "\n";
+}
+
+void appendCsvRow(std::string& out, const IntervalLevels& l) {
+    appendFixed(out, l.startSeconds, 2);
+    out += ',';
+    appendFixed(out, l.durationSeconds, 2);
+    const auto& a = l.weightedRow(Weighting::A);
+    const auto& c = l.weightedRow(Weighting::C);
+    const auto& z = l.weightedRow(Weighting::Z);
+    auto put = [&out](const std::optional<LevelRow>& row, double LevelRow::*field) {
+        if (row)
+            appendLevel(out, (*row).*field);
+        else
+            out += ',';
+    };
+    put(a, &LevelRow::leq);
+    put(c, &LevelRow::leq);
+    put(z, &LevelRow::leq);
+    put(a, &LevelRow::fastMax);
+    put(a, &LevelRow::fastMin);
+    put(a, &LevelRow::slowMax);
+    put(a, &LevelRow::slowMin);
+    put(a, &LevelRow::impMax);
+    put(a, &LevelRow::fast);
+    put(a, &LevelRow::slow);
+    put(c, &LevelRow::peak);
+    put(z, &LevelRow::peak);
+    for (const auto& band : l.bands) put(band, &LevelRow::leq);
+    out += '\n';
+}
+
+// Where the intervals go: CSV lines on standard output or records into a staged .bin file.
+struct LevelOutput {
+    std::optional<acoustics::StagedFile> staged;
+    std::optional<BinFileAppender> bin;
+    File out = File::StandardOutput();
+    std::optional<TextWriter> csv;
+    bool headerWritten = false;
+};
+
+// Notes on standard error about what the levels of a record mean, once per file.
+void noteInput(const acoustics::SignalDescription& d, const acoustics::OctaveFilterBank& bank, bool& noted) {
+    if (noted) return;
+    noted = true;
+    if (d.fullScale) printError(acoustics::message(Word::LevelsReFullScale));
+    if (!d.acoustic()) printError(acoustics::message(Word::ZWeightedOnly, {d.units}));
+    if (!bank.missingBands().empty())
+        printError(acoustics::message(Word::BandsAboveNyquist,
+                                      {formatGeneral(bank.missingBands().front().midband(), 5)}));
+}
+
+Status levelsOfRecord(const std::string& path, const SignalInputArgs& a, int record, double interval,
+                      LevelOutput& o, bool& noted, ProgressLine& progress, uint32_t nth, uint32_t count) {
+    acoustics::SignalInputOptions options = a.input;
+    options.record = record;
+    auto in = acoustics::SignalInput::Open(path, options);
+    if (!in) return in.error();
+    const acoustics::SignalDescription& d = in->description();
+    auto recorder = acoustics::LevelRecorder::Create(d, interval);
+    if (!recorder) return recorder.error();
+    noteInput(d, recorder->analyser().bank(), noted);
+    if (o.csv && !o.headerWritten) {
+        o.csv->write(csvHeader(recorder->analyser().bandIds()));
+        o.headerWritten = true;
+    }
+    const CalendarTime now = localTimeNow();
+    return recorder->run(
+        *in,
+        [&](const IntervalLevels& l) -> Status {
+            if (o.csv) {
+                appendCsvRow(o.csv->buffer(), l);
+                o.csv->maybeFlush();
+                return {};
+            }
+            return o.bin->Append(acoustics::soundLevelRecord(l, d.vin),
+                                 acoustics::intervalStart(d, l.startSeconds, now));
+        },
+        [&](const acoustics::LevelProgress& p) {
+            progress.update(nth, count,
+                            static_cast<int>(100.0 * static_cast<double>(p.frames) /
+                                             static_cast<double>(std::max<uint64_t>(1, p.total))));
+            return true;
+        });
+}
+
+}  // namespace
+
+int runLevels(std::span<const std::string> args) {
+    const Command& self = commandNamed("levels");
+    static constexpr std::string_view kFlags[] = {"--csv"};
+    const auto values = signalInputOptions({"--interval", "-o", "--output"});
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, kFlags, values, p)) return *done;
+    if (p.files.size() != 1) return usageError(self, "give exactly one signal file");
+    const std::string output = p.outputPath();
+    if (output.empty() == !p.has("--csv")) return usageError(self, "give either -o OUT.bin or --csv");
+    double interval = 1.0;
+    if (p.has("--interval") &&
+        (!parseDouble(p.value("--interval"), interval) || !std::isfinite(interval) || interval < 0.0))
+        return usageError(self,
+                          "--interval takes a number of seconds from 0, not '" + p.value("--interval") + "'");
+    auto a = readSignalInputArgs(p);
+    if (!a) return usageError(self, a.error().message);
+    const std::string& path = p.files[0];
+    auto records = selectedRecords(path, a->records);
+    if (!records) {
+        printError(records.error().message);
+        return 1;
+    }
+
+    LevelOutput o;
+    if (output.empty()) {
+        o.csv.emplace(o.out);
+    } else {
+        std::vector<std::string> inputs = {path};
+        if (a->input.calibration) inputs.push_back(a->input.calibration->path);
+        auto staged = acoustics::StagedFile::Begin(output, inputs);
+        if (!staged) {
+            printError(staged.error().message);
+            return 1;
+        }
+        o.staged.emplace(std::move(*staged));
+        auto bin = BinFileAppender::Create(o.staged->tempPath(), false);
+        if (!bin) {
+            printError(bin.error().message);
+            return 1;
+        }
+        o.bin.emplace(std::move(*bin));
+    }
+    bool noted = false;
+    ProgressLine progress(path);
+    for (size_t i = 0; i < records->size(); ++i) {
+        Status s = levelsOfRecord(path, *a, (*records)[i], interval, o, noted, progress,
+                                  static_cast<uint32_t>(i), static_cast<uint32_t>(records->size()));
+        if (!s) {
+            printError(path + ": " + s.error().message);
+            return 1;
+        }
+    }
+    if (o.csv) return o.csv->flush() ? 0 : 1;
+    Status closed = o.bin->Close();
+    if (closed) closed = o.staged->commit();
+    if (!closed) {
+        printError(closed.error().message);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace k470::cli

@@ -1,0 +1,77 @@
+// k470-cli rt60: reverberation times per band of one record as CSV.
+#include <unistd.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "acoustics/reverberation.h"
+#include "base/number_format.h"
+#include "cli/analysis_input.h"
+#include "cli/cli_command.h"
+#include "cli/signal_cli_support.h"
+
+namespace k470::cli {
+
+namespace {
+
+void appendOptional(std::string& out, bool present, double value, int precision) {
+    out += ',';
+    if (present) appendFixed(out, value, precision);
+}
+
+void writeReverberation(const acoustics::ReverberationResult& r) {
+    std::string out = "band_hz,edt_s,t20_s,t30_s,r_t20,r_t30,floor_db,note\n";
+    for (const acoustics::BandDecay& b : r.bands) {
+        const acoustics::DecayResult& d = b.decay;
+        out += b.label;
+        appendOptional(out, d.edt.has_value(), d.edt ? d.edt->seconds : 0.0, 3);
+        appendOptional(out, d.t20.has_value(), d.t20 ? d.t20->seconds : 0.0, 3);
+        appendOptional(out, d.t30.has_value(), d.t30 ? d.t30->seconds : 0.0, 3);
+        appendOptional(out, d.t20.has_value(), d.t20 ? d.t20->correlation : 0.0, 4);
+        appendOptional(out, d.t30.has_value(), d.t30 ? d.t30->correlation : 0.0, 4);
+        appendOptional(out, d.floorDb.has_value(), d.floorDb.value_or(0.0), 2);
+        out += ',' + csvField(acoustics::bandNote(b)) + '\n';
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+}  // namespace
+
+int runRt60(std::span<const std::string> args) {
+    const Command& self = commandNamed("rt60");
+    const auto values = signalInputOptions({"--bands"});
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, {}, values, p)) return *done;
+    if (p.files.size() != 1) return usageError(self, "give one file");
+    auto inputArgs = readSignalInputArgs(p);
+    if (!inputArgs) return usageError(self, inputArgs.error().message);
+    const std::string bandsName = p.value("--bands", "octave");
+    if (bandsName != "octave" && bandsName != "third")
+        return usageError(self, "unknown bands '" + bandsName + "'");
+    const auto bands =
+        bandsName == "octave" ? acoustics::ReverberationBands::Octave : acoustics::ReverberationBands::Third;
+
+    auto input = openAnalysisRecord(p.files.front(), *inputArgs);
+    if (!input) return printError(input.error().message), 1;
+    std::vector<double> samples;
+    samples.reserve(input->description().frames);
+    Status read = readAnalysisSamples(*input, "rt60 reading", [&](std::span<const double> s) {
+        samples.insert(samples.end(), s.begin(), s.end());
+    });
+    if (!read) return printError(read.error().message), 1;
+    std::optional<ProgressLine> progress;
+    if (isatty(STDERR_FILENO)) progress.emplace("rt60 bands");
+    auto result =
+        acoustics::AnalyzeReverberation(samples, input->description().sampleRate, bands, [&](double f) {
+            if (progress) progress->update(0, 1, static_cast<int>(100.0 * f));
+            return true;
+        });
+    progress.reset();
+    if (!result) return printError(result.error().message), 1;
+    writeReverberation(*result);
+    return 0;
+}
+
+}  // namespace k470::cli
