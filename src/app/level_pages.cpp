@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyledItemDelegate>
@@ -472,6 +473,7 @@ MultirecordsPage::MultirecordsPage(PageContext& context, QWidget* parent)
     plot_->setMinimumSize(400, 260);
     column->addWidget(plot_, 1);
     chart_ = &plot_->Add<plot::LineChart>(QRect(0, 0, 600, 300), 6, 0u);
+    FollowChartCursors(*chart_, *note);
     bar_ = &plot_->Add<plot::ScrollZoomBar>(QRect(0, 300, 600, 24));
     bar_->Attach(*chart_);
     chart_->SetYRange(lower_, upper_);
@@ -594,6 +596,14 @@ bool MultirecordsPage::ApplyBounds(const QString& lower, const QString& upper) {
     chart_->SetYRange(lower_, upper_);
     plot_->scheduleRedraw();
     return true;
+}
+
+void FollowChartCursors(plot::LineChart& chart, QPushButton& note) {
+    note.setObjectName(QStringLiteral("toNotepad"));
+    note.setEnabled(chart.anyCursorVisible());
+    chart.onCursorsChanged = [&chart, button = QPointer<QPushButton>(&note)] {
+        if (button) button->setEnabled(chart.anyCursorVisible());
+    };
 }
 
 void NoteChartCursors(const plot::LineChart& chart, views::Notepad* notepad) {

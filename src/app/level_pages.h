@@ -190,6 +190,8 @@ class MultirecordsPage : public LevelPage {
     double upper_ = 150.0;
 };
 
+// "To notepad" is enabled only while the chart shows a cursor.
+void FollowChartCursors(plot::LineChart& chart, QPushButton& note);
 // Notes the shown cursors of a chart (x, and the first curve's value there) in the notepad.
 void NoteChartCursors(const plot::LineChart& chart, views::Notepad* notepad);
 

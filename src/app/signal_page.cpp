@@ -40,6 +40,7 @@ SignalPage::SignalPage(PageContext& context, const views::SignalTrace& trace, co
     plot_->installEventFilter(this);
     column->addWidget(plot_, 1);
     chart_ = &plot_->Add<plot::LineChart>(QRect(0, 0, 600, 276), 6, 0u);
+    FollowChartCursors(*chart_, *note);
     // Zooming into the trace: while the replay runs every new piece shows the whole trace again.
     bar_ = &plot_->Add<plot::ScrollZoomBar>(QRect(0, 278, 600, 24));
     bar_->Attach(*chart_);

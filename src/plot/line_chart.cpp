@@ -189,11 +189,13 @@ AxisMap LineChart::yMap() const {
 void LineChart::SetCursor(int which, int64_t sample) {
     cursors_[index(which)] = {sample, true};
     markDirty();
+    if (onCursorsChanged) onCursorsChanged();
 }
 
 void LineChart::HideCursors() {
     cursors_ = {};
     markDirty();
+    if (onCursorsChanged) onCursorsChanged();
 }
 
 double LineChart::cursorX(int which) const {

@@ -114,6 +114,9 @@ class LineChart : public PlotElement {
     // Tells the user a result of "Save picture" (where it went, or the error), as an information (true) or
     // a warning (false).
     std::function<void(const QString& text, bool information)> tell;
+    // Called after a cursor is placed or the cursors are hidden, so a page can offer what needs cursors.
+    std::function<void()> onCursorsChanged;
+    bool anyCursorVisible() const { return cursors_[0].visible || cursors_[1].visible; }
 
     void DrawFrame(QPainter& painter) override;
     void DrawContents(QPainter& painter) override;

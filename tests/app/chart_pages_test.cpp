@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPaintEvent>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
@@ -113,6 +114,19 @@ TEST_F(MultirecordsFixture, TheScrollAndZoomButtonsWorkAtOnceAndKeepTheirViewOve
     context.record = &records.records.back();
     page->Refresh();
     EXPECT_EQ(page->chart()->visibleFirst(), first);
+}
+
+// "To notepad" has nothing to note until a cursor is shown.
+TEST_F(MultirecordsFixture, ToNotepadIsEnabledOnlyWhileACursorIsShown) {
+    build(10, [](int i) { return at(60 * i); });
+    showPage();
+    auto* note = page->findChild<QPushButton*>(QStringLiteral("toNotepad"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_FALSE(note->isEnabled());
+    page->chart()->SetCursor(1, 3);
+    EXPECT_TRUE(note->isEnabled());
+    page->chart()->HideCursors();
+    EXPECT_FALSE(note->isEnabled());
 }
 
 // The time axis is the records' own: the same whichever record is shown.
