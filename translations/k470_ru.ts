@@ -35,6 +35,14 @@
         <translation>Нет исходных данных</translation>
     </message>
     <message>
+        <source>Can't write file</source>
+        <translation>Не удаётся записать файл</translation>
+    </message>
+    <message>
+        <source>The output file is one of the input files</source>
+        <translation>Выходной файл совпадает с одним из входных файлов</translation>
+    </message>
+    <message>
         <source>Can&apos;t found tele adapter</source>
         <translation>Не найден телеметрический адаптер</translation>
     </message>

@@ -11,6 +11,8 @@ const QList<const char*>& TranslatableLexiconWords() {
         QT_TRANSLATE_NOOP("Lexicon", "Error in parameters"),
         QT_TRANSLATE_NOOP("Lexicon", "Different file types: %s and %s"),
         QT_TRANSLATE_NOOP("Lexicon", "No source data"),
+        QT_TRANSLATE_NOOP("Lexicon", "Can't write file"),
+        QT_TRANSLATE_NOOP("Lexicon", "The output file is one of the input files"),
         QT_TRANSLATE_NOOP("Lexicon", "Can't found tele adapter"),
         QT_TRANSLATE_NOOP("Lexicon", "Can't found device"),
         QT_TRANSLATE_NOOP("Lexicon", "autorecording"),

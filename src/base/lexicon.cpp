@@ -15,6 +15,8 @@ constexpr DefaultWord kEnglish[] = {
     {Word::ErrorInParameters, "Error in parameters"},
     {Word::DifferentFileTypes, "Different file types: %s and %s"},
     {Word::NoSourceData, "No source data"},
+    {Word::CantWriteFile, "Can't write file"},
+    {Word::OutputIsInput, "The output file is one of the input files"},
     {Word::CantFoundTeleAdapter, "Can't found tele adapter"},
     {Word::CantFoundDevice, "Can't found device"},
     {Word::Autorecording, "autorecording"},
@@ -99,12 +101,24 @@ Lexicon::Lexicon() {
         setText(static_cast<Word>(static_cast<int>(Word::DeviceType0) + code), kDeviceTypeNames[code]);
 }
 
-std::string Lexicon::cantOpenFile(std::string_view path) const {
-    std::string s = text(Word::CantOpenFile);
+namespace {
+
+std::string quoted(const std::string& word, std::string_view path) {
+    std::string s = word;
     s += " '";
     s += path;
     s += "'";
     return s;
+}
+
+}  // namespace
+
+std::string Lexicon::cantOpenFile(std::string_view path) const {
+    return quoted(text(Word::CantOpenFile), path);
+}
+
+std::string Lexicon::cantWriteFile(std::string_view path) const {
+    return quoted(text(Word::CantWriteFile), path);
 }
 
 const std::string& Lexicon::deviceTypeName(unsigned code) const {

@@ -20,6 +20,8 @@ enum class Word : int {
     ErrorInParameters,   // "Error in parameters"
     DifferentFileTypes,  // "Different file types: %s and %s"
     NoSourceData,        // "No source data"
+    CantWriteFile,       // "Can't write file"
+    OutputIsInput,       // "The output file is one of the input files"
     // instrument links
     CantFoundTeleAdapter,  // "Can't found tele adapter"
     CantFoundDevice,       // "Can't found device"
@@ -87,6 +89,8 @@ class Lexicon {
 
     // "Can't open file 'path'"
     std::string cantOpenFile(std::string_view path) const;
+    // "Can't write file 'path'"
+    std::string cantWriteFile(std::string_view path) const;
     // The display name of a device type code ("Unknown type" for 27 and above).
     const std::string& deviceTypeName(unsigned code) const;
 
