@@ -1,7 +1,14 @@
 #include "cli/cli_command.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include "base/lexicon.h"
 
 namespace k470::cli {
 
@@ -94,6 +101,9 @@ constexpr Command kCommands[] = {
      runTrigger},
 };
 
+bool quietMode = false;
+int standardOutputError = 0;  // errno of the first failed write to standard output
+
 }  // namespace
 
 std::span<const Command> commands() {
@@ -152,6 +162,10 @@ ParsedArgs parseArgs(std::span<const std::string> args, std::span<const std::str
             p.help = true;
             continue;
         }
+        if (a == "-q" || a == "--quiet") {
+            quietMode = true;
+            continue;
+        }
         std::string name = a;
         std::string inlineValue;
         bool hasInline = false;
@@ -192,7 +206,130 @@ std::optional<int> parseCommandArgs(const Command& self, std::span<const std::st
 }
 
 void printError(std::string_view message) {
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(kProgramName.size()), kProgramName.data(),
+                 static_cast<int>(message.size()), message.data());
+}
+
+void printError(const Error& error) {
+    printError(describe(error));
+}
+
+void printNote(std::string_view message) {
+    if (!quietMode) std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
+}
+
+bool quiet() {
+    return quietMode;
+}
+
+bool showProgress() {
+    return !quietMode && ::isatty(STDERR_FILENO) == 1;
+}
+
+Result<OutputFile> openOutput(const std::string& path) {
+    if (path == "-") return OutputFile::StandardOutput();
+    return OutputFile::Create(path);
+}
+
+std::optional<OutputFile> openOutputFor(const std::string& path, std::span<const std::string> inputs) {
+    if (auto s = refuseOutputOverInput(path, inputs); !s) {
+        printError(s.error());
+        return std::nullopt;
+    }
+    auto out = openOutput(path);
+    if (!out) {
+        printError(out.error());
+        return std::nullopt;
+    }
+    return std::move(*out);
+}
+
+bool commitOutput(OutputFile& out) {
+    if (auto s = out.Commit(); !s) {
+        printError(s.error());
+        return false;
+    }
+    return true;
+}
+
+bool writeTextOutput(OutputFile& out, const std::function<Status(TextWriter&)>& fill) {
+    Status filled;
+    bool writeFailed = false;
+    int error = 0;
+    {
+        TextWriter writer(out.file());
+        filled = fill(writer);
+        writeFailed = !writer.flush();
+        error = writer.error();
+    }
+    if (writeFailed) {
+        printError(fail(lexicon().cantWriteFile(out.path()), std::strerror(error != 0 ? error : EIO)));
+    } else if (!filled) {
+        printError(filled.error());
+    }
+    if (writeFailed || !filled) {
+        out.Discard();
+        return false;
+    }
+    return commitOutput(out);
+}
+
+bool checkInputs(std::span<const std::string> inputs) {
+    bool ok = true;
+    for (const std::string& input : inputs) {
+        if (input == "-") continue;
+        if (auto s = checkInputFile(input); !s) {
+            printError(s.error());
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+std::string standardInputAsFile() {
+    static std::string path;
+    if (!path.empty()) return path;
+    const int fd = ::memfd_create("k470-standard-input", MFD_CLOEXEC);
+    if (fd < 0) {
+        printError(fail(lexicon().cantOpenFile("-"), std::strerror(errno)));
+        return {};
+    }
+    File copy = File::FromDescriptor(fd);
+    char buffer[1 << 16];
+    while (true) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            printError(fail(lexicon().cantOpenFile("-"), std::strerror(errno)));
+            return {};
+        }
+        if (n == 0) break;
+        if (!copy.write(buffer, static_cast<size_t>(n))) {
+            printError(fail(lexicon().cantOpenFile("-"), std::strerror(errno)));
+            return {};
+        }
+    }
+    // The copy stays open for the life of the process; its name opens it again.
+    path = "/proc/self/fd/" + std::to_string(fd);
+    (void)copy.release();
+    return path;
+}
+
+void printOut(std::string_view text) {
+    errno = 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    if ((!written || std::fflush(stdout) != 0) && standardOutputError == 0)
+        standardOutputError = errno != 0 ? errno : EIO;
+}
+
+int finishStandardOutput(int code) {
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout) && standardOutputError == 0;
+    const int error = standardOutputError != 0 ? standardOutputError : errno;
+    // A write that failed earlier in the command leaves the stream's error flag set; the reason may be gone.
+    if (flushed) return code;
+    printError(fail("Can't write to standard output", error != 0 ? std::strerror(error) : "write error"));
+    return code == 0 ? 1 : code;
 }
 
 int usageError(const Command& command, std::string_view message) {

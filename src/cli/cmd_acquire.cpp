@@ -1,11 +1,15 @@
 // k470-cli acquire: connects to an instrument over the tele adapter or USB and records its results at a
 // fixed period into a .bin file, as autorecording does in the window.
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -36,9 +40,9 @@ bool parseCount(const std::string& text, long long& value) {
 class StderrView : public AcquisitionView {
   public:
     void ShowMessage(const std::string& text) override { printError(text); }
-    void SetProgress(int position) override { std::fprintf(stderr, "connecting: %d%%\n", position); }
+    void SetProgress(int position) override { printNote("connecting: " + std::to_string(position) + "%"); }
     void SetTitle(const std::string& title) override {
-        if (title != lastTitle_) std::fprintf(stderr, "%s\n", title.c_str());
+        if (title != lastTitle_) printNote(title);
         lastTitle_ = title;
     }
     void NewData() override { ++newData; }
@@ -60,13 +64,32 @@ class RefuseStream : public StreamHandler {
     bool found = false;
 };
 
+constexpr std::string_view kRunSettingsPrefix = "k470-acquire-";
+
+// Removes the settings files of earlier runs that were killed before they could remove their own (the
+// process of the number in the name no longer exists).
+void removeStaleRunSettings(const std::string& directory) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(kRunSettingsPrefix) || !name.ends_with(".ini")) continue;
+        const std::string digits =
+            name.substr(kRunSettingsPrefix.size(), name.size() - kRunSettingsPrefix.size() - 4);
+        long long pid = 0;
+        if (!parseCount(digits, pid) || pid <= 0 || pid > 0x7FFFFFFF) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            std::filesystem::remove(entry.path(), ec);
+    }
+}
+
 // The link settings of this run, kept apart from the user's own settings.
 class RunSettings {
   public:
     RunSettings() {
         const char* tmp = std::getenv("TMPDIR");
-        path_ =
-            std::string(tmp && *tmp ? tmp : "/tmp") + "/k470-acquire-" + std::to_string(::getpid()) + ".ini";
+        const std::string directory = tmp && *tmp ? tmp : "/tmp";
+        removeStaleRunSettings(directory);
+        path_ = directory + "/" + std::string(kRunSettingsPrefix) + std::to_string(::getpid()) + ".ini";
     }
     ~RunSettings() { ::unlink(path_.c_str()); }
     const std::string& path() const { return path_; }
@@ -93,16 +116,21 @@ int runAcquire(std::span<const std::string> args) {
     if (!parseCount(p.value("--port", "10001"), port) || port < 1 || port > 65535)
         return usageError(self, "--port takes a port number");
     AcquisitionController::RecordingParameters rp;
-    if (!parseCount(p.value("--period", "1"), period) || !parseCount(p.value("--count", "1"), count) ||
-        period > 86400 * 365) {
-        printError(lexicon().text(Word::ErrorInParameters));
-        return 1;
-    }
+    if (!parseCount(p.value("--period", "1"), period) || period < 1 ||
+        period > AcquisitionController::kMaxPeriodSeconds)
+        return usageError(self, "--period takes whole seconds from 1 to " +
+                                    std::to_string(AcquisitionController::kMaxPeriodSeconds) + ", not '" +
+                                    p.value("--period") + "'");
+    if (!parseCount(p.value("--count", "1"), count) || count < 1 ||
+        count > AcquisitionController::kMaxRecords)
+        return usageError(self, "--count takes a number from 1 to " +
+                                    std::to_string(AcquisitionController::kMaxRecords) + ", not '" +
+                                    p.value("--count") + "'");
     rp.periodSeconds = static_cast<int>(period);
     rp.records = count;
     rp.externalTrigger = p.has("--trigger");
     if (Status s = AcquisitionController::CheckRecordingParameters(rp); !s) {
-        printError(s.error().message);
+        printError(s.error());
         return 1;
     }
 
@@ -124,7 +152,7 @@ int runAcquire(std::span<const std::string> args) {
     if (rp.externalTrigger) {
         auto e = NamedEvent::Open(kAutoSaveEventName);
         if (!e) {
-            printError(e.error().message);
+            printError(e.error());
             return 1;
         }
         trigger.emplace(std::move(*e));
@@ -157,23 +185,24 @@ int runAcquire(std::span<const std::string> args) {
         controller.OnAcquisitionTimer();
     }
     if (Status s = controller.StartRecording(rp, output); !s) {
-        printError(s.error().message);
+        printError(s.error());
         return 1;
     }
-    if (rp.externalTrigger) std::fprintf(stderr, "waiting for the trigger (k470-cli trigger)\n");
+    if (rp.externalTrigger) printNote("waiting for the trigger (k470-cli trigger)");
 
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     // An instrument that stops sending would leave the recording waiting for ever: give up when no
     // message came for several periods.
-    const uint32_t silenceLimitMs = static_cast<uint32_t>(std::max<long long>(3, 3 * period)) * 1000u;
+    const uint64_t silenceLimitMs = 1000ull * static_cast<uint64_t>(std::max<long long>(3, 3 * period));
     uint32_t lastData = clock.nowMs();
     long long seen = 0;
     int exitCode = 0;
     while (controller.recording() != AcquisitionController::Recording::Off) {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         controller.OnAcquisitionTimer();
-        if (view.newData != seen || controller.recording() == AcquisitionController::Recording::Armed) {
+        // Armed or recording, the instrument keeps sending its status: silence means it has gone.
+        if (view.newData != seen) {
             seen = view.newData;
             lastData = clock.nowMs();
         }
@@ -190,7 +219,7 @@ int runAcquire(std::span<const std::string> args) {
     }
     const uint32_t written = controller.recordsWritten();
     controller.StopAcquisition();
-    std::fprintf(stderr, "%u records written to %s\n", written, output.c_str());
+    printNote(std::to_string(written) + " records written to " + output);
     if (exitCode == 0 && !interrupted && written < rp.records) exitCode = 1;  // a write failed (reported)
     return exitCode;
 }

@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     for (const auto& c : k470::cli::commands()) {
-        if (c.name == args[0]) return c.run(std::span<const std::string>(args).subspan(1));
+        if (c.name == args[0])
+            return k470::cli::finishStandardOutput(c.run(std::span<const std::string>(args).subspan(1)));
     }
     k470::cli::printError("unknown command '" + args[0] + "'");
     printOverview(stderr);

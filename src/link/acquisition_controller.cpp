@@ -363,7 +363,8 @@ Status AcquisitionController::SaveAsBinary(const std::string& path) {
 }
 
 Status AcquisitionController::CheckRecordingParameters(const RecordingParameters& p) {
-    if (p.records <= 0 || p.records > kMaxRecords || p.periodSeconds < 1)
+    if (p.records <= 0 || p.records > kMaxRecords || p.periodSeconds < 1 ||
+        static_cast<uint32_t>(p.periodSeconds) > kMaxPeriodSeconds)
         return fail(lexicon().text(Word::ErrorInParameters));
     return {};
 }

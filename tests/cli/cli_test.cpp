@@ -46,11 +46,13 @@ TEST(CliExport, FailuresPrintTheMessageAndExitNonZero) {
     const std::string good = makeSample(dir, "good.bin", 22, 1);
     auto missing = cli({"export", dir.file("x.bin")});
     EXPECT_NE(missing.exitCode, 0);
-    EXPECT_EQ(missing.err, "Can't open file '" + dir.file("x.bin") + "'\n");
+    EXPECT_EQ(missing.err,
+              "k470-cli: Can't open file '" + dir.file("x.bin") + "': No such file or directory\n");
 
     auto badTarget = cli({"export", "-o", dir.file("no/such/dir.txt"), good});
     EXPECT_NE(badTarget.exitCode, 0);
-    EXPECT_EQ(badTarget.err, "Can't open file '" + dir.file("no/such/dir.txt") + "'\n");
+    EXPECT_EQ(badTarget.err, "k470-cli: Can't write file '" + dir.file("no/such/dir.txt") +
+                                 "': No such file or directory\n");
 
     auto twoWithOutput = cli({"export", "-o", dir.file("o.txt"), good, good});
     EXPECT_EQ(twoWithOutput.exitCode, 2);
@@ -101,7 +103,7 @@ TEST(CliInfo, ListsRecordsAndSignalEntries) {
     test::writeBytes(dir.file("bad.sdt"), std::vector<uint8_t>(1000, 0));
     auto bad = cli({"info", dir.file("bad.sdt")});
     EXPECT_NE(bad.exitCode, 0);
-    EXPECT_EQ(bad.err, "Unknown file format\n");
+    EXPECT_EQ(bad.err, "k470-cli: Unknown file format\n");
 }
 
 TEST(Cli, HelpAndUnknownCommands) {
