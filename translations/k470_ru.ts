@@ -35,7 +35,7 @@
         <translation>Нет исходных данных</translation>
     </message>
     <message>
-        <source>Can't write file</source>
+        <source>Can&apos;t write file</source>
         <translation>Не удаётся записать файл</translation>
     </message>
     <message>
@@ -49,6 +49,10 @@
     <message>
         <source>Can&apos;t found device</source>
         <translation>Не найден прибор</translation>
+    </message>
+    <message>
+        <source>The instrument closed the connection</source>
+        <translation>Прибор закрыл соединение</translation>
     </message>
     <message>
         <source>autorecording</source>

@@ -15,6 +15,7 @@ const QList<const char*>& TranslatableLexiconWords() {
         QT_TRANSLATE_NOOP("Lexicon", "The output file is one of the input files"),
         QT_TRANSLATE_NOOP("Lexicon", "Can't found tele adapter"),
         QT_TRANSLATE_NOOP("Lexicon", "Can't found device"),
+        QT_TRANSLATE_NOOP("Lexicon", "The instrument closed the connection"),
         QT_TRANSLATE_NOOP("Lexicon", "autorecording"),
         QT_TRANSLATE_NOOP("Lexicon", "Stop autorecording?"),
         QT_TRANSLATE_NOOP("Lexicon", "Data tele"),

@@ -35,6 +35,7 @@
 #include "app/signal_page.h"
 #include "app/tool_icons.h"
 #include "base/lexicon.h"
+#include "base/safe_write.h"
 #include "data/dos_date_time.h"
 #include "export/file_set.h"
 #include "export/merge.h"
@@ -898,24 +899,38 @@ void MainDialog::onMergeToOneTxt() {
     const QString out = askSavePath(tr("Merge to one .txt"),
                                     qs(views::ProposedTextName(files.front().toStdString())), textFilter());
     if (out.isEmpty()) return;
-    auto output = File::Open(out.toStdString(), File::Mode::Create);
+    std::vector<std::string> inputs;
+    for (const QString& f : files) inputs.push_back(f.toStdString());
+    if (Status s = refuseOutputOverInput(out.toStdString(), inputs); !s) {
+        showError(qs(s.error().message));
+        return;
+    }
+    // Written beside the target and put in place when whole (an earlier file stays until then).
+    auto output = OutputFile::Create(out.toStdString());
     if (!output) {
         showError(qs(output.error().message));
         return;
     }
     const TextExporter exporter;
-    TextWriter writer(*output);
-    BatchProgress progress(tr("Merging..."), static_cast<int>(files.size()), this);
-    for (int i = 0; i < files.size(); ++i) {
-        const std::string path = files[i].toStdString();
-        // One file at a time, so that a long batch shows its progress and can stop between files.
-        if (Status s = MergeToText(std::span<const std::string>(&path, 1), writer, exporter); !s) {
-            showError(qs(s.error().message));
+    {
+        TextWriter writer(output->file());
+        BatchProgress progress(tr("Merging..."), static_cast<int>(files.size()), this);
+        for (int i = 0; i < files.size(); ++i) {
+            // One file at a time, so that a long batch shows its progress and can stop between files.
+            if (Status s = MergeToText(std::span<const std::string>(&inputs[static_cast<size_t>(i)], 1),
+                                       writer, exporter);
+                !s) {
+                showError(qs(s.error().message));
+                return;
+            }
+            if (!progress.Step(i + 1)) break;
+        }
+        if (!writer.flush()) {
+            showError(qs(lexicon().cantWriteFile(out.toStdString())));
             return;
         }
-        if (!progress.Step(i + 1)) break;
     }
-    writer.flush();
+    if (Status s = output->Commit(); !s) showError(qs(s.error().message));
 }
 
 void MainDialog::onTranslateSdt(bool wav) {
@@ -1023,22 +1038,30 @@ void MainDialog::onMakeReport() {
     if (runDialog(dialog) != QDialog::Accepted) return;
     const QString out = askSavePath(tr("Make report"), QString(), textFilter());
     if (out.isEmpty()) return;
-    auto output = File::Open(out.toStdString(), File::Mode::Create);
+    std::vector<std::string> inputs;
+    for (const FileSetEntry& f : set->files) inputs.push_back(f.path);
+    inputs.push_back(ReportConfigPath().toStdString());
+    if (Status s = refuseOutputOverInput(out.toStdString(), inputs); !s) {
+        showError(qs(s.error().message));
+        return;
+    }
+    auto output = OutputFile::Create(out.toStdString());
     if (!output) {
         showError(qs(output.error().message));
         return;
     }
-    TextWriter writer(*output);
     BatchProgress progress(tr("Making report..."), 100, this);
-    Status s = WriteReport(*set, dialog.columns().columns(), dialog.switches(), writer,
-                           [&progress](int percent) { return progress.Step(percent); });
+    Status s;
+    {
+        TextWriter writer(output->file());
+        s = WriteReport(*set, dialog.columns().columns(), dialog.switches(), writer,
+                        [&progress](int percent) { return progress.Step(percent); });
+        if (!s) writer.buffer().clear();
+    }
     progress.Finish();
-    if (s) return;
-    // A report that was cancelled or failed leaves no half-written file behind.
-    writer.buffer().clear();
-    (void)output->close();
-    QFile::remove(out);
-    if (!progress.cancelled()) showError(qs(s.error().message));
+    // A report that was cancelled or failed leaves no half-written file behind (the output is dropped).
+    if (s) s = output->Commit();
+    if (!s && !progress.cancelled()) showError(qs(s.error().message));
 }
 
 void MainDialog::onSelectLanguage() {

@@ -19,6 +19,7 @@ constexpr DefaultWord kEnglish[] = {
     {Word::OutputIsInput, "The output file is one of the input files"},
     {Word::CantFoundTeleAdapter, "Can't found tele adapter"},
     {Word::CantFoundDevice, "Can't found device"},
+    {Word::ConnectionClosed, "The instrument closed the connection"},
     {Word::Autorecording, "autorecording"},
     {Word::StopAutorecording, "Stop autorecording?"},
     {Word::DataTele, "Data tele"},

@@ -25,6 +25,7 @@ enum class Word : int {
     // instrument links
     CantFoundTeleAdapter,  // "Can't found tele adapter"
     CantFoundDevice,       // "Can't found device"
+    ConnectionClosed,      // "The instrument closed the connection"
     Autorecording,         // "autorecording"
     StopAutorecording,     // "Stop autorecording?"
     DataTele,              // "Data tele"

@@ -18,26 +18,35 @@ constexpr Command kCommands[] = {
     {"info", "show the records of .bin files and the entries of .sdt files",
      "Usage: k470-cli info FILE...\n"
      "For a .bin file: the record count and each record's number, date, time, type name and VIN.\n"
-     "For a .sdt file: the header and the used directory entries.\n",
+     "For a .sdt file: the header and the used directory entries.\n"
+     "'-' reads one file from standard input (a signal file is told by its header).\n",
      runInfo},
     {"export", "write every record of .bin files as semicolon-separated text",
-     "Usage: k470-cli export [--linear] [-o OUT] FILE.bin...\n"
-     "Writes each FILE as \"Translate .bin to .txt\" does, to FILE without its extension plus .txt.\n"
-     "  --linear    levels as linear values in engineering form instead of dB\n"
-     "  -o OUT      write to OUT instead (only with one FILE; '-' is standard output)\n",
+     "Usage: k470-cli export [--linear | --csv] [-o OUT] FILE.bin...\n"
+     "Writes every record of each FILE as semicolon-separated text (CR LF lines, the instrument's\n"
+     "layout) to FILE without its extension plus .txt. A file that fails does not stop the others; the\n"
+     "exit code is then 1 and the failed files are listed.\n"
+     "  --linear           levels as linear values in engineering form instead of dB\n"
+     "  --csv              a UTF-8 CSV table instead, to FILE.csv: a header row of column names with their\n"
+     "                     units (date,time,vin,interval_s,<level>_dB...), one row per record, commas,\n"
+     "                     dot decimals, LF line ends\n"
+     "  -o, --output OUT   write to OUT instead (only with one FILE; '-' is standard output)\n"
+     "FILE '-' reads standard input and writes standard output unless -o is given.\n",
      runExport},
     {"sample", "write a .bin file of made-up records of any device type",
      "Usage: k470-cli sample [--type T] [--records N] [--seed S] [--vin HEX] -o OUT\n"
+     "  -o, --output OUT  the .bin file to write ('-' is standard output)\n"
      "  --type T     device type code with a record layout (default 3, sound level meter)\n"
      "  --records N  number of records (default 1)\n"
      "  --seed S     varies the levels (default 1)\n"
      "  --vin HEX    serial number (default 00A1B2C3)\n",
      runSample},
     {"merge", "write every record of several .bin files into one text file",
-     "Usage: k470-cli merge -o OUT FILE.bin...\n"
-     "Writes each FILE's records as \"Merge to one .txt\" does: a line naming the file, then its records in "
-     "dB.\n"
-     "  -o OUT      the text output ('-' is standard output)\n",
+     "Usage: k470-cli merge [--csv] -o OUT FILE.bin...\n"
+     "Writes the records of every FILE into one text: a line naming the file, then its records in dB.\n"
+     "  --csv              one UTF-8 CSV table instead, with a 'file' column first (see export --csv);\n"
+     "                     all files must hold records of one device type\n"
+     "  -o, --output OUT   the output ('-' is standard output)\n",
      runMerge},
     {"percentiles", "level distribution and percentiles of one level over the records of .bin files",
      "Usage: k470-cli percentiles --level T,P,B[,C] [--percent X]... [--histogram] FILE.bin...\n"
@@ -58,12 +67,12 @@ constexpr Command kCommands[] = {
      "                      store the list back (other types' entries are kept)\n"
      "  --no-date, --no-time, --no-vin, --no-interval  leave that field out\n"
      "  --frequency-names   name each level line by its band's centre frequency only\n"
-     "  -o OUT              the text output ('-' is standard output)\n",
+     "  -o, --output OUT    the text output ('-' is standard output)\n",
      runReport},
     {"sdt2wav", "write the records of .sdt signal files as 32-bit float WAV files",
      "Usage: k470-cli sdt2wav [--mode separate|channel|record] [--rate device|24000|48000] [--no-normalize]\n"
      "                        [--records all|LIST] FILE.sdt...\n"
-     "Writes the selected records beside FILE as \"Translate .sdt to .wav\" does:\n"
+     "Writes the selected records beside FILE, named after it, and prints the names written:\n"
      "  --mode separate   one file per channel and record, FILE_ch<k>_<n>.wav (default)\n"
      "  --mode channel    one file per channel, records one after the other, FILE_ch<k>.wav\n"
      "  --mode record     one file per record, channels one after the other, FILE_<n>.wav\n"
@@ -73,11 +82,13 @@ constexpr Command kCommands[] = {
      runSdt2Wav},
     {"sdt2txt", "write the records of .sdt signal files as tab-separated text",
      "Usage: k470-cli sdt2txt [--records all|LIST] FILE.sdt...\n"
-     "Writes each selected record beside FILE as FILE_<n>.txt, as \"Translate .sdt to .txt\" does.\n"
+     "Writes each selected record beside FILE as FILE_<n>.txt (tab-separated: time, then the channels) and\n"
+     "prints the names written.\n"
      "  --records LIST    comma-separated numbers of records, from 1 (default all)\n",
      runSdt2Txt},
     {"reprocess", "run a .sdt signal file through the processing chain into a new .sdt file",
      "Usage: k470-cli reprocess [--preset NAME] [--decimation R] -o OUT.sdt FILE.sdt\n"
+     "  -o, --output OUT  the new signal file (never FILE itself)\n"
      "  --preset NAME     process with that preset of cust_proc.dat and the filters of the *.slb files\n"
      "                    in the data directory (its decimation wins)\n"
      "  --decimation R    without a preset: decimate by R (default 1)\n"
@@ -93,7 +104,8 @@ constexpr Command kCommands[] = {
      "  --period SEC  seconds between records (default 1)\n"
      "  --count N     records to write, 1 to 300000 (default 1)\n"
      "  --trigger     start only when the trigger event is set (k470-cli trigger)\n"
-     "Progress goes to standard error. Ctrl-C stops early, writing one last record.\n",
+     "  -o, --output OUT  the .bin file; every record is on the disk as soon as it is counted\n"
+     "Progress goes to standard error (not with -q). Ctrl-C stops early, writing one last record.\n",
      runAcquire},
     {"trigger", "start an autorecording that waits for the external trigger",
      "Usage: k470-cli trigger\n"

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -40,9 +41,12 @@ bool parseCount(const std::string& text, long long& value) {
 class StderrView : public AcquisitionView {
   public:
     void ShowMessage(const std::string& text) override { printError(text); }
-    void SetProgress(int position) override { printNote("connecting: " + std::to_string(position) + "%"); }
+    // Progress only on a terminal: a log gets the messages and the final count, not every step.
+    void SetProgress(int position) override {
+        if (showProgress()) printNote("connecting: " + std::to_string(position) + "%");
+    }
     void SetTitle(const std::string& title) override {
-        if (title != lastTitle_) printNote(title);
+        if (title != lastTitle_ && showProgress()) printNote(title);
         lastTitle_ = title;
     }
     void NewData() override { ++newData; }
@@ -98,24 +102,10 @@ class RunSettings {
     std::string path_;
 };
 
-}  // namespace
-
-int runAcquire(std::span<const std::string> args) {
-    const Command& self = commandNamed("acquire");
-    static constexpr std::string_view kFlags[] = {"--usb", "--trigger"};
-    static constexpr std::string_view kValues[] = {"--tcp",   "--bind", "--port",  "--period",
-                                                   "--count", "-o",     "--output"};
-    ParsedArgs p;
-    if (auto done = parseCommandArgs(self, args, kFlags, kValues, p)) return *done;
-    const bool tcp = p.has("--tcp"), usb = p.has("--usb");
-    if (tcp == usb) return usageError(self, "give either --tcp ADDRESS or --usb [DEVICE]");
-    if (p.files.size() > (usb ? 1u : 0u)) return usageError(self, "unexpected argument " + p.files.back());
-    const std::string output = p.outputPath();
-    if (output.empty()) return usageError(self, "give the output file with -o");
-    long long period = 0, count = 0, port = 0;
-    if (!parseCount(p.value("--port", "10001"), port) || port < 1 || port > 65535)
-        return usageError(self, "--port takes a port number");
-    AcquisitionController::RecordingParameters rp;
+// The period, count and trigger of the recording; the exit code when they are refused.
+std::optional<int> parseRecording(const Command& self, const ParsedArgs& p,
+                                  AcquisitionController::RecordingParameters& rp) {
+    long long period = 0, count = 0;
     if (!parseCount(p.value("--period", "1"), period) || period < 1 ||
         period > AcquisitionController::kMaxPeriodSeconds)
         return usageError(self, "--period takes whole seconds from 1 to " +
@@ -133,6 +123,29 @@ int runAcquire(std::span<const std::string> args) {
         printError(s.error());
         return 1;
     }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int runAcquire(std::span<const std::string> args) {
+    const Command& self = commandNamed("acquire");
+    static constexpr std::string_view kFlags[] = {"--usb", "--trigger"};
+    static constexpr std::string_view kValues[] = {"--tcp",   "--bind", "--port",  "--period",
+                                                   "--count", "-o",     "--output"};
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, kFlags, kValues, p)) return *done;
+    const bool tcp = p.has("--tcp"), usb = p.has("--usb");
+    if (tcp == usb) return usageError(self, "give either --tcp ADDRESS or --usb [DEVICE]");
+    if (p.files.size() > (usb ? 1u : 0u)) return usageError(self, "unexpected argument " + p.files.back());
+    const std::string output = p.outputPath();
+    if (output.empty()) return usageError(self, "give the output file with -o");
+    long long port = 0;
+    if (!parseCount(p.value("--port", "10001"), port) || port < 1 || port > 65535)
+        return usageError(self, "--port takes a port number");
+    AcquisitionController::RecordingParameters rp;
+    if (auto code = parseRecording(self, p, rp)) return *code;
+    const long long period = rp.periodSeconds;
 
     RunSettings runSettings;
     SettingsStore settings(runSettings.path());

@@ -6,6 +6,7 @@
 #include "base/lexicon.h"
 #include "base/path_util.h"
 #include "cli/cli_command.h"
+#include "export/csv_export.h"
 #include "export/text_export.h"
 
 namespace k470::cli {
@@ -36,6 +37,7 @@ bool checkRecords(const BinFile& file, const std::string& name) {
 struct ExportJob {
     std::span<const std::string> inputs;  // every input of the command, none of which may be overwritten
     bool linear = false;
+    bool csv = false;
     const TextExporter& exporter;
 };
 
@@ -52,6 +54,7 @@ bool exportOne(const std::string& name, const std::string& target, const ExportJ
     auto out = openOutputFor(target, job.inputs);
     if (!out) return false;
     if (!writeTextOutput(*out, [&](TextWriter& writer) {
+            if (job.csv) return WriteRecordsAsCsv(std::span(&path, 1), writer, false);
             return translateBinToText(*bin, writer, job.linear, job.exporter);
         }))
         return false;
@@ -62,7 +65,7 @@ bool exportOne(const std::string& name, const std::string& target, const ExportJ
 
 int runExport(std::span<const std::string> args) {
     const Command& self = commandNamed("export");
-    static constexpr std::string_view kFlags[] = {"--linear"};
+    static constexpr std::string_view kFlags[] = {"--linear", "--csv"};
     static constexpr std::string_view kValues[] = {"-o", "--output"};
     ParsedArgs p;
     if (auto done = parseCommandArgs(self, args, kFlags, kValues, p)) return *done;
@@ -73,12 +76,15 @@ int runExport(std::span<const std::string> args) {
         return usageError(self, "standard input ('-') can be read only once");
 
     const TextExporter exporter;
-    const ExportJob job{p.files, p.has("--linear"), exporter};
+    const bool csv = p.has("--csv");
+    if (csv && p.has("--linear")) return usageError(self, "--csv writes levels in dB; it takes no --linear");
+    const ExportJob job{p.files, p.has("--linear"), csv, exporter};
     // Like the conversions of signal files, a file that fails does not stop the others.
     std::vector<std::string> failed;
     for (const std::string& name : p.files) {
         const std::string target =
-            outputGiven ? p.outputPath() : (name == "-" ? "-" : withoutExtension(name) + ".txt");
+            outputGiven ? p.outputPath()
+                        : (name == "-" ? "-" : withoutExtension(name) + (csv ? ".csv" : ".txt"));
         if (!exportOne(name, target, job)) failed.push_back(name);
     }
     if (!failed.empty() && p.files.size() > 1) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/cli_command.h"
+#include "export/csv_export.h"
 #include "export/merge.h"
 
 namespace k470::cli {
@@ -10,8 +11,9 @@ namespace k470::cli {
 int runMerge(std::span<const std::string> args) {
     const Command& self = commandNamed("merge");
     static constexpr std::string_view kValues[] = {"-o", "--output"};
+    static constexpr std::string_view kFlags[] = {"--csv"};
     ParsedArgs p;
-    if (auto done = parseCommandArgs(self, args, {}, kValues, p)) return *done;
+    if (auto done = parseCommandArgs(self, args, kFlags, kValues, p)) return *done;
     const std::string output = p.outputPath();
     if (output.empty()) return usageError(self, "give the output file with -o");
     if (p.files.empty()) return usageError(self, "no file given");
@@ -20,8 +22,10 @@ int runMerge(std::span<const std::string> args) {
     auto out = openOutputFor(output, p.files);
     if (!out) return 1;
     const TextExporter exporter;
-    const bool ok =
-        writeTextOutput(*out, [&](TextWriter& writer) { return MergeToText(p.files, writer, exporter); });
+    const bool csv = p.has("--csv");
+    const bool ok = writeTextOutput(*out, [&](TextWriter& writer) {
+        return csv ? WriteRecordsAsCsv(p.files, writer, true) : MergeToText(p.files, writer, exporter);
+    });
     return ok ? 0 : 1;
 }
 

@@ -290,6 +290,12 @@ void AcquisitionController::OnAcquisitionTimer() {
         return;
     }
     MessageLink* link = chosenLink();
+    // The messages that came before the end are taken first; then the closed connection is reported at
+    // once, instead of showing frozen values (the records written so far stay).
+    if (linkKind_ == LinkKind::WiFi && !link->HasMessages() && deps_.tele.PeerClosed()) {
+        Fail(lexicon().text(Word::ConnectionClosed), true);
+        return;
+    }
     std::vector<uint8_t>& buffer = messageBuffer_;
     for (int i = 0; i < kMessagesPerTick && windowMode_ == 1 && link->HasMessages(); ++i) {
         const uint32_t n = link->Receive(buffer.data(), static_cast<uint32_t>(buffer.size()));

@@ -293,6 +293,31 @@ Result<ConversionReport> ConvertSdtToWav(const std::string& path, const RecordSe
     return report;
 }
 
+namespace {
+
+// The lines above a record's table: the file's full path, the record's date and time, the column heading.
+void appendRecordHeading(std::string& text, const std::string& fullPath, const DirectoryEntry& entry,
+                         const std::string& heading) {
+    text += fullPath;
+    text += "\r\n";
+    const CalendarTime t = unpackEntry(entry.date, entry.time);
+    appendTwoDigits(text, t.day);
+    text += '/';
+    appendTwoDigits(text, t.month);
+    text += '/';
+    appendTwoDigits(text, ((t.year % 100) + 100) % 100);
+    text += ',';
+    appendTwoDigits(text, t.hours);
+    text += ':';
+    appendTwoDigits(text, t.minutes);
+    text += ':';
+    appendTwoDigits(text, t.seconds);
+    text += "\r\n";
+    text += heading;
+}
+
+}  // namespace
+
 Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordSelection& selection,
                                           const ConversionProgressFn& progress,
                                           std::span<const std::string> keep) {
@@ -349,22 +374,7 @@ Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordS
         {
             TextWriter w(out->file());
             std::string& text = w.buffer();
-            text += fullPath;
-            text += "\r\n";
-            const CalendarTime t = unpackEntry(e.entry.date, e.entry.time);
-            appendTwoDigits(text, t.day);
-            text += '/';
-            appendTwoDigits(text, t.month);
-            text += '/';
-            appendTwoDigits(text, ((t.year % 100) + 100) % 100);
-            text += ',';
-            appendTwoDigits(text, t.hours);
-            text += ':';
-            appendTwoDigits(text, t.minutes);
-            text += ':';
-            appendTwoDigits(text, t.seconds);
-            text += "\r\n";
-            text += heading;
+            appendRecordHeading(text, fullPath, e.entry, heading);
             const uint64_t frames = stride == 0 ? 0 : record->frameCount();
             const size_t piece = stride == 0 ? 0 : kPieceValues / stride;
             for (uint64_t done = 0; done < frames && ok;) {

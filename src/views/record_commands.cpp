@@ -35,6 +35,7 @@ Status writeText(const std::string& outPath, const std::string& text) {
 Status SaveShownRecordAsText(const BinFile& file, int current, const MeasurementRecord* averaged,
                              const std::string& outPath, bool linear, const std::string& tempPath,
                              const CalendarTime& now) {
+    if (auto s = refuseOutputOverInput(outPath, std::span(&file.path(), 1)); !s) return s;
     const TextExporter exporter;
     std::string text;
     if (averaged) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "data/bin_file.h"
 #include "data/sample_records.h"
 #include "data/sdt_container.h"
@@ -39,6 +42,34 @@ TEST(CliExport, WritesBesideTheInputOrToTheGivenOutput) {
     auto linear = cli({"export", "--linear", "-o", dir.file("lin.txt"), in});
     ASSERT_EQ(linear.exitCode, 0);
     EXPECT_NE(test::readText(dir.file("lin.txt")).find("E-3;"), std::string::npos);
+}
+
+TEST(CliExport, CsvBesideTheInputAndMergedWithAFileColumn) {
+    TempDir dir;
+    const std::string a = makeSample(dir, "a.bin", 3, 2);
+    const std::string b = makeSample(dir, "b.bin", 3, 1);
+    auto r = cli({"export", "--csv", a});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string csv = test::readText(dir.file("a.csv"));
+    EXPECT_TRUE(csv.starts_with("date,time,vin,interval_s,")) << csv.substr(0, 80);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("a.txt")));
+
+    auto merged = cli({"merge", "--csv", "-o", "-", a, b});
+    ASSERT_EQ(merged.exitCode, 0) << merged.err;
+    EXPECT_TRUE(merged.out.starts_with("file,date,time,vin,interval_s,"));
+    EXPECT_EQ(std::count(merged.out.begin(), merged.out.end(), '\n'), 4);
+    EXPECT_NE(merged.out.find("\n" + b + ","), std::string::npos);
+    EXPECT_EQ(cli({"export", "--csv", "--linear", a}).exitCode, 2);
+}
+
+TEST(Cli, VersionOfEveryProgram) {
+    auto v = cli({"--version"});
+    EXPECT_EQ(v.exitCode, 0);
+    EXPECT_TRUE(v.out.starts_with("k470-cli ")) << v.out;
+    auto sim = runCommand(K470_SIM, {"--version"});
+    EXPECT_EQ(sim.exitCode, 0);
+    EXPECT_TRUE(sim.out.starts_with("k470-sim ")) << sim.out;
 }
 
 TEST(CliExport, FailuresPrintTheMessageAndExitNonZero) {
