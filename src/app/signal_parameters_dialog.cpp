@@ -21,12 +21,16 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <vector>
 
 #include "app/batch_progress.h"
 #include "app/command_ids.h"
 #include "app/main_dialog.h"
 #include "app/replay_window.h"
+#include "base/lexicon.h"
+#include "base/safe_write.h"
 #include "base/text_encoding.h"
 #include "plot/line_chart.h"
 #include "plot/plot_window.h"
@@ -40,6 +44,22 @@ QString qs(const std::string& s) {
 }
 
 constexpr int kSpeeds[3] = {1, 10, 100};
+
+// A copy that takes its name only when whole (an earlier file of that name stays until then).
+Status copyThroughSafeOutput(const std::string& from, const std::string& to) {
+    auto out = OutputFile::Create(to);
+    if (!out) return out.error();
+    std::ifstream in(from, std::ios::binary);
+    if (!in) return fail(lexicon().cantOpenFile(from));
+    std::vector<char> buffer(size_t{1} << 16);
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const auto n = static_cast<size_t>(in.gcount());
+        if (n > 0 && !out->file().write(buffer.data(), n)) return fail(lexicon().cantWriteFile(to));
+    }
+    if (in.bad()) return fail(lexicon().cantOpenFile(from));
+    return out->Commit();
+}
 
 }  // namespace
 
@@ -480,15 +500,11 @@ void MainDialog::onSignalFiltration() {
     const QString out = askSavePath(SignalParametersDialog::tr("Save processed signal"), proposed,
                                     SignalParametersDialog::tr("Data files (*.sdt)"));
     if (!out.isEmpty()) {
-        std::error_code ec;
-        const std::filesystem::path target(out.toStdString());
         // The file being replayed is never overwritten by its own processed signal.
-        if (std::filesystem::equivalent(target, sdt->path(), ec)) {
-            showError(SignalParametersDialog::tr("Can't write file '%1'").arg(out));
-        } else if (!std::filesystem::copy_file(processedFile_.get()->path, target,
-                                               std::filesystem::copy_options::overwrite_existing, ec)) {
-            showError(SignalParametersDialog::tr("Can't write file '%1'").arg(out));
-        }
+        const std::string target = out.toStdString();
+        Status copied = refuseOutputOverInput(target, std::span(&sdt->path(), 1));
+        if (copied) copied = copyThroughSafeOutput(processedFile_.get()->path, target);
+        if (!copied) showError(qs(copied.error().message));
     }
     if (!problems.empty()) {
         QStringList lines;

@@ -59,10 +59,18 @@ Status WriteSingleRecordFile(const std::string& path, const MeasurementRecord& r
     return out->Commit();
 }
 
-Result<BinFileAppender> BinFileAppender::Create(const std::string& path, Placement placement) {
+Result<BinFileAppender> BinFileAppender::Open(const std::string& path, Placement placement, bool sync) {
     auto out = OutputFile::Create(path, placement);
     if (!out) return fail(lexicon().text(Word::CantOpenFile) + " " + path, out.error().reason);
-    return BinFileAppender(std::move(*out), placement == Placement::Growing);
+    return BinFileAppender(std::move(*out), sync);
+}
+
+Result<BinFileAppender> BinFileAppender::Create(const std::string& path, Placement placement) {
+    return Open(path, placement, placement == Placement::Growing);
+}
+
+Result<BinFileAppender> BinFileAppender::Create(const std::string& path, bool syncEachRecord) {
+    return Open(path, Placement::Growing, syncEachRecord);
 }
 
 BinFileAppender BinFileAppender::StandardOutput() {

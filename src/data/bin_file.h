@@ -52,6 +52,8 @@ class BinFileAppender {
     // succeeds, and an earlier file of that name stays until then). Devices and FIFOs are written straight,
     // so "-o /dev/stdout" works.
     static Result<BinFileAppender> Create(const std::string& path, Placement placement = Placement::Growing);
+    // A file that grows in place, each record pushed to the device only with syncEachRecord.
+    static Result<BinFileAppender> Create(const std::string& path, bool syncEachRecord);
     // Records for standard output.
     static BinFileAppender StandardOutput();
     Status Append(const MeasurementRecord& record, const CalendarTime& stamp);
@@ -61,6 +63,7 @@ class BinFileAppender {
     Status Close();
 
   private:
+    static Result<BinFileAppender> Open(const std::string& path, Placement placement, bool sync);
     BinFileAppender(OutputFile output, bool sync) : output_(std::move(output)), sync_(sync) {}
     OutputFile output_;
     bool sync_ = true;
