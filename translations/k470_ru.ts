@@ -191,12 +191,24 @@
         <translation>Отменено</translation>
     </message>
     <message>
+        <source>Can&apos;t write file</source>
+        <translation>Не удаётся записать файл</translation>
+    </message>
+    <message>
+        <source>The output file is one of the input files</source>
+        <translation>Выходной файл совпадает с одним из входных файлов</translation>
+    </message>
+    <message>
         <source>Can&apos;t found tele adapter</source>
         <translation>Не найден телеметрический адаптер</translation>
     </message>
     <message>
         <source>Can't found device</source>
         <translation>Не найден прибор</translation>
+    </message>
+    <message>
+        <source>The instrument closed the connection</source>
+        <translation>Прибор закрыл соединение</translation>
     </message>
     <message>
         <source>autorecording</source>

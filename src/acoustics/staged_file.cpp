@@ -17,7 +17,7 @@ Result<StagedFile> StagedFile::Begin(const std::string& target, std::span<const 
     std::error_code ec;
     for (const std::string& in : inputs)
         if (in == target || std::filesystem::equivalent(in, target, ec))
-            return fail(message(Word::OutputIsInput, {target}));
+            return fail(message(Word::OutputWouldReplaceInput, {target}));
     std::string pattern = target + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');

@@ -16,6 +16,7 @@
 #include "app/tele_parameters_dialog.h"
 #include "app/user_dialogs.h"
 #include "base/lexicon.h"
+#include "base/safe_write.h"
 #include "export/merge.h"
 #include "export/report.h"
 #include "export/text_export.h"
@@ -191,25 +192,32 @@ void GlobalCommands::onMergeToOneTxt() {
     const QString out = dialogs_.askSavePath(
         tr("Merge to one .txt"), qs(views::ProposedTextName(files.front().toStdString())), textFilter());
     if (out.isEmpty() || refusedAsInput(out, files)) return;
-    auto output = File::Open(out.toStdString(), File::Mode::Create);
+    // Written beside the target and put in place when whole (an earlier file stays until then).
+    auto output = OutputFile::Create(out.toStdString());
     if (!output) {
-        dialogs_.showError(qs(output.error().message));
+        dialogs_.showError(qs(describe(output.error())));
         return;
     }
     const TextExporter exporter;
-    TextWriter writer(*output);
-    BatchProgress progress(tr("Merging..."), static_cast<int>(files.size()), parent_);
-    for (int i = 0; i < files.size(); ++i) {
-        const std::string path = files[i].toStdString();
-        // One file at a time, so that a long batch shows its progress and can stop between files.
-        if (Status s = MergeToText(std::span<const std::string>(&path, 1), writer, exporter); !s) {
-            progress.Finish();
-            dialogs_.showError(qs(s.error().message));
+    {
+        TextWriter writer(output->file());
+        BatchProgress progress(tr("Merging..."), static_cast<int>(files.size()), parent_);
+        for (int i = 0; i < files.size(); ++i) {
+            const std::string path = files[i].toStdString();
+            // One file at a time, so that a long batch shows its progress and can stop between files.
+            if (Status s = MergeToText(std::span<const std::string>(&path, 1), writer, exporter); !s) {
+                progress.Finish();
+                dialogs_.showError(qs(s.error().message));
+                return;
+            }
+            if (!progress.Step(i + 1)) break;
+        }
+        if (!writer.flush()) {
+            dialogs_.showError(qs(lexicon().cantWriteFile(out.toStdString())));
             return;
         }
-        if (!progress.Step(i + 1)) break;
     }
-    writer.flush();
+    if (Status s = output->Commit(); !s) dialogs_.showError(qs(describe(s.error())));
 }
 
 void GlobalCommands::onTranslateSdt(bool wav) {
@@ -289,22 +297,23 @@ void GlobalCommands::onMakeReport() {
     QStringList inputs;
     for (const std::string& p : paths) inputs << qs(p);
     if (out.isEmpty() || refusedAsInput(out, inputs)) return;
-    auto output = File::Open(out.toStdString(), File::Mode::Create);
+    auto output = OutputFile::Create(out.toStdString());
     if (!output) {
-        dialogs_.showError(qs(output.error().message));
+        dialogs_.showError(qs(describe(output.error())));
         return;
     }
-    TextWriter writer(*output);
     BatchProgress progress(tr("Making report..."), 100, parent_);
-    Status s = WriteReport(*set, dialog.columns().columns(), dialog.switches(), writer,
-                           [&progress](int percent) { return progress.Step(percent); });
+    Status s;
+    {
+        TextWriter writer(output->file());
+        s = WriteReport(*set, dialog.columns().columns(), dialog.switches(), writer,
+                        [&progress](int percent) { return progress.Step(percent); });
+        if (!s) writer.buffer().clear();
+    }
     progress.Finish();
-    if (s) return;
-    // A report that was cancelled or failed leaves no half-written file behind.
-    writer.buffer().clear();
-    (void)output->close();
-    QFile::remove(out);
-    if (!progress.cancelled()) dialogs_.showError(qs(s.error().message));
+    // A report that was cancelled or failed leaves no half-written file behind (the output is dropped).
+    if (s) s = output->Commit();
+    if (!s && !progress.cancelled()) dialogs_.showError(qs(describe(s.error())));
 }
 
 void GlobalCommands::onSelectLanguage() {

@@ -1,9 +1,21 @@
 // k470: the desktop application.
 #include <QApplication>
+#include <string_view>
 
 #include "app/utility_app.h"
 
 int main(int argc, char** argv) {
+    // --help and --version answer on a machine without a display: the window system starts only when a
+    // window is wanted.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--") break;
+        if (a == "-h" || a == "--help" || a == "--help-all" || a == "-v" || a == "--version") {
+            QCoreApplication core(argc, argv);
+            k470::app::UtilityApp::AnswerCommandLine(core);
+            break;
+        }
+    }
     QApplication app(argc, argv);
     return k470::app::UtilityApp::Run(app);
 }

@@ -4,19 +4,39 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <vector>
 
 #include "app/batch_progress.h"
 #include "app/frame_controller.h"
 #include "app/output_paths.h"
 #include "app/signal_parameters_dialog.h"
 #include "app/user_dialogs.h"
+#include "base/lexicon.h"
+#include "base/safe_write.h"
 #include "base/text_encoding.h"
 #include "signal/reprocess.h"
 
 namespace k470::app {
 
 namespace {
+
+// A copy that takes its name only when whole (an earlier file of that name stays until then).
+Status copyThroughSafeOutput(const std::string& from, const std::string& to) {
+    auto out = OutputFile::Create(to);
+    if (!out) return out.error();
+    std::ifstream in(from, std::ios::binary);
+    if (!in) return fail(lexicon().cantOpenFile(from));
+    std::vector<char> buffer(size_t{1} << 16);
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const auto n = static_cast<size_t>(in.gcount());
+        if (n > 0 && !out->file().write(buffer.data(), n)) return fail(lexicon().cantWriteFile(to));
+    }
+    if (in.bad()) return fail(lexicon().cantOpenFile(from));
+    return out->Commit();
+}
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
@@ -117,14 +137,11 @@ void processFile(FrameController& frame, UserDialogs& dialogs, QWidget* parent, 
     const QString out = dialogs.askSavePath(SignalParametersDialog::tr("Save processed signal"), proposed,
                                             SignalParametersDialog::tr("Data files (*.sdt)"));
     if (!out.isEmpty()) {
-        std::error_code ec;
-        const std::filesystem::path target(out.toStdString());
         // The file being replayed is never overwritten by its own processed signal.
         if (IsOneOfInputs(out.toStdString(), sdt->path())) {
             dialogs.showError(SignalParametersDialog::tr("Can't write file '%1'").arg(out));
-        } else if (!std::filesystem::copy_file(processed.get()->path, target,
-                                               std::filesystem::copy_options::overwrite_existing, ec)) {
-            dialogs.showError(SignalParametersDialog::tr("Can't write file '%1'").arg(out));
+        } else if (Status s = copyThroughSafeOutput(processed.get()->path, out.toStdString()); !s) {
+            dialogs.showError(qs(describe(s.error())));
         }
     }
     if (!problems.empty()) {

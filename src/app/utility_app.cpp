@@ -80,28 +80,47 @@ class TerminationWatch {
 
 }  // namespace
 
-int UtilityApp::Run(QApplication& app) {
-    TerminationWatch termination;
-    QApplication::setApplicationName(QStringLiteral("k470"));
-    QApplication::setApplicationDisplayName(QStringLiteral("K470"));
-    QApplication::setApplicationVersion(QStringLiteral(K470_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("k470"));
+namespace {
 
+// The program's names, and its command line as --help describes it.
+struct CommandLine {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Utility for hand-held measuring instruments"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("a device data file (.bin or .sdt) to open"));
-    const QCommandLineOption exitWhenShown(
+    const QCommandLineOption exitWhenShown{
         QStringLiteral("exit-when-shown"),
-        QStringLiteral("quit as soon as the main window is drawn (start-up timing)"));
-    parser.addOption(exitWhenShown);
-    const QCommandLineOption simulator(
+        QStringLiteral("quit as soon as the main window is drawn (start-up timing)")};
+    const QCommandLineOption simulator{
         QStringLiteral("simulator"),
         QStringLiteral("use the built-in instrument simulator as the USB instrument (device type T)"),
-        QStringLiteral("T"), QStringLiteral("3"));
-    parser.addOption(simulator);
+        QStringLiteral("T"), QStringLiteral("3")};
+
+    CommandLine() {
+        QCoreApplication::setApplicationName(QStringLiteral("k470"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(K470_VERSION));
+        parser.setApplicationDescription(QStringLiteral("Utility for hand-held measuring instruments"));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addPositionalArgument(QStringLiteral("file"),
+                                     QStringLiteral("a device data file (.bin or .sdt) to open"));
+        parser.addOption(exitWhenShown);
+        parser.addOption(simulator);
+    }
+};
+
+}  // namespace
+
+void UtilityApp::AnswerCommandLine(QCoreApplication& app) {
+    CommandLine line;
+    line.parser.process(app);
+}
+
+int UtilityApp::Run(QApplication& app) {
+    TerminationWatch termination;
+    CommandLine line;
+    QApplication::setApplicationDisplayName(QStringLiteral("K470"));
+    QApplication::setDesktopFileName(QStringLiteral("k470"));
+    QCommandLineParser& parser = line.parser;
+    const QCommandLineOption& exitWhenShown = line.exitWhenShown;
+    const QCommandLineOption& simulator = line.simulator;
     parser.process(app);
 
     SettingsStore store(SettingsStore::defaultPath());

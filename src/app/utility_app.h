@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class QApplication;
+class QCoreApplication;
 
 namespace k470::app {
 
@@ -13,6 +14,9 @@ class UtilityApp {
   public:
     // Runs the whole program; returns the process's exit code.
     static int Run(QApplication& app);
+    // Answers --help and --version (and a command line error) and ends the process, without a window
+    // system; returns only when the command line asks for a window.
+    static void AnswerCommandLine(QCoreApplication& app);
 };
 
 }  // namespace k470::app

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "base/lexicon.h"
@@ -27,13 +28,22 @@ Result<File> File::Open(const std::string& path, Mode mode) {
             flags |= O_RDWR | O_CREAT | O_TRUNC;
             break;
     }
+    const bool reading = mode == Mode::Read || mode == Mode::ReadWrite;
+    // Opened without blocking, so that a FIFO is refused below instead of waiting for a writer.
+    if (reading) flags |= O_NONBLOCK;
     int fd = ::open(path.c_str(), flags, 0666);
-    if (fd < 0) return fail(lexicon().cantOpenFile(path));
+    if (fd < 0) return fail(lexicon().cantOpenFile(path), std::strerror(errno));
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    const bool known = ::fstat(fd, &st) == 0;
+    if (known && S_ISDIR(st.st_mode)) {
         ::close(fd);
-        return fail(lexicon().cantOpenFile(path));
+        return fail(lexicon().cantOpenFile(path), std::strerror(EISDIR));
     }
+    if (reading && (!known || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        return fail(lexicon().cantOpenFile(path), "Not a regular file");
+    }
+    if (reading) (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return File(fd, true);
 }
 
@@ -102,6 +112,13 @@ bool File::write(const void* data, size_t n) {
     return true;
 }
 
+void File::truncate(uint64_t size) {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return;
+    if (::ftruncate(fd_, static_cast<off_t>(size)) == 0)
+        (void)::lseek(fd_, static_cast<off_t>(size), SEEK_SET);
+}
+
 bool File::sync() {
     return fd_ >= 0 && ::fsync(fd_) == 0;
 }
@@ -110,13 +127,17 @@ Status File::close() {
     if (fd_ < 0) return {};
     int fd = std::exchange(fd_, -1);
     if (!owned_) return {};
-    if (::close(fd) != 0) return fail("Error while closing a file");
+    if (::close(fd) != 0) return fail("Error while closing a file", std::strerror(errno));
     return {};
 }
 
 bool TextWriter::flush() {
     if (!buffer_.empty()) {
-        if (!failed_ && !file_.write(buffer_.data(), buffer_.size())) failed_ = true;
+        errno = 0;
+        if (!failed_ && !file_.write(buffer_.data(), buffer_.size())) {
+            failed_ = true;
+            error_ = errno;
+        }
         buffer_.clear();
     }
     return !failed_;

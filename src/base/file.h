@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/result.h"
 
@@ -20,10 +21,16 @@ class File {
         CreateReadWrite  // create or truncate, read and write
     };
 
-    // Fails with "Can't open file '<path>'" in the words of the active lexicon.
+    // Fails with "Can't open file '<path>'" in the words of the active lexicon, with the system's reason.
+    // The reading modes open regular files only: a FIFO would block the reader for ever, and a directory or
+    // device holds no data file. Outputs are created through OutputFile (base/safe_write.h).
     static Result<File> Open(const std::string& path, Mode mode);
     // The process's standard output, not closed by this object.
     static File StandardOutput();
+    // Takes ownership of an open descriptor.
+    static File FromDescriptor(int fd) { return File(fd, true); }
+    // Gives up ownership: the descriptor stays open and is returned.
+    int release() { return std::exchange(fd_, -1); }
 
     File() = default;
     File(File&& other) noexcept;
@@ -43,6 +50,8 @@ class File {
     bool writeAt(uint64_t offset, const void* data, size_t n);
     // Writes all n bytes at the current position (the end, for a file written from the start).
     bool write(const void* data, size_t n);
+    // Cuts a regular file back to size bytes and continues writing there; does nothing on a device.
+    void truncate(uint64_t size);
     // Pushes written data to the device, so that a power loss does not lose a record already counted.
     bool sync();
     Status close();
@@ -72,12 +81,15 @@ class TextWriter {
     }
     bool flush();
     bool failed() const { return failed_; }
+    // The system's error number of the failed write (0 when none failed or none was given).
+    int error() const { return error_; }
 
   private:
     static constexpr size_t kChunk = 1 << 16;
     File& file_;
     std::string buffer_;
     bool failed_ = false;
+    int error_ = 0;
 };
 
 }  // namespace k470

@@ -60,10 +60,13 @@ constexpr DefaultWord kEnglish[] = {
      "Channel unit '%s' is not Pa: only Z-weighted levels are given, A and C are left at 0"},
     {Word::BandsAboveNyquist, "Bands from %s Hz on lie above half the sampling rate and are left empty"},
     {Word::InvalidScale, "Scale '%s' is not a positive number"},
-    {Word::OutputIsInput, "The output '%s' is an input file; nothing written"},
+    {Word::OutputWouldReplaceInput, "The output '%s' is an input file; nothing written"},
     {Word::Cancelled, "Cancelled"},
+    {Word::CantWriteFile, "Can't write file"},
+    {Word::OutputIsInput, "The output file is one of the input files"},
     {Word::CantFoundTeleAdapter, "Can't found tele adapter"},
     {Word::CantFoundDevice, "Can't found device"},
+    {Word::ConnectionClosed, "The instrument closed the connection"},
     {Word::Autorecording, "autorecording"},
     {Word::StopAutorecording, "Stop autorecording?"},
     {Word::DataTele, "Data tele"},
@@ -157,12 +160,24 @@ Lexicon::Lexicon() {
         setText(static_cast<Word>(static_cast<int>(Word::DeviceType0) + code), kDeviceTypeNames[code]);
 }
 
-std::string Lexicon::cantOpenFile(std::string_view path) const {
-    std::string s = text(Word::CantOpenFile);
+namespace {
+
+std::string quoted(const std::string& word, std::string_view path) {
+    std::string s = word;
     s += " '";
     s += path;
     s += "'";
     return s;
+}
+
+}  // namespace
+
+std::string Lexicon::cantOpenFile(std::string_view path) const {
+    return quoted(text(Word::CantOpenFile), path);
+}
+
+std::string Lexicon::cantWriteFile(std::string_view path) const {
+    return quoted(text(Word::CantWriteFile), path);
 }
 
 const std::string& Lexicon::deviceTypeName(unsigned code) const {

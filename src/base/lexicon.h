@@ -50,23 +50,26 @@ enum class Word : int {
     RecordCannotBeRead,       // "The record at offset %s cannot be read"
     CantOpenEvent,            // "Can't open the event %s: %s"
     // signal analysis (levels, bands, calibration); %s stand for numbers or names given with them
-    SampleRateOutOfRange,  // sampling rate outside 8..192 kHz
-    RecordWithoutFrames,   // a signal record without samples
-    ChannelNotInFile,      // a channel the file does not have
-    NoSuchRecord,          // a record the file does not have
-    CantReadSoundFile,     // libsndfile refused the file
-    NoCalibrationTone,     // no 1 kHz tone in a calibration recording
-    SampleNotFinite,       // NaN or infinite sample
-    StartBeyondEnd,        // --start lies behind the record's end
-    LevelsReFullScale,     // a WAV without scale
-    ZWeightedOnly,         // a channel whose unit is not Pa
-    BandsAboveNyquist,     // bands left out above half the rate
-    InvalidScale,          // a scale that is not a positive number
-    OutputIsInput,         // an output that would replace an input
-    Cancelled,             // long work cancelled by the user
+    SampleRateOutOfRange,     // sampling rate outside 8..192 kHz
+    RecordWithoutFrames,      // a signal record without samples
+    ChannelNotInFile,         // a channel the file does not have
+    NoSuchRecord,             // a record the file does not have
+    CantReadSoundFile,        // libsndfile refused the file
+    NoCalibrationTone,        // no 1 kHz tone in a calibration recording
+    SampleNotFinite,          // NaN or infinite sample
+    StartBeyondEnd,           // --start lies behind the record's end
+    LevelsReFullScale,        // a WAV without scale
+    ZWeightedOnly,            // a channel whose unit is not Pa
+    BandsAboveNyquist,        // bands left out above half the rate
+    InvalidScale,             // a scale that is not a positive number
+    OutputWouldReplaceInput,  // an output that would replace an input
+    Cancelled,                // long work cancelled by the user
+    CantWriteFile,            // "Can't write file"
+    OutputIsInput,            // "The output file is one of the input files"
     // instrument links
     CantFoundTeleAdapter,  // "Can't found tele adapter"
     CantFoundDevice,       // "Can't found device"
+    ConnectionClosed,      // "The instrument closed the connection"
     Autorecording,         // "autorecording"
     StopAutorecording,     // "Stop autorecording?"
     DataTele,              // "Data tele"
@@ -143,6 +146,8 @@ class Lexicon {
 
     // "Can't open file 'path'"
     std::string cantOpenFile(std::string_view path) const;
+    // "Can't write file 'path'"
+    std::string cantWriteFile(std::string_view path) const;
     // The display name of a device type code ("Unknown type" for 27 and above).
     const std::string& deviceTypeName(unsigned code) const;
 

@@ -11,10 +11,22 @@ namespace k470 {
 
 struct Error {
     std::string message;
+    // The system's reason when a file operation failed ("No such file or directory"), else empty. Kept apart
+    // from the message so that the window shows its fixed texts and the command line adds the reason.
+    std::string reason = {};
 };
 
 inline Error fail(std::string message) {
     return Error{std::move(message)};
+}
+
+inline Error fail(std::string message, std::string reason) {
+    return Error{std::move(message), std::move(reason)};
+}
+
+// The message followed by ": reason" when there is a reason.
+inline std::string describe(const Error& error) {
+    return error.reason.empty() ? error.message : error.message + ": " + error.reason;
 }
 
 template <class T>

@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "base/safe_write.h"
+
 namespace k470 {
 
 namespace {
@@ -133,24 +135,7 @@ bool makeDirectories(const std::string& dir) {
 bool writeAtomically(const std::string& path, const std::string& text) {
     const size_t slash = path.find_last_of('/');
     if (slash != std::string::npos && !makeDirectories(path.substr(0, slash))) return false;
-    const std::string temp = path + ".new";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    size_t done = 0;
-    bool ok = true;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    return WriteFileSafely(path, text).ok();
 }
 
 }  // namespace

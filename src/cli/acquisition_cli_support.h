@@ -2,10 +2,15 @@
 // acquisition's messages on standard error.
 #pragma once
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -23,9 +28,12 @@ namespace k470::cli {
 class StderrView : public AcquisitionView {
   public:
     void ShowMessage(const std::string& text) override { printError(text); }
-    void SetProgress(int position) override { std::fprintf(stderr, "connecting: %d%%\n", position); }
+    // Progress only on a terminal: a log gets the messages and the final count, not every step.
+    void SetProgress(int position) override {
+        if (showProgress()) printNote("connecting: " + std::to_string(position) + "%");
+    }
     void SetTitle(const std::string& title) override {
-        if (title != lastTitle_) std::fprintf(stderr, "%s\n", title.c_str());
+        if (title != lastTitle_ && showProgress()) printNote(title);
         lastTitle_ = title;
     }
     void NewData() override { ++newData; }
@@ -35,13 +43,32 @@ class StderrView : public AcquisitionView {
     std::string lastTitle_;
 };
 
+// Removes the settings files "<prefix><pid>.ini" of earlier runs that were killed before they could remove
+// their own (the process of the number in the name no longer exists).
+inline void removeStaleRunSettings(const std::string& directory, const std::string& prefix) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(prefix) || !name.ends_with(".ini")) continue;
+        const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        long long pid = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), pid);
+        if (error != std::errc() || end != digits.data() + digits.size() || pid <= 0 || pid > 0x7FFFFFFF)
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            std::filesystem::remove(entry.path(), ec);
+    }
+}
+
 // The link settings of this run, kept apart from the user's own settings.
 class RunSettings {
   public:
     explicit RunSettings(const char* command) {
         const char* tmp = std::getenv("TMPDIR");
-        path_ = std::string(tmp && *tmp ? tmp : "/tmp") + "/k470-" + command + "-" +
-                std::to_string(::getpid()) + ".ini";
+        const std::string directory = tmp && *tmp ? tmp : "/tmp";
+        const std::string prefix = std::string("k470-") + command + "-";
+        removeStaleRunSettings(directory, prefix);
+        path_ = directory + "/" + prefix + std::to_string(::getpid()) + ".ini";
     }
     ~RunSettings() { ::unlink(path_.c_str()); }
     RunSettings(const RunSettings&) = delete;

@@ -47,9 +47,4 @@ std::string checkLevelArgument(DeviceType type, const LevelSelection& level, std
     return message + "channels are 0.." + std::to_string(channels - 1);
 }
 
-Result<File> openOutput(const std::string& path) {
-    if (path == "-") return File::StandardOutput();
-    return File::Open(path, File::Mode::Create);
-}
-
 }  // namespace k470::cli

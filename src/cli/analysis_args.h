@@ -19,7 +19,4 @@ bool parseLevelArgument(std::string_view text, LevelSelection& level);
 // without decoded levels accepts any level: its level locator points at the first result word.
 std::string checkLevelArgument(DeviceType type, const LevelSelection& level, std::string_view text);
 
-// The output file: standard output for "-", otherwise created anew.
-Result<File> openOutput(const std::string& path);
-
 }  // namespace k470::cli

@@ -1,7 +1,14 @@
 #include "cli/cli_command.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include "base/lexicon.h"
 
 namespace k470::cli {
 
@@ -11,17 +18,25 @@ constexpr Command kCommands[] = {
     {"info", "show the records of .bin files and the entries of .sdt files",
      "Usage: k470-cli info FILE...\n"
      "For a .bin file: the record count and each record's number, date, time, type name and VIN.\n"
-     "For a .sdt file: the header and the used directory entries.\n",
+     "For a .sdt file: the header and the used directory entries.\n"
+     "'-' reads one file from standard input (a signal file is told by its header).\n",
      runInfo},
     {"export", "write every record of .bin files as semicolon-separated text",
-     "Usage: k470-cli export [--linear] [-o OUT] FILE.bin...\n"
-     "Writes each FILE as \"Translate .bin to .txt\" does, to FILE without its extension plus .txt.\n"
-     "  --linear    levels as linear values in engineering form instead of dB\n"
-     "  -o OUT      write to OUT instead (only with one FILE; '-' is standard output)\n",
+     "Usage: k470-cli export [--linear | --csv] [-o OUT] FILE.bin...\n"
+     "Writes every record of each FILE as semicolon-separated text (CR LF lines, the instrument's\n"
+     "layout) to FILE without its extension plus .txt. A file that fails does not stop the others; the\n"
+     "exit code is then 1 and the failed files are listed.\n"
+     "  --linear           levels as linear values in engineering form instead of dB\n"
+     "  --csv              a UTF-8 CSV table instead, to FILE.csv: a header row of column names with their\n"
+     "                     units (date,time,vin,interval_s,<level>_dB...), one row per record, commas,\n"
+     "                     dot decimals, LF line ends\n"
+     "  -o, --output OUT   write to OUT instead (only with one FILE; '-' is standard output)\n"
+     "FILE '-' reads standard input and writes standard output unless -o is given.\n",
      runExport},
     {"sample", "write a .bin file of made-up records of any device type, or a sample signal file",
      "Usage: k470-cli sample [--type T] [--records N] [--seed S] [--vin HEX] -o OUT\n"
      "       k470-cli sample --sdt KIND -o OUT.sdt\n"
+     "  -o, --output OUT  the file to write ('-' is standard output)\n"
      "  --type T     device type code with a record layout (default 3, sound level meter)\n"
      "  --records N  number of records (default 1)\n"
      "  --seed S     varies the levels (default 1)\n"
@@ -35,10 +50,11 @@ constexpr Command kCommands[] = {
      "               vibration   a machine's vibration on three axes in m/c^2 (device type 1)\n",
      runSample},
     {"merge", "write every record of several .bin files into one text file",
-     "Usage: k470-cli merge -o OUT FILE.bin...\n"
-     "Writes each FILE's records as \"Merge to one .txt\" does: a line naming the file, then its records in "
-     "dB.\n"
-     "  -o OUT      the text output ('-' is standard output)\n",
+     "Usage: k470-cli merge [--csv] -o OUT FILE.bin...\n"
+     "Writes the records of every FILE into one text: a line naming the file, then its records in dB.\n"
+     "  --csv              one UTF-8 CSV table instead, with a 'file' column first (see export --csv);\n"
+     "                     all files must hold records of one device type\n"
+     "  -o, --output OUT   the output ('-' is standard output)\n",
      runMerge},
     {"percentiles", "level distribution and percentiles of one level over the records of .bin files",
      "Usage: k470-cli percentiles --level T,P,B[,C] [--percent X]... [--histogram] FILE.bin...\n"
@@ -59,12 +75,12 @@ constexpr Command kCommands[] = {
      "                      store the list back (other types' entries are kept)\n"
      "  --no-date, --no-time, --no-vin, --no-interval  leave that field out\n"
      "  --frequency-names   name each level line by its band's centre frequency only\n"
-     "  -o OUT              the text output ('-' is standard output)\n",
+     "  -o, --output OUT    the text output ('-' is standard output)\n",
      runReport},
     {"sdt2wav", "write the records of .sdt signal files as 32-bit float WAV files",
      "Usage: k470-cli sdt2wav [--mode separate|channel|record] [--rate device|24000|48000] [--no-normalize]\n"
      "                        [--records all|LIST] FILE.sdt...\n"
-     "Writes the selected records beside FILE as \"Translate .sdt to .wav\" does:\n"
+     "Writes the selected records beside FILE, named after it, and prints the names written:\n"
      "  --mode separate   one file per channel and record, FILE_ch<k>_<n>.wav (default)\n"
      "  --mode channel    one file per channel, records one after the other, FILE_ch<k>.wav\n"
      "  --mode record     one file per record, channels one after the other, FILE_<n>.wav\n"
@@ -74,11 +90,13 @@ constexpr Command kCommands[] = {
      runSdt2Wav},
     {"sdt2txt", "write the records of .sdt signal files as tab-separated text",
      "Usage: k470-cli sdt2txt [--records all|LIST] FILE.sdt...\n"
-     "Writes each selected record beside FILE as FILE_<n>.txt, as \"Translate .sdt to .txt\" does.\n"
+     "Writes each selected record beside FILE as FILE_<n>.txt (tab-separated: time, then the channels) and\n"
+     "prints the names written.\n"
      "  --records LIST    comma-separated numbers of records, from 1 (default all)\n",
      runSdt2Txt},
     {"reprocess", "run a .sdt signal file through the processing chain into a new .sdt file",
      "Usage: k470-cli reprocess [--preset NAME] [--decimation R] -o OUT.sdt FILE.sdt\n"
+     "  -o, --output OUT  the new signal file (never FILE itself)\n"
      "  --preset NAME     process with that preset of cust_proc.dat and the filters of the *.slb files\n"
      "                    in the data directory (its decimation wins)\n"
      "  --decimation R    without a preset: decimate by R (default 1)\n"
@@ -137,7 +155,8 @@ constexpr Command kCommands[] = {
      "  --period SEC  seconds between records (default 1)\n"
      "  --count N     records to write, 1 to 300000 (default 1)\n"
      "  --trigger     start only when the trigger event is set (k470-cli trigger)\n"
-     "Progress goes to standard error. Ctrl-C stops early, writing one last record.\n",
+     "  -o, --output OUT  the .bin file; every record is on the disk as soon as it is counted\n"
+     "Progress goes to standard error (not with -q). Ctrl-C stops early, writing one last record.\n",
      runAcquire},
     {"record", "record the raw-signal instrument's processed signal into a .sdt file",
      "Usage: k470-cli record --usb [DEVICE] [--preset NAME] (--seconds S | --frames N)\n"
@@ -159,6 +178,9 @@ constexpr Command kCommands[] = {
      "Sets the event K470StartAutoSaveEvent that an armed autorecording waits for.\n",
      runTrigger},
 };
+
+bool quietMode = false;
+int standardOutputError = 0;  // errno of the first failed write to standard output
 
 }  // namespace
 
@@ -218,6 +240,10 @@ ParsedArgs parseArgs(std::span<const std::string> args, std::span<const std::str
             p.help = true;
             continue;
         }
+        if (a == "-q" || a == "--quiet") {
+            quietMode = true;
+            continue;
+        }
         std::string name = a;
         std::string inlineValue;
         bool hasInline = false;
@@ -258,7 +284,130 @@ std::optional<int> parseCommandArgs(const Command& self, std::span<const std::st
 }
 
 void printError(std::string_view message) {
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(kProgramName.size()), kProgramName.data(),
+                 static_cast<int>(message.size()), message.data());
+}
+
+void printError(const Error& error) {
+    printError(describe(error));
+}
+
+void printNote(std::string_view message) {
+    if (!quietMode) std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
+}
+
+bool quiet() {
+    return quietMode;
+}
+
+bool showProgress() {
+    return !quietMode && ::isatty(STDERR_FILENO) == 1;
+}
+
+Result<OutputFile> openOutput(const std::string& path) {
+    if (path == "-") return OutputFile::StandardOutput();
+    return OutputFile::Create(path);
+}
+
+std::optional<OutputFile> openOutputFor(const std::string& path, std::span<const std::string> inputs) {
+    if (auto s = refuseOutputOverInput(path, inputs); !s) {
+        printError(s.error());
+        return std::nullopt;
+    }
+    auto out = openOutput(path);
+    if (!out) {
+        printError(out.error());
+        return std::nullopt;
+    }
+    return std::move(*out);
+}
+
+bool commitOutput(OutputFile& out) {
+    if (auto s = out.Commit(); !s) {
+        printError(s.error());
+        return false;
+    }
+    return true;
+}
+
+bool writeTextOutput(OutputFile& out, const std::function<Status(TextWriter&)>& fill) {
+    Status filled;
+    bool writeFailed = false;
+    int error = 0;
+    {
+        TextWriter writer(out.file());
+        filled = fill(writer);
+        writeFailed = !writer.flush();
+        error = writer.error();
+    }
+    if (writeFailed) {
+        printError(fail(lexicon().cantWriteFile(out.path()), std::strerror(error != 0 ? error : EIO)));
+    } else if (!filled) {
+        printError(filled.error());
+    }
+    if (writeFailed || !filled) {
+        out.Discard();
+        return false;
+    }
+    return commitOutput(out);
+}
+
+bool checkInputs(std::span<const std::string> inputs) {
+    bool ok = true;
+    for (const std::string& input : inputs) {
+        if (input == "-") continue;
+        if (auto s = checkInputFile(input); !s) {
+            printError(s.error());
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+std::string standardInputAsFile() {
+    static std::string path;
+    if (!path.empty()) return path;
+    const int fd = ::memfd_create("k470-standard-input", MFD_CLOEXEC);
+    if (fd < 0) {
+        printError(fail(lexicon().cantOpenFile("-"), std::strerror(errno)));
+        return {};
+    }
+    File copy = File::FromDescriptor(fd);
+    char buffer[1 << 16];
+    while (true) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            printError(fail(lexicon().cantOpenFile("-"), std::strerror(errno)));
+            return {};
+        }
+        if (n == 0) break;
+        if (!copy.write(buffer, static_cast<size_t>(n))) {
+            printError(fail(lexicon().cantOpenFile("-"), std::strerror(errno)));
+            return {};
+        }
+    }
+    // The copy stays open for the life of the process; its name opens it again.
+    path = "/proc/self/fd/" + std::to_string(fd);
+    (void)copy.release();
+    return path;
+}
+
+void printOut(std::string_view text) {
+    errno = 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    if ((!written || std::fflush(stdout) != 0) && standardOutputError == 0)
+        standardOutputError = errno != 0 ? errno : EIO;
+}
+
+int finishStandardOutput(int code) {
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout) && standardOutputError == 0;
+    const int error = standardOutputError != 0 ? standardOutputError : errno;
+    // A write that failed earlier in the command leaves the stream's error flag set; the reason may be gone.
+    if (flushed) return code;
+    printError(fail("Can't write to standard output", error != 0 ? std::strerror(error) : "write error"));
+    return code == 0 ? 1 : code;
 }
 
 int usageError(const Command& command, std::string_view message) {

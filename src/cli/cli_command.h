@@ -2,13 +2,21 @@
 // output, its messages to standard error, and returns the process exit code.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/file.h"
+#include "base/result.h"
+#include "base/safe_write.h"
+
 namespace k470::cli {
+
+// The name that every message of the program starts with.
+inline constexpr std::string_view kProgramName = "k470-cli";
 
 struct Command {
     std::string_view name;
@@ -21,7 +29,8 @@ struct Command {
 std::span<const Command> commands();
 
 // Splits command arguments into options and files. Options are given by name; those in withValue take the
-// next argument (or "--name=value"). "--" ends the options. Unknown options are errors.
+// next argument (or "--name=value"). "--" ends the options. Unknown options are errors. -q/--quiet is
+// accepted by every command and makes quiet() true.
 struct ParsedArgs {
     std::vector<std::pair<std::string, std::string>> options;  // in order, repeats kept
     std::vector<std::string> files;
@@ -46,8 +55,39 @@ std::optional<int> parseCommandArgs(const Command& self, std::span<const std::st
                                     std::span<const std::string_view> flags,
                                     std::span<const std::string_view> withValue, ParsedArgs& parsed);
 
-// Prints the message on a line of its own on standard error.
+// Prints "k470-cli: message" on a line of its own on standard error.
 void printError(std::string_view message);
+// Prints "k470-cli: message: reason" (the reason when the error carries one).
+void printError(const Error& error);
+// Progress and notes on standard error; silent with -q/--quiet.
+void printNote(std::string_view message);
+// True after -q/--quiet.
+bool quiet();
+// True when progress lines may be drawn: standard error is a terminal and -q/--quiet was not given.
+bool showProgress();
+
+// The output a command writes: standard output for "-", otherwise a safe output (base/safe_write.h).
+Result<OutputFile> openOutput(const std::string& path);
+// Opens the output after checking that it is none of the inputs; prints the message and gives nullopt when
+// it cannot be opened or would overwrite an input.
+std::optional<OutputFile> openOutputFor(const std::string& path, std::span<const std::string> inputs);
+// Puts a finished output in place; prints the message and returns false when that fails.
+bool commitOutput(OutputFile& out);
+// Writes a text output through fill and puts it in place. A failed write is reported as "Can't write file
+// 'OUT'" with the system's reason, another failure with fill's message; the output is then dropped (an
+// earlier file of that name stays as it was). False when anything failed.
+bool writeTextOutput(OutputFile& out, const std::function<Status(TextWriter&)>& fill);
+// Input files must be regular files ("-" stands for standard input where a command allows it); prints the
+// message and returns false otherwise.
+bool checkInputs(std::span<const std::string> inputs);
+// Writes results to standard output; a failure is remembered with its reason for finishStandardOutput.
+void printOut(std::string_view text);
+// Standard input copied into an anonymous file, for commands that take "-" as their one input; the path
+// to open it by. Empty (with the message printed) when it cannot be read.
+std::string standardInputAsFile();
+// The process's exit code once the command has returned code: standard output is flushed and its state
+// checked, so that lost output (a full disk, a closed pipe) is never reported as success.
+int finishStandardOutput(int code);
 // Prints the usage error and the command's usage; returns the exit code for usage errors (2).
 int usageError(const Command& command, std::string_view message);
 

@@ -1,11 +1,16 @@
 // k470-cli acquire: connects to an instrument over the tele adapter or USB and records its results at a
 // fixed period into a .bin file, as autorecording does in the window.
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -45,6 +50,30 @@ class RefuseStream : public StreamHandler {
     bool found = false;
 };
 
+// The period, count and trigger of the recording; the exit code when they are refused.
+std::optional<int> parseRecording(const Command& self, const ParsedArgs& p,
+                                  AcquisitionController::RecordingParameters& rp) {
+    long long period = 0, count = 0;
+    if (!parseCount(p.value("--period", "1"), period) || period < 1 ||
+        period > AcquisitionController::kMaxPeriodSeconds)
+        return usageError(self, "--period takes whole seconds from 1 to " +
+                                    std::to_string(AcquisitionController::kMaxPeriodSeconds) + ", not '" +
+                                    p.value("--period") + "'");
+    if (!parseCount(p.value("--count", "1"), count) || count < 1 ||
+        count > AcquisitionController::kMaxRecords)
+        return usageError(self, "--count takes a number from 1 to " +
+                                    std::to_string(AcquisitionController::kMaxRecords) + ", not '" +
+                                    p.value("--count") + "'");
+    rp.periodSeconds = static_cast<int>(period);
+    rp.records = count;
+    rp.externalTrigger = p.has("--trigger");
+    if (Status s = AcquisitionController::CheckRecordingParameters(rp); !s) {
+        printError(s.error());
+        return 1;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int runAcquire(std::span<const std::string> args) {
@@ -59,22 +88,12 @@ int runAcquire(std::span<const std::string> args) {
     if (p.files.size() > (usb ? 1u : 0u)) return usageError(self, "unexpected argument " + p.files.back());
     const std::string output = p.outputPath();
     if (output.empty()) return usageError(self, "give the output file with -o");
-    long long period = 0, count = 0, port = 0;
+    long long port = 0;
     if (!parseCount(p.value("--port", "10001"), port) || port < 1 || port > 65535)
         return usageError(self, "--port takes a port number");
     AcquisitionController::RecordingParameters rp;
-    if (!parseCount(p.value("--period", "1"), period) || !parseCount(p.value("--count", "1"), count) ||
-        period > 86400 * 365) {
-        printError(lexicon().text(Word::ErrorInParameters));
-        return 1;
-    }
-    rp.periodSeconds = static_cast<int>(period);
-    rp.records = count;
-    rp.externalTrigger = p.has("--trigger");
-    if (Status s = AcquisitionController::CheckRecordingParameters(rp); !s) {
-        printError(s.error().message);
-        return 1;
-    }
+    if (auto code = parseRecording(self, p, rp)) return *code;
+    const long long period = rp.periodSeconds;
 
     RunSettings runSettings("acquire");
     SettingsStore settings(runSettings.path());
@@ -88,7 +107,7 @@ int runAcquire(std::span<const std::string> args) {
     if (rp.externalTrigger) {
         auto e = NamedEvent::Open(kAutoSaveEventName);
         if (!e) {
-            printError(e.error().message);
+            printError(e.error());
             return 1;
         }
         trigger.emplace(std::move(*e));
@@ -113,23 +132,24 @@ int runAcquire(std::span<const std::string> args) {
         controller.OnAcquisitionTimer();
     }
     if (Status s = controller.StartRecording(rp, output); !s) {
-        printError(s.error().message);
+        printError(s.error());
         return 1;
     }
-    if (rp.externalTrigger) std::fprintf(stderr, "waiting for the trigger (k470-cli trigger)\n");
+    if (rp.externalTrigger) printNote("waiting for the trigger (k470-cli trigger)");
 
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     // An instrument that stops sending would leave the recording waiting for ever: give up when no
     // message came for several periods.
-    const uint32_t silenceLimitMs = static_cast<uint32_t>(std::max<long long>(3, 3 * period)) * 1000u;
+    const uint64_t silenceLimitMs = 1000ull * static_cast<uint64_t>(std::max<long long>(3, 3 * period));
     uint32_t lastData = clock.nowMs();
     long long seen = 0;
     int exitCode = 0;
     while (controller.recording() != AcquisitionController::Recording::Off) {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         controller.OnAcquisitionTimer();
-        if (view.newData != seen || controller.recording() == AcquisitionController::Recording::Armed) {
+        // Armed or recording, the instrument keeps sending its status: silence means it has gone.
+        if (view.newData != seen) {
             seen = view.newData;
             lastData = clock.nowMs();
         }
@@ -146,7 +166,7 @@ int runAcquire(std::span<const std::string> args) {
     }
     const uint32_t written = controller.recordsWritten();
     controller.StopAcquisition();
-    std::fprintf(stderr, "%u records written to %s\n", written, output.c_str());
+    printNote(std::to_string(written) + " records written to " + output);
     if (exitCode == 0 && !interrupted && written < rp.records) exitCode = 1;  // a write failed (reported)
     return exitCode;
 }

@@ -31,51 +31,51 @@ std::string timeText(const CalendarTime& t) {
 void flushChunk(std::string& out) {
     constexpr size_t kChunk = 1 << 16;
     if (out.size() < kChunk) return;
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    printOut(out);
     out.clear();
 }
 
-bool infoBin(const std::string& path, std::string& out) {
+bool infoBin(const std::string& path, const std::string& name, std::string& out) {
     auto file = BinFile::Open(path);
     if (!file) {
-        printError(file.error().message);
+        printError(file.error());
         return false;
     }
     const uint64_t size = file->file().size();
-    out += "File: " + path + "\n";
+    out += "File: " + name + "\n";
     out += "Records: " + std::to_string(file->recordCount()) + "\n";
     BinRecordReader reader(*file);
     bool ok = true;
     for (int k = 1; k <= file->recordCount(); ++k) {
         auto h = reader.Header(k);
         if (!h) {
-            printError(h.error().message);
+            printError(h.error());
             return false;
         }
         const CalendarTime t = h->dateTime();
         out += std::to_string(k) + ": " + dateText(t) + " " + timeText(t) + "; " +
                deviceTypeName(h->deviceType) + "; VIN: " + formatHex8(h->vin) + "\n";
         if (!lookupRecordDimensions(h->deviceType)) {
-            printError(path + ", record " + std::to_string(k) + ": " +
+            printError(name + ", record " + std::to_string(k) + ": " +
                        lexicon().text(Word::UnknownFileFormat));
             ok = false;
         }
         flushChunk(out);
     }
     if (size % kRecordSize != 0)
-        printError(path + ": the last " + std::to_string(size % kRecordSize) +
+        printError(name + ": the last " + std::to_string(size % kRecordSize) +
                    " bytes do not make a whole record and are not counted");
     return ok;
 }
 
-bool infoSdt(const std::string& path, std::string& out) {
+bool infoSdt(const std::string& path, const std::string& name, std::string& out) {
     auto sdt = SdtContainer::Open(path);
     if (!sdt) {
-        printError(sdt.error().message);
+        printError(sdt.error());
         return false;
     }
     const SdtHeader& h = sdt->header();
-    out += "File: " + path + "\n";
+    out += "File: " + name + "\n";
     out += "Sample rate: " + formatGeneral(h.sampleRate, 10) + " Hz\n";
     out += "Processor: " + utf16ToUtf8(h.processor) + "\n";
     out += "Channels: " + std::to_string(h.presentChannels()) + " (mask " +
@@ -118,10 +118,18 @@ int runInfo(std::span<const std::string> args) {
     for (size_t i = 0; i < p.files.size(); ++i) {
         std::string out;
         if (i > 0) out += "\n";
-        const std::string& path = p.files[i];
-        const bool done = lowerCasePath(path).ends_with(".bin") ? infoBin(path, out) : infoSdt(path, out);
-        std::fwrite(out.data(), 1, out.size(), stdout);
-        std::fflush(stdout);
+        const std::string& name = p.files[i];
+        bool done = false;
+        if (name == "-") {
+            // Standard input has no name to tell the kind by: a signal file has a header that says so.
+            const std::string path = standardInputAsFile();
+            done = !path.empty() &&
+                   (SdtContainer::Open(path) ? infoSdt(path, name, out) : infoBin(path, name, out));
+        } else if (checkInputs(std::span(&name, 1))) {
+            done =
+                lowerCasePath(name).ends_with(".bin") ? infoBin(name, name, out) : infoSdt(name, name, out);
+        }
+        printOut(out);
         ok = ok && done;
     }
     return ok ? 0 : 1;

@@ -26,15 +26,16 @@ int runPercentiles(std::span<const std::string> args) {
     std::vector<double> percents;
     for (const std::string& text : p.values("--percent")) {
         double percent = 0.0;
-        if (!parseDouble(text, percent) || !std::isfinite(percent))
-            return usageError(self, "--percent takes a number, not '" + text + "'");
+        if (!parseDouble(text, percent) || !std::isfinite(percent) || percent < 0.0 || percent > 100.0)
+            return usageError(self, "--percent takes a number from 0 to 100, not '" + text + "'");
         percents.push_back(percent);
     }
     if (p.files.empty()) return usageError(self, "no file given");
 
+    if (!checkInputs(p.files)) return 1;
     auto set = ScanFileSet(p.files);
     if (!set) {
-        printError(set.error().message);
+        printError(set.error());
         return 1;
     }
     if (set->typeKnown)
@@ -44,7 +45,7 @@ int runPercentiles(std::span<const std::string> args) {
 
     auto result = CalculatePercentiles(p.files, levelWordOffset(set->type, level), distinct);
     if (!result) {
-        printError(result.error().message);
+        printError(result.error());
         return 1;
     }
     std::string out;
@@ -71,8 +72,8 @@ int runPercentiles(std::span<const std::string> args) {
             out += '\n';
         }
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    printOut(out);
+    return 0;
 }
 
 }  // namespace k470::cli

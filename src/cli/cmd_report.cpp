@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/safe_write.h"
 #include "cli/analysis_args.h"
 #include "cli/cli_command.h"
 #include "export/file_set.h"
@@ -29,9 +30,19 @@ int runReport(std::span<const std::string> args) {
         levels.emplace_back(text, level);
     }
 
+    if (!checkInputs(p.files)) return 1;
+    // The configuration is read and written back: neither it nor an input may be the output.
+    std::vector<std::string> guarded = p.files;
+    if (const std::string config = p.value("--config"); !config.empty()) {
+        guarded.push_back(config);
+        if (auto s = refuseOutputOverInput(config, p.files); !s) {
+            printError(s.error());
+            return 1;
+        }
+    }
     auto set = ScanFileSet(p.files);
     if (!set) {
-        printError(set.error().message);
+        printError(set.error());
         return 1;
     }
     const DeviceType type = set->type;
@@ -59,29 +70,15 @@ int runReport(std::span<const std::string> args) {
     switches.interval = !p.has("--no-interval");
     switches.frequencyNamesOnly = p.has("--frequency-names");
 
-    auto out = openOutput(output);
-    if (!out) {
-        printError(out.error().message);
-        return 1;
-    }
-    Status written;
-    {
-        TextWriter writer(*out);
-        written = WriteReport(*set, columns.columns(), switches, writer);
-    }
-    const Status closed = out->close();
-    if (!written) {
-        printError(written.error().message);
-        return 1;
-    }
-    if (!closed) {
-        printError("Can't write the report '" + output + "'");
-        return 1;
-    }
+    auto out = openOutputFor(output, guarded);
+    if (!out) return 1;
+    const bool ok = writeTextOutput(
+        *out, [&](TextWriter& writer) { return WriteReport(*set, columns.columns(), switches, writer); });
+    if (!ok) return 1;
     // The dialog stores the type's list when it closes; a configuration that cannot be written is only noted.
     if (!configPath.empty() && set->typeKnown) {
         config.setColumns(type, columns);
-        if (auto s = config.Write(configPath); !s) printError("note: " + s.error().message);
+        if (auto s = config.Write(configPath); !s) printError("note: " + describe(s.error()));
     }
     return 0;
 }

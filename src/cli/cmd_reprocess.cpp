@@ -3,7 +3,6 @@
 // decimation factor.
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "base/paths.h"
@@ -31,9 +30,14 @@ int runReprocess(std::span<const std::string> args) {
             return usageError(self, "bad decimation '" + r + "': give a whole number from 1");
     }
     const std::string& input = p.files[0];
+    if (!checkInputs(p.files)) return 1;
+    if (auto s = refuseOutputOverInput(output, p.files); !s) {
+        printError(s.error());
+        return 1;
+    }
     auto source = SdtContainer::Open(input);
     if (!source) {
-        printError(source.error().message);
+        printError(source.error());
         return 1;
     }
 
@@ -59,34 +63,18 @@ int runReprocess(std::span<const std::string> args) {
     ProcessingChain chain;
     applyActivePreset(state, presets.presets, library.library, chain);
 
-    // Written beside the output under a temporary name and renamed when complete, so that a failure never
-    // leaves a half-written output (nor touches the input when both are the same file).
-    std::error_code ec;
-    const std::filesystem::path outPath(output);
-    const std::string outDir = outPath.has_parent_path() ? outPath.parent_path().string() : ".";
-    auto temporary = createTemporarySignalFile(outDir);
-    if (!temporary) {
-        printError(temporary.error().message);
-        return 1;
-    }
+    // The output is written beside its target and takes its name only when whole (base/safe_write.h).
     ReprocessContext ctx{state, library.library, chain, {}, utf8ToUtf16(state.presetName), std::nullopt};
     ProgressLine line(input);
-    auto done = ReprocessSignalFile(input, *temporary, ctx, [&](const ReprocessProgress& pr) {
+    auto done = ReprocessSignalFile(input, output, ctx, [&](const ReprocessProgress& pr) {
         line.update(pr.record, pr.records, pr.percent);
         return true;
     });
     if (!done) {
-        std::filesystem::remove(*temporary, ec);
-        printError(done.error().message);
+        printError(done.error());
         return 1;
     }
-    for (const Error& e : done->problems) printError(e.message);
-    std::filesystem::rename(*temporary, output, ec);
-    if (ec) {
-        std::filesystem::remove(*temporary, ec);
-        printError("Can't write file '" + output + "'");
-        return 1;
-    }
+    for (const Error& e : done->problems) printError(e);
     return 0;
 }
 

@@ -56,9 +56,11 @@ int runSample(std::span<const std::string> args) {
         return 1;
     }
 
-    auto writer = BinFileAppender::Create(output, false);
+    // "-" writes the records to standard output; a file takes its name only when every record is in it.
+    auto writer = output == "-" ? Result<BinFileAppender>(BinFileAppender::StandardOutput())
+                                : BinFileAppender::Create(output, Placement::Whole);
     if (!writer) {
-        printError(writer.error().message);
+        printError(writer.error());
         return 1;
     }
     for (long long i = 0; i < records; ++i) {
@@ -69,17 +71,21 @@ int runSample(std::span<const std::string> args) {
         o.index = static_cast<int>(i);
         auto record = makeSampleRecord(o);
         if (!record) {
-            printError(record.error().message);
+            printError(record.error());
             return 1;
         }
         // The sample keeps the date and time it was made up with, so that equal arguments give equal files.
         const CalendarTime stamp = record->header.dateTime();
         if (auto s = writer->Append(*record, stamp); !s) {
-            printError(s.error().message);
+            printError(s.error());
             return 1;
         }
     }
-    return writer->Close() ? 0 : 1;
+    if (auto s = writer->Close(); !s) {
+        printError(s.error());
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace k470::cli

@@ -20,8 +20,8 @@ int runSdt2Txt(std::span<const std::string> args) {
 
     return convertEachFile(
         p.files, *selection,
-        [](const std::string& path, const RecordSelection& s, const ConversionProgressFn& progress) {
-            return ConvertSdtToText(path, s, progress);
+        [&p](const std::string& path, const RecordSelection& s, const ConversionProgressFn& progress) {
+            return ConvertSdtToText(path, s, progress, p.files);
         });
 }
 

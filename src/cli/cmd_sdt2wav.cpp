@@ -35,6 +35,7 @@ int runSdt2Wav(std::span<const std::string> args) {
     else
         return usageError(self, "unknown rate '" + rate + "'");
     params.normalize = !p.has("--no-normalize");
+    params.keep = p.files;
     std::string listError;
     const auto selection = parseRecordList(p.value("--records", "all"), listError);
     if (!selection) return usageError(self, listError);

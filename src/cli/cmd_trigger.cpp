@@ -13,7 +13,7 @@ int runTrigger(std::span<const std::string> args) {
     if (!p.files.empty()) return usageError(self, "trigger takes no arguments");
     auto e = NamedEvent::Open(kAutoSaveEventName);
     if (!e) {
-        printError(e.error().message);
+        printError(e.error());
         return 1;
     }
     e->Set();

@@ -49,7 +49,8 @@ ProgressLine::~ProgressLine() {
 }
 
 void ProgressLine::update(uint32_t record, uint32_t records, int percent) {
-    if (percent == last_ && record == lastRecord_) return;
+    // Redrawn with carriage returns, which only a terminal shows as one line.
+    if (!showProgress() || (percent == last_ && record == lastRecord_)) return;
     if (!shown_ && std::chrono::steady_clock::now() - start_ < std::chrono::milliseconds(500)) return;
     last_ = percent;
     lastRecord_ = record;
@@ -62,7 +63,7 @@ int convertEachFile(std::span<const std::string> files, const RecordSelection& s
                     const FileConversion& convert) {
     int code = 0;
     for (const std::string& path : files) {
-        if (!checkRecordList(path, selection)) {
+        if (!checkInputs(std::span(&path, 1)) || !checkRecordList(path, selection)) {
             code = 1;
             continue;
         }
@@ -72,7 +73,7 @@ int convertEachFile(std::span<const std::string> files, const RecordSelection& s
             return true;
         });
         if (!report) {
-            printError(report.error().message);
+            printError(report.error());
             code = 1;
             continue;
         }
@@ -82,8 +83,8 @@ int convertEachFile(std::span<const std::string> files, const RecordSelection& s
 }
 
 int reportConversion(const ConversionReport& report) {
-    for (const std::string& w : report.written) std::printf("%s\n", w.c_str());
-    for (const Error& e : report.problems) printError(e.message);
+    for (const std::string& w : report.written) printOut(w + "\n");
+    for (const Error& e : report.problems) printError(e);
     for (const std::string& m : report.missing) printError("missing: " + m);
     if (report.cancelled) printError("cancelled");
     return report.complete() ? 0 : 1;

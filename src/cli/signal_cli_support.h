@@ -18,8 +18,8 @@ std::optional<RecordSelection> parseRecordList(const std::string& text, std::str
 // Checks the numbers of a list against the used entries of the file; false with a message otherwise.
 bool checkRecordList(const std::string& path, const RecordSelection& selection);
 
-// Progress of long work on standard error: shown once the work has run for half a second, updated when the
-// percentage changes, and ended with a line break.
+// Progress of long work on standard error when it is a terminal (and not --quiet): shown once the work has
+// run for half a second, updated when the percentage changes, and ended with a line break.
 class ProgressLine {
   public:
     explicit ProgressLine(std::string what) : what_(std::move(what)) {}

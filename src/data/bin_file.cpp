@@ -1,6 +1,8 @@
 #include "data/bin_file.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "base/lexicon.h"
 
@@ -8,8 +10,8 @@ namespace k470 {
 
 namespace {
 
-Error writeError(const std::string& path) {
-    return fail("Can't write file '" + path + "'");
+Error writeError(const std::string& path, int error = 0) {
+    return fail(lexicon().cantWriteFile(path), error != 0 ? std::strerror(error) : std::string());
 }
 
 }  // namespace
@@ -86,27 +88,52 @@ RecordBytes stampedRecordBytes(const MeasurementRecord& record, const CalendarTi
 
 Status WriteSingleRecordFile(const std::string& path, const MeasurementRecord& record,
                              const CalendarTime& stamp) {
-    auto file = File::Open(path, File::Mode::Create);
-    if (!file) return fail(lexicon().text(Word::CantOpenFile) + " " + path);
-    RecordBytes bytes = stampedRecordBytes(record, stamp);
-    if (!file->write(bytes.data(), bytes.size())) return writeError(path);
-    if (!file->close()) return writeError(path);
-    return {};
+    auto out = OutputFile::Create(path);
+    if (!out) return fail(lexicon().text(Word::CantOpenFile) + " " + path, out.error().reason);
+    const RecordBytes bytes = stampedRecordBytes(record, stamp);
+    if (!out->file().write(bytes.data(), bytes.size())) return writeError(path);
+    return out->Commit();
+}
+
+Result<BinFileAppender> BinFileAppender::Open(const std::string& path, Placement placement, bool sync) {
+    auto out = OutputFile::Create(path, placement);
+    if (!out) return fail(lexicon().text(Word::CantOpenFile) + " " + path, out.error().reason);
+    return BinFileAppender(std::move(*out), sync);
+}
+
+Result<BinFileAppender> BinFileAppender::Create(const std::string& path, Placement placement) {
+    return Open(path, placement, placement == Placement::Growing);
 }
 
 Result<BinFileAppender> BinFileAppender::Create(const std::string& path, bool syncEachRecord) {
-    auto file = File::Open(path, File::Mode::Create);
-    if (!file) return fail(lexicon().text(Word::CantOpenFile) + " " + path);
-    return BinFileAppender(path, std::move(*file), syncEachRecord);
+    return Open(path, Placement::Growing, syncEachRecord);
+}
+
+BinFileAppender BinFileAppender::StandardOutput() {
+    return BinFileAppender(OutputFile::StandardOutput(), false);
 }
 
 Status BinFileAppender::Append(const MeasurementRecord& record, const CalendarTime& stamp) {
-    RecordBytes bytes = stampedRecordBytes(record, stamp);
-    if (!file_.isOpen() || !file_.writeAt(end_, bytes.data(), bytes.size()) || (sync_ && !file_.sync()))
-        return writeError(path_);
+    const RecordBytes bytes = stampedRecordBytes(record, stamp);
+    File& file = output_.file();
+    errno = 0;
+    bool ok = file.isOpen() && file.write(bytes.data(), bytes.size());
+    // A device such as a pipe cannot be synced; a file that cannot be is not on disk.
+    if (ok && sync_ && !file.sync() && errno != EINVAL) ok = false;
+    if (!ok) {
+        const int error = errno != 0 ? errno : EIO;
+        // No partial record stays at the end of the file: the next reader would count it as a record.
+        file.truncate(end_);
+        return writeError(path(), error);
+    }
     end_ += kRecordSize;
     ++written_;
     return {};
+}
+
+Status BinFileAppender::Close() {
+    if (!output_.isOpen()) return {};
+    return output_.Commit();
 }
 
 }  // namespace k470

@@ -8,6 +8,7 @@
 
 #include "base/file.h"
 #include "base/result.h"
+#include "base/safe_write.h"
 #include "data/measurement_record.h"
 
 namespace k470 {
@@ -74,23 +75,29 @@ class BinRecordReader {
 Status WriteSingleRecordFile(const std::string& path, const MeasurementRecord& record,
                              const CalendarTime& stamp);
 
-// Appends records to a .bin file kept open across records (autorecording). Every record goes through to
-// the file before Append returns, so a record counted as written is on disk.
+// Appends records to a .bin file kept open across records. Every record is whole in the file or not there at
+// all: a write that fails is cut off again, so the file never ends in a partial record.
 class BinFileAppender {
   public:
-    // Creates the file anew (any earlier content is lost), ready for the first record.
-    // With syncEachRecord every record is pushed to the device before Append returns.
-    static Result<BinFileAppender> Create(const std::string& path, bool syncEachRecord = true);
+    // A recording (Placement::Growing, every record pushed to the device before Append returns, so a record
+    // counted as written is on disk), or a file made in one go (Placement::Whole: it appears when Close
+    // succeeds, and an earlier file of that name stays until then). Devices and FIFOs are written straight,
+    // so "-o /dev/stdout" works.
+    static Result<BinFileAppender> Create(const std::string& path, Placement placement = Placement::Growing);
+    // A file that grows in place, each record pushed to the device only with syncEachRecord.
+    static Result<BinFileAppender> Create(const std::string& path, bool syncEachRecord);
+    // Records for standard output.
+    static BinFileAppender StandardOutput();
     Status Append(const MeasurementRecord& record, const CalendarTime& stamp);
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return output_.path(); }
     int recordsWritten() const { return written_; }
-    Status Close() { return file_.close(); }
+    // Puts the file in place (Placement::Whole) and closes it; reports a write that failed late.
+    Status Close();
 
   private:
-    BinFileAppender(std::string path, File file, bool sync)
-        : path_(std::move(path)), file_(std::move(file)), sync_(sync) {}
-    std::string path_;
-    File file_;
+    static Result<BinFileAppender> Open(const std::string& path, Placement placement, bool sync);
+    BinFileAppender(OutputFile output, bool sync) : output_(std::move(output)), sync_(sync) {}
+    OutputFile output_;
     bool sync_ = true;
     uint64_t end_ = 0;
     int written_ = 0;

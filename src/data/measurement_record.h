@@ -16,6 +16,9 @@ namespace k470 {
 constexpr size_t kRecordSize = 3072;
 constexpr size_t kRecordHeaderSize = 20;
 constexpr size_t kRecordTailSize = 20;
+// The instruments have four measuring ranges (the converter range tables of the signal set-up have four
+// rows), so a range index is 0..3.
+constexpr uint16_t kMeasuringRanges = 4;
 
 using RecordBytes = std::array<uint8_t, kRecordSize>;
 
@@ -49,7 +52,7 @@ struct RecordTail {
     uint16_t intervalSeconds = 255;
     uint16_t intervalMinutes = 255;
     uint16_t intervalHours = 255;
-    uint16_t rangeIndex = 0;  // 0-based
+    uint16_t rangeIndex = 0;  // 0-based, below kMeasuringRanges
 
     bool intervalKnown() const {
         return !(intervalSeconds == 255 && intervalMinutes == 255 && intervalHours == 255);

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <unordered_set>
 
 #include "base/byte_order.h"
 #include "base/lexicon.h"
+#include "base/number_format.h"
 
 namespace k470 {
 
@@ -107,6 +109,17 @@ void DirectoryBlock::encode(uint8_t* p) const {
     writeU64(p + 8204, previous);
 }
 
+Status checkHeaderValues(const SdtHeader& header, const std::string& path) {
+    // Without a present channel every record would hold no bytes, whatever frame count it claims.
+    if (header.presentChannels() == 0)
+        return fail("The signal file '" + path + "' has no channel (channel mask " +
+                    std::to_string(header.channelMask) + ")");
+    if (!(header.sampleRate >= kMinSampleRate && header.sampleRate <= kMaxSampleRate))
+        return fail("The sampling frequency of '" + path + "' (" + formatGeneral(header.sampleRate, 10) +
+                    " Hz) is outside what an instrument records");
+    return {};
+}
+
 Result<SdtContainer> SdtContainer::Open(const std::string& path, File::Mode mode) {
     auto file = File::Open(path, mode);
     if (!file) return file.error();
@@ -114,6 +127,7 @@ Result<SdtContainer> SdtContainer::Open(const std::string& path, File::Mode mode
     SdtHeader header;
     if (!file->readAt(0, bytes, sizeof bytes) || !SdtHeader::decode(bytes, header))
         return fail(lexicon().text(Word::UnknownFileFormat));
+    if (auto s = checkHeaderValues(header, path); !s) return s.error();
     const uint64_t size = file->size();
     return SdtContainer(path, std::move(*file), std::move(header), size);
 }
@@ -194,32 +208,32 @@ Status SdtContainer::checkEntryData(const DirectoryEntry& e) const {
     return {};
 }
 
-Result<SdtWriter> SdtWriter::Create(const std::string& path, const SdtHeader& header) {
-    auto file = File::Open(path, File::Mode::CreateReadWrite);
-    if (!file) return file.error();
-    SdtWriter w(path, std::move(*file));
+Result<SdtWriter> SdtWriter::Create(const std::string& path, const SdtHeader& header, Placement placement) {
+    auto output = OutputFile::Create(path, placement);
+    if (!output) return output.error();
+    SdtWriter w(path, std::move(*output));
     uint8_t bytes[kSdtHeaderSize];
     header.encode(bytes);
-    if (!w.file_.writeAt(0, bytes, sizeof bytes)) return w.writeError();
+    if (!w.file().writeAt(0, bytes, sizeof bytes)) return w.writeError();
     w.end_ = kSdtHeaderSize + kDirectoryBlockSize;
     if (auto s = w.writeBlock(); !s) return s.error();
     return w;
 }
 
 Error SdtWriter::writeError() const {
-    return fail("Can't write file '" + path_ + "'");
+    return fail(lexicon().cantWriteFile(path_), std::strerror(errno != 0 ? errno : EIO));
 }
 
 Status SdtWriter::writeBlock() {
     std::vector<uint8_t> bytes(kDirectoryBlockSize);
     block_.encode(bytes.data());
-    if (!file_.writeAt(blockOffset_, bytes.data(), bytes.size())) return writeError();
+    if (!file().writeAt(blockOffset_, bytes.data(), bytes.size())) return writeError();
     return {};
 }
 
 Result<uint64_t> SdtWriter::AppendRaw(std::span<const uint8_t> bytes) {
     const uint64_t at = end_;
-    if (!file_.writeAt(at, bytes.data(), bytes.size())) return writeError();
+    if (!file().writeAt(at, bytes.data(), bytes.size())) return writeError();
     end_ += bytes.size();
     return at;
 }
@@ -265,8 +279,13 @@ Status SdtWriter::AppendFrames(std::span<const double> values, uint32_t frames) 
     return {};
 }
 
-Status SdtWriter::Finish() {
+Status SdtWriter::Flush() {
     return writeBlock();
+}
+
+Status SdtWriter::Finish() {
+    if (auto s = writeBlock(); !s) return s;
+    return output_.Commit();
 }
 
 }  // namespace k470

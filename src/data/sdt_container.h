@@ -11,12 +11,17 @@
 
 #include "base/file.h"
 #include "base/result.h"
+#include "base/safe_write.h"
 #include "data/device_type.h"
 #include "data/dos_date_time.h"
 
 namespace k470 {
 
 constexpr size_t kSdtHeaderSize = 680;
+// The sampling frequencies a signal file may have: the fastest instrument stream is 96 kHz (twice that is
+// allowed), and reprocessing divides the slowest (750 Hz) by up to 65536.
+constexpr double kMinSampleRate = 0.001;
+constexpr double kMaxSampleRate = 192000.0;
 constexpr size_t kDirectoryBlockSize = 8212;
 constexpr size_t kDirectoryEntrySize = 32;
 constexpr uint32_t kEntriesPerBlock = 256;
@@ -84,6 +89,10 @@ struct DirectoryWalk {
     std::optional<Error> problem;
 };
 
+// A header whose values no instrument writes: no present channel among bits 0..2 of the mask, or a sampling
+// frequency outside kMinSampleRate..kMaxSampleRate (NaN included). Every signal file is opened through it.
+Status checkHeaderValues(const SdtHeader& header, const std::string& path);
+
 class SdtContainer {
   public:
     // Fails with "Can't open file '<path>'", or "Unknown file format" when the header is short or unmarked.
@@ -119,8 +128,11 @@ class SdtContainer {
 // directory block when the current one is full.
 class SdtWriter {
   public:
-    // Fails with "Can't open file '<path>'".
-    static Result<SdtWriter> Create(const std::string& path, const SdtHeader& header);
+    // Writes a new file through a safe output (base/safe_write.h): it takes the name when Finish succeeds,
+    // and an earlier file of that name stays until then. Fails with "Can't write file '<path>'".
+    // A recording passes Placement::Growing, so that the file on disk holds every record written so far.
+    static Result<SdtWriter> Create(const std::string& path, const SdtHeader& header,
+                                    Placement placement = Placement::Whole);
 
     // Appends raw bytes at the end of the file (marker blocks); gives their offset.
     Result<uint64_t> AppendRaw(std::span<const uint8_t> bytes);
@@ -130,20 +142,24 @@ class SdtWriter {
                        std::span<const uint8_t, kMarkerTableSize> table);
     // Appends sample frames (channelCount values each) to the current record.
     Status AppendFrames(std::span<const double> values, uint32_t frames);
-    // Rewrites the current directory block in place; call when writing ends.
+    // Rewrites the current directory block in place, so that the file on disk lists every frame written so
+    // far (a growing recording calls it while it runs).
+    Status Flush();
+    // Rewrites the current directory block in place and puts the file in place; call when writing ends.
+    // A writer dropped without Finish leaves nothing behind.
     Status Finish();
 
-    File& file() { return file_; }
+    File& file() { return output_.file(); }
     uint64_t end() const { return end_; }
     uint32_t recordCount() const { return records_; }
 
   private:
-    SdtWriter(std::string path, File file) : path_(std::move(path)), file_(std::move(file)) {}
+    SdtWriter(std::string path, OutputFile output) : path_(std::move(path)), output_(std::move(output)) {}
     Status writeBlock();
     Error writeError() const;
 
     std::string path_;
-    File file_;
+    OutputFile output_;
     DirectoryBlock block_;
     uint64_t blockOffset_ = kSdtHeaderSize;
     uint32_t slot_ = 0;  // next free slot of the current block

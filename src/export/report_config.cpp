@@ -6,6 +6,8 @@
 
 #include "base/byte_order.h"
 #include "base/file.h"
+#include "base/lexicon.h"
+#include "base/safe_write.h"
 #include "base/text_encoding.h"
 
 namespace k470 {
@@ -111,18 +113,9 @@ std::vector<uint8_t> ReportConfig::Serialize() const {
 }
 
 Status ReportConfig::Write(const std::string& path) const {
-    if (unreadable_) return fail("Can't write file '" + path + "'");
+    if (unreadable_) return fail(lexicon().cantWriteFile(path));
     const std::vector<uint8_t> bytes = Serialize();
-    const std::string temporary = path + ".new";
-    auto file = File::Open(temporary, File::Mode::Create);
-    if (!file) return file.error();
-    const bool written = file->write(bytes.data(), bytes.size()) && file->sync();
-    const bool closed = static_cast<bool>(file->close());
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return fail("Can't write file '" + path + "'");
-    }
-    return {};
+    return WriteFileSafely(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 ReportColumnList ReportConfig::columnsFor(DeviceType type) const {

@@ -318,6 +318,12 @@ void AcquisitionController::OnAcquisitionTimer() {
         return;
     }
     MessageLink* link = chosenLink();
+    // The messages that came before the end are taken first; then the closed connection is reported at
+    // once, instead of showing frozen values (the records written so far stay).
+    if (linkKind_ == LinkKind::WiFi && !link->HasMessages() && deps_.tele.PeerClosed()) {
+        Fail(lexicon().text(Word::ConnectionClosed), true);
+        return;
+    }
     std::vector<uint8_t>& buffer = messageBuffer_;
     for (int i = 0; i < kMessagesPerTick && window_ == InstrumentWindow::Acquiring && link->HasMessages();
          ++i) {
@@ -392,7 +398,8 @@ Status AcquisitionController::SaveAsBinary(const std::string& path) {
 }
 
 Status AcquisitionController::CheckRecordingParameters(const RecordingParameters& p) {
-    if (p.records <= 0 || p.records > kMaxRecords || p.periodSeconds < 1)
+    if (p.records <= 0 || p.records > kMaxRecords || p.periodSeconds < 1 ||
+        static_cast<uint32_t>(p.periodSeconds) > kMaxPeriodSeconds)
         return fail(lexicon().text(Word::ErrorInParameters));
     return {};
 }

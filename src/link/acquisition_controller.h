@@ -97,6 +97,8 @@ bool looksLikeRawStream(std::span<const uint8_t> bytes);
 class AcquisitionController {
   public:
     static constexpr uint32_t kMaxRecords = 300'000;
+    // The saving period is kept in milliseconds in 32 bits: a longer period would wrap to a short one.
+    static constexpr uint32_t kMaxPeriodSeconds = 0xFFFFFFFFu / 1000u;
     static constexpr int kMessagesPerTick = 20;
     static constexpr uint32_t kStreamProbeThreshold = 3000;
     static constexpr uint32_t kStreamProbeSize = 32768;

@@ -85,7 +85,11 @@ void ApplyStatusMessage(std::span<const uint8_t> m, AcquiredValues& values) {
         if (has(o2, 2)) r.trailer.underrangeStatus[ch] = readU16(p + o2);
         if (has(oc, 2)) r.trailer.calibrationOffset[ch] = decodeOffset(readI16(p + oc));
     }
-    if (keepsRangeIndex(type) && has(kStatusRangeOffset, 1)) r.tail.rangeIndex = p[kStatusRangeOffset];
+    // The record's type decides whether it keeps a range (a message of a like layout may be of another type),
+    // and an index beyond the instrument's ranges is not stored.
+    if (keepsRangeIndex(r.header.deviceType) && has(kStatusRangeOffset, 1) &&
+        p[kStatusRangeOffset] < kMeasuringRanges)
+        r.tail.rangeIndex = p[kStatusRangeOffset];
     const size_t block = resultBlockOffset(layout);
     const bool field = r.dimensions.group == ResultGroup::FieldStrength;
     for (size_t i = 0; i < r.levels.size() && has(block + 2 * i, 2); ++i) {

@@ -75,6 +75,7 @@ void TeleLink::Connect(const TeleEndpoint& endpoint, int timeoutMs) {
         if (error != 0) return failWith(error);
     }
     lastError_ = 0;
+    peerClosed_.store(false, std::memory_order_release);
     socket_ = s;
     StartWorkers();
 }
@@ -112,7 +113,10 @@ size_t TeleLink::TransportRead(uint8_t* buffer, size_t capacity, const StopSigna
     if (k > 0) return static_cast<size_t>(k);
     // The peer has closed, or the connection failed: pause, so that the reader waits for the link to be
     // closed instead of spinning.
-    if (k == 0 || (errno != EAGAIN && errno != EINTR)) stop.WaitFor(3);
+    if (k == 0 || (errno != EAGAIN && errno != EINTR)) {
+        peerClosed_.store(true, std::memory_order_release);
+        stop.WaitFor(3);
+    }
     return 0;
 }
 

@@ -2,6 +2,7 @@
 // connected to the tele adapter on port 10001, carrying the same commands and frames as the USB link.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -42,6 +43,9 @@ class TeleLink : public MessageLink {
     void Connect(const TeleEndpoint& endpoint, int timeoutMs = kConnectTimeoutMs);
     void Close();
     bool IsConnected() const { return socket_ >= 0; }
+    // True once the instrument (or the network) has ended the connection: the reader saw its end or a
+    // failure. Cleared by Connect.
+    bool PeerClosed() const { return peerClosed_.load(std::memory_order_acquire); }
     // errno of the last failed Connect; EINVAL for an address that is not a dotted IPv4 address.
     int lastError() const { return lastError_; }
 
@@ -52,6 +56,7 @@ class TeleLink : public MessageLink {
   private:
     int socket_ = -1;
     int lastError_ = 0;
+    std::atomic<bool> peerClosed_{false};
     std::mutex closeMutex_;
 };
 

@@ -1,5 +1,6 @@
 #include "plot/line_chart.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -9,13 +10,13 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "base/lexicon.h"
+#include "base/safe_write.h"
 #include "plot/plot_button.h"
 #include "plot/plot_text.h"
 #include "plot/plot_window.h"
@@ -554,16 +555,15 @@ QString LineChart::TextTable() const {
 }
 
 Status LineChart::SaveText(const QString& path) {
-    QSaveFile file(path);
     const QByteArray bytes = TextTable().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return fail(lexicon().cantOpenFile(path.toStdString()));
-    return {};
+    return WriteFileSafely(path.toStdString(),
+                           std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 Status LineChart::SavePicture(const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return fail(lexicon().cantOpenFile(path.toStdString()));
+    // Drawn into memory first, then written as one safe output.
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
     const QRect r = rect();
     bool written = true;
     if (path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
@@ -589,8 +589,10 @@ Status LineChart::SavePicture(const QString& path) {
         PlotWindow::DrawElement(*this, painter);
         written = painter.end();
     }
-    if (!written || !file.commit()) return fail(lexicon().cantOpenFile(path.toStdString()));
-    return {};
+    if (!written) return fail(lexicon().cantWriteFile(path.toStdString()));
+    const QByteArray& bytes = file.data();
+    return WriteFileSafely(path.toStdString(),
+                           std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 void LineChart::SavePictureAsked() {

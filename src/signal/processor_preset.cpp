@@ -6,6 +6,7 @@
 #include "base/byte_order.h"
 #include "base/file.h"
 #include "base/lexicon.h"
+#include "base/safe_write.h"
 #include "base/text_encoding.h"
 #include "signal/signal_synth.h"
 
@@ -118,14 +119,10 @@ PresetLoad loadPresets(const std::string& path) {
 }
 
 Status savePresets(const std::string& path, const std::vector<ProcessorPreset>& presets) {
-    auto file = File::Open(path, File::Mode::Create);
-    if (!file) return file.error();
     std::vector<uint8_t> bytes(4 + kPresetSize * presets.size());
     writeU32(bytes.data(), static_cast<uint32_t>(presets.size()));
     for (size_t i = 0; i < presets.size(); ++i) presets[i].encode(&bytes[4 + i * kPresetSize]);
-    if (!file->write(bytes.data(), bytes.size()) || !file->close())
-        return fail("Can't write file '" + path + "'");
-    return {};
+    return WriteFileSafely(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 namespace {

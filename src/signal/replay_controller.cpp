@@ -136,7 +136,7 @@ uint32_t ReplayController::Tick(ReplaySink& sink) {
     double due = std::floor(perMs * elapsed + 0.5);
     // A machine that cannot keep up (a fast speed, long filters) would owe more frames on every tick and
     // freeze the window: beyond kMaxTickMs worth of frames the backlog is dropped and the replay slows down.
-    const double cap = std::max(1.0, std::floor(perMs * kMaxTickMs));
+    const double cap = std::clamp(std::floor(perMs * kMaxTickMs), 1.0, double{kMaxTickFrames});
     if (due > cap) {
         due = cap;
         lastTick_ = clock_.nowMs();

@@ -82,6 +82,9 @@ class ReplayController {
   public:
     // The most replay time one tick delivers; a longer gap (a stalled machine) is not made up.
     static constexpr uint32_t kMaxTickMs = 250;
+    // And never more frames in one tick than this, whatever the file's rate claims: a quarter second of the
+    // fastest instrument stream (96 kHz) at the highest speed (x100).
+    static constexpr uint32_t kMaxTickFrames = 96000u * 100u / 4u;
 
     explicit ReplayController(const Clock& clock) : clock_(clock) {}
 

@@ -17,18 +17,6 @@ namespace {
 
 constexpr uint32_t kPieceFrames = 1000;
 
-// Removes the output unless released: a refused or failed reprocessing leaves no half-written file.
-struct OutputGuard {
-    std::string path;
-    bool keep = false;
-    ~OutputGuard() {
-        if (!keep && !path.empty()) {
-            std::error_code ec;
-            std::filesystem::remove(path, ec);
-        }
-    }
-};
-
 }  // namespace
 
 Result<std::string> createTemporarySignalFile(const std::string& directory) {
@@ -86,8 +74,9 @@ Result<ProcessedFile> ReprocessSignalFile(const std::string& sourcePath, const s
     }
 
     auto writer = SdtWriter::Create(outputPath, out);
-    if (!writer) return fail("ERROR: Can't create file " + outputPath);
-    OutputGuard guard{outputPath};
+    // A refused or failed reprocessing leaves no half-written file: the writer drops its output unless
+    // Finish puts it in place.
+    if (!writer) return fail("ERROR: Can't create file " + outputPath, writer.error().reason);
 
     const uint32_t half = static_cast<uint32_t>(ctx.chain.outputRingLength() / 2);
     const int counterBefore = ctx.chain.decimationCounter();
@@ -152,8 +141,6 @@ Result<ProcessedFile> ReprocessSignalFile(const std::string& sourcePath, const s
     }
     ctx.chain.setDecimationCounter(counterBefore);
     if (auto s = writer->Finish(); !s) return s.error();
-    if (auto s = writer->file().close(); !s) return fail("Can't write file '" + outputPath + "'");
-    guard.keep = true;
     return ProcessedFile{outputPath, writer->recordCount(), out.sampleRate, std::move(markerProblems)};
 }
 

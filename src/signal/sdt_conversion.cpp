@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "base/lexicon.h"
 #include "base/number_format.h"
+#include "base/safe_write.h"
 #include "base/text_encoding.h"
 
 namespace k470 {
@@ -174,6 +178,8 @@ Result<ConversionReport> ConvertSdtToWav(const std::string& path, const RecordSe
     const WavFormat format = WavFormat::FloatMono(static_cast<uint32_t>(samplesPerSecond));
     const std::string base = signalBaseName(path);
     const std::vector<int> channels = presentChannels(h);
+    std::vector<std::string> keep = parameters.keep;
+    keep.push_back(path);
 
     ConversionReport report;
     const DirectoryWalk walk = sdt->walkEntries();
@@ -208,7 +214,7 @@ Result<ConversionReport> ConvertSdtToWav(const std::string& path, const RecordSe
     if (parameters.savingMode == SavingMode::FilePerChannel) {
         for (int k : channels) {
             const std::string name = channelFileName(base, k, 0);
-            perChannelStatus[k] = perChannel[k].Open(name, format);
+            perChannelStatus[k] = perChannel[k].Open(name, format, keep);
             if (!perChannelStatus[k]) openFailed(name, perChannelStatus[k]);
         }
     }
@@ -233,7 +239,7 @@ Result<ConversionReport> ConvertSdtToWav(const std::string& path, const RecordSe
                 std::vector<WavChannelTarget> targets;
                 for (size_t column = 0; column < channels.size(); ++column) {
                     const std::string name = channelFileName(base, channels[column], n + 1);
-                    if (auto s = writers[column].Open(name, format); !s) {
+                    if (auto s = writers[column].Open(name, format, keep); !s) {
                         openFailed(name, s);
                         continue;
                     }
@@ -262,7 +268,7 @@ Result<ConversionReport> ConvertSdtToWav(const std::string& path, const RecordSe
                 // written at its own place of the data chunk in the same pass.
                 WavFileWriter w;
                 const std::string name = numbered(base, "_", n + 1, ".wav");
-                if (auto s = w.Open(name, format); !s) {
+                if (auto s = w.Open(name, format, keep); !s) {
                     openFailed(name, s);
                     break;
                 }
@@ -284,8 +290,34 @@ Result<ConversionReport> ConvertSdtToWav(const std::string& path, const RecordSe
     return report;
 }
 
+namespace {
+
+// The lines above a record's table: the file's full path, the record's date and time, the column heading.
+void appendRecordHeading(std::string& text, const std::string& fullPath, const DirectoryEntry& entry,
+                         const std::string& heading) {
+    text += fullPath;
+    text += "\r\n";
+    const CalendarTime t = unpackEntry(entry.date, entry.time);
+    appendTwoDigits(text, t.day);
+    text += '/';
+    appendTwoDigits(text, t.month);
+    text += '/';
+    appendTwoDigits(text, ((t.year % 100) + 100) % 100);
+    text += ',';
+    appendTwoDigits(text, t.hours);
+    text += ':';
+    appendTwoDigits(text, t.minutes);
+    text += ':';
+    appendTwoDigits(text, t.seconds);
+    text += "\r\n";
+    text += heading;
+}
+
+}  // namespace
+
 Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordSelection& selection,
-                                          const ConversionProgressFn& progress) {
+                                          const ConversionProgressFn& progress,
+                                          std::span<const std::string> keep) {
     auto sdt = SdtContainer::Open(path, File::Mode::Read);
     if (!sdt) return sdt.error();
     const SdtHeader& h = sdt->header();
@@ -302,6 +334,8 @@ Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordS
     }
     heading += "\r\n";
 
+    std::vector<std::string> guarded(keep.begin(), keep.end());
+    guarded.push_back(path);
     ConversionReport report;
     const DirectoryWalk walk = sdt->walkEntries();
     if (walk.problem) report.problems.push_back(*walk.problem);
@@ -320,7 +354,12 @@ Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordS
             report.problems.push_back(record.error());
             continue;
         }
-        auto out = File::Open(name, File::Mode::Create);
+        if (auto s = refuseOutputOverInput(name, guarded); !s) {
+            report.missing.push_back(name);
+            report.problems.push_back(s.error());
+            continue;
+        }
+        auto out = OutputFile::Create(name);
         if (!out) {
             report.missing.push_back(name);
             report.problems.push_back(out.error());
@@ -328,25 +367,11 @@ Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordS
         }
         bool ok = true;
         bool readFailed = false;
+        std::optional<Error> writeError;
         {
-            TextWriter w(*out);
+            TextWriter w(out->file());
             std::string& text = w.buffer();
-            text += fullPath;
-            text += "\r\n";
-            const CalendarTime t = unpackEntry(e.entry.date, e.entry.time);
-            appendTwoDigits(text, t.day);
-            text += '/';
-            appendTwoDigits(text, t.month);
-            text += '/';
-            appendTwoDigits(text, ((t.year % 100) + 100) % 100);
-            text += ',';
-            appendTwoDigits(text, t.hours);
-            text += ':';
-            appendTwoDigits(text, t.minutes);
-            text += ':';
-            appendTwoDigits(text, t.seconds);
-            text += "\r\n";
-            text += heading;
+            appendRecordHeading(text, fullPath, e.entry, heading);
             const uint64_t frames = stride == 0 ? 0 : record->frameCount();
             const size_t piece = stride == 0 ? 0 : kPieceValues / stride;
             for (uint64_t done = 0; done < frames && ok;) {
@@ -380,15 +405,21 @@ Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordS
                 }
             }
             ok = w.flush() && ok;
+            if (w.failed()) writeError = fail(lexicon().cantWriteFile(name), std::strerror(w.error()));
         }
-        ok = out->close().ok() && ok;
         if (ok) {
-            report.written.push_back(name);
-        } else {
-            report.missing.push_back(name);
-            if (!report.cancelled && !readFailed)
-                report.problems.push_back(fail("Can't write file '" + name + "'"));
+            if (auto s = out->Commit(); s) {
+                report.written.push_back(name);
+                continue;
+            } else {
+                writeError = s.error();
+            }
         }
+        // Nothing of a text that failed stays behind, and an earlier file of that name is kept.
+        out->Discard();
+        report.missing.push_back(name);
+        if (!report.cancelled && !readFailed)
+            report.problems.push_back(writeError ? *writeError : fail(lexicon().cantWriteFile(name)));
     }
     return report;
 }

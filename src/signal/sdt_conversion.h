@@ -28,6 +28,8 @@ struct TranslationParameters {
     SavingMode savingMode = SavingMode::SeparateFiles;
     PlaybackRate playbackRate = PlaybackRate::FromDevice;
     bool normalize = true;
+    // Files no output may replace (the other inputs of the same command); the input itself never is.
+    std::vector<std::string> keep;
 };
 
 // Which used entries (by their ordinal, from 0 in directory order) to convert.
@@ -65,8 +67,10 @@ Result<ConversionReport> ConvertSdtToWav(const std::string& path, const RecordSe
                                          const TranslationParameters& parameters,
                                          const ConversionProgressFn& progress = {});
 // Text tables "<base>_<n>.txt" in the code page of the active lexicon, lines ending in CR LF.
+// keep: as TranslationParameters::keep.
 Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordSelection& selection,
-                                          const ConversionProgressFn& progress = {});
+                                          const ConversionProgressFn& progress = {},
+                                          std::span<const std::string> keep = {});
 
 // Where one channel of a record goes: appended to a writer, or at a fixed place of its "data" chunk.
 struct WavChannelTarget {

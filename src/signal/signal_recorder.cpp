@@ -61,7 +61,7 @@ Status SignalRecorder::Start(const std::string& path, const SdtHeader& header,
     SdtHeader h = header;
     h.channelCount = static_cast<uint16_t>(h.presentChannels());
     if (h.channelCount == 0) return fail("No output channel is switched on: there is nothing to record");
-    auto writer = SdtWriter::Create(path, h);
+    auto writer = SdtWriter::Create(path, h, Placement::Growing);
     if (!writer) {
         removeUnfinishedRecording(path);  // made, but its header could not be written
         return writer.error();
@@ -104,14 +104,14 @@ Status SignalRecorder::beginRecord() {
 
 Status SignalRecorder::refreshDirectory() {
     lastRefresh_ = deps_.clock.nowMs();
-    return writer_->Finish();
+    return writer_->Flush();
 }
 
 Status SignalRecorder::failed(const Error& error) {
     const int cause = errno;
     records_ = writer_->recordCount();
     // The directory block is rewritten in place (no new space needed), holding the frames written before.
-    (void)writer_->Finish();
+    (void)writer_->Flush();
     (void)writer_->file().close();
     writer_.reset();
     std::error_code ec;
@@ -190,9 +190,9 @@ Status SignalRecorder::Tick() {
 Status SignalRecorder::Stop() {
     if (!active()) return {};
     records_ = writer_->recordCount();
-    Status s = writer_->Finish();
+    Status s = writer_->Flush();
     const bool synced = writer_->file().sync();
-    Status closed = writer_->file().close();
+    Status closed = writer_->Finish();  // the file is written in place: this closes it
     writer_.reset();
     if (!s || !synced || !closed) return fail("Can't write file '" + path_ + "'");
     return {};

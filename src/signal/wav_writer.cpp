@@ -1,9 +1,11 @@
 #include "signal/wav_writer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "base/byte_order.h"
+#include "base/lexicon.h"
 
 namespace k470 {
 
@@ -21,9 +23,15 @@ WavFormat WavFormat::FloatMono(uint32_t samplesPerSecond) {
     return f;
 }
 
-Status WavFileWriter::Open(const std::string& path, const WavFormat& format) {
+Error WavFileWriter::writeError() const {
+    return fail(lexicon().cantWriteFile(path_), std::strerror(errno != 0 ? errno : EIO));
+}
+
+Status WavFileWriter::Open(const std::string& path, const WavFormat& format,
+                           std::span<const std::string> keep) {
     (void)Close();
-    auto file = File::Open(path, File::Mode::Create);
+    if (auto s = refuseOutputOverInput(path, keep); !s) return s;
+    auto file = OutputFile::Create(path);
     if (!file) return file.error();
     uint8_t h[kHeaderBytes] = {};
     std::memcpy(h, "RIFF", 4);
@@ -37,7 +45,7 @@ Status WavFileWriter::Open(const std::string& path, const WavFormat& format) {
     writeU16(h + 32, format.blockAlign);
     writeU16(h + 34, format.bitsPerSample);
     std::memcpy(h + 36, "data", 4);
-    if (!file->write(h, sizeof h)) return fail("Can't write file '" + path + "'");
+    if (!file->file().write(h, sizeof h)) return fail(lexicon().cantWriteFile(path), std::strerror(errno));
     file_ = std::move(*file);
     path_ = path;
     dataBytes_ = 0;
@@ -52,15 +60,15 @@ Status WavFileWriter::Write(const void* bytes, size_t count) {
 
 Status WavFileWriter::WriteAt(uint64_t dataPosition, const void* bytes, size_t count) {
     if (!open_) return fail("The WAV file is not open");
-    if (failed_) return fail("Can't write file '" + path_ + "'");
+    if (failed_) return fail(lexicon().cantWriteFile(path_));
     const uint64_t end = dataPosition + count;
     if (end > kMaxDataBytes) {
         failed_ = true;
         return fail("The WAV file '" + path_ + "' would exceed 4 GB");
     }
-    if (!file_.writeAt(kHeaderBytes + dataPosition, bytes, count)) {
+    if (!file_.file().writeAt(kHeaderBytes + dataPosition, bytes, count)) {
         failed_ = true;
-        return fail("Can't write file '" + path_ + "'");
+        return writeError();
     }
     dataBytes_ = std::max(dataBytes_, end);
     return {};
@@ -69,7 +77,12 @@ Status WavFileWriter::WriteAt(uint64_t dataPosition, const void* bytes, size_t c
 Status WavFileWriter::Close() {
     if (!open_) return {};
     open_ = false;
-    bool ok = !failed_;
+    if (failed_) {
+        // What was written is dropped: a WAV file that is there is whole.
+        file_.Discard();
+        return fail(lexicon().cantWriteFile(path_));
+    }
+    bool ok = true;
     const uint32_t data = static_cast<uint32_t>(dataBytes_);
     // A chunk of odd size is followed by a pad byte that its size does not count.
     const uint32_t pad = data & 1u;
@@ -82,15 +95,19 @@ Status WavFileWriter::Close() {
     writeU32(tail + n + 16, 4);
     std::memcpy(tail + n + 20, "123", 4);  // with its zero byte
     n += 24;
-    ok = ok && file_.writeAt(kHeaderBytes + dataBytes_, tail, n);
+    File& file = file_.file();
+    ok = ok && file.writeAt(kHeaderBytes + dataBytes_, tail, n);
     uint8_t size[4];
     writeU32(size, 4 + 24 + 8 + data + pad + 24);
-    ok = ok && file_.writeAt(4, size, 4);
+    ok = ok && file.writeAt(4, size, 4);
     writeU32(size, data);
-    ok = ok && file_.writeAt(40, size, 4);
-    ok = file_.close().ok() && ok;
-    if (!ok) return fail("Can't write file '" + path_ + "'");
-    return {};
+    ok = ok && file.writeAt(40, size, 4);
+    if (!ok) {
+        const Error e = writeError();
+        file_.Discard();
+        return e;
+    }
+    return file_.Commit();
 }
 
 }  // namespace k470

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "base/file.h"
 #include "base/result.h"
+#include "base/safe_write.h"
 
 namespace k470 {
 
@@ -31,15 +33,18 @@ class WavFileWriter {
     ~WavFileWriter() { (void)Close(); }
 
     // Creates the file and writes the RIFF, "fmt " and "data" chunk headers. Fails when the file cannot
-    // be created; the writer then stays closed.
-    Status Open(const std::string& path, const WavFormat& format);
+    // be created, or when it is one of the files in keep (the inputs of the command); the writer then stays
+    // closed. The file is a safe output (base/safe_write.h): it takes its name when Close succeeds, and a
+    // writer that fails leaves nothing behind.
+    Status Open(const std::string& path, const WavFormat& format, std::span<const std::string> keep = {});
     // Appends to the "data" chunk. Fails (and writes nothing) when the writer is not open; a failed write is
     // remembered and reported again by Close.
     Status Write(const void* bytes, size_t count);
     // Writes at a position of the "data" chunk (counted from its first sample byte), growing the chunk when
     // the bytes reach beyond its end; for filling a chunk of known size in any order.
     Status WriteAt(uint64_t dataPosition, const void* bytes, size_t count);
-    // Finishes the chunks and closes the file; does nothing when not open.
+    // Finishes the chunks and puts the file in place; does nothing when not open. After a failed write the
+    // file is dropped and the failure reported.
     Status Close();
 
     bool isOpen() const { return open_; }
@@ -47,7 +52,8 @@ class WavFileWriter {
     uint64_t dataBytes() const { return dataBytes_; }
 
   private:
-    File file_;
+    Error writeError() const;
+    OutputFile file_;
     std::string path_;
     uint64_t dataBytes_ = 0;
     bool open_ = false;

@@ -39,6 +39,7 @@ constexpr const char* kUsage =
     "  --vin HEX           serial number (default 00A1B2C3)\n"
     "  --running           the measurement runs from the start\n"
     "  --seconds S         end after S seconds (default: run until interrupted)\n"
+    "  -V, --version       print the version and end\n"
     "Faults:\n"
     "  --split             frames in three pieces written apart\n"
     "  --garbage           stray bytes between frames\n"
@@ -70,6 +71,10 @@ int main(int argc, char** argv) {
             return true;
         };
         long long v = 0;
+        if (a == "--version" || a == "-V") {
+            std::fputs("k470-sim " K470_VERSION "\n", stdout);
+            return 0;
+        }
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return 0;

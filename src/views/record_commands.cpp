@@ -4,6 +4,7 @@
 
 #include "base/file.h"
 #include "base/lexicon.h"
+#include "base/safe_write.h"
 #include "data/record_range_average.h"
 #include "export/text_export.h"
 
@@ -26,12 +27,7 @@ std::string TemporaryRecordPath() {
 namespace {
 
 Status writeText(const std::string& outPath, const std::string& text) {
-    auto out = File::Open(outPath, File::Mode::Create);
-    if (!out) return out.error();
-    TextWriter w(*out);
-    w.write(text);
-    if (!w.flush()) return fail(lexicon().cantOpenFile(outPath));
-    return out->close();
+    return WriteFileSafely(outPath, text);
 }
 
 }  // namespace
@@ -39,6 +35,7 @@ Status writeText(const std::string& outPath, const std::string& text) {
 Status SaveShownRecordAsText(const BinFile& file, int current, const MeasurementRecord* averaged,
                              const std::string& outPath, bool linear, const std::string& tempPath,
                              const CalendarTime& now) {
+    if (auto s = refuseOutputOverInput(outPath, std::span(&file.path(), 1)); !s) return s;
     const TextExporter exporter;
     std::string text;
     if (averaged) {
@@ -61,12 +58,15 @@ Status SaveShownRecordAsText(const BinFile& file, int current, const Measurement
 Status TranslateFileToText(const std::string& binPath, const std::string& txtPath) {
     auto file = BinFile::Open(binPath);
     if (!file) return file.error();
-    auto out = File::Open(txtPath, File::Mode::Create);
+    if (auto s = refuseOutputOverInput(txtPath, std::span(&binPath, 1)); !s) return s;
+    auto out = OutputFile::Create(txtPath);
     if (!out) return out.error();
     const TextExporter exporter;
-    TextWriter w(*out);
-    if (Status s = translateBinToText(*file, w, false, exporter); !s) return s;
-    return out->close();
+    {
+        TextWriter w(out->file());
+        if (Status s = translateBinToText(*file, w, false, exporter); !s) return s;
+    }
+    return out->Commit();
 }
 
 Result<MeasurementRecord> AverageTypedRange(const BinFile& file, const std::string& firstText,

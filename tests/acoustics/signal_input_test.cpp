@@ -140,10 +140,10 @@ TEST(SignalInput, RefusesBadInputWithAClearMessage) {
     };
     const Case cases[] = {
         {"slow.wav", {}, "Sampling rate 4000 Hz is not supported"},
-        {"zero.sdt", {}, "Sampling rate 0 Hz"},
-        {"nan.sdt", {}, "Sampling rate nan Hz"},
-        {"negative.sdt", {}, "Sampling rate -48000 Hz"},
-        {"fast.sdt", {}, "Sampling rate 384000 Hz"},
+        {"zero.sdt", {}, "(0 Hz) is outside what an instrument records"},
+        {"nan.sdt", {}, "(nan Hz) is outside what an instrument records"},
+        {"negative.sdt", {}, "(-48000 Hz) is outside what an instrument records"},
+        {"fast.sdt", {}, "(384000 Hz) is outside what an instrument records"},
         {"empty.wav", {}, "Record 1 has no samples"},
         {"ok.sdt", with([](auto& o) { o.record = 2; }), "Record 2 has no samples"},
         {"ok.sdt", with([](auto& o) { o.record = 3; }), "There is no record 3: the file has 2"},

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,6 +47,21 @@ pid_t startK470(const std::string& dir, const std::vector<std::string>& args) {
     pid_t pid = 0;
     if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
     return pid;
+}
+
+// --help and --version answer on a machine without any display: no platform plugin is started at all.
+TEST(AppProcess, HelpAndVersionAnswerWithoutADisplay) {
+    test::TempDir dir;
+    for (const char* option : {"--help", "--version"}) {
+        SCOPED_TRACE(option);
+        const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 20 '" +
+                                    std::string(K470_PROGRAM) + "' " + option + " >" + dir.file("out") +
+                                    " 2>" + dir.file("err");
+        const int status = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << test::readText(dir.file("err"));
+        EXPECT_NE(test::readText(dir.file("out")).find(option == std::string("--help") ? "Usage:" : "k470 "),
+                  std::string::npos);
+    }
 }
 
 TEST(AppProcess, FirstStartAsksForTheLanguageAndATerminationLeavesItUnset) {

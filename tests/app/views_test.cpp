@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "data/bin_file.h"
 #include "data/sample_records.h"
@@ -11,6 +12,7 @@
 #include "views/level_series.h"
 #include "views/level_views.h"
 #include "views/misc_views.h"
+#include "views/record_commands.h"
 #include "views/signal_commands.h"
 
 namespace k470::views {
@@ -387,3 +389,34 @@ TEST(SignalConversionViews, RecordRowsAndProblemText) {
 
 }  // namespace
 }  // namespace k470::views
+
+namespace k470 {
+namespace {
+
+// The window's text commands never write over the file they read, whatever name the save dialog returns.
+TEST(RecordCommands, TextOutputsRefuseTheirOwnInput) {
+    test::TempDir dir;
+    const std::string bin = dir.file("one.bin");
+    auto record = makeSampleRecord({});
+    ASSERT_TRUE(record);
+    ASSERT_TRUE(WriteSingleRecordFile(bin, *record, CalendarTime{2026, 1, 2, 3, 4, 6}));
+    const std::vector<uint8_t> before = test::readBytes(bin);
+    std::filesystem::create_symlink("one.bin", dir.file("link.txt"));
+    for (const std::string& out : {bin, dir.file("link.txt")}) {
+        SCOPED_TRACE(out);
+        const Status translated = views::TranslateFileToText(bin, out);
+        ASSERT_FALSE(translated);
+        EXPECT_NE(translated.error().message.find("one of the input files"), std::string::npos);
+        auto file = BinFile::Open(bin);
+        ASSERT_TRUE(file);
+        const Status saved =
+            views::SaveShownRecordAsText(*file, 1, nullptr, out, false, dir.file("t.tmp"), {});
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(test::readBytes(bin), before);
+    }
+    ASSERT_TRUE(views::TranslateFileToText(bin, dir.file("one.txt")));
+    EXPECT_FALSE(test::readBytes(dir.file("one.txt")).empty());
+}
+
+}  // namespace
+}  // namespace k470

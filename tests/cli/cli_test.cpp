@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "data/bin_file.h"
@@ -43,16 +44,46 @@ TEST(CliExport, WritesBesideTheInputOrToTheGivenOutput) {
     EXPECT_NE(test::readText(dir.file("lin.txt")).find("E-3;"), std::string::npos);
 }
 
+TEST(CliExport, CsvBesideTheInputAndMergedWithAFileColumn) {
+    TempDir dir;
+    const std::string a = makeSample(dir, "a.bin", 3, 2);
+    const std::string b = makeSample(dir, "b.bin", 3, 1);
+    auto r = cli({"export", "--csv", a});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string csv = test::readText(dir.file("a.csv"));
+    EXPECT_TRUE(csv.starts_with("date,time,vin,interval_s,")) << csv.substr(0, 80);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("a.txt")));
+
+    auto merged = cli({"merge", "--csv", "-o", "-", a, b});
+    ASSERT_EQ(merged.exitCode, 0) << merged.err;
+    EXPECT_TRUE(merged.out.starts_with("file,date,time,vin,interval_s,"));
+    EXPECT_EQ(std::count(merged.out.begin(), merged.out.end(), '\n'), 4);
+    EXPECT_NE(merged.out.find("\n" + b + ","), std::string::npos);
+    EXPECT_EQ(cli({"export", "--csv", "--linear", a}).exitCode, 2);
+}
+
+TEST(Cli, VersionOfEveryProgram) {
+    auto v = cli({"--version"});
+    EXPECT_EQ(v.exitCode, 0);
+    EXPECT_TRUE(v.out.starts_with("k470-cli ")) << v.out;
+    auto sim = runCommand(K470_SIM, {"--version"});
+    EXPECT_EQ(sim.exitCode, 0);
+    EXPECT_TRUE(sim.out.starts_with("k470-sim ")) << sim.out;
+}
+
 TEST(CliExport, FailuresPrintTheMessageAndExitNonZero) {
     TempDir dir;
     const std::string good = makeSample(dir, "good.bin", 22, 1);
     auto missing = cli({"export", dir.file("x.bin")});
     EXPECT_NE(missing.exitCode, 0);
-    EXPECT_EQ(missing.err, "Can't open file '" + dir.file("x.bin") + "'\n");
+    EXPECT_EQ(missing.err,
+              "k470-cli: Can't open file '" + dir.file("x.bin") + "': No such file or directory\n");
 
     auto badTarget = cli({"export", "-o", dir.file("no/such/dir.txt"), good});
     EXPECT_NE(badTarget.exitCode, 0);
-    EXPECT_EQ(badTarget.err, "Can't open file '" + dir.file("no/such/dir.txt") + "'\n");
+    EXPECT_EQ(badTarget.err, "k470-cli: Can't write file '" + dir.file("no/such/dir.txt") +
+                                 "': No such file or directory\n");
 
     auto twoWithOutput = cli({"export", "-o", dir.file("o.txt"), good, good});
     EXPECT_EQ(twoWithOutput.exitCode, 2);
@@ -83,7 +114,7 @@ TEST(CliSample, RefusesTypesWithoutARecordLayoutAndBadSignalKindsWithoutWritingA
         {{"sample", "--type", "27", "-o", out}, 1, "device type 27 has no record layout"},
         {{"sample", "--sdt", "noise", "-o", out}, 2, "calibrator, pink, events, room, vibration"},
         {{"sample", "--sdt", "pink", "--type", "3", "-o", out}, 2, "--type does not go with --sdt"},
-        {{"sample", "--sdt", "pink", "-o", dir.file("no/such/dir.sdt")}, 1, "Can't open file"},
+        {{"sample", "--sdt", "pink", "-o", dir.file("no/such/dir.sdt")}, 1, "Can't write file"},
     };
     for (const Case& c : cases) {
         auto r = cli(c.args);
@@ -140,7 +171,7 @@ TEST(CliInfo, ListsRecordsAndSignalEntries) {
     test::writeBytes(dir.file("bad.sdt"), std::vector<uint8_t>(1000, 0));
     auto bad = cli({"info", dir.file("bad.sdt")});
     EXPECT_NE(bad.exitCode, 0);
-    EXPECT_EQ(bad.err, "Unknown file format\n");
+    EXPECT_EQ(bad.err, "k470-cli: Unknown file format\n");
 }
 
 TEST(Cli, HelpAndUnknownCommands) {

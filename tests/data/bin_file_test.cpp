@@ -1,6 +1,10 @@
 #include "data/bin_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
 
 #include "base/byte_order.h"
 #include "data/sample_records.h"
@@ -92,6 +96,35 @@ TEST(BinFile, WriteFailuresAreReported) {
         EXPECT_FALSE(full->Append(sample(3), {}));  // a full disk never counts as written
         EXPECT_EQ(full->recordsWritten(), 0);
     }
+}
+
+// A record that does not fit whole (a full disk; here a file size limit) is cut off again: the file never
+// ends in a partial record that the next reader would miscount. A file made in one go is not there at all.
+TEST(BinFile, AFailedAppendLeavesNoPartialRecord) {
+    TempDir dir;
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit limit = old;
+    limit.rlim_cur = kRecordSize + 2048;
+    const auto before = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    auto growing = BinFileAppender::Create(dir.file("auto.bin"));
+    auto whole = BinFileAppender::Create(dir.file("made.bin"), Placement::Whole);
+    const bool firstFits = growing && growing->Append(sample(3), {}).ok();
+    const bool secondFits = growing && growing->Append(sample(3), {}).ok();
+    const bool madeFirst = whole && whole->Append(sample(3), {}).ok();
+    const bool madeSecond = whole && whole->Append(sample(3), {}).ok();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, before);
+    EXPECT_TRUE(firstFits);
+    EXPECT_FALSE(secondFits);
+    EXPECT_EQ(growing->recordsWritten(), 1);
+    EXPECT_EQ(test::readBytes(dir.file("auto.bin")).size(), kRecordSize);
+    EXPECT_TRUE(madeFirst);
+    EXPECT_FALSE(madeSecond);
+    whole.value() = BinFileAppender::StandardOutput();  // drops the unfinished file
+    EXPECT_FALSE(std::filesystem::exists(dir.file("made.bin")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 
 #include "base/byte_order.h"
 #include "support/temp_dir.h"
@@ -138,6 +140,38 @@ TEST(SdtContainer, WrongMagicOrShortHeaderIsUnknownFormat) {
     auto missing = SdtContainer::Open(dir.file("missing.sdt"));
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().message, "Can't open file '" + dir.file("missing.sdt") + "'");
+}
+
+// Header values no instrument writes are refused on opening: without a present channel every record would
+// hold no bytes whatever its frame count, and a rate out of range makes times and replay pacing absurd.
+TEST(SdtContainer, HeadersNoInstrumentWritesAreRefused) {
+    TempDir dir;
+    struct Case {
+        uint16_t mask;
+        double rate;
+        bool opens;
+    } cases[] = {
+        {1, 24000.0, true},
+        {0b100, kMaxSampleRate, true},
+        {1, kMinSampleRate, true},
+        {0, 24000.0, false},
+        {0b11111000, 24000.0, false},  // bits above the three channels only
+        {1, 0.0, false},
+        {1, -48000.0, false},
+        {1, std::nan(""), false},
+        {1, std::numeric_limits<double>::infinity(), false},
+        {1, 1e12, false},
+        {1, kMaxSampleRate * 1.000001, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.mask) + " " + std::to_string(c.rate));
+        SdtImage img;
+        writeU16(&img.bytes[270], c.mask);
+        writeF64(&img.bytes[4], c.rate);
+        img.addBlock(1, 1000);
+        auto sdt = SdtContainer::Open(img.save(dir, "case.sdt"));
+        EXPECT_EQ(sdt.ok(), c.opens);
+    }
 }
 
 TEST(SdtContainer, EntryDataBeyondTheEndIsDetected) {

@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
@@ -19,8 +20,8 @@
 namespace k470 {
 namespace {
 
-int run(const std::string& args, const std::string& log) {
-    int rc = std::system((std::string(K470_CLI) + " " + args + " 2>" + log).c_str());
+int run(const std::string& args, const std::string& log, const std::string& prefix = {}) {
+    int rc = std::system((prefix + std::string(K470_CLI) + " " + args + " 2>" + log).c_str());
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
 
@@ -58,7 +59,11 @@ TEST(CliAcquireTest, RecordsOverTcpAndSendsTheCommandsOfARecording) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     // Start, reset, start/stop (the instrument was not running), and stop at the end.
     EXPECT_EQ(sim->receivedBytes(), (std::vector<uint8_t>{0xA0, 0x1A, 0xA0, 0x3A, 0xA0, 0x4A, 0xA0, 0x2A}));
-    EXPECT_NE(test::readText(dir.file("log")).find("(autorecording 50%)"), std::string::npos);
+    // A log gets the count at the end, not the progress a terminal shows.
+    const std::string log = test::readText(dir.file("log"));
+    EXPECT_NE(log.find("2 records written to " + out), std::string::npos) << log;
+    EXPECT_EQ(log.find("autorecording"), std::string::npos) << log;
+    EXPECT_EQ(log.find("connecting"), std::string::npos) << log;
 }
 
 TEST(CliAcquireTest, AnInstrumentAlreadyRunningIsOnlyReset) {
@@ -94,7 +99,8 @@ TEST(CliAcquireTest, ADroppedConnectionEndsTheRecordingKeepingItsRecords) {
                   dir.file("log")),
               1);
     const std::string log = test::readText(dir.file("log"));
-    EXPECT_NE(log.find("Can't found device"), std::string::npos) << log;
+    // Reported as what it is, as soon as the link sees it.
+    EXPECT_NE(log.find("k470-cli: The instrument closed the connection"), std::string::npos) << log;
     auto file = BinFile::Open(dir.file("d.bin"));
     ASSERT_TRUE(file.ok());
     EXPECT_GE(file->recordCount(), 1);
@@ -109,9 +115,12 @@ TEST(CliAcquireTest, FailuresGiveTheSystemsMessagesAndNonZeroExit) {
     EXPECT_NE(test::readText(log).find("Can't found tele adapter"), std::string::npos);
     EXPECT_EQ(run("acquire --usb " + dir.file("nothing") + " -o " + dir.file("a.bin"), log), 1);
     EXPECT_NE(test::readText(log).find("Can't found tele adapter"), std::string::npos);
-    EXPECT_EQ(run("acquire --tcp 127.0.0.1 --count 300001 -o " + dir.file("a.bin"), log), 1);
-    EXPECT_NE(test::readText(log).find("Error in parameters"), std::string::npos);
-    EXPECT_EQ(run("acquire --tcp 127.0.0.1 --period 0 -o " + dir.file("a.bin"), log), 1);
+    EXPECT_EQ(run("acquire --tcp 127.0.0.1 --count 300001 -o " + dir.file("a.bin"), log), 2);
+    EXPECT_NE(test::readText(log).find("--count takes a number from 1 to 300000, not '300001'"),
+              std::string::npos);
+    EXPECT_EQ(run("acquire --tcp 127.0.0.1 --period 0 -o " + dir.file("a.bin"), log), 2);
+    EXPECT_NE(test::readText(log).find("--period takes whole seconds from 1 to 4294967, not '0'"),
+              std::string::npos);
     EXPECT_EQ(run("acquire --tcp 127.0.0.1 --usb -o " + dir.file("a.bin"), log), 2);
     EXPECT_EQ(run("acquire --tcp 127.0.0.1", log), 2);
 
@@ -179,6 +188,49 @@ TEST(CliAcquireTest, TriggerStartsAnArmedRecordingOverUsb) {
     EXPECT_EQ(sim->state().resets, 1);
     EXPECT_EQ(BinFile::Open(dir.file("t.bin"))->recordCount(), 1);
     EXPECT_FALSE(event->IsSet());  // the recording clears it when it ends
+}
+
+TEST(CliAcquireTest, AnArmedRecordingGivesUpWhenTheInstrumentFallsSilent) {
+    SimulatorOptions o;
+    o.tcp = false;
+    o.pty = true;
+    o.silenceAfter = 40;  // about a second after the connect
+    auto sim = startSim(o);
+    ASSERT_TRUE(sim);
+    auto event = NamedEvent::Open(kAutoSaveEventName);
+    ASSERT_TRUE(event.ok());
+    event->Reset();
+    test::TempDir dir;
+    // Bounded from outside: a recording that waits for ever ends with the timeout's exit code.
+    const int code = run("acquire --usb " + sim->ptyPath() + " --trigger --count 1 -o " + dir.file("t.bin"),
+                         dir.file("log"), "timeout 20 ");
+    const std::string log = test::readText(dir.file("log"));
+    EXPECT_EQ(code, 1) << log;
+    EXPECT_NE(log.find("Can't found device"), std::string::npos) << log;
+    EXPECT_EQ(BinFile::Open(dir.file("t.bin"))->recordCount(), 0);
+}
+
+TEST(CliAcquireTest, SettingsFilesOfKilledRunsAreRemovedOnTheNextStart) {
+    test::TempDir dir;
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ASSERT_GT(gone, 0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string stale = dir.file("k470-acquire-" + std::to_string(gone) + ".ini");
+    const std::string live = dir.file("k470-acquire-" + std::to_string(::getpid()) + ".ini");
+    const std::string other = dir.file("k470-acquire-notes.ini");
+    for (const std::string& f : {stale, live, other}) test::writeBytes(f, {'[', ']'});
+    EXPECT_EQ(run("acquire --tcp 127.0.0.1 --port 1 -o " + dir.file("a.bin"), dir.file("log"),
+                  "TMPDIR=" + dir.path() + " "),
+              1);
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(live));   // a run that still goes on keeps its file
+    EXPECT_TRUE(std::filesystem::exists(other));  // not one of ours
+    // And the run removed its own.
+    size_t ours = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        ours += e.path().filename().string().starts_with("k470-acquire-") ? 1 : 0;
+    EXPECT_EQ(ours, 2u);
 }
 
 }  // namespace

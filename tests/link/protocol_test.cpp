@@ -1,5 +1,7 @@
 #include "link/instrument_protocol.h"
 
+#include "link/frame_parser.h"
+
 #include <gtest/gtest.h>
 
 namespace k470 {
@@ -107,6 +109,32 @@ TEST(StatusMessageTest, ThreeChannelLayoutAndRangeNotKeptForTypes1And2And20) {
         EXPECT_EQ(v.record.trailer.underrangeStatus, (std::array<uint16_t, 3>{10, 11, 12}));
         EXPECT_DOUBLE_EQ(v.record.trailer.calibrationOffset[2], 3.0);
         EXPECT_DOUBLE_EQ(v.record.levels[0], 100.0);
+    }
+}
+
+// A message of a like layout but another type must not give a record a range its type does not keep, and no
+// message may store a range the instruments do not have (it would be saved into the .bin).
+TEST(StatusMessageTest, TheRecordsOwnTypeAndTheInstrumentsRangesDecideTheRangeIndex) {
+    for (DeviceType recordType = 0; recordType < 28; ++recordType) {
+        if (!MeasurementRecord::blank(recordType)) continue;
+        for (DeviceType messageType = 0; messageType < 28; ++messageType) {
+            for (uint8_t range : {uint8_t{2}, uint8_t{kMeasuringRanges}, uint8_t{64}, uint8_t{255}}) {
+                std::vector<uint8_t> m(kNominalMessageSize, 0);
+                put16(m, 0, messageType);
+                m[8] = range;
+                AcquiredValues v = valuesOf(recordType);
+                ApplyStatusMessage(m, v);
+                SCOPED_TRACE(std::to_string(recordType) + " <- " + std::to_string(messageType) + " range " +
+                             std::to_string(range));
+                EXPECT_LT(v.record.tail.rangeIndex, kMeasuringRanges);
+                if (!keepsRangeIndex(recordType)) {
+                    EXPECT_EQ(v.record.tail.rangeIndex, 0);
+                }
+                if (messageType == recordType && keepsRangeIndex(recordType) && range == 2) {
+                    EXPECT_EQ(v.record.tail.rangeIndex, 2);
+                }
+            }
+        }
     }
 }
 

@@ -191,6 +191,14 @@ TEST(ReplayController, FilesThatCannotBeReplayed) {
     SignalFileImage noRate(0.0, 1);
     noRate.addRecord({1}, 1);
     EXPECT_FALSE(r.Open(noRate.save(dir, "norate.sdt"), sink));
+    // A rate no instrument has (one tick would owe billions of frames), and a mask without a present
+    // channel (any frame count passes a size check of zero bytes per frame).
+    SignalFileImage hugeRate(1e12, 1);
+    hugeRate.addRecord({1}, 1);
+    EXPECT_FALSE(r.Open(hugeRate.save(dir, "hugerate.sdt"), sink));
+    SignalFileImage noChannel(24000.0, 0b1000);
+    noChannel.addRecord({}, 0);
+    EXPECT_FALSE(r.Open(noChannel.save(dir, "nochannel.sdt"), sink));
     EXPECT_EQ(r.state(), ReplayState::NoFile);
 }
 

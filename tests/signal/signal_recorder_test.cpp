@@ -76,7 +76,10 @@ TEST_F(RecorderTest, WritesTheFramesAndMarkersOfARecordDatedAtItsStart) {
     size_t frames = 0;
     for (size_t n : {1u, 0u, 1000u, 4096u, 3u}) {
         const std::vector<double> piece = ramp(2 * n, static_cast<double>(all.size()));
-        ASSERT_TRUE(r.Append(piece).ok());
+        {
+            auto s = r.Append(piece);
+            ASSERT_TRUE(s.ok()) << s.error().message;
+        }
         all.insert(all.end(), piece.begin(), piece.end());
         frames += n;
         if (n == 1000) {
