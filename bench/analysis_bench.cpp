@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Percentiles over 1,000 record files of 100 records each, against reading the same files to /dev/null as
 // `cat` does: the calculation should take at most 1.5 times as long as the reading.
 #include <benchmark/benchmark.h>

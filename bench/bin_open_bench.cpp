@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Large record files: opening one up to its first records (what the window needs for its first paint)
 // against a three-record file, the first screen of the level series of "Multirecords", the whole series read
 // record by record against in blocks,

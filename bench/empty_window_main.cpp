@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick of the start-up benchmark: a Qt Widgets program that shows an empty window of the main
 // window's size and quits as soon as it is drawn.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A live level page at the instrument's message rate: 33 new records a second, each refreshing the
 // "1/3 octaves" page, with the repaint that follows. Reported as the share of one core that a second of
 // messages costs ("core_percent"; the goal is under 5). The levels drift from record to record as the

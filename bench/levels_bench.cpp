@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the sound level analysis: a 48 kHz one-channel signal through the A, C and Z weightings, F, S
 // and I, the peaks and both band sets (1/3-octave 25 Hz..20 kHz, octave 31.5 Hz..16 kHz), in 1 s
 // intervals. The signal is made block by block as it is analysed, so the peak memory shows whether the

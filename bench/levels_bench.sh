@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The level analysis side by side with its peer, in one run: a 10-minute 48 kHz one-channel signal through
 # A, C, Z, F, S, I, peaks and both band sets, by levels_bench and by the scipy reference
 # (bench/levels_reference.py); then the ratio, the real-time factors and the peak memory of a 1-minute and

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A reference for the level benchmark in Python/scipy: the same work as BM_Levels48k with sosfilt and
 lfilter, streamed in 1 s blocks with carried filter states (so its memory stays flat too).
 

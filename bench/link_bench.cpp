@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the receiving side of the links: cutting a byte stream into frames, and one acquisition tick.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Redrawing a line chart of 100,000 points into the plot's back buffer, against the 16 ms budget of one
 // frame at 60 Hz ("ratio_to_frame_budget": the redraw time over 16 ms; below 1 meets the budget).
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the signal path: the processing chain in file mode (decimation 4 with the 401-tap low-pass, one
 // enabled channel), the text conversion of a signal file against a loop that only formats the same values
 // with snprintf("%.10lg"), the WAV conversion of one channel, the largest tick of the live stream and a

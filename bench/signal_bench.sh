@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Signal benchmarks side by side with their peers, in one run:
 #   - sdt2wav of a 200 MB three-channel signal file against sox converting the same raw float64 samples to
 #     float WAV (one sox run per channel), with and without normalisation;

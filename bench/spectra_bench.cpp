@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Spectra and reverberation benchmarks: the Welch spectrum of a 10-minute 48 kHz signal (8192 points, Hann,
 // 50 % overlap) and the octave-band reverberation times of a 3 s impulse response. The samples of the
 // spectrum are read from the raw float64 file named by K470_BENCH_SAMPLES when it is set (so that

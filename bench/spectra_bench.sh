@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Spectra benchmark side by side with its peer, in one run:
 #   - the Welch spectrum of a 10-minute 48 kHz signal (8192 points, Hann, 50 % overlap) in process, and
 #     through k470-cli fft on a float WAV of the same samples, against scipy.signal.welch on those samples;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cold start of k470 to a drawn main window, as a new process each time, and the same for an empty Qt
 // Widgets window ("ratio_to_empty_window"). Runs on the off-screen platform unless a display is set.
 #include <benchmark/benchmark.h>

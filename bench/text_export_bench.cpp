@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text export of a 10,000-record sound-level file: decode, format and write, in dB and linear form, beside a
 // loop that only formats the same numbers with snprintf("%.2lf").
 #include <benchmark/benchmark.h>

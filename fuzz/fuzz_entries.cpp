@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fuzz/fuzz_entries.h"
 
 #include <unistd.h>

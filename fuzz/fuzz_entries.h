@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input surfaces of the core, each as one function over arbitrary bytes. The libFuzzer targets call
 // them, and the regression test feeds every kept crash input through the same functions. An entry returns
 // normally on any input; it aborts only when the core breaks one of its own promises (an invariant checked

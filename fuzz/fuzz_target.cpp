@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One libFuzzer target: the surface named by K470_FUZZ_SURFACE at build time.
 #include <cstddef>
 #include <cstdint>

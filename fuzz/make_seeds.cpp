@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes small valid inputs of every surface, made by the core's own writers, as the fuzzers' first corpus:
 //   k470_fuzz_seeds DIR   ->   DIR/<surface>/<name>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "acoustics/acoustics_words.h"
 
 #include "base/number_format.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The messages of the signal analysis, in the words of the active lexicon, and the checks that several of its
 // parts share.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Second-order IIR sections in transposed direct form II, cascades of them, and the design of the
 // Butterworth band-pass and first/second-order analogue prototypes through the bilinear transform.
 #pragma once

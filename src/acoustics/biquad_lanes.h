@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Up to four biquad cascades fed with the same input and run side by side in the lanes of a vector, so that
 // the bands of one rate cost little more than one band. Cascades with fewer sections are padded with
 // pass-through sections.

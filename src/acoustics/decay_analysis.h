@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reverberation time of one band from a recorded decay: an impulse response or the decay after an
 // interrupted noise. The decay start is found (20 dB below the peak for an impulse response, the moment the
 // excitation stops for interrupted noise), the noise floor and the truncation point by Lundeby's iterative

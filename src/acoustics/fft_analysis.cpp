@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Welch spectra on FFTW3's real-input transform.
 #include "acoustics/fft_analysis.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Averaged narrow-band spectra (Welch's method): the signal is cut into overlapping frames, each frame is
 // windowed and transformed, and the frames' power spectra are averaged. Streams in constant memory.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frequency weightings A, C and Z of sound level meters (IEC 61672-1), class 1, at any rate 8..192 kHz.
 //
 // The analogue weighting's poles (20.6 Hz twice, 107.7 Hz, 737.9 Hz, 12194 Hz twice) go through the bilinear

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The level detector of a sound level meter for one signal (a weighted signal or one band's filtered
 // samples): the time weightings F (125 ms), S (1 s) and I (35 ms average, peak hold decaying with 1.5 s) with
 // their maximum and minimum over the current interval, the equivalent level (Leq) of the interval and its

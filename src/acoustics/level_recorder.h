@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound levels of a signal, interval by interval, and their sound-level records (device type 3 layout).
 //
 // LevelAnalyser runs one channel through the A, C and Z weightings and the octave and 1/3-octave bank, with

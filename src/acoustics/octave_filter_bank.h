@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 1/1- and 1/3-octave filter bank (IEC 61260-1, class 1) with base-10 exact midband frequencies
 // fm = 1000 * G^(x/b), G = 10^(3/10), band edges fm * G^(-1/2b) and fm * G^(1/2b).
 //

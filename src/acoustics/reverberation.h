@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reverberation time in octave (63 Hz to 8 kHz) or 1/3-octave (50 Hz to 10 kHz) bands: the recording is
 // split by the filter bank and each band's decay is analysed on its own. The kind of excitation (impulse
 // response or interrupted noise) is told once from the broadband signal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks on a signal before it is analysed as a whole.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One channel of one recorded signal, read in blocks and scaled to its physical unit: a record of a .sdt
 // signal file, or a WAV/FLAC (any format libsndfile reads; such a file is one record).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An output file written beside its target under a temporary name and renamed over the target only when
 // complete, so a failed run leaves no half-written file; refused when the target is one of the inputs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialogs of the analysis commands: "Distribution histogram" (percentiles of a level over the records
 // of several files, with the histogram drawn beside the numbers) and "Report" (the columns of a report,
 // kept per device type in report.cfg).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress of a long command: a window-modal dialog with "Cancel" that appears once the work has run
 // for half a second, and, when given, the window's own progress bar (through showBar). Both are cleared
 // when the work ends.

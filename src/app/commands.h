@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's commands and the controls of its control row, by name. Menu items, tool-bar buttons and
 // the controls share these names; a tool tip and an icon are looked up by them.
 #pragma once

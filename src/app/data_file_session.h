@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A device data file (.bin) as the window's source: the pages of its device type, stepping through its
 // records, averaging a range of them, saving the record shown as text or as binary, and its parameters.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's lasting state without widgets: the frame's settings (read at the start, written at the
 // end), and the signal state with its processing chain, filter library and presets, which every source
 // shares. The open source itself is a session; the window owns it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings that the application frame reads when the main window starts and writes when it closes,
 // with their sections, keys and defaults.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands that need no source: "Open" and the recent files, "Data", the analysis commands that choose
 // their own files (translate, merge, report, percentiles, the .sdt conversions), "Tele parameters", the
 // notepad, "Signal filtration" without a source, the language and "About". They open and close sources

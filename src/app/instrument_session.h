@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A connected instrument as the window's source: the acquisition on its 30 ms timer over USB or the tele
 // adapter, the pages of the instrument's device type (or the "Signal" page of the raw-signal
 // instrument), "Start/stop", "Reset", "Save as binary", autorecording with markers, and the range and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The connected instrument as a source of the main window, without widgets: which commands it allows, and
 // the values of the autorecording dialog as the user typed them.
 #pragma once

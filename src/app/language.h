@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Languages of the user interface. English is built in; every other language, and English too, is a Qt
 // translation file named "z???.qm" in one of the data directories, offered under the language's own name
 // (the translation of "English" in that file). The choice is kept as the file name under "Init"/"Language".

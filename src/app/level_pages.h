@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tab pages of a device data file: band and weighted-level tables, the spectrum bars and the level
 // over the records. A page only shows what the views core computes from the record the window hands it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The core's words as the translator sees them: each English word of the lexicon, and the code page of
 // text exports ("Windows-1252"), listed here so that the translation tools collect them.
 #pragma once

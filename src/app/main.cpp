@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470: the desktop application.
 #include <QApplication>
 #include <string_view>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's main window: menus, the tool bar with a status field, the control row, and the tabs that
 // host the pages of the open source. It owns the one open session (or none) and the global commands; a
 // command goes to the session when the session runs it, else to the global commands. The window applies

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Parameters" ("Misc"): the shown record's date, time, comment, interval, serial number, range and
 // calibration offsets, the "Linear" switch and "Enter P0"; "Notepad": the points noted from the plots and
 // the difference of two of them; "Plot" (the spectrum limits) and "Enter bounds" (the multi-record level

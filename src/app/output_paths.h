@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the save dialogs may write: the name gets the extension of the chosen filter, and an output that
 // is one of the inputs (the same file by device and inode, whatever its name) is refused.
 #pragma once

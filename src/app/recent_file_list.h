@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recently opened files, newest first, at most four. They are kept in the settings as "Doc1".."Doc4"
 // of section "K470Dlg" and shown as the four recent-file items of the File menu ("-" for an item without a
 // file).

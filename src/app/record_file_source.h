@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A device data file (.bin) as the window's source, without widgets: the file, the record shown and the
 // title that names the file, its device type and serial number.
 #pragma once

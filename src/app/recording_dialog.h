@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The autorecording parameters: the saving period in seconds, the number of records and whether the
 // recording waits for the external trigger. The texts are checked by ParseRecordingParameters.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Placing a top-level window from its stored rectangle on the screen it opens on.
 #pragma once
 

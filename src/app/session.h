@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One open source of the main window: a device data file, a signal file or a connected instrument. A
 // session owns what its source needs (the file, the replay, the acquisition), makes the pages that show
 // it, says which commands it allows and how the control row looks, and runs its own commands. It reports

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Select records" (which records of a signal file to convert) and "Translation parameters" (how the WAV
 // files are cut and at which rate).
 #pragma once

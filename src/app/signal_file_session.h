@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A signal file (.sdt) as the window's source: its records replayed on a 30 ms timer through the
 // processing chain, the "Signal" page with the processed values, the record and replay range controls,
 // and "Signal filtration" with reprocessing of the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Signal filtration": the signal parameters dialog on a copy of the window's signal state, its result
 // taken back, and on "Process" the open signal file reprocessed into a new temporary file. Every source
 // runs it the same way; a replayed file adds its file and holds its replay meanwhile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Signal" page of a replayed signal file: the processed signal of the chosen channel over the last
 // second or so, with its rms level against the channel's 0 dB reference.
 #pragma once

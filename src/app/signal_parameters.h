@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Signal parameters" without widgets: the dialog's items and edits over a copy of the window's signal
 // state, its presets and its replay speed; what the dialog's buttons do to them; and how a confirmed or
 // cancelled dialog is taken back into the window's state, the processing chain and the channel set-up.

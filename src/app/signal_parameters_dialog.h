@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Signal parameters": per channel the calibration offset, the channel matrix row, the sensitivity, the
 // units, the filter and the base level; for all channels the high-pass cut-off, the base decimation, the
 // replay speed, original or processed signal and the processing presets. A channel's "->" shows the response

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Tele parameters": the kind of adapter the instrument is reached through (USB or the WiFi tele
 // adapter) and, for WiFi, the address of the PC's network adapter and of the instrument's tele adapter.
 // The addresses can be edited only while "WiFi" is chosen.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tool-bar pictures and the program's icon, drawn here with QPainter as vector shapes, so they stay
 // sharp at every size and on HiDPI screens.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's side of the window's dialogs: every question, message and modal dialog goes through one of
 // these, so that the window, the global commands and the sessions can be driven without a person. The
 // main window sets them to the real dialogs; tests answer them.

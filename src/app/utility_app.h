@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start and end: settings, the language (asked for once on a first start), the words of the
 // core, the main window (opening a file named on the command line, as "Open" would), and the run until
 // the window closes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the main window opens: the stored rectangle, widened to at least 740 x 445, or the place the
 // desktop chose when the stored corner is off the screen to the left or above; and then kept on the screen
 // it opens on, whose size in the window's units shrinks with the display scale (QT_SCALE_FACTOR).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Little-endian field access for the binary file formats and the instrument's messages. Fields are always
 // read and written one by one with explicit widths, never by copying structs.
 #pragma once

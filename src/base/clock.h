@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Millisecond time for code whose behaviour depends on time: the steady clock in the program, a clock that
 // tests move by hand.
 #pragma once

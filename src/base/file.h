@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RAII file handle over a POSIX descriptor, with positioned reads and writes that either complete or fail,
 // and a buffered text writer for the text outputs.
 #pragma once

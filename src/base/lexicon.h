@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The words that the core puts into user-facing messages and text outputs. The core holds the English
 // words; the desktop application replaces them with the words of the chosen language (and its code page)
 // at start-up, so translated outputs need no Qt below the GUI.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A named manual-reset event that any process can set: once set it stays set until reset. It is kept in a
 // POSIX named semaphore whose count is nonzero while the event is set, so a shell command can set it for a
 // running program ("k470-cli trigger").

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Locale-independent number formatting for files and exports. The GUI sets the process locale from the
 // environment, so the printf family would write "1234,57" under a German locale; these functions give the
 // digits of the C formats named beside them in every locale.

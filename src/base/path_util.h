@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Path helpers for the names that commands propose for their outputs.
 #pragma once
 

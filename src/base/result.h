@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Value-or-error results. Core functions return these instead of throwing: the error carries the message
 // that the user sees (already in the words of the active lexicon), and callers pass it on unchanged.
 #pragma once

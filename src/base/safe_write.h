@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Outputs that never destroy what the user had: every file the program writes goes through OutputFile, and
 // every command that reads files and writes one first asks whether the output is one of its inputs.
 //

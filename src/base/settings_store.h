@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's settings file: "[section]" and "key=value" lines, read and written key by key like a
 // Windows private profile file. Sections and keys are compared without regard to case, values are kept
 // verbatim, files written on Windows (CR LF line ends) read the same. Nothing is cached: every read goes to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text conversions. Inside the program text is UTF-8; the file formats keep UTF-16LE names, and text
 // outputs are written in the 8-bit code page of the active language (Windows-1252 for English and the
 // other western languages, Windows-1251 for Russian), with '?' for characters the code page lacks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the commands that connect to an instrument: the run's own link settings and the
 // acquisition's messages on standard error.
 #pragma once

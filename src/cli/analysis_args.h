@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arguments shared by the merge, percentiles and report commands.
 #pragma once
 

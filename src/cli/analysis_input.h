@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one record that the fft and rt60 commands analyse, opened from the shared signal options, and its
 // samples read block by block with progress on a terminal.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The subcommands of k470-cli. Each command parses its own arguments, writes its results to standard
 // output, its messages to standard error, and returns the process exit code.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli acquire: connects to an instrument over the tele adapter or USB and records its results at a
 // fixed period into a .bin file, as autorecording does in the window.
 #include <signal.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli export: "Translate .bin to .txt" for any number of files.
 #include <algorithm>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli fft: the averaged spectrum of one record as CSV.
 #include <cstdio>
 #include <string>

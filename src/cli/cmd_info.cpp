@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli info: what a device data file holds.
 #include <cstdio>
 #include <string>

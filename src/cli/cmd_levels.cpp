@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli levels: the sound levels of a signal (a .sdt record or a WAV/FLAC), interval by interval, as
 // sound-level records in a .bin file or as CSV on standard output.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli merge: "Merge to one .txt" for any number of files.
 #include <cstdio>
 #include <string>

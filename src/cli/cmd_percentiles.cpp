@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli percentiles: "Calc percentiles" for one level over the records of any number of files.
 #include <cmath>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli record: connects to the raw-signal instrument, runs its stream through the processing chain and
 // records the enabled output channels into a new signal file, as "Start recording" does in the window.
 #include <charconv>

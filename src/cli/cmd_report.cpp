@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli report: "Make report" with the columns given on the command line or stored in a report.cfg.
 #include <cstdio>
 #include <string>

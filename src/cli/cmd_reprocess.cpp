@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli reprocess: a signal file through the processing chain into a new signal file, with the settings
 // the "Signal parameters" dialog leaves behind: a named preset from the data directory, or no preset and a
 // decimation factor.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli rt60: reverberation times per band of one record as CSV.
 #include <unistd.h>
 

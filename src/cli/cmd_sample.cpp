@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli sample: a .bin file of made-up records, for trying the program without an instrument.
 #include <charconv>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli sdt2txt: "Translate .sdt to .txt" for the records of signal files.
 #include <cstdio>
 #include <string>

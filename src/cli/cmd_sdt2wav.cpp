@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli sdt2wav: "Translate .sdt to .wav" for the records of signal files.
 #include <cstdio>
 #include <string>

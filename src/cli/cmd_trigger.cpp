@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli trigger: sets the external-trigger event that starts an armed autorecording.
 #include <cstdio>
 

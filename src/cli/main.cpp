@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli: the headless tool for device data files.
 #include <cstdio>
 #include <string>

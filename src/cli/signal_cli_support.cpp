@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/signal_cli_support.h"
 
 #include <charconv>

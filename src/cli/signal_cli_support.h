@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the signal-file commands of k470-cli: record lists, progress on standard error, the data
 // directory.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options that the signal-analysis commands (levels, fft, rt60) share, and their reading into the
 // options of a SignalInput:
 //   --channel N            channel number from 1 (default 1)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files of measurement records (.bin): records of exactly 3072 bytes one after the other, record k
 // (1-based) at offset (k-1)*3072, no header and no index. A partial last record is not counted.
 #pragma once

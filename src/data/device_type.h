@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The instrument family's device types: for each type code its result group, the dimensions of its
 // stored record, the linear value of its 0 dB reference, its channels and its spectrum corrections. Code
 // that needs a per-type fact asks here instead of listing type codes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Packed dates and times of the stored records (DOS format) and of signal-file directory entries.
 #pragma once
 

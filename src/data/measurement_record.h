@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stored record of one measurement: a 20-byte header, the result words of the type's layout (levels
 // in 1/256 dB), the status trailer, a 20-byte tail and zero padding up to 3072 bytes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where each level of a stored record lies among its result words: the tables each result group offers,
 // the order and names of their rows (level parameters), their band counts, and the word of a level by
 // channel, table, parameter and band. The text export, the level locator and the views share it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Energy average of a range of records of an open .bin file.
 #pragma once
 

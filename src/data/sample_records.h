@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plausible records of any device type with a layout, made up from a seed: the sample files of the
 // README, the tests and the benchmarks, and the instrument simulator's starting values.
 #pragma once

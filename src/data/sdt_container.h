@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Signal files (.sdt): a 680-byte header, then a chain of directory blocks of 256 entries each, whose used
 // entries point at the signal records stored further on in the file. All integers little-endian.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records as a UTF-8 CSV table for spreadsheets and data tools: a header row of column names that carry
 // their units, then one row per record; comma separators, dot decimals, LF line ends. The columns are the
 // date (ISO), the time, the serial number, the measurement interval in seconds (empty while unknown) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The files chosen for a percentile calculation or a report: checked to be of one device type, with their
 // record counts and whether their first records agree on the date and the serial number.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Locating one level word inside a stored record by channel, table, parameter and band (or weighting), and
 // the texts of the choices that the percentile and report dialogs offer, each paired with the number that
 // the locator takes for it.

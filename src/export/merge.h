@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Merge to one .txt": the text export of every record of several record files in one text output, each
 // file's part opened by a line naming the file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Level distribution over the records of several record files: every record is one sample of the chosen
 // level; the samples are counted in 0.5 dB classes, and for a percentage p the answer is the lowest class
 // edge that fewer than p percent of the records reach or exceed.

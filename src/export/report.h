@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reports: chosen levels of every record of several record files of one device type in one
 // semicolon-separated table, one line per field and one column per record.
 #pragma once

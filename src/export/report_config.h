@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "report.cfg": the report columns chosen per device type, kept between sessions.
 //
 // Layout (little-endian): u32 entry count; per entry u32 device type and u32 column count; per column u32

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One measurement record as semicolon-separated text for spreadsheets: a header with serial number, date,
 // time, interval and range, the device-type name, then one table per band set with one row per level
 // parameter. Lines end in CR LF; words of the lexicon are written in its 8-bit code page.

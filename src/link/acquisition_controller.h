@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live acquisition without widgets: the connect sequence for the USB and the TCP link, the 30 ms tick that
 // takes the instrument's status messages into the current values, "Save as binary", autorecording with
 // markers and the external trigger, and the instrument's "Reset" and "Start/stop". What a window shows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The USB link: the first FTDI bridge that opens, set up as 8N1 at the link's baud rate without flow
 // control, with the writer and reader threads of MessageLink on top. Closing may keep the device open
 // (the acquisition then talks to it directly) or release it.

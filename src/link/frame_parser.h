@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cuts the instrument's byte stream into frames: the preamble "Tq-vorn", a type byte, a 16-bit
 // little-endian payload length, the payload and a checksum byte (the payload bytes summed modulo 256).
 // Frames with a wrong checksum or a length above the limit are dropped and the parser looks for the next

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The instrument's commands and its status message. Commands are raw two-byte register writes (no
 // framing); the status message is the payload of a frame and is read field by field into the values that
 // the acquisition keeps.

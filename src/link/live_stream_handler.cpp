@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/live_stream_handler.h"
 
 #include "link/serial_port.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stream mode of the acquisition: on every tick the raw sample stream of the raw-signal instrument is read
 // straight from the USB device (its link's threads are stopped) and passed through the stream decoder and
 // the processing chain, whose output rings the views show.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the USB link and the TCP link share: a writer thread that sends the one write posted at a time, a
 // reader thread that cuts the incoming bytes into frames and queues them as messages, and the queue that
 // the acquisition takes them from. The transports supply only their read and write.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial line to the instrument's USB bridge: the operations that the USB link and the acquisition use
 // (line set-up, baud rate, flow control, DTR and RTS, the count of received bytes waiting, reads and writes
 // that a stop signal interrupts), behind an interface so that other access layers can plug in. The Linux

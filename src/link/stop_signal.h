@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A manual-reset flag that blocking reads and writes of the links wait on beside their descriptor, so that
 // closing a link ends them at once (an eventfd that poll() sees as readable while the flag is set).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The TCP link to the instrument's WiFi tele adapter: a socket bound to the PC's adapter address and
 // connected to the tele adapter on port 10001, carrying the same commands and frames as the USB link.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary baud rates through the kernel's termios2 interface (BOTHER). Kept in a file of its own because
 // the kernel's termios definitions clash with those of the C library.
 #include <asm/ioctls.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Linux serial backend: a terminal device opened non-blocking, driven with termios, modem-control
 // ioctls and poll() together with the stop signal.
 #include <dirent.h>

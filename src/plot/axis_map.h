@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mapping between axis values and pixels: a reference pixel, the value shown there and a scale in
 // pixels per unit. Values are rounded to the nearest pixel.
 #pragma once

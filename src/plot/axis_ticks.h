@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tick marks of a chart axis: a step of 1, 0.5, 0.25 or 0.2 times a power of ten chosen so that the ticks
 // stand at least a given number of pixels apart and fill the axis best, labels scaled by an engineering
 // exponent (a multiple of 3, shown as "E+3", "E-6"), and the number of decimals that the labels need,

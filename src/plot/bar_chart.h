@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A bar chart for band spectra: one bar per band from the axis bottom up to the band's value, the value
 // written above the bar with two decimals when it fits, band names below, a value axis with ticks, and the
 // titles of the band axis (below the names) and of the value axis (upright at the left).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tick marks of a time axis labelled with the clock: the axis runs in seconds from an origin given as a
 // local date and time (seconds since 1970-01-01 00:00, no time zone), the ticks fall on whole clock steps
 // (1 s ... 30 s, 1 min ... 30 min, 1 h ... 12 h, days) at least a given number of pixels apart, and each is

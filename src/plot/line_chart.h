@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A line chart: axes with ticks and labels, a grid, curves over a window of sample indices, two cursors
 // with their readouts (x and the first curve's value), a readout of the value under the pointer, named
 // markers, and buttons to put the cursors back and to save the chart as a picture (SVG or PNG, asked for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A push button drawn in the plot: raised, sunken while the mouse holds it, clicked when released over it.
 #pragma once
 

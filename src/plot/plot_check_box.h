@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A 14 x 14 check box with a text label, drawn in the plot: the box sits in a sunken 3-D frame and is
 // filled with the checked colour when checked.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The base of everything drawn inside a PlotWindow: a rectangle in plot pixels, colours, a visible flag
 // and a needs-redraw flag. The window draws its elements in creation order (frame, contents, text) and
 // offers them the mouse and the keyboard in reverse order, so an element drawn on top acts first.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts that the plot control writes: cursor and pointer readouts, the chart's data as a tab-separated
 // table, and the names of screenshot files. All numbers are formatted without the process locale.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A plot: a child widget that owns drawable elements (buttons, check boxes, labels, charts, scroll-and-zoom
 // bars) and draws them into a back-buffer image, which reaches the screen in one copy per frame. Only
 // dirty elements are drawn again (with the elements above them). It forwards mouse and keyboard input to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Eight plot buttons that move the visible sample window of the line charts attached to the bar: small
 // and large shifts, zoom in and out around the middle, zoom onto the span between the first chart's
 // cursors, and the whole data.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The visible window of sample indices of a chart inside its data: set directly, shifted by a ninth or a
 // third of its width, zoomed around its middle, zoomed onto the span between two cursors, or reset to all
 // of the data. Indices are whole samples; the x value of sample i is x0 + i * xStep.

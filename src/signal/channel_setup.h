@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Channel set-up by device type: fills the signal state from the instrument's type and range, from the header
 // of a signal file being replayed, or keeps what an active processing preset set, and builds the labels of
 // the channel list.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in low-pass filters for decimation by 2, 3 and 4 (201, 301 and 401 taps) and the frequency
 // response of a filter given by its numerator and denominator arrays.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Named digital filters read from the "*.slb" files of the data directory, appended to one list whose indices
 // the settings ("CustomFltN_0".."CustomFltN_2") and the presets refer to.
 #pragma once

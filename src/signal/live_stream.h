@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The raw sample stream of the raw-signal instrument (device type 26): 4-byte frames carrying a signed 24-bit
 // sample or a slow status value, decoded byte by byte, conditioned (scale, high-pass, calibration) and passed
 // with the two latest status values through the processing chain.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-sample signal path shared by the live stream, the replay and the reprocessing of signal files:
 // channel matrix, per-channel gain, optional library filter with delay alignment, output rings, and
 // decimation with a low-pass filter.

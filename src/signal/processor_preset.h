@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Named processing presets ("cust_proc.dat"): per channel the units, base level, calibration offset,
 // sensitivity, matrix row and filter, and for all channels the high-pass step and the decimation. Applying
 // the active preset also sizes the rings of the processing chain.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replay of a signal file: one record at a time, read at the pace of the recording times a speed factor on
 // the acquisition timer's ticks, and passed frame by frame through the processing chain in live mode, so that
 // the views show it as they show a live signal. Time comes from an injected clock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reprocessing of a signal file: every record runs through the processing chain in file mode and the result
 // is stored as a new signal file (the processed file kept beside the opened one), with the marker positions
 // moved by the chain's delay and decimation.

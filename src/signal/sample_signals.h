@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Signal files made up for trying the program without an instrument: a calibrator, pink noise, noise
 // events, a room's impulse responses and a machine's vibration, each several records long with markers.
 #pragma once

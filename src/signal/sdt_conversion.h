@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversions of signal files: selected records to 32-bit float WAV files ("Translate .sdt to .wav") and to
 // tab-separated text tables ("Translate .sdt to .txt"). Samples stream in pieces of 48000 values with
 // buffers allocated once per conversion, so records of any length convert in constant memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A recorded signal behind a directory entry of a signal file: sample frames of the present channels (f64
 // each, in increasing channel number) from dataOffset on, and in front of them an optional table of up to 15
 // marker positions, each pointing at a marker block (frame position and name).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records the processed live signal into a new signal file while it flows: the output channels of the
 // processing chain at its decimated rate, with markers set at the current frame. The directory on disk is
 // brought up to date at least once a second, so that a crash or a pulled cable loses at most the last

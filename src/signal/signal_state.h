@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The signal state of the main window: per channel the quantities that turn raw samples into physical values
 // and label them, and for all channels the sample scale, the high-pass step and the decimation factor. The
 // channel set-up, the preset application, the processing chain, the signal files and the replay read it.

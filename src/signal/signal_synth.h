@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Made-up acoustic signals in pascals, for the simulated raw-signal instrument and the sample signal files:
 // tones, pink noise, an acoustic calibrator, interrupted-noise decays, room impulse responses and noise
 // events. Every random part comes from a seeded generator, so equal settings give equal signals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mono or multi-channel WAV files written as a stream: the RIFF form "WAVE" with a 16-byte "fmt " chunk, the
 // "data" chunk that grows with every Write, and on Close a "LIST" chunk of type "INFO" holding one "ICOP"
 // chunk ("123" and a zero byte). The chunk sizes are filled in on Close.

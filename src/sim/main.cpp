@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-sim: an instrument on loopback TCP (the tele adapter) and on a pseudo-terminal (the USB bridge).
 #include <unistd.h>
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An instrument that the links can talk to: it serves the tele adapter's TCP port and a USB instrument on a
 // pseudo-terminal, answers the instrument's commands and sends a status message every 30 ms while asked
 // to, with levels that drift slowly. Faults can be switched on to test the links: split frames, garbage

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The row of controls above the pages, as the open source wants it shown: which controls show, which are
 // enabled, pressed, and what they read. Each kind of source states its facts; the window only applies the
 // row to its widgets, so the rules live here and are tested without a window.

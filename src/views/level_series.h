@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The level of one choice over all records of a file, built in steps: a window shows the file at once and
 // fills the series while it is idle or when its page is first shown, instead of reading every record
 // before the first paint.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the level views show for a record without any widget: the pages of a device type, the band and
 // weighted-level tables with their cell texts, the selection of rows and columns, the clipboard text, the
 // spectrum bars with their frequency-weighting corrections, and the level of one choice over the records

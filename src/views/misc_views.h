@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Parameters" and "Notepad" dialogs without widgets: the texts that describe the shown record, the
 // comment through the instrument's character tables, the 0 dB reference typed by the user and the points
 // noted from the plots.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file commands of the record view without widgets: the proposed text name, "Save as text" of the
 // shown (or averaged) record, one file's text translation, and the averaging range typed by the user.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/signal_commands.h"
 
 #include "base/number_format.h"

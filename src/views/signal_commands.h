@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The signal-file conversions of the window without widgets: the rows of "Select records" and the message
 // that sums up a conversion that did not complete.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The signal as the "Signal" page shows it: the latest processed values of the three channels, kept for a
 // fixed number of samples, with their rms value and their text for the clipboard. Its times count from
 // the start of the record, so a replay that starts at a marker shows the marker's time, and the record's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reverberation times of synthetic decays: noise whose envelope falls by 60 dB in a known time, over a
 // noise floor at a known level, as an impulse response and as the decay after an interrupted noise.
 #include "acoustics/decay_analysis.h"

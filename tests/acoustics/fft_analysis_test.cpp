@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Welch spectra checked on tones and noises whose true spectrum is known, against the published scalloping
 // losses of the windows (Harris 1978) and the one-sided density of white noise.
 #include "acoustics/fft_analysis.h"

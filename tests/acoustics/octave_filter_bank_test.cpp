@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The band filters against the class-1 acceptance limits on relative attenuation: tones at the
 // standard's normalized frequencies around each band, measured through the whole multirate path.
 #include "acoustics/octave_filter_bank.h"

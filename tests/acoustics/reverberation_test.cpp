@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Band reverberation times of recordings built band by band: in each band, band-limited noise decays at that
 // band's own rate, over a broadband noise floor.
 #include "acoustics/reverberation.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Signal files for the tests, written here: sound files through libsndfile in any of its formats, and
 // .sdt signal files through the container writer.
 #pragma once

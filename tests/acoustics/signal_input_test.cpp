@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading one channel of a record of a .sdt file or a sound file, scaled; and the clear refusals of bad
 // input: rates out of range, missing channels and records, empty records, unreadable files, calibration
 // recordings without a tone, samples that are not numbers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Synthetic test signals with known answers: tones, tone bursts, single cycles and pink noise.
 #pragma once
 

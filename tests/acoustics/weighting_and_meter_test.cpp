@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frequency weightings, time weightings and peaks against the sound level meter tables: steady tones for
 // the A and C weightings with their class-1 tolerances, tone bursts for F and S, and single cycles and
 // half cycles for the C-weighted peak.

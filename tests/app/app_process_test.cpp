@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The k470 program as a process: started with a file to open, ended by SIGTERM as a desktop session ends
 // it, it writes its settings and the file into the recent-file list like any other exit.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart pages and their dialogs built on their own, as the window builds them: what they read and
 // when, the time axis of the records, the limits that outlive the pages, the dialogs that keep the typed
 // values until they are in order, the cells that a live refresh touches, and the replayed trace's times.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The control row of each kind of source, without a window: which controls show and what they read.
 #include <gtest/gtest.h>
 

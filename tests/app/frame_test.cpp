@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's behaviour without widgets: settings, recent files, window placement, command states
 // and opening sources.
 #include <gtest/gtest.h>

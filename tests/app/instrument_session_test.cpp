@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The acquisition commands of the main window against the instrument simulator on loopback TCP: "Data"
 // identifies the instrument and runs the 30 ms timer, "Save as binary" and autorecording write records,
 // closing the window ends the acquisition; a missing adapter changes nothing. The dialogs are answered

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The connected instrument as the frame's source, without widgets: the commands the acquisition leaves
 // enabled, the autorecording dialog's values, and the instrument's place among the frame's sources.
 #include <gtest/gtest.h>

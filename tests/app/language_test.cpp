@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Language files: which are offered, installing one, and the core's words that follow it.
 #include <gtest/gtest.h>
 

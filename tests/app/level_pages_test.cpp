@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The level views and file commands in the main window, driven as a user would with the dialogs answered
 // by the test: files of every group are opened and the cells compared with the words of the records.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven as the user would, with its dialogs answered by the test.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replay of a signal file in the main window: the "Signal" page, the record controls, "Play", "Pause" and
 // the replay range menu, driven as a user would with the dialogs answered by the test.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Signal parameters" on screen and the window's "Signal filtration" command, driven as the user would.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Signal parameters" without widgets: items, edits, presets, and what a confirmed or cancelled dialog
 // leaves in the window's state and processing chain.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The level views without widgets: pages per type, table contents against the record layout, cell and
 // level texts, the selection rules, the clipboard text and the spectrum corrections.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's place: kept on the screen it opens on, also when the display scale makes the screen
 // smaller in the window's units than the stored size.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli merge, percentiles and report, run as a user runs them.
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command lines that any user may type and that must never destroy data: outputs that are inputs (by any
 // name), devices, FIFOs, directories, missing directories, a full disk, and files with values no instrument
 // writes. Each checks the exit code, the message, and that no input or earlier output changed.

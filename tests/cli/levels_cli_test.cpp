@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli levels, run as a process on generated signal files: the CSV columns and values, the .bin
 // records, and that a failed run leaves nothing behind and never replaces its input.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The signal-file commands of k470-cli, run as a process on generated files.
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli fft and rt60, run as a process on generated WAV and .sdt files.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Made-up records must make sense to whoever opens them: every minimum <= its value <= its maximum <= its
 // peak, every Leq within its minimum and maximum, and for the sound level meters octaves that sum their
 // thirds and C, A and Z levels that sum the thirds with the standard's weightings. Read by the record

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Record images built byte by byte from the record layout, for the merge, percentile and report tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every input that ever made a fuzz target fail, fed again through the same entry function: the folder
 // fuzz/regressions/<surface>/ holds the inputs of each surface.
 #include <gtest/gtest.h>

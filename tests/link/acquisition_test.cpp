@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The acquisition controller end to end against the instrument simulator, over loopback TCP and a
 // pseudo-terminal. The connect sequence runs in real time (about a second per connect); the ticks after
 // it run on a clock that the tests move.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli acquire and trigger, run as a user would, against the simulator on loopback.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli record against the simulated raw-signal instrument on a pseudo-terminal, as a user would run it:
 // the file is read back byte by byte for its header, duration, markers and levels; a recording that is
 // killed, interrupted or loses its instrument keeps a valid file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two links against the instrument simulator: over loopback TCP and over a pseudo-terminal.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulator behaves as an instrument: it answers the commands and its levels follow the range and the
 // running measurement.
 #include "sim/simulator.h"

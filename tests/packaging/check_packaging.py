@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks the files that integrate k470 with the desktop and the shell, without building a package:
     check_packaging.py SOURCE_DIR VERSION K470_CLI K470_SIM [K470]
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's file-type rule for record files, read by a real shared-MIME-info reader (Qt's): record files
 // are known by their content, whatever their name, and other files named .bin (firmware images, raw dumps)
 // are not claimed.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """scripts/spdx-headers on a scratch tree: each kind of source file gets the licence line in its own comment
 style and place, other files and build directories are left alone, a second run changes nothing, and
 --check reports what lacks the line without changing it.

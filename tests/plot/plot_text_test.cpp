@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "plot/plot_text.h"
 #include "plot/clock_ticks.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sample signal files: each opens, holds several records with markers inside them, and measures as
 // its description says (levels, reverberation times per octave over the noise floor, vibration axes).
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Signal files built byte by byte from the container layout: header at 0, the first directory block at 680,
 // then for every record its marker blocks, its 120-byte position table and its samples; a new directory
 // block is chained when 256 entries are used.

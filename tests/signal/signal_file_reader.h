@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a signal file straight from its bytes by the container layout (header at 0, directory blocks of 256
 // 32-byte entries chained from offset 680, a 120-byte marker position table in front of each record's
 // samples), without the program's own reader, so that a shared misreading shows up.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Independent measurements for checking made-up signals: rms level, an octave band-pass made of three
 // band-pass sections (the audio cookbook's constant-peak form), and the reverberation time from the
 // backward-integrated energy decay between -5 and -25 dB (ISO 3382's T20, scaled to 60 dB).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recorder of the live signal: what it writes (read back byte by byte), when the directory on disk
 // catches up, markers beyond the 15 slots of a record, the frames it takes from the chain, and failures that
 // must keep what was written.

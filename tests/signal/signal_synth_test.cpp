@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The made-up signals of the simulator and the sample files: the description's syntax, and levels, spectra
 // and decays measured independently against what each item promises.
 #include <gtest/gtest.h>

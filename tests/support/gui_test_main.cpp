@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry point of the widget tests: a QApplication around the GoogleTest run. The tests run on the
 // off-screen platform (set by ctest), so they need no display.
 #include <gtest/gtest.h>

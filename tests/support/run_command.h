@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a program with arguments and collects its exit code and both output streams (for the CLI tests).
 #pragma once
 
