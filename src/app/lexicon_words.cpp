@@ -71,6 +71,37 @@ const char* const kMessages[] = {
     QT_TRANSLATE_NOOP("Lexicon", "%s: the decay curve ends above %s dB"),
 };
 
+// The instruments' type names.
+const char* const kTypeNames[] = {
+    QT_TRANSLATE_NOOP("Lexicon", "Unknown type"),
+    QT_TRANSLATE_NOOP("Lexicon", "Three-channel whole-body vibration meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Three-channel hand-arm vibration meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Sound level and spectrum meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Whole-body vibration meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Hand-arm vibration meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Infrasound meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Ultrasound meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Sound level and spectrum meter, second series"),
+    QT_TRANSLATE_NOOP("Lexicon", "Whole-body vibration meter, second series"),
+    QT_TRANSLATE_NOOP("Lexicon", "Hand-arm vibration meter, second series"),
+    QT_TRANSLATE_NOOP("Lexicon", "Infrasound meter, second series"),
+    QT_TRANSLATE_NOOP("Lexicon", "Ultrasound meter, second series"),
+    QT_TRANSLATE_NOOP("Lexicon", "Sound level and spectrum meter, third series"),
+    QT_TRANSLATE_NOOP("Lexicon", "Noise meter A"),
+    QT_TRANSLATE_NOOP("Lexicon", "Noise meter B"),
+    QT_TRANSLATE_NOOP("Lexicon", "Speed meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Noise exposure meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Vibration exposure meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Compact noise meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Compact vibration meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Sound level meter with sensor input"),
+    QT_TRANSLATE_NOOP("Lexicon", "Electric field meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Magnetic field meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Two-channel meter"),
+    QT_TRANSLATE_NOOP("Lexicon", "Position logger"),
+    QT_TRANSLATE_NOOP("Lexicon", "Pulse source"),
+};
+
 }  // namespace
 
 const QList<const char*>& TranslatableLexiconWords() {
@@ -121,35 +152,9 @@ const QList<const char*>& TranslatableLexiconWords() {
             QT_TRANSLATE_NOOP("Lexicon", "10s peak"),
             QT_TRANSLATE_NOOP("Lexicon", "Leq"),
             QT_TRANSLATE_NOOP("Lexicon", "Pk"),
-            QT_TRANSLATE_NOOP("Lexicon", "Unknown type"),
-            QT_TRANSLATE_NOOP("Lexicon", "Three-channel whole-body vibration meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Three-channel hand-arm vibration meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Sound level and spectrum meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Whole-body vibration meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Hand-arm vibration meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Infrasound meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Ultrasound meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Sound level and spectrum meter, second series"),
-            QT_TRANSLATE_NOOP("Lexicon", "Whole-body vibration meter, second series"),
-            QT_TRANSLATE_NOOP("Lexicon", "Hand-arm vibration meter, second series"),
-            QT_TRANSLATE_NOOP("Lexicon", "Infrasound meter, second series"),
-            QT_TRANSLATE_NOOP("Lexicon", "Ultrasound meter, second series"),
-            QT_TRANSLATE_NOOP("Lexicon", "Sound level and spectrum meter, third series"),
-            QT_TRANSLATE_NOOP("Lexicon", "Noise meter A"),
-            QT_TRANSLATE_NOOP("Lexicon", "Noise meter B"),
-            QT_TRANSLATE_NOOP("Lexicon", "Speed meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Noise exposure meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Vibration exposure meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Compact noise meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Compact vibration meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Sound level meter with sensor input"),
-            QT_TRANSLATE_NOOP("Lexicon", "Electric field meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Magnetic field meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Two-channel meter"),
-            QT_TRANSLATE_NOOP("Lexicon", "Position logger"),
-            QT_TRANSLATE_NOOP("Lexicon", "Pulse source"),
             QT_TRANSLATE_NOOP("Lexicon", "Windows-1252"),
         };
+        for (const char* m : kTypeNames) list.append(m);
         for (const char* m : kMessages) list.append(m);
         return list;
     }();

@@ -7,9 +7,9 @@
 
 #include "acoustics/acoustics_words.h"
 #include "acoustics/level_recorder.h"
-#include "acoustics/staged_file.h"
 #include "base/file.h"
 #include "base/number_format.h"
+#include "base/safe_write.h"
 #include "cli/cli_command.h"
 #include "cli/signal_cli_support.h"
 #include "cli/signal_input_args.h"
@@ -71,9 +71,9 @@ void appendCsvRow(std::string& out, const IntervalLevels& l) {
     out += '\n';
 }
 
-// Where the intervals go: CSV lines on standard output or records into a staged .bin file.
+// Where the intervals go: CSV lines on standard output or records into a .bin file that takes its name
+// only when complete.
 struct LevelOutput {
-    std::optional<acoustics::StagedFile> staged;
     std::optional<BinFileAppender> bin;
     File out = File::StandardOutput();
     std::optional<TextWriter> csv;
@@ -156,13 +156,11 @@ int runLevels(std::span<const std::string> args) {
     } else {
         std::vector<std::string> inputs = {path};
         if (a->input.calibration) inputs.push_back(a->input.calibration->path);
-        auto staged = acoustics::StagedFile::Begin(output, inputs);
-        if (!staged) {
-            printError(staged.error().message);
+        if (inputWrittenByOutput(output, inputs)) {
+            printError(acoustics::message(Word::OutputWouldReplaceInput, {output}));
             return 1;
         }
-        o.staged.emplace(std::move(*staged));
-        auto bin = BinFileAppender::Create(o.staged->tempPath(), false);
+        auto bin = BinFileAppender::Create(output, Placement::Whole);
         if (!bin) {
             printError(bin.error().message);
             return 1;
@@ -180,9 +178,7 @@ int runLevels(std::span<const std::string> args) {
         }
     }
     if (o.csv) return o.csv->flush() ? 0 : 1;
-    Status closed = o.bin->Close();
-    if (closed) closed = o.staged->commit();
-    if (!closed) {
+    if (Status closed = o.bin->Close(); !closed) {
         printError(closed.error().message);
         return 1;
     }
