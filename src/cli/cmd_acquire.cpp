@@ -75,6 +75,34 @@ std::optional<int> parseRecording(const Command& self, const ParsedArgs& p,
     return std::nullopt;
 }
 
+// Runs the recording until it ends, is interrupted, or the instrument goes silent; the exit code so far.
+// An instrument that stops sending would leave the recording waiting for ever: give up when no message came
+// for several periods (armed or recording, the instrument keeps sending its status).
+int waitForRecording(AcquisitionController& controller, const StderrView& view, const SteadyClock& clock,
+                     long long period) {
+    const uint64_t silenceLimitMs = 1000ull * static_cast<uint64_t>(std::max<long long>(3, 3 * period));
+    uint32_t lastData = clock.nowMs();
+    long long seen = 0;
+    while (controller.recording() != AcquisitionController::Recording::Off) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        controller.OnAcquisitionTimer();
+        if (view.newData != seen) {
+            seen = view.newData;
+            lastData = clock.nowMs();
+        }
+        if (interrupted) {
+            controller.StopRecording();
+            return 0;
+        }
+        if (clock.nowMs() - lastData > silenceLimitMs) {
+            // The records written so far stay; no further record of stale values is added.
+            printError(lexicon().text(Word::CantFoundDevice));
+            return 1;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int runAcquire(std::span<const std::string> args) {
@@ -140,35 +168,11 @@ int runAcquire(std::span<const std::string> args) {
 
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    // An instrument that stops sending would leave the recording waiting for ever: give up when no
-    // message came for several periods.
-    const uint64_t silenceLimitMs = 1000ull * static_cast<uint64_t>(std::max<long long>(3, 3 * period));
-    uint32_t lastData = clock.nowMs();
-    long long seen = 0;
-    int exitCode = 0;
-    while (controller.recording() != AcquisitionController::Recording::Off) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        controller.OnAcquisitionTimer();
-        // Armed or recording, the instrument keeps sending its status: silence means it has gone.
-        if (view.newData != seen) {
-            seen = view.newData;
-            lastData = clock.nowMs();
-        }
-        if (interrupted) {
-            controller.StopRecording();
-            break;
-        }
-        if (clock.nowMs() - lastData > silenceLimitMs) {
-            // The records written so far stay; no further record of stale values is added.
-            printError(lexicon().text(Word::CantFoundDevice));
-            exitCode = 1;
-            break;
-        }
-    }
+    const int exitCode = waitForRecording(controller, view, clock, period);
     const uint32_t written = controller.recordsWritten();
     controller.StopAcquisition();
     printNote(std::to_string(written) + " records written to " + output);
-    if (exitCode == 0 && !interrupted && written < rp.records) exitCode = 1;  // a write failed (reported)
+    if (exitCode == 0 && !interrupted && written < rp.records) return 1;  // a write failed (reported)
     return exitCode;
 }
 
