@@ -47,7 +47,10 @@ InstrumentLinks::InstrumentLinks(FrameController& frame)
     liveStream_ = std::make_unique<LiveStreamHandler>(LiveStreamDeps{
         frame.signalState(), frame.chain(), frame.filterLibrary(), frame.signalLock(), nullptr});
     liveStream_->stream().setSampleObserver(
-        [this](const ProcessingChain& chain) { trace_.AppendNewest(chain); });
+        [this](const ProcessingChain& chain) {
+            trace_.AppendNewest(chain);
+            feed_.OnSample(chain);
+        });
 }
 
 void InstrumentLinks::UseLinks(std::unique_ptr<SerialPortProvider> provider, uint16_t telePort) {
@@ -95,11 +98,14 @@ void InstrumentSession::Start() {
 }
 
 std::vector<Session::Page> InstrumentSession::pages() const {
-    return TabbedPages(pages_);
+    std::vector<Page> all = TabbedPages(pages_);
+    if (analyses_)
+        for (SignalAnalysisPage* p : analyses_->pages()) all.push_back(Page{p, PageTabText(p->kind())});
+    return all;
 }
 
 int InstrumentSession::initialTab() const {
-    return StoredTab(env_.frame.store(), static_cast<int>(pages_.size()));
+    return StoredTab(env_.frame.store(), static_cast<int>(pages().size()));
 }
 
 views::ControlRow InstrumentSession::controlRow() const {
@@ -115,6 +121,8 @@ views::ControlRow InstrumentSession::controlRow() const {
 }
 
 bool InstrumentSession::allowed(Command command) const {
+    if (command == Command::Signal || command == Command::Fft || command == Command::Rt60)
+        return analyses_ && analyses_->pageFor(command) != nullptr;
     return InstrumentAllows(reported_, !pages_.empty(), command);
 }
 
@@ -148,6 +156,12 @@ bool InstrumentSession::run(Command command) {
             return true;
         case Command::Misc:
             onMisc();
+            return true;
+        case Command::Signal:
+        case Command::Fft:
+        case Command::Rt60:
+            if (SignalAnalysisPage* p = analyses_ ? analyses_->pageFor(command) : nullptr)
+                env_.observer.ShowPage(p);
             return true;
         default:
             return false;
@@ -243,6 +257,7 @@ void InstrumentSession::takeLiveRecord() {
 }
 
 void InstrumentSession::destroyPages() {
+    analyses_.reset();
     for (LevelPage* p : pages_) delete p;
     pages_.clear();
 }
@@ -302,6 +317,13 @@ void InstrumentSession::OpenPages(DeviceType type) {
         // The raw-signal instrument sends samples, not levels: its page shows the processed signal.
         links_.trace().Reset(env_.frame.signalState().sampleRate);
         pages_.push_back(new SignalPage(context_, links_.trace(), env_.frame.signalState(), nullptr));
+        {
+            std::lock_guard<std::mutex> guard(env_.frame.signalLock());
+            links_.feed().Clear();
+        }
+        analyses_ = std::make_unique<SignalAnalyses>(env_, context_,
+                                                     SignalSourceRef{&env_.frame.signalState(), nullptr, nullptr, {}});
+        analyses_->Restart(env_.frame.signalState().outputRate());
     } else {
         for (views::PageKind kind : views::PagesFor(type, 1))
             pages_.push_back(MakeLevelPage(context_, kind, nullptr));
@@ -320,6 +342,7 @@ void InstrumentSession::ClosePages() {
 
 void InstrumentSession::NewData() {
     if (pages_.empty()) return;
+    if (analyses_) analyses_->Deliver(links_.feed(), env_.frame.signalLock());
     takeLiveRecord();
     changed(SessionObserver::Change::Values);
 }

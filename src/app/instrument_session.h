@@ -14,11 +14,13 @@
 #include "app/level_pages.h"
 #include "app/recording_dialog.h"
 #include "app/session.h"
+#include "app/signal_analysis.h"
 #include "base/clock.h"
 #include "link/acquisition_controller.h"
 #include "link/device_link.h"
 #include "link/live_stream_handler.h"
 #include "link/tele_link.h"
+#include "views/signal_feed.h"
 #include "views/signal_trace.h"
 
 namespace k470::app {
@@ -42,6 +44,8 @@ class InstrumentLinks {
     StreamHandler& stream() { return *liveStream_; }
     // The processed samples of the raw-signal instrument for the "Signal" page.
     views::SignalTrace& trace() { return trace_; }
+    // The same samples, decimated, for the analysis pages.
+    views::SignalFeed& feed() { return feed_; }
     // The last entries of the autorecording dialog.
     RecordingEntries& recordingEntries() { return lastEntries_; }
 
@@ -50,6 +54,7 @@ class InstrumentLinks {
     uint16_t telePort_ = kTelePort;
     NamedEvent* autoSaveEvent_ = nullptr;
     views::SignalTrace trace_;
+    views::SignalFeed feed_;
     std::unique_ptr<LiveStreamHandler> liveStream_;
     RecordingEntries lastEntries_;
 };
@@ -119,6 +124,7 @@ class InstrumentSession : public QObject, public Session, private AcquisitionVie
     bool timerWanted_ = false;
     PageContext context_;
     std::vector<LevelPage*> pages_;                // owned; hosted by the window's tabs
+    std::unique_ptr<SignalAnalyses> analyses_;     // the raw-signal instrument's analysis pages
     std::optional<MeasurementRecord> liveRecord_;  // the instrument's current values as a record
     AcquisitionCommands reported_;
     bool answered_ = false;

@@ -94,6 +94,12 @@ QString PageTabText(views::PageKind kind) {
             return QCoreApplication::translate("k470::app::LevelPage", "Multirecords");
         case views::PageKind::Signal:
             return QCoreApplication::translate("k470::app::LevelPage", "Signal");
+        case views::PageKind::SignalLevels:
+            return QCoreApplication::translate("k470::app::LevelPage", "Levels");
+        case views::PageKind::Fft:
+            return QCoreApplication::translate("k470::app::LevelPage", "FFT");
+        case views::PageKind::Rt60:
+            return QCoreApplication::translate("k470::app::LevelPage", "RT-60");
     }
     return {};
 }

@@ -575,6 +575,10 @@ void MainWindow::SessionEnded() {
     QMetaObject::invokeMethod(this, &MainWindow::closeEndedSession, Qt::QueuedConnection);
 }
 
+void MainWindow::ShowPage(QWidget* page) {
+    if (tabs_->indexOf(page) >= 0) tabs_->setCurrentWidget(page);
+}
+
 void MainWindow::Dispatch(Command command) {
     if (!enabled(command)) return;
     if (command == Command::CopyToClipboard)

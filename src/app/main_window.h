@@ -73,6 +73,7 @@ class MainWindow : public QMainWindow, public UserDialogs, private SessionObserv
     // SessionObserver
     void SessionChanged(Change change) override;
     void SessionEnded() override;
+    void ShowPage(QWidget* page) override;
     // SessionHost
     SessionEnv sessionEnv() override;
     bool closeSession() override;

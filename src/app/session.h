@@ -45,6 +45,8 @@ class SessionObserver {
     // The source went away by itself (the instrument did not answer or closed the connection): the owner
     // closes the session when the current command or tick is over.
     virtual void SessionEnded() = 0;
+    // Brings one of the session's pages to the front: a command ("Signal", "FFT", "RT-60") chose it.
+    virtual void ShowPage(QWidget* page) { (void)page; }
 };
 
 // What every session works with: the window's settings and signal state, the user's dialogs, the

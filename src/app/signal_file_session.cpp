@@ -27,8 +27,11 @@ class SignalFileSession::Sink : public ChainReplaySink {
     Sink(SignalFileSession& owner, FrameController& frame)
         : ChainReplaySink(frame.signalState(), frame.filterLibrary(), frame.chain(), frame.signalLock(),
                           ChannelSetupSource{}),
-          owner_(owner) {
-        setFrameObserver([this](const ProcessingChain& chain) { owner_.trace_.AppendNewest(chain); });
+          owner_(owner), frame_(frame) {
+        setFrameObserver([this](const ProcessingChain& chain) {
+            owner_.trace_.AppendNewest(chain);
+            owner_.feed_.OnSample(chain);
+        });
     }
     void Post(ReplayEvent e) override {
         switch (e) {
@@ -37,11 +40,14 @@ class SignalFileSession::Sink : public ChainReplaySink {
                 // The replay starts here: the time axis counts from this frame and shows the record's markers.
                 owner_.trace_.Reset(owner_.controller_.sampleRate(), owner_.controller_.position(),
                                     views::TraceMarkers(owner_.controller_.startChoices()));
+                owner_.feed_.Clear();
+                if (owner_.analyses_) owner_.analyses_->Restart(frame_.signalState().outputRate());
                 if (owner_.page_) owner_.page_->Refresh();
                 owner_.changed(SessionObserver::Change::State);
                 break;
             case ReplayEvent::NewData:
             case ReplayEvent::AccumulationReached:
+                if (owner_.analyses_) owner_.analyses_->Deliver(owner_.feed_, frame_.signalLock());
                 owner_.changed(SessionObserver::Change::Values);
                 break;
         }
@@ -49,6 +55,7 @@ class SignalFileSession::Sink : public ChainReplaySink {
 
   private:
     SignalFileSession& owner_;
+    FrameController& frame_;
 };
 
 SignalFileSession::SignalFileSession(const SessionEnv& env)
@@ -61,6 +68,7 @@ SignalFileSession::SignalFileSession(const SessionEnv& env)
 
 SignalFileSession::~SignalFileSession() {
     timer_.stop();
+    analyses_.reset();
     delete page_;
     controller_.Close();
     env_.frame.setReplayMode(false);
@@ -86,12 +94,18 @@ Status SignalFileSession::start(const std::string& path) {
     const std::vector<int> numbers = channelNumbers();
     context_.channel = numbers.empty() ? 0 : numbers.front();
     page_ = new SignalPage(context_, trace_, env_.frame.signalState(), nullptr);
+    analyses_ = std::make_unique<SignalAnalyses>(
+        env_, context_, SignalSourceRef{&env_.frame.signalState(), controller_.file(), &controller_, path});
+    analyses_->Restart(env_.frame.signalState().outputRate());
     timer_.start();
     return {};
 }
 
 std::vector<Session::Page> SignalFileSession::pages() const {
-    return {Page{page_, PageTabText(views::PageKind::Signal)}};
+    std::vector<Page> all{Page{page_, PageTabText(views::PageKind::Signal)}};
+    if (analyses_)
+        for (SignalAnalysisPage* p : analyses_->pages()) all.push_back(Page{p, PageTabText(p->kind())});
+    return all;
 }
 
 std::vector<int> SignalFileSession::channelNumbers() const {
@@ -134,6 +148,10 @@ bool SignalFileSession::allowed(Command command) const {
         case Command::ReplayRange:
         case Command::CopyToClipboard:
             return true;
+        case Command::Signal:
+        case Command::Fft:
+        case Command::Rt60:
+            return analyses_ && analyses_->pageFor(command) != nullptr;
         default:
             return IsGlobalCommand(command);
     }
@@ -167,6 +185,12 @@ bool SignalFileSession::run(Command command) {
             return true;
         case Command::SignalFiltration:
             onSignalFiltration();
+            return true;
+        case Command::Signal:
+        case Command::Fft:
+        case Command::Rt60:
+            if (SignalAnalysisPage* p = analyses_ ? analyses_->pageFor(command) : nullptr)
+                env_.observer.ShowPage(p);
             return true;
         default:
             return false;
@@ -241,6 +265,8 @@ void SignalFileSession::onSignalFiltration() {
     RunSignalFiltration(env_.frame, env_.dialogs, env_.window,
                         FiltrationInput{0, nullptr, controller_.file(), &processed_}, [this] {
                             page_->Refresh();
+                            // The chain's output rate or units may have changed: the analyses start again.
+                            analyses_->Restart(env_.frame.signalState().outputRate());
                             changed(SessionObserver::Change::State);  // labels and the preset may change
                         });
     if (running) timer_.start();

@@ -10,9 +10,11 @@
 
 #include "app/level_pages.h"
 #include "app/session.h"
+#include "app/signal_analysis.h"
 #include "app/signal_parameters.h"
 #include "base/clock.h"
 #include "signal/replay_controller.h"
+#include "views/signal_feed.h"
 #include "views/signal_trace.h"
 
 namespace k470::app {
@@ -43,6 +45,7 @@ class SignalFileSession : public QObject, public Session {
     void Tick();
     const ReplayController& controller() const { return controller_; }
     const views::SignalTrace& trace() const { return trace_; }
+    const SignalAnalyses* analyses() const { return analyses_.get(); }
     const QTimer& timer() const { return timer_; }
     // The signal file made by the last "Process" of "Signal filtration"; removed when the session goes.
     const ProcessedFile* processedFile() const { return processed_.get(); }
@@ -63,11 +66,13 @@ class SignalFileSession : public QObject, public Session {
     SessionEnv env_;
     SteadyClock clock_;
     views::SignalTrace trace_;
+    views::SignalFeed feed_;  // the processed frames for the analysis pages
     ReplayController controller_;
     std::unique_ptr<Sink> sink_;
     QTimer timer_;
     PageContext context_;
     LevelPage* page_ = nullptr;  // owned; hosted by the window's tabs
+    std::unique_ptr<SignalAnalyses> analyses_;
     ProcessedFileHolder processed_;
 };
 

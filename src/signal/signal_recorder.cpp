@@ -29,7 +29,7 @@ std::u16string cut(const std::u16string& s, size_t units) {
 
 SdtHeader recordingHeader(const SignalState& state) {
     SdtHeader h;
-    h.sampleRate = state.sampleRate / std::max(1, state.decimation);
+    h.sampleRate = state.outputRate();
     if (state.presetActive) h.processor = cut(utf8ToUtf16(state.presetName), 127);
     for (size_t k = 0; k < 3; ++k) {
         const SignalChannel& c = state.channels[k];

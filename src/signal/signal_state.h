@@ -34,6 +34,9 @@ struct SignalState {
     double sampleRate = 48000.0;  // fs of the acquisition; the last opened signal file sets it
     bool presetActive = false;    // "CustomK"
     std::string presetName;       // "ProcName" (or "ReplayProcName" while replaying)
+
+    // Frames per second at the chain's output, after decimation.
+    double outputRate() const { return sampleRate / (decimation > 1 ? decimation : 1); }
 };
 
 // Output channel k is enabled when its matrix row is not all zero.

@@ -28,7 +28,10 @@ enum class PageKind {
     WeightedTable,  // "Weighted levels"
     Spectra,
     Multirecords,
-    Signal,  // the replayed signal of a signal file
+    Signal,        // the processed signal of a signal source
+    SignalLevels,  // "Levels": sound levels and 1/3-octave bands of the signal
+    Fft,           // "FFT": the narrow-band spectrum of the signal
+    Rt60,          // "RT-60": reverberation times of a recorded decay
 };
 
 // The pages of a source in tab order: the type's tables, "Spectra", and "Multirecords" when the file

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/signal_analysis.h"
+
+#include "app/session.h"
+
+namespace k470::app {
+
+SignalAnalyses::SignalAnalyses(const SessionEnv& /*env*/, PageContext& /*context*/, SignalSourceRef /*source*/) {}
+
+SignalAnalyses::~SignalAnalyses() {
+    for (SignalAnalysisPage* p : pages_) delete p;
+}
+
+SignalAnalysisPage* SignalAnalyses::pageFor(Command command) const {
+    for (SignalAnalysisPage* p : pages_)
+        if (p->command() == command) return p;
+    return nullptr;
+}
+
+void SignalAnalyses::Restart(double sampleRate) {
+    for (SignalAnalysisPage* p : pages_) p->Restart(sampleRate);
+}
+
+void SignalAnalyses::Deliver(views::SignalFeed& feed, std::mutex& lock) {
+    std::vector<double> frames;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        frames = feed.Take();
+    }
+    if (frames.empty()) return;
+    for (SignalAnalysisPage* p : pages_) p->Feed(frames);
+}
+
+}  // namespace k470::app
