@@ -379,6 +379,22 @@ TEST_F(InstrumentSessionTest, ExternalTriggerStartsTheArmedRecording) {
     EXPECT_EQ(w->windowTitle(), base);
 }
 
+TEST_F(InstrumentSessionTest, ConnectionClosedByTheInstrumentIsReportedAtOnce) {
+    connectOverWiFi(3);
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return w->statusField()->text() == QStringLiteral("Data tele"); }, 3000));
+    // The instrument goes away: its end of the TCP connection closes. The window says so well before the
+    // silence limit would, and the acquisition ends instead of showing frozen values.
+    sim.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->session() == nullptr; }, 3000)) << w->statusField()->text().toStdString();
+    EXPECT_TRUE(messages.contains(QStringLiteral("The instrument closed the connection")))
+        << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(w->tabs()->count(), 0);
+    EXPECT_TRUE(enabled(*w, Command::Data));
+    EXPECT_FALSE(enabled(*w, Command::StartStop));
+}
+
 TEST_F(InstrumentSessionTest, NoAdapterOnTheAddressChangesNothing) {
     // A port that is bound but not listening refuses the connection.
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
