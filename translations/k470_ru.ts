@@ -167,6 +167,10 @@
         <translation>Начало %s с лежит в конце записи %s (%s с) или за ним</translation>
     </message>
     <message>
+        <source>Length %s s from %s s reaches beyond the end of record %s (%s s)</source>
+        <translation>Длительность %s с от %s с выходит за конец записи %s (%s с)</translation>
+    </message>
+    <message>
         <source>The file has no physical scale: levels are in dB re full scale (give --scale or --calibration)</source>
         <translation>У файла нет физического масштаба: уровни в дБ относительно полной шкалы (задайте --scale или --calibration)</translation>
     </message>

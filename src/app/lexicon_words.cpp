@@ -49,6 +49,7 @@ const char* const kMessages[] = {
                       "No 1 kHz calibrator tone in '%s': its 1 kHz band is %s dB below its broadband level"),
     QT_TRANSLATE_NOOP("Lexicon", "Sample %s of record %s is not a finite number"),
     QT_TRANSLATE_NOOP("Lexicon", "Start %s s lies at or beyond the end of record %s (%s s)"),
+    QT_TRANSLATE_NOOP("Lexicon", "Length %s s from %s s reaches beyond the end of record %s (%s s)"),
     QT_TRANSLATE_NOOP(
         "Lexicon",
         "The file has no physical scale: levels are in dB re full scale (give --scale or --calibration)"),

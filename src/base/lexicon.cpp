@@ -55,6 +55,7 @@ constexpr DefaultWord kEnglish[] = {
      "No 1 kHz calibrator tone in '%s': its 1 kHz band is %s dB below its broadband level"},
     {Word::SampleNotFinite, "Sample %s of record %s is not a finite number"},
     {Word::StartBeyondEnd, "Start %s s lies at or beyond the end of record %s (%s s)"},
+    {Word::RangeBeyondEnd, "Length %s s from %s s reaches beyond the end of record %s (%s s)"},
     {Word::LevelsReFullScale,
      "The file has no physical scale: levels are in dB re full scale (give --scale or --calibration)"},
     {Word::ZWeightedOnly,

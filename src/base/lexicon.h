@@ -59,6 +59,7 @@ enum class Word : int {
     NoCalibrationTone,        // no 1 kHz tone in a calibration recording
     SampleNotFinite,          // NaN or infinite sample
     StartBeyondEnd,           // --start lies behind the record's end
+    RangeBeyondEnd,           // --start and --length reach past the record's end
     LevelsReFullScale,        // a WAV without scale
     ZWeightedOnly,            // a channel whose unit is not Pa
     BandsAboveNyquist,        // bands left out above half the rate

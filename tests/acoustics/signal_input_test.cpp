@@ -154,6 +154,7 @@ TEST(SignalInput, RefusesBadInputWithAClearMessage) {
         {"junk.wav", {}, "Can't read sound file"},
         {"missing.wav", {}, "Can't read sound file"},
         {"ok.wav", with([](auto& o) { o.start = 0.2; }), "Start 0.2 s lies at or beyond the end of record 1"},
+        {"ok.wav", with([](auto& o) { o.length = 10.0; }), "Length 10 s from 0 s reaches beyond the end of record 1"},
         {"ok.wav", with([](auto& o) { o.scale = -1.0; }), "Scale '-1' is not a positive number"},
     };
     for (const Case& c : cases) {
