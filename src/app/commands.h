@@ -10,6 +10,8 @@ enum class Command {
     Open,
     SaveAsBinary,
     SaveAsText,
+    PrintReport,      // the measurement report of the open data file
+    ExportReportPdf,  // the same report as a PDF file
     TranslateBinToTxt,
     MergeToOneTxt,
     MakeReport,

@@ -8,6 +8,7 @@
 #include "app/frame_settings.h"
 #include "app/misc_dialogs.h"
 #include "app/output_paths.h"
+#include "app/report_commands.h"
 #include "app/signal_filtration.h"
 #include "app/user_dialogs.h"
 #include "base/clock.h"
@@ -64,6 +65,9 @@ bool DataFileSession::allowed(Command command) const {
     switch (command) {
         case Command::SaveAsText:
             return true;
+        case Command::PrintReport:
+        case Command::ExportReportPdf:
+            return hasLevelChoices(deviceType());  // a report plots a level
         case Command::SaveAsBinary:
         case Command::Misc:
         case Command::CopyToClipboard:
@@ -89,6 +93,13 @@ bool DataFileSession::run(Command command) {
             return true;
         case Command::Misc:
             onMisc();
+            return true;
+        case Command::PrintReport:
+            PrintReport({env_.frame.store(), env_.dialogs, env_.window}, source_.file().path(), deviceType());
+            return true;
+        case Command::ExportReportPdf:
+            ExportReportPdf({env_.frame.store(), env_.dialogs, env_.window}, source_.file().path(),
+                            deviceType());
             return true;
         case Command::RecordPosition:
             onRecordPosition();

@@ -169,6 +169,9 @@ void MainWindow::buildMenus() {
     addCommand(fileMenu_, Command::SaveAsBinary, tr("Save as &binary..."));
     addCommand(fileMenu_, Command::SaveAsText, tr("Save as &text..."));
     fileMenu_->addSeparator();
+    addCommand(fileMenu_, Command::PrintReport, tr("&Print report..."))->setShortcut(QKeySequence::Print);
+    addCommand(fileMenu_, Command::ExportReportPdf, tr("Export report as P&DF..."));
+    fileMenu_->addSeparator();
     addCommand(fileMenu_, Command::TranslateBinToTxt, tr("Translate .bin to .txt..."));
     addCommand(fileMenu_, Command::MergeToOneTxt, tr("Merge to one .txt..."));
     addCommand(fileMenu_, Command::MakeReport, tr("Make report..."));

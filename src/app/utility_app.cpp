@@ -12,11 +12,13 @@
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 
 #include "app/frame_controller.h"
 #include "app/language.h"
 #include "app/main_window.h"
+#include "app/report_commands.h"
 #include "base/settings_store.h"
 #include "link/serial_port.h"
 #include "link/tele_link.h"
@@ -93,6 +95,21 @@ struct CommandLine {
         QStringLiteral("simulator"),
         QStringLiteral("use the built-in instrument simulator as the USB instrument (device type T)"),
         QStringLiteral("T"), QStringLiteral("3")};
+    const QCommandLineOption reportPdf{
+        QStringLiteral("report-pdf"),
+        QStringLiteral("write the measurement report of the .bin files as a PDF file OUT and quit, "
+                       "without a window"),
+        QStringLiteral("OUT")};
+    const QCommandLineOption level{
+        QStringLiteral("level"),
+        QStringLiteral("with --report-pdf: the level to plot as table, parameter, band and channel "
+                       "(default: the A-weighted fast level, or the type's first level)"),
+        QStringLiteral("T,P,B[,C]")};
+    const QCommandLineOption operatorName{QStringLiteral("operator"),
+                                          QStringLiteral("with --report-pdf: the operator's name"),
+                                          QStringLiteral("TEXT")};
+    const QCommandLineOption project{
+        QStringLiteral("project"), QStringLiteral("with --report-pdf: the project"), QStringLiteral("TEXT")};
 
     CommandLine() {
         QCoreApplication::setApplicationName(QStringLiteral("k470"));
@@ -100,10 +117,16 @@ struct CommandLine {
         parser.setApplicationDescription(QStringLiteral("Utility for hand-held measuring instruments"));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addPositionalArgument(QStringLiteral("file"),
-                                     QStringLiteral("a device data file (.bin or .sdt) to open"));
+        parser.addPositionalArgument(
+            QStringLiteral("file"),
+            QStringLiteral("a device data file (.bin or .sdt) to open; with --report-pdf, the .bin "
+                           "files of the report"));
         parser.addOption(exitWhenShown);
         parser.addOption(simulator);
+        parser.addOption(reportPdf);
+        parser.addOption(level);
+        parser.addOption(operatorName);
+        parser.addOption(project);
     }
 };
 
@@ -123,6 +146,20 @@ int UtilityApp::Run(QApplication& app) {
     const QCommandLineOption& exitWhenShown = line.exitWhenShown;
     const QCommandLineOption& simulator = line.simulator;
     parser.process(app);
+    if (parser.isSet(line.reportPdf)) {
+        HeadlessReport request;
+        request.output = parser.value(line.reportPdf);
+        request.level = parser.value(line.level);
+        request.operatorName = parser.value(line.operatorName);
+        request.project = parser.value(line.project);
+        request.files = parser.positionalArguments();
+        return RunHeadlessReport(request);
+    }
+    for (const QCommandLineOption* o : {&line.level, &line.operatorName, &line.project})
+        if (parser.isSet(*o)) {
+            std::fprintf(stderr, "k470: --%s goes with --report-pdf\n", qPrintable(o->names().constFirst()));
+            return 1;
+        }
 
     SettingsStore store(SettingsStore::defaultPath());
     const QStringList dirs = DataDirectories();

@@ -2,22 +2,11 @@
 // Arguments shared by the merge, percentiles and report commands.
 #pragma once
 
-#include <string>
-#include <string_view>
-
-#include "base/file.h"
-#include "base/result.h"
-#include "data/device_type.h"
-#include "export/level_locator.h"
+#include "export/level_argument.h"
 
 namespace k470::cli {
 
-// Reads "T,P,B" or "T,P,B,C" (decimal numbers; channel 0 when left out). False when the text is not of
-// that form.
-bool parseLevelArgument(std::string_view text, LevelSelection& level);
-
-// "" when the level is one of the type's choices, otherwise a message naming what is out of range. A type
-// without decoded levels accepts any level: its level locator points at the first result word.
-std::string checkLevelArgument(DeviceType type, const LevelSelection& level, std::string_view text);
+using k470::checkLevelArgument;
+using k470::parseLevelArgument;
 
 }  // namespace k470::cli

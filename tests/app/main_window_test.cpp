@@ -74,6 +74,8 @@ TEST_F(MainWindowTest, WithoutASourceOnlyTheGlobalCommandsAreEnabled) {
     const Command inMenus[] = {Command::Open,
                                Command::SaveAsBinary,
                                Command::SaveAsText,
+                               Command::PrintReport,
+                               Command::ExportReportPdf,
                                Command::TranslateBinToTxt,
                                Command::MergeToOneTxt,
                                Command::MakeReport,

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/analysis_args.h"
+#include "export/level_argument.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,7 +7,7 @@
 
 #include "base/lexicon.h"
 
-namespace k470::cli {
+namespace k470 {
 
 bool parseLevelArgument(std::string_view text, LevelSelection& level) {
     std::vector<int> numbers;
@@ -48,4 +48,4 @@ std::string checkLevelArgument(DeviceType type, const LevelSelection& level, std
     return message + "channels are 0.." + std::to_string(channels - 1);
 }
 
-}  // namespace k470::cli
+}  // namespace k470
