@@ -227,12 +227,15 @@ Result<MeasurementRecord> makeSampleRecord(const SampleRecordOptions& o) {
         }
     }
     r.header.vin = o.vin;
-    r.header.date = packDosDate({2026, 12, 1 + o.index % 28, 0, 0, 0});
+    // One record a minute from 09:00 on 1 December, each of one minute, as a meter that autorecords does:
+    // the clock runs on through the night into the next days (and starts again after four weeks).
+    const int minute = 9 * 60 + o.index;
+    r.header.date = packDosDate({2026, 12, 1 + (minute / 1440) % 28, 0, 0, 0});
     r.header.time =
-        packDosTime({2026, 1, 1, 9 + (o.index / 60) % 12, o.index % 60, static_cast<int>(2 * (o.seed % 30))});
+        packDosTime({2026, 1, 1, (minute / 60) % 24, minute % 60, static_cast<int>(2 * (o.seed % 30))});
     r.tail.intervalHours = 0;
     r.tail.intervalMinutes = 1;
-    r.tail.intervalSeconds = static_cast<uint16_t>(o.index % 60);
+    r.tail.intervalSeconds = 0;
     r.tail.rangeIndex = static_cast<uint16_t>(o.seed % 3);
     r.trailer.calibrationOffset[0] = -0.5 + 0.25 * (o.seed % 5);
     r.trailer.overloadStatus[0] = o.index % 17 == 5 ? 1 : 0;

@@ -145,7 +145,7 @@ TEST(CliInfo, ListsRecordsAndSignalEntries) {
     auto r = cli({"info", bin});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("Records: 2\n"), std::string::npos);
-    EXPECT_NE(r.out.find("2: 02/12/2026 09:01:02; Three-channel whole-body vibration meter; VIN: 00A1B2C3\n"),
+    EXPECT_NE(r.out.find("2: 01/12/2026 09:01:02; Three-channel whole-body vibration meter; VIN: 00A1B2C3\n"),
               std::string::npos)
         << r.out;
 
