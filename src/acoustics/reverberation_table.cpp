@@ -63,8 +63,8 @@ std::vector<ReverberationRow> ReverberationRows(const ReverberationResult& resul
 std::string ReverberationCsv(const ReverberationResult& result) {
     std::string out = "band_hz,edt_s,t20_s,t30_s,r_t20,r_t30,floor_db,note\n";
     for (const ReverberationRow& r : ReverberationRows(result))
-        out += r.band + ',' + r.edt + ',' + r.t20 + ',' + r.t30 + ',' + r.rT20 + ',' + r.rT30 + ',' + r.floor +
-               ',' + csvField(r.note) + '\n';
+        out += r.band + ',' + r.edt + ',' + r.t20 + ',' + r.t30 + ',' + r.rT20 + ',' + r.rT30 + ',' +
+               r.floor + ',' + csvField(r.note) + '\n';
     return out;
 }
 

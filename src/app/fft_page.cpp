@@ -174,7 +174,8 @@ void FftPage::showSpectrum() {
     const double hi = std::ceil(top / 10.0) * 10.0 + 10.0;
     const double lo = std::max(std::floor(bottom / 10.0) * 10.0, hi - kLevelSpanDb);
     chart_->SetYRange(lo, hi);
-    chart_->SetCurves({plot::Curve{std::move(levels), QColor(0x20, 0x50, 0xB0), tr("ch%1 L [dB]").arg(k + 1)}});
+    chart_->SetCurves(
+        {plot::Curve{std::move(levels), QColor(0x20, 0x50, 0xB0), tr("ch%1 L [dB]").arg(k + 1)}});
     showAxis();
     if (const auto peak = spectrum_.peak())
         peak_->setText(tr("Peak: %1 Hz, %2 dB")

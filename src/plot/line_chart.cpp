@@ -176,7 +176,8 @@ void LineChart::computeTicks() {
     if (clockOrigin_)
         xClock_ = ComputeClockTicks(*clockOrigin_, xLo, xRange, area.width(), kMinClockTickSpacing);
     if (logX_)
-        xLog_ = ComputeLogAxisTicks(shownXLow(), xOf(std::max(last_, first_)), area.width(), kMinLogTickSpacing);
+        xLog_ =
+            ComputeLogAxisTicks(shownXLow(), xOf(std::max(last_, first_)), area.width(), kMinLogTickSpacing);
     yTicks_ = ComputeAxisTicks(yLo_, yHi_ - yLo_, area.height(), kMinYTickSpacing, digitBudget_);
 }
 
@@ -301,14 +302,17 @@ void LineChart::drawCurve(QPainter& painter, const Curve& curve, const AxisMap& 
         // More samples than pixels: one vertical stroke per pixel column from its lowest to its highest
         // value, joined to the next column, which looks like the full polyline at a fraction of the cost.
         int column = std::numeric_limits<int>::min();
+        int prevColumn = 0;
         double lo = 0, hi = 0, prevEnd = 0;
         bool havePrev = false;
         auto flush = [&] {
             if (column == std::numeric_limits<int>::min()) return;
             const double top = yPixel(hi), bottom = yPixel(lo);
-            if (havePrev) painter.drawLine(QPointF(column - 1, prevEnd), QPointF(column, (top + bottom) / 2));
+            // Joined to the column drawn before, which on a logarithmic axis may lie several pixels away.
+            if (havePrev) painter.drawLine(QPointF(prevColumn, prevEnd), QPointF(column, (top + bottom) / 2));
             painter.drawLine(QPointF(column, top), QPointF(column, bottom));
             prevEnd = (top + bottom) / 2;
+            prevColumn = column;
             havePrev = true;
         };
         for (int64_t i = first; i <= last; ++i) {

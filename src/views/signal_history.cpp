@@ -35,7 +35,8 @@ void SignalHistory::Append(std::span<const double> frames) {
             ring_.insert(ring_.end(), frame.begin(), frame.end());
             ++count_;
         } else {
-            std::copy(frame.begin(), frame.end(), ring_.begin() + static_cast<std::ptrdiff_t>(next_ * kWidth));
+            std::copy(frame.begin(), frame.end(),
+                      ring_.begin() + static_cast<std::ptrdiff_t>(next_ * kWidth));
             next_ = (next_ + 1) % capacity_;
         }
     }

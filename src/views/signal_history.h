@@ -26,7 +26,7 @@ class SignalHistory {
 
   private:
     double sampleRate_ = 0.0;
-    size_t capacity_ = 0;      // frames
+    size_t capacity_ = 0;       // frames
     std::vector<double> ring_;  // grows up to capacity_ frames, then wraps
     size_t next_ = 0;           // the frame written next once the ring is full
     size_t count_ = 0;

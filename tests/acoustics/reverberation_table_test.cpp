@@ -35,19 +35,21 @@ size_t fieldCount(const std::string& line) {
 TEST_F(RoomStretchTest, ShotOfTheSecondRecordGivesTheRoomsTimes) {
     // The record's shot at 0.5 s, taken from 0.4 s to the end of the 3.5 s record.
     double last = -1.0;
-    auto r = AnalyzeRecordedStretch({path, 1, 2, 0.4, std::nullopt}, ReverberationBands::Octave, [&](double f) {
-        EXPECT_GE(f, last);
-        last = f;
-        return true;
-    });
+    auto r =
+        AnalyzeRecordedStretch({path, 1, 2, 0.4, std::nullopt}, ReverberationBands::Octave, [&](double f) {
+            EXPECT_GE(f, last);
+            last = f;
+            return true;
+        });
     ASSERT_TRUE(r) << r.error().message;
     EXPECT_NEAR(last, 1.0, 1e-9);
     const auto rows = ReverberationRows(*r);
     ASSERT_EQ(rows.size(), r->bands.size());
     for (size_t b = 0; b < 6; ++b) {
         const auto row = std::find_if(rows.begin(), rows.end(), [&](const ReverberationRow& x) {
-            return x.band == (kRoomOctaveCentres[b] < 1000 ? std::to_string(int(kRoomOctaveCentres[b]))
-                                                           : std::to_string(int(kRoomOctaveCentres[b] / 1000)) + "k");
+            return x.band == (kRoomOctaveCentres[b] < 1000
+                                  ? std::to_string(int(kRoomOctaveCentres[b]))
+                                  : std::to_string(int(kRoomOctaveCentres[b] / 1000)) + "k");
         });
         ASSERT_NE(row, rows.end()) << kRoomOctaveCentres[b];
         const double t = kRoomReverberationTimes[b];
@@ -92,17 +94,16 @@ TEST_F(RoomStretchTest, StretchBeforeTheShotHasNoDecayAndInventsNoTimes) {
 
 TEST_F(RoomStretchTest, MissingPiecesFailWithAMessage) {
     // No file, no record 9, no channel 3, a start beyond the record's 3.5 s.
-    for (const RecordedStretch& s : {RecordedStretch{dir.file("none.sdt"), 1, 1, 0.0, std::nullopt},
-                                     RecordedStretch{path, 1, 9, 0.0, std::nullopt},
-                                     RecordedStretch{path, 3, 1, 0.0, std::nullopt},
-                                     RecordedStretch{path, 1, 1, 99.0, std::nullopt}}) {
+    for (const RecordedStretch& s :
+         {RecordedStretch{dir.file("none.sdt"), 1, 1, 0.0, std::nullopt},
+          RecordedStretch{path, 1, 9, 0.0, std::nullopt}, RecordedStretch{path, 3, 1, 0.0, std::nullopt},
+          RecordedStretch{path, 1, 1, 99.0, std::nullopt}}) {
         auto r = AnalyzeRecordedStretch(s, ReverberationBands::Octave);
         ASSERT_FALSE(r) << s.path << " " << s.channel << " " << s.record;
         EXPECT_FALSE(r.error().message.empty());
     }
-    auto cancelled =
-        AnalyzeRecordedStretch({path, 1, 1, 0.0, std::nullopt}, ReverberationBands::Octave,
-                               [](double f) { return f < 0.5; });
+    auto cancelled = AnalyzeRecordedStretch({path, 1, 1, 0.0, std::nullopt}, ReverberationBands::Octave,
+                                            [](double f) { return f < 0.5; });
     EXPECT_FALSE(cancelled);
 }
 

@@ -53,7 +53,8 @@ TEST_P(SignalHistoryTest, KeepsTheNewestFramesOldestFirst) {
     }
     EXPECT_EQ(h.frames(), static_cast<size_t>(c.kept));
     EXPECT_DOUBLE_EQ(h.seconds(), c.kept / 1000.0);
-    for (int k = 0; k < 3; ++k) EXPECT_EQ(h.Channel(static_cast<size_t>(k)), channelOf(next - c.kept, next, k)) << k;
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(h.Channel(static_cast<size_t>(k)), channelOf(next - c.kept, next, k)) << k;
     EXPECT_TRUE(h.Channel(3).empty());
 }
 

@@ -122,7 +122,12 @@ struct LogTickCase {
 // Pixels per decade = pixels / log10(hi / lo); 1-2-5 needs log10(2) of that (about 0.3) per minSpacing.
 const LogTickCase kLogTicks[] = {
     // 300 pixels a decade, 90 between 1 and 2: the 1-2-5 ticks of the audio range.
-    {"audio_range_one_two_five", 20, 20000, 900, 45, {"20", "50", "100", "200", "500", "1k", "2k", "5k", "10k", "20k"}},
+    {"audio_range_one_two_five",
+     20,
+     20000,
+     900,
+     45,
+     {"20", "50", "100", "200", "500", "1k", "2k", "5k", "10k", "20k"}},
     // 100 pixels a decade, only 30 between 1 and 2: every decade.
     {"decades_only", 10, 100000, 400, 45, {"10", "100", "1k", "10k", "100k"}},
     // 25 pixels a decade: every second decade.
