@@ -43,6 +43,33 @@ void BM_LineChartRedraw100k(benchmark::State& state) {
 }
 BENCHMARK(BM_LineChartRedraw100k)->Unit(benchmark::kMillisecond);
 
+// The largest spectrum of the "FFT" page (32769 bins of a 65536-point transform) on a logarithmic frequency
+// axis, which it redraws several times a second while a signal flows.
+void BM_LogSpectrumRedraw(benchmark::State& state) {
+    k470::plot::PlotWindow window;
+    window.resize(1000, 400);
+    auto& chart = window.Add<k470::plot::LineChart>(QRect(0, 0, 1000, 400));
+    std::vector<double> levels(32769);
+    for (size_t i = 0; i < levels.size(); ++i)
+        levels[i] =
+            40.0 - 10.0 * std::log10(1.0 + static_cast<double>(i)) + 3.0 * std::sin(static_cast<double>(i));
+    chart.SetCurves({k470::plot::Curve{levels, Qt::blue, QStringLiteral("L")}});
+    chart.SetYRange(-20, 60);
+    chart.SetLogarithmicX(true);
+    chart.Render(1, 32768, 0.0, 48000.0 / 65536.0);
+    window.frame();
+    double seconds = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        chart.markDirty();
+        benchmark::DoNotOptimize(window.frame().constBits());
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    state.counters["ratio_to_frame_budget"] =
+        seconds / static_cast<double>(state.iterations()) / kFrameBudgetSeconds;
+}
+BENCHMARK(BM_LogSpectrumRedraw)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {

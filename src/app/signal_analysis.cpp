@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/signal_analysis.h"
 
+#include "app/fft_page.h"
+#include "app/rt60_page.h"
 #include "app/session.h"
 
 namespace k470::app {
 
-SignalAnalyses::SignalAnalyses(const SessionEnv& /*env*/, PageContext& /*context*/, SignalSourceRef /*source*/) {}
+SignalAnalyses::SignalAnalyses(const SessionEnv& env, PageContext& context, SignalSourceRef source) {
+    pages_.push_back(new FftPage(context, source, nullptr));
+    pages_.push_back(new Rt60Page(env, context, source, nullptr));
+}
 
 SignalAnalyses::~SignalAnalyses() {
     for (SignalAnalysisPage* p : pages_) delete p;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "acoustics/reverberation.h"
-#include "base/number_format.h"
+#include "acoustics/reverberation_table.h"
 #include "cli/analysis_input.h"
 #include "cli/cli_command.h"
 #include "cli/signal_cli_support.h"
@@ -17,24 +17,8 @@ namespace k470::cli {
 
 namespace {
 
-void appendOptional(std::string& out, bool present, double value, int precision) {
-    out += ',';
-    if (present) appendFixed(out, value, precision);
-}
-
 void writeReverberation(const acoustics::ReverberationResult& r) {
-    std::string out = "band_hz,edt_s,t20_s,t30_s,r_t20,r_t30,floor_db,note\n";
-    for (const acoustics::BandDecay& b : r.bands) {
-        const acoustics::DecayResult& d = b.decay;
-        out += b.label;
-        appendOptional(out, d.edt.has_value(), d.edt ? d.edt->seconds : 0.0, 3);
-        appendOptional(out, d.t20.has_value(), d.t20 ? d.t20->seconds : 0.0, 3);
-        appendOptional(out, d.t30.has_value(), d.t30 ? d.t30->seconds : 0.0, 3);
-        appendOptional(out, d.t20.has_value(), d.t20 ? d.t20->correlation : 0.0, 4);
-        appendOptional(out, d.t30.has_value(), d.t30 ? d.t30->correlation : 0.0, 4);
-        appendOptional(out, d.floorDb.has_value(), d.floorDb.value_or(0.0), 2);
-        out += ',' + csvField(acoustics::bandNote(b)) + '\n';
-    }
+    const std::string out = acoustics::ReverberationCsv(r);
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 

@@ -78,4 +78,35 @@ AxisTicks ComputeAxisTicks(double lo, double range, int pixels, int minSpacing, 
     return t;
 }
 
+std::string LogTickLabel(double value) {
+    if (std::fabs(value) >= 1e6) return formatGeneral(value / 1e6, 6) + "M";
+    if (std::fabs(value) >= 1e3) return formatGeneral(value / 1e3, 6) + "k";
+    return formatGeneral(value, 6);
+}
+
+LogAxisTicks ComputeLogAxisTicks(double lo, double hi, int pixels, int minSpacing) {
+    LogAxisTicks t;
+    if (!(lo > 0) || !(hi > lo) || !std::isfinite(hi) || pixels <= 0) return t;
+    minSpacing = std::max(minSpacing, 1);
+    const double pixelsPerDecade = pixels / std::log10(hi / lo);
+    // The narrowest gaps of 1-2-5 (1 to 2 and 5 to 10) are log10(2) of a decade.
+    const bool oneTwoFive = pixelsPerDecade * std::log10(2.0) >= minSpacing;
+    const int decadeStep =
+        oneTwoFive ? 1 : std::max(1, static_cast<int>(std::ceil(minSpacing / pixelsPerDecade - 1e-9)));
+    const int first = static_cast<int>(std::floor(std::log10(lo)));
+    const int last = static_cast<int>(std::ceil(std::log10(hi)));
+    constexpr double kSlack = 1e-9;  // a tick at an end of the axis stays in despite rounding
+    for (int e = first; e <= last; ++e) {
+        if (!oneTwoFive && (e % decadeStep + decadeStep) % decadeStep != 0) continue;
+        for (double m : {1.0, 2.0, 5.0}) {
+            if (!oneTwoFive && m != 1.0) break;
+            const double v = m * powerOfTen(e);
+            if (v < lo * (1 - kSlack) || v > hi * (1 + kSlack)) continue;
+            t.values.push_back(v);
+            t.labels.push_back(LogTickLabel(v));
+        }
+    }
+    return t;
+}
+
 }  // namespace k470::plot

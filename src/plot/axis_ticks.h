@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace k470::plot {
 
@@ -38,5 +39,16 @@ AxisTicks ComputeAxisTicks(double lo, double range, int pixels, int minSpacing, 
 // The same treatment of an unusable axis for every kind of ticks: a start that is not finite becomes 0, a
 // span that is not positive or not finite (or an axis without pixels) a span of 1 over minSpacing pixels.
 void MakeAxisUsable(double& lo, double& range, int& pixels, int& minSpacing);
+
+// Ticks of a logarithmic axis: at 1, 2 and 5 times the powers of ten where those stand at least minSpacing
+// pixels apart, else at the powers of ten (every one, or every second, third... decade when even those
+// crowd). Labels are short: "0.5", "20", "500", "1k", "20k", "1M".
+struct LogAxisTicks {
+    std::vector<double> values;  // rising, all within the axis
+    std::vector<std::string> labels;
+};
+// Nothing for an axis that does not run from a positive lo up to a higher hi over some pixels.
+LogAxisTicks ComputeLogAxisTicks(double lo, double hi, int pixels, int minSpacing);
+std::string LogTickLabel(double value);
 
 }  // namespace k470::plot

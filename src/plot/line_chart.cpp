@@ -34,6 +34,7 @@ constexpr int kRightMargin = 18;
 constexpr int kAxisLabelsHeight = 36;
 constexpr int kMinXTickSpacing = 70;
 constexpr int kMinClockTickSpacing = 90;  // room for "dd.mm hh:mm"
+constexpr int kMinLogTickSpacing = 40;    // the short labels of a logarithmic axis ("200", "5k")
 constexpr int kMinYTickSpacing = 30;
 constexpr int kDragThreshold = 4;
 
@@ -125,6 +126,24 @@ void LineChart::SetClockOrigin(std::optional<int64_t> origin) {
     markDirty();
 }
 
+void LineChart::SetLogarithmicX(bool on) {
+    logX_ = on;
+    computeTicks();
+    markDirty();
+}
+
+double LineChart::axisX(double x) const {
+    if (!logX_) return x;
+    return x > 0 ? std::log10(x) : -std::numeric_limits<double>::infinity();
+}
+
+double LineChart::shownXLow() const {
+    if (!logX_) return xOf(first_);
+    for (int64_t i = first_; i <= last_; ++i)
+        if (xOf(i) > 0) return xOf(i);
+    return 1.0;
+}
+
 void LineChart::SetMarkers(std::vector<Marker> markers) {
     markers_ = std::move(markers);
     markDirty();
@@ -156,18 +175,24 @@ void LineChart::computeTicks() {
     xTicks_ = ComputeAxisTicks(xLo, xRange, area.width(), kMinXTickSpacing, digitBudget_);
     if (clockOrigin_)
         xClock_ = ComputeClockTicks(*clockOrigin_, xLo, xRange, area.width(), kMinClockTickSpacing);
+    if (logX_)
+        xLog_ =
+            ComputeLogAxisTicks(shownXLow(), xOf(std::max(last_, first_)), area.width(), kMinLogTickSpacing);
     yTicks_ = ComputeAxisTicks(yLo_, yHi_ - yLo_, area.height(), kMinYTickSpacing, digitBudget_);
 }
 
 int LineChart::xTickCount() const {
+    if (logX_) return static_cast<int>(xLog_.values.size());
     return clockOrigin_ ? xClock_.count() : xTicks_.count();
 }
 
 double LineChart::xTick(int i) const {
+    if (logX_) return xLog_.values[static_cast<size_t>(i)];
     return clockOrigin_ ? xClock_.tick(i) : xTicks_.tick(i);
 }
 
 QString LineChart::xTickLabel(double value) const {
+    if (logX_) return qs(LogTickLabel(value));
     return qs(clockOrigin_ ? xClock_.label(value) : xTicks_.label(value));
 }
 
@@ -180,7 +205,7 @@ QStringList LineChart::xTickLabels() const {
 
 AxisMap LineChart::xMap() const {
     const QRect a = plotArea();
-    return AxisMap::Spanning(xOf(first_), xOf(std::max(last_, first_)), a.left(), a.right());
+    return AxisMap::Spanning(axisX(shownXLow()), axisX(xOf(std::max(last_, first_))), a.left(), a.right());
 }
 
 AxisMap LineChart::yMap() const {
@@ -236,7 +261,7 @@ QString LineChart::cursorPairReadout() const {
 
 int64_t LineChart::sampleAt(int px) const {
     if (last_ < first_) return first_;
-    const double x = xMap().valueAt(px);
+    const double x = logX_ ? std::pow(10.0, xMap().valueAt(px)) : xMap().valueAt(px);
     if (!xs_.empty()) {
         // The nearest of the uneven samples shown.
         int64_t lo = first_, hi = last_;
@@ -277,20 +302,24 @@ void LineChart::drawCurve(QPainter& painter, const Curve& curve, const AxisMap& 
         // More samples than pixels: one vertical stroke per pixel column from its lowest to its highest
         // value, joined to the next column, which looks like the full polyline at a fraction of the cost.
         int column = std::numeric_limits<int>::min();
+        int prevColumn = 0;
         double lo = 0, hi = 0, prevEnd = 0;
         bool havePrev = false;
         auto flush = [&] {
             if (column == std::numeric_limits<int>::min()) return;
             const double top = yPixel(hi), bottom = yPixel(lo);
-            if (havePrev) painter.drawLine(QPointF(column - 1, prevEnd), QPointF(column, (top + bottom) / 2));
+            // Joined to the column drawn before, which on a logarithmic axis may lie several pixels away.
+            if (havePrev) painter.drawLine(QPointF(prevColumn, prevEnd), QPointF(column, (top + bottom) / 2));
             painter.drawLine(QPointF(column, top), QPointF(column, bottom));
             prevEnd = (top + bottom) / 2;
+            prevColumn = column;
             havePrev = true;
         };
         for (int64_t i = first; i <= last; ++i) {
             const double v = curve.values[static_cast<size_t>(i)];
-            if (!std::isfinite(v)) continue;
-            const int c = xm.pixelOf(xOf(i));
+            const double ax = axisX(xOf(i));
+            if (!std::isfinite(v) || !std::isfinite(ax)) continue;
+            const int c = xm.pixelOf(ax);
             if (c != column) {
                 flush();
                 column = c;
@@ -307,11 +336,12 @@ void LineChart::drawCurve(QPainter& painter, const Curve& curve, const AxisMap& 
     bool open = false;
     for (int64_t i = first; i <= last; ++i) {
         const double v = curve.values[static_cast<size_t>(i)];
-        if (!std::isfinite(v)) {
+        const double ax = axisX(xOf(i));
+        if (!std::isfinite(v) || !std::isfinite(ax)) {
             open = false;
             continue;
         }
-        const QPointF p(xm.exactPixelOf(xOf(i)), yPixel(v));
+        const QPointF p(xm.exactPixelOf(ax), yPixel(v));
         if (open) {
             path.lineTo(p);
         } else {
@@ -327,7 +357,7 @@ void LineChart::drawGrid(QPainter& painter, const AxisMap& xm, const AxisMap& ym
     painter.setPen(QPen(gridColour, 1.0, Qt::DotLine));
     if (last_ > first_)
         for (int i = 0; i < xTickCount(); ++i) {
-            const int px = xm.pixelOf(xTick(i));
+            const int px = xm.pixelOf(axisX(xTick(i)));
             painter.drawLine(px, area.top(), px, area.bottom());
         }
     for (int i = 0; i < yTicks_.count(); ++i) {
@@ -342,15 +372,17 @@ void LineChart::drawCursorsAndMarkers(QPainter& painter, const AxisMap& xm, cons
     painter.setFont(window().font(PlotFont::BoldSmall));
     for (const Marker& m : markers_) {
         if (m.x < std::min(xLo, xHi) || m.x > std::max(xLo, xHi)) continue;
-        const int px = xm.pixelOf(m.x);
+        if (!std::isfinite(axisX(m.x))) continue;
+        const int px = xm.pixelOf(axisX(m.x));
         painter.setPen(QPen(markerColour, 1.0));
         painter.drawLine(px, area.top(), px, area.bottom());
         painter.drawText(QRect(px + 3, area.top() + 2, 160, 16), Qt::AlignLeft | Qt::AlignTop, m.name);
     }
     for (size_t k = 0; k < cursors_.size(); ++k) {
         const Cursor& c = cursors_[k];
-        if (!c.visible || c.sample < first_ || c.sample > last_) continue;
-        const int px = xm.pixelOf(xOf(c.sample));
+        if (!c.visible || c.sample < first_ || c.sample > last_ || !std::isfinite(axisX(xOf(c.sample))))
+            continue;
+        const int px = xm.pixelOf(axisX(xOf(c.sample)));
         painter.setPen(QPen(cursorColours[k], 1.0, Qt::DashLine));
         painter.drawLine(px, area.top(), px, area.bottom());
         const double v = curveValue(c.sample);
@@ -395,12 +427,12 @@ void LineChart::drawAxisTexts(QPainter& painter, const AxisMap& xm, const AxisMa
     if (last_ > first_) {
         for (int i = 0; i < xTickCount(); ++i) {
             const double v = xTick(i);
-            const int px = xm.pixelOf(v);
+            const int px = xm.pixelOf(axisX(v));
             painter.drawLine(px, area.bottom(), px, area.bottom() + 4);
             painter.drawText(QRect(px - 50, area.bottom() + 5, 100, 16), Qt::AlignHCenter | Qt::AlignTop,
                              xTickLabel(v));
         }
-        if (!clockOrigin_ && !xTicks_.exponentLabel().empty())
+        if (!clockOrigin_ && !logX_ && !xTicks_.exponentLabel().empty())
             painter.drawText(QRect(area.right() - 60, area.bottom() + 20, 60, 16), Qt::AlignRight,
                              qs(xTicks_.exponentLabel()));
     }

@@ -59,6 +59,13 @@ class LineChart : public PlotElement {
     // With an origin (clock seconds of x = 0, see ClockSeconds) the x labels are clock times; without,
     // numbers.
     void SetClockOrigin(std::optional<int64_t> origin);
+    // A logarithmic x axis (ticks at 1, 2, 5 times the powers of ten); samples at x <= 0 are not drawn
+    // and the axis starts at the first positive sample shown.
+    void SetLogarithmicX(bool on);
+    bool logarithmicX() const { return logX_; }
+    // Where an x value lies on the axis (what xMap() maps): the value itself, or its logarithm on a
+    // logarithmic axis (minus infinity for x <= 0).
+    double axisX(double x) const;
     std::optional<int64_t> clockOrigin() const { return clockOrigin_; }
     void SetMarkers(std::vector<Marker> markers);
     const std::vector<Marker>& markers() const { return markers_; }
@@ -150,6 +157,8 @@ class LineChart : public PlotElement {
     double curveValue(int64_t sample) const;
     // An x value in a readout: the clock time on a clock axis, else the number.
     std::string xText(double x) const;
+    // The x value at the left end of the shown window (on a logarithmic axis the first positive one).
+    double shownXLow() const;
     int xTickCount() const;
     double xTick(int i) const;
     QString xTickLabel(double value) const;
@@ -174,6 +183,8 @@ class LineChart : public PlotElement {
     QString yTitle_;
     std::vector<double> xs_;
     std::optional<int64_t> clockOrigin_;
+    bool logX_ = false;
+    LogAxisTicks xLog_;
     std::vector<Marker> markers_;
     AxisTicks xTicks_;
     ClockTicks xClock_;

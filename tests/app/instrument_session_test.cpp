@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 
@@ -24,10 +25,12 @@
 
 #include "app/commands.h"
 #include "app/data_file_session.h"
+#include "app/fft_page.h"
 #include "app/instrument_session.h"
 #include "app/main_window.h"
 #include "app/misc_dialogs.h"
 #include "app/recording_dialog.h"
+#include "app/rt60_page.h"
 #include "app/signal_page.h"
 #include "app/tele_parameters_dialog.h"
 #include "base/named_event.h"
@@ -327,7 +330,8 @@ TEST_F(InstrumentSessionTest, RawSignalInstrumentShowsItsSignal) {
     w->action(Command::Data)->trigger();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(instrument(*w).deviceType(), kStreamDeviceType);
-    ASSERT_EQ(w->tabs()->count(), 1);
+    // The "Signal" page first, then the analysis pages of the stream.
+    ASSERT_GE(w->tabs()->count(), 1);
     EXPECT_EQ(w->tabs()->tabText(0), QStringLiteral("Signal"));
     const views::SignalTrace& trace = instrument(*w).trace();
     ASSERT_TRUE(QTest::qWaitFor([&] { return trace.size() >= 4800; }, 5000));
@@ -335,6 +339,26 @@ TEST_F(InstrumentSessionTest, RawSignalInstrumentShowsItsSignal) {
     auto* page = qobject_cast<SignalPage*>(w->pages()[0]);
     ASSERT_TRUE(page);
     EXPECT_TRUE(page->levelLabel()->text().endsWith(QStringLiteral(" dB")));
+    // The stream's spectrum builds up on the "FFT" page.
+    ASSERT_TRUE(enabled(*w, Command::Fft));
+    w->action(Command::Fft)->trigger();
+    auto* fft = qobject_cast<FftPage*>(w->tabs()->currentWidget());
+    ASSERT_TRUE(fft);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fft->spectrum().peak().has_value(); }, 5000));
+    // "RT-60" of the steady stream: the last seconds hold no decay, so every time stays empty with a note.
+    w->action(Command::Rt60)->trigger();
+    auto* rt60 = qobject_cast<Rt60Page*>(w->tabs()->currentWidget());
+    ASSERT_TRUE(rt60);
+    EXPECT_FALSE(rt60->recordBox()->isVisible());
+    rt60->calculateButton()->click();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    ASSERT_GT(rt60->table()->rowCount(), 0);
+    for (int row = 0; row < rt60->table()->rowCount(); ++row) {
+        for (int column : {1, 2, 3})
+            EXPECT_TRUE(rt60->table()->item(row, column)->text().isEmpty())
+                << rt60->table()->item(row, 0)->text().toStdString() << " " << column;
+        EXPECT_FALSE(rt60->table()->item(row, 7)->text().isEmpty());
+    }
     // Nothing to save as a record from a stream.
     EXPECT_FALSE(enabled(*w, Command::SaveAsText));
     EXPECT_TRUE(w->close());

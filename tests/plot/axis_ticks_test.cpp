@@ -7,6 +7,8 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "plot/axis_map.h"
 
@@ -109,6 +111,55 @@ TEST(AxisMap, ValuesRoundToTheNearestPixel) {
     EXPECT_EQ(s.pixelOf(10.0), 550);
     EXPECT_DOUBLE_EQ(s.valueAt(300.0), 5.0);
 }
+
+struct LogTickCase {
+    const char* name;
+    double lo, hi;
+    int pixels, minSpacing;
+    std::vector<std::string> labels;
+};
+
+// Pixels per decade = pixels / log10(hi / lo); 1-2-5 needs log10(2) of that (about 0.3) per minSpacing.
+const LogTickCase kLogTicks[] = {
+    // 300 pixels a decade, 90 between 1 and 2: the 1-2-5 ticks of the audio range.
+    {"audio_range_one_two_five",
+     20,
+     20000,
+     900,
+     45,
+     {"20", "50", "100", "200", "500", "1k", "2k", "5k", "10k", "20k"}},
+    // 100 pixels a decade, only 30 between 1 and 2: every decade.
+    {"decades_only", 10, 100000, 400, 45, {"10", "100", "1k", "10k", "100k"}},
+    // 25 pixels a decade: every second decade.
+    {"every_second_decade", 1, 1e8, 200, 45, {"1", "100", "10k", "1M", "100M"}},
+    // Below one: the fractions keep their decimals.
+    {"fractions", 0.5, 2, 300, 45, {"0.5", "1", "2"}},
+    // Nothing drawable: no positive start, an empty span, no pixels.
+    {"zero_start", 0, 100, 300, 45, {}},
+    {"empty_span", 100, 100, 300, 45, {}},
+    {"no_pixels", 1, 100, 0, 45, {}},
+};
+
+class LogTicksTest : public ::testing::TestWithParam<LogTickCase> {};
+
+TEST_P(LogTicksTest, TicksAndLabels) {
+    const LogTickCase& c = GetParam();
+    const LogAxisTicks t = ComputeLogAxisTicks(c.lo, c.hi, c.pixels, c.minSpacing);
+    EXPECT_EQ(t.labels, c.labels);
+    ASSERT_EQ(t.values.size(), t.labels.size());
+    for (size_t i = 0; i < t.values.size(); ++i) {
+        EXPECT_GE(t.values[i], c.lo * (1 - 1e-9));
+        EXPECT_LE(t.values[i], c.hi * (1 + 1e-9));
+        if (i > 0) {
+            // Far enough apart on the axis.
+            const double gap = c.pixels * std::log10(t.values[i] / t.values[i - 1]) / std::log10(c.hi / c.lo);
+            EXPECT_GE(gap, c.minSpacing) << t.labels[i];
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AxisTicks, LogTicksTest, ::testing::ValuesIn(kLogTicks),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace k470::plot

@@ -314,6 +314,55 @@ TEST(PlotElements, UnevenSamplesOnAClockAxis) {
     EXPECT_EQ(chart.cursorReadout(0), QStringLiteral("130.000000; 52.000000"));
 }
 
+// A spectrum of 4097 bins 6 Hz apart (0 Hz to 24.576 kHz) on a logarithmic frequency axis: decades take
+// equal widths, the 0 Hz bin is left out, the low bins far apart are joined, and clicks find the bin under
+// the pointer.
+TEST(PlotElements, LogarithmicFrequencyAxis) {
+    PlotWindow window;
+    window.resize(700, 440);
+    auto& chart = window.Add<LineChart>(QRect(0, 0, 700, 390));
+    std::vector<double> levels(4097, 10.0);
+    levels[40] = 80.0;  // 240 Hz
+    chart.SetCurves({Curve{levels, kCurveColour, QStringLiteral("L")}});
+    chart.SetYRange(0, 100);
+    chart.Render(0, 4096, 0.0, 6.0);
+    chart.SetLogarithmicX(true);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    const QStringList labels = chart.xTickLabels();
+    EXPECT_TRUE(labels.contains(QStringLiteral("100"))) << labels.join(' ').toStdString();
+    EXPECT_TRUE(labels.contains(QStringLiteral("1k")));
+    EXPECT_TRUE(labels.contains(QStringLiteral("10k")));
+    EXPECT_FALSE(labels.contains(QStringLiteral("0")));
+    const AxisMap xm = chart.xMap();
+    const int p100 = xm.pixelOf(chart.axisX(100.0));
+    const int p1k = xm.pixelOf(chart.axisX(1000.0));
+    const int p10k = xm.pixelOf(chart.axisX(10000.0));
+    EXPECT_NEAR(p1k - p100, p10k - p1k, 1);
+    // The axis runs from the first bin above 0 Hz (6 Hz) at the left edge to 24.576 kHz at the right one.
+    EXPECT_EQ(xm.pixelOf(chart.axisX(6.0)), chart.plotArea().left());
+    EXPECT_EQ(xm.pixelOf(chart.axisX(24576.0)), chart.plotArea().right());
+    // More bins than pixels are drawn a pixel column at a time; the first columns, 6 and 12 Hz, lie far
+    // apart and the line between them is whole.
+    const int y10 = chart.yMap().pixelOf(10.0);
+    ASSERT_GT(xm.pixelOf(chart.axisX(12.0)) - xm.pixelOf(chart.axisX(6.0)), 20);
+    for (double f : {7.0, 8.5, 10.0})
+        EXPECT_TRUE(colourNear(window.frame(), QPoint(xm.pixelOf(chart.axisX(f)), y10), kCurveColour)) << f;
+    // The peak is drawn at 240 Hz.
+    const QPoint peak(xm.pixelOf(chart.axisX(240.0)), chart.yMap().pixelOf(80.0));
+    EXPECT_TRUE(colourNear(window.frame(), peak, kCurveColour));
+    QTest::mouseClick(&window, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(peak.x(), chart.plotArea().center().y()));
+    EXPECT_EQ(chart.cursorSample(0), 40);
+    EXPECT_EQ(chart.cursorReadout(0), QStringLiteral("240.000000; 80.000000"));
+
+    // Back on a linear axis the ticks are even again and start at 0.
+    chart.SetLogarithmicX(false);
+    EXPECT_EQ(chart.xTickLabels().front(), QStringLiteral("0"));
+    EXPECT_EQ(chart.xMap().pixelOf(0.0), chart.plotArea().left());
+}
+
 TEST_F(ChartFixture, ScreenshotIsABitmapNamedAfterTheTime) {
     test::TempDir dir;
     const QString path = window.SaveScreenshot(QString::fromStdString(dir.path()));
