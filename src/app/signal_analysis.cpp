@@ -2,10 +2,13 @@
 #include "app/signal_analysis.h"
 
 #include "app/session.h"
+#include "app/signal_levels_page.h"
 
 namespace k470::app {
 
-SignalAnalyses::SignalAnalyses(const SessionEnv& /*env*/, PageContext& /*context*/, SignalSourceRef /*source*/) {}
+SignalAnalyses::SignalAnalyses(const SessionEnv& env, PageContext& context, SignalSourceRef source) {
+    pages_.push_back(new SignalLevelsPage(env, context, source, nullptr));
+}
 
 SignalAnalyses::~SignalAnalyses() {
     for (SignalAnalysisPage* p : pages_) delete p;
