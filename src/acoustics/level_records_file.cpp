@@ -26,7 +26,8 @@ Status writeLevelRecords(const LevelRecordsJob& job, const LevelRecordsProgressF
     }
     std::vector<std::string> inputs = {job.input};
     if (job.options.calibration) inputs.push_back(job.options.calibration->path);
-    if (inputWrittenByOutput(job.output, inputs)) return fail(message(Word::OutputWouldReplaceInput, {job.output}));
+    if (inputWrittenByOutput(job.output, inputs))
+        return fail(message(Word::OutputWouldReplaceInput, {job.output}));
     auto bin = BinFileAppender::Create(job.output, Placement::Whole);
     if (!bin) return bin.error();
     const CalendarTime now = localTimeNow();
@@ -45,7 +46,9 @@ Status writeLevelRecords(const LevelRecordsJob& job, const LevelRecordsProgressF
             [&](const IntervalLevels& l) -> Status {
                 return bin->Append(soundLevelRecord(l, d.vin), intervalStart(d, l.startSeconds, now));
             },
-            [&](const LevelProgress& p) { return !progress || progress({i, count, p}); });
+            [&](const LevelProgress& p) {
+                return !progress || progress({i, count, p});
+            });
         if (!s) return s;
     }
     return bin->Close();

@@ -32,9 +32,9 @@ struct LiveReadout {
     double fastMax = 0.0;  // since the start (after the detector settled)
     double peak = 0.0;     // C-weighted for an acoustic channel, else Z-weighted
     Weighting peakWeighting = Weighting::C;
-    std::vector<BandId> bands;      // the 1/3-octave bands of the chart, in order
-    std::vector<double> bandLeq;    // Z-weighted Leq of each band since the start; NaN above fs/2
-    double seconds = 0.0;           // of signal since the start
+    std::vector<BandId> bands;    // the 1/3-octave bands of the chart, in order
+    std::vector<double> bandLeq;  // Z-weighted Leq of each band since the start; NaN above fs/2
+    double seconds = 0.0;         // of signal since the start
 };
 
 class LiveLevels {

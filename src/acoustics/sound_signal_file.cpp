@@ -18,7 +18,7 @@ namespace k470::acoustics {
 
 namespace {
 
-constexpr size_t kMaxChannels = 3;   // a signal file holds channels 1..3
+constexpr size_t kMaxChannels = 3;  // a signal file holds channels 1..3
 constexpr size_t kBlockFrames = 4096;
 // The device type of the records: the raw-signal instrument's, whose records are plain signals.
 constexpr DeviceType kSignalRecordType = 26;

@@ -58,7 +58,8 @@ std::string CalibrationEntry::dateText() const {
 
 std::optional<CalibrationEntry> LoadCalibration(const SettingsStore& store, int channel) {
     CalibrationEntry e;
-    if (!parseDate(store.ReadString(keys::kCalibration, key("Date", channel), ""), e.date)) return std::nullopt;
+    if (!parseDate(store.ReadString(keys::kCalibration, key("Date", channel), ""), e.date))
+        return std::nullopt;
     if (!readNumber(store, key("Level", channel), e.level)) return std::nullopt;
     if (!readNumber(store, key("Sensitivity", channel), e.sensitivity) || !(e.sensitivity > 0.0))
         return std::nullopt;

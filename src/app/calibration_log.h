@@ -23,9 +23,9 @@ inline constexpr const char* kCalibration = "Calibration";
 
 struct CalibrationEntry {
     CalendarTime date;
-    double level = 94.0;              // dB, the calibrator's level
-    double sensitivity = 1.0;         // the channel's sensitivity it gave
-    std::optional<double> driftDb;    // change from the previous calibration; none for the first one
+    double level = 94.0;            // dB, the calibrator's level
+    double sensitivity = 1.0;       // the channel's sensitivity it gave
+    std::optional<double> driftDb;  // change from the previous calibration; none for the first one
 
     // "2024-05-17 10:20:30".
     std::string dateText() const;

@@ -52,11 +52,11 @@ QString levelText(double db) {
 CalibrationDialog::CalibrationDialog(double level, QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("Calibrate"));
     auto* column = new QVBoxLayout(this);
-    column->addWidget(new QLabel(
-        tr("Put the acoustic calibrator on the microphone, switch it on and press \"Start\".\n"
-           "The 1 kHz band is measured for %1 seconds.")
-            .arg(acoustics::CalibratorMeasurement::kSeconds),
-        this));
+    column->addWidget(
+        new QLabel(tr("Put the acoustic calibrator on the microphone, switch it on and press \"Start\".\n"
+                      "The 1 kHz band is measured for %1 seconds.")
+                       .arg(acoustics::CalibratorMeasurement::kSeconds),
+                   this));
     auto* form = new QFormLayout;
     level_ = new QDoubleSpinBox(this);
     level_->setRange(40.0, 160.0);
@@ -101,7 +101,9 @@ void CalibrationDialog::ShowProgress(double fraction) {
 
 SignalLevelsPage::SignalLevelsPage(const SessionEnv& env, PageContext& context, SignalSourceRef source,
                                    QWidget* parent)
-    : SignalAnalysisPage(context, views::PageKind::SignalLevels, parent), env_(env), source_(std::move(source)) {
+    : SignalAnalysisPage(context, views::PageKind::SignalLevels, parent),
+      env_(env),
+      source_(std::move(source)) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 4, 4, 4);
 
@@ -278,9 +280,9 @@ void SignalLevelsPage::MakeLevelRecords() {
     if (!source_.file || source_.path.empty()) return;
     const QFileInfo info(qs(source_.path));
     const QString proposed = info.dir().filePath(info.completeBaseName() + QStringLiteral(".bin"));
-    const QString out = env_.dialogs.askSavePath(
-        tr("Make level records"), proposed,
-        tr("Binary files (*.bin)") + QStringLiteral(";;") + tr("All Files (*)"));
+    const QString out =
+        env_.dialogs.askSavePath(tr("Make level records"), proposed,
+                                 tr("Binary files (*.bin)") + QStringLiteral(";;") + tr("All Files (*)"));
     if (out.isEmpty()) return;
     acoustics::LevelRecordsJob job;
     job.input = source_.path;
@@ -309,8 +311,7 @@ void SignalLevelsPage::Calibrate() {
     const std::optional<CalibrationEntry> last = LoadCalibration(env_.frame.store(), calibratingChannel_);
     CalibrationDialog dialog(last ? last->level : acoustics::CalibrationSource::kDefaultLevel, env_.window);
     dialog.onStart = [this] {
-        if (auto m = acoustics::CalibratorMeasurement::Create(rate_); m)
-            measurement_.emplace(std::move(*m));
+        if (auto m = acoustics::CalibratorMeasurement::Create(rate_); m) measurement_.emplace(std::move(*m));
     };
     calibrating_ = &dialog;
     const int code = env_.dialogs.runDialog(dialog);
@@ -329,7 +330,8 @@ void SignalLevelsPage::finishCalibration() {
     const double broad = measurement_->broadbandMeanSquare();
     measurement_.reset();
     const std::string name = channel.label.empty() ? NumberedChannels(k + 1).back() : channel.label;
-    auto c = acoustics::calibrate(channel.sensitivity, band, broad, channel.referenceValue, dialog->level(), name);
+    auto c =
+        acoustics::calibrate(channel.sensitivity, band, broad, channel.referenceValue, dialog->level(), name);
     if (!c) {
         dialog->reject();
         env_.dialogs.showError(qs(c.error().message));
@@ -342,11 +344,13 @@ void SignalLevelsPage::finishCalibration() {
     if (state.presetActive) {
         // The active preset keeps the sensitivity, as "Signal filtration" would store it.
         for (ProcessorPreset& p : env_.frame.presets())
-            if (p.name == utf8ToUtf16(state.presetName)) p.sensitivity[static_cast<size_t>(k)] = c->sensitivity;
+            if (p.name == utf8ToUtf16(state.presetName))
+                p.sensitivity[static_cast<size_t>(k)] = c->sensitivity;
         const std::string dir = env_.frame.dataDir();
         std::error_code ec;
         std::filesystem::create_directories(dir, ec);
-        if (Status s = savePresets(dir + "/" + kPresetFileName, withoutBuiltinPresets(env_.frame.presets())); !s)
+        if (Status s = savePresets(dir + "/" + kPresetFileName, withoutBuiltinPresets(env_.frame.presets()));
+            !s)
             env_.dialogs.showError(qs(s.error().message));
     } else {
         env_.frame.streamSensitivities()[static_cast<size_t>(k)] = c->sensitivity;
@@ -367,15 +371,17 @@ void SignalLevelsPage::finishCalibration() {
 
 void SignalLevelsPage::showCalibration() {
     if (!calibrate_) return;
-    const std::optional<CalibrationEntry> e = LoadCalibration(env_.frame.store(), std::clamp(context_.channel, 0, 2));
+    const std::optional<CalibrationEntry> e =
+        LoadCalibration(env_.frame.store(), std::clamp(context_.channel, 0, 2));
     if (!e) {
         calibration_->setText(tr("Not calibrated"));
         return;
     }
     QString text = tr("Calibrated %1 at %2 dB").arg(qs(e->dateText()), QString::number(e->level, 'f', 1));
     if (e->driftDb)
-        text += tr(", change %1 dB").arg((*e->driftDb >= 0 ? QStringLiteral("+") : QString()) +
-                                          QString::number(*e->driftDb, 'f', 2));
+        text += tr(", change %1 dB")
+                    .arg((*e->driftDb >= 0 ? QStringLiteral("+") : QString()) +
+                         QString::number(*e->driftDb, 'f', 2));
     calibration_->setText(text);
 }
 

@@ -47,7 +47,8 @@ acoustics::SignalInputOptions SoundFileInputOptions(const SettingsStore& store, 
 Result<std::unique_ptr<Session>> OpenSoundFileSession(const SessionEnv& env, const std::string& path) {
     auto scratch = acoustics::TemporaryFile::Create();
     if (!scratch) return scratch.error();
-    if (Status s = acoustics::writeSoundAsSignalFile(path, scratch->path(), LoadSoundFileOptions(env.frame.store()));
+    if (Status s =
+            acoustics::writeSoundAsSignalFile(path, scratch->path(), LoadSoundFileOptions(env.frame.store()));
         !s)
         return s.error();
     auto session = SignalFileSession::OpenConverted(env, std::move(*scratch), path);

@@ -90,8 +90,8 @@ void noteInput(const acoustics::SignalDescription& d, const acoustics::OctaveFil
                                       {formatGeneral(bank.missingBands().front().midband(), 5)}));
 }
 
-Status csvOfRecord(const std::string& path, const SignalInputArgs& a, int record, double interval, CsvOutput& o,
-                   bool& noted, ProgressLine& progress, uint32_t nth, uint32_t count) {
+Status csvOfRecord(const std::string& path, const SignalInputArgs& a, int record, double interval,
+                   CsvOutput& o, bool& noted, ProgressLine& progress, uint32_t nth, uint32_t count) {
     acoustics::SignalInputOptions options = a.input;
     options.record = record;
     auto in = acoustics::SignalInput::Open(path, options);
@@ -151,9 +151,10 @@ int runLevels(std::span<const std::string> args) {
         Status s = acoustics::writeLevelRecords(
             job,
             [&](const acoustics::LevelRecordsProgress& done) {
-                progress.update(done.record, done.records,
-                                static_cast<int>(100.0 * static_cast<double>(done.within.frames) /
-                                                 static_cast<double>(std::max<uint64_t>(1, done.within.total))));
+                progress.update(
+                    done.record, done.records,
+                    static_cast<int>(100.0 * static_cast<double>(done.within.frames) /
+                                     static_cast<double>(std::max<uint64_t>(1, done.within.total))));
                 return true;
             },
             [&](const acoustics::SignalDescription& d, const acoustics::LevelAnalyser& analyser) {
@@ -167,8 +168,8 @@ int runLevels(std::span<const std::string> args) {
     }
     CsvOutput o;
     for (size_t i = 0; i < records->size(); ++i) {
-        Status s = csvOfRecord(path, *a, (*records)[i], interval, o, noted, progress, static_cast<uint32_t>(i),
-                               static_cast<uint32_t>(records->size()));
+        Status s = csvOfRecord(path, *a, (*records)[i], interval, o, noted, progress,
+                               static_cast<uint32_t>(i), static_cast<uint32_t>(records->size()));
         if (!s) {
             printError(path + ": " + s.error().message);
             return 1;
