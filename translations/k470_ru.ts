@@ -705,8 +705,8 @@ Continue?</source>
         <translation>Открыть</translation>
     </message>
     <message>
-        <source>All device files (*.bin *.sdt)</source>
-        <translation>Все файлы прибора (*.bin *.sdt)</translation>
+        <source>All device files (*.bin *.sdt *.wav *.flac)</source>
+        <translation>Все файлы прибора (*.bin *.sdt *.wav *.flac)</translation>
     </message>
     <message>
         <source>Binary files (*.bin)</source>

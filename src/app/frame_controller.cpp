@@ -29,6 +29,7 @@ void FrameController::signalStateToSettings() {
 void FrameController::Initialise() {
     settings_ = FrameSettings::Load(store_, false);
     settingsToSignalState();
+    streamSensitivities_ = LoadStreamSensitivities(store_);
     // Damaged preset or library files give what could be read; the rest is left out without a message, as
     // for missing files.
     const std::string presetPath = dataDir_ + "/" + kPresetFileName;

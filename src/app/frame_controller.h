@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/calibration_log.h"
 #include "app/frame_settings.h"
 #include "base/named_event.h"
 #include "base/paths.h"
@@ -52,6 +53,8 @@ class FrameController {
     void setReplayMode(bool replay) { replayMode_ = replay; }
     // The name of the active processing preset; empty when none is active.
     std::string activePreset() const { return signal_.presetActive ? signal_.presetName : std::string(); }
+    // The raw-signal instrument's sensitivities set by "Calibrate..." without a preset (read at the start).
+    StreamSensitivities& streamSensitivities() { return streamSensitivities_; }
 
   private:
     // The signal settings of the frame settings into the signal state, and back.
@@ -70,6 +73,7 @@ class FrameController {
     bool presetsFileSeen_ = false;
     bool replayMode_ = false;
     int replaySpeed_ = 1;
+    StreamSensitivities streamSensitivities_{};
 };
 
 }  // namespace k470::app

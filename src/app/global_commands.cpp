@@ -14,6 +14,7 @@
 #include "app/signal_dialogs.h"
 #include "app/signal_file_session.h"
 #include "app/signal_filtration.h"
+#include "app/sound_file_session.h"
 #include "app/tele_parameters_dialog.h"
 #include "app/user_dialogs.h"
 #include "base/lexicon.h"
@@ -50,6 +51,7 @@ Result<std::unique_ptr<Session>> OpenFileSession(const SessionEnv& env, const st
         if (!source) return source.error();
         return std::unique_ptr<Session>(std::make_unique<DataFileSession>(env, std::move(*source)));
     }
+    if (acoustics::isSoundFilePath(path)) return OpenSoundFileSession(env, path);
     auto session = SignalFileSession::Open(env, path);
     if (!session) return session.error();
     return std::unique_ptr<Session>(std::move(*session));

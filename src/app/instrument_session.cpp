@@ -15,6 +15,7 @@
 #include "base/lexicon.h"
 #include "data/dos_date_time.h"
 #include "link/instrument_protocol.h"
+#include "signal/channel_setup.h"
 
 namespace k470::app {
 
@@ -44,8 +45,15 @@ class NormalCursor {
 
 InstrumentLinks::InstrumentLinks(FrameController& frame)
     : provider_(std::make_shared<FtdiTtyProvider>()), autoSaveEvent_(frame.autoSaveEvent()) {
+    // The raw-signal instrument's set-up, with the sensitivities of "Calibrate..." when no preset governs.
+    auto renewSetup = [&frame](SignalState& state) {
+        ChannelSetupSource source;
+        source.deviceType = kStreamDeviceType;
+        applyChannelSetup(state, source);
+        ApplyStreamSensitivities(state, frame.streamSensitivities());
+    };
     liveStream_ = std::make_unique<LiveStreamHandler>(LiveStreamDeps{
-        frame.signalState(), frame.chain(), frame.filterLibrary(), frame.signalLock(), nullptr});
+        frame.signalState(), frame.chain(), frame.filterLibrary(), frame.signalLock(), renewSetup});
     liveStream_->stream().setSampleObserver(
         [this](const ProcessingChain& chain) {
             trace_.AppendNewest(chain);

@@ -43,11 +43,12 @@ QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// A local file that "Open" would take: a record or signal file by its extension.
+// A local file that "Open" would take: a record, signal or sound file by its extension.
 bool isDeviceFile(const QUrl& url) {
     if (!url.isLocalFile()) return false;
     const QString suffix = QFileInfo(url.toLocalFile()).suffix().toLower();
-    return suffix == QStringLiteral("bin") || suffix == QStringLiteral("sdt");
+    return suffix == QStringLiteral("bin") || suffix == QStringLiteral("sdt") ||
+           suffix == QStringLiteral("wav") || suffix == QStringLiteral("flac");
 }
 
 QString firstDeviceFile(const QMimeData* data) {
@@ -82,8 +83,9 @@ void MainWindow::useRealDialogs() {
     askOpenPath = [this] {
         return QFileDialog::getOpenFileName(
             this, tr("Open"), QDir::currentPath(),
-            tr("All device files (*.bin *.sdt)") + QStringLiteral(";;") + tr("Binary files (*.bin)") +
-                QStringLiteral(";;") + tr("Data files (*.sdt)") + QStringLiteral(";;") + tr("All Files (*)"));
+            tr("All device files (*.bin *.sdt *.wav *.flac)") + QStringLiteral(";;") +
+                tr("Binary files (*.bin)") + QStringLiteral(";;") + tr("Data files (*.sdt)") + QStringLiteral(";;") +
+                tr("Sound files (*.wav *.flac)") + QStringLiteral(";;") + tr("All Files (*)"));
     };
     askOpenFile = [this](const QString& title, const QString& filter) {
         return QFileDialog::getOpenFileName(this, title, QDir::currentPath(), filter);
@@ -580,6 +582,12 @@ void MainWindow::SessionEnded() {
 
 void MainWindow::ShowPage(QWidget* page) {
     if (tabs_->indexOf(page) >= 0) tabs_->setCurrentWidget(page);
+}
+
+void MainWindow::OpenPathLater(const std::string& path) {
+    const QString file = qs(path);
+    QMetaObject::invokeMethod(
+        this, [this, file] { OpenPath(file); }, Qt::QueuedConnection);
 }
 
 void MainWindow::Dispatch(Command command) {

@@ -74,6 +74,7 @@ class MainWindow : public QMainWindow, public UserDialogs, private SessionObserv
     void SessionChanged(Change change) override;
     void SessionEnded() override;
     void ShowPage(QWidget* page) override;
+    void OpenPathLater(const std::string& path) override;
     // SessionHost
     SessionEnv sessionEnv() override;
     bool closeSession() override;

@@ -47,6 +47,9 @@ class SessionObserver {
     virtual void SessionEnded() = 0;
     // Brings one of the session's pages to the front: a command ("Signal", "FFT", "RT-60") chose it.
     virtual void ShowPage(QWidget* page) { (void)page; }
+    // Opens a file as the window's source, as "Open" would, once the current command is over (the session
+    // that asks goes with it).
+    virtual void OpenPathLater(const std::string& path) { (void)path; }
 };
 
 // What every session works with: the window's settings and signal state, the user's dialogs, the

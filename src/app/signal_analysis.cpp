@@ -4,10 +4,12 @@
 #include "app/fft_page.h"
 #include "app/rt60_page.h"
 #include "app/session.h"
+#include "app/signal_levels_page.h"
 
 namespace k470::app {
 
 SignalAnalyses::SignalAnalyses(const SessionEnv& env, PageContext& context, SignalSourceRef source) {
+    pages_.push_back(new SignalLevelsPage(env, context, source, nullptr));
     pages_.push_back(new FftPage(context, source, nullptr));
     pages_.push_back(new Rt60Page(env, context, source, nullptr));
 }

@@ -77,11 +77,22 @@ SignalFileSession::~SignalFileSession() {
 Result<std::unique_ptr<SignalFileSession>> SignalFileSession::Open(const SessionEnv& env,
                                                                    const std::string& path) {
     std::unique_ptr<SignalFileSession> session(new SignalFileSession(env));
-    if (Status s = session->start(path); !s) return s.error();
+    if (Status s = session->start(path, path); !s) return s.error();
     return session;
 }
 
-Status SignalFileSession::start(const std::string& path) {
+Result<std::unique_ptr<SignalFileSession>> SignalFileSession::OpenConverted(const SessionEnv& env,
+                                                                            acoustics::TemporaryFile replayed,
+                                                                            const std::string& shown) {
+    std::unique_ptr<SignalFileSession> session(new SignalFileSession(env));
+    const std::string path = replayed.path();
+    session->scratch_.emplace(std::move(replayed));
+    if (Status s = session->start(path, shown); !s) return s.error();
+    return session;
+}
+
+Status SignalFileSession::start(const std::string& path, const std::string& shown) {
+    shown_ = shown;
     if (Status s = controller_.Open(path, *sink_); !s) return s;
     sink_->setFile(&controller_.file()->header());
     {
@@ -95,7 +106,7 @@ Status SignalFileSession::start(const std::string& path) {
     context_.channel = numbers.empty() ? 0 : numbers.front();
     page_ = new SignalPage(context_, trace_, env_.frame.signalState(), nullptr);
     analyses_ = std::make_unique<SignalAnalyses>(
-        env_, context_, SignalSourceRef{&env_.frame.signalState(), controller_.file(), &controller_, path});
+        env_, context_, SignalSourceRef{&env_.frame.signalState(), controller_.file(), &controller_, shown});
     analyses_->Restart(env_.frame.signalState().outputRate());
     timer_.start();
     return {};
@@ -158,7 +169,7 @@ bool SignalFileSession::allowed(Command command) const {
 }
 
 std::string SignalFileSession::title() const {
-    return controller_.file()->path();
+    return shown_.empty() ? controller_.file()->path() : shown_;
 }
 
 QString SignalFileSession::status() const {

@@ -7,7 +7,9 @@
 #include <QObject>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
+#include "acoustics/sound_signal_file.h"
 #include "app/level_pages.h"
 #include "app/session.h"
 #include "app/signal_analysis.h"
@@ -26,6 +28,11 @@ class SignalFileSession : public QObject, public Session {
 
     // Opens path and starts replaying its first record; the message when it cannot be replayed.
     static Result<std::unique_ptr<SignalFileSession>> Open(const SessionEnv& env, const std::string& path);
+    // A signal made from another file (a sound file): replays `replayed`, which goes with the session, and
+    // is named by `shown`, which the analyses read as well.
+    static Result<std::unique_ptr<SignalFileSession>> OpenConverted(const SessionEnv& env,
+                                                                    acoustics::TemporaryFile replayed,
+                                                                    const std::string& shown);
     ~SignalFileSession() override;
 
     std::vector<Page> pages() const override;
@@ -53,7 +60,7 @@ class SignalFileSession : public QObject, public Session {
   private:
     class Sink;
     explicit SignalFileSession(const SessionEnv& env);
-    Status start(const std::string& path);
+    Status start(const std::string& path, const std::string& shown);
     // "Enter record position": a number from 1 to the record count; anything else changes nothing.
     void onRecordPosition();
     void onReplayRange();
@@ -74,6 +81,8 @@ class SignalFileSession : public QObject, public Session {
     LevelPage* page_ = nullptr;  // owned; hosted by the window's tabs
     std::unique_ptr<SignalAnalyses> analyses_;
     ProcessedFileHolder processed_;
+    std::string shown_;                                // the file the window names
+    std::optional<acoustics::TemporaryFile> scratch_;  // the converted signal being replayed
 };
 
 }  // namespace k470::app

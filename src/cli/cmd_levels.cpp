@@ -7,6 +7,7 @@
 
 #include "acoustics/acoustics_words.h"
 #include "acoustics/level_recorder.h"
+#include "acoustics/level_records_file.h"
 #include "base/file.h"
 #include "base/number_format.h"
 #include "base/safe_write.h"
@@ -71,12 +72,10 @@ void appendCsvRow(std::string& out, const IntervalLevels& l) {
     out += '\n';
 }
 
-// Where the intervals go: CSV lines on standard output or records into a .bin file that takes its name
-// only when complete.
-struct LevelOutput {
-    std::optional<BinFileAppender> bin;
+// Where the intervals go when they are written as CSV lines on standard output.
+struct CsvOutput {
     File out = File::StandardOutput();
-    std::optional<TextWriter> csv;
+    TextWriter csv{out};
     bool headerWritten = false;
 };
 
@@ -91,8 +90,8 @@ void noteInput(const acoustics::SignalDescription& d, const acoustics::OctaveFil
                                       {formatGeneral(bank.missingBands().front().midband(), 5)}));
 }
 
-Status levelsOfRecord(const std::string& path, const SignalInputArgs& a, int record, double interval,
-                      LevelOutput& o, bool& noted, ProgressLine& progress, uint32_t nth, uint32_t count) {
+Status csvOfRecord(const std::string& path, const SignalInputArgs& a, int record, double interval,
+                   CsvOutput& o, bool& noted, ProgressLine& progress, uint32_t nth, uint32_t count) {
     acoustics::SignalInputOptions options = a.input;
     options.record = record;
     auto in = acoustics::SignalInput::Open(path, options);
@@ -101,21 +100,16 @@ Status levelsOfRecord(const std::string& path, const SignalInputArgs& a, int rec
     auto recorder = acoustics::LevelRecorder::Create(d, interval);
     if (!recorder) return recorder.error();
     noteInput(d, recorder->analyser().bank(), noted);
-    if (o.csv && !o.headerWritten) {
-        o.csv->write(csvHeader(recorder->analyser().bandIds()));
+    if (!o.headerWritten) {
+        o.csv.write(csvHeader(recorder->analyser().bandIds()));
         o.headerWritten = true;
     }
-    const CalendarTime now = localTimeNow();
     return recorder->run(
         *in,
         [&](const IntervalLevels& l) -> Status {
-            if (o.csv) {
-                appendCsvRow(o.csv->buffer(), l);
-                o.csv->maybeFlush();
-                return {};
-            }
-            return o.bin->Append(acoustics::soundLevelRecord(l, d.vin),
-                                 acoustics::intervalStart(d, l.startSeconds, now));
+            appendCsvRow(o.csv.buffer(), l);
+            o.csv.maybeFlush();
+            return {};
         },
         [&](const acoustics::LevelProgress& p) {
             progress.update(nth, count,
@@ -150,39 +144,38 @@ int runLevels(std::span<const std::string> args) {
         return 1;
     }
 
-    LevelOutput o;
-    if (output.empty()) {
-        o.csv.emplace(o.out);
-    } else {
-        std::vector<std::string> inputs = {path};
-        if (a->input.calibration) inputs.push_back(a->input.calibration->path);
-        if (inputWrittenByOutput(output, inputs)) {
-            printError(acoustics::message(Word::OutputWouldReplaceInput, {output}));
-            return 1;
-        }
-        auto bin = BinFileAppender::Create(output, Placement::Whole);
-        if (!bin) {
-            printError(bin.error().message);
-            return 1;
-        }
-        o.bin.emplace(std::move(*bin));
-    }
     bool noted = false;
     ProgressLine progress(path);
+    if (!output.empty()) {
+        acoustics::LevelRecordsJob job{path, a->input, *records, interval, output};
+        Status s = acoustics::writeLevelRecords(
+            job,
+            [&](const acoustics::LevelRecordsProgress& done) {
+                progress.update(
+                    done.record, done.records,
+                    static_cast<int>(100.0 * static_cast<double>(done.within.frames) /
+                                     static_cast<double>(std::max<uint64_t>(1, done.within.total))));
+                return true;
+            },
+            [&](const acoustics::SignalDescription& d, const acoustics::LevelAnalyser& analyser) {
+                noteInput(d, analyser.bank(), noted);
+            });
+        if (!s) {
+            printError(s.error().message);
+            return 1;
+        }
+        return 0;
+    }
+    CsvOutput o;
     for (size_t i = 0; i < records->size(); ++i) {
-        Status s = levelsOfRecord(path, *a, (*records)[i], interval, o, noted, progress,
-                                  static_cast<uint32_t>(i), static_cast<uint32_t>(records->size()));
+        Status s = csvOfRecord(path, *a, (*records)[i], interval, o, noted, progress,
+                               static_cast<uint32_t>(i), static_cast<uint32_t>(records->size()));
         if (!s) {
             printError(path + ": " + s.error().message);
             return 1;
         }
     }
-    if (o.csv) return o.csv->flush() ? 0 : 1;
-    if (Status closed = o.bin->Close(); !closed) {
-        printError(closed.error().message);
-        return 1;
-    }
-    return 0;
+    return o.csv.flush() ? 0 : 1;
 }
 
 }  // namespace k470::cli

@@ -330,9 +330,10 @@ TEST_F(InstrumentSessionTest, RawSignalInstrumentShowsItsSignal) {
     w->action(Command::Data)->trigger();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(instrument(*w).deviceType(), kStreamDeviceType);
-    // The "Signal" page first, then the analysis pages of the stream.
-    ASSERT_GE(w->tabs()->count(), 1);
+    // The source's own page, then its analyses.
+    ASSERT_GE(w->tabs()->count(), 2);
     EXPECT_EQ(w->tabs()->tabText(0), QStringLiteral("Signal"));
+    EXPECT_EQ(w->tabs()->tabText(1), QStringLiteral("Levels"));
     const views::SignalTrace& trace = instrument(*w).trace();
     ASSERT_TRUE(QTest::qWaitFor([&] { return trace.size() >= 4800; }, 5000));
     EXPECT_GT(trace.Rms(0), 0.0);

@@ -74,9 +74,10 @@ TEST_F(SignalFileSessionTest, OpeningASignalFileReplaysItOnTheSignalPage) {
     w->show();
     w->OpenPath(QString::fromStdString(signalFile()));
     ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
-    // The source's "Signal" page first, then its analysis pages.
-    ASSERT_GE(w->tabs()->count(), 1);
+    // The source's own page, then its analyses.
+    ASSERT_GE(w->tabs()->count(), 2);
     EXPECT_EQ(w->tabs()->tabText(0), QStringLiteral("Signal"));
+    EXPECT_EQ(w->tabs()->tabText(1), QStringLiteral("Levels"));
     EXPECT_EQ(counter(*w), QStringLiteral("1/2"));
     for (Control id :
          {Control::Play, Control::Pause, Control::ReplayRange, Control::RecordStep, Control::Channel}) {

@@ -1,0 +1,388 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/signal_levels_page.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <filesystem>
+#include <mutex>
+
+#include "acoustics/level_records_file.h"
+#include "acoustics/sound_signal_file.h"
+#include "app/batch_progress.h"
+#include "app/calibration_log.h"
+#include "app/frame_controller.h"
+#include "app/sound_file_session.h"
+#include "app/user_dialogs.h"
+#include "base/text_encoding.h"
+#include "data/dos_date_time.h"
+#include "plot/bar_chart.h"
+#include "plot/plot_window.h"
+#include "views/signal_feed.h"
+
+namespace k470::app {
+
+namespace {
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The level bar's scale in dB: the span of a sound level meter's display.
+constexpr int kBarBottomDb = 20;
+constexpr int kBarTopDb = 140;
+
+QString levelText(double db) {
+    return std::isfinite(db) ? QString::number(db, 'f', 1) : QStringLiteral("-");
+}
+
+}  // namespace
+
+// ---- "Calibrate..." ----
+
+CalibrationDialog::CalibrationDialog(double level, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(tr("Calibrate"));
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(
+        new QLabel(tr("Put the acoustic calibrator on the microphone, switch it on and press \"Start\".\n"
+                      "The 1 kHz band is measured for %1 seconds.")
+                       .arg(acoustics::CalibratorMeasurement::kSeconds),
+                   this));
+    auto* form = new QFormLayout;
+    level_ = new QDoubleSpinBox(this);
+    level_->setRange(40.0, 160.0);
+    level_->setDecimals(1);
+    level_->setSingleStep(0.1);
+    level_->setSuffix(tr(" dB"));
+    level_->setValue(level);
+    form->addRow(tr("Calibrator level:"), level_);
+    column->addLayout(form);
+    progress_ = new QProgressBar(this);
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    column->addWidget(progress_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    start_ = buttons->addButton(tr("Start"), QDialogButtonBox::ActionRole);
+    connect(start_, &QPushButton::clicked, this, [this] { Start(); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    column->addWidget(buttons);
+}
+
+double CalibrationDialog::level() const {
+    return level_->value();
+}
+
+void CalibrationDialog::setLevel(double level) {
+    level_->setValue(level);
+}
+
+void CalibrationDialog::Start() {
+    if (started_) return;
+    started_ = true;
+    start_->setEnabled(false);
+    level_->setEnabled(false);
+    if (onStart) onStart();
+}
+
+void CalibrationDialog::ShowProgress(double fraction) {
+    progress_->setValue(static_cast<int>(std::lround(100.0 * std::clamp(fraction, 0.0, 1.0))));
+}
+
+// ---- the page ----
+
+SignalLevelsPage::SignalLevelsPage(const SessionEnv& env, PageContext& context, SignalSourceRef source,
+                                   QWidget* parent)
+    : SignalAnalysisPage(context, views::PageKind::SignalLevels, parent),
+      env_(env),
+      source_(std::move(source)) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(4, 4, 4, 4);
+
+    auto* top = new QHBoxLayout;
+    level_ = new QLabel(QStringLiteral("-"), this);
+    level_->setObjectName(QStringLiteral("levelReadout"));
+    QFont big = level_->font();
+    big.setPointSizeF(big.pointSizeF() * 3.0);
+    big.setBold(true);
+    level_->setFont(big);
+    level_->setMinimumWidth(QFontMetrics(big).horizontalAdvance(QStringLiteral("LAF 188.8 dB")));
+    top->addWidget(level_);
+    auto* values = new QVBoxLayout;
+    leq_ = new QLabel(this);
+    max_ = new QLabel(this);
+    peak_ = new QLabel(this);
+    for (QLabel* l : {leq_, max_, peak_}) values->addWidget(l);
+    top->addLayout(values);
+    top->addStretch(1);
+    column->addLayout(top);
+
+    bar_ = new QProgressBar(this);
+    bar_->setRange(kBarBottomDb, kBarTopDb);
+    bar_->setValue(kBarBottomDb);
+    bar_->setTextVisible(false);
+    column->addWidget(bar_);
+
+    note_ = new QLabel(this);
+    note_->setWordWrap(true);
+    column->addWidget(note_);
+
+    plot_ = new plot::PlotWindow(this);
+    plot_->setMinimumSize(400, 220);
+    bands_ = &plot_->Add<plot::BarChart>(QRect(0, 0, 400, 220));
+    bands_->SetTitle(tr("1/3 octave LZeq"));
+    bands_->SetAxisTitles(tr("Freq band [Hz] "), tr("Level [dB]"));
+    bands_->SetValueRange(0.0, 140.0);
+    QStringList labels;
+    for (const acoustics::BandId& id : acoustics::LiveLevels::bandsShown()) labels << qs(id.label());
+    bands_->SetBandLabels(labels);
+    plot_->installEventFilter(this);
+    column->addWidget(plot_, 1);
+
+    auto* row = new QHBoxLayout;
+    reset_ = new QPushButton(tr("Reset"), this);
+    connect(reset_, &QPushButton::clicked, this, [this] { Reset(); });
+    row->addWidget(reset_);
+    if (source_.file) {
+        records_ = new QPushButton(tr("Make level records..."), this);
+        connect(records_, &QPushButton::clicked, this, [this] { MakeLevelRecords(); });
+        row->addWidget(records_);
+    } else {
+        calibrate_ = new QPushButton(tr("Calibrate..."), this);
+        connect(calibrate_, &QPushButton::clicked, this, [this] { Calibrate(); });
+        row->addWidget(calibrate_);
+    }
+    calibration_ = new QLabel(this);
+    row->addWidget(calibration_, 1);
+    column->addLayout(row);
+    showCalibration();
+    Refresh();
+}
+
+SignalLevelsPage::~SignalLevelsPage() = default;
+
+bool SignalLevelsPage::eventFilter(QObject* watched, QEvent* event) {
+    // The chart takes the plot's whole area.
+    if (watched == plot_ && event->type() == QEvent::Resize) {
+        bands_->setRect(QRect(0, 0, std::max(plot_->width(), 200), std::max(plot_->height(), 120)));
+        plot_->scheduleRedraw();
+    }
+    return SignalAnalysisPage::eventFilter(watched, event);
+}
+
+bool SignalLevelsPage::acousticChannel() const {
+    if (!source_.state) return true;
+    const std::string& units = source_.state->channels[static_cast<size_t>(context_.channel)].units;
+    // DB re full scale (a sound file without a scale) counts as acoustic, as for the levels command.
+    return units == "Pa" || units == "FS";
+}
+
+void SignalLevelsPage::ensureAnalysis() {
+    const int channel = std::clamp(context_.channel, 0, 2);
+    const SignalChannel* c = source_.state ? &source_.state->channels[static_cast<size_t>(channel)] : nullptr;
+    const std::string units = c ? c->units : std::string("Pa");
+    if (live_ && channel == liveChannel_ && units == liveUnits_) return;
+    live_.reset();
+    readout_.reset();
+    liveChannel_ = channel;
+    liveUnits_ = units;
+    if (!(rate_ > 0.0)) return;
+    // A rate the analysis does not take leaves the page without values (and says why).
+    if (auto l = acoustics::LiveLevels::Create(rate_, c ? c->referenceValue : 2e-5, acousticChannel()); l) {
+        live_.emplace(std::move(*l));
+        note_->setText(acousticChannel()
+                           ? QString()
+                           : tr("Channel unit '%1' is not Pa: only Z-weighted levels").arg(qs(units)));
+    } else {
+        note_->setText(qs(l.error().message));
+    }
+}
+
+void SignalLevelsPage::Restart(double sampleRate) {
+    rate_ = sampleRate;
+    live_.reset();
+    measurement_.reset();
+    ensureAnalysis();
+}
+
+void SignalLevelsPage::Feed(std::span<const double> frames) {
+    ensureAnalysis();
+    const size_t n = frames.size() / views::SignalFeed::kChannels;
+    const auto k = static_cast<size_t>(liveChannel_);
+    column_.resize(n);
+    for (size_t i = 0; i < n; ++i) column_[i] = frames[i * views::SignalFeed::kChannels + k];
+    if (live_) {
+        live_->process(column_);
+        readout_ = live_->readout();
+    }
+    if (measurement_ && calibrating_) {
+        // The calibrator is measured on the channel that was chosen when it started.
+        const auto m = static_cast<size_t>(calibratingChannel_);
+        for (size_t i = 0; i < n; ++i) column_[i] = frames[i * views::SignalFeed::kChannels + m];
+        measurement_->process(column_);
+        calibrating_->ShowProgress(measurement_->fraction());
+        if (measurement_->done()) finishCalibration();
+    }
+}
+
+void SignalLevelsPage::Refresh() {
+    ensureAnalysis();
+    const bool a = acousticChannel();
+    const QString main = a ? QStringLiteral("LA") : QStringLiteral("LZ");
+    const QString peak = a ? QStringLiteral("LCpeak") : QStringLiteral("LZpeak");
+    const acoustics::LiveReadout r = readout_.value_or(acoustics::LiveReadout{});
+    const bool have = readout_.has_value();
+    const double nan = std::nan("");
+    level_->setText(main + QStringLiteral("F ") + levelText(have ? r.fast : nan) + tr(" dB"));
+    leq_->setText(main + QStringLiteral("eq ") + levelText(have ? r.leq : nan) + tr(" dB"));
+    max_->setText(main + QStringLiteral("Fmax ") + levelText(have ? r.fastMax : nan) + tr(" dB"));
+    peak_->setText(peak + QLatin1Char(' ') + levelText(have ? r.peak : nan) + tr(" dB"));
+    bar_->setValue(have && std::isfinite(r.fast)
+                       ? std::clamp(static_cast<int>(std::lround(r.fast)), kBarBottomDb, kBarTopDb)
+                       : kBarBottomDb);
+    std::vector<double> bands;
+    if (have)
+        for (double v : r.bandLeq) bands.push_back(std::isfinite(v) ? v : 0.0);
+    else
+        bands.assign(acoustics::LiveLevels::bandsShown().size(), 0.0);
+    bands_->SetBands(std::move(bands), false);
+    plot_->scheduleRedraw();
+}
+
+QString SignalLevelsPage::ClipboardText() const {
+    QString s = level_->text() + QLatin1Char('\n') + leq_->text() + QLatin1Char('\n') + max_->text() +
+                QLatin1Char('\n') + peak_->text() + QLatin1Char('\n');
+    if (readout_)
+        for (size_t i = 0; i < readout_->bands.size(); ++i)
+            s += qs(readout_->bands[i].label()) + QLatin1Char('\t') + levelText(readout_->bandLeq[i]) +
+                 QLatin1Char('\n');
+    return s;
+}
+
+void SignalLevelsPage::Reset() {
+    if (live_) live_->reset();
+    readout_.reset();
+    if (live_) readout_ = live_->readout();
+    Refresh();
+}
+
+// ---- "Make level records..." ----
+
+void SignalLevelsPage::MakeLevelRecords() {
+    if (!source_.file || source_.path.empty()) return;
+    const QFileInfo info(qs(source_.path));
+    const QString proposed = info.dir().filePath(info.completeBaseName() + QStringLiteral(".bin"));
+    const QString out =
+        env_.dialogs.askSavePath(tr("Make level records"), proposed,
+                                 tr("Binary files (*.bin)") + QStringLiteral(";;") + tr("All Files (*)"));
+    if (out.isEmpty()) return;
+    acoustics::LevelRecordsJob job;
+    job.input = source_.path;
+    job.options = SoundFileInputOptions(env_.frame.store(), source_.path);
+    job.options.channel = std::clamp(context_.channel, 0, 2) + 1;
+    job.intervalSeconds = 1.0;
+    job.output = out.toStdString();
+    BatchProgress progress(tr("Making level records..."), 100, env_.window, env_.dialogs.showProgress);
+    const Status s = acoustics::writeLevelRecords(
+        job, [&progress](const acoustics::LevelRecordsProgress& p) { return progress.Step(p.percent()); });
+    progress.Finish();
+    if (!s) {
+        // A cancel is no failure; either way the shared output left no file.
+        if (!progress.cancelled()) env_.dialogs.showError(qs(s.error().message));
+        return;
+    }
+    // The new records are the window's source from now on (this page goes with the replay).
+    env_.observer.OpenPathLater(job.output);
+}
+
+// ---- "Calibrate..." ----
+
+void SignalLevelsPage::Calibrate() {
+    if (source_.file || !(rate_ > 0.0)) return;
+    calibratingChannel_ = std::clamp(context_.channel, 0, 2);
+    const std::optional<CalibrationEntry> last = LoadCalibration(env_.frame.store(), calibratingChannel_);
+    CalibrationDialog dialog(last ? last->level : acoustics::CalibrationSource::kDefaultLevel, env_.window);
+    dialog.onStart = [this] {
+        if (auto m = acoustics::CalibratorMeasurement::Create(rate_); m) measurement_.emplace(std::move(*m));
+    };
+    calibrating_ = &dialog;
+    const int code = env_.dialogs.runDialog(dialog);
+    calibrating_ = nullptr;
+    measurement_.reset();
+    (void)code;
+    showCalibration();
+}
+
+void SignalLevelsPage::finishCalibration() {
+    CalibrationDialog* dialog = calibrating_;
+    const int k = calibratingChannel_;
+    SignalState& state = env_.frame.signalState();
+    SignalChannel& channel = state.channels[static_cast<size_t>(k)];
+    const double band = measurement_->bandMeanSquare();
+    const double broad = measurement_->broadbandMeanSquare();
+    measurement_.reset();
+    const std::string name = channel.label.empty() ? NumberedChannels(k + 1).back() : channel.label;
+    auto c =
+        acoustics::calibrate(channel.sensitivity, band, broad, channel.referenceValue, dialog->level(), name);
+    if (!c) {
+        dialog->reject();
+        env_.dialogs.showError(qs(c.error().message));
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> guard(env_.frame.signalLock());
+        channel.sensitivity = c->sensitivity;
+    }
+    if (state.presetActive) {
+        // The active preset keeps the sensitivity, as "Signal filtration" would store it.
+        for (ProcessorPreset& p : env_.frame.presets())
+            if (p.name == utf8ToUtf16(state.presetName))
+                p.sensitivity[static_cast<size_t>(k)] = c->sensitivity;
+        const std::string dir = env_.frame.dataDir();
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
+        if (Status s = savePresets(dir + "/" + kPresetFileName, withoutBuiltinPresets(env_.frame.presets()));
+            !s)
+            env_.dialogs.showError(qs(s.error().message));
+    } else {
+        env_.frame.streamSensitivities()[static_cast<size_t>(k)] = c->sensitivity;
+        SaveStreamSensitivity(env_.frame.store(), k, c->sensitivity);
+    }
+    CalibrationEntry entry;
+    entry.date = localTimeNow();
+    entry.level = dialog->level();
+    entry.sensitivity = c->sensitivity;
+    if (const auto previous = LoadCalibration(env_.frame.store(), k))
+        entry.driftDb = acoustics::calibrationDriftDb(previous->sensitivity, c->sensitivity);
+    SaveCalibration(env_.frame.store(), k, entry);
+    // What was measured so far was at the old sensitivity.
+    if (live_) live_->reset();
+    readout_.reset();
+    dialog->accept();
+}
+
+void SignalLevelsPage::showCalibration() {
+    if (!calibrate_) return;
+    const std::optional<CalibrationEntry> e =
+        LoadCalibration(env_.frame.store(), std::clamp(context_.channel, 0, 2));
+    if (!e) {
+        calibration_->setText(tr("Not calibrated"));
+        return;
+    }
+    QString text = tr("Calibrated %1 at %2 dB").arg(qs(e->dateText()), QString::number(e->level, 'f', 1));
+    if (e->driftDb)
+        text += tr(", change %1 dB")
+                    .arg((*e->driftDb >= 0 ? QStringLiteral("+") : QString()) +
+                         QString::number(*e->driftDb, 'f', 2));
+    calibration_->setText(text);
+}
+
+}  // namespace k470::app

@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The "Levels" page of a signal source: the sound levels of the chosen channel as they flow (a large
+// F-weighted level with its bar, Leq, maximum and peak since the start, and the 1/3-octave band Leq as a
+// bar chart), "Reset", and for a replayed file "Make level records...", for the live stream
+// "Calibrate..." against an acoustic calibrator. The levels are computed by acoustics::LiveLevels; the
+// page only shows them.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "acoustics/live_levels.h"
+#include "app/session.h"
+#include "app/signal_analysis.h"
+
+class QDoubleSpinBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace k470::app {
+
+// "Calibrate...": asks the calibrator's level and shows how far the measurement has come. Its "Start"
+// begins the measurement; the page ends the dialog when it is done.
+class CalibrationDialog : public QDialog {
+    Q_OBJECT
+  public:
+    CalibrationDialog(double level, QWidget* parent);
+    double level() const;
+    void setLevel(double level);
+    // Starts as the "Start" button does.
+    void Start();
+    bool started() const { return started_; }
+    void ShowProgress(double fraction);
+    QPushButton* startButton() const { return start_; }
+
+    // Called when "Start" is pressed.
+    std::function<void()> onStart;
+
+  private:
+    QDoubleSpinBox* level_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QPushButton* start_ = nullptr;
+    bool started_ = false;
+};
+
+class SignalLevelsPage : public SignalAnalysisPage {
+    Q_OBJECT
+  public:
+    SignalLevelsPage(const SessionEnv& env, PageContext& context, SignalSourceRef source, QWidget* parent);
+    ~SignalLevelsPage() override;
+
+    void Restart(double sampleRate) override;
+    void Feed(std::span<const double> frames) override;
+    Command command() const override { return Command::Signal; }
+    void Refresh() override;
+    QString ClipboardText() const override;
+
+    // "Reset": the since-start values begin again.
+    void Reset();
+    // "Make level records..." (a replayed file only).
+    void MakeLevelRecords();
+    // "Calibrate..." (the live stream only).
+    void Calibrate();
+
+    const std::optional<acoustics::LiveReadout>& readout() const { return readout_; }
+    QLabel* levelLabel() const { return level_; }
+    QLabel* noteLabel() const { return note_; }
+    QLabel* calibrationLabel() const { return calibration_; }
+    QPushButton* resetButton() const { return reset_; }
+    QPushButton* recordsButton() const { return records_; }
+    QPushButton* calibrateButton() const { return calibrate_; }
+    plot::BarChart* bandChart() const { return bands_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // The analysis for the chosen channel, made again when the channel or its unit changed.
+    void ensureAnalysis();
+    void finishCalibration();
+    void showCalibration();
+    bool acousticChannel() const;
+
+    SessionEnv env_;
+    SignalSourceRef source_;
+    double rate_ = 0.0;
+    std::optional<acoustics::LiveLevels> live_;
+    int liveChannel_ = -1;
+    std::string liveUnits_;
+    std::optional<acoustics::LiveReadout> readout_;
+    std::vector<double> column_;  // the chosen channel's samples of one feed
+    std::optional<acoustics::CalibratorMeasurement> measurement_;
+    CalibrationDialog* calibrating_ = nullptr;  // while "Calibrate..." runs
+    int calibratingChannel_ = 0;
+
+    QLabel* level_ = nullptr;
+    QProgressBar* bar_ = nullptr;
+    QLabel* leq_ = nullptr;
+    QLabel* max_ = nullptr;
+    QLabel* peak_ = nullptr;
+    QLabel* note_ = nullptr;
+    QLabel* calibration_ = nullptr;
+    QPushButton* reset_ = nullptr;
+    QPushButton* records_ = nullptr;
+    QPushButton* calibrate_ = nullptr;
+    plot::PlotWindow* plot_ = nullptr;
+    plot::BarChart* bands_ = nullptr;
+};
+
+}  // namespace k470::app

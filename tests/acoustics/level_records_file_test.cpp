@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Signal files to sound-level record files, and sound files to signal files: what lands in the output,
+// and that a cancelled or failed run leaves no file and an earlier one untouched.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "acoustics/level_records_file.h"
+#include "acoustics/signal_fixtures.h"
+#include "acoustics/sound_signal_file.h"
+#include "acoustics/synthetic_signals.h"
+#include "data/bin_file.h"
+#include "support/temp_dir.h"
+
+namespace k470::acoustics {
+namespace {
+
+using testing::tone;
+
+constexpr double kFs = 48000.0;
+// Word of LAeq in a sound-level record: after 40 band rows of 10 words, the C row (12 words), then the
+// A row whose fourth word is Leq.
+constexpr size_t kLaeqWord = 40 * 10 + 12 + 3;
+
+// Channel 2 of two carries a 1 kHz tone of 1 Pa RMS (94 dB); channel 1 is ten times weaker.
+std::string twoRecordSignal(const test::TempDir& dir, double seconds1, double seconds2) {
+    std::vector<testing::SdtRecordImage> records(2);
+    for (size_t r = 0; r < 2; ++r) {
+        const auto x = tone(1000.0, kFs, r == 0 ? seconds1 : seconds2, std::sqrt(2.0));
+        for (double v : x) {
+            records[r].frames.push_back(0.1 * v);
+            records[r].frames.push_back(v);
+        }
+    }
+    const std::string path = dir.file("take.sdt");
+    EXPECT_TRUE(testing::writeSdt(path, kFs, 0b011, records));
+    return path;
+}
+
+std::string contentOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(LevelRecordsFile, EverySecondOfEveryRecordBecomesARecordOfTheChosenChannel) {
+    test::TempDir dir;
+    LevelRecordsJob job;
+    job.input = twoRecordSignal(dir, 2.5, 1.0);
+    job.options.channel = 2;
+    job.output = dir.file("take.bin");
+    std::vector<LevelRecordsProgress> seen;
+    ASSERT_TRUE(writeLevelRecords(job, [&](const LevelRecordsProgress& p) {
+                    seen.push_back(p);
+                    return true;
+                }).ok());
+    auto bin = BinFile::Open(job.output);
+    ASSERT_TRUE(bin.ok()) << bin.error().message;
+    ASSERT_EQ(bin->recordCount(), 3 + 1);  // 1 s, 1 s, 0.5 s; then 1 s
+    for (int k = 2; k <= 4; ++k) {
+        auto r = bin->ReadRecord(k);
+        ASSERT_TRUE(r.ok());
+        EXPECT_EQ(r->header.deviceType, 3);
+        EXPECT_NEAR(r->levels[kLaeqWord], 94.0, 0.2) << "record " << k;
+    }
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front().record, 0u);
+    EXPECT_EQ(seen.back().record, 1u);
+    EXPECT_EQ(seen.back().records, 2u);
+    EXPECT_EQ(seen.back().percent(), 100);
+}
+
+TEST(LevelRecordsFile, CancelOrFailureLeavesNoNewFile) {
+    test::TempDir dir;
+    LevelRecordsJob job;
+    job.input = twoRecordSignal(dir, 2.0, 2.0);
+    job.output = dir.file("take.bin");
+    // Cancelled in the second record: nothing appears.
+    int calls = 0;
+    const auto cancelLate = [&](const LevelRecordsProgress& p) { return ++calls < 3 || p.record == 0; };
+    EXPECT_FALSE(writeLevelRecords(job, cancelLate).ok());
+    EXPECT_FALSE(std::filesystem::exists(job.output));
+    // An earlier file stays as it was, through a cancel and through a missing channel.
+    { std::ofstream(job.output) << "earlier"; }
+    EXPECT_FALSE(writeLevelRecords(job, [](const LevelRecordsProgress&) { return false; }).ok());
+    job.options.channel = 3;
+    EXPECT_FALSE(writeLevelRecords(job).ok());
+    EXPECT_EQ(contentOf(job.output), "earlier");
+    // Never over its own input.
+    job.options.channel = 1;
+    job.output = job.input;
+    const std::string before = contentOf(job.input);
+    EXPECT_FALSE(writeLevelRecords(job).ok());
+    EXPECT_EQ(contentOf(job.input), before);
+}
+
+TEST(SoundAsSignalFile, ChannelsUnitsAndSamplesCarryOver) {
+    test::TempDir dir;
+    const std::string wav = dir.file("take.wav");
+    // Four channels of 16-bit PCM: k/4 full scale on channel k+1 (exact in 16 bits); only three fit.
+    std::vector<double> frames;
+    for (int i = 0; i < 1000; ++i)
+        for (int k = 0; k < 4; ++k) frames.push_back(0.25 * k - (i % 2 ? 0.125 : 0.0));
+    ASSERT_TRUE(testing::writeSound(wav, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 4, frames));
+    const std::string sdt = dir.file("take.sdt");
+    SoundAsSignalOptions o;
+    o.units = "Pa";
+    o.referenceValue = 2e-5;
+    o.scale = 2.0;
+    ASSERT_TRUE(writeSoundAsSignalFile(wav, sdt, o).ok());
+    auto file = SdtContainer::Open(sdt);
+    ASSERT_TRUE(file.ok()) << file.error().message;
+    EXPECT_EQ(file->header().sampleRate, 44100.0);
+    EXPECT_EQ(file->header().channelMask, 0b111);
+    EXPECT_EQ(file->header().units[2], u"Pa");
+    EXPECT_EQ(file->header().referenceValue[1], 2e-5);
+    for (int channel = 1; channel <= 3; ++channel) {
+        SignalInputOptions so;
+        so.channel = channel;
+        auto in = SignalInput::Open(sdt, so);
+        ASSERT_TRUE(in.ok()) << in.error().message;
+        EXPECT_EQ(in->description().frames, 1000u);
+        std::vector<double> got(1000);
+        ASSERT_EQ(*in->read(got), 1000u);
+        EXPECT_DOUBLE_EQ(got[0], 2.0 * 0.25 * (channel - 1));
+        EXPECT_DOUBLE_EQ(got[1], 2.0 * (0.25 * (channel - 1) - 0.125));
+    }
+}
+
+TEST(SoundAsSignalFile, UnreadableFileGivesLibsndfilesMessageAndNoOutput) {
+    test::TempDir dir;
+    const std::string wav = dir.file("broken.wav");
+    { std::ofstream(wav) << "RIFF this is not a wave file"; }
+    const std::string sdt = dir.file("broken.sdt");
+    auto s = writeSoundAsSignalFile(wav, sdt);
+    ASSERT_FALSE(s.ok());
+    EXPECT_NE(s.error().message.find("broken.wav"), std::string::npos) << s.error().message;
+    EXPECT_FALSE(std::filesystem::exists(sdt));
+}
+
+TEST(SoundAsSignalFile, KnownByItsExtension) {
+    for (const char* yes : {"a.wav", "/x/B.WAV", "c.Flac"}) EXPECT_TRUE(isSoundFilePath(yes)) << yes;
+    for (const char* no : {"a.sdt", "wav", "a.wav.bin", ""}) EXPECT_FALSE(isSoundFilePath(no)) << no;
+}
+
+TEST(TemporaryFile, RemovedWithItsHolder) {
+    std::string path;
+    {
+        auto t = TemporaryFile::Create();
+        ASSERT_TRUE(t.ok());
+        path = t->path();
+        EXPECT_TRUE(std::filesystem::exists(path));
+        TemporaryFile moved = std::move(*t);
+        EXPECT_EQ(moved.path(), path);
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+}  // namespace
+}  // namespace k470::acoustics

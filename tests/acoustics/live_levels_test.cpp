@@ -1,0 +1,153 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The live levels of a flowing signal and the calibration against an acoustic calibrator, on tones whose
+// levels are known: a sine of RMS p reads 20 lg(p / 20 uPa), its peak 3.01 dB above.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "acoustics/live_levels.h"
+#include "acoustics/synthetic_signals.h"
+
+namespace k470::acoustics {
+namespace {
+
+using testing::tone;
+
+constexpr double kFs = 48000.0;
+constexpr double kP0 = 2e-5;
+
+// The amplitude of a sine that reads `db` dB re 20 uPa.
+double amplitudeOf(double db) {
+    return kP0 * std::pow(10.0, db / 20.0) * std::numbers::sqrt2;
+}
+
+// Feeds in pieces of a 30 ms tick, as the window does.
+void feedInTicks(LiveLevels& l, const std::vector<double>& x) {
+    const size_t tick = static_cast<size_t>(0.03 * kFs);
+    for (size_t at = 0; at < x.size(); at += tick)
+        l.process(std::span(x).subspan(at, std::min(tick, x.size() - at)));
+}
+
+double bandAt(const LiveReadout& r, int index) {
+    for (size_t i = 0; i < r.bands.size(); ++i)
+        if (r.bands[i].index == index) return r.bandLeq[i];
+    ADD_FAILURE() << "no band " << index;
+    return 0.0;
+}
+
+TEST(LiveLevels, CalibratorToneReadsItsLevelOnEveryReadout) {
+    auto live = LiveLevels::Create(kFs, kP0, true);
+    ASSERT_TRUE(live.ok());
+    // The calibrator is on before the meter starts: the switching-on of the tone (whose transient through
+    // the C weighting's low-frequency poles lifts the peak) lies before the start.
+    const auto x = tone(1000.0, kFs, 3.0, amplitudeOf(94.0));
+    feedInTicks(*live, std::vector<double>(x.begin(), x.begin() + 48000));
+    live->reset();
+    feedInTicks(*live, std::vector<double>(x.begin() + 48000, x.end()));
+    const LiveReadout r = live->readout();
+    EXPECT_EQ(r.main, Weighting::A);
+    EXPECT_NEAR(r.fast, 94.0, 0.1);
+    EXPECT_NEAR(r.leq, 94.0, 0.1);
+    EXPECT_NEAR(r.fastMax, 94.0, 0.1);
+    EXPECT_NEAR(r.peak, 97.0, 0.2);
+    EXPECT_NEAR(bandAt(r, 0), 94.0, 0.2);
+    // The neighbouring bands reject the tone.
+    EXPECT_LT(bandAt(r, -2), 94.0 - 30.0);
+    EXPECT_LT(bandAt(r, 2), 94.0 - 30.0);
+    EXPECT_NEAR(r.seconds, 2.0, 1e-9);
+    ASSERT_EQ(r.bands.size(), 30u);  // 25 Hz .. 20 kHz
+}
+
+TEST(LiveLevels, ResetStartsTheSinceStartValuesAgain) {
+    auto live = LiveLevels::Create(kFs, kP0, true);
+    ASSERT_TRUE(live.ok());
+    feedInTicks(*live, tone(1000.0, kFs, 1.0, amplitudeOf(100.0)));
+    feedInTicks(*live, tone(1000.0, kFs, 1.0, amplitudeOf(80.0)));
+    live->reset();
+    feedInTicks(*live, tone(1000.0, kFs, 3.0, amplitudeOf(80.0)));
+    const LiveReadout r = live->readout();
+    // Without the reset Leq would stay near 90 dB and the maximum at 100 dB.
+    EXPECT_NEAR(r.leq, 80.0, 0.3);
+    EXPECT_NEAR(bandAt(r, 0), 80.0, 0.3);
+    EXPECT_LT(r.fastMax, 85.0);
+    EXPECT_NEAR(r.seconds, 3.0, 1e-9);
+}
+
+TEST(LiveLevels, WeightingFollowsTheChannelsUnit) {
+    // A 100 Hz tone: A-weighting takes 19.1 dB off, Z nothing.
+    struct Case {
+        bool acoustic;
+        Weighting main;
+        double fast;
+    };
+    for (const Case c : {Case{true, Weighting::A, 94.0 - 19.1}, Case{false, Weighting::Z, 94.0}}) {
+        auto live = LiveLevels::Create(kFs, kP0, c.acoustic);
+        ASSERT_TRUE(live.ok());
+        feedInTicks(*live, tone(100.0, kFs, 2.0, amplitudeOf(94.0)));
+        const LiveReadout r = live->readout();
+        EXPECT_EQ(r.main, c.main);
+        EXPECT_NEAR(r.fast, c.fast, 0.3) << c.acoustic;
+        EXPECT_NEAR(bandAt(r, -10), 94.0, 0.3) << c.acoustic;  // bands are Z-weighted either way
+    }
+}
+
+TEST(LiveLevels, BandsAboveHalfTheRateAreLeftEmpty) {
+    auto live = LiveLevels::Create(16000.0, kP0, true);
+    ASSERT_TRUE(live.ok());
+    live->process(tone(1000.0, 16000.0, 0.5, amplitudeOf(94.0)));
+    const LiveReadout r = live->readout();
+    EXPECT_TRUE(std::isnan(bandAt(r, 13)));  // 20 kHz
+    EXPECT_FALSE(std::isnan(bandAt(r, 0)));
+    EXPECT_FALSE(LiveLevels::Create(4000.0, kP0, true).ok());
+}
+
+TEST(Calibration, CalibratorToneGivesTheSensitivityThatReadsTheCalibratorsLevel) {
+    // The chain reads the 94 dB calibrator 3.5 dB low: its sensitivity must rise by 3.5 dB.
+    auto m = CalibratorMeasurement::Create(kFs);
+    ASSERT_TRUE(m.ok());
+    const auto x = tone(1000.0, kFs, 6.0, amplitudeOf(90.5));
+    const size_t tick = 1440;
+    for (size_t at = 0; at < x.size() && !m->done(); at += tick) {
+        m->process(std::span(x).subspan(at, std::min(tick, x.size() - at)));
+        EXPECT_LE(m->fraction(), 1.0);
+    }
+    ASSERT_TRUE(m->done());
+    EXPECT_DOUBLE_EQ(m->fraction(), 1.0);
+    auto c = calibrate(0.02, m->bandMeanSquare(), m->broadbandMeanSquare(), kP0, 94.0, "channel 1");
+    ASSERT_TRUE(c.ok()) << c.error().message;
+    EXPECT_NEAR(c->measuredDb, 90.5, 0.1);
+    EXPECT_NEAR(20.0 * std::log10(c->sensitivity / 0.02), 3.5, 0.1);
+    EXPECT_NEAR(calibrationDriftDb(0.02, c->sensitivity), 3.5, 0.1);
+}
+
+TEST(Calibration, RefusedWithoutACalibratorTone) {
+    struct Case {
+        const char* what;
+        std::vector<double> signal;
+    };
+    const Case cases[] = {
+        {"pink noise", testing::pinkNoise(kFs, 5.0)},
+        {"a 250 Hz tone", tone(250.0, kFs, 5.0, amplitudeOf(94.0))},
+        {"silence", std::vector<double>(static_cast<size_t>(5 * kFs), 0.0)},
+    };
+    for (const Case& k : cases) {
+        auto m = CalibratorMeasurement::Create(kFs);
+        ASSERT_TRUE(m.ok());
+        m->process(k.signal);
+        ASSERT_TRUE(m->done()) << k.what;
+        auto c = calibrate(1.0, m->bandMeanSquare(), m->broadbandMeanSquare(), kP0, 94.0, "channel 1");
+        ASSERT_FALSE(c.ok()) << k.what;
+        EXPECT_NE(c.error().message.find("channel 1"), std::string::npos) << c.error().message;
+    }
+}
+
+TEST(Calibration, ToneJustWithinTheMarginIsTaken) {
+    // Band and broadband mean squares 9.9 and 10.1 dB apart.
+    const double band = 1.0;
+    EXPECT_TRUE(calibrate(1.0, band, band * std::pow(10.0, 0.99), kP0, 94.0, "x").ok());
+    EXPECT_FALSE(calibrate(1.0, band, band * std::pow(10.0, 1.01), kP0, 94.0, "x").ok());
+}
+
+}  // namespace
+}  // namespace k470::acoustics
