@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cmath>
+#include <filesystem>
 
 #include "app/frame_controller.h"
 #include "app/instrument_session.h"
@@ -37,7 +38,12 @@ std::optional<QString> StreamRecordingCommands::askOutput() {
     QString path = env_.dialogs.askSavePath(tr("Start recording"), QDir::currentPath(),
                                             filter + QStringLiteral(";;") + tr("All Files (*)"));
     if (path.isEmpty()) return std::nullopt;
-    path = WithFilterExtension(path, filter);
+    // A device or a FIFO is written as it is named; a file gets the extension when it has none.
+    std::error_code ec;
+    const auto kind = std::filesystem::status(path.toStdString(), ec).type();
+    if (kind != std::filesystem::file_type::character && kind != std::filesystem::file_type::block &&
+        kind != std::filesystem::file_type::fifo)
+        path = WithFilterExtension(path, filter);
     // The files the window reads while the stream runs: its settings and the processing presets.
     const QStringList inputs = {qs(env_.frame.store().path()),
                                 qs(env_.frame.dataDir() + "/" + kPresetFileName)};
