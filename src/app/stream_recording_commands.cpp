@@ -90,8 +90,7 @@ void StreamRecordingCommands::SetMarker() {
                                    .arg(kMarkerSlots)))
         return;  // the marker is refused
     const int number = recording_.markersFull() ? 1 : recording_.markersInRecord() + 1;
-    const auto name =
-        env_.dialogs.askText(tr("Set marker"), tr("Marker name:"), tr("Marker %1").arg(number));
+    const auto name = env_.dialogs.askText(tr("Set marker"), tr("Marker name:"), tr("Marker %1").arg(number));
     // The dialog may have taken a while: the recording may have ended meanwhile.
     if (!name || !recording()) return;
     const QString chosen = name->trimmed().isEmpty() ? tr("Marker %1").arg(number) : name->trimmed();
@@ -131,8 +130,9 @@ void StreamRecordingCommands::StreamEnded(bool tell) {
 
 bool StreamRecordingCommands::AskClose() {
     if (!recording()) return true;
-    if (!env_.dialogs.askYesNo(QStringLiteral("K470"), tr("Stop recording the signal into '%1'?")
-                                                           .arg(QFileInfo(qs(recording_.path())).fileName())))
+    if (!env_.dialogs.askYesNo(
+            QStringLiteral("K470"),
+            tr("Stop recording the signal into '%1'?").arg(QFileInfo(qs(recording_.path())).fileName())))
         return false;
     Stop();
     return true;

@@ -12,8 +12,8 @@ std::optional<size_t> LastCrossing(std::span<const double> values, double level,
     for (size_t i = last; i >= 1; --i) {
         const double before = values[i - 1];
         const double now = values[i];
-        const bool crossed = slope == TriggerSlope::Rising ? before < level && now >= level
-                                                           : before > level && now <= level;
+        const bool crossed =
+            slope == TriggerSlope::Rising ? before < level && now >= level : before > level && now <= level;
         if (crossed) return i;
     }
     return std::nullopt;

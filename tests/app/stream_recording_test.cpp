@@ -54,7 +54,8 @@ class StreamRecordingTest : public ::testing::Test {
             filters << filter;
             return savePath;
         };
-        w->askText = [this](const QString&, const QString&, const QString& proposed) -> std::optional<QString> {
+        w->askText = [this](const QString&, const QString&,
+                            const QString& proposed) -> std::optional<QString> {
             proposals << proposed;
             return markerName ? std::optional<QString>(*markerName) : std::optional<QString>(proposed);
         };
@@ -269,7 +270,8 @@ TEST_F(StreamRecordingTest, LiveSignalPageKeepsItsZoomHoldsAndTriggers) {
     ASSERT_TRUE(page);
     plot::ScrollZoomBar& bar = *page->zoomBar();
     const auto shownCount = [&] { return bar.view().last() - bar.view().first() + 1; };
-    ASSERT_TRUE(QTest::qWaitFor([&] { return session().trace().size() == session().trace().capacity(); }, 5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return session().trace().size() == session().trace().capacity(); }, 5000));
     QTest::qWait(60);
     const int64_t whole = shownCount();
     EXPECT_EQ(whole, static_cast<int64_t>(session().trace().size()));

@@ -68,7 +68,8 @@ TEST(TraceView, LevelTriggerStartsEachViewAtACrossingOfASine) {
             ASSERT_LE(w.first + w.count, static_cast<int64_t>(values.size()));
             // The window's first sample as a sample of the whole signal, and its distance to the nearest
             // crossing, in samples.
-            const double sample = static_cast<double>(trace.appended() - trace.size() + static_cast<uint64_t>(w.first));
+            const double sample =
+                static_cast<double>(trace.appended() - trace.size() + static_cast<uint64_t>(w.first));
             const double phase = 2 * kPi * freq * sample / rate + phase0 - c.crossingPhase;
             const double offset = std::remainder(phase, 2 * kPi) / (2 * kPi) * samplesPerPeriod;
             EXPECT_LE(std::abs(offset), 1.0) << "piece " << piece << " level " << c.level;
