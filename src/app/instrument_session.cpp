@@ -58,6 +58,7 @@ InstrumentLinks::InstrumentLinks(FrameController& frame)
         [this](const ProcessingChain& chain) {
             trace_.AppendNewest(chain);
             feed_.OnSample(chain);
+            if (recordingTap_) recordingTap_->onSample(chain);
         });
 }
 
@@ -67,7 +68,11 @@ void InstrumentLinks::UseLinks(std::unique_ptr<SerialPortProvider> provider, uin
 }
 
 InstrumentSession::InstrumentSession(const SessionEnv& env, InstrumentLinks& links)
-    : env_(env), links_(links), provider_(links.provider()), usb_(*provider_) {
+    : env_(env),
+      links_(links),
+      provider_(links.provider()),
+      usb_(*provider_),
+      streamRecording_(env, links, clock_) {
     // One tick at a time: the timer fires once and is started again when the tick is over, so a message
     // box shown during a tick cannot start another inside it.
     timer_.setInterval(kTimerPeriodMs);
@@ -119,7 +124,8 @@ int InstrumentSession::initialTab() const {
 views::ControlRow InstrumentSession::controlRow() const {
     views::InstrumentFacts f;
     f.running = controller_->startStopChecked();
-    f.recording = controller_->recording() != AcquisitionController::Recording::Off;
+    f.recording = controller_->recording() != AcquisitionController::Recording::Off ||
+                  streamRecording_.recording();
     f.armed = controller_->recording() == AcquisitionController::Recording::Armed;
     f.progress = progress_;
     f.channels = NumberedChannels(3);
@@ -131,6 +137,8 @@ views::ControlRow InstrumentSession::controlRow() const {
 bool InstrumentSession::allowed(Command command) const {
     if (command == Command::Signal || command == Command::Fft || command == Command::Rt60)
         return analyses_ && analyses_->pageFor(command) != nullptr;
+    if (controller_->deviceType() == kStreamDeviceType)
+        if (auto a = StreamAllows(streaming(), streamRecording_.recording(), command)) return *a;
     return InstrumentAllows(reported_, !pages_.empty(), command);
 }
 
@@ -139,7 +147,12 @@ std::string InstrumentSession::title() const {
     return answered_ ? title_ : std::string();
 }
 
+bool InstrumentSession::streaming() const {
+    return controller_->acquiring() && controller_->deviceType() == kStreamDeviceType && !pages_.empty();
+}
+
 QString InstrumentSession::status() const {
+    if (streamRecording_.recording()) return streamRecording_.status();
     if (!status_.empty()) return qs(status_);
     return answered_ ? tr("Instrument") : tr("No data source");
 }
@@ -157,10 +170,21 @@ bool InstrumentSession::run(Command command) {
             return true;
         case Command::StartRecording:
         case Command::StopRecording:
-            onRecording();
+            if (controller_->deviceType() == kStreamDeviceType) {
+                if (command == Command::StartRecording && streaming())
+                    streamRecording_.Start(controller_->vin());
+                else
+                    streamRecording_.Stop();
+                changed(SessionObserver::Change::State);
+            } else {
+                onRecording();
+            }
             return true;
         case Command::SetMarker:
-            controller_->SetMarker();
+            if (streamRecording_.recording())
+                streamRecording_.SetMarker();
+            else
+                controller_->SetMarker();
             return true;
         case Command::Misc:
             onMisc();
@@ -185,6 +209,7 @@ bool InstrumentSession::close(int shownTab) {
     if (controller_->recording() == AcquisitionController::Recording::Active &&
         !env_.dialogs.askYesNo(kCaption, qs(lexicon().text(Word::StopAutorecording))))
         return false;
+    if (!streamRecording_.AskClose()) return false;
     if (answered_ && shownTab >= 0) SaveTablePos(env_.frame.store(), shownTab);
     return true;
 }
@@ -194,10 +219,14 @@ void InstrumentSession::onTick() {
     controller_->OnAcquisitionTimer();
     // The trigger of an armed recording is seen in a tick: the row stops saying "armed".
     if (controller_->recording() != recordingBefore) changed(SessionObserver::Change::State);
+    // The stream's frames go to its recording; the status shows its length.
+    if (streamRecording_.Tick()) changed(SessionObserver::Change::State);
     if (timerWanted_ && !timer_.isActive()) timer_.start();
 }
 
 void InstrumentSession::onStartStop() {
+    // "Start/stop" ends a recording of the stream: the file is complete.
+    streamRecording_.Stop();
     controller_->StartStop();
     // The button shows what the instrument reports, not the click.
     changed(SessionObserver::Change::State);
@@ -340,7 +369,9 @@ void InstrumentSession::OpenPages(DeviceType type) {
 }
 
 void InstrumentSession::ClosePages() {
-    // The acquisition ended by itself (no answer, a failed link): the owner closes the session.
+    // The acquisition ended by itself (no answer, a failed link): the owner closes the session. A recording
+    // of the stream keeps what arrived; the user hears of it unless the session is being closed anyway.
+    streamRecording_.StreamEnded(!ended_);
     destroyPages();
     if (ended_) return;  // being closed already
     ended_ = true;

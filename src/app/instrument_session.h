@@ -15,11 +15,13 @@
 #include "app/recording_dialog.h"
 #include "app/session.h"
 #include "app/signal_analysis.h"
+#include "app/stream_recording_commands.h"
 #include "base/clock.h"
 #include "link/acquisition_controller.h"
 #include "link/device_link.h"
 #include "link/live_stream_handler.h"
 #include "link/tele_link.h"
+#include "signal/signal_recorder.h"
 #include "views/signal_feed.h"
 #include "views/signal_trace.h"
 
@@ -48,6 +50,8 @@ class InstrumentLinks {
     views::SignalFeed& feed() { return feed_; }
     // The last entries of the autorecording dialog.
     RecordingEntries& recordingEntries() { return lastEntries_; }
+    // The tap of a recording of the stream behind the chain, or none; set with the signal lock held.
+    void SetRecordingTap(RecordingTap* tap) { recordingTap_ = tap; }
 
   private:
     std::shared_ptr<SerialPortProvider> provider_;
@@ -56,6 +60,7 @@ class InstrumentLinks {
     views::SignalTrace trace_;
     views::SignalFeed feed_;
     std::unique_ptr<LiveStreamHandler> liveStream_;
+    RecordingTap* recordingTap_ = nullptr;
     RecordingEntries lastEntries_;
 };
 
@@ -87,6 +92,8 @@ class InstrumentSession : public QObject, public Session, private AcquisitionVie
     AcquisitionController& controller() { return *controller_; }
     const QTimer& timer() const { return timer_; }
     const views::SignalTrace& trace() const { return links_.trace(); }
+    // The window's recording of the raw-signal instrument's stream.
+    const StreamRecording& streamRecording() const { return streamRecording_.state(); }
 
   private:
     // AcquisitionView
@@ -113,6 +120,8 @@ class InstrumentSession : public QObject, public Session, private AcquisitionVie
     // "Enter calibration offset" for channel 0..2.
     void onCalibrationOffset(int channel);
     void changed(SessionObserver::Change change) { env_.observer.SessionChanged(change); }
+    // The raw-signal instrument's stream runs: the window records it itself.
+    bool streaming() const;
 
     SessionEnv env_;
     InstrumentLinks& links_;
@@ -132,6 +141,7 @@ class InstrumentSession : public QObject, public Session, private AcquisitionVie
     std::string title_;
     std::string status_;
     int progress_ = 0;
+    StreamRecordingCommands streamRecording_;
     // Made last and gone first: it tells the instrument to stop while everything it reports to still exists.
     std::unique_ptr<AcquisitionController> controller_;
 };

@@ -45,6 +45,18 @@ bool InstrumentAllows(const AcquisitionCommands& reported, bool pagesShown, Comm
     }
 }
 
+std::optional<bool> StreamAllows(bool streaming, bool recording, Command command) {
+    switch (command) {
+        case Command::StartRecording:
+            return streaming && !recording;
+        case Command::StopRecording:
+        case Command::SetMarker:
+            return recording;
+        default:
+            return std::nullopt;
+    }
+}
+
 Result<AcquisitionController::RecordingParameters> ParseRecordingParameters(std::string_view periodText,
                                                                             std::string_view countText,
                                                                             bool externalTrigger) {

@@ -3,6 +3,7 @@
 // the values of the autorecording dialog as the user typed them.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "app/commands.h"
@@ -15,6 +16,11 @@ namespace k470::app {
 // acquisition reported them; "Misc..." and "Copy to clipboard" once its pages show; the global commands
 // except "Signal filtration", whose settings the running acquisition uses.
 bool InstrumentAllows(const AcquisitionCommands& reported, bool pagesShown, Command command);
+
+// The recording commands of the raw-signal instrument's stream, which the window records itself: "Start
+// recording" while the stream runs and nothing is recorded, "Stop recording" and "Set marker" while it
+// records. Nothing for the commands it leaves to InstrumentAllows.
+std::optional<bool> StreamAllows(bool streaming, bool recording, Command command);
 
 // The longest saving period: the period is kept in milliseconds in 32 bits.
 constexpr long long kMaxSavingPeriodSeconds = 0xFFFFFFFFLL / 1000;

@@ -70,6 +70,15 @@ const char* const kMessages[] = {
     QT_TRANSLATE_NOOP("Lexicon", "dynamic range %s dB"),
     QT_TRANSLATE_NOOP("Lexicon", "%s needs %s dB"),
     QT_TRANSLATE_NOOP("Lexicon", "%s: the decay curve ends above %s dB"),
+    // recording the live signal
+    QT_TRANSLATE_NOOP("Lexicon", "A recording is already running into '%s'"),
+    QT_TRANSLATE_NOOP("Lexicon", "No output channel is switched on: there is nothing to record"),
+    QT_TRANSLATE_NOOP("Lexicon", "Not recording"),
+    QT_TRANSLATE_NOOP("Lexicon", "Recording stopped: %s. The file '%s' keeps the %s frames recorded before."),
+    QT_TRANSLATE_NOOP("Lexicon", "the disk is full"),
+    QT_TRANSLATE_NOOP("Lexicon", "the file has reached the largest size allowed"),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "The instrument stopped sending: the recording ends with the %s frames that arrived"),
 };
 
 // The instruments' type names.

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/signal_page.h"
 
+#include <QComboBox>
+#include <QDoubleValidator>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -31,6 +35,29 @@ SignalPage::SignalPage(PageContext& context, const views::SignalTrace& trace, co
     level_->setObjectName(QStringLiteral("signalLevel"));
     row->addWidget(level_);
     row->addStretch(1);
+    hold_ = new QPushButton(tr("Hold"), this);
+    hold_->setCheckable(true);
+    hold_->setToolTip(tr("Freeze the shown signal while it goes on flowing"));
+    connect(hold_, &QPushButton::toggled, this, [this](bool on) {
+        if (on)
+            view_.Hold(trace_);
+        else
+            view_.Release();
+        Refresh();
+    });
+    row->addWidget(hold_);
+    row->addWidget(new QLabel(tr("Trigger:"), this));
+    trigger_ = new QComboBox(this);
+    trigger_->addItems({tr("Off"), tr("Rising"), tr("Falling")});
+    trigger_->setToolTip(tr("Start the view where the signal last crossed the level"));
+    row->addWidget(trigger_);
+    triggerLevel_ = new QLineEdit(QStringLiteral("0"), this);
+    triggerLevel_->setToolTip(tr("Trigger level in the channel's units"));
+    triggerLevel_->setMaximumWidth(90);
+    triggerLevel_->setEnabled(false);
+    row->addWidget(triggerLevel_);
+    connect(trigger_, &QComboBox::currentIndexChanged, this, [this] { triggerChanged(); });
+    connect(triggerLevel_, &QLineEdit::editingFinished, this, [this] { triggerChanged(); });
     auto* note = new QPushButton(tr("To notepad"), this);
     note->setToolTip(tr("Note the cursors' time and value in the notepad"));
     connect(note, &QPushButton::clicked, this, [this] { NoteChartCursors(*chart_, context_.notepad); });
@@ -42,7 +69,8 @@ SignalPage::SignalPage(PageContext& context, const views::SignalTrace& trace, co
     column->addWidget(plot_, 1);
     chart_ = &plot_->Add<plot::LineChart>(QRect(0, 0, 600, 276), 6, 0u);
     FollowChartCursors(*chart_, *note);
-    // Zooming into the trace: while the replay runs every new piece shows the whole trace again.
+    // Zooming into the trace: a zoomed view is kept while new values come; zoomed all the way out, the
+    // whole trace shows again.
     bar_ = &plot_->Add<plot::ScrollZoomBar>(QRect(0, 278, 600, 24));
     bar_->Attach(*chart_);
     Refresh();
@@ -63,12 +91,30 @@ bool SignalPage::eventFilter(QObject* watched, QEvent* event) {
     return LevelPage::eventFilter(watched, event);
 }
 
+void SignalPage::triggerChanged() {
+    views::TraceTrigger t = view_.trigger();
+    const int mode = trigger_->currentIndex();
+    t.mode = mode <= 0 ? views::TriggerMode::Off : views::TriggerMode::Level;
+    t.slope = mode == 2 ? views::TriggerSlope::Falling : views::TriggerSlope::Rising;
+    // The level as the user's language writes numbers, or with a point; anything else keeps the level.
+    bool ok = false;
+    double level = QLocale().toDouble(triggerLevel_->text(), &ok);
+    if (!ok) level = triggerLevel_->text().trimmed().toDouble(&ok);
+    if (ok && std::isfinite(level)) t.level = level;
+    triggerLevel_->setEnabled(t.mode != views::TriggerMode::Off);
+    view_.SetTrigger(t);
+    Refresh();
+}
+
 void SignalPage::Refresh() {
     const int k = channel();
     const SignalChannel& c = state_.channels[static_cast<size_t>(k)];
     chart_->SetTitles(tr("T[sec]"), qs(c.units));
-    std::vector<double> values = trace_.Values(k);
-    const std::string level = views::RmsLevelText(trace_.Rms(k), c.referenceValue);
+    std::vector<double> values = view_.Values(trace_, k);
+    double sum = 0.0;
+    for (double v : values) sum += v * v;
+    const double rms = values.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(values.size()));
+    const std::string level = views::RmsLevelText(rms, c.referenceValue);
     level_->setText(tr("Channel %1 level: %2")
                         .arg(k + 1)
                         .arg(level.empty() ? QStringLiteral("-") : qs(level) + tr(" dB")));
@@ -82,16 +128,25 @@ void SignalPage::Refresh() {
         markers.push_back({trace_.timeOf(m.frame), qs(m.name)});
     chart_->SetMarkers(std::move(markers));
     chart_->SetYRange(-top, top);
+    // A view on the bar other than the one put there last is the user's: it is kept from now on.
+    const plot::ViewWindow& onBar = bar_->view();
+    if (shownSize_ >= 2 && onBar.viewSet() &&
+        (onBar.first() != shown_.first || onBar.last() - onBar.first() + 1 != shown_.count))
+        view_.UserView(onBar.first(), onBar.last() - onBar.first() + 1, shownSize_);
     if (n >= 2) {
-        bar_->SetDataRange(0, n - 1, trace_.startTime(), 1.0 / trace_.sampleRate());
-        bar_->SetView(0, n);
+        const views::TraceWindow w = view_.Window(chart_->curves().front().values);
+        bar_->SetDataRange(0, n - 1, view_.StartTime(trace_), 1.0 / trace_.sampleRate());
+        bar_->SetView(w.first, w.count);
+        shown_ = {onBar.first(), onBar.last() - onBar.first() + 1};
+        shownSize_ = n;
     }
     plot_->scheduleRedraw();
 }
 
 QString SignalPage::ClipboardText() const {
     const int k = channel();
-    return qs(trace_.Text(k, state_.channels[static_cast<size_t>(k)].units));
+    return qs(views::TraceText(k, state_.channels[static_cast<size_t>(k)].units, view_.Values(trace_, k),
+                               view_.StartTime(trace_), trace_.sampleRate()));
 }
 
 }  // namespace k470::app

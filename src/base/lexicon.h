@@ -68,6 +68,14 @@ enum class Word : int {
     Cancelled,                // long work cancelled by the user
     CantWriteFile,            // "Can't write file"
     OutputIsInput,            // "The output file is one of the input files"
+    // recording the live signal; %s stand for names and numbers given with them
+    RecordingAlreadyRunning,  // "A recording is already running into '%s'"
+    NothingToRecord,          // no output channel switched on
+    NotRecording,             // "Not recording"
+    RecordingStopped,         // a failed write ended the recording: why, the file, the frames kept
+    DiskFull,                 // "the disk is full" (the why of RecordingStopped)
+    FileSizeLimit,            // "the file has reached the largest size allowed"
+    StreamWentSilent,         // the instrument stopped sending while recording
     // instrument links
     CantFoundTeleAdapter,  // "Can't found tele adapter"
     CantFoundDevice,       // "Can't found device"

@@ -34,9 +34,6 @@ void onInterrupt(int) {
     interrupted = 1;
 }
 
-// An instrument whose stream has been silent this long is taken as gone (a pulled cable): the recording
-// ends with what arrived. Three seconds ride out a slow start and a busy machine.
-constexpr uint32_t kStreamSilenceLimitMs = 3000;
 constexpr int kTickMs = 30;  // the acquisition timer's period
 
 bool parsePositive(const std::string& text, double& value) {
@@ -205,8 +202,8 @@ int recordStream(const RecordArgs& r, SignalState& state, const FilterLibrary& l
             break;
         }
         if (links.clock.nowMs() - lastData > kStreamSilenceLimitMs) {
-            printError("The instrument stopped sending: the recording ends with the " +
-                       std::to_string(recorder.totalFrames()) + " frames that arrived");
+            printError(substitute(lexicon().text(Word::StreamWentSilent),
+                                  {std::to_string(recorder.totalFrames())}));
             exitCode = 1;
             break;
         }

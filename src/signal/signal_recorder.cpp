@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "base/byte_order.h"
+#include "base/lexicon.h"
 #include "base/text_encoding.h"
 
 namespace k470 {
@@ -58,10 +59,10 @@ SignalRecorder::~SignalRecorder() {
 
 Status SignalRecorder::Start(const std::string& path, const SdtHeader& header,
                              const RecordingSource& source) {
-    if (active()) return fail("A recording is already running into '" + path_ + "'");
+    if (active()) return fail(Word::RecordingAlreadyRunning, {path_});
     SdtHeader h = header;
     h.channelCount = static_cast<uint16_t>(h.presentChannels());
-    if (h.channelCount == 0) return fail("No output channel is switched on: there is nothing to record");
+    if (h.channelCount == 0) return fail(Word::NothingToRecord);
     auto writer = SdtWriter::Create(path, h, Placement::Growing);
     if (!writer) {
         removeUnfinishedRecording(path);  // made, but its header could not be written
@@ -118,17 +119,17 @@ Status SignalRecorder::failed(const Error& error) {
     std::error_code ec;
     if (std::filesystem::file_size(path_, ec) > goodEnd_ && !ec)
         std::filesystem::resize_file(path_, goodEnd_, ec);
-    const std::string why = cause == ENOSPC || cause == EDQUOT ? "the disk is full"
-                            : cause == EFBIG ? "the file has reached the largest size allowed"
+    const std::string why = cause == ENOSPC || cause == EDQUOT ? lexicon().text(Word::DiskFull)
+                            : cause == EFBIG ? lexicon().text(Word::FileSizeLimit)
                                              : error.message;
-    const std::string message = "Recording stopped: " + why + ". The file '" + path_ + "' keeps the " +
-                                std::to_string(totalFrames_) + " frames recorded before.";
+    const std::string message =
+        substitute(lexicon().text(Word::RecordingStopped), {why, path_, std::to_string(totalFrames_)});
     if (deps_.onStopped) deps_.onStopped(message);
     return fail(message);
 }
 
 Status SignalRecorder::Append(std::span<const double> values) {
-    if (!active()) return fail("Not recording");
+    if (!active()) return fail(Word::NotRecording);
     const size_t channels = static_cast<size_t>(channels_);
     size_t frames = values.size() / channels;
     size_t done = 0;
@@ -150,7 +151,7 @@ Status SignalRecorder::Append(std::span<const double> values) {
 }
 
 Status SignalRecorder::NextRecord() {
-    if (!active()) return fail("Not recording");
+    if (!active()) return fail(Word::NotRecording);
     errno = 0;
     if (Status s = refreshDirectory(); !s) return failed(s.error());
     if (Status s = beginRecord(); !s) return failed(s.error());
@@ -158,7 +159,7 @@ Status SignalRecorder::NextRecord() {
 }
 
 Status SignalRecorder::AddMarker(const std::u16string& name) {
-    if (!active()) return fail("Not recording");
+    if (!active()) return fail(Word::NotRecording);
     if (markers_ == static_cast<int>(kMarkerSlots))
         if (Status s = NextRecord(); !s) return s;
     MarkerBlock block;
@@ -175,7 +176,7 @@ Status SignalRecorder::AddMarker(const std::u16string& name) {
     errno = 0;
     if (!writer_->file().writeAt(at, bytes, sizeof bytes) ||
         !writer_->file().writeAt(tableOffset_, table, sizeof table))
-        return failed(fail("Can't write file '" + path_ + "'"));
+        return failed(fail(lexicon().cantWriteFile(path_)));
     ++markers_;
     return {};
 }
@@ -195,7 +196,7 @@ Status SignalRecorder::Stop() {
     const bool synced = writer_->file().sync();
     Status closed = writer_->Finish();  // the file is written in place: this closes it
     writer_.reset();
-    if (!s || !synced || !closed) return fail("Can't write file '" + path_ + "'");
+    if (!s || !synced || !closed) return fail(lexicon().cantWriteFile(path_));
     return {};
 }
 

@@ -26,6 +26,10 @@ namespace k470 {
 // within it.
 constexpr uint32_t kRecordingDirectoryRefreshMs = 500;
 
+// A stream that has been silent this long while recording is taken as gone (a pulled cable): the recording
+// ends with what arrived. Three seconds ride out a slow start and a busy machine.
+constexpr uint32_t kStreamSilenceLimitMs = 3000;
+
 // The header of a recording of the chain's output: the sampling rate after decimation, the enabled output
 // channels, their units and references, and the name of the processing preset (empty without one).
 SdtHeader recordingHeader(const SignalState& state);

@@ -73,11 +73,13 @@ double SignalTrace::Rms(int k) const {
 }
 
 std::string SignalTrace::Text(int k, const std::string& units) const {
+    return TraceText(k, units, Values(k), startTime(), rate_);
+}
+
+std::string TraceText(int k, const std::string& units, const std::vector<double>& v, double t0, double rate) {
     std::string text = "T[sec]\tch" + std::to_string(k + 1) + "[" + units + "]\n";
-    const std::vector<double> v = Values(k);
-    const double t0 = startTime();
     for (size_t i = 0; i < v.size(); ++i) {
-        text += formatGeneral(t0 + static_cast<double>(i) / rate_, 10);
+        text += formatGeneral(t0 + static_cast<double>(i) / rate, 10);
         text += '\t';
         text += formatGeneral(v[i], 10);
         text += '\n';

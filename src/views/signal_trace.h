@@ -70,6 +70,10 @@ class SignalTrace {
     std::vector<TraceMarker> markers_;
 };
 
+// The text of Text for values of channel k, the first at startTime seconds, rate values per second.
+std::string TraceText(int k, const std::string& units, const std::vector<double>& values, double startTime,
+                      double rate);
+
 // "%.4lg" seconds of a frame position at the rate; "0" when the rate is not positive.
 std::string SecondsText(uint64_t frames, double sampleRate);
 // The level of an rms value against the channel's 0 dB reference, "%.2lf" dB; empty when either is not

@@ -93,6 +93,29 @@ TEST(InstrumentCommands, ReportedStatesDecideTheOperationCommands) {
         EXPECT_EQ(InstrumentAllows(c.reported, c.pages, c.command), c.allowed) << c.name;
 }
 
+// The window records the raw signal itself: its recording commands follow the stream and the recording,
+// and the other commands stay with what the acquisition reports.
+TEST(InstrumentCommands, StreamRecordingCommandsFollowTheStream) {
+    struct Case {
+        bool streaming, recording;
+        Command command;
+        std::optional<bool> allowed;
+    } cases[] = {
+        {true, false, Command::StartRecording, true},
+        {false, false, Command::StartRecording, false},  // the stream has not started or went away
+        {true, true, Command::StartRecording, false},
+        {true, false, Command::StopRecording, false},
+        {true, true, Command::StopRecording, true},
+        {true, false, Command::SetMarker, false},
+        {true, true, Command::SetMarker, true},
+        {true, true, Command::StartStop, std::nullopt},
+        {true, true, Command::SaveAsBinary, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StreamAllows(c.streaming, c.recording, c.command), c.allowed)
+            << static_cast<int>(c.command) << " " << c.streaming << c.recording;
+}
+
 TEST(TeleSettingsDefaults, AreTheAddressesTheLinkConnectsWith) {
     test::TempDir dir;
     SettingsStore store(dir.file("k470.ini"));
