@@ -15,7 +15,7 @@
         <translation>Windows-1251</translation>
     </message>
     <message>
-        <source>Can't open file</source>
+        <source>Can&apos;t open file</source>
         <translation>Не удалось открыть файл</translation>
     </message>
     <message>
@@ -207,7 +207,7 @@
         <translation>Не найден телеметрический адаптер</translation>
     </message>
     <message>
-        <source>Can't found device</source>
+        <source>Can&apos;t found device</source>
         <translation>Не найден прибор</translation>
     </message>
     <message>
@@ -462,6 +462,78 @@
         <source>Pulse source</source>
         <translation>Источник импульсов</translation>
     </message>
+    <message>
+        <source>The FFT size must be a power of two from 256 to 65536, not %s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The overlap must be from 0 to 90 %, not %s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The FFT size %s is larger than the signal (%s samples)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sample %s of the signal is not a finite number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The signal is silent: every sample is zero</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>band above half the sampling rate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no signal</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no decay above the noise</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>dynamic range %s dB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%s needs %s dB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%s: the decay curve ends above %s dB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A recording is already running into &apos;%s&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No output channel is switched on: there is nothing to record</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not recording</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recording stopped: %s. The file &apos;%s&apos; keeps the %s frames recorded before.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file has reached the largest size allowed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The instrument stopped sending: the recording ends with the %s frames that arrived</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>LineChart</name>
@@ -496,6 +568,117 @@
     <message>
         <source>Text files (*.txt);;All files (*)</source>
         <translation>Текстовые файлы (*.txt);;Все файлы (*)</translation>
+    </message>
+</context>
+<context>
+    <name>ReportDocument</name>
+    <message>
+        <source>Measurement report</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Page %1 of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Instrument</source>
+        <translation type="unfinished">Прибор</translation>
+    </message>
+    <message>
+        <source>VIN</source>
+        <translation type="unfinished">VIN</translation>
+    </message>
+    <message>
+        <source>Period</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Records</source>
+        <translation type="unfinished">Записи</translation>
+    </message>
+    <message>
+        <source>Operator</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Project</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAeq (energy average)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAFmax</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LCpeak</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: energy average</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: minimum</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: maximum</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: L%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Summary</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time history: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Spectrum</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Spectrum: %1, %2, energy average over the records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Distribution: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time of day</source>
+        <translation type="unfinished">Время суток</translation>
+    </message>
+    <message>
+        <source>T[sec]</source>
+        <translation type="unfinished">T[с]</translation>
+    </message>
+    <message>
+        <source>L[dB]</source>
+        <translation type="unfinished">L[дБ]</translation>
+    </message>
+    <message>
+        <source>f[Hz]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>L[dB], classes of %1 dB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Records [%]</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -534,6 +717,92 @@
     </message>
 </context>
 <context>
+    <name>StreamRecordingCommands</name>
+    <message>
+        <source>Signal files (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start recording</source>
+        <translation type="unfinished">Начать запись</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation type="unfinished">Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Set marker</source>
+        <translation type="unfinished">Поставить метку</translation>
+    </message>
+    <message>
+        <source>All %1 markers of this record are used. Close the record and go on recording into a new one that starts with this marker?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marker name:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marker %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The signal stopped: the recording ends. &apos;%1&apos; holds the %2 frames recorded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop recording the signal into &apos;%1&apos;?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recording %1 into &apos;%2&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::BoundsDialog</name>
+    <message>
+        <source>Enter bounds</source>
+        <translation>Введите границы</translation>
+    </message>
+    <message>
+        <source>Lower limit</source>
+        <translation>Нижняя граница</translation>
+    </message>
+    <message>
+        <source>Upper limit</source>
+        <translation>Верхняя граница</translation>
+    </message>
+    <message>
+        <source>The lower limit (%1) must be below the upper limit (%2).</source>
+        <translation>Нижняя граница (%1) должна быть меньше верхней (%2).</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::CalibrationDialog</name>
+    <message>
+        <source>Calibrate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Put the acoustic calibrator on the microphone, switch it on and press &quot;Start&quot;.
+The 1 kHz band is measured for %1 seconds.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> dB</source>
+        <translation type="unfinished"> дБ</translation>
+    </message>
+    <message>
+        <source>Calibrator level:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>k470::app::DataFileSession</name>
     <message>
         <source>Records: %1</source>
@@ -566,6 +835,101 @@
     <message>
         <source>Save as binary</source>
         <translation>Сохранить в двоичном виде</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::FftPage</name>
+    <message>
+        <source>FFT size: samples per transform</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Window</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rectangular</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hann</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Flat top</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Blackman-Harris</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Overlap of successive transforms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 % overlap</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Averaging</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Linear</source>
+        <translation type="unfinished">Линейные</translation>
+    </message>
+    <message>
+        <source>Exponential</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Max hold</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Log frequency</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Logarithmic frequency axis</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation type="unfinished">Сброс</translation>
+    </message>
+    <message>
+        <source>Start the average again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>f [Hz]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>L [dB]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No signal</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Peak: -</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ch%1 L [dB]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Peak: %1 Hz, %2 dB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cursor: %1 Hz, %2 dB</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -692,6 +1056,18 @@ Continue?</source>
     <message>
         <source>Signal</source>
         <translation>Сигнал</translation>
+    </message>
+    <message>
+        <source>Levels</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FFT</source>
+        <translation type="unfinished">БПФ</translation>
+    </message>
+    <message>
+        <source>RT-60</source>
+        <translation type="unfinished">RT-60</translation>
     </message>
 </context>
 <context>
@@ -953,8 +1329,20 @@ Continue?</source>
         <translation>Предустановка: %1</translation>
     </message>
     <message>
-        <source>Can't write file '%1'</source>
-        <translation>Невозможно записать файл '%1'</translation>
+        <source>Can&apos;t write file &apos;%1&apos;</source>
+        <translation>Невозможно записать файл &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>Sound files (*.wav *.flac)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Print report...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export report as P&amp;DF...</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -976,23 +1364,11 @@ Continue?</source>
         <translation>График</translation>
     </message>
     <message>
-        <source>Enter bounds</source>
-        <translation>Введите границы</translation>
-    </message>
-    <message>
-        <source>Lower limit</source>
-        <translation>Нижняя граница</translation>
-    </message>
-    <message>
-        <source>Upper limit</source>
-        <translation>Верхняя граница</translation>
-    </message>
-    <message>
         <source>To notepad</source>
         <translation>В блокнот</translation>
     </message>
     <message>
-        <source>Note the cursors' time and level in the notepad</source>
+        <source>Note the cursors&apos; time and level in the notepad</source>
         <translation>Записать время и уровень курсоров в блокнот</translation>
     </message>
     <message>
@@ -1130,6 +1506,49 @@ Continue?</source>
     </message>
 </context>
 <context>
+    <name>k470::app::PlotLimitsDialog</name>
+    <message>
+        <source>Plot</source>
+        <translation>График</translation>
+    </message>
+    <message>
+        <source>Lower limit [dB]</source>
+        <translation>Нижний предел [дБ]</translation>
+    </message>
+    <message>
+        <source>Upper limit [dB]</source>
+        <translation>Верхний предел [дБ]</translation>
+    </message>
+    <message>
+        <source>Threshold 1[dB]</source>
+        <translation>Порог 1[дБ]</translation>
+    </message>
+    <message>
+        <source>Threshold 2[dB]</source>
+        <translation>Порог 2[дБ]</translation>
+    </message>
+    <message>
+        <source>Threshold 3[dB]</source>
+        <translation>Порог 3[дБ]</translation>
+    </message>
+    <message>
+        <source>the lower limit must be below threshold 1</source>
+        <translation>нижний предел должен быть меньше порога 1</translation>
+    </message>
+    <message>
+        <source>threshold 1 must be below threshold 2</source>
+        <translation>порог 1 должен быть меньше порога 2</translation>
+    </message>
+    <message>
+        <source>threshold 2 must be below the upper limit</source>
+        <translation>порог 2 должен быть меньше верхнего предела</translation>
+    </message>
+    <message>
+        <source>threshold 3 must be above the lower limit</source>
+        <translation>порог 3 должен быть больше нижнего предела</translation>
+    </message>
+</context>
+<context>
     <name>k470::app::RecordSelectionDialog</name>
     <message>
         <source>Select records</source>
@@ -1231,6 +1650,208 @@ Continue?</source>
     </message>
 </context>
 <context>
+    <name>k470::app::ReportOptionsDialog</name>
+    <message>
+        <source>Report document</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Operator:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Project:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Level to plot:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export report as PDF</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The report could not be printed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::Rt60Page</name>
+    <message>
+        <source>Record</source>
+        <translation type="unfinished">Запись</translation>
+    </message>
+    <message>
+        <source>The record to analyse</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>from</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Where the analysed range starts: the replay start, the record&apos;s begin or a marker</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Where the analysed range ends: the replay end, the record&apos;s end or a marker</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The last %1 s of the signal</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Octaves</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Third octaves</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calculate</source>
+        <translation type="unfinished">Вычислить</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy the table to the clipboard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save CSV...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the range and the bands, then &quot;Calculate&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Band [Hz]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>EDT [s]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>T20 [s]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>T30 [s]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>r T20</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>r T30</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Floor [dB]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Decay of band</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>t [s]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>L [dB]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replay end (%1 s)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replay start (%1 s)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Record end</source>
+        <translation type="unfinished">Конец записи</translation>
+    </message>
+    <message>
+        <source>Record begin</source>
+        <translation type="unfinished">Начало записи</translation>
+    </message>
+    <message>
+        <source>%1 (%2 s)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No signal has arrived yet.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The range ends before it starts.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Record %1, channel %2: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the whole record</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The last %1 s of channel %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Decay [dB]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>T20 [dB]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>T30 [dB]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing has been calculated yet.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save CSV</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv);;All files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>k470::app::SignalFileSession</name>
     <message>
         <source>Signal file</source>
@@ -1270,6 +1891,69 @@ Continue?</source>
     </message>
 </context>
 <context>
+    <name>k470::app::SignalLevelsPage</name>
+    <message>
+        <source>1/3 octave LZeq</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Freq band [Hz] </source>
+        <translation type="unfinished">Полоса частот [Гц] </translation>
+    </message>
+    <message>
+        <source>Level [dB]</source>
+        <translation type="unfinished">Уровень [дБ]</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation type="unfinished">Сброс</translation>
+    </message>
+    <message>
+        <source>Make level records...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibrate...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Channel unit &apos;%1&apos; is not Pa: only Z-weighted levels</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> dB</source>
+        <translation type="unfinished"> дБ</translation>
+    </message>
+    <message>
+        <source>Make level records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Binary files (*.bin)</source>
+        <translation type="unfinished">Двоичные файлы (*.bin)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation type="unfinished">Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Making level records...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not calibrated</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibrated %1 at %2 dB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, change %1 dB</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>k470::app::SignalPage</name>
     <message>
         <source>T[sec]</source>
@@ -1288,8 +1972,40 @@ Continue?</source>
         <translation>В блокнот</translation>
     </message>
     <message>
-        <source>Note the cursors' time and value in the notepad</source>
+        <source>Note the cursors&apos; time and value in the notepad</source>
         <translation>Записать время и значение курсоров в блокнот</translation>
+    </message>
+    <message>
+        <source>Hold</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Freeze the shown signal while it goes on flowing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trigger:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rising</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Falling</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start the view where the signal last crossed the level</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trigger level in the channel&apos;s units</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1343,7 +2059,7 @@ Continue?</source>
         <translation>Нормировать строку к единичной длине</translation>
     </message>
     <message>
-        <source>Show the response of the channel's filter</source>
+        <source>Show the response of the channel&apos;s filter</source>
         <translation>Показать характеристику фильтра канала</translation>
     </message>
     <message>
@@ -1419,7 +2135,7 @@ Continue?</source>
         <translation>Введите имя процессора</translation>
     </message>
     <message>
-        <source>The name isn't unique.
+        <source>The name isn&apos;t unique.
 Overwrite?</source>
         <translation>Имя не уникально.
 Перезаписать?</translation>
@@ -1437,8 +2153,8 @@ Overwrite?</source>
         <translation>Файлы данных (*.sdt)</translation>
     </message>
     <message>
-        <source>Can't write file '%1'</source>
-        <translation>Невозможно записать файл '%1'</translation>
+        <source>Can&apos;t write file &apos;%1&apos;</source>
+        <translation>Невозможно записать файл &apos;%1&apos;</translation>
     </message>
 </context>
 <context>
@@ -1482,26 +2198,6 @@ Overwrite?</source>
     <message>
         <source>Plot</source>
         <translation>График</translation>
-    </message>
-    <message>
-        <source>Lower limit [dB]</source>
-        <translation>Нижний предел [дБ]</translation>
-    </message>
-    <message>
-        <source>Upper limit [dB]</source>
-        <translation>Верхний предел [дБ]</translation>
-    </message>
-    <message>
-        <source>Threshold 1[dB]</source>
-        <translation>Порог 1[дБ]</translation>
-    </message>
-    <message>
-        <source>Threshold 2[dB]</source>
-        <translation>Порог 2[дБ]</translation>
-    </message>
-    <message>
-        <source>Threshold 3[dB]</source>
-        <translation>Порог 3[дБ]</translation>
     </message>
     <message>
         <source>On line</source>
@@ -1607,68 +2303,6 @@ Overwrite?</source>
     <message>
         <source>signal normalization</source>
         <translation>нормализация сигнала</translation>
-    </message>
-</context>
-<context>
-    <name>k470::app::BoundsDialog</name>
-    <message>
-        <source>Enter bounds</source>
-        <translation>Введите границы</translation>
-    </message>
-    <message>
-        <source>Lower limit</source>
-        <translation>Нижняя граница</translation>
-    </message>
-    <message>
-        <source>Upper limit</source>
-        <translation>Верхняя граница</translation>
-    </message>
-    <message>
-        <source>The lower limit (%1) must be below the upper limit (%2).</source>
-        <translation>Нижняя граница (%1) должна быть меньше верхней (%2).</translation>
-    </message>
-</context>
-<context>
-    <name>k470::app::PlotLimitsDialog</name>
-    <message>
-        <source>Plot</source>
-        <translation>График</translation>
-    </message>
-    <message>
-        <source>Lower limit [dB]</source>
-        <translation>Нижний предел [дБ]</translation>
-    </message>
-    <message>
-        <source>Upper limit [dB]</source>
-        <translation>Верхний предел [дБ]</translation>
-    </message>
-    <message>
-        <source>Threshold 1[dB]</source>
-        <translation>Порог 1[дБ]</translation>
-    </message>
-    <message>
-        <source>Threshold 2[dB]</source>
-        <translation>Порог 2[дБ]</translation>
-    </message>
-    <message>
-        <source>Threshold 3[dB]</source>
-        <translation>Порог 3[дБ]</translation>
-    </message>
-    <message>
-        <source>the lower limit must be below threshold 1</source>
-        <translation>нижний предел должен быть меньше порога 1</translation>
-    </message>
-    <message>
-        <source>threshold 1 must be below threshold 2</source>
-        <translation>порог 1 должен быть меньше порога 2</translation>
-    </message>
-    <message>
-        <source>threshold 2 must be below the upper limit</source>
-        <translation>порог 2 должен быть меньше верхнего предела</translation>
-    </message>
-    <message>
-        <source>threshold 3 must be above the lower limit</source>
-        <translation>порог 3 должен быть больше нижнего предела</translation>
     </message>
 </context>
 </TS>
