@@ -464,75 +464,75 @@
     </message>
     <message>
         <source>The FFT size must be a power of two from 256 to 65536, not %s</source>
-        <translation type="unfinished"></translation>
+        <translation>Размер БПФ должен быть степенью двойки от 256 до 65536, а не %s</translation>
     </message>
     <message>
         <source>The overlap must be from 0 to 90 %, not %s</source>
-        <translation type="unfinished"></translation>
+        <translation>Перекрытие должно быть от 0 до 90 %, а не %s</translation>
     </message>
     <message>
         <source>The FFT size %s is larger than the signal (%s samples)</source>
-        <translation type="unfinished"></translation>
+        <translation>Размер БПФ %s больше длины сигнала (%s отсчётов)</translation>
     </message>
     <message>
         <source>Sample %s of the signal is not a finite number</source>
-        <translation type="unfinished"></translation>
+        <translation>Отсчёт %s сигнала не является конечным числом</translation>
     </message>
     <message>
         <source>The signal is silent: every sample is zero</source>
-        <translation type="unfinished"></translation>
+        <translation>Сигнал нулевой: все отсчёты равны нулю</translation>
     </message>
     <message>
         <source>band above half the sampling rate</source>
-        <translation type="unfinished"></translation>
+        <translation>полоса выше половины частоты дискретизации</translation>
     </message>
     <message>
         <source>no signal</source>
-        <translation type="unfinished"></translation>
+        <translation>нет сигнала</translation>
     </message>
     <message>
         <source>no decay above the noise</source>
-        <translation type="unfinished"></translation>
+        <translation>нет спада выше уровня шума</translation>
     </message>
     <message>
         <source>dynamic range %s dB</source>
-        <translation type="unfinished"></translation>
+        <translation>динамический диапазон %s дБ</translation>
     </message>
     <message>
         <source>%s needs %s dB</source>
-        <translation type="unfinished"></translation>
+        <translation>для %s нужно %s дБ</translation>
     </message>
     <message>
         <source>%s: the decay curve ends above %s dB</source>
-        <translation type="unfinished"></translation>
+        <translation>%s: кривая спада заканчивается выше %s дБ</translation>
     </message>
     <message>
         <source>A recording is already running into &apos;%s&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>Запись в &apos;%s&apos; уже идёт</translation>
     </message>
     <message>
         <source>No output channel is switched on: there is nothing to record</source>
-        <translation type="unfinished"></translation>
+        <translation>Не включён ни один выходной канал: записывать нечего</translation>
     </message>
     <message>
         <source>Not recording</source>
-        <translation type="unfinished"></translation>
+        <translation>Запись не идёт</translation>
     </message>
     <message>
         <source>Recording stopped: %s. The file &apos;%s&apos; keeps the %s frames recorded before.</source>
-        <translation type="unfinished"></translation>
+        <translation>Запись остановлена: %s. Файл &apos;%s&apos; сохраняет %s кадров, записанных до этого.</translation>
     </message>
     <message>
         <source>the disk is full</source>
-        <translation type="unfinished"></translation>
+        <translation>диск заполнен</translation>
     </message>
     <message>
         <source>the file has reached the largest size allowed</source>
-        <translation type="unfinished"></translation>
+        <translation>файл достиг наибольшего допустимого размера</translation>
     </message>
     <message>
         <source>The instrument stopped sending: the recording ends with the %s frames that arrived</source>
-        <translation type="unfinished"></translation>
+        <translation>Прибор прекратил передачу: в записи остаются %s полученных кадров</translation>
     </message>
 </context>
 <context>
@@ -574,111 +574,111 @@
     <name>ReportDocument</name>
     <message>
         <source>Measurement report</source>
-        <translation type="unfinished"></translation>
+        <translation>Отчёт об измерениях</translation>
     </message>
     <message>
         <source>Page %1 of %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Страница %1 из %2</translation>
     </message>
     <message>
         <source>Files</source>
-        <translation type="unfinished"></translation>
+        <translation>Файлы</translation>
     </message>
     <message>
         <source>Instrument</source>
-        <translation type="unfinished">Прибор</translation>
+        <translation>Прибор</translation>
     </message>
     <message>
         <source>VIN</source>
-        <translation type="unfinished">VIN</translation>
+        <translation>VIN</translation>
     </message>
     <message>
         <source>Period</source>
-        <translation type="unfinished"></translation>
+        <translation>Период</translation>
     </message>
     <message>
         <source>Records</source>
-        <translation type="unfinished">Записи</translation>
+        <translation>Записи</translation>
     </message>
     <message>
         <source>Operator</source>
-        <translation type="unfinished"></translation>
+        <translation>Оператор</translation>
     </message>
     <message>
         <source>Project</source>
-        <translation type="unfinished"></translation>
+        <translation>Проект</translation>
     </message>
     <message>
         <source>LAeq (energy average)</source>
-        <translation type="unfinished"></translation>
+        <translation>LAeq (энергетическое среднее)</translation>
     </message>
     <message>
         <source>LAFmax</source>
-        <translation type="unfinished"></translation>
+        <translation>LAFmax</translation>
     </message>
     <message>
         <source>LCpeak</source>
-        <translation type="unfinished"></translation>
+        <translation>LCpeak</translation>
     </message>
     <message>
         <source>%1: energy average</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: энергетическое среднее</translation>
     </message>
     <message>
         <source>%1: minimum</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: минимум</translation>
     </message>
     <message>
         <source>%1: maximum</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: максимум</translation>
     </message>
     <message>
         <source>%1: L%2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: L%2</translation>
     </message>
     <message>
         <source>Summary</source>
-        <translation type="unfinished"></translation>
+        <translation>Сводка</translation>
     </message>
     <message>
         <source>Time history: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Изменение во времени: %1</translation>
     </message>
     <message>
         <source>Spectrum</source>
-        <translation type="unfinished"></translation>
+        <translation>Спектр</translation>
     </message>
     <message>
         <source>Spectrum: %1, %2, energy average over the records</source>
-        <translation type="unfinished"></translation>
+        <translation>Спектр: %1, %2, энергетическое среднее по записям</translation>
     </message>
     <message>
         <source>Distribution: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Распределение: %1</translation>
     </message>
     <message>
         <source>Time of day</source>
-        <translation type="unfinished">Время суток</translation>
+        <translation>Время суток</translation>
     </message>
     <message>
         <source>T[sec]</source>
-        <translation type="unfinished">T[с]</translation>
+        <translation>T[с]</translation>
     </message>
     <message>
         <source>L[dB]</source>
-        <translation type="unfinished">L[дБ]</translation>
+        <translation>L[дБ]</translation>
     </message>
     <message>
         <source>f[Hz]</source>
-        <translation type="unfinished"></translation>
+        <translation>f[Гц]</translation>
     </message>
     <message>
         <source>L[dB], classes of %1 dB</source>
-        <translation type="unfinished"></translation>
+        <translation>L[дБ], интервалы по %1 дБ</translation>
     </message>
     <message>
         <source>Records [%]</source>
-        <translation type="unfinished"></translation>
+        <translation>Записи [%]</translation>
     </message>
 </context>
 <context>
@@ -720,43 +720,43 @@
     <name>StreamRecordingCommands</name>
     <message>
         <source>Signal files (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Файлы сигнала (%1)</translation>
     </message>
     <message>
         <source>Start recording</source>
-        <translation type="unfinished">Начать запись</translation>
+        <translation>Начать запись</translation>
     </message>
     <message>
         <source>All Files (*)</source>
-        <translation type="unfinished">Все файлы (*)</translation>
+        <translation>Все файлы (*)</translation>
     </message>
     <message>
         <source>Set marker</source>
-        <translation type="unfinished">Поставить метку</translation>
+        <translation>Поставить метку</translation>
     </message>
     <message>
         <source>All %1 markers of this record are used. Close the record and go on recording into a new one that starts with this marker?</source>
-        <translation type="unfinished"></translation>
+        <translation>Использованы все метки этой записи (%1). Закрыть запись и продолжить в новой, которая начнётся с этой метки?</translation>
     </message>
     <message>
         <source>Marker name:</source>
-        <translation type="unfinished"></translation>
+        <translation>Имя метки:</translation>
     </message>
     <message>
         <source>Marker %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Метка %1</translation>
     </message>
     <message>
         <source>The signal stopped: the recording ends. &apos;%1&apos; holds the %2 frames recorded.</source>
-        <translation type="unfinished"></translation>
+        <translation>Сигнал прекратился: запись завершена. &apos;%1&apos; содержит %2 записанных кадров.</translation>
     </message>
     <message>
         <source>Stop recording the signal into &apos;%1&apos;?</source>
-        <translation type="unfinished"></translation>
+        <translation>Остановить запись сигнала в &apos;%1&apos;?</translation>
     </message>
     <message>
         <source>Recording %1 into &apos;%2&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>Запись %1 в &apos;%2&apos;</translation>
     </message>
 </context>
 <context>
@@ -782,24 +782,25 @@
     <name>k470::app::CalibrationDialog</name>
     <message>
         <source>Calibrate</source>
-        <translation type="unfinished"></translation>
+        <translation>Калибровка</translation>
     </message>
     <message>
         <source>Put the acoustic calibrator on the microphone, switch it on and press &quot;Start&quot;.
 The 1 kHz band is measured for %1 seconds.</source>
-        <translation type="unfinished"></translation>
+        <translation>Установите акустический калибратор на микрофон, включите его и нажмите &quot;Пуск&quot;.
+Полоса 1 кГц измеряется в течение %1 с.</translation>
     </message>
     <message>
         <source> dB</source>
-        <translation type="unfinished"> дБ</translation>
+        <translation> дБ</translation>
     </message>
     <message>
         <source>Calibrator level:</source>
-        <translation type="unfinished"></translation>
+        <translation>Уровень калибратора:</translation>
     </message>
     <message>
         <source>Start</source>
-        <translation type="unfinished"></translation>
+        <translation>Пуск</translation>
     </message>
 </context>
 <context>
@@ -841,95 +842,95 @@ The 1 kHz band is measured for %1 seconds.</source>
     <name>k470::app::FftPage</name>
     <message>
         <source>FFT size: samples per transform</source>
-        <translation type="unfinished"></translation>
+        <translation>Размер БПФ: число отсчётов в преобразовании</translation>
     </message>
     <message>
         <source>Window</source>
-        <translation type="unfinished"></translation>
+        <translation>Окно</translation>
     </message>
     <message>
         <source>Rectangular</source>
-        <translation type="unfinished"></translation>
+        <translation>Прямоугольное</translation>
     </message>
     <message>
         <source>Hann</source>
-        <translation type="unfinished"></translation>
+        <translation>Ханна</translation>
     </message>
     <message>
         <source>Flat top</source>
-        <translation type="unfinished"></translation>
+        <translation>С плоской вершиной</translation>
     </message>
     <message>
         <source>Blackman-Harris</source>
-        <translation type="unfinished"></translation>
+        <translation>Блэкмана-Харриса</translation>
     </message>
     <message>
         <source>Overlap of successive transforms</source>
-        <translation type="unfinished"></translation>
+        <translation>Перекрытие соседних преобразований</translation>
     </message>
     <message>
         <source>%1 % overlap</source>
-        <translation type="unfinished"></translation>
+        <translation>Перекрытие %1 %</translation>
     </message>
     <message>
         <source>Averaging</source>
-        <translation type="unfinished"></translation>
+        <translation>Усреднение</translation>
     </message>
     <message>
         <source>Linear</source>
-        <translation type="unfinished">Линейные</translation>
+        <translation>Линейное</translation>
     </message>
     <message>
         <source>Exponential</source>
-        <translation type="unfinished"></translation>
+        <translation>Экспоненциальное</translation>
     </message>
     <message>
         <source>Max hold</source>
-        <translation type="unfinished"></translation>
+        <translation>Удержание максимума</translation>
     </message>
     <message>
         <source>Log frequency</source>
-        <translation type="unfinished"></translation>
+        <translation>Лог. частота</translation>
     </message>
     <message>
         <source>Logarithmic frequency axis</source>
-        <translation type="unfinished"></translation>
+        <translation>Логарифмическая ось частот</translation>
     </message>
     <message>
         <source>Reset</source>
-        <translation type="unfinished">Сброс</translation>
+        <translation>Сброс</translation>
     </message>
     <message>
         <source>Start the average again</source>
-        <translation type="unfinished"></translation>
+        <translation>Начать усреднение заново</translation>
     </message>
     <message>
         <source>f [Hz]</source>
-        <translation type="unfinished"></translation>
+        <translation>f [Гц]</translation>
     </message>
     <message>
         <source>L [dB]</source>
-        <translation type="unfinished"></translation>
+        <translation>L [дБ]</translation>
     </message>
     <message>
         <source>No signal</source>
-        <translation type="unfinished"></translation>
+        <translation>Нет сигнала</translation>
     </message>
     <message>
         <source>Peak: -</source>
-        <translation type="unfinished"></translation>
+        <translation>Пик: -</translation>
     </message>
     <message>
         <source>ch%1 L [dB]</source>
-        <translation type="unfinished"></translation>
+        <translation>кан.%1 L [дБ]</translation>
     </message>
     <message>
         <source>Peak: %1 Hz, %2 dB</source>
-        <translation type="unfinished"></translation>
+        <translation>Пик: %1 Гц, %2 дБ</translation>
     </message>
     <message>
         <source>Cursor: %1 Hz, %2 dB</source>
-        <translation type="unfinished"></translation>
+        <translation>Курсор: %1 Гц, %2 дБ</translation>
     </message>
 </context>
 <context>
@@ -1059,15 +1060,15 @@ Continue?</source>
     </message>
     <message>
         <source>Levels</source>
-        <translation type="unfinished"></translation>
+        <translation>Уровни</translation>
     </message>
     <message>
         <source>FFT</source>
-        <translation type="unfinished">БПФ</translation>
+        <translation>БПФ</translation>
     </message>
     <message>
         <source>RT-60</source>
-        <translation type="unfinished">RT-60</translation>
+        <translation>RT-60</translation>
     </message>
 </context>
 <context>
@@ -1334,15 +1335,15 @@ Continue?</source>
     </message>
     <message>
         <source>Sound files (*.wav *.flac)</source>
-        <translation type="unfinished"></translation>
+        <translation>Звуковые файлы (*.wav *.flac)</translation>
     </message>
     <message>
         <source>&amp;Print report...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Печать отчёта...</translation>
     </message>
     <message>
         <source>Export report as P&amp;DF...</source>
-        <translation type="unfinished"></translation>
+        <translation>Экспорт отчёта в P&amp;DF...</translation>
     </message>
 </context>
 <context>
@@ -1653,202 +1654,202 @@ Continue?</source>
     <name>k470::app::ReportOptionsDialog</name>
     <message>
         <source>Report document</source>
-        <translation type="unfinished"></translation>
+        <translation>Документ отчёта</translation>
     </message>
     <message>
         <source>Operator:</source>
-        <translation type="unfinished"></translation>
+        <translation>Оператор:</translation>
     </message>
     <message>
         <source>Project:</source>
-        <translation type="unfinished"></translation>
+        <translation>Проект:</translation>
     </message>
     <message>
         <source>Level to plot:</source>
-        <translation type="unfinished"></translation>
+        <translation>Уровень для графика:</translation>
     </message>
     <message>
         <source>Export report as PDF</source>
-        <translation type="unfinished"></translation>
+        <translation>Экспорт отчёта в PDF</translation>
     </message>
     <message>
         <source>PDF files (*.pdf)</source>
-        <translation type="unfinished"></translation>
+        <translation>Файлы PDF (*.pdf)</translation>
     </message>
     <message>
         <source>The report could not be printed.</source>
-        <translation type="unfinished"></translation>
+        <translation>Не удалось напечатать отчёт.</translation>
     </message>
 </context>
 <context>
     <name>k470::app::Rt60Page</name>
     <message>
         <source>Record</source>
-        <translation type="unfinished">Запись</translation>
+        <translation>Запись</translation>
     </message>
     <message>
         <source>The record to analyse</source>
-        <translation type="unfinished"></translation>
+        <translation>Анализируемая запись</translation>
     </message>
     <message>
         <source>from</source>
-        <translation type="unfinished"></translation>
+        <translation>от</translation>
     </message>
     <message>
         <source>Where the analysed range starts: the replay start, the record&apos;s begin or a marker</source>
-        <translation type="unfinished"></translation>
+        <translation>Начало анализируемого интервала: начало воспроизведения, начало записи или метка</translation>
     </message>
     <message>
         <source>to</source>
-        <translation type="unfinished"></translation>
+        <translation>до</translation>
     </message>
     <message>
         <source>Where the analysed range ends: the replay end, the record&apos;s end or a marker</source>
-        <translation type="unfinished"></translation>
+        <translation>Конец анализируемого интервала: конец воспроизведения, конец записи или метка</translation>
     </message>
     <message>
         <source>The last %1 s of the signal</source>
-        <translation type="unfinished"></translation>
+        <translation>Последние %1 с сигнала</translation>
     </message>
     <message>
         <source>Octaves</source>
-        <translation type="unfinished"></translation>
+        <translation>Октавы</translation>
     </message>
     <message>
         <source>Third octaves</source>
-        <translation type="unfinished"></translation>
+        <translation>1/3 октавы</translation>
     </message>
     <message>
         <source>Calculate</source>
-        <translation type="unfinished">Вычислить</translation>
+        <translation>Вычислить</translation>
     </message>
     <message>
         <source>Copy</source>
-        <translation type="unfinished"></translation>
+        <translation>Копировать</translation>
     </message>
     <message>
         <source>Copy the table to the clipboard</source>
-        <translation type="unfinished"></translation>
+        <translation>Копировать таблицу в буфер обмена</translation>
     </message>
     <message>
         <source>Save CSV...</source>
-        <translation type="unfinished"></translation>
+        <translation>Сохранить CSV...</translation>
     </message>
     <message>
         <source>Choose the range and the bands, then &quot;Calculate&quot;.</source>
-        <translation type="unfinished"></translation>
+        <translation>Выберите интервал и полосы, затем нажмите &quot;Вычислить&quot;.</translation>
     </message>
     <message>
         <source>Band [Hz]</source>
-        <translation type="unfinished"></translation>
+        <translation>Полоса [Гц]</translation>
     </message>
     <message>
         <source>EDT [s]</source>
-        <translation type="unfinished"></translation>
+        <translation>EDT [с]</translation>
     </message>
     <message>
         <source>T20 [s]</source>
-        <translation type="unfinished"></translation>
+        <translation>T20 [с]</translation>
     </message>
     <message>
         <source>T30 [s]</source>
-        <translation type="unfinished"></translation>
+        <translation>T30 [с]</translation>
     </message>
     <message>
         <source>r T20</source>
-        <translation type="unfinished"></translation>
+        <translation>r T20</translation>
     </message>
     <message>
         <source>r T30</source>
-        <translation type="unfinished"></translation>
+        <translation>r T30</translation>
     </message>
     <message>
         <source>Floor [dB]</source>
-        <translation type="unfinished"></translation>
+        <translation>Фон [дБ]</translation>
     </message>
     <message>
         <source>Note</source>
-        <translation type="unfinished"></translation>
+        <translation>Примечание</translation>
     </message>
     <message>
         <source>Decay of band</source>
-        <translation type="unfinished"></translation>
+        <translation>Спад в полосе</translation>
     </message>
     <message>
         <source>t [s]</source>
-        <translation type="unfinished"></translation>
+        <translation>t [с]</translation>
     </message>
     <message>
         <source>L [dB]</source>
-        <translation type="unfinished"></translation>
+        <translation>L [дБ]</translation>
     </message>
     <message>
         <source>Replay end (%1 s)</source>
-        <translation type="unfinished"></translation>
+        <translation>Конец воспроизведения (%1 с)</translation>
     </message>
     <message>
         <source>Replay start (%1 s)</source>
-        <translation type="unfinished"></translation>
+        <translation>Начало воспроизведения (%1 с)</translation>
     </message>
     <message>
         <source>Record end</source>
-        <translation type="unfinished">Конец записи</translation>
+        <translation>Конец записи</translation>
     </message>
     <message>
         <source>Record begin</source>
-        <translation type="unfinished">Начало записи</translation>
+        <translation>Начало записи</translation>
     </message>
     <message>
         <source>%1 (%2 s)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 (%2 с)</translation>
     </message>
     <message>
         <source>No signal has arrived yet.</source>
-        <translation type="unfinished"></translation>
+        <translation>Сигнал ещё не поступал.</translation>
     </message>
     <message>
         <source>The range ends before it starts.</source>
-        <translation type="unfinished"></translation>
+        <translation>Конец интервала раньше его начала.</translation>
     </message>
     <message>
         <source>Record %1, channel %2: %3</source>
-        <translation type="unfinished"></translation>
+        <translation>Запись %1, канал %2: %3</translation>
     </message>
     <message>
         <source>%1 to %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 — %2</translation>
     </message>
     <message>
         <source>the whole record</source>
-        <translation type="unfinished"></translation>
+        <translation>вся запись</translation>
     </message>
     <message>
         <source>The last %1 s of channel %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Последние %1 с канала %2</translation>
     </message>
     <message>
         <source>Decay [dB]</source>
-        <translation type="unfinished"></translation>
+        <translation>Спад [дБ]</translation>
     </message>
     <message>
         <source>T20 [dB]</source>
-        <translation type="unfinished"></translation>
+        <translation>T20 [дБ]</translation>
     </message>
     <message>
         <source>T30 [dB]</source>
-        <translation type="unfinished"></translation>
+        <translation>T30 [дБ]</translation>
     </message>
     <message>
         <source>Nothing has been calculated yet.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ещё ничего не вычислено.</translation>
     </message>
     <message>
         <source>Save CSV</source>
-        <translation type="unfinished"></translation>
+        <translation>Сохранить CSV</translation>
     </message>
     <message>
         <source>CSV files (*.csv);;All files (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>Файлы CSV (*.csv);;Все файлы (*)</translation>
     </message>
 </context>
 <context>
@@ -1894,63 +1895,63 @@ Continue?</source>
     <name>k470::app::SignalLevelsPage</name>
     <message>
         <source>1/3 octave LZeq</source>
-        <translation type="unfinished"></translation>
+        <translation>LZeq в 1/3-октавных полосах</translation>
     </message>
     <message>
         <source>Freq band [Hz] </source>
-        <translation type="unfinished">Полоса частот [Гц] </translation>
+        <translation>Полоса частот [Гц] </translation>
     </message>
     <message>
         <source>Level [dB]</source>
-        <translation type="unfinished">Уровень [дБ]</translation>
+        <translation>Уровень [дБ]</translation>
     </message>
     <message>
         <source>Reset</source>
-        <translation type="unfinished">Сброс</translation>
+        <translation>Сброс</translation>
     </message>
     <message>
         <source>Make level records...</source>
-        <translation type="unfinished"></translation>
+        <translation>Создать записи уровней...</translation>
     </message>
     <message>
         <source>Calibrate...</source>
-        <translation type="unfinished"></translation>
+        <translation>Калибровка...</translation>
     </message>
     <message>
         <source>Channel unit &apos;%1&apos; is not Pa: only Z-weighted levels</source>
-        <translation type="unfinished"></translation>
+        <translation>Единица канала &apos;%1&apos; не Pa: только уровни Z</translation>
     </message>
     <message>
         <source> dB</source>
-        <translation type="unfinished"> дБ</translation>
+        <translation> дБ</translation>
     </message>
     <message>
         <source>Make level records</source>
-        <translation type="unfinished"></translation>
+        <translation>Создать записи уровней</translation>
     </message>
     <message>
         <source>Binary files (*.bin)</source>
-        <translation type="unfinished">Двоичные файлы (*.bin)</translation>
+        <translation>Двоичные файлы (*.bin)</translation>
     </message>
     <message>
         <source>All Files (*)</source>
-        <translation type="unfinished">Все файлы (*)</translation>
+        <translation>Все файлы (*)</translation>
     </message>
     <message>
         <source>Making level records...</source>
-        <translation type="unfinished"></translation>
+        <translation>Создание записей уровней...</translation>
     </message>
     <message>
         <source>Not calibrated</source>
-        <translation type="unfinished"></translation>
+        <translation>Калибровка не выполнена</translation>
     </message>
     <message>
         <source>Calibrated %1 at %2 dB</source>
-        <translation type="unfinished"></translation>
+        <translation>Калибровка %1 при %2 дБ</translation>
     </message>
     <message>
         <source>, change %1 dB</source>
-        <translation type="unfinished"></translation>
+        <translation>, изменение %1 дБ</translation>
     </message>
 </context>
 <context>
@@ -1977,35 +1978,35 @@ Continue?</source>
     </message>
     <message>
         <source>Hold</source>
-        <translation type="unfinished"></translation>
+        <translation>Удержать</translation>
     </message>
     <message>
         <source>Freeze the shown signal while it goes on flowing</source>
-        <translation type="unfinished"></translation>
+        <translation>Остановить показ сигнала, пока он продолжает поступать</translation>
     </message>
     <message>
         <source>Trigger:</source>
-        <translation type="unfinished"></translation>
+        <translation>Запуск:</translation>
     </message>
     <message>
         <source>Off</source>
-        <translation type="unfinished"></translation>
+        <translation>Выкл.</translation>
     </message>
     <message>
         <source>Rising</source>
-        <translation type="unfinished"></translation>
+        <translation>По фронту</translation>
     </message>
     <message>
         <source>Falling</source>
-        <translation type="unfinished"></translation>
+        <translation>По спаду</translation>
     </message>
     <message>
         <source>Start the view where the signal last crossed the level</source>
-        <translation type="unfinished"></translation>
+        <translation>Начинать показ с места, где сигнал в последний раз пересёк уровень</translation>
     </message>
     <message>
         <source>Trigger level in the channel&apos;s units</source>
-        <translation type="unfinished"></translation>
+        <translation>Уровень запуска в единицах канала</translation>
     </message>
 </context>
 <context>
