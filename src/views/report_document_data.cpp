@@ -141,6 +141,104 @@ ReportHistogram histogramOf(const ClassCounts& counts, long long total) {
     return h;
 }
 
+// The spectrum's table, parameter and band labels, its levels still to come.
+ReportSpectrum spectrumHeading(DeviceType type, const LevelSelection& bandLevel,
+                               const std::vector<LevelChoice>& bands) {
+    ReportSpectrum spectrum;
+    spectrum.table = bandLevel.table;
+    spectrum.parameter = bandLevel.parameter;
+    spectrum.tableName = levelChoiceText(levelTableChoices(type), bandLevel.table);
+    spectrum.parameterName =
+        levelChoiceText(levelParameterChoices(type, bandLevel.table), bandLevel.parameter);
+    const RecordLayout layout = recordLayout(type);
+    const LevelTableKind kind = layout.tables()[static_cast<size_t>(bandLevel.table)].kind;
+    const PageKind page = kind == LevelTableKind::Octaves  ? PageKind::OctaveTable
+                          : kind == LevelTableKind::Thirds ? PageKind::ThirdTable
+                                                           : PageKind::BandTable;
+    spectrum.bandLabels = BandLabels(type, page);
+    if (spectrum.bandLabels.size() != bands.size()) {
+        spectrum.bandLabels.clear();
+        for (const LevelChoice& b : bands) spectrum.bandLabels.push_back(b.text);
+    }
+    return spectrum;
+}
+
+// The percentiles of the chosen level from its class counts, L10 first: the level exceeded for the shortest
+// time.
+std::vector<ReportPercentile> percentilesOf(const ClassCounts& counts, long long total) {
+    std::vector<double> percents;
+    for (int p : kReportPercents) percents.push_back(p);
+    const std::vector<double> fractions = fractionsOfPercents(percents);
+    const std::vector<double> answers = answerFractions(counts, total, fractions);
+    std::vector<ReportPercentile> out;
+    for (size_t i = 0; i < fractions.size(); ++i)
+        out.push_back({static_cast<int>(std::lround(fractions[i] * 100.0)), answers[i]});
+    std::sort(out.begin(), out.end(),
+              [](const ReportPercentile& a, const ReportPercentile& b) { return a.percent < b.percent; });
+    return out;
+}
+
+// The record times of the history: the clock stamps when every record has one and they rise, else records
+// placed one interval apart.
+void placeHistory(ReportTimeHistory& history, const std::vector<std::optional<int64_t>>& stamps,
+                  const std::vector<double>& evenSeconds) {
+    const bool stamped =
+        std::all_of(stamps.begin(), stamps.end(), [](const auto& s) { return s.has_value(); }) &&
+        std::adjacent_find(stamps.begin(), stamps.end(),
+                           [](const auto& a, const auto& b) { return *b <= *a; }) == stamps.end();
+    history.seconds.resize(history.levels.size());
+    for (size_t i = 0; i < history.seconds.size(); ++i)
+        history.seconds[i] = stamped ? static_cast<double>(*stamps[i] - *stamps.front()) : evenSeconds[i];
+    if (!stamps.empty()) history.clockOrigin = stamps.front();
+}
+
+// The levels of the records as they are read: the chosen level's energy sum, extremes and classes, the
+// summary levels and the band sums of the spectrum.
+struct LevelTally {
+    DeviceType type;
+    LevelSelection level;
+    std::optional<LevelSelection> laeqLevel, lafmaxLevel, lcpeakLevel, bandLevel;
+    std::vector<LevelChoice> bands;
+    EnergySum laeq{}, chosen{};
+    std::vector<EnergySum> bandSums = std::vector<EnergySum>(bands.size());
+    ClassCounts counts{};
+    uint16_t lowest = 0xFFFF, highest = 0;
+
+    void add(std::span<const uint8_t, kRecordSize> record, ReportDocumentData& data) {
+        const uint16_t word = readU16(record.data() + levelWordOffset(type, level));
+        const double value = decodeLevel(word);
+        data.history.levels.push_back(value);
+        chosen.add(value);
+        lowest = std::min(lowest, word);
+        highest = std::max(highest, word);
+        ++counts[static_cast<size_t>(std::min(levelClass(word), kHistogramClasses - 1))];
+        if (laeqLevel) laeq.add(levelAt(record, *laeqLevel, type));
+        if (lafmaxLevel) {
+            const double v = levelAt(record, *lafmaxLevel, type);
+            data.summary.lafmax = std::max(data.summary.lafmax.value_or(v), v);
+        }
+        if (lcpeakLevel) {
+            const double v = levelAt(record, *lcpeakLevel, type);
+            data.summary.lcpeak = std::max(data.summary.lcpeak.value_or(v), v);
+        }
+        for (size_t b = 0; b < bands.size(); ++b)
+            bandSums[b].add(levelAt(
+                record, {bandLevel->table, bandLevel->parameter, bands[b].number, bandLevel->channel}, type));
+    }
+};
+
+// What the title block names: the files, the instrument type and the chosen level.
+ReportDocumentData reportHeading(DeviceType type, const LevelSelection& level,
+                                 std::span<const std::string> paths) {
+    ReportDocumentData data;
+    data.type = type;
+    data.typeName = deviceTypeName(type);
+    data.level = level;
+    data.levelName = reportColumnName(type, level);
+    for (const std::string& p : paths) data.fileNames.push_back(baseName(p));
+    return data;
+}
+
 }  // namespace
 
 LevelSelection DefaultReportLevel(DeviceType type) {
@@ -172,12 +270,7 @@ Result<ReportDocumentData> BuildReportDocumentData(std::span<const std::string> 
     if (!isLevelChoice(type, level) || resultGroup(type) == ResultGroup::LayoutOnly)
         return fail(lexicon().text(Word::ErrorInParameters));
 
-    ReportDocumentData data;
-    data.type = type;
-    data.typeName = deviceTypeName(type);
-    data.level = level;
-    data.levelName = reportColumnName(type, level);
-    for (const std::string& p : paths) data.fileNames.push_back(baseName(p));
+    ReportDocumentData data = reportHeading(type, level, paths);
 
     const auto laeqLevel = weightedLevel(type, "Leq", "A", level.channel);
     const auto lafmaxLevel = weightedLevel(type, "Fast max", "A", level.channel);
@@ -186,29 +279,10 @@ Result<ReportDocumentData> BuildReportDocumentData(std::span<const std::string> 
     std::vector<LevelChoice> bands;
     if (bandLevel) {
         bands = levelBandChoices(type, bandLevel->table);
-        ReportSpectrum spectrum;
-        spectrum.table = bandLevel->table;
-        spectrum.parameter = bandLevel->parameter;
-        spectrum.tableName = levelChoiceText(levelTableChoices(type), bandLevel->table);
-        spectrum.parameterName =
-            levelChoiceText(levelParameterChoices(type, bandLevel->table), bandLevel->parameter);
-        const RecordLayout layout = recordLayout(type);
-        const LevelTableKind kind = layout.tables()[static_cast<size_t>(bandLevel->table)].kind;
-        const PageKind page = kind == LevelTableKind::Octaves  ? PageKind::OctaveTable
-                              : kind == LevelTableKind::Thirds ? PageKind::ThirdTable
-                                                               : PageKind::BandTable;
-        spectrum.bandLabels = BandLabels(type, page);
-        if (spectrum.bandLabels.size() != bands.size()) {
-            spectrum.bandLabels.clear();
-            for (const LevelChoice& b : bands) spectrum.bandLabels.push_back(b.text);
-        }
-        data.spectrum = std::move(spectrum);
+        data.spectrum = spectrumHeading(type, *bandLevel, bands);
     }
 
-    EnergySum laeq, chosen;
-    std::vector<EnergySum> bandSums(bands.size());
-    ClassCounts counts{};
-    uint16_t lowest = 0xFFFF, highest = 0;
+    LevelTally tally{type, level, laeqLevel, lafmaxLevel, lcpeakLevel, bandLevel, bands};
     std::vector<std::optional<int64_t>> stamps;
     std::vector<double> evenSeconds;  // the times when the stamps do not serve
     double evenNext = 0.0;
@@ -248,60 +322,23 @@ Result<ReportDocumentData> BuildReportDocumentData(std::span<const std::string> 
             evenSeconds.push_back(evenNext);
             evenNext += step;
 
-            const uint16_t word = readU16(record->data() + levelWordOffset(type, level));
-            const double value = decodeLevel(word);
-            data.history.levels.push_back(value);
-            chosen.add(value);
-            lowest = std::min(lowest, word);
-            highest = std::max(highest, word);
-            ++counts[static_cast<size_t>(std::min(levelClass(word), kHistogramClasses - 1))];
-
-            if (laeqLevel) laeq.add(levelAt(*record, *laeqLevel, type));
-            if (lafmaxLevel) {
-                const double v = levelAt(*record, *lafmaxLevel, type);
-                data.summary.lafmax = std::max(data.summary.lafmax.value_or(v), v);
-            }
-            if (lcpeakLevel) {
-                const double v = levelAt(*record, *lcpeakLevel, type);
-                data.summary.lcpeak = std::max(data.summary.lcpeak.value_or(v), v);
-            }
-            for (size_t b = 0; b < bands.size(); ++b)
-                bandSums[b].add(levelAt(
-                    *record, {bandLevel->table, bandLevel->parameter, bands[b].number, bandLevel->channel},
-                    type));
+            tally.add(*record, data);
         }
     }
     if (progress && !progress(100)) return fail(Word::Cancelled);
 
     ReportSummary& summary = data.summary;
     summary.recordCount = read;
-    if (laeqLevel) summary.laeq = laeq.average();
-    summary.levelAverage = chosen.average();
-    summary.levelMinimum = decodeLevel(lowest);
-    summary.levelMaximum = decodeLevel(highest);
-    std::vector<double> percents;
-    for (int p : kReportPercents) percents.push_back(p);
-    const std::vector<double> fractions = fractionsOfPercents(percents);
-    const std::vector<double> answers = answerFractions(counts, read, fractions);
-    for (size_t i = 0; i < fractions.size(); ++i)
-        summary.percentiles.push_back({static_cast<int>(std::lround(fractions[i] * 100.0)), answers[i]});
-    // L10 first: the level exceeded for the shortest time.
-    std::sort(summary.percentiles.begin(), summary.percentiles.end(),
-              [](const ReportPercentile& a, const ReportPercentile& b) { return a.percent < b.percent; });
-
-    const bool stamped =
-        std::all_of(stamps.begin(), stamps.end(), [](const auto& s) { return s.has_value(); }) &&
-        std::adjacent_find(stamps.begin(), stamps.end(),
-                           [](const auto& a, const auto& b) { return *b <= *a; }) == stamps.end();
-    ReportTimeHistory& history = data.history;
-    history.seconds.resize(history.levels.size());
-    for (size_t i = 0; i < history.seconds.size(); ++i)
-        history.seconds[i] = stamped ? static_cast<double>(*stamps[i] - *stamps.front()) : evenSeconds[i];
-    if (!stamps.empty()) history.clockOrigin = stamps.front();
+    if (laeqLevel) summary.laeq = tally.laeq.average();
+    summary.levelAverage = tally.chosen.average();
+    summary.levelMinimum = decodeLevel(tally.lowest);
+    summary.levelMaximum = decodeLevel(tally.highest);
+    summary.percentiles = percentilesOf(tally.counts, read);
+    placeHistory(data.history, stamps, evenSeconds);
 
     if (data.spectrum)
-        for (const EnergySum& s : bandSums) data.spectrum->levels.push_back(s.average());
-    data.histogram = histogramOf(counts, read);
+        for (const EnergySum& s : tally.bandSums) data.spectrum->levels.push_back(s.average());
+    data.histogram = histogramOf(tally.counts, read);
     return data;
 }
 
