@@ -54,12 +54,11 @@ InstrumentLinks::InstrumentLinks(FrameController& frame)
     };
     liveStream_ = std::make_unique<LiveStreamHandler>(LiveStreamDeps{
         frame.signalState(), frame.chain(), frame.filterLibrary(), frame.signalLock(), renewSetup});
-    liveStream_->stream().setSampleObserver(
-        [this](const ProcessingChain& chain) {
-            trace_.AppendNewest(chain);
-            feed_.OnSample(chain);
-            if (recordingTap_) recordingTap_->onSample(chain);
-        });
+    liveStream_->stream().setSampleObserver([this](const ProcessingChain& chain) {
+        trace_.AppendNewest(chain);
+        feed_.OnSample(chain);
+        if (recordingTap_) recordingTap_->onSample(chain);
+    });
 }
 
 void InstrumentLinks::UseLinks(std::unique_ptr<SerialPortProvider> provider, uint16_t telePort) {
@@ -124,8 +123,8 @@ int InstrumentSession::initialTab() const {
 views::ControlRow InstrumentSession::controlRow() const {
     views::InstrumentFacts f;
     f.running = controller_->startStopChecked();
-    f.recording = controller_->recording() != AcquisitionController::Recording::Off ||
-                  streamRecording_.recording();
+    f.recording =
+        controller_->recording() != AcquisitionController::Recording::Off || streamRecording_.recording();
     f.armed = controller_->recording() == AcquisitionController::Recording::Armed;
     f.progress = progress_;
     f.channels = NumberedChannels(3);
@@ -135,8 +134,7 @@ views::ControlRow InstrumentSession::controlRow() const {
 }
 
 bool InstrumentSession::allowed(Command command) const {
-    if (command == Command::Signal || command == Command::Fft || command == Command::Rt60)
-        return analyses_ && analyses_->pageFor(command) != nullptr;
+    if (SignalAnalyses::IsAnalysisCommand(command)) return AnalysisAllowed(analyses_.get(), command);
     if (controller_->deviceType() == kStreamDeviceType)
         if (auto a = StreamAllows(streaming(), streamRecording_.recording(), command)) return *a;
     return InstrumentAllows(reported_, !pages_.empty(), command);
@@ -192,8 +190,7 @@ bool InstrumentSession::run(Command command) {
         case Command::Signal:
         case Command::Fft:
         case Command::Rt60:
-            if (SignalAnalysisPage* p = analyses_ ? analyses_->pageFor(command) : nullptr)
-                env_.observer.ShowPage(p);
+            ShowAnalysis(analyses_.get(), command, env_.observer);
             return true;
         default:
             return false;
@@ -358,8 +355,8 @@ void InstrumentSession::OpenPages(DeviceType type) {
             std::lock_guard<std::mutex> guard(env_.frame.signalLock());
             links_.feed().Clear();
         }
-        analyses_ = std::make_unique<SignalAnalyses>(env_, context_,
-                                                     SignalSourceRef{&env_.frame.signalState(), nullptr, nullptr, {}});
+        analyses_ = std::make_unique<SignalAnalyses>(
+            env_, context_, SignalSourceRef{&env_.frame.signalState(), nullptr, nullptr, {}});
         analyses_->Restart(env_.frame.signalState().outputRate());
     } else {
         for (views::PageKind kind : views::PagesFor(type, 1))

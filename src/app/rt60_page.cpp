@@ -43,6 +43,22 @@ Rt60Page::Rt60Page(const SessionEnv& env, PageContext& context, SignalSourceRef 
     : SignalAnalysisPage(context, views::PageKind::Rt60, parent), env_(env), source_(source) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 4, 4, 4);
+    addControls(*column);
+    addResults(*column);
+    connect(record_, &QSpinBox::valueChanged, this, [this](int value) {
+        // Markers and the replay range belong to the replayed record; another record is taken whole.
+        const bool current = source_.replay && value == source_.replay->currentRecord() + 1;
+        start_->setEnabled(current);
+        end_->setEnabled(current);
+    });
+    if (fileMode()) {
+        record_->setRange(1, std::max(source_.replay->recordCount(), 1));
+        fillRange();
+    }
+    showResult();
+}
+
+void Rt60Page::addControls(QVBoxLayout& column) {
     auto* row = new QHBoxLayout;
     auto* recordLabel = new QLabel(tr("Record"), this);
     record_ = new QSpinBox(this);
@@ -82,11 +98,13 @@ Rt60Page::Rt60Page(const SessionEnv& env, PageContext& context, SignalSourceRef 
     connect(save, &QPushButton::clicked, this, [this] { SaveCsvAsked(); });
     row->addWidget(copy);
     row->addWidget(save);
-    column->addLayout(row);
+    column.addLayout(row);
     state_ = new QLabel(tr("Choose the range and the bands, then \"Calculate\"."), this);
     state_->setObjectName(QStringLiteral("rt60State"));
-    column->addWidget(state_);
+    column.addWidget(state_);
+}
 
+void Rt60Page::addResults(QVBoxLayout& column) {
     auto* splitter = new QSplitter(Qt::Vertical, this);
     table_ = new QTableWidget(0, 8, splitter);
     table_->setHorizontalHeaderLabels({tr("Band [Hz]"), tr("EDT [s]"), tr("T20 [s]"), tr("T30 [s]"),
@@ -113,19 +131,7 @@ Rt60Page::Rt60Page(const SessionEnv& env, PageContext& context, SignalSourceRef 
     chart_->SetTitles(tr("t [s]"), tr("L [dB]"));
     splitter->addWidget(table_);
     splitter->addWidget(lower);
-    column->addWidget(splitter, 1);
-
-    connect(record_, &QSpinBox::valueChanged, this, [this](int value) {
-        // Markers and the replay range belong to the replayed record; another record is taken whole.
-        const bool current = source_.replay && value == source_.replay->currentRecord() + 1;
-        start_->setEnabled(current);
-        end_->setEnabled(current);
-    });
-    if (fileMode()) {
-        record_->setRange(1, std::max(source_.replay->recordCount(), 1));
-        fillRange();
-    }
-    showResult();
+    column.addWidget(splitter, 1);
 }
 
 int Rt60Page::channel() const {

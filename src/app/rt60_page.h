@@ -19,6 +19,7 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace k470::app {
 
@@ -60,6 +61,9 @@ class Rt60Page : public SignalAnalysisPage {
     int channel() const;
     bool fileMode() const { return source_.file && source_.replay; }
     // The replay's range and markers of the current record in the start and end lists.
+    // The row of range, band and action controls with the state line, and the table over the decay plot.
+    void addControls(QVBoxLayout& column);
+    void addResults(QVBoxLayout& column);
     void fillRange();
     void showResult();
     void showDecay();

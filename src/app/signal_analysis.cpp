@@ -24,6 +24,18 @@ SignalAnalysisPage* SignalAnalyses::pageFor(Command command) const {
     return nullptr;
 }
 
+bool SignalAnalyses::IsAnalysisCommand(Command command) {
+    return command == Command::Signal || command == Command::Fft || command == Command::Rt60;
+}
+
+bool AnalysisAllowed(const SignalAnalyses* analyses, Command command) {
+    return analyses && analyses->pageFor(command) != nullptr;
+}
+
+void ShowAnalysis(const SignalAnalyses* analyses, Command command, SessionObserver& observer) {
+    if (SignalAnalysisPage* p = analyses ? analyses->pageFor(command) : nullptr) observer.ShowPage(p);
+}
+
 void SignalAnalyses::Restart(double sampleRate) {
     for (SignalAnalysisPage* p : pages_) p->Restart(sampleRate);
 }

@@ -23,13 +23,14 @@ namespace k470::app {
 
 class FrameController;
 struct SessionEnv;
+class SessionObserver;
 
 // What a page may know of the source besides the flowing signal.
 struct SignalSourceRef {
-    const SignalState* state = nullptr;         // the channel set-up: units and 0 dB references
-    const SdtContainer* file = nullptr;         // the replayed file; none for the live stream
-    const ReplayController* replay = nullptr;   // its replay: record, range and markers
-    std::string path;                           // the replayed file's path; empty for the live stream
+    const SignalState* state = nullptr;        // the channel set-up: units and 0 dB references
+    const SdtContainer* file = nullptr;        // the replayed file; none for the live stream
+    const ReplayController* replay = nullptr;  // its replay: record, range and markers
+    std::string path;                          // the replayed file's path; empty for the live stream
 };
 
 class SignalAnalysisPage : public LevelPage {
@@ -57,6 +58,8 @@ class SignalAnalyses {
     const std::vector<SignalAnalysisPage*>& pages() const { return pages_; }
     // The page of "Signal", "FFT" or "RT-60"; none for another command.
     SignalAnalysisPage* pageFor(Command command) const;
+    // Whether command is "Signal", "FFT" or "RT-60".
+    static bool IsAnalysisCommand(Command command);
     void Restart(double sampleRate);
     // Hands what the feed gathered to every page; the lock guards the feed against the stream.
     void Deliver(views::SignalFeed& feed, std::mutex& lock);
@@ -64,5 +67,10 @@ class SignalAnalyses {
   private:
     std::vector<SignalAnalysisPage*> pages_;  // owned; hosted by the window's tabs
 };
+
+// What a session answers for "Signal", "FFT" and "RT-60": allowed when the source has the command's page,
+// and running it brings that page to the front.
+bool AnalysisAllowed(const SignalAnalyses* analyses, Command command);
+void ShowAnalysis(const SignalAnalyses* analyses, Command command, SessionObserver& observer);
 
 }  // namespace k470::app

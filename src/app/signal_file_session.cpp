@@ -27,7 +27,8 @@ class SignalFileSession::Sink : public ChainReplaySink {
     Sink(SignalFileSession& owner, FrameController& frame)
         : ChainReplaySink(frame.signalState(), frame.filterLibrary(), frame.chain(), frame.signalLock(),
                           ChannelSetupSource{}),
-          owner_(owner), frame_(frame) {
+          owner_(owner),
+          frame_(frame) {
         setFrameObserver([this](const ProcessingChain& chain) {
             owner_.trace_.AppendNewest(chain);
             owner_.feed_.OnSample(chain);
@@ -37,7 +38,8 @@ class SignalFileSession::Sink : public ChainReplaySink {
         switch (e) {
             case ReplayEvent::RecordChanged:
             case ReplayEvent::ReplayStarted:
-                // The replay starts here: the time axis counts from this frame and shows the record's markers.
+                // The replay starts here: the time axis counts from this frame and shows the record's
+                // markers.
                 owner_.trace_.Reset(owner_.controller_.sampleRate(), owner_.controller_.position(),
                                     views::TraceMarkers(owner_.controller_.startChoices()));
                 owner_.feed_.Clear();
@@ -162,7 +164,7 @@ bool SignalFileSession::allowed(Command command) const {
         case Command::Signal:
         case Command::Fft:
         case Command::Rt60:
-            return analyses_ && analyses_->pageFor(command) != nullptr;
+            return AnalysisAllowed(analyses_.get(), command);
         default:
             return IsGlobalCommand(command);
     }
@@ -200,8 +202,7 @@ bool SignalFileSession::run(Command command) {
         case Command::Signal:
         case Command::Fft:
         case Command::Rt60:
-            if (SignalAnalysisPage* p = analyses_ ? analyses_->pageFor(command) : nullptr)
-                env_.observer.ShowPage(p);
+            ShowAnalysis(analyses_.get(), command, env_.observer);
             return true;
         default:
             return false;
