@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "acoustics/biquad_lanes.h"
 
+#include "acoustics/vector_clones.h"
+
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace k470::acoustics {
 
@@ -10,17 +13,13 @@ namespace {
 
 typedef double Vec4 __attribute__((vector_size(4 * sizeof(double))));
 
-// The processing loop, built once for processors with AVX2 and once for any x86-64; the loader picks the
-// right one when the program starts.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void runLanes(const std::array<double, 4>* coefficients, std::array<double, 4>* state, size_t sections,
-              const double* in, size_t count, double* out) {
-    Vec4 b0[BiquadLanes::kMaxSections], b1[BiquadLanes::kMaxSections], b2[BiquadLanes::kMaxSections];
-    Vec4 a1[BiquadLanes::kMaxSections], a2[BiquadLanes::kMaxSections];
-    Vec4 z1[BiquadLanes::kMaxSections], z2[BiquadLanes::kMaxSections];
-    for (size_t k = 0; k < sections; ++k) {
+// N sections, their states held in registers across the samples of the block.
+template <size_t N>
+[[gnu::always_inline]] inline void runSections(const std::array<double, 4>* coefficients,
+                                               std::array<double, 4>* state, const double* in, size_t count,
+                                               double* out) {
+    Vec4 b0[N], b1[N], b2[N], a1[N], a2[N], z1[N], z2[N];
+    for (size_t k = 0; k < N; ++k) {
         std::memcpy(&b0[k], (coefficients[5 * k]).data(), sizeof(Vec4));
         std::memcpy(&b1[k], (coefficients[5 * k + 1]).data(), sizeof(Vec4));
         std::memcpy(&b2[k], (coefficients[5 * k + 2]).data(), sizeof(Vec4));
@@ -31,18 +30,38 @@ void runLanes(const std::array<double, 4>* coefficients, std::array<double, 4>* 
     }
     for (size_t n = 0; n < count; ++n) {
         Vec4 v = {in[n], in[n], in[n], in[n]};
-        for (size_t k = 0; k < sections; ++k) {
+#pragma GCC unroll 8
+        for (size_t k = 0; k < N; ++k) {
+            // Written so that each new state waits on y through one multiply-add only: the states carry
+            // from sample to sample, so their chain sets the pace.
             const Vec4 y = b0[k] * v + z1[k];
-            z1[k] = b1[k] * v - a1[k] * y + z2[k];
+            z1[k] = (b1[k] * v + z2[k]) - a1[k] * y;
             z2[k] = b2[k] * v - a2[k] * y;
             v = y;
         }
-        std::memcpy(out + 4 * n, &v, sizeof v);
+        for (size_t l = 0; l < 4; ++l) out[l * count + n] = v[l];
     }
-    for (size_t k = 0; k < sections; ++k) {
+    for (size_t k = 0; k < N; ++k) {
         std::memcpy((state[2 * k]).data(), &z1[k], sizeof(Vec4));
         std::memcpy((state[2 * k + 1]).data(), &z2[k], sizeof(Vec4));
     }
+}
+
+template <size_t... N>
+[[gnu::always_inline]] inline void runAny(std::index_sequence<N...>,
+                                          const std::array<double, 4>* coefficients,
+                                          std::array<double, 4>* state, size_t sections, const double* in,
+                                          size_t count, double* out) {
+    ((sections == N + 1 ? runSections<N + 1>(coefficients, state, in, count, out) : void()), ...);
+}
+
+K470_VECTOR_CLONES
+void runLanes(const std::array<double, 4>* coefficients, std::array<double, 4>* state, size_t sections,
+              const double* in, size_t count, double* out) {
+    if (sections == 0)  // pass-through in every lane
+        for (size_t l = 0; l < 4; ++l) std::copy(in, in + count, out + l * count);
+    runAny(std::make_index_sequence<BiquadLanes::kMaxSections>(), coefficients, state, sections, in, count,
+           out);
 }
 
 }  // namespace

@@ -21,7 +21,13 @@ class BiquadLanes {
     explicit BiquadLanes(std::span<const BiquadCascade> cascades);
 
     size_t lanes() const { return lanes_; }
-    // Filters `in` through every cascade: out[n * kLanes + lane] is the output of cascade `lane` for in[n].
+    // Cascade `lane`'s outputs within what process() wrote to `out`.
+    static std::span<const double> lane(const std::vector<double>& out, size_t lane) {
+        const size_t count = out.size() / kLanes;
+        return std::span<const double>(out).subspan(lane * count, count);
+    }
+    // Filters `in` through every cascade: out[lane * in.size() + n] is the output of cascade `lane` for
+    // in[n].
     void process(std::span<const double> in, std::vector<double>& out);
     void reset();
 

@@ -112,30 +112,27 @@ Result<FrequencyWeighting> FrequencyWeighting::Create(Weighting weighting, doubl
     if (weighting == Weighting::Z) return fw;
     fw.iir_ = BiquadCascade(bilinearSections(weighting, sampleRate));
     fw.taps_ = fitCorrection(weighting, fw.iir_, sampleRate);
+    fw.correction_ = BlockFir(fw.taps_);
     fw.reset();
     return fw;
 }
 
 void FrequencyWeighting::reset() {
     iir_.reset();
-    history_.assign(2 * taps_.size(), 0.0);
-    pos_ = 0;
+    correction_.reset();
 }
 
 void FrequencyWeighting::process(std::span<double> samples) {
     if (weighting_ == Weighting::Z) return;
     iir_.processBlock(samples);
-    const size_t n = taps_.size();
-    const size_t m = n / 2;
-    for (double& x : samples) {
-        history_[pos_] = x;
-        history_[pos_ + n] = x;
-        pos_ = pos_ + 1 == n ? 0 : pos_ + 1;
-        const double* win = history_.data() + pos_;  // the last n inputs, oldest first
-        double y = taps_[m] * win[m];
-        for (size_t k = 1; k <= m; ++k) y += taps_[m + k] * (win[m + k] + win[m - k]);
-        x = y;
-    }
+    correct(samples);
+}
+
+void FrequencyWeighting::correct(std::span<double> samples) {
+    if (weighting_ == Weighting::Z) return;
+    corrected_.clear();
+    correction_.process(samples, corrected_);
+    std::copy(corrected_.begin(), corrected_.end(), samples.begin());
 }
 
 double FrequencyWeighting::responseDb(double f) const {
@@ -146,6 +143,44 @@ double FrequencyWeighting::responseDb(double f) const {
     for (size_t k = 0; k < taps_.size(); ++k)
         c += taps_[k] * std::polar(1.0, -omega * static_cast<double>(k));
     return 20.0 * std::log10(std::abs(h * c));
+}
+
+namespace {
+
+std::vector<BiquadCascade> iirsOf(const std::vector<FrequencyWeighting>& w) {
+    std::vector<BiquadCascade> c;
+    for (const FrequencyWeighting& f : w) c.push_back(f.sections());
+    return c;
+}
+
+}  // namespace
+
+WeightingSet::WeightingSet(std::vector<FrequencyWeighting> w)
+    : weightings_(std::move(w)), iir_(iirsOf(weightings_)), outputs_(weightings_.size()) {}
+
+Result<WeightingSet> WeightingSet::Create(std::span<const Weighting> weightings, double sampleRate) {
+    if (Status ok = checkSampleRate(sampleRate); !ok) return ok.error();
+    std::vector<FrequencyWeighting> w;
+    for (Weighting k : weightings.first(std::min(weightings.size(), BiquadLanes::kLanes))) {
+        auto f = FrequencyWeighting::Create(k, sampleRate);
+        if (!f) return f.error();
+        w.push_back(std::move(*f));
+    }
+    return WeightingSet(std::move(w));
+}
+
+void WeightingSet::process(std::span<const double> samples) {
+    iir_.process(samples, lanes_);
+    for (size_t k = 0; k < weightings_.size(); ++k) {
+        const std::span<const double> lane = BiquadLanes::lane(lanes_, k);
+        outputs_[k].assign(lane.begin(), lane.end());
+        weightings_[k].correct(outputs_[k]);
+    }
+}
+
+void WeightingSet::reset() {
+    iir_.reset();
+    for (FrequencyWeighting& f : weightings_) f.reset();
 }
 
 }  // namespace k470::acoustics

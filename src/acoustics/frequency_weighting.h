@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "acoustics/biquad.h"
+#include "acoustics/biquad_lanes.h"
+#include "acoustics/block_fir.h"
 #include "base/result.h"
 
 namespace k470::acoustics {
@@ -31,6 +33,9 @@ class FrequencyWeighting {
 
     Weighting weighting() const { return weighting_; }
     void process(std::span<double> samples);
+    // The IIR part and the correction alone, for running the IIR parts of several weightings side by side.
+    const BiquadCascade& sections() const { return iir_; }
+    void correct(std::span<double> samples);
     // The designed response in dB at f Hz (IIR sections and correction), for the design's checks.
     double responseDb(double f) const;
     void reset();
@@ -40,9 +45,31 @@ class FrequencyWeighting {
     Weighting weighting_ = Weighting::Z;
     double sampleRate_ = 0.0;
     BiquadCascade iir_;
-    std::vector<double> taps_;     // the symmetric correction filter, 2M+1 taps
-    std::vector<double> history_;  // twice the tap count, written twice so a window is contiguous
-    size_t pos_ = 0;
+    std::vector<double> taps_;  // the symmetric correction filter, 2M+1 taps
+    BlockFir correction_;
+    std::vector<double> corrected_;
+};
+
+// Several weightings of one signal at once: their IIR sections run side by side in the lanes of a vector
+// (see BiquadLanes), then each weighting's correction follows. The outputs match FrequencyWeighting's.
+//
+//     auto set = WeightingSet::Create({Weighting::C, Weighting::A}, 48000.0);
+//     set->process(block);   set->output(1) ...   // the A-weighted block, until the next call
+class WeightingSet {
+  public:
+    // At most BiquadLanes::kLanes weightings; fails for rates outside 8..192 kHz.
+    static Result<WeightingSet> Create(std::span<const Weighting> weightings, double sampleRate);
+    size_t size() const { return weightings_.size(); }
+    void process(std::span<const double> samples);
+    std::span<const double> output(size_t k) const { return outputs_[k]; }
+    void reset();
+
+  private:
+    explicit WeightingSet(std::vector<FrequencyWeighting> w);
+    std::vector<FrequencyWeighting> weightings_;
+    BiquadLanes iir_;
+    std::vector<double> lanes_;
+    std::vector<std::vector<double>> outputs_;
 };
 
 }  // namespace k470::acoustics

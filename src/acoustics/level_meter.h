@@ -66,9 +66,8 @@ class LevelMeter {
     };
     void track(Detector& d) const;
     void processStart(double x);
-    void stepDetectors();
+    void stepDetectors(std::span<const double> means);  // the mean squares of whole steps, in order
 
-    double rate_;
     double fast_, slow_, rise_, decay_;  // per-sample factors 1/(tau*rate)
     uint64_t settle_;
     uint64_t primed_;  // samples after which every detector averages exponentially

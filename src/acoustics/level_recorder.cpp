@@ -68,21 +68,19 @@ Result<LevelAnalyser> LevelAnalyser::Create(double sampleRate, double referenceV
     for (BandId id : a.bandIds_) a.bankIndex_.push_back(a.bank_.indexOf(id));
     for (size_t i = 0; i < a.bank_.bandCount(); ++i) a.bandMeters_.emplace_back(a.bank_.band(i).sampleRate);
     if (withAC) {
-        for (Weighting w : {Weighting::C, Weighting::A}) {
-            auto fw = FrequencyWeighting::Create(w, sampleRate);
-            if (!fw) return fw.error();
-            a.weightings_.push_back(std::move(*fw));
-        }
+        constexpr Weighting kWeighted[] = {Weighting::C, Weighting::A};
+        auto set = WeightingSet::Create(kWeighted, sampleRate);
+        if (!set) return set.error();
+        a.weightings_.emplace(std::move(*set));
     }
     a.weightedMeters_.assign(withAC ? 3 : 1, LevelMeter(sampleRate));
     return a;
 }
 
 void LevelAnalyser::feed(std::span<const double> samples) {
-    for (size_t k = 0; k < weightings_.size(); ++k) {
-        scratch_.assign(samples.begin(), samples.end());
-        weightings_[k].process(scratch_);
-        weightedMeters_[k].process(scratch_);
+    if (weightings_) {
+        weightings_->process(samples);
+        for (size_t k = 0; k < weightings_->size(); ++k) weightedMeters_[k].process(weightings_->output(k));
     }
     weightedMeters_.back().process(samples);
     bank_.process(samples, [this](size_t band, std::span<const double> y) { bandMeters_[band].process(y); });

@@ -71,11 +71,10 @@ class LevelAnalyser {
 
     OctaveFilterBank bank_;
     std::vector<BandId> bandIds_;
-    std::vector<int> bankIndex_;                  // per row: index in the bank, -1 when absent
-    std::vector<FrequencyWeighting> weightings_;  // per present weighted row except Z
-    std::vector<LevelMeter> weightedMeters_;      // C, A, Z or Z only
-    std::vector<LevelMeter> bandMeters_;          // per bank band
-    std::vector<double> scratch_;
+    std::vector<int> bankIndex_;              // per row: index in the bank, -1 when absent
+    std::optional<WeightingSet> weightings_;  // C and A, absent for Z only
+    std::vector<LevelMeter> weightedMeters_;  // C, A, Z or Z only
+    std::vector<LevelMeter> bandMeters_;      // per bank band
     double rate_ = 0.0;
     double reference_ = 1.0;
     bool withAC_ = true;

@@ -37,12 +37,10 @@ Result<LiveLevels> LiveLevels::Create(double sampleRate, double referenceValue, 
     l.reference_ = referenceValue;
     l.acoustic_ = acoustic;
     if (acoustic) {
-        auto a = FrequencyWeighting::Create(Weighting::A, sampleRate);
-        if (!a) return a.error();
-        auto c = FrequencyWeighting::Create(Weighting::C, sampleRate);
-        if (!c) return c.error();
-        l.a_.emplace(std::move(*a));
-        l.c_.emplace(std::move(*c));
+        constexpr Weighting kWeighted[] = {Weighting::A, Weighting::C};
+        auto set = WeightingSet::Create(kWeighted, sampleRate);
+        if (!set) return set.error();
+        l.weightings_.emplace(std::move(*set));
     }
     l.bandIds_ = bandsShown();
     for (BandId id : l.bandIds_) l.bankIndex_.push_back(l.bank_.indexOf(id));
@@ -54,12 +52,9 @@ Result<LiveLevels> LiveLevels::Create(double sampleRate, double referenceValue, 
 void LiveLevels::process(std::span<const double> samples) {
     if (samples.empty()) return;
     if (acoustic_) {
-        scratch_.assign(samples.begin(), samples.end());
-        a_->process(scratch_);
-        meters_[0].process(scratch_);
-        scratch_.assign(samples.begin(), samples.end());
-        c_->process(scratch_);
-        meters_[1].process(scratch_);
+        weightings_->process(samples);
+        meters_[0].process(weightings_->output(0));
+        meters_[1].process(weightings_->output(1));
     } else {
         meters_[0].process(samples);
         meters_[1].process(samples);

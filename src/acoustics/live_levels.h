@@ -57,11 +57,10 @@ class LiveLevels {
     LiveLevels(OctaveFilterBank bank) : bank_(std::move(bank)) {}
     OctaveFilterBank bank_;
     std::vector<BandId> bandIds_;
-    std::vector<int> bankIndex_;  // per shown band: index in the bank, -1 above fs/2
-    std::optional<FrequencyWeighting> a_, c_;
-    std::vector<LevelMeter> meters_;  // main (A or Z), peak (C or Z)
+    std::vector<int> bankIndex_;              // per shown band: index in the bank, -1 above fs/2
+    std::optional<WeightingSet> weightings_;  // A and C
+    std::vector<LevelMeter> meters_;          // main (A or Z), peak (C or Z)
     std::vector<LevelMeter> bandMeters_;
-    std::vector<double> scratch_;
     double rate_ = 0.0;
     double reference_ = 1.0;
     bool acoustic_ = true;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "acoustics/octave_filter_bank.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -139,28 +140,6 @@ std::string BandId::label() const {
     return text;
 }
 
-void OctaveFilterBank::Decimator::reset() {
-    history.assign(2 * kDecimatorTaps, 0.0);
-    pos = 0;
-    odd = false;
-}
-
-void OctaveFilterBank::Decimator::process(std::span<const double> in, std::vector<double>& out) {
-    const auto& h = decimator();
-    constexpr int c = kDecimatorTaps / 2;
-    for (double x : in) {
-        history[pos] = x;
-        history[pos + kDecimatorTaps] = x;
-        pos = pos + 1 == kDecimatorTaps ? 0 : pos + 1;
-        odd = !odd;
-        if (!odd) continue;
-        const double* w = history.data() + pos;  // the last kDecimatorTaps inputs, oldest first
-        double y = h[c] * w[c];
-        for (int j = 1; j <= c; ++j) y += h[c + j] * (w[c + j] + w[c - j]);
-        out.push_back(y);
-    }
-}
-
 Result<OctaveFilterBank> OctaveFilterBank::Create(double sampleRate, const BandRequest& request) {
     if (Status ok = checkSampleRate(sampleRate); !ok) return ok.error();
     OctaveFilterBank bank;
@@ -171,6 +150,10 @@ Result<OctaveFilterBank> OctaveFilterBank::Create(double sampleRate, const BandR
         for (int x = request.firstOctave; x <= request.lastOctave; ++x) bank.addBand({BandSet::Octave, x});
     for (size_t i = 0; i < bank.bands_.size(); ++i) bank.stages_[bank.bands_[i].stage].bandsHere.push_back(i);
     for (Stage& s : bank.stages_) {
+        // Bands of equal order side by side, so that few lanes run padding sections.
+        std::stable_sort(s.bandsHere.begin(), s.bandsHere.end(), [&](size_t a, size_t b) {
+            return bank.filters_[a].sections().size() < bank.filters_[b].sections().size();
+        });
         for (size_t at = 0; at < s.bandsHere.size(); at += BiquadLanes::kLanes) {
             std::vector<BiquadCascade> group;
             for (size_t j = at; j < std::min(at + BiquadLanes::kLanes, s.bandsHere.size()); ++j)
@@ -197,6 +180,7 @@ void OctaveFilterBank::addBand(BandId id) {
     while (static_cast<int>(stages_.size()) <= stage) {
         Stage s;
         s.rate = sampleRate_ / std::pow(2.0, static_cast<double>(stages_.size()));
+        s.down = BlockFir(decimator(), BlockFir::Keep::EverySecond);
         stages_.push_back(std::move(s));
     }
     bands_.push_back({id, rate, stage});
@@ -228,11 +212,8 @@ void OctaveFilterBank::process(std::span<const double> samples, const BandSink& 
         if (in.empty()) break;
         for (size_t g = 0; g < s.groups.size(); ++g) {
             s.groups[g].process(in, lanesOut_);
-            for (size_t l = 0; l < s.groups[g].lanes(); ++l) {
-                scratch_.resize(in.size());
-                for (size_t n = 0; n < in.size(); ++n) scratch_[n] = lanesOut_[n * BiquadLanes::kLanes + l];
-                sink(s.bandsHere[g * BiquadLanes::kLanes + l], scratch_);
-            }
+            for (size_t l = 0; l < s.groups[g].lanes(); ++l)
+                sink(s.bandsHere[g * BiquadLanes::kLanes + l], BiquadLanes::lane(lanesOut_, l));
         }
     }
 }

@@ -24,6 +24,7 @@
 
 #include "acoustics/biquad.h"
 #include "acoustics/biquad_lanes.h"
+#include "acoustics/block_fir.h"
 #include "base/result.h"
 
 namespace k470::acoustics {
@@ -84,17 +85,9 @@ class OctaveFilterBank {
     void reset();
 
   private:
-    struct Decimator {
-        std::vector<double> history;  // twice the tap count, written twice so a window is contiguous
-        size_t pos = 0;
-        bool odd = false;
-        void reset();
-        // Appends the decimated samples of in to out.
-        void process(std::span<const double> in, std::vector<double>& out);
-    };
     struct Stage {
         double rate = 0.0;
-        Decimator down;                   // from the previous stage's rate to this one
+        BlockFir down;                    // from the previous stage's rate to this one
         std::vector<double> input;        // this stage's samples of the current block
         std::vector<size_t> bandsHere;    // indices into bands_
         std::vector<BiquadLanes> groups;  // the filters of bandsHere, four at a time
@@ -108,7 +101,6 @@ class OctaveFilterBank {
     std::vector<BiquadCascade> filters_;
     std::vector<BandId> missing_;
     std::vector<Stage> stages_;
-    std::vector<double> scratch_;
     std::vector<double> lanesOut_;
 };
 

@@ -187,7 +187,8 @@ Status placeAndScale(Opened& r, const SignalInputOptions& o) {
         // reports a shorter span than the one asked for (half a frame is rounding).
         const double wanted = std::max(0.0, *o.length * d.sampleRate);
         if (!(wanted <= static_cast<double>(d.frames) + 0.5))
-            return fail(message(Word::RangeBeyondEnd, {number(*o.length), number(o.start), recordNo, number(seconds)}));
+            return fail(message(Word::RangeBeyondEnd,
+                                {number(*o.length), number(o.start), recordNo, number(seconds)}));
         d.frames = std::min<uint64_t>(d.frames, static_cast<uint64_t>(std::llround(wanted)));
         if (d.frames == 0) return fail(message(Word::RecordWithoutFrames, {recordNo}));
     }

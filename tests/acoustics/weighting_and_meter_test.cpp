@@ -96,6 +96,54 @@ TEST(FrequencyWeighting, ZLeavesTheSignalAsItIs) {
     EXPECT_EQ(x, before);
 }
 
+// The weightings run side by side give what each gives alone, whatever the pieces the signal comes in.
+TEST(WeightingSet, MatchesEachWeightingAloneInAnyPieces) {
+    constexpr Weighting kSet[] = {Weighting::C, Weighting::A, Weighting::Z};
+    const auto x = testing::pinkNoise(44100.0, 0.2);
+    auto set = WeightingSet::Create(kSet, 44100.0);
+    ASSERT_TRUE(set.ok());
+    std::vector<std::vector<double>> together(3);
+    for (size_t at = 0; at < x.size(); at += 333) {
+        set->process(std::span(x.data() + at, std::min<size_t>(333, x.size() - at)));
+        for (size_t k = 0; k < 3; ++k)
+            together[k].insert(together[k].end(), set->output(k).begin(), set->output(k).end());
+    }
+    for (size_t k = 0; k < 3; ++k) {
+        auto alone = FrequencyWeighting::Create(kSet[k], 44100.0);
+        auto y = x;
+        alone->process(y);
+        ASSERT_EQ(together[k].size(), y.size());
+        for (size_t n = 0; n < y.size(); ++n) ASSERT_NEAR(together[k][n], y[n], 1e-12) << k << " at " << n;
+    }
+}
+
+// The meter's readings do not depend on how the samples are split into calls.
+TEST(LevelMeter, ReadsTheSameWhateverThePieces) {
+    auto x = tone(1000.0, 48000.0, 3.0, 1.0);
+    for (size_t n = 60000; n < 70000; ++n) x[n] *= 10.0;  // a burst, so that maxima and minima differ
+    auto read = [&](size_t piece) {
+        LevelMeter m(48000.0);
+        auto feed = [&](size_t from, size_t to) {
+            for (size_t at = from; at < to; at += piece)
+                m.process(std::span(x.data() + at, std::min(piece, to - at)));
+        };
+        feed(0, 50000);  // the interval starts before the burst
+        m.startInterval();
+        feed(50000, x.size());
+        return m.reading();
+    };
+    const LevelReading whole = read(x.size()), pieces = read(7), blocks = read(4096);
+    for (const LevelReading& r : {pieces, blocks}) {
+        EXPECT_NEAR(r.leq / whole.leq, 1.0, 1e-12);
+        EXPECT_EQ(r.peak, whole.peak);
+        for (TimeWeighting t : {TimeWeighting::Fast, TimeWeighting::Slow, TimeWeighting::Impulse}) {
+            EXPECT_NEAR(r.of(t).current / whole.of(t).current, 1.0, 1e-12);
+            EXPECT_NEAR(r.of(t).max / whole.of(t).max, 1.0, 1e-12);
+            EXPECT_NEAR(r.of(t).min / whole.of(t).min, 1.0, 1e-12);
+        }
+    }
+}
+
 // Runs a signal through the analyser as one interval and gives its levels.
 IntervalLevels levelsOf(const std::vector<double>& x, double fs) {
     auto a = LevelAnalyser::Create(fs, 1.0, 0.0, true);
