@@ -1,68 +1,87 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "acoustics/biquad_lanes.h"
 
-#include "acoustics/vector_clones.h"
-
 #include <algorithm>
 #include <cstring>
 #include <utility>
+
+#include "acoustics/vector_width.h"
 
 namespace k470::acoustics {
 
 namespace {
 
-typedef double Vec4 __attribute__((vector_size(4 * sizeof(double))));
-
-// N sections, their states held in registers across the samples of the block.
-template <size_t N>
+// N sections over the four lanes, held as 4 / W vectors of W lanes; the states stay in registers across
+// the samples of the block.
+template <size_t N, size_t W>
 [[gnu::always_inline]] inline void runSections(const std::array<double, 4>* coefficients,
                                                std::array<double, 4>* state, const double* in, size_t count,
                                                double* out) {
-    Vec4 b0[N], b1[N], b2[N], a1[N], a2[N], z1[N], z2[N];
+    constexpr size_t kVectors = 4 / W;
+    Vec<W> b0[N][kVectors], b1[N][kVectors], b2[N][kVectors], a1[N][kVectors], a2[N][kVectors];
+    Vec<W> z1[N][kVectors], z2[N][kVectors];
     for (size_t k = 0; k < N; ++k) {
-        std::memcpy(&b0[k], (coefficients[5 * k]).data(), sizeof(Vec4));
-        std::memcpy(&b1[k], (coefficients[5 * k + 1]).data(), sizeof(Vec4));
-        std::memcpy(&b2[k], (coefficients[5 * k + 2]).data(), sizeof(Vec4));
-        std::memcpy(&a1[k], (coefficients[5 * k + 3]).data(), sizeof(Vec4));
-        std::memcpy(&a2[k], (coefficients[5 * k + 4]).data(), sizeof(Vec4));
-        std::memcpy(&z1[k], (state[2 * k]).data(), sizeof(Vec4));
-        std::memcpy(&z2[k], (state[2 * k + 1]).data(), sizeof(Vec4));
+        #pragma GCC unroll 8
+        for (size_t v = 0; v < kVectors; ++v) {
+            std::memcpy(&b0[k][v], coefficients[5 * k].data() + v * W, sizeof(Vec<W>));
+            std::memcpy(&b1[k][v], coefficients[5 * k + 1].data() + v * W, sizeof(Vec<W>));
+            std::memcpy(&b2[k][v], coefficients[5 * k + 2].data() + v * W, sizeof(Vec<W>));
+            std::memcpy(&a1[k][v], coefficients[5 * k + 3].data() + v * W, sizeof(Vec<W>));
+            std::memcpy(&a2[k][v], coefficients[5 * k + 4].data() + v * W, sizeof(Vec<W>));
+            std::memcpy(&z1[k][v], state[2 * k].data() + v * W, sizeof(Vec<W>));
+            std::memcpy(&z2[k][v], state[2 * k + 1].data() + v * W, sizeof(Vec<W>));
+        }
     }
     for (size_t n = 0; n < count; ++n) {
-        Vec4 v = {in[n], in[n], in[n], in[n]};
+        #pragma GCC unroll 8
+        for (size_t v = 0; v < kVectors; ++v) {
+            Vec<W> x;
+            #pragma GCC unroll 8
+            for (size_t l = 0; l < W; ++l) x[l] = in[n];
 #pragma GCC unroll 8
-        for (size_t k = 0; k < N; ++k) {
-            // Written so that each new state waits on y through one multiply-add only: the states carry
-            // from sample to sample, so their chain sets the pace.
-            const Vec4 y = b0[k] * v + z1[k];
-            z1[k] = (b1[k] * v + z2[k]) - a1[k] * y;
-            z2[k] = b2[k] * v - a2[k] * y;
-            v = y;
+            for (size_t k = 0; k < N; ++k) {
+                // Written so that each new state waits on y through one multiply-add only: the states
+                // carry from sample to sample, so their chain sets the pace.
+                const Vec<W> y = b0[k][v] * x + z1[k][v];
+                z1[k][v] = (b1[k][v] * x + z2[k][v]) - a1[k][v] * y;
+                z2[k][v] = b2[k][v] * x - a2[k][v] * y;
+                x = y;
+            }
+            #pragma GCC unroll 8
+            for (size_t l = 0; l < W; ++l) out[(v * W + l) * count + n] = x[l];
         }
-        for (size_t l = 0; l < 4; ++l) out[l * count + n] = v[l];
     }
     for (size_t k = 0; k < N; ++k) {
-        std::memcpy((state[2 * k]).data(), &z1[k], sizeof(Vec4));
-        std::memcpy((state[2 * k + 1]).data(), &z2[k], sizeof(Vec4));
+        #pragma GCC unroll 8
+        for (size_t v = 0; v < kVectors; ++v) {
+            std::memcpy(state[2 * k].data() + v * W, &z1[k][v], sizeof(Vec<W>));
+            std::memcpy(state[2 * k + 1].data() + v * W, &z2[k][v], sizeof(Vec<W>));
+        }
     }
 }
 
-template <size_t... N>
+template <size_t W, size_t... N>
 [[gnu::always_inline]] inline void runAny(std::index_sequence<N...>,
                                           const std::array<double, 4>* coefficients,
                                           std::array<double, 4>* state, size_t sections, const double* in,
                                           size_t count, double* out) {
-    ((sections == N + 1 ? runSections<N + 1>(coefficients, state, in, count, out) : void()), ...);
+    ((sections == N + 1 ? runSections<N + 1, W>(coefficients, state, in, count, out) : void()), ...);
 }
 
-K470_VECTOR_CLONES
-void runLanes(const std::array<double, 4>* coefficients, std::array<double, 4>* state, size_t sections,
-              const double* in, size_t count, double* out) {
+template <size_t W>
+[[gnu::always_inline]] inline void runLanesBody(const std::array<double, 4>* coefficients,
+                                                std::array<double, 4>* state, size_t sections,
+                                                const double* in, size_t count, double* out) {
     if (sections == 0)  // pass-through in every lane
         for (size_t l = 0; l < 4; ++l) std::copy(in, in + count, out + l * count);
-    runAny(std::make_index_sequence<BiquadLanes::kMaxSections>(), coefficients, state, sections, in, count,
-           out);
+    runAny<W>(std::make_index_sequence<BiquadLanes::kMaxSections>(), coefficients, state, sections, in, count,
+              out);
 }
+
+K470_WIDTH_DISPATCH(runLanes,
+                    (const std::array<double, 4>* coefficients, std::array<double, 4>* state, size_t sections,
+                     const double* in, size_t count, double* out),
+                    (coefficients, state, sections, in, count, out))
 
 }  // namespace
 

@@ -3,41 +3,41 @@
 
 #include <cstring>
 
-#include "acoustics/vector_clones.h"
+#include "acoustics/vector_width.h"
 
 namespace k470::acoustics {
 
 namespace {
 
-typedef double Vec4 __attribute__((vector_size(4 * sizeof(double))));
-// Four doubles read from or written to any double's address.
-typedef double UnalignedVec4
-    __attribute__((vector_size(4 * sizeof(double)), aligned(sizeof(double)), may_alias));
-#define K470_VEC4_AT(p) (*reinterpret_cast<const UnalignedVec4*>(p))
-
-// out[i] (+)= sum over j < n of taps[j] * x[i + j], for i < count. Sixteen outputs at a time in four
+// out[i] (+)= sum over j < n of taps[j] * x[i + j], for i < count. Sixteen outputs at a time in separate
 // accumulators, so that the multiply-adds of one tap do not wait on one another.
-K470_VECTOR_CLONES
-void dotRun(const double* taps, size_t n, const double* x, size_t count, double* out, bool add) {
+template <size_t W>
+[[gnu::always_inline]] inline void dotRunBody(const double* taps, size_t n, const double* x, size_t count,
+                                              double* out, bool add) {
+    constexpr size_t kVectors = 16 / W;
     size_t i = 0;
     for (; i + 16 <= count; i += 16) {
-        Vec4 s0 = {}, s1 = {}, s2 = {}, s3 = {};
+        Vec<W> s[kVectors] = {};
         for (size_t j = 0; j < n; ++j) {
-            const double* p = x + i + j;
-            const Vec4 h = {taps[j], taps[j], taps[j], taps[j]};
-            s0 += h * K470_VEC4_AT(p);
-            s1 += h * K470_VEC4_AT(p + 4);
-            s2 += h * K470_VEC4_AT(p + 8);
-            s3 += h * K470_VEC4_AT(p + 12);
+            Vec<W> h;
+            #pragma GCC unroll 8
+            for (size_t l = 0; l < W; ++l) h[l] = taps[j];
+            #pragma GCC unroll 8
+            for (size_t v = 0; v < kVectors; ++v) {
+                Vec<W> p;
+                std::memcpy(&p, x + i + j + v * W, sizeof p);
+                s[v] += h * p;
+            }
         }
-        if (add) {
-            s0 += K470_VEC4_AT(out + i), s1 += K470_VEC4_AT(out + i + 4), s2 += K470_VEC4_AT(out + i + 8),
-                s3 += K470_VEC4_AT(out + i + 12);
+        #pragma GCC unroll 8
+        for (size_t v = 0; v < kVectors; ++v) {
+            if (add) {
+                Vec<W> o;
+                std::memcpy(&o, out + i + v * W, sizeof o);
+                s[v] += o;
+            }
+            std::memcpy(out + i + v * W, &s[v], sizeof s[v]);
         }
-        std::memcpy(out + i, &s0, sizeof s0);
-        std::memcpy(out + i + 4, &s1, sizeof s1);
-        std::memcpy(out + i + 8, &s2, sizeof s2);
-        std::memcpy(out + i + 12, &s3, sizeof s3);
     }
     for (; i < count; ++i) {
         double s = 0.0;
@@ -45,6 +45,10 @@ void dotRun(const double* taps, size_t n, const double* x, size_t count, double*
         out[i] = add ? out[i] + s : s;
     }
 }
+
+K470_WIDTH_DISPATCH(dotRun,
+                    (const double* taps, size_t n, const double* x, size_t count, double* out, bool add),
+                    (taps, n, x, count, out, add))
 
 }  // namespace
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "acoustics/vector_clones.h"
+#include "acoustics/vector_width.h"
 
 namespace k470::acoustics {
 
@@ -28,31 +28,36 @@ double factor(double tau, double rate) {
 // (the I rise over one step), while the work per sample falls.
 constexpr double kDetectorRate = 2000.0;
 
-typedef double Vec4 __attribute__((vector_size(4 * sizeof(double))));
-
 // Adds the squares of x to sum and raises peak to the largest of them; eight samples at a time in vector
 // lanes.
-K470_VECTOR_CLONES
-void addEnergyAndPeak(const double* x, size_t n, double& sum, double& peak) {
-    Vec4 s0 = {}, s1 = {};
-    Vec4 m0 = {peak, peak, peak, peak}, m1 = m0;
+template <size_t W>
+[[gnu::always_inline]] inline void addEnergyAndPeakBody(const double* x, size_t n, double& sum,
+                                                        double& peak) {
+    constexpr size_t kVectors = 8 / W;
+    Vec<W> s[kVectors] = {}, m[kVectors];
+    #pragma GCC unroll 8
+    for (size_t v = 0; v < kVectors; ++v)
+        #pragma GCC unroll 8
+        for (size_t l = 0; l < W; ++l) m[v][l] = peak;
     size_t k = 0;
     for (; k + 8 <= n; k += 8) {
-        Vec4 a, b;
-        std::memcpy(&a, x + k, sizeof a);
-        std::memcpy(&b, x + k + 4, sizeof b);
-        a *= a;
-        b *= b;
-        s0 += a;
-        s1 += b;
-        m0 = a > m0 ? a : m0;
-        m1 = b > m1 ? b : m1;
+        #pragma GCC unroll 8
+        for (size_t v = 0; v < kVectors; ++v) {
+            Vec<W> a;
+            std::memcpy(&a, x + k + v * W, sizeof a);
+            a *= a;
+            s[v] += a;
+            m[v] = a > m[v] ? a : m[v];
+        }
     }
     double total = 0.0, top = peak;
-    for (size_t j = 0; j < 4; ++j) {
-        total += s0[j] + s1[j];
-        top = std::max({top, m0[j], m1[j]});
-    }
+    #pragma GCC unroll 8
+    for (size_t v = 0; v < kVectors; ++v)
+        #pragma GCC unroll 8
+        for (size_t l = 0; l < W; ++l) {
+            total += s[v][l];
+            top = std::max(top, m[v][l]);
+        }
     for (; k < n; ++k) {
         total += x[k] * x[k];
         top = std::max(top, x[k] * x[k]);
@@ -60,6 +65,9 @@ void addEnergyAndPeak(const double* x, size_t n, double& sum, double& peak) {
     sum += total;
     peak = top;
 }
+
+K470_WIDTH_DISPATCH(addEnergyAndPeak, (const double* x, size_t n, double& sum, double& peak),
+                    (x, n, sum, peak))
 
 }  // namespace
 
