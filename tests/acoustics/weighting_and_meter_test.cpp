@@ -183,6 +183,30 @@ TEST(TimeWeighting, ToneBurstsReadAsTheTableSays) {
     }
 }
 
+// Short bursts anywhere in time, not only where the detectors' steps begin, read within 0.05 dB of the
+// reference response 10 lg(1 - e^(-Tb/tau)) under F and S.
+TEST(TimeWeighting, ShortBurstsReadTheReferenceResponseWhereverTheyStart) {
+    const double fs = 48000.0;
+    for (double ms : {0.25, 1.0, 10.0}) {
+        for (double offsetMs : {0.0, 0.13, 0.37}) {
+            std::vector<double> x(static_cast<size_t>(3.0 * fs), 0.0);
+            const auto burst = tone(4000.0, fs, ms / 1000.0, std::sqrt(2.0));  // 0 dB re 1 while it lasts
+            std::copy(burst.begin(), burst.end(),
+                      x.begin() + static_cast<long>((1.5 + offsetMs / 1000.0) * fs));
+            LevelMeter m(fs);
+            m.process(std::vector<double>(static_cast<size_t>(0.3 * fs), 0.0));
+            m.startInterval();
+            m.process(x);
+            const LevelReading r = m.reading();
+            for (auto [t, tau] :
+                 {std::pair{TimeWeighting::Fast, kFastSeconds}, {TimeWeighting::Slow, kSlowSeconds}}) {
+                const double reference = dB(1.0 - std::exp(-ms / 1000.0 / tau));
+                EXPECT_NEAR(dB(r.of(t).max), reference, 0.05) << ms << " ms at +" << offsetMs << " ms";
+            }
+        }
+    }
+}
+
 // The F reading decays at 34.7 dB/s and S at 4.3 dB/s after a tone stops (IEC 61672-1 decay rates).
 TEST(TimeWeighting, DecaysAtTheStandardRates) {
     const double fs = 48000.0;
