@@ -118,8 +118,17 @@ void LevelMeter::process(std::span<const double> samples) {
     const double perStep = 1.0 / static_cast<double>(step_);
     for (size_t k = 0; k < count;) {
         const size_t end = std::min(count, k + (step_ - stepFill_));
-        double part = stepSum_;
-        for (size_t j = k; j < end; ++j) part += x[j] * x[j];
+        // Four running sums, so that the additions within a step do not wait on one another.
+        double p0 = stepSum_, p1 = 0.0, p2 = 0.0, p3 = 0.0;
+        size_t j = k;
+        for (; j + 4 <= end; j += 4) {
+            p0 += x[j] * x[j];
+            p1 += x[j + 1] * x[j + 1];
+            p2 += x[j + 2] * x[j + 2];
+            p3 += x[j + 3] * x[j + 3];
+        }
+        for (; j < end; ++j) p0 += x[j] * x[j];
+        const double part = (p0 + p1) + (p2 + p3);
         stepFill_ += end - k;
         k = end;
         if (stepFill_ < step_) {
