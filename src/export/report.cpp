@@ -84,76 +84,65 @@ std::string reportColumnLabel(DeviceType type, const ReportColumn& column, bool 
 }
 
 namespace {
+
 constexpr const char* kCancelled = "The report was cancelled";
 constexpr long long kRecordsPerProgress = 1024;
-}  // namespace
+constexpr const char* kEol = "\r\n";
 
-Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns,
-                   const ReportSwitches& switches, TextWriter& out,
-                   const std::function<bool(int percent)>& progress) {
-    const Lexicon& words = lexicon();
-    const CodePage cp = words.codePage();
-    auto fieldLine = [&](std::string label) {
-        label += "; ";
-        return label;
-    };
-    std::string fileNames = fieldLine(words.encoded(Word::Filename));
-    std::string dates = fieldLine(words.encoded(Word::Date));
-    std::string times = fieldLine(words.encoded(Word::Time));
-    std::string vins = "VIN; ";
-    std::string intervals = fieldLine(words.encoded(Word::Interval));
-    std::vector<std::string> columnLines;
-    std::vector<size_t> offsets;
-    for (const ReportColumn& c : columns) {
-        columnLines.push_back(
-            fieldLine(toCodePage(reportColumnLabel(files.type, c, switches.frequencyNamesOnly), cp)));
-        offsets.push_back(static_cast<size_t>(levelWordOffset(files.type, reportColumnSelection(c.code))));
-    }
+// The report's lines as they grow record by record, one field of each record on each line.
+struct ReportLines {
+    std::string fileNames, dates, times, vins, intervals;
+    std::vector<std::string> columns;
+    std::vector<size_t> offsets;  // each column's level word within a record
 
-    long long recordsRead = 0;
-    const auto report = [&] {
-        const long long total = std::max(files.recordTotal, recordsRead);
-        return !progress || progress(total > 0 ? static_cast<int>(recordsRead * 100 / total) : 100);
-    };
-    for (const FileSetEntry& entry : files.files) {
-        auto file = BinFile::Open(entry.path);
-        if (!file) return file.error();
-        const std::string name = toCodePage(fileNameOf(entry.path), cp) + "; ";
-        BinRecordReader reader(*file);
-        for (int k = 1; k <= file->recordCount(); ++k, ++recordsRead) {
-            if (recordsRead % kRecordsPerProgress == 0 && !report()) return fail(kCancelled);
-            auto record = reader.Record(k);
-            if (!record) return record.error();
-            const std::span<const uint8_t, kRecordSize> bytes = *record;
-            const RecordHeader header = RecordHeader::decode(bytes.data());
-            const CalendarTime when = header.dateTime();
-            fileNames += name;
-            appendDate(dates, when);
-            dates += "; ";
-            appendTime(times, when);
-            times += "; ";
-            appendHex8(vins, header.vin);
-            vins += "; ";
-            // The tail lies behind the result words of the set's type; a type without a layout has none.
-            RecordTail tail;
-            if (const auto d = lookupRecordDimensions(files.type))
-                tail = RecordTail::decode(bytes.data() + kRecordHeaderSize + 2 * d->wordCount);
-            appendInt(intervals, tail.intervalHours);
-            intervals += ':';
-            appendInt(intervals, tail.intervalMinutes, 2);
-            intervals += ':';
-            appendInt(intervals, tail.intervalSeconds, 2);
-            intervals += "; ";
-            for (size_t i = 0; i < columnLines.size(); ++i) {
-                appendFixed(columnLines[i], decodeLevel(readU16(bytes.data() + offsets[i])), 2);
-                columnLines[i] += "; ";
-            }
+    ReportLines(const FileSet& files, std::span<const ReportColumn> chosen, const ReportSwitches& switches) {
+        const Lexicon& words = lexicon();
+        const CodePage cp = words.codePage();
+        fileNames = words.encoded(Word::Filename) + "; ";
+        dates = words.encoded(Word::Date) + "; ";
+        times = words.encoded(Word::Time) + "; ";
+        vins = "VIN; ";
+        intervals = words.encoded(Word::Interval) + "; ";
+        for (const ReportColumn& c : chosen) {
+            columns.push_back(toCodePage(reportColumnLabel(files.type, c, switches.frequencyNamesOnly), cp) +
+                              "; ");
+            offsets.push_back(
+                static_cast<size_t>(levelWordOffset(files.type, reportColumnSelection(c.code))));
         }
     }
 
-    if (!report()) return fail(kCancelled);
+    // `name` is the record's file name with its separator.
+    void add(const std::string& name, std::span<const uint8_t, kRecordSize> bytes, DeviceType type) {
+        const RecordHeader header = RecordHeader::decode(bytes.data());
+        const CalendarTime when = header.dateTime();
+        fileNames += name;
+        appendDate(dates, when);
+        dates += "; ";
+        appendTime(times, when);
+        times += "; ";
+        appendHex8(vins, header.vin);
+        vins += "; ";
+        // The tail lies behind the result words of the set's type; a type without a layout has none.
+        RecordTail tail;
+        if (const auto d = lookupRecordDimensions(type))
+            tail = RecordTail::decode(bytes.data() + kRecordHeaderSize + 2 * d->wordCount);
+        appendInt(intervals, tail.intervalHours);
+        intervals += ':';
+        appendInt(intervals, tail.intervalMinutes, 2);
+        intervals += ':';
+        appendInt(intervals, tail.intervalSeconds, 2);
+        intervals += "; ";
+        for (size_t i = 0; i < columns.size(); ++i) {
+            appendFixed(columns[i], decodeLevel(readU16(bytes.data() + offsets[i])), 2);
+            columns[i] += "; ";
+        }
+    }
+};
 
-    constexpr const char* kEol = "\r\n";
+// The common date and VIN above the table when all records share them, then the lines the switches ask for.
+Status writeReportLines(const ReportLines& lines, const FileSet& files, const ReportSwitches& switches,
+                        TextWriter& out) {
+    const Lexicon& words = lexicon();
     if (switches.date && files.typeKnown && !files.datesDiffer) {
         out.write(words.encoded(Word::Date));
         out.write("; ");
@@ -173,14 +162,41 @@ Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns,
         out.write(text);
         out.write(kEol);
     };
-    line(fileNames);
-    if (switches.date && files.datesDiffer) line(dates);
-    if (switches.time) line(times);
-    if (switches.vin && files.vinsDiffer) line(vins);
-    if (switches.interval) line(intervals);
-    for (const std::string& c : columnLines) line(c);
+    line(lines.fileNames);
+    if (switches.date && files.datesDiffer) line(lines.dates);
+    if (switches.time) line(lines.times);
+    if (switches.vin && files.vinsDiffer) line(lines.vins);
+    if (switches.interval) line(lines.intervals);
+    for (const std::string& c : lines.columns) line(c);
     if (!out.flush()) return fail("Can't write the report");
     return {};
+}
+
+}  // namespace
+
+Status WriteReport(const FileSet& files, std::span<const ReportColumn> columns,
+                   const ReportSwitches& switches, TextWriter& out,
+                   const std::function<bool(int percent)>& progress) {
+    ReportLines lines(files, columns, switches);
+    long long recordsRead = 0;
+    const auto report = [&] {
+        const long long total = std::max(files.recordTotal, recordsRead);
+        return !progress || progress(total > 0 ? static_cast<int>(recordsRead * 100 / total) : 100);
+    };
+    for (const FileSetEntry& entry : files.files) {
+        auto file = BinFile::Open(entry.path);
+        if (!file) return file.error();
+        const std::string name = toCodePage(fileNameOf(entry.path), lexicon().codePage()) + "; ";
+        BinRecordReader reader(*file);
+        for (int k = 1; k <= file->recordCount(); ++k, ++recordsRead) {
+            if (recordsRead % kRecordsPerProgress == 0 && !report()) return fail(kCancelled);
+            auto record = reader.Record(k);
+            if (!record) return record.error();
+            lines.add(name, *record, files.type);
+        }
+    }
+    if (!report()) return fail(kCancelled);
+    return writeReportLines(lines, files, switches, out);
 }
 
 }  // namespace k470

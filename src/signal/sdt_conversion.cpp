@@ -69,6 +69,60 @@ std::string signalBaseName(const std::string& path) {
     return path.substr(0, dot);
 }
 
+namespace {
+
+// How a target's samples are scaled: mean 0 and gain 1 unless normalised.
+struct ChannelScale {
+    double lo = 0.0, hi = 0.0, sum = 0.0, mean = 0.0, gain = 1.0;
+    bool silent = false;
+};
+
+// The first pass of a normalised conversion: each target's mean and the gain that brings its largest
+// excursion from the mean to 0.5. `done` is told the frames read so far and cancels by returning false.
+Result<std::vector<ChannelScale>> measureScales(const SdtContainer& source, const SignalRecord& record,
+                                                std::span<const WavChannelTarget> targets,
+                                                std::vector<double>& in,
+                                                const std::function<bool(uint64_t)>& done) {
+    const size_t stride = static_cast<size_t>(record.channelCount);
+    const uint64_t frames = record.frameCount();
+    const size_t piece = kPieceValues / stride;
+    std::vector<ChannelScale> scale(targets.size());
+    if (frames == 0) return scale;
+    for (uint64_t at = 0; at < frames;) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(piece, frames - at));
+        if (!readDoubles(source.file(), record.dataOffset() + at * record.frameBytes(), in.data(),
+                         n * stride))
+            return fail(Word::CantReadSamples, {source.path()});
+        for (size_t ti = 0; ti < targets.size(); ++ti) {
+            if (!targets[ti].status) continue;
+            ChannelScale& sc = scale[ti];
+            const double* v = in.data() + targets[ti].column;
+            if (at == 0) sc.lo = sc.hi = v[0];  // min and max start at the record's first value
+            double lo = sc.lo, hi = sc.hi, sum = sc.sum;
+            for (size_t f = 0; f < n; ++f) {
+                const double x = v[f * stride];
+                if (x > hi) hi = x;
+                if (x < lo) lo = x;
+                sum += x;
+            }
+            sc.lo = lo;
+            sc.hi = hi;
+            sc.sum = sum;
+        }
+        at += n;
+        if (!done(at)) return cancelledError();
+    }
+    for (ChannelScale& sc : scale) {
+        sc.mean = sc.sum / static_cast<double>(frames);
+        // All values equal: no peak to scale to, the channel is silent.
+        sc.silent = sc.hi == sc.lo;
+        if (!sc.silent) sc.gain = 0.5 / std::max(std::fabs(sc.hi - sc.mean), std::fabs(sc.lo - sc.mean));
+    }
+    return scale;
+}
+
+}  // namespace
+
 Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record,
                           std::span<WavChannelTarget> targets, bool normalize,
                           const std::function<bool(int)>& progress) {
@@ -78,8 +132,6 @@ Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record
     const size_t piece = kPieceValues / stride;  // frames per piece
     std::vector<double> in(kPieceValues);
     std::vector<float> out(piece);
-    const File& file = source.file();
-    const auto readError = [&] { return fail(Word::CantReadSamples, {source.path()}); };
     const int passes = normalize ? 2 : 1;
     const auto report = [&](int pass, uint64_t done) {
         if (!progress) return true;
@@ -90,51 +142,22 @@ Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record
     for (WavChannelTarget& t : targets)
         if (t.column < 0 || static_cast<size_t>(t.column) >= stride) t.status = fail(Word::NoSuchChannel);
 
-    // Per target: mean 0 and gain 1 unless normalised.
-    struct Scale {
-        double lo = 0.0, hi = 0.0, sum = 0.0, mean = 0.0, gain = 1.0;
-        bool silent = false;
-    };
-    std::vector<Scale> scale(targets.size());
-    if (normalize && frames > 0) {
-        for (uint64_t done = 0; done < frames;) {
-            const size_t n = static_cast<size_t>(std::min<uint64_t>(piece, frames - done));
-            if (!readDoubles(file, record.dataOffset() + done * record.frameBytes(), in.data(), n * stride))
-                return readError();
-            for (size_t ti = 0; ti < targets.size(); ++ti) {
-                if (!targets[ti].status) continue;
-                Scale& sc = scale[ti];
-                const double* v = in.data() + targets[ti].column;
-                if (done == 0) sc.lo = sc.hi = v[0];  // min and max start at the record's first value
-                double lo = sc.lo, hi = sc.hi, sum = sc.sum;
-                for (size_t f = 0; f < n; ++f) {
-                    const double x = v[f * stride];
-                    if (x > hi) hi = x;
-                    if (x < lo) lo = x;
-                    sum += x;
-                }
-                sc.lo = lo;
-                sc.hi = hi;
-                sc.sum = sum;
-            }
-            done += n;
-            if (!report(0, done)) return cancelledError();
-        }
-        for (Scale& sc : scale) {
-            sc.mean = sc.sum / static_cast<double>(frames);
-            // All values equal: no peak to scale to, the channel is silent.
-            sc.silent = sc.hi == sc.lo;
-            if (!sc.silent) sc.gain = 0.5 / std::max(std::fabs(sc.hi - sc.mean), std::fabs(sc.lo - sc.mean));
-        }
+    std::vector<ChannelScale> scale(targets.size());
+    if (normalize) {
+        auto measured =
+            measureScales(source, record, targets, in, [&](uint64_t done) { return report(0, done); });
+        if (!measured) return measured.error();
+        scale = std::move(*measured);
     }
     for (uint64_t done = 0; done < frames;) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(piece, frames - done));
-        if (!readDoubles(file, record.dataOffset() + done * record.frameBytes(), in.data(), n * stride))
-            return readError();
+        if (!readDoubles(source.file(), record.dataOffset() + done * record.frameBytes(), in.data(),
+                         n * stride))
+            return fail(Word::CantReadSamples, {source.path()});
         for (size_t ti = 0; ti < targets.size(); ++ti) {
             WavChannelTarget& t = targets[ti];
             if (!t.status) continue;
-            const Scale& sc = scale[ti];
+            const ChannelScale& sc = scale[ti];
             const double* v = in.data() + t.column;
             if (sc.silent) {
                 std::fill_n(out.begin(), n, 0.0f);
@@ -164,6 +187,156 @@ Status writeChannelToWav(const SdtContainer& source, const SignalRecord& record,
     return target.status;
 }
 
+namespace {
+
+// One file's conversion to WAV: the outputs of its records by the saving mode, and the report of what was
+// written and what is missing.
+class WavConversion {
+  public:
+    WavConversion(SdtContainer& sdt, const std::string& path, const TranslationParameters& parameters,
+                  WavFormat format, uint32_t records, const ConversionProgressFn& progress)
+        : sdt_(sdt),
+          base_(signalBaseName(path)),
+          channels_(presentChannels(sdt.header())),
+          format_(format),
+          parameters_(parameters),
+          keep_(parameters.keep),
+          records_(records),
+          progress_(progress) {
+        keep_.push_back(path);
+    }
+
+    ConversionReport& report() { return report_; }
+
+    // FilePerChannel: the channels' files stay open over all records.
+    void openChannelFiles() {
+        for (int k : channels_) {
+            const std::string name = channelFileName(base_, k, 0);
+            channelStatus_[k] = channelFiles_[k].Open(name, format_, keep_);
+            if (!channelStatus_[k]) openFailed(name, channelStatus_[k]);
+        }
+    }
+    void closeChannelFiles() {
+        for (int k : channels_)
+            if (channelFiles_[k].isOpen()) finish(channelFiles_[k], channelStatus_[k]);
+    }
+
+    // The next selected record.
+    void convert(const IndexedEntry& e) {
+        auto record = SignalRecord::From(sdt_, e);
+        if (!record) {
+            report_.problems.push_back(record.error());
+            if (parameters_.savingMode == SavingMode::SeparateFiles)
+                for (int k : channels_) report_.missing.push_back(channelFileName(base_, k, n_ + 1));
+            if (parameters_.savingMode == SavingMode::FilePerRecord)
+                report_.missing.push_back(numbered(base_, "_", n_ + 1, ".wav"));
+        } else {
+            switch (parameters_.savingMode) {
+                case SavingMode::SeparateFiles:
+                    intoSeparateFiles(*record);
+                    break;
+                case SavingMode::FilePerChannel:
+                    intoChannelFiles(*record);
+                    break;
+                case SavingMode::FilePerRecord:
+                    intoRecordFile(*record);
+                    break;
+            }
+        }
+        ++n_;
+    }
+
+  private:
+    // One file per channel, all filled in the same pass over the record.
+    void intoSeparateFiles(const SignalRecord& record) {
+        std::array<WavFileWriter, 3> writers;
+        std::vector<WavChannelTarget> targets;
+        for (size_t column = 0; column < channels_.size(); ++column) {
+            const std::string name = channelFileName(base_, channels_[column], n_ + 1);
+            if (auto s = writers[column].Open(name, format_, keep_); !s) {
+                openFailed(name, s);
+                continue;
+            }
+            targets.push_back({static_cast<int>(column), &writers[column], std::nullopt, {}});
+        }
+        const Status s = write(record, targets);
+        for (WavChannelTarget& t : targets) finish(*t.writer, s ? t.status : s);
+    }
+
+    void intoChannelFiles(const SignalRecord& record) {
+        std::vector<WavChannelTarget> targets;
+        for (size_t column = 0; column < channels_.size(); ++column) {
+            const int k = channels_[column];
+            if (channelFiles_[k].isOpen() && channelStatus_[k])
+                targets.push_back({static_cast<int>(column), &channelFiles_[k], std::nullopt, {}});
+        }
+        const Status s = write(record, targets);
+        for (const WavChannelTarget& t : targets)
+            channelStatus_[channels_[static_cast<size_t>(t.column)]] = s ? t.status : s;
+    }
+
+    // One mono file: all samples of the lowest channel, then those of the next, each channel written at its
+    // own place of the data chunk in the same pass.
+    void intoRecordFile(const SignalRecord& record) {
+        WavFileWriter w;
+        const std::string name = numbered(base_, "_", n_ + 1, ".wav");
+        if (auto s = w.Open(name, format_, keep_); !s) {
+            openFailed(name, s);
+            return;
+        }
+        std::vector<WavChannelTarget> targets;
+        const uint64_t channelBytes = uint64_t{record.frameCount()} * sizeof(float);
+        for (size_t column = 0; column < channels_.size(); ++column)
+            targets.push_back({static_cast<int>(column), &w, column * channelBytes, {}});
+        Status s = write(record, targets);
+        for (const WavChannelTarget& t : targets)
+            if (s && !t.status) s = t.status;
+        finish(w, s);
+    }
+
+    Status write(const SignalRecord& record, std::span<WavChannelTarget> targets) {
+        return writeChannelsToWav(sdt_, record, targets, parameters_.normalize, [this](int percent) {
+            if (progress_ && !progress_({n_, records_, percent})) {
+                report_.cancelled = true;
+                return false;
+            }
+            return true;
+        });
+    }
+
+    // Closes a writer and files its output as written or missing.
+    void finish(WavFileWriter& w, Status status) {
+        const std::string name = w.path();
+        Status closed = w.Close();
+        if (status && closed) {
+            report_.written.push_back(name);
+            return;
+        }
+        report_.missing.push_back(name);
+        if (!report_.cancelled) report_.problems.push_back(status ? closed.error() : status.error());
+    }
+
+    void openFailed(const std::string& name, const Status& s) {
+        report_.missing.push_back(name);
+        report_.problems.push_back(s.error());
+    }
+
+    SdtContainer& sdt_;
+    const std::string base_;
+    const std::vector<int> channels_;
+    const WavFormat format_;
+    const TranslationParameters& parameters_;
+    std::vector<std::string> keep_;  // the outputs never replace these, the input included
+    const uint32_t records_;
+    const ConversionProgressFn& progress_;
+    ConversionReport report_;
+    uint32_t n_ = 0;  // selected records so far
+    std::array<WavFileWriter, 3> channelFiles_;
+    std::array<Status, 3> channelStatus_;
+};
+
+}  // namespace
+
 Result<ConversionReport> ConvertSdtToWav(const std::string& path, const RecordSelection& selection,
                                          const TranslationParameters& parameters,
                                          const ConversionProgressFn& progress) {
@@ -176,119 +349,17 @@ Result<ConversionReport> ConvertSdtToWav(const std::string& path, const RecordSe
     const double samplesPerSecond = std::floor(rate + 0.5);
     if (!(samplesPerSecond >= 1.0 && samplesPerSecond <= 1073741823.0))
         return fail(Word::SampleRateGivesNoWavRate, {path, formatGeneral(h.sampleRate, 10)});
-    const WavFormat format = WavFormat::FloatMono(static_cast<uint32_t>(samplesPerSecond));
-    const std::string base = signalBaseName(path);
-    const std::vector<int> channels = presentChannels(h);
-    std::vector<std::string> keep = parameters.keep;
-    keep.push_back(path);
-
-    ConversionReport report;
     const DirectoryWalk walk = sdt->walkEntries();
-    if (walk.problem) report.problems.push_back(*walk.problem);
-    const uint32_t records = countSelected(walk, selection);
-    uint32_t n = 0;
-    const auto onPercent = [&](int percent) {
-        if (progress && !progress({n, records, percent})) {
-            report.cancelled = true;
-            return false;
-        }
-        return true;
-    };
-    // Closes a writer and files its output as written or missing.
-    const auto finish = [&](WavFileWriter& w, Status status) {
-        const std::string name = w.path();
-        Status closed = w.Close();
-        if (status && closed) {
-            report.written.push_back(name);
-            return;
-        }
-        report.missing.push_back(name);
-        if (!report.cancelled) report.problems.push_back(status ? closed.error() : status.error());
-    };
-    const auto openFailed = [&](const std::string& name, const Status& s) {
-        report.missing.push_back(name);
-        report.problems.push_back(s.error());
-    };
-
-    std::array<WavFileWriter, 3> perChannel;
-    std::array<Status, 3> perChannelStatus;
-    if (parameters.savingMode == SavingMode::FilePerChannel) {
-        for (int k : channels) {
-            const std::string name = channelFileName(base, k, 0);
-            perChannelStatus[k] = perChannel[k].Open(name, format, keep);
-            if (!perChannelStatus[k]) openFailed(name, perChannelStatus[k]);
-        }
-    }
+    WavConversion c(*sdt, path, parameters, WavFormat::FloatMono(static_cast<uint32_t>(samplesPerSecond)),
+                    countSelected(walk, selection), progress);
+    if (walk.problem) c.report().problems.push_back(*walk.problem);
+    if (parameters.savingMode == SavingMode::FilePerChannel) c.openChannelFiles();
     for (const IndexedEntry& e : walk.entries) {
-        if (report.cancelled) break;
-        if (!selection.selected(e.ordinal)) continue;
-        auto record = SignalRecord::From(*sdt, e);
-        if (!record) {
-            report.problems.push_back(record.error());
-            if (parameters.savingMode == SavingMode::SeparateFiles)
-                for (int k : channels) report.missing.push_back(channelFileName(base, k, n + 1));
-            if (parameters.savingMode == SavingMode::FilePerRecord)
-                report.missing.push_back(numbered(base, "_", n + 1, ".wav"));
-            ++n;
-            continue;
-        }
-        const bool normalize = parameters.normalize;
-        switch (parameters.savingMode) {
-            case SavingMode::SeparateFiles: {
-                // One file per channel, all filled in the same pass over the record.
-                std::array<WavFileWriter, 3> writers;
-                std::vector<WavChannelTarget> targets;
-                for (size_t column = 0; column < channels.size(); ++column) {
-                    const std::string name = channelFileName(base, channels[column], n + 1);
-                    if (auto s = writers[column].Open(name, format, keep); !s) {
-                        openFailed(name, s);
-                        continue;
-                    }
-                    targets.push_back({static_cast<int>(column), &writers[column], std::nullopt, {}});
-                }
-                const Status s = writeChannelsToWav(*sdt, *record, targets, normalize, onPercent);
-                for (WavChannelTarget& t : targets) finish(*t.writer, s ? t.status : s);
-                break;
-            }
-            case SavingMode::FilePerChannel: {
-                std::vector<WavChannelTarget> targets;
-                for (size_t column = 0; column < channels.size(); ++column) {
-                    const int k = channels[column];
-                    if (perChannel[k].isOpen() && perChannelStatus[k])
-                        targets.push_back({static_cast<int>(column), &perChannel[k], std::nullopt, {}});
-                }
-                const Status s = writeChannelsToWav(*sdt, *record, targets, normalize, onPercent);
-                for (const WavChannelTarget& t : targets) {
-                    const int k = channels[static_cast<size_t>(t.column)];
-                    perChannelStatus[k] = s ? t.status : s;
-                }
-                break;
-            }
-            case SavingMode::FilePerRecord: {
-                // One mono file: all samples of the lowest channel, then those of the next, each channel
-                // written at its own place of the data chunk in the same pass.
-                WavFileWriter w;
-                const std::string name = numbered(base, "_", n + 1, ".wav");
-                if (auto s = w.Open(name, format, keep); !s) {
-                    openFailed(name, s);
-                    break;
-                }
-                std::vector<WavChannelTarget> targets;
-                const uint64_t channelBytes = uint64_t{record->frameCount()} * sizeof(float);
-                for (size_t column = 0; column < channels.size(); ++column)
-                    targets.push_back({static_cast<int>(column), &w, column * channelBytes, {}});
-                Status s = writeChannelsToWav(*sdt, *record, targets, normalize, onPercent);
-                for (const WavChannelTarget& t : targets)
-                    if (s && !t.status) s = t.status;
-                finish(w, s);
-                break;
-            }
-        }
-        ++n;
+        if (c.report().cancelled) break;
+        if (selection.selected(e.ordinal)) c.convert(e);
     }
-    for (int k : channels)
-        if (perChannel[k].isOpen()) finish(perChannel[k], perChannelStatus[k]);
-    return report;
+    c.closeChannelFiles();
+    return std::move(c.report());
 }
 
 namespace {
@@ -314,6 +385,53 @@ void appendRecordHeading(std::string& text, const std::string& fullPath, const D
     text += heading;
 }
 
+// The column heading: the time, then each present channel with its unit.
+std::string tableHeading(const SdtHeader& h, CodePage codePage) {
+    std::string heading = "T[sec]\t";
+    for (int k : presentChannels(h)) {
+        heading += "ch";
+        appendInt(heading, k + 1);
+        heading += '[' + toCodePage(utf16ToUtf8(h.units[k]), codePage) + "]\t";
+    }
+    return heading + "\r\n";
+}
+
+enum class TableEnd { Complete, ReadFailed, Cancelled };
+
+// The rows of a record's table: the time and the values of a frame each. `percent` is told how far it
+// has come after each piece and cancels by returning false.
+TableEnd appendRecordTable(TextWriter& w, const SdtContainer& sdt, const SignalRecord& record, size_t stride,
+                           const std::function<bool(int)>& percent) {
+    std::string& text = w.buffer();
+    const double rate = sdt.header().sampleRate;
+    const uint64_t frames = stride == 0 ? 0 : record.frameCount();
+    const size_t piece = stride == 0 ? 0 : kPieceValues / stride;
+    std::vector<double> in(kPieceValues);
+    for (uint64_t done = 0; done < frames;) {
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(piece, frames - done));
+        if (!readDoubles(sdt.file(), record.dataOffset() + done * record.frameBytes(), in.data(),
+                         count * stride))
+            return TableEnd::ReadFailed;
+        for (size_t f = 0; f < count; ++f) {
+            appendGeneral(text, static_cast<double>(done + f) / rate, 10);
+            text += '\t';
+            const double* v = in.data() + f * stride;
+            for (size_t i = 0; i + 1 < stride; ++i) {
+                appendGeneral(text, v[i], 10);
+                text += '\t';
+            }
+            appendGeneral(text, v[stride - 1], 10);
+            text += "\r\n";
+            w.maybeFlush();
+        }
+        done += count;
+        if (!percent(static_cast<int>(
+                std::floor(static_cast<double>(done) * 100.0 / static_cast<double>(frames) + 0.5))))
+            return TableEnd::Cancelled;
+    }
+    return TableEnd::Complete;
+}
+
 }  // namespace
 
 Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordSelection& selection,
@@ -327,13 +445,7 @@ Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordS
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(path, ec);
     const std::string fullPath = toCodePage(ec ? path : full.string(), codePage);
-    std::string heading = "T[sec]\t";
-    for (int k : presentChannels(h)) {
-        heading += "ch";
-        appendInt(heading, k + 1);
-        heading += '[' + toCodePage(utf16ToUtf8(h.units[k]), codePage) + "]\t";
-    }
-    heading += "\r\n";
+    const std::string heading = tableHeading(h, codePage);
 
     std::vector<std::string> guarded(keep.begin(), keep.end());
     guarded.push_back(path);
@@ -342,7 +454,6 @@ Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordS
     if (walk.problem) report.problems.push_back(*walk.problem);
     const uint32_t records = countSelected(walk, selection);
     const size_t stride = static_cast<size_t>(h.presentChannels());
-    std::vector<double> in(kPieceValues);
     uint32_t n = 0;
     for (const IndexedEntry& e : walk.entries) {
         if (report.cancelled) break;
@@ -350,62 +461,25 @@ Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordS
         ++n;
         const std::string name = numbered(base, "_", n, ".txt");
         auto record = SignalRecord::From(*sdt, e);
-        if (!record) {
-            report.missing.push_back(name);
-            report.problems.push_back(record.error());
-            continue;
-        }
-        if (auto s = refuseOutputOverInput(name, guarded); !s) {
-            report.missing.push_back(name);
-            report.problems.push_back(s.error());
-            continue;
-        }
-        auto out = OutputFile::Create(name);
+        Status opened = record ? refuseOutputOverInput(name, guarded) : Status(record.error());
+        auto out = opened ? OutputFile::Create(name) : Result<OutputFile>(opened.error());
         if (!out) {
             report.missing.push_back(name);
             report.problems.push_back(out.error());
             continue;
         }
-        bool ok = true;
-        bool readFailed = false;
+        TableEnd end = TableEnd::Complete;
+        bool ok = false;
         std::optional<Error> writeError;
         {
             TextWriter w(out->file());
-            std::string& text = w.buffer();
-            appendRecordHeading(text, fullPath, e.entry, heading);
-            const uint64_t frames = stride == 0 ? 0 : record->frameCount();
-            const size_t piece = stride == 0 ? 0 : kPieceValues / stride;
-            for (uint64_t done = 0; done < frames && ok;) {
-                const size_t count = static_cast<size_t>(std::min<uint64_t>(piece, frames - done));
-                if (!readDoubles(sdt->file(), record->dataOffset() + done * record->frameBytes(), in.data(),
-                                 count * stride)) {
-                    report.problems.push_back(fail(Word::CantReadSamples, {path}));
-                    readFailed = true;
-                    ok = false;
-                    break;
-                }
-                for (size_t f = 0; f < count; ++f) {
-                    appendGeneral(text, static_cast<double>(done + f) / h.sampleRate, 10);
-                    text += '\t';
-                    const double* v = in.data() + f * stride;
-                    for (size_t i = 0; i + 1 < stride; ++i) {
-                        appendGeneral(text, v[i], 10);
-                        text += '\t';
-                    }
-                    appendGeneral(text, v[stride - 1], 10);
-                    text += "\r\n";
-                    w.maybeFlush();
-                }
-                done += count;
-                if (progress && !progress({n - 1, records,
-                                           static_cast<int>(std::floor(static_cast<double>(done) * 100.0 /
-                                                                           static_cast<double>(frames) +
-                                                                       0.5))})) {
-                    report.cancelled = true;
-                    ok = false;
-                }
-            }
-            ok = w.flush() && ok;
+            appendRecordHeading(w.buffer(), fullPath, e.entry, heading);
+            end = appendRecordTable(w, *sdt, *record, stride, [&](int percent) {
+                return !progress || progress({n - 1, records, percent});
+            });
+            if (end == TableEnd::ReadFailed) report.problems.push_back(fail(Word::CantReadSamples, {path}));
+            if (end == TableEnd::Cancelled) report.cancelled = true;
+            ok = w.flush() && end == TableEnd::Complete;
             if (w.failed()) writeError = fail(lexicon().cantWriteFile(name), std::strerror(w.error()));
         }
         if (ok) {
@@ -419,7 +493,7 @@ Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordS
         // Nothing of a text that failed stays behind, and an earlier file of that name is kept.
         out->Discard();
         report.missing.push_back(name);
-        if (!report.cancelled && !readFailed)
+        if (!report.cancelled && end != TableEnd::ReadFailed)
             report.problems.push_back(writeError ? *writeError : fail(lexicon().cantWriteFile(name)));
     }
     return report;
