@@ -507,6 +507,10 @@
         <translation>%s: кривая спада заканчивается выше %s дБ</translation>
     </message>
     <message>
+        <source>Reverberation time is analysed on at most %s s of signal; this range holds %s s: choose a shorter one</source>
+        <translation>Время реверберации анализируется не более чем по %s с сигнала; этот участок длится %s с: выберите участок короче</translation>
+    </message>
+    <message>
         <source>A recording is already running into &apos;%s&apos;</source>
         <translation>Запись в &apos;%s&apos; уже идёт</translation>
     </message>

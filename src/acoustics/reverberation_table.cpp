@@ -78,6 +78,13 @@ DecayPlot DecayPlotOf(const DecayResult& decay) {
     return p;
 }
 
+Status checkDecayLength(uint64_t samples, double sampleRate) {
+    if (samples <= kMaxDecaySamples) return {};
+    return fail(message(Word::DecayRangeTooLong,
+                        {formatGeneral(static_cast<double>(kMaxDecaySamples) / sampleRate, 4),
+                         formatGeneral(static_cast<double>(samples) / sampleRate, 4)}));
+}
+
 Result<ReverberationResult> AnalyzeRecordedStretch(const RecordedStretch& stretch, ReverberationBands bands,
                                                    const ReverberationProgress& progress) {
     constexpr double kReadingShare = 0.1;
@@ -89,6 +96,7 @@ Result<ReverberationResult> AnalyzeRecordedStretch(const RecordedStretch& stretc
     auto input = SignalInput::Open(stretch.path, options);
     if (!input) return input.error();
     const uint64_t total = input->description().frames;
+    if (Status s = checkDecayLength(total, input->description().sampleRate); !s) return s.error();
     std::vector<double> samples;
     samples.reserve(total);
     std::vector<double> block(65536);

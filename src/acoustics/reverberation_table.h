@@ -41,8 +41,16 @@ struct RecordedStretch {
     double startSeconds = 0.0;
     std::optional<double> lengthSeconds;  // to the end of the record when not given
 };
+// The most samples of a stretch: 120 s at 48 kHz. A decay lasts seconds; the analysis holds the stretch and
+// its band signals in memory, about 30 bytes a sample, so a longer stretch is refused rather than let the
+// memory run out.
+constexpr uint64_t kMaxDecaySamples = 120 * 48000;
+// Fails for more than kMaxDecaySamples samples, telling the most seconds at this rate.
+Status checkDecayLength(uint64_t samples, double sampleRate);
+
 // Reads the stretch (the first tenth of the progress) and analyses its reverberation. Fails as the reading
-// (a missing file, record or channel, a damaged sample) or the analysis does.
+// (a missing file, record or channel, a damaged sample) or the analysis does, and for a stretch of more than
+// kMaxDecaySamples samples.
 Result<ReverberationResult> AnalyzeRecordedStretch(const RecordedStretch& stretch, ReverberationBands bands,
                                                    const ReverberationProgress& progress = {});
 

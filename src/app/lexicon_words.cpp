@@ -70,6 +70,9 @@ const char* const kMessages[] = {
     QT_TRANSLATE_NOOP("Lexicon", "dynamic range %s dB"),
     QT_TRANSLATE_NOOP("Lexicon", "%s needs %s dB"),
     QT_TRANSLATE_NOOP("Lexicon", "%s: the decay curve ends above %s dB"),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "Reverberation time is analysed on at most %s s of signal; this range holds %s s: "
+                      "choose a shorter one"),
     // recording the live signal
     QT_TRANSLATE_NOOP("Lexicon", "A recording is already running into '%s'"),
     QT_TRANSLATE_NOOP("Lexicon", "No output channel is switched on: there is nothing to record"),

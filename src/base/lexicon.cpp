@@ -72,7 +72,8 @@ constexpr DefaultWord kEnglish[] = {
     {Word::RecordingStopped, "Recording stopped: %s. The file '%s' keeps the %s frames recorded before."},
     {Word::DiskFull, "the disk is full"},
     {Word::FileSizeLimit, "the file has reached the largest size allowed"},
-    {Word::StreamWentSilent, "The instrument stopped sending: the recording ends with the %s frames that arrived"},
+    {Word::StreamWentSilent,
+     "The instrument stopped sending: the recording ends with the %s frames that arrived"},
     {Word::CantFoundTeleAdapter, "Can't found tele adapter"},
     {Word::CantFoundDevice, "Can't found device"},
     {Word::ConnectionClosed, "The instrument closed the connection"},
@@ -122,6 +123,8 @@ constexpr DefaultWord kEnglish[] = {
     {Word::DecayDynamicRange, "dynamic range %s dB"},
     {Word::DecayQuantityNeeds, "%s needs %s dB"},
     {Word::DecayCurveShort, "%s: the decay curve ends above %s dB"},
+    {Word::DecayRangeTooLong,
+     "Reverberation time is analysed on at most %s s of signal; this range holds %s s: choose a shorter one"},
     {Word::UnknownType, "Unknown type"},
 };
 

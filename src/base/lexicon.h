@@ -131,6 +131,7 @@ enum class Word : int {
     DecayDynamicRange,      // ... too little range, followed by
     DecayQuantityNeeds,     // ... what each quantity needs
     DecayCurveShort,        // ... a curve shorter than the fit range
+    DecayRangeTooLong,      // a range longer than a reverberation analysis takes
     // device type names 0..26; codes of 27 and above use UnknownType
     DeviceType0,
     DeviceType26 = DeviceType0 + 26,

@@ -40,6 +40,9 @@ int runRt60(std::span<const std::string> args) {
 
     auto input = openAnalysisRecord(p.files.front(), *inputArgs);
     if (!input) return printError(input.error().message), 1;
+    if (Status s = acoustics::checkDecayLength(input->description().frames, input->description().sampleRate);
+        !s)
+        return printError(s.error().message), 1;
     std::vector<double> samples;
     samples.reserve(input->description().frames);
     Status read = readAnalysisSamples(*input, "rt60 reading", [&](std::span<const double> s) {

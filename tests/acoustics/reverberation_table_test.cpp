@@ -9,6 +9,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "acoustics/signal_fixtures.h"
 #include "signal/sample_signals.h"
 #include "support/temp_dir.h"
 
@@ -105,6 +106,22 @@ TEST_F(RoomStretchTest, MissingPiecesFailWithAMessage) {
     auto cancelled = AnalyzeRecordedStretch({path, 1, 1, 0.0, std::nullopt}, ReverberationBands::Octave,
                                             [](double f) { return f < 0.5; });
     EXPECT_FALSE(cancelled);
+}
+
+// A stretch longer than the analysis holds is refused with its length before its samples are read, and a
+// part of it within the limit is analysed.
+TEST(RecordedStretchTest, RefusesAStretchLongerThanTheAnalysisHolds) {
+    test::TempDir dir;
+    const std::string wav = dir.file("long.wav");
+    std::vector<double> x(kMaxDecaySamples + 8000, 0.0);  // 721 s at 8 kHz
+    for (size_t n = 0; n < x.size(); n += 100) x[n] = 0.5;
+    ASSERT_TRUE(testing::writeSound(wav, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1, x));
+    auto whole = AnalyzeRecordedStretch({wav, 1, 1, 0.0, std::nullopt}, ReverberationBands::Octave);
+    ASSERT_FALSE(whole);
+    EXPECT_EQ(whole.error().message,
+              "Reverberation time is analysed on at most 720 s of signal; this range holds 721 s: choose a "
+              "shorter one");
+    EXPECT_TRUE(AnalyzeRecordedStretch({wav, 1, 1, 100.0, 10.0}, ReverberationBands::Octave));
 }
 
 TEST(DecayPlotTest, FitLinesLieOverTheirFittedPartsOnly) {
