@@ -144,7 +144,8 @@ constexpr Command kCommands[] = {
      "no value, and the note says why.\n"
      "  --bands B         octave: 63 Hz to 8 kHz (default); third: 1/3 octaves 50 Hz to 10 kHz\n"
      "  --channel N, --record K   the channel and the record, from 1 (default 1)\n"
-     "  --start SEC, --length SEC the part of the record to analyse\n",
+     "  --start SEC, --length SEC the part of the record to analyse, at most 5.76 million samples\n"
+     "                            (120 s at 48 kHz)\n",
      runRt60},
     {"acquire", "record an instrument's results at a fixed period into a .bin file",
      "Usage: k470-cli acquire (--tcp IP2 [--bind IP1] [--port N] | --usb [DEVICE]) [--period SEC]\n"
