@@ -7,11 +7,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
 #include "base/number_format.h"
+#include "base/settings_store.h"
 #include "plot/line_chart.h"
 #include "plot/plot_window.h"
 
@@ -23,6 +25,7 @@ QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+constexpr std::string_view kSection = "FFT";
 constexpr size_t kDefaultSize = 8192;
 constexpr double kOverlaps[] = {0.0, 25.0, 50.0, 75.0, 90.0};
 constexpr int kDefaultOverlap = 2;  // 50 %, Welch's usual choice for the Hann window
@@ -69,7 +72,10 @@ FftPage::FftPage(PageContext& context, SignalSourceRef source, QWidget* parent)
     log_ = new QCheckBox(tr("Log frequency"), this);
     log_->setToolTip(tr("Logarithmic frequency axis"));
     log_->setChecked(true);
-    connect(log_, &QCheckBox::toggled, this, [this] { showAxis(); });
+    connect(log_, &QCheckBox::toggled, this, [this] {
+        saveChoices();
+        showAxis();
+    });
     row->addWidget(log_);
     auto* reset = new QPushButton(tr("Reset"), this);
     reset->setObjectName(QStringLiteral("fftReset"));
@@ -95,7 +101,35 @@ FftPage::FftPage(PageContext& context, SignalSourceRef source, QWidget* parent)
     chart_ = &plot_->Add<plot::LineChart>(QRect(0, 0, 600, 300), 6, 0u);
     chart_->SetTitles(tr("f [Hz]"), tr("L [dB]"));
     chart_->onCursorsChanged = [this] { showCursor(); };
+    restoreChoices();
     configure();
+}
+
+void FftPage::restoreChoices() {
+    if (!context_.store) return;
+    const SettingsStore& s = *context_.store;
+    // A value the list does not hold (an edited file) leaves the default.
+    const auto pick = [](QComboBox* list, const QVariant& value) {
+        if (const int i = list->findData(value); i >= 0) list->setCurrentIndex(i);
+    };
+    // The lists stay quiet (configure() follows); the axis box shows its choice at once.
+    const QSignalBlocker blocks[] = {QSignalBlocker(size_), QSignalBlocker(window_), QSignalBlocker(overlap_),
+                                     QSignalBlocker(averaging_)};
+    pick(size_, static_cast<qulonglong>(s.ReadInt(kSection, "Size", static_cast<int>(kDefaultSize))));
+    pick(window_, s.ReadInt(kSection, "Window", window_->currentData().toInt()));
+    pick(overlap_, static_cast<double>(s.ReadInt(kSection, "Overlap", overlap_->currentData().toInt())));
+    pick(averaging_, s.ReadInt(kSection, "Averaging", averaging_->currentData().toInt()));
+    log_->setChecked(s.ReadInt(kSection, "LogFrequency", 1) != 0);
+}
+
+void FftPage::saveChoices() {
+    if (!context_.store) return;
+    SettingsStore& s = *context_.store;
+    s.WriteInt(kSection, "Size", size_->currentData().toInt());
+    s.WriteInt(kSection, "Window", window_->currentData().toInt());
+    s.WriteInt(kSection, "Overlap", overlap_->currentData().toInt());
+    s.WriteInt(kSection, "Averaging", averaging_->currentData().toInt());
+    s.WriteInt(kSection, "LogFrequency", log_->isChecked() ? 1 : 0);
 }
 
 int FftPage::channel() const {
@@ -122,6 +156,7 @@ void FftPage::configure() {
     p.window = static_cast<acoustics::FftWindow>(window_->currentData().toInt());
     p.overlapPercent = overlap_->currentData().toDouble();
     p.averaging = static_cast<acoustics::SpectrumAveraging>(averaging_->currentData().toInt());
+    saveChoices();
     problem_.clear();
     if (sampleRate_ > 0) {
         if (Status s = spectrum_.Configure(p, sampleRate_); !s) problem_ = qs(s.error().message);

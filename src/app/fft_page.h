@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The "FFT" page of a signal source: the averaged narrow-band spectrum of the chosen channel of the flowing
 // signal, in dB re the channel's 0 dB reference, on a logarithmic or linear frequency axis, with the FFT
-// size, window, overlap and averaging to choose, the highest bin and the bin under the chart's cursor.
+// size, window, overlap and averaging to choose, the highest bin and the bin under the chart's cursor. The
+// choices are kept in the settings ([FFT]) for the next page.
 #pragma once
 
 #include <span>
@@ -44,8 +45,11 @@ class FftPage : public SignalAnalysisPage {
 
   private:
     int channel() const;
-    // Takes the controls' choices; the average starts again.
+    // Takes the controls' choices and keeps them for the next FFT page; the average starts again.
     void configure();
+    // The choices of the last FFT page, from the settings.
+    void restoreChoices();
+    void saveChoices();
     void showSpectrum();
     void showCursor();
     void showAxis();

@@ -111,6 +111,36 @@ TEST_F(AnalysisPagesTest, FftOfAReplayedToneFindsItsFrequencyAndLevel) {
     EXPECT_EQ(page->peakLabel()->text(), QStringLiteral("Peak: -"));
 }
 
+// The FFT page's choices come back on the next FFT page, in another window too.
+TEST_F(AnalysisPagesTest, FftChoicesAreKeptForTheNextPage) {
+    test::SignalFileImage image(48000.0, 0b001);
+    image.addRecord(std::vector<double>(48000, 0.1), 48000, {});
+    const std::string path = image.save(dir, "flat.sdt");
+    {
+        auto w = openWindow(path);
+        w->Dispatch(Command::Fft);
+        auto* page = pageOf<FftPage>(*w);
+        ASSERT_TRUE(page);
+        page->sizeList()->setCurrentIndex(page->sizeList()->findText(QStringLiteral("2048")));
+        page->windowList()->setCurrentIndex(page->windowList()->findText(QStringLiteral("Blackman-Harris")));
+        page->overlapList()->setCurrentIndex(page->overlapList()->findData(75.0));
+        page->averagingList()->setCurrentIndex(page->averagingList()->findText(QStringLiteral("Max hold")));
+        page->logarithmicBox()->setChecked(false);
+    }
+    auto w = openWindow(path);
+    w->Dispatch(Command::Fft);
+    auto* page = pageOf<FftPage>(*w);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->sizeList()->currentText(), QStringLiteral("2048"));
+    EXPECT_EQ(page->windowList()->currentText(), QStringLiteral("Blackman-Harris"));
+    EXPECT_EQ(page->overlapList()->currentData().toDouble(), 75.0);
+    EXPECT_EQ(page->averagingList()->currentText(), QStringLiteral("Max hold"));
+    EXPECT_FALSE(page->logarithmicBox()->isChecked());
+    EXPECT_FALSE(page->chart()->logarithmicX());
+    EXPECT_EQ(page->spectrum().parameters().size, 2048u);
+    EXPECT_EQ(page->spectrum().parameters().averaging, acoustics::SpectrumAveraging::MaxHold);
+}
+
 TEST_F(AnalysisPagesTest, Rt60OfTheRoomSampleGivesItsReverberationTimes) {
     const std::string path = dir.file("room.sdt");
     ASSERT_TRUE(WriteSampleSignalFile(SampleSignalKind::Room, path));
