@@ -3,7 +3,8 @@
 // processors with AVX2 and FMA (x86-64-v3) and with W = 2 (SSE2) for any x86-64. The processor is asked
 // once which one it can run, so one package serves every machine and the machines that have the wider
 // vectors use them. Elsewhere (other architectures, clang) the plain build is the only one. Building with
-// -DK470_PLAIN_VECTORS_ONLY keeps the plain one too, to measure what a processor without AVX2 gets.
+// -DK470_PLAIN_VECTORS_ONLY keeps the plain one only, to measure what a processor without AVX2 gets; the
+// environment variable K470_PLAIN_VECTORS makes a wide build run its plain loops (the tests do both).
 //
 //     template <size_t W>
 //     [[gnu::always_inline]] inline void scaleBody(double* x, size_t n) { ... Vec<W> ... }
