@@ -26,11 +26,7 @@ std::string DataFileTitle(std::string_view path, std::string_view typeName, uint
 std::string IntervalText(const RecordTail& tail) {
     if (!tail.intervalKnown()) return {};
     std::string s;
-    appendInt(s, tail.intervalHours);
-    s += ':';
-    appendInt(s, tail.intervalMinutes, 2);
-    s += ':';
-    appendInt(s, tail.intervalSeconds, 2);
+    appendInterval(s, tail);
     return s;
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/byte_order.h"
 #include "base/lexicon.h"
+#include "base/number_format.h"
 
 namespace k470 {
 
@@ -40,6 +41,14 @@ void RecordHeader::encode(uint8_t* p) const {
     std::memcpy(p + 4, recordComment.data(), 10);
     writeU32(p + 14, vin);
     writeU16(p + 18, deviceType);
+}
+
+void appendInterval(std::string& out, const RecordTail& tail) {
+    appendInt(out, tail.intervalHours);
+    out += ':';
+    appendInt(out, tail.intervalMinutes, 2);
+    out += ':';
+    appendInt(out, tail.intervalSeconds, 2);
 }
 
 RecordTail RecordTail::decode(const uint8_t* p) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "base/result.h"
@@ -61,6 +62,9 @@ struct RecordTail {
     static RecordTail decode(const uint8_t* bytes);
     void encode(uint8_t* bytes) const;
 };
+
+// Appends the interval as "H:MM:SS", the values as stored (also when no interval is known).
+void appendInterval(std::string& out, const RecordTail& tail);
 
 // Per channel slot (three for the Vibration group, one otherwise).
 struct StatusTrailer {

@@ -126,11 +126,7 @@ struct ReportLines {
         RecordTail tail;
         if (const auto d = lookupRecordDimensions(type))
             tail = RecordTail::decode(bytes.data() + kRecordHeaderSize + 2 * d->wordCount);
-        appendInt(intervals, tail.intervalHours);
-        intervals += ':';
-        appendInt(intervals, tail.intervalMinutes, 2);
-        intervals += ':';
-        appendInt(intervals, tail.intervalSeconds, 2);
+        appendInterval(intervals, tail);
         intervals += "; ";
         for (size_t i = 0; i < columns.size(); ++i) {
             appendFixed(columns[i], decodeLevel(readU16(bytes.data() + offsets[i])), 2);

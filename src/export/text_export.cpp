@@ -221,11 +221,7 @@ bool TextExporter::exportRecord(std::span<const uint8_t, kRecordSize> record, st
     w.eol();
     out += word(Word::Interval);
     out += ":; ";
-    appendInt(out, tail.intervalHours);
-    out += ':';
-    appendInt(out, tail.intervalMinutes, 2);
-    out += ':';
-    appendInt(out, tail.intervalSeconds, 2);
+    appendInterval(out, tail);
     out += ';';
     w.eol();
     if (d.channels == 1) {

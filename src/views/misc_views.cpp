@@ -35,13 +35,7 @@ RecordParameterTexts ParameterTexts(const MeasurementRecord& record) {
     appendDate(t.date, when);
     appendTime(t.time, when);
     t.comment = CommentText(record.header.recordComment, record.tail.charTable);
-    if (record.tail.intervalKnown()) {
-        appendInt(t.interval, record.tail.intervalHours);
-        t.interval += ':';
-        appendInt(t.interval, record.tail.intervalMinutes, 2);
-        t.interval += ':';
-        appendInt(t.interval, record.tail.intervalSeconds, 2);
-    }
+    if (record.tail.intervalKnown()) appendInterval(t.interval, record.tail);
     t.vin = formatHex8(record.header.vin);
     t.range = record.tail.rangeIndex < 4 ? record.tail.rangeIndex : 0;
     const int channels = record.dimensions.channels;
