@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Large record files: opening one up to its first records (what the window needs for its first paint)
-// against a three-record file, the first screen of the level series of "Multirecords", the whole series read
-// record by record against in blocks,
-// and the peak memory of "k470-cli info" on both files. The 200,000-record file (about 600 MB) is written
+// against a three-record file, the whole level series of "Multirecords" read record by record against in
+// blocks, and the peak memory of "k470-cli info" on both files. The 200,000-record file (about 600 MB) is written
 // once into the temporary directory and removed when the benchmarks end.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -19,7 +18,6 @@
 
 #include "data/bin_file.h"
 #include "data/sample_records.h"
-#include "views/level_series.h"
 #include "views/level_views.h"
 
 extern char** environ;
@@ -30,8 +28,6 @@ using namespace k470;
 
 constexpr int kLargeRecords = 200000;
 constexpr int kSmallRecords = 3;
-// One screen of "Multirecords": the records a first paint of the chart can use.
-constexpr int kFirstScreenRecords = 1000;
 const LevelSelection kChoice{2, 9, 1, 0};  // sound level, weighted table, Leq, A
 
 struct Files {
@@ -106,17 +102,6 @@ void BM_OpenToFirstRecords(benchmark::State& state) {
     if (large) state.counters["ratio_to_3_records"] = largeToSmallRatio();
 }
 BENCHMARK(BM_OpenToFirstRecords)->Arg(kSmallRecords)->Arg(kLargeRecords)->Unit(benchmark::kMicrosecond);
-
-// The first screen of "Multirecords" from the large file: what the page needs when it is first shown.
-void BM_LevelSeriesFirstScreen(benchmark::State& state) {
-    auto file = BinFile::Open(files().large);
-    for (auto _ : state) {
-        views::LevelSeriesLoader series(*file, 3, kChoice);
-        series.Step(kFirstScreenRecords);
-        benchmark::DoNotOptimize(series.values().data());
-    }
-}
-BENCHMARK(BM_LevelSeriesFirstScreen)->Unit(benchmark::kMicrosecond);
 
 // The whole level series of the large file, one read per record as before, and through the block reader.
 void BM_LevelSeriesOneReadPerRecord(benchmark::State& state) {

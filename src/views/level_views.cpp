@@ -7,7 +7,6 @@
 
 #include "base/lexicon.h"
 #include "base/number_format.h"
-#include "views/level_series.h"
 
 namespace k470::views {
 

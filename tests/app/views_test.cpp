@@ -10,7 +10,6 @@
 #include "data/sample_records.h"
 #include "signal/signal_file_image.h"
 #include "support/temp_dir.h"
-#include "views/level_series.h"
 #include "views/level_views.h"
 #include "views/misc_views.h"
 #include "views/record_commands.h"
@@ -270,49 +269,6 @@ TEST(LevelViews, LevelSeriesOverTheRecordsOfAFile) {
     tail.intervalMinutes = 1;
     tail.intervalSeconds = 5;
     EXPECT_EQ(SeriesStep(tail), 65.0);
-}
-
-// The series built in steps across block boundaries of the reader (64 records), as a window fills it while
-// idle: the values so far are ready after each step, and a file that loses records reports the failure.
-TEST(LevelViews, LevelSeriesInStepsAcrossBlocks) {
-    test::TempDir dir;
-    const std::string path = dir.file("steps.bin");
-    constexpr int kRecords = 150;
-    // Sound level, weighted A, Leq: word 400 + 12 + 3 of the result words.
-    const int o = 20 + 2 * (400 + 12 + 3);
-    std::vector<uint8_t> all(kRecords * kRecordSize, 0);
-    std::vector<double> expected;
-    for (int k = 0; k < kRecords; ++k) {
-        uint8_t* r = all.data() + k * kRecordSize;
-        r[18] = 3;  // device type
-        r[o + 1] = static_cast<uint8_t>(k % 200);
-        expected.push_back(k % 200);
-    }
-    test::writeBytes(path, all);
-    auto file = BinFile::Open(path);
-    ASSERT_TRUE(file.ok());
-    const LevelSelection leqA{2, 9, 1, 0};
-    views::LevelSeriesLoader loader(*file, 3, leqA);
-    for (int step : {1, 62, 1, 0, 70}) {
-        const size_t before = loader.values().size();
-        EXPECT_FALSE(loader.Step(step)) << before;
-        EXPECT_EQ(loader.values().size(), before + static_cast<size_t>(step));
-    }
-    EXPECT_TRUE(loader.Step(1000));
-    EXPECT_EQ(loader.values(), expected);
-    EXPECT_FALSE(loader.problem());
-
-    views::LevelSeriesLoader wrong(*file, 3, {2, 11, 0, 0});
-    EXPECT_TRUE(wrong.done());
-    ASSERT_TRUE(wrong.problem());
-    EXPECT_EQ(wrong.problem()->message, "Error in parameters");
-
-    views::LevelSeriesLoader cut(*file, 3, leqA);
-    EXPECT_FALSE(cut.Step(10));
-    test::writeBytes(path, std::vector<uint8_t>(all.begin(), all.begin() + 100 * kRecordSize));
-    EXPECT_TRUE(cut.Step(kRecords));
-    EXPECT_TRUE(cut.problem());
-    EXPECT_EQ(cut.values().size(), 64u);  // the first block, read before the file lost its records
 }
 
 TEST(MiscViews, CommentThroughTheCharacterTables) {
