@@ -16,6 +16,20 @@ constexpr double kBandSettleSeconds = 0.25;
 
 }  // namespace
 
+double LevelDisplayTop(double top, double highest) {
+    constexpr double kStep = 20.0, kHeadroom = 5.0, kDrop = 60.0;
+    if (!std::isfinite(highest) || (highest <= top - kHeadroom && highest >= top - kDrop)) return top;
+    return std::ceil((highest + kHeadroom) / kStep) * kStep;
+}
+
+double HighestLevel(const LiveReadout& r) {
+    double h = -std::numeric_limits<double>::infinity();
+    if (std::isfinite(r.fast)) h = r.fast;
+    for (double v : r.bandLeq)
+        if (std::isfinite(v)) h = std::max(h, v);
+    return h;
+}
+
 BandRequest LiveLevels::thirdBands() {
     BandRequest r;
     r.octaves = false;

@@ -37,6 +37,15 @@ struct LiveReadout {
     double seconds = 0.0;         // of signal since the start
 };
 
+// The top of a level display (bar and band chart), a multiple of 20 dB, so that the highest level shown
+// fits: levels re full scale lie below 0 dB, sound pressure levels far above. It moves only when the highest
+// level comes within 5 dB of the top or falls more than 60 dB below it, so the scale does not jump with the
+// signal. A highest level that is not finite keeps the top.
+double LevelDisplayTop(double top, double highest);
+
+// The highest finite level of a readout (F and the bands), or -inf.
+double HighestLevel(const LiveReadout& r);
+
 class LiveLevels {
   public:
     // The 1/3-octave bands shown: 25 Hz .. 20 kHz.

@@ -38,8 +38,9 @@ QString qs(const std::string& s) {
 }
 
 // The level bar's scale in dB: the span of a sound level meter's display.
-constexpr int kBarBottomDb = 20;
-constexpr int kBarTopDb = 140;
+// The spans of the bar and the band chart below the display's top (see LevelDisplayTop).
+constexpr int kBarSpanDb = 120;
+constexpr double kChartSpanDb = 140.0;
 
 QString levelText(double db) {
     return std::isfinite(db) ? QString::number(db, 'f', 1) : QStringLiteral("-");
@@ -126,8 +127,8 @@ SignalLevelsPage::SignalLevelsPage(const SessionEnv& env, PageContext& context, 
     column->addLayout(top);
 
     bar_ = new QProgressBar(this);
-    bar_->setRange(kBarBottomDb, kBarTopDb);
-    bar_->setValue(kBarBottomDb);
+    bar_->setRange(static_cast<int>(top_) - kBarSpanDb, static_cast<int>(top_));
+    bar_->setValue(static_cast<int>(top_) - kBarSpanDb);
     bar_->setTextVisible(false);
     column->addWidget(bar_);
 
@@ -140,7 +141,7 @@ SignalLevelsPage::SignalLevelsPage(const SessionEnv& env, PageContext& context, 
     bands_ = &plot_->Add<plot::BarChart>(QRect(0, 0, 400, 220));
     bands_->SetTitle(tr("1/3 octave LZeq"));
     bands_->SetAxisTitles(tr("Freq band [Hz] "), tr("Level [dB]"));
-    bands_->SetValueRange(0.0, 140.0);
+    bands_->SetValueRange(top_ - kChartSpanDb, top_);
     QStringList labels;
     for (const acoustics::BandId& id : acoustics::LiveLevels::bandsShown()) labels << qs(id.label());
     bands_->SetBandLabels(labels);
@@ -245,14 +246,20 @@ void SignalLevelsPage::Refresh() {
     leq_->setText(main + QStringLiteral("eq ") + levelText(have ? r.leq : nan) + tr(" dB"));
     max_->setText(main + QStringLiteral("Fmax ") + levelText(have ? r.fastMax : nan) + tr(" dB"));
     peak_->setText(peak + QLatin1Char(' ') + levelText(have ? r.peak : nan) + tr(" dB"));
+    // The scale follows the levels: dB re full scale lie below 0, sound pressure levels far above.
+    if (have) top_ = acoustics::LevelDisplayTop(top_, acoustics::HighestLevel(r));
+    const int top = static_cast<int>(top_);
+    bar_->setRange(top - kBarSpanDb, top);
     bar_->setValue(have && std::isfinite(r.fast)
-                       ? std::clamp(static_cast<int>(std::lround(r.fast)), kBarBottomDb, kBarTopDb)
-                       : kBarBottomDb);
+                       ? std::clamp(static_cast<int>(std::lround(r.fast)), top - kBarSpanDb, top)
+                       : top - kBarSpanDb);
+    bands_->SetValueRange(top_ - kChartSpanDb, top_);
+    const double empty = top_ - kChartSpanDb;
     std::vector<double> bands;
     if (have)
-        for (double v : r.bandLeq) bands.push_back(std::isfinite(v) ? v : 0.0);
+        for (double v : r.bandLeq) bands.push_back(std::isfinite(v) ? v : empty);
     else
-        bands.assign(acoustics::LiveLevels::bandsShown().size(), 0.0);
+        bands.assign(acoustics::LiveLevels::bandsShown().size(), empty);
     bands_->SetBands(std::move(bands), false);
     plot_->scheduleRedraw();
 }

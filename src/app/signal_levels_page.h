@@ -91,6 +91,7 @@ class SignalLevelsPage : public SignalAnalysisPage {
     int liveChannel_ = -1;
     std::string liveUnits_;
     std::optional<acoustics::LiveReadout> readout_;
+    double top_ = 140.0;          // the top of the bar and the band chart, dB
     std::vector<double> column_;  // the chosen channel's samples of one feed
     std::optional<acoustics::CalibratorMeasurement> measurement_;
     CalibrationDialog* calibrating_ = nullptr;  // while "Calibrate..." runs

@@ -102,6 +102,28 @@ TEST(LiveLevels, BandsAboveHalfTheRateAreLeftEmpty) {
     EXPECT_FALSE(LiveLevels::Create(4000.0, kP0, true).ok());
 }
 
+// The display's top follows where the levels lie (sound pressure far above 0 dB, full scale below it) and
+// stays put while they move within its span.
+TEST(LiveLevels, DisplayTopHoldsTheLevelsWithoutJumping) {
+    struct Case {
+        double top, highest, expected;
+    };
+    for (const Case c : {Case{140, 94.0, 140},   // a calibrator in Pa: the usual scale
+                         Case{140, 134.0, 140},  // still 6 dB of room
+                         Case{140, 136.0, 160},  // too close to the top: up one step
+                         Case{140, -13.3, 0},    // a WAV in dB re full scale
+                         Case{0, -50.0, 0},      // quieter within the span
+                         Case{0, -61.0, -40},    // far below: down
+                         Case{0, 94.0, 100},     // a scale given later
+                         Case{140, -std::numeric_limits<double>::infinity(), 140}}) {
+        EXPECT_EQ(LevelDisplayTop(c.top, c.highest), c.expected) << c.top << " " << c.highest;
+    }
+    LiveReadout r;
+    r.fast = -20.0;
+    r.bandLeq = {-30.0, std::nan(""), -12.5};
+    EXPECT_EQ(HighestLevel(r), -12.5);
+}
+
 TEST(Calibration, CalibratorToneGivesTheSensitivityThatReadsTheCalibratorsLevel) {
     // The chain reads the 94 dB calibrator 3.5 dB low: its sensitivity must rise by 3.5 dB.
     auto m = CalibratorMeasurement::Create(kFs);

@@ -21,6 +21,7 @@
 #include "app/user_dialogs.h"
 #include "base/settings_store.h"
 #include "data/bin_file.h"
+#include "plot/bar_chart.h"
 #include "signal/signal_file_image.h"
 #include "support/temp_dir.h"
 #include "views/misc_views.h"
@@ -89,6 +90,7 @@ TEST_F(SignalLevelsPageTest, SignalBringsTheLevelsOfTheReplayedChannel) {
         },
         5000));
     EXPECT_NEAR(page->readout()->fast, 94.0, 0.3);
+    EXPECT_EQ(page->bandChart()->hi(), 140.0);  // sound pressure levels: the usual scale
     EXPECT_TRUE(page->levelLabel()->text().startsWith(QStringLiteral("LAF 9")))
         << page->levelLabel()->text().toStdString();
     EXPECT_TRUE(page->noteLabel()->text().isEmpty());
@@ -147,6 +149,19 @@ TEST_F(SignalLevelsPageTest, SoundFileOpensAsAReplayedSignalNamedByItself) {
     EXPECT_TRUE(std::filesystem::exists(scratch));
     ASSERT_GE(w->tabs()->count(), 2);
     EXPECT_EQ(w->tabs()->tabText(1), QStringLiteral("Levels"));
+    // Levels re full scale lie below 0 dB: the scale moves down so that the bands show.
+    w->Dispatch(Command::Signal);
+    SignalLevelsPage* page = levelsPage(*w);
+    ASSERT_TRUE(page);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            replay->Tick();
+            return page->readout() && page->readout()->seconds >= 0.5;
+        },
+        5000));
+    EXPECT_LT(page->readout()->fast, 0.0);
+    EXPECT_EQ(page->bandChart()->hi(), 0.0);
+    EXPECT_EQ(page->bandChart()->lo(), -140.0);
 
     // A broken sound file: libsndfile's message, the window without a source.
     const std::string broken = dir.file("broken.wav");
