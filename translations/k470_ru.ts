@@ -187,10 +187,6 @@
         <translation>Масштаб &apos;%s&apos; не является положительным числом</translation>
     </message>
     <message>
-        <source>The output &apos;%s&apos; is an input file; nothing written</source>
-        <translation>Выходной файл &apos;%s&apos; является входным; ничего не записано</translation>
-    </message>
-    <message>
         <source>Cancelled</source>
         <translation>Отменено</translation>
     </message>

@@ -26,8 +26,7 @@ Status writeLevelRecords(const LevelRecordsJob& job, const LevelRecordsProgressF
     }
     std::vector<std::string> inputs = {job.input};
     if (job.options.calibration) inputs.push_back(job.options.calibration->path);
-    if (inputWrittenByOutput(job.output, inputs))
-        return fail(message(Word::OutputWouldReplaceInput, {job.output}));
+    if (Status s = refuseOutputOverInput(job.output, inputs); !s) return s.error();
     auto bin = BinFileAppender::Create(job.output, Placement::Whole);
     if (!bin) return bin.error();
     const CalendarTime now = localTimeNow();

@@ -57,7 +57,6 @@ const char* const kMessages[] = {
                       "Channel unit '%s' is not Pa: only Z-weighted levels are given, A and C are left at 0"),
     QT_TRANSLATE_NOOP("Lexicon", "Bands from %s Hz on lie above half the sampling rate and are left empty"),
     QT_TRANSLATE_NOOP("Lexicon", "Scale '%s' is not a positive number"),
-    QT_TRANSLATE_NOOP("Lexicon", "The output '%s' is an input file; nothing written"),
     QT_TRANSLATE_NOOP("Lexicon", "Cancelled"),
     QT_TRANSLATE_NOOP("Lexicon", "The FFT size must be a power of two from 256 to 65536, not %s"),
     QT_TRANSLATE_NOOP("Lexicon", "The overlap must be from 0 to 90 %, not %s"),

@@ -62,7 +62,6 @@ constexpr DefaultWord kEnglish[] = {
      "Channel unit '%s' is not Pa: only Z-weighted levels are given, A and C are left at 0"},
     {Word::BandsAboveNyquist, "Bands from %s Hz on lie above half the sampling rate and are left empty"},
     {Word::InvalidScale, "Scale '%s' is not a positive number"},
-    {Word::OutputWouldReplaceInput, "The output '%s' is an input file; nothing written"},
     {Word::Cancelled, "Cancelled"},
     {Word::CantWriteFile, "Can't write file"},
     {Word::OutputIsInput, "The output file is one of the input files"},

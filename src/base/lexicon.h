@@ -51,23 +51,22 @@ enum class Word : int {
     RecordCannotBeRead,       // "The record at offset %s cannot be read"
     CantOpenEvent,            // "Can't open the event %s: %s"
     // signal analysis (levels, bands, calibration); %s stand for numbers or names given with them
-    SampleRateOutOfRange,     // sampling rate outside 8..192 kHz
-    RecordWithoutFrames,      // a signal record without samples
-    ChannelNotInFile,         // a channel the file does not have
-    NoSuchRecord,             // a record the file does not have
-    CantReadSoundFile,        // libsndfile refused the file
-    NoCalibrationTone,        // no 1 kHz tone in a calibration recording
-    SampleNotFinite,          // NaN or infinite sample
-    StartBeyondEnd,           // --start lies behind the record's end
-    RangeBeyondEnd,           // --start and --length reach past the record's end
-    LevelsReFullScale,        // a WAV without scale
-    ZWeightedOnly,            // a channel whose unit is not Pa
-    BandsAboveNyquist,        // bands left out above half the rate
-    InvalidScale,             // a scale that is not a positive number
-    OutputWouldReplaceInput,  // an output that would replace an input
-    Cancelled,                // long work cancelled by the user
-    CantWriteFile,            // "Can't write file"
-    OutputIsInput,            // "The output file is one of the input files"
+    SampleRateOutOfRange,  // sampling rate outside 8..192 kHz
+    RecordWithoutFrames,   // a signal record without samples
+    ChannelNotInFile,      // a channel the file does not have
+    NoSuchRecord,          // a record the file does not have
+    CantReadSoundFile,     // libsndfile refused the file
+    NoCalibrationTone,     // no 1 kHz tone in a calibration recording
+    SampleNotFinite,       // NaN or infinite sample
+    StartBeyondEnd,        // --start lies behind the record's end
+    RangeBeyondEnd,        // --start and --length reach past the record's end
+    LevelsReFullScale,     // a WAV without scale
+    ZWeightedOnly,         // a channel whose unit is not Pa
+    BandsAboveNyquist,     // bands left out above half the rate
+    InvalidScale,          // a scale that is not a positive number
+    Cancelled,             // long work cancelled by the user
+    CantWriteFile,         // "Can't write file"
+    OutputIsInput,         // "The output file is one of the input files"
     // recording the live signal; %s stand for names and numbers given with them
     RecordingAlreadyRunning,  // "A recording is already running into '%s'"
     NothingToRecord,          // no output channel switched on
