@@ -125,14 +125,16 @@ void FrequencyWeighting::reset() {
 void FrequencyWeighting::process(std::span<double> samples) {
     if (weighting_ == Weighting::Z) return;
     iir_.processBlock(samples);
-    correct(samples);
+    corrected_.clear();
+    correct(samples, corrected_);
+    std::copy(corrected_.begin(), corrected_.end(), samples.begin());
 }
 
-void FrequencyWeighting::correct(std::span<double> samples) {
-    if (weighting_ == Weighting::Z) return;
-    corrected_.clear();
-    correction_.process(samples, corrected_);
-    std::copy(corrected_.begin(), corrected_.end(), samples.begin());
+void FrequencyWeighting::correct(std::span<const double> iirOutput, std::vector<double>& out) {
+    if (weighting_ == Weighting::Z)
+        out.insert(out.end(), iirOutput.begin(), iirOutput.end());
+    else
+        correction_.process(iirOutput, out);
 }
 
 double FrequencyWeighting::responseDb(double f) const {
@@ -172,9 +174,8 @@ Result<WeightingSet> WeightingSet::Create(std::span<const Weighting> weightings,
 void WeightingSet::process(std::span<const double> samples) {
     iir_.process(samples, lanes_);
     for (size_t k = 0; k < weightings_.size(); ++k) {
-        const std::span<const double> lane = BiquadLanes::lane(lanes_, k);
-        outputs_[k].assign(lane.begin(), lane.end());
-        weightings_[k].correct(outputs_[k]);
+        outputs_[k].clear();
+        weightings_[k].correct(BiquadLanes::lane(lanes_, k), outputs_[k]);
     }
 }
 

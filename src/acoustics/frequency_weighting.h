@@ -33,9 +33,10 @@ class FrequencyWeighting {
 
     Weighting weighting() const { return weighting_; }
     void process(std::span<double> samples);
-    // The IIR part and the correction alone, for running the IIR parts of several weightings side by side.
+    // The IIR part and the correction alone, for running the IIR parts of several weightings side by side:
+    // correct() appends the corrected `iirOutput` to `out`.
     const BiquadCascade& sections() const { return iir_; }
-    void correct(std::span<double> samples);
+    void correct(std::span<const double> iirOutput, std::vector<double>& out);
     // The designed response in dB at f Hz (IIR sections and correction), for the design's checks.
     double responseDb(double f) const;
     void reset();

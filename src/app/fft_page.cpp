@@ -67,7 +67,10 @@ FftPage::FftPage(PageContext& context, SignalSourceRef source, QWidget* parent)
     averaging_->addItem(tr("Max hold"), static_cast<int>(acoustics::SpectrumAveraging::MaxHold));
     for (QComboBox* c : {size_, window_, overlap_, averaging_}) {
         row->addWidget(c);
-        connect(c, &QComboBox::currentIndexChanged, this, [this] { configure(); });
+        connect(c, &QComboBox::currentIndexChanged, this, [this] {
+            saveChoices();
+            configure();
+        });
     }
     log_ = new QCheckBox(tr("Log frequency"), this);
     log_->setToolTip(tr("Logarithmic frequency axis"));
@@ -112,14 +115,15 @@ void FftPage::restoreChoices() {
     const auto pick = [](QComboBox* list, const QVariant& value) {
         if (const int i = list->findData(value); i >= 0) list->setCurrentIndex(i);
     };
-    // The lists stay quiet (configure() follows); the axis box shows its choice at once.
+    // The controls stay quiet: nothing is saved while the page is made, and configure() follows.
     const QSignalBlocker blocks[] = {QSignalBlocker(size_), QSignalBlocker(window_), QSignalBlocker(overlap_),
-                                     QSignalBlocker(averaging_)};
+                                     QSignalBlocker(averaging_), QSignalBlocker(log_)};
     pick(size_, static_cast<qulonglong>(s.ReadInt(kSection, "Size", static_cast<int>(kDefaultSize))));
     pick(window_, s.ReadInt(kSection, "Window", window_->currentData().toInt()));
     pick(overlap_, static_cast<double>(s.ReadInt(kSection, "Overlap", overlap_->currentData().toInt())));
     pick(averaging_, s.ReadInt(kSection, "Averaging", averaging_->currentData().toInt()));
     log_->setChecked(s.ReadInt(kSection, "LogFrequency", 1) != 0);
+    showAxis();
 }
 
 void FftPage::saveChoices() {
@@ -156,7 +160,6 @@ void FftPage::configure() {
     p.window = static_cast<acoustics::FftWindow>(window_->currentData().toInt());
     p.overlapPercent = overlap_->currentData().toDouble();
     p.averaging = static_cast<acoustics::SpectrumAveraging>(averaging_->currentData().toInt());
-    saveChoices();
     problem_.clear();
     if (sampleRate_ > 0) {
         if (Status s = spectrum_.Configure(p, sampleRate_); !s) problem_ = qs(s.error().message);

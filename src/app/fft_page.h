@@ -45,9 +45,9 @@ class FftPage : public SignalAnalysisPage {
 
   private:
     int channel() const;
-    // Takes the controls' choices and keeps them for the next FFT page; the average starts again.
+    // Takes the controls' choices; the average starts again.
     void configure();
-    // The choices of the last FFT page, from the settings.
+    // The choices of the last FFT page, from the settings; a choice the user makes is saved at once.
     void restoreChoices();
     void saveChoices();
     void showSpectrum();

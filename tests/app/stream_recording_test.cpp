@@ -12,8 +12,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <sys/resource.h>
-#include <csignal>
 #include <filesystem>
 
 #include "app/commands.h"
@@ -26,6 +24,7 @@
 #include "plot/scroll_zoom_bar.h"
 #include "signal/signal_record.h"
 #include "sim/simulator.h"
+#include "support/file_size_cap.h"
 #include "support/temp_dir.h"
 
 namespace k470::app {
@@ -187,26 +186,6 @@ TEST_F(StreamRecordingTest, RecordsTheStreamWithAMarkerIntoTheChosenFile) {
     EXPECT_EQ(messages.size(), 3) << messages.join(QLatin1Char('\n')).toStdString();
 }
 
-// Caps the size of the files this process writes, as a full disk would, until the end of the scope.
-class FileSizeCap {
-  public:
-    explicit FileSizeCap(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit cap = old_;
-        cap.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &cap);
-    }
-    ~FileSizeCap() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit old_{};
-    void (*previous_)(int) = nullptr;
-};
-
 TEST_F(StreamRecordingTest, AFullDiskIsRefusedAndAFailedWriteStopsWithAMessage) {
     connect();
     if (HasFatalFailure()) return;
@@ -221,7 +200,7 @@ TEST_F(StreamRecordingTest, AFullDiskIsRefusedAndAFailedWriteStopsWithAMessage) 
     const std::string path = dir.file("cut.sdt");
     ASSERT_TRUE(startRecording(QString::fromStdString(path)));
     {
-        FileSizeCap cap(400'000);
+        test::FileSizeCap cap(400'000);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !recording().active(); }, 10000));
     }
     ASSERT_EQ(messages.size(), 2);

@@ -4,9 +4,7 @@
 // must keep what was written.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <cmath>
-#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,6 +12,7 @@
 #include "data/dos_date_time.h"
 #include "signal/signal_recorder.h"
 #include "signal_file_reader.h"
+#include "support/file_size_cap.h"
 #include "support/temp_dir.h"
 
 namespace k470 {
@@ -188,26 +187,6 @@ TEST_F(RecorderTest, ARecordingThatCannotStartLeavesNoFile) {
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));  // a device is never removed
 }
 
-// Caps the size of files this process writes, as a full disk would, until the end of the scope.
-class FileSizeCap {
-  public:
-    explicit FileSizeCap(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit cap = old_;
-        cap.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &cap);
-    }
-    ~FileSizeCap() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit old_{};
-    void (*previous_)(int) = nullptr;
-};
-
 TEST_F(RecorderTest, AFailedWriteStopsTheRecordingAndKeepsEveryFrameWrittenBefore) {
     SignalRecorder r = make();
     const std::string path = dir.file("r.sdt");
@@ -216,7 +195,7 @@ TEST_F(RecorderTest, AFailedWriteStopsTheRecordingAndKeepsEveryFrameWrittenBefor
     Status s;
     uint64_t written = 0;
     {
-        FileSizeCap cap(200'000);
+        test::FileSizeCap cap(200'000);
         for (int i = 0; i < 100 && s.ok(); ++i) {
             s = r.Append(ramp(1000, static_cast<double>(written)));
             if (s.ok()) written += 1000;
