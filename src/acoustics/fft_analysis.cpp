@@ -215,4 +215,16 @@ Result<FftAnalyzer> AnalyzeSpectrum(std::span<const double> samples, double samp
     return analyzer;
 }
 
+std::string SpectrumCsv(const FftAnalyzer& analyzer, double referenceValue) {
+    std::string out = "frequency_hz,level_db\n";
+    const std::vector<double> levels = analyzer.levels(referenceValue);
+    for (size_t k = 0; k < levels.size(); ++k) {
+        appendGeneral(out, static_cast<double>(k) * analyzer.binWidth(), 6);
+        out += ',';
+        appendFixed(out, levels[k], 2);
+        out += '\n';
+    }
+    return out;
+}
+
 }  // namespace k470::acoustics

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -84,6 +85,10 @@ class FftAnalyzer {
     size_t frames_ = 0;
     std::unique_ptr<Plan> plan_;
 };
+
+// The averaged spectrum as CSV: "frequency_hz,level_db" and a line per bin, frequency with 6 significant
+// digits, level in dB re the reference with two decimals. The fft command prints it; the FFT page copies it.
+std::string SpectrumCsv(const FftAnalyzer& analyzer, double referenceValue);
 
 // The whole-signal spectrum in one call; fails, besides the parameter checks, when the signal is shorter
 // than one frame, holds NaN or infinite samples, or is silent.

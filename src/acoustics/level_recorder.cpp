@@ -104,7 +104,11 @@ Status LevelAnalyser::finish(const IntervalFn& onInterval) {
     return closeInterval(onInterval);
 }
 
-Status LevelAnalyser::closeInterval(const IntervalFn& onInterval) {
+Result<LevelAnalyser> LevelAnalyser::Create(const MeasurementContext& context, double intervalSeconds) {
+    return Create(context.sampleRate, context.referenceValue, intervalSeconds, context.acoustic());
+}
+
+IntervalLevels LevelAnalyser::current() const {
     IntervalLevels levels;
     levels.startSeconds = static_cast<double>(done_) / rate_;
     levels.durationSeconds = static_cast<double>(inInterval_) / rate_;
@@ -120,6 +124,11 @@ Status LevelAnalyser::closeInterval(const IntervalFn& onInterval) {
         else
             levels.bands.emplace_back(rowOf(bandMeters_[i].reading(), reference_));
     }
+    return levels;
+}
+
+Status LevelAnalyser::closeInterval(const IntervalFn& onInterval) {
+    const IntervalLevels levels = current();
     for (LevelMeter& m : weightedMeters_) m.startInterval();
     for (LevelMeter& m : bandMeters_) m.startInterval();
     done_ += inInterval_;
@@ -159,7 +168,7 @@ CalendarTime intervalStart(const SignalDescription& d, double startSeconds, cons
 }
 
 Result<LevelRecorder> LevelRecorder::Create(const SignalDescription& input, double intervalSeconds) {
-    auto a = LevelAnalyser::Create(input.sampleRate, input.referenceValue, intervalSeconds, input.acoustic());
+    auto a = LevelAnalyser::Create(ContextOf(input), intervalSeconds);
     if (!a) return a.error();
     return LevelRecorder(std::move(*a));
 }

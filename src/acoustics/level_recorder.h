@@ -17,6 +17,7 @@
 
 #include "acoustics/frequency_weighting.h"
 #include "acoustics/level_meter.h"
+#include "acoustics/measurement_context.h"
 #include "acoustics/octave_filter_bank.h"
 #include "acoustics/signal_input.h"
 #include "base/result.h"
@@ -55,6 +56,8 @@ class LevelAnalyser {
     // intervalSeconds 0: one interval for the whole signal. withAC false: Z only.
     static Result<LevelAnalyser> Create(double sampleRate, double referenceValue, double intervalSeconds,
                                         bool withAC, const BandRequest& bands = {});
+    // The analyser every path builds for a signal: its rate and reference, A and C for sound.
+    static Result<LevelAnalyser> Create(const MeasurementContext& context, double intervalSeconds);
 
     // The bands of the rows, present or not, in order.
     const std::vector<BandId>& bandIds() const { return bandIds_; }
@@ -63,6 +66,10 @@ class LevelAnalyser {
     Status process(std::span<const double> samples, const IntervalFn& onInterval);
     // Hands over the last, shorter interval when it holds samples.
     Status finish(const IntervalFn& onInterval);
+    // The levels of the interval so far, without closing it (what a meter shows while it runs).
+    IntervalLevels current() const;
+    // Samples in the interval so far.
+    uint64_t currentSamples() const { return inInterval_; }
 
   private:
     LevelAnalyser(OctaveFilterBank bank) : bank_(std::move(bank)) {}

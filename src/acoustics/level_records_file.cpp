@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "acoustics/acoustics_words.h"
+#include "acoustics/measurement_context.h"
 #include "base/safe_write.h"
 #include "data/bin_file.h"
 
@@ -37,6 +38,9 @@ Status writeLevelRecords(const LevelRecordsJob& job, const LevelRecordsProgressF
         auto in = SignalInput::Open(job.input, options);
         if (!in) return in.error();
         const SignalDescription& d = in->description();
+        // A record stores levels in dB re a physical reference from 0 dB up: levels re full scale or re
+        // raw counts have no place in it.
+        if (!ContextOf(d).physical()) return fail(message(Word::LevelsReFullScale));
         auto recorder = LevelRecorder::Create(d, job.intervalSeconds);
         if (!recorder) return recorder.error();
         if (onInput) onInput(d, recorder->analyser());

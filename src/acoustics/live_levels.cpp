@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "acoustics/acoustics_words.h"
+#include "acoustics/level_csv.h"
 #include "base/number_format.h"
 
 namespace k470::acoustics {
@@ -30,73 +31,69 @@ double HighestLevel(const LiveReadout& r) {
     return h;
 }
 
-BandRequest LiveLevels::thirdBands() {
-    BandRequest r;
-    r.octaves = false;
-    return r;
-}
-
 std::vector<BandId> LiveLevels::bandsShown() {
-    const BandRequest r = thirdBands();
+    const BandRequest r;
     std::vector<BandId> ids;
     for (int x = r.firstThird; x <= r.lastThird; ++x) ids.push_back({BandSet::Third, x});
     return ids;
 }
 
-Result<LiveLevels> LiveLevels::Create(double sampleRate, double referenceValue, bool acoustic) {
-    auto bank = OctaveFilterBank::Create(sampleRate, thirdBands());
-    if (!bank) return bank.error();
-    LiveLevels l(std::move(*bank));
-    l.rate_ = sampleRate;
-    l.reference_ = referenceValue;
-    l.acoustic_ = acoustic;
-    if (acoustic) {
-        constexpr Weighting kWeighted[] = {Weighting::A, Weighting::C};
-        auto set = WeightingSet::Create(kWeighted, sampleRate);
-        if (!set) return set.error();
-        l.weightings_.emplace(std::move(*set));
-    }
-    l.bandIds_ = bandsShown();
-    for (BandId id : l.bandIds_) l.bankIndex_.push_back(l.bank_.indexOf(id));
-    for (size_t i = 0; i < l.bank_.bandCount(); ++i) l.bandMeters_.emplace_back(l.bank_.band(i).sampleRate);
-    l.meters_.assign(2, LevelMeter(sampleRate));
+Result<LiveLevels> LiveLevels::Create(const MeasurementContext& context, double startSeconds) {
+    auto analyser = LevelAnalyser::Create(context, 0.0);
+    if (!analyser) return analyser.error();
+    LiveLevels l(std::move(*analyser), context);
+    l.startSeconds_ = startSeconds;
     return l;
 }
 
 void LiveLevels::process(std::span<const double> samples) {
     if (samples.empty()) return;
-    if (acoustic_) {
-        weightings_->process(samples);
-        meters_[0].process(weightings_->output(0));
-        meters_[1].process(weightings_->output(1));
-    } else {
-        meters_[0].process(samples);
-        meters_[1].process(samples);
-    }
-    bank_.process(samples, [this](size_t band, std::span<const double> y) { bandMeters_[band].process(y); });
-    samples_ += samples.size();
+    // One interval from the start: the analyser never closes it by itself.
+    (void)analyser_.process(samples, [](const IntervalLevels&) { return Status{}; });
 }
 
 void LiveLevels::reset() {
-    for (LevelMeter& m : meters_) m.startInterval();
-    for (LevelMeter& m : bandMeters_) m.startInterval();
-    samples_ = 0;
+    before_ += analyser_.currentSamples();
+    (void)analyser_.finish([](const IntervalLevels&) { return Status{}; });
+}
+
+IntervalLevels LiveLevels::levels() const {
+    IntervalLevels l = analyser_.current();
+    l.startSeconds = startSeconds_ + static_cast<double>(before_) / context_.sampleRate;
+    return l;
+}
+
+std::string LiveLevels::csv() const {
+    const IntervalLevels l = levels();
+    std::string out = LevelsCsvHeader(l.bandIds);
+    AppendLevelsCsvRow(out, l);
+    return out;
 }
 
 LiveReadout LiveLevels::readout() const {
+    const IntervalLevels l = levels();
+    const bool acoustic = context_.acoustic();
     LiveReadout r;
-    r.main = acoustic_ ? Weighting::A : Weighting::Z;
-    r.peakWeighting = acoustic_ ? Weighting::C : Weighting::Z;
-    const LevelReading main = meters_[0].reading();
-    r.fast = levelDb(main.fast.current, reference_);
-    r.leq = levelDb(main.leq, reference_);
-    r.fastMax = levelDb(main.fast.max, reference_);
-    r.peak = levelDb(meters_[1].reading().peak, reference_);
-    r.bands = bandIds_;
-    for (int i : bankIndex_)
-        r.bandLeq.push_back(i < 0 ? std::numeric_limits<double>::quiet_NaN()
-                                  : levelDb(bandMeters_[static_cast<size_t>(i)].reading().leq, reference_));
-    r.seconds = static_cast<double>(samples_) / rate_;
+    r.main = acoustic ? Weighting::A : Weighting::Z;
+    r.peakWeighting = acoustic ? Weighting::C : Weighting::Z;
+    const double none = -std::numeric_limits<double>::infinity();
+    if (const auto& main = l.weightedRow(r.main)) {
+        r.fast = main->fast;
+        r.leq = main->leq;
+        r.fastMax = main->fastMax;
+    } else {
+        r.fast = r.leq = r.fastMax = none;
+    }
+    const auto& peak = l.weightedRow(r.peakWeighting);
+    r.peak = peak ? peak->peak : none;
+    r.bands = bandsShown();
+    for (const BandId& id : r.bands) {
+        double v = std::numeric_limits<double>::quiet_NaN();
+        for (size_t i = 0; i < l.bandIds.size() && i < l.bands.size(); ++i)
+            if (l.bandIds[i].set == id.set && l.bandIds[i].index == id.index && l.bands[i]) v = l.bands[i]->leq;
+        r.bandLeq.push_back(v);
+    }
+    r.seconds = l.durationSeconds;
     return r;
 }
 

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The levels of a flowing signal as a sound level meter shows them: the current F-weighted level, the
 // equivalent level, the F maximum and the C peak since the start (or the last reset), and the Z-weighted
-// equivalent level of every 1/3-octave band since then. A channel whose unit is not acoustic gets Z
-// levels only.
+// equivalent level of every 1/3-octave band since then. They are the levels of the levels command over the
+// same samples (one LevelAnalyser interval from the start), so the page copies them as its CSV. A channel
+// whose unit is not acoustic gets Z levels only.
 //
-//     auto live = LiveLevels::Create(48000.0, 2e-5, true);
-//     live->process(block);  ...  LiveReadout r = live->readout();  live->reset();
+//     auto live = LiveLevels::Create(ChainContext(state, channel), startSeconds);
+//     live->process(block);  ...  LiveReadout r = live->readout();  live->csv();  live->reset();
 //
 // And the measurement of an acoustic calibrator's tone: the 1 kHz 1/3-octave band level and the broadband
 // level over a fixed time of the flowing signal.
@@ -19,6 +20,8 @@
 
 #include "acoustics/frequency_weighting.h"
 #include "acoustics/level_meter.h"
+#include "acoustics/level_recorder.h"
+#include "acoustics/measurement_context.h"
 #include "acoustics/octave_filter_bank.h"
 #include "base/result.h"
 
@@ -48,32 +51,30 @@ double HighestLevel(const LiveReadout& r);
 
 class LiveLevels {
   public:
-    // The 1/3-octave bands shown: 25 Hz .. 20 kHz.
-    static BandRequest thirdBands();
+    // The 1/3-octave bands of the chart: 25 Hz .. 20 kHz.
     static std::vector<BandId> bandsShown();
 
-    // Fails when the rate is outside what the weightings and the bank take (8..192 kHz).
-    static Result<LiveLevels> Create(double sampleRate, double referenceValue, bool acoustic);
+    // startSeconds: where in its record the signal starts (the CSV's start). Fails when the rate is outside
+    // what the weightings and the bank take (8..192 kHz).
+    static Result<LiveLevels> Create(const MeasurementContext& context, double startSeconds = 0.0);
 
-    double sampleRate() const { return rate_; }
-    bool acoustic() const { return acoustic_; }
+    const MeasurementContext& context() const { return context_; }
     void process(std::span<const double> samples);
     // The since-start values begin again; the time weighting runs on.
     void reset();
     LiveReadout readout() const;
+    // The levels since the start (or the last reset), timed from the start of the record.
+    IntervalLevels levels() const;
+    // Those levels as the levels command prints them with one interval: its header and one row.
+    std::string csv() const;
 
   private:
-    LiveLevels(OctaveFilterBank bank) : bank_(std::move(bank)) {}
-    OctaveFilterBank bank_;
-    std::vector<BandId> bandIds_;
-    std::vector<int> bankIndex_;              // per shown band: index in the bank, -1 above fs/2
-    std::optional<WeightingSet> weightings_;  // A and C
-    std::vector<LevelMeter> meters_;          // main (A or Z), peak (C or Z)
-    std::vector<LevelMeter> bandMeters_;
-    double rate_ = 0.0;
-    double reference_ = 1.0;
-    bool acoustic_ = true;
-    uint64_t samples_ = 0;
+    LiveLevels(LevelAnalyser analyser, MeasurementContext context)
+        : analyser_(std::move(analyser)), context_(std::move(context)) {}
+    LevelAnalyser analyser_;
+    MeasurementContext context_;
+    double startSeconds_ = 0.0;
+    uint64_t before_ = 0;  // samples before the last reset
 };
 
 // The level of an acoustic calibrator's tone on the flowing signal: the 1 kHz 1/3-octave band and the

@@ -44,6 +44,11 @@ bool LiveSpectrum::Feed(std::span<const double> frames, size_t channels) {
     return true;
 }
 
+std::string LiveSpectrum::csv() const {
+    if (!analyzer_ || analyzer_->frames() == 0) return {};
+    return SpectrumCsv(*analyzer_, reference_);
+}
+
 void LiveSpectrum::produce() {
     levels_ = analyzer_->levels(reference_);
     averaged_ = analyzer_->frames();

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "acoustics/fft_analysis.h"
@@ -52,6 +53,8 @@ class LiveSpectrum {
     // Its highest bin above 0 Hz and beyond the slope that falls from 0 Hz (a DC offset and its leakage
     // through the window are no peak); none before the first spectrum.
     std::optional<SpectrumPeak> peak() const { return peak_; }
+    // The average of every block fed so far as the fft command prints it; empty before the first block.
+    std::string csv() const;
 
   private:
     void produce();

@@ -22,7 +22,6 @@ namespace {
 
 constexpr size_t kBlockFrames = 4096;      // frames read from the file at once
 constexpr double kPascalReference = 2e-5;  // 0 dB re 20 uPa
-constexpr char kFullScaleUnit[] = "FS";
 // A calibration recording's 1 kHz band may lie at most this far below its broadband level.
 constexpr double kCalibrationToneMargin = 10.0;
 // The start of a calibration recording that is left out while the band filter settles (s).
@@ -134,6 +133,9 @@ Result<Opened> openSdt(const std::string& path, const SignalInputOptions& o) {
     d.units = utf16ToUtf8(h.units[k]);
     d.referenceValue = h.referenceValue[k];
     if (!(d.referenceValue > 0.0) || !std::isfinite(d.referenceValue)) d.referenceValue = kPascalReference;
+    // A signal file made from a sound file without a scale keeps its full-scale units.
+    d.fullScale = d.units == kFullScaleUnit;
+    if (!physicalUnit(d.units)) d.scaleOrigin = ScaleOrigin::None;
     const DirectoryEntry& e = record->entry;
     d.recordStart = unpackEntry(e.date, e.time);
     d.deviceType = e.deviceType;
@@ -164,6 +166,7 @@ Result<Opened> openSound(const std::string& path, const SignalInputOptions& o) {
     d.units = kFullScaleUnit;
     d.referenceValue = 1.0;
     d.fullScale = true;
+    d.scaleOrigin = ScaleOrigin::None;
     r.recordFrames = info.frames > 0 ? static_cast<uint64_t>(info.frames) : 0;
     auto source = std::make_unique<SoundSource>(std::move(file), path);
     source->stride = info.channels;
@@ -204,6 +207,7 @@ Status placeAndScale(Opened& r, const SignalInputOptions& o) {
             scale = *o.scale;
         }
         d.scale = scale;
+        d.scaleOrigin = o.calibration ? ScaleOrigin::Calibration : ScaleOrigin::SoundFile;
         if (d.fullScale) {
             d.fullScale = false;
             d.units = "Pa";

@@ -27,6 +27,7 @@
 #include "base/result.h"
 #include "data/device_type.h"
 #include "data/dos_date_time.h"
+#include "signal/signal_state.h"
 
 namespace k470::acoustics {
 
@@ -62,6 +63,7 @@ struct SignalDescription {
     double referenceValue = 1.0;
     bool fullScale = false;                   // a sound file without scale: levels are in dB re full scale
     double scale = 1.0;                       // the factor applied to the stored values
+    ScaleOrigin scaleOrigin = ScaleOrigin::Source;  // where the physical scale came from, if any
     std::optional<CalendarTime> recordStart;  // date and time of the record, when the file has them
     DeviceType deviceType = 0;
     uint32_t vin = 0;

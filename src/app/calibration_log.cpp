@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "base/number_format.h"
+#include "signal/channel_setup.h"
+#include "signal/signal_synth.h"
 
 namespace k470::app {
 
@@ -96,8 +98,16 @@ bool SaveStreamSensitivity(SettingsStore& store, int channel, double sensitivity
 
 void ApplyStreamSensitivities(SignalState& state, const StreamSensitivities& sensitivities) {
     if (state.presetActive) return;
-    for (size_t k = 0; k < 3; ++k)
-        if (sensitivities[k] > 0.0) state.channels[k].sensitivity = sensitivities[k];
+    // A calibrated channel reads in pascals: the calibrator's level is a sound pressure level.
+    for (size_t k = 0; k < 3; ++k) {
+        if (!(sensitivities[k] > 0.0)) continue;
+        SignalChannel& c = state.channels[k];
+        c.sensitivity = sensitivities[k];
+        c.units = "Pa";
+        c.referenceValue = kReferencePressure;
+        c.scaleOrigin = ScaleOrigin::Calibration;
+        c.label = channelLabel(static_cast<int>(k), c);
+    }
 }
 
 }  // namespace k470::app

@@ -85,6 +85,11 @@ FftPage::FftPage(PageContext& context, SignalSourceRef source, QWidget* parent)
     reset->setToolTip(tr("Start the average again"));
     connect(reset, &QPushButton::clicked, this, [this] { Reset(); });
     row->addWidget(reset);
+    auto* copy = new QPushButton(tr("Copy"), this);
+    copy->setObjectName(QStringLiteral("fftCopy"));
+    copy->setToolTip(tr("Copy the averaged spectrum as CSV (as k470-cli fft)"));
+    connect(copy, &QPushButton::clicked, this, [this] { CopyToClipboard(); });
+    row->addWidget(copy);
     row->addStretch(1);
     column->addLayout(row);
     auto* readouts = new QHBoxLayout;
@@ -149,8 +154,7 @@ bool FftPage::eventFilter(QObject* watched, QEvent* event) {
     return SignalAnalysisPage::eventFilter(watched, event);
 }
 
-void FftPage::Restart(double sampleRate) {
-    sampleRate_ = sampleRate;
+void FftPage::Restart() {
     configure();
 }
 
@@ -161,8 +165,9 @@ void FftPage::configure() {
     p.overlapPercent = overlap_->currentData().toDouble();
     p.averaging = static_cast<acoustics::SpectrumAveraging>(averaging_->currentData().toInt());
     problem_.clear();
-    if (sampleRate_ > 0) {
-        if (Status s = spectrum_.Configure(p, sampleRate_); !s) problem_ = qs(s.error().message);
+    const double rate = source_.context(channel()).sampleRate;
+    if (rate > 0) {
+        if (Status s = spectrum_.Configure(p, rate); !s) problem_ = qs(s.error().message);
     } else {
         problem_ = tr("No signal");
     }
@@ -178,7 +183,7 @@ void FftPage::Reset() {
 void FftPage::Feed(std::span<const double> frames) {
     const int k = channel();
     spectrum_.SelectChannel(static_cast<size_t>(k));
-    if (source_.state) spectrum_.SetReference(source_.state->channels[static_cast<size_t>(k)].referenceValue);
+    spectrum_.SetReference(source_.context(k).referenceValue);
     if (spectrum_.Feed(frames, views::SignalFeed::kChannels)) fresh_ = true;
 }
 
@@ -213,7 +218,8 @@ void FftPage::showSpectrum() {
     const double lo = std::max(std::floor(bottom / 10.0) * 10.0, hi - kLevelSpanDb);
     chart_->SetYRange(lo, hi);
     chart_->SetCurves(
-        {plot::Curve{std::move(levels), QColor(0x20, 0x50, 0xB0), tr("ch%1 L [dB]").arg(k + 1)}});
+        {plot::Curve{std::move(levels), QColor(0x20, 0x50, 0xB0),
+                     tr("ch%1 L [%2]").arg(k + 1).arg(qs(source_.context(k).levelUnit()))}});
     showAxis();
     if (const auto peak = spectrum_.peak())
         peak_->setText(tr("Peak: %1 Hz, %2 dB")
@@ -243,7 +249,8 @@ void FftPage::showCursor() {
 }
 
 QString FftPage::ClipboardText() const {
-    return chart_->TextTable();
+    // The average of every block so far, as the fft command prints it for the same samples.
+    return qs(spectrum_.csv());
 }
 
 }  // namespace k470::app

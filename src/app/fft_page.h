@@ -21,11 +21,11 @@ class FftPage : public SignalAnalysisPage {
     Q_OBJECT
   public:
     FftPage(PageContext& context, SignalSourceRef source, QWidget* parent);
-    void Restart(double sampleRate) override;
+    void Restart() override;
     void Feed(std::span<const double> frames) override;
     Command command() const override { return Command::Fft; }
     void Refresh() override;
-    // The shown spectrum as the chart's text table: frequency and level per bin.
+    // The averaged spectrum as the fft command's CSV.
     QString ClipboardText() const override;
     // "Reset": the average starts again.
     void Reset();
@@ -56,7 +56,6 @@ class FftPage : public SignalAnalysisPage {
 
     SignalSourceRef source_;
     acoustics::LiveSpectrum spectrum_;
-    double sampleRate_ = 0.0;
     QString problem_;     // why there is no spectrum (a rate the analysis refuses)
     bool fresh_ = false;  // a spectrum came since the chart last showed one
     QComboBox* size_ = nullptr;

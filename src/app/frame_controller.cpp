@@ -42,6 +42,11 @@ void FrameController::Initialise() {
     signalStateToSettings();
 }
 
+void FrameController::ApplyActivePreset() {
+    std::lock_guard<std::mutex> guard(signalLock_);
+    applyActivePreset(signal_, presets_, library_, chain_);
+}
+
 void FrameController::Shutdown(WindowRect windowRect) {
     settings_.window = windowRect;
     signalStateToSettings();

@@ -30,6 +30,9 @@ class FrameController {
     // The window's start: settings, the processing presets and the filter library with the active preset
     // applied.
     void Initialise();
+    // The active preset's quantities into the signal state again (under the signal lock): a replayed file
+    // that the preset does not act on set its own channels in their place.
+    void ApplyActivePreset();
     // The window closes: the settings with its place, and the processing presets.
     void Shutdown(WindowRect windowRect);
 

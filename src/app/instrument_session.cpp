@@ -357,7 +357,7 @@ void InstrumentSession::OpenPages(DeviceType type) {
         }
         analyses_ = std::make_unique<SignalAnalyses>(
             env_, context_, SignalSourceRef{&env_.frame.signalState(), nullptr, nullptr, {}});
-        analyses_->Restart(env_.frame.signalState().outputRate());
+        analyses_->Restart();
     } else {
         for (views::PageKind kind : views::PagesFor(type, 1))
             pages_.push_back(MakeLevelPage(context_, kind, nullptr));

@@ -146,13 +146,13 @@ bool Rt60Page::eventFilter(QObject* watched, QEvent* event) {
     return SignalAnalysisPage::eventFilter(watched, event);
 }
 
-void Rt60Page::Restart(double sampleRate) {
+void Rt60Page::Restart() {
     if (fileMode()) {
         // Another record, or the replay started again: the current record and its range are proposed.
         record_->setRange(1, std::max(source_.replay->recordCount(), 1));
         fillRange();
     } else {
-        history_.Restart(sampleRate, kLiveSeconds);
+        history_.Restart(source_.context(channel()).sampleRate, kLiveSeconds);
     }
 }
 
@@ -280,17 +280,8 @@ void Rt60Page::showDecay() {
 }
 
 QString Rt60Page::ClipboardText() const {
-    QStringList lines;
-    QStringList header;
-    for (int c = 0; c < table_->columnCount(); ++c) header << table_->horizontalHeaderItem(c)->text();
-    lines << header.join(QLatin1Char('\t'));
-    for (int r = 0; r < table_->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < table_->columnCount(); ++c)
-            cells << (table_->item(r, c) ? table_->item(r, c)->text() : QString());
-        lines << cells.join(QLatin1Char('\t'));
-    }
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    // The same CSV as "Save CSV..." and the rt60 command.
+    return result_ ? qs(acoustics::ReverberationCsv(*result_)) : QString();
 }
 
 Status Rt60Page::SaveCsv(const QString& path) const {

@@ -30,7 +30,7 @@ class Rt60Page : public SignalAnalysisPage {
     static constexpr double kLiveSeconds = 10.0;
 
     Rt60Page(const SessionEnv& env, PageContext& context, SignalSourceRef source, QWidget* parent);
-    void Restart(double sampleRate) override;
+    void Restart() override;
     void Feed(std::span<const double> frames) override;
     Command command() const override { return Command::Rt60; }
     void Refresh() override {}

@@ -5,8 +5,19 @@
 #include "app/rt60_page.h"
 #include "app/session.h"
 #include "app/signal_levels_page.h"
+#include "signal/replay_controller.h"
 
 namespace k470::app {
+
+acoustics::MeasurementContext SignalSourceRef::context(int channel) const {
+    if (state == nullptr) return {};
+    return acoustics::ChainContext(*state, channel);
+}
+
+double SignalSourceRef::startSeconds() const {
+    if (replay == nullptr || !(replay->sampleRate() > 0.0)) return 0.0;
+    return static_cast<double>(replay->position()) / replay->sampleRate();
+}
 
 SignalAnalyses::SignalAnalyses(const SessionEnv& env, PageContext& context, SignalSourceRef source) {
     pages_.push_back(new SignalLevelsPage(env, context, source, nullptr));
@@ -36,8 +47,8 @@ void ShowAnalysis(const SignalAnalyses* analyses, Command command, SessionObserv
     if (SignalAnalysisPage* p = analyses ? analyses->pageFor(command) : nullptr) observer.ShowPage(p);
 }
 
-void SignalAnalyses::Restart(double sampleRate) {
-    for (SignalAnalysisPage* p : pages_) p->Restart(sampleRate);
+void SignalAnalyses::Restart() {
+    for (SignalAnalysisPage* p : pages_) p->Restart();
 }
 
 void SignalAnalyses::Deliver(views::SignalFeed& feed, std::mutex& lock) {

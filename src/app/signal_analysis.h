@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "acoustics/measurement_context.h"
 #include "app/level_pages.h"
 #include "signal/signal_state.h"
 #include "views/signal_feed.h"
@@ -31,15 +32,20 @@ struct SignalSourceRef {
     const SdtContainer* file = nullptr;        // the replayed file; none for the live stream
     const ReplayController* replay = nullptr;  // its replay: record, range and markers
     std::string path;                          // the replayed file's path; empty for the live stream
+
+    // The measurement context of output channel k of the chain: rate, unit, reference, scale.
+    acoustics::MeasurementContext context(int channel) const;
+    // Where in its record the signal delivered from now on starts, in seconds (0 for the live stream).
+    double startSeconds() const;
 };
 
 class SignalAnalysisPage : public LevelPage {
     Q_OBJECT
   public:
     using LevelPage::LevelPage;
-    // The signal starts again (another record, a replay from its start, the stream started) at this rate:
-    // frames per second at the chain's output.
-    virtual void Restart(double sampleRate) = 0;
+    // The signal starts again (another record, a replay from its start, the stream started, new chain
+    // settings); the page takes the source's measurement context anew.
+    virtual void Restart() = 0;
     // The frames that passed the chain since the last call, views::SignalFeed::kChannels values each, in
     // the units of the channel set-up.
     virtual void Feed(std::span<const double> frames) = 0;
@@ -60,7 +66,7 @@ class SignalAnalyses {
     SignalAnalysisPage* pageFor(Command command) const;
     // Whether command is "Signal", "FFT" or "RT-60".
     static bool IsAnalysisCommand(Command command);
-    void Restart(double sampleRate);
+    void Restart();
     // Hands what the feed gathered to every page; the lock guards the feed against the stream.
     void Deliver(views::SignalFeed& feed, std::mutex& lock);
 

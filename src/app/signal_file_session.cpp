@@ -43,7 +43,7 @@ class SignalFileSession::Sink : public ChainReplaySink {
                 owner_.trace_.Reset(owner_.controller_.sampleRate(), owner_.controller_.position(),
                                     views::TraceMarkers(owner_.controller_.startChoices()));
                 owner_.feed_.Clear();
-                if (owner_.analyses_) owner_.analyses_->Restart(frame_.signalState().outputRate());
+                if (owner_.analyses_) owner_.analyses_->Restart();
                 if (owner_.page_) owner_.page_->Refresh();
                 owner_.changed(SessionObserver::Change::State);
                 break;
@@ -74,6 +74,8 @@ SignalFileSession::~SignalFileSession() {
     delete page_;
     controller_.Close();
     env_.frame.setReplayMode(false);
+    // The next source gets the preset as it was chosen, whatever the replayed file made of the channels.
+    env_.frame.ApplyActivePreset();
 }
 
 Result<std::unique_ptr<SignalFileSession>> SignalFileSession::Open(const SessionEnv& env,
@@ -109,7 +111,7 @@ Status SignalFileSession::start(const std::string& path, const std::string& show
     page_ = new SignalPage(context_, trace_, env_.frame.signalState(), nullptr);
     analyses_ = std::make_unique<SignalAnalyses>(
         env_, context_, SignalSourceRef{&env_.frame.signalState(), controller_.file(), &controller_, shown});
-    analyses_->Restart(env_.frame.signalState().outputRate());
+    analyses_->Restart();
     timer_.start();
     return {};
 }
@@ -278,7 +280,7 @@ void SignalFileSession::onSignalFiltration() {
                         FiltrationInput{0, nullptr, controller_.file(), &processed_}, [this] {
                             page_->Refresh();
                             // The chain's output rate or units may have changed: the analyses start again.
-                            analyses_->Restart(env_.frame.signalState().outputRate());
+                            analyses_->Restart();
                             changed(SessionObserver::Change::State);  // labels and the preset may change
                         });
     if (running) timer_.start();

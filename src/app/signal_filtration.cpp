@@ -105,6 +105,8 @@ void processFile(FrameController& frame, UserDialogs& dialogs, QWidget* parent, 
     ProcessedFileHolder& processed = *input.processed;
     // The previous processed file goes before a new one is made.
     processed.reset();
+    // The file is processed with the preset as chosen, also where the replay showed it as stored.
+    if (state.presetActive) frame.ApplyActivePreset();
     auto temporary = createTemporarySignalFile();
     if (!temporary) {
         dialogs.showError(qs(temporary.error().message));

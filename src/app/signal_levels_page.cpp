@@ -27,6 +27,7 @@
 #include "data/dos_date_time.h"
 #include "plot/bar_chart.h"
 #include "plot/plot_window.h"
+#include "signal/signal_synth.h"
 #include "views/signal_feed.h"
 
 namespace k470::app {
@@ -152,6 +153,10 @@ SignalLevelsPage::SignalLevelsPage(const SessionEnv& env, PageContext& context, 
     reset_ = new QPushButton(tr("Reset"), this);
     connect(reset_, &QPushButton::clicked, this, [this] { Reset(); });
     row->addWidget(reset_);
+    copy_ = new QPushButton(tr("Copy"), this);
+    copy_->setToolTip(tr("Copy the levels since the start as CSV (as k470-cli levels --csv --interval 0)"));
+    connect(copy_, &QPushButton::clicked, this, [this] { CopyToClipboard(); });
+    row->addWidget(copy_);
     if (source_.file) {
         records_ = new QPushButton(tr("Make level records..."), this);
         connect(records_, &QPushButton::clicked, this, [this] { MakeLevelRecords(); });
@@ -180,35 +185,32 @@ bool SignalLevelsPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool SignalLevelsPage::acousticChannel() const {
-    if (!source_.state) return true;
-    const std::string& units = source_.state->channels[static_cast<size_t>(context_.channel)].units;
-    // DB re full scale (a sound file without a scale) counts as acoustic, as for the levels command.
-    return units == "Pa" || units == "FS";
+    return source_.context(std::clamp(context_.channel, 0, 2)).acoustic();
 }
 
 void SignalLevelsPage::ensureAnalysis() {
     const int channel = std::clamp(context_.channel, 0, 2);
-    const SignalChannel* c = source_.state ? &source_.state->channels[static_cast<size_t>(channel)] : nullptr;
-    const std::string units = c ? c->units : std::string("Pa");
-    if (live_ && channel == liveChannel_ && units == liveUnits_) return;
+    const acoustics::MeasurementContext c = source_.context(channel);
+    if (live_ && channel == liveChannel_ && live_->context().sampleRate == c.sampleRate &&
+        live_->context().units == c.units && live_->context().referenceValue == c.referenceValue)
+        return;
+    // Another channel or other chain settings: the since-start values start again from here.
     live_.reset();
     readout_.reset();
     liveChannel_ = channel;
-    liveUnits_ = units;
-    if (!(rate_ > 0.0)) return;
+    if (!(c.sampleRate > 0.0)) return;
     // A rate the analysis does not take leaves the page without values (and says why).
-    if (auto l = acoustics::LiveLevels::Create(rate_, c ? c->referenceValue : 2e-5, acousticChannel()); l) {
+    if (auto l = acoustics::LiveLevels::Create(c, source_.startSeconds()); l) {
         live_.emplace(std::move(*l));
-        note_->setText(acousticChannel()
-                           ? QString()
-                           : tr("Channel unit '%1' is not Pa: only Z-weighted levels").arg(qs(units)));
+        QString note = tr("Levels in %1").arg(qs(c.levelUnit()));
+        if (!c.acoustic()) note += tr("; channel unit '%1' is not Pa: only Z-weighted levels").arg(qs(c.units));
+        note_->setText(note);
     } else {
         note_->setText(qs(l.error().message));
     }
 }
 
-void SignalLevelsPage::Restart(double sampleRate) {
-    rate_ = sampleRate;
+void SignalLevelsPage::Restart() {
     live_.reset();
     measurement_.reset();
     ensureAnalysis();
@@ -265,13 +267,8 @@ void SignalLevelsPage::Refresh() {
 }
 
 QString SignalLevelsPage::ClipboardText() const {
-    QString s = level_->text() + QLatin1Char('\n') + leq_->text() + QLatin1Char('\n') + max_->text() +
-                QLatin1Char('\n') + peak_->text() + QLatin1Char('\n');
-    if (readout_)
-        for (size_t i = 0; i < readout_->bands.size(); ++i)
-            s += qs(readout_->bands[i].label()) + QLatin1Char('\t') + levelText(readout_->bandLeq[i]) +
-                 QLatin1Char('\n');
-    return s;
+    // The levels since the start as the levels command prints them for the same samples (one interval).
+    return live_ ? qs(live_->csv()) : QString();
 }
 
 void SignalLevelsPage::Reset() {
@@ -313,12 +310,13 @@ void SignalLevelsPage::MakeLevelRecords() {
 // ---- "Calibrate..." ----
 
 void SignalLevelsPage::Calibrate() {
-    if (source_.file || !(rate_ > 0.0)) return;
+    if (source_.file || !(source_.context(context_.channel).sampleRate > 0.0)) return;
     calibratingChannel_ = std::clamp(context_.channel, 0, 2);
     const std::optional<CalibrationEntry> last = LoadCalibration(env_.frame.store(), calibratingChannel_);
     CalibrationDialog dialog(last ? last->level : acoustics::CalibrationSource::kDefaultLevel, env_.window);
     dialog.onStart = [this] {
-        if (auto m = acoustics::CalibratorMeasurement::Create(rate_); m) measurement_.emplace(std::move(*m));
+        const double rate = source_.context(calibratingChannel_).sampleRate;
+        if (auto m = acoustics::CalibratorMeasurement::Create(rate); m) measurement_.emplace(std::move(*m));
     };
     calibrating_ = &dialog;
     const int code = env_.dialogs.runDialog(dialog);
@@ -337,8 +335,8 @@ void SignalLevelsPage::finishCalibration() {
     const double broad = measurement_->broadbandMeanSquare();
     measurement_.reset();
     const std::string name = channel.label.empty() ? NumberedChannels(k + 1).back() : channel.label;
-    auto c =
-        acoustics::calibrate(channel.sensitivity, band, broad, channel.referenceValue, dialog->level(), name);
+    // A calibrator's level is a sound pressure level, whatever the channel read in before.
+    auto c = acoustics::calibrate(channel.sensitivity, band, broad, kReferencePressure, dialog->level(), name);
     if (!c) {
         dialog->reject();
         env_.dialogs.showError(qs(c.error().message));
@@ -370,9 +368,8 @@ void SignalLevelsPage::finishCalibration() {
     if (const auto previous = LoadCalibration(env_.frame.store(), k))
         entry.driftDb = acoustics::calibrationDriftDb(previous->sensitivity, c->sensitivity);
     SaveCalibration(env_.frame.store(), k, entry);
-    // What was measured so far was at the old sensitivity.
-    if (live_) live_->reset();
-    readout_.reset();
+    // What was measured so far was at the old sensitivity: the running figures start again.
+    Restart();
     dialog->accept();
 }
 

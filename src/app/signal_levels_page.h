@@ -52,7 +52,7 @@ class SignalLevelsPage : public SignalAnalysisPage {
     SignalLevelsPage(const SessionEnv& env, PageContext& context, SignalSourceRef source, QWidget* parent);
     ~SignalLevelsPage() override;
 
-    void Restart(double sampleRate) override;
+    void Restart() override;
     void Feed(std::span<const double> frames) override;
     Command command() const override { return Command::Signal; }
     void Refresh() override;
@@ -78,7 +78,7 @@ class SignalLevelsPage : public SignalAnalysisPage {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // The analysis for the chosen channel, made again when the channel or its unit changed.
+    // The analysis for the chosen channel, made again when the channel or its context changed.
     void ensureAnalysis();
     void finishCalibration();
     void showCalibration();
@@ -86,10 +86,8 @@ class SignalLevelsPage : public SignalAnalysisPage {
 
     SessionEnv env_;
     SignalSourceRef source_;
-    double rate_ = 0.0;
     std::optional<acoustics::LiveLevels> live_;
     int liveChannel_ = -1;
-    std::string liveUnits_;
     std::optional<acoustics::LiveReadout> readout_;
     double top_ = 140.0;          // the top of the bar and the band chart, dB
     std::vector<double> column_;  // the chosen channel's samples of one feed
@@ -107,6 +105,7 @@ class SignalLevelsPage : public SignalAnalysisPage {
     QPushButton* reset_ = nullptr;
     QPushButton* records_ = nullptr;
     QPushButton* calibrate_ = nullptr;
+    QPushButton* copy_ = nullptr;
     plot::PlotWindow* plot_ = nullptr;
     plot::BarChart* bands_ = nullptr;
 };

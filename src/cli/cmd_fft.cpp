@@ -33,18 +33,6 @@ Result<acoustics::FftParameters> fftParameters(const ParsedArgs& p) {
     return f;
 }
 
-void writeSpectrum(const acoustics::FftAnalyzer& a, double referenceValue) {
-    std::string out = "frequency_hz,level_db\n";
-    const auto levels = a.levels(referenceValue);
-    for (size_t k = 0; k < levels.size(); ++k) {
-        appendGeneral(out, static_cast<double>(k) * a.binWidth(), 6);
-        out += ',';
-        appendFixed(out, levels[k], 2);
-        out += '\n';
-    }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-}
-
 }  // namespace
 
 int runFft(std::span<const std::string> args) {
@@ -72,7 +60,8 @@ int runFft(std::span<const std::string> args) {
     if (!analyzer) return printError(analyzer.error().message), 1;
     Status read = readAnalysisSamples(*input, "fft", [&](std::span<const double> s) { analyzer->push(s); });
     if (!read) return printError(read.error().message), 1;
-    writeSpectrum(*analyzer, d.referenceValue);
+    const std::string csv = acoustics::SpectrumCsv(*analyzer, d.referenceValue);
+    std::fwrite(csv.data(), 1, csv.size(), stdout);
     return 0;
 }
 

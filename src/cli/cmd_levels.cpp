@@ -6,6 +6,7 @@
 #include <string>
 
 #include "acoustics/acoustics_words.h"
+#include "acoustics/level_csv.h"
 #include "acoustics/level_recorder.h"
 #include "acoustics/level_records_file.h"
 #include "base/file.h"
@@ -21,56 +22,6 @@ namespace k470::cli {
 namespace {
 
 using acoustics::IntervalLevels;
-using acoustics::LevelRow;
-using acoustics::Weighting;
-
-// The CSV columns ahead of the band columns.
-constexpr const char* kCsvHead =
-    "start_s,duration_s,LAeq,LCeq,LZeq,LAFmax,LAFmin,LASmax,LASmin,LAImax,LAF,LAS,LCpeak,LZpeak";
-
-void appendLevel(std::string& out, double v) {
-    out += ',';
-    if (std::isfinite(v))
-        appendFixed(out, v, 2);
-    else if (v < 0)
-        out += "-inf";
-}
-
-std::string csvHeader(const std::vector<acoustics::BandId>& bands) {
-    std::string h = kCsvHead;
-    for (const auto& id : bands)
-        h += (id.set == acoustics::BandSet::Third ? ",LZeq_" : ",LZeq_oct_") + id.label();
-    return h + "\n";
-}
-
-void appendCsvRow(std::string& out, const IntervalLevels& l) {
-    appendFixed(out, l.startSeconds, 2);
-    out += ',';
-    appendFixed(out, l.durationSeconds, 2);
-    const auto& a = l.weightedRow(Weighting::A);
-    const auto& c = l.weightedRow(Weighting::C);
-    const auto& z = l.weightedRow(Weighting::Z);
-    auto put = [&out](const std::optional<LevelRow>& row, double LevelRow::*field) {
-        if (row)
-            appendLevel(out, (*row).*field);
-        else
-            out += ',';
-    };
-    put(a, &LevelRow::leq);
-    put(c, &LevelRow::leq);
-    put(z, &LevelRow::leq);
-    put(a, &LevelRow::fastMax);
-    put(a, &LevelRow::fastMin);
-    put(a, &LevelRow::slowMax);
-    put(a, &LevelRow::slowMin);
-    put(a, &LevelRow::impMax);
-    put(a, &LevelRow::fast);
-    put(a, &LevelRow::slow);
-    put(c, &LevelRow::peak);
-    put(z, &LevelRow::peak);
-    for (const auto& band : l.bands) put(band, &LevelRow::leq);
-    out += '\n';
-}
 
 // Where the intervals go when they are written as CSV lines on standard output.
 struct CsvOutput {
@@ -101,13 +52,13 @@ Status csvOfRecord(const std::string& path, const SignalInputArgs& a, int record
     if (!recorder) return recorder.error();
     noteInput(d, recorder->analyser().bank(), noted);
     if (!o.headerWritten) {
-        o.csv.write(csvHeader(recorder->analyser().bandIds()));
+        o.csv.write(acoustics::LevelsCsvHeader(recorder->analyser().bandIds()));
         o.headerWritten = true;
     }
     return recorder->run(
         *in,
         [&](const IntervalLevels& l) -> Status {
-            appendCsvRow(o.csv.buffer(), l);
+            acoustics::AppendLevelsCsvRow(o.csv.buffer(), l);
             o.csv.maybeFlush();
             return {};
         },

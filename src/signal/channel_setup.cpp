@@ -53,8 +53,9 @@ constexpr ChannelDefaults kThreeChannelVoltage{
     "mV", 0.001, 1.0, Offset::PerChannel, Matrix::Identity, 1, Scale::Fixed, 0.000304465, Factor::PerChannel};
 constexpr ChannelDefaults kSoundSensorInput{
     "Pa", 2e-05, 0.02, Offset::Device, Matrix::FirstOnly, 1, Scale::Fixed, 0.000304465, Factor::Channel1};
-constexpr ChannelDefaults kRawSignal{"Pa", 2e-05,        1.0, Offset::Zero,      Matrix::Identity,
-                                     0,    Scale::Fixed, 1.0, Factor::PerChannel};
+// The raw-signal instrument's samples are converter counts until a preset or a calibration scales them.
+constexpr ChannelDefaults kRawSignal{kRawSampleUnit, 1.0,          1.0, Offset::Zero,      Matrix::Identity,
+                                     0,              Scale::Fixed, 1.0, Factor::PerChannel};
 constexpr ChannelDefaults kOtherType{
     "m/c^2",    1e-06,           0.1, Offset::Channel1, Matrix::FirstOnly, 1, Scale::StepsOfRange,
     0.00077358, Factor::Channel1};
@@ -143,24 +144,59 @@ std::string channelLabel(int channel, const SignalChannel& q) {
     return s;
 }
 
+bool physicalUnit(const std::string& units) {
+    return units != kRawSampleUnit && units != kFullScaleUnit;
+}
+
+bool presetActsOn(const SdtHeader& header) {
+    // A processed file names the preset it went through; a file in physical units (or full-scale units)
+    // was scaled when it was made. Only the instrument's raw counts take the preset's gains.
+    if (!header.processor.empty()) return false;
+    for (int k = 0; k < 3; ++k)
+        if ((header.channelMask & (1u << k)) && utf16ToUtf8(header.units[k]) != kRawSampleUnit) return false;
+    return header.presentChannels() > 0;
+}
+
+namespace {
+
+// The replayed file's channels as the file stores them: its units and references, no gain, no filter, no
+// decimation.
+void takeFileChannels(SignalState& state, const SdtHeader& header, double calibrationOffset) {
+    for (int k = 0; k < 3; ++k) {
+        SignalChannel& c = state.channels[k];
+        c.sensitivity = 1.0;
+        c.calibrationOffset = calibrationOffset;
+        c.units = utf16ToUtf8(header.units[k]);
+        c.referenceValue = header.referenceValue[k];
+        c.matrixRow = {};
+        c.matrixRow[k] = 1.0;
+        c.filterIndex = -1;
+    }
+    state.highPassStep = 1;
+}
+
+void setOrigins(SignalState& state, ScaleOrigin physical) {
+    for (SignalChannel& c : state.channels) c.scaleOrigin = physicalUnit(c.units) ? physical : ScaleOrigin::None;
+}
+
+}  // namespace
+
 bool applyChannelSetup(SignalState& state, const ChannelSetupSource& source) {
     if (source.replayedFile != nullptr) {
-        // A recorded signal keeps its own units and references; a preset, when active, keeps everything.
-        if (!state.presetActive) {
-            for (int k = 0; k < 3; ++k) {
-                SignalChannel& c = state.channels[k];
-                c.sensitivity = 1.0;
-                c.calibrationOffset = source.deviceCalibrationOffset;
-                c.units = utf16ToUtf8(source.replayedFile->units[k]);
-                c.referenceValue = source.replayedFile->referenceValue[k];
-                c.matrixRow = {};
-                c.matrixRow[k] = 1.0;
-                c.filterIndex = -1;
-            }
-            state.highPassStep = 1;
+        const SdtHeader& header = *source.replayedFile;
+        if (header.sampleRate > 0.0 && std::isfinite(header.sampleRate)) state.sampleRate = header.sampleRate;
+        // A recorded signal keeps its own units and references; an active preset acts only on raw counts.
+        state.presetInEffect = state.presetActive &&
+                               (source.presetScope == PresetScope::AnySignal || presetActsOn(header));
+        if (!state.presetInEffect) {
+            takeFileChannels(state, header, source.deviceCalibrationOffset);
+            // A preset's decimation was meant for the instrument's rate, not for a file already made.
+            if (state.presetActive) state.decimation = 1;
         }
+        setOrigins(state, state.presetInEffect ? ScaleOrigin::Preset : ScaleOrigin::Source);
         return updateLabels(state);
     }
+    state.presetInEffect = state.presetActive;
     const std::optional<ChannelDefaults> d = defaultsFor(source.deviceType);
     if (!d) return updateLabels(state);
     if (!state.presetActive) {
@@ -193,6 +229,7 @@ bool applyChannelSetup(SignalState& state, const ChannelSetupSource& source) {
     const int factors = d->factor == Factor::PerChannel ? 3 : 1;
     for (int k = 0; k < factors; ++k)
         state.channels[k].calibrationFactor = calibrationFactorOf(state.channels[k].calibrationOffset);
+    setOrigins(state, state.presetActive ? ScaleOrigin::Preset : ScaleOrigin::Source);
     return updateLabels(state);
 }
 

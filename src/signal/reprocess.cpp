@@ -107,6 +107,7 @@ Result<ProcessedFile> ReprocessSignalFile(const std::string& sourcePath, const s
     }
 
     ChannelSetupSource setup = ctx.setup;
+    setup.presetScope = PresetScope::AnySignal;  // reprocessing with a preset is asked for by name
     setup.replayedFile = &in;
     applyChannelSetup(ctx.state, setup);
     ctx.chain.setChannels(ctx.state, ctx.library);

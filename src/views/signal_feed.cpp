@@ -8,6 +8,10 @@
 namespace k470::views {
 
 void SignalFeed::OnSample(const ProcessingChain& chain) {
+    if (samples_ < static_cast<uint64_t>(chain.outputRingLength() / 2)) {
+        ++samples_;
+        return;
+    }
     takeDecimatedFrame(chain, 0x7, pending_);
     if (pending_.size() > 2 * kMaxFrames * kChannels)
         pending_.erase(pending_.begin(), pending_.end() - static_cast<std::ptrdiff_t>(kMaxFrames * kChannels));

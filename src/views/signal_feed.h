@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace k470 {
@@ -21,14 +22,21 @@ class SignalFeed {
     // so a feed nobody takes from stays small.
     static constexpr size_t kMaxFrames = 960000;
 
-    // Called behind the chain after every sample (where the chain is guarded, under its lock).
+    // Called behind the chain after every sample (where the chain is guarded, under its lock). The chain
+    // gives each value half an output ring late, so the outputs of the first samples after a Clear() are
+    // what the ring held before; they are left out, and the first frame taken is the first sample's.
     void OnSample(const ProcessingChain& chain);
     // The frames gathered since the last take, kChannels values each, oldest first.
     std::vector<double> Take();
-    void Clear() { pending_.clear(); }
+    // The signal starts again: what was gathered goes, and the chain's delay is left out again.
+    void Clear() {
+        pending_.clear();
+        samples_ = 0;
+    }
 
   private:
     std::vector<double> pending_;
+    uint64_t samples_ = 0;  // samples that passed the chain since the last Clear()
 };
 
 }  // namespace k470::views

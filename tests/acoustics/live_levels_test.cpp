@@ -22,6 +22,11 @@ double amplitudeOf(double db) {
     return kP0 * std::pow(10.0, db / 20.0) * std::numbers::sqrt2;
 }
 
+// The context of a channel in pascals (or, not acoustic, in another unit with the same reference).
+MeasurementContext contextOf(double fs, bool acoustic) {
+    return MeasurementContext{fs, acoustic ? "Pa" : "m/c^2", kP0, ScaleOrigin::Source};
+}
+
 // Feeds in pieces of a 30 ms tick, as the window does.
 void feedInTicks(LiveLevels& l, const std::vector<double>& x) {
     const size_t tick = static_cast<size_t>(0.03 * kFs);
@@ -37,7 +42,7 @@ double bandAt(const LiveReadout& r, int index) {
 }
 
 TEST(LiveLevels, CalibratorToneReadsItsLevelOnEveryReadout) {
-    auto live = LiveLevels::Create(kFs, kP0, true);
+    auto live = LiveLevels::Create(contextOf(kFs, true));
     ASSERT_TRUE(live.ok());
     // The calibrator is on before the meter starts: the switching-on of the tone (whose transient through
     // the C weighting's low-frequency poles lifts the peak) lies before the start.
@@ -60,7 +65,7 @@ TEST(LiveLevels, CalibratorToneReadsItsLevelOnEveryReadout) {
 }
 
 TEST(LiveLevels, ResetStartsTheSinceStartValuesAgain) {
-    auto live = LiveLevels::Create(kFs, kP0, true);
+    auto live = LiveLevels::Create(contextOf(kFs, true));
     ASSERT_TRUE(live.ok());
     feedInTicks(*live, tone(1000.0, kFs, 1.0, amplitudeOf(100.0)));
     feedInTicks(*live, tone(1000.0, kFs, 1.0, amplitudeOf(80.0)));
@@ -82,7 +87,7 @@ TEST(LiveLevels, WeightingFollowsTheChannelsUnit) {
         double fast;
     };
     for (const Case c : {Case{true, Weighting::A, 94.0 - 19.1}, Case{false, Weighting::Z, 94.0}}) {
-        auto live = LiveLevels::Create(kFs, kP0, c.acoustic);
+        auto live = LiveLevels::Create(contextOf(kFs, c.acoustic));
         ASSERT_TRUE(live.ok());
         feedInTicks(*live, tone(100.0, kFs, 2.0, amplitudeOf(94.0)));
         const LiveReadout r = live->readout();
@@ -93,13 +98,13 @@ TEST(LiveLevels, WeightingFollowsTheChannelsUnit) {
 }
 
 TEST(LiveLevels, BandsAboveHalfTheRateAreLeftEmpty) {
-    auto live = LiveLevels::Create(16000.0, kP0, true);
+    auto live = LiveLevels::Create(contextOf(16000.0, true));
     ASSERT_TRUE(live.ok());
     live->process(tone(1000.0, 16000.0, 0.5, amplitudeOf(94.0)));
     const LiveReadout r = live->readout();
     EXPECT_TRUE(std::isnan(bandAt(r, 13)));  // 20 kHz
     EXPECT_FALSE(std::isnan(bandAt(r, 0)));
-    EXPECT_FALSE(LiveLevels::Create(4000.0, kP0, true).ok());
+    EXPECT_FALSE(LiveLevels::Create(contextOf(4000.0, true)).ok());
 }
 
 // The display's top follows where the levels lie (sound pressure far above 0 dB, full scale below it) and

@@ -100,8 +100,9 @@ TEST_F(AnalysisPagesTest, FftOfAReplayedToneFindsItsFrequencyAndLevel) {
     page->chart()->SetCursor(0, static_cast<int64_t>(peak->bin));
     EXPECT_TRUE(page->cursorLabel()->text().startsWith(QStringLiteral("Cursor: ") +
                                                        QString::number(peak->frequencyHz, 'f', 1)));
-    // "Save text" writes the chart's table: the frequency column first.
-    EXPECT_TRUE(page->ClipboardText().startsWith(QStringLiteral("f [Hz]\t")));
+    // "Copy" gives the fft command's CSV, one line per bin.
+    EXPECT_TRUE(page->ClipboardText().startsWith(QStringLiteral("frequency_hz,level_db\n0,")));
+    EXPECT_EQ(page->ClipboardText().count(QLatin1Char('\n')), 4096 / 2 + 1 + 1);
 
     // "Reset" starts the average from nothing; a linear axis starts at 0 Hz.
     page->logarithmicBox()->setChecked(false);
@@ -181,11 +182,9 @@ TEST_F(AnalysisPagesTest, Rt60OfTheRoomSampleGivesItsReverberationTimes) {
     ASSERT_GE(page->chart()->curves().size(), 3u);
     EXPECT_GT(page->chart()->curves()[0].values.size(), 10u);
 
-    // "Copy": the table tab-separated under its header.
+    // "Copy": the CSV of k470-cli rt60.
     page->findChild<QPushButton*>(QStringLiteral("rt60Copy"))->click();
-    const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), table->rowCount() + 1);
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Band [Hz]\tEDT [s]\tT20 [s]\tT30 [s]")));
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), acoustics::ReverberationCsv(*page->result()));
     // "Save CSV...": the file of k470-cli rt60; over the input file it is refused.
     const QString csv = QString::fromStdString(dir.file("room_rt60.csv"));
     QString proposed;

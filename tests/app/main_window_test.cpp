@@ -422,6 +422,9 @@ TEST_F(MainWindowTest, TheActivePresetIsNamedBesideTheChannels) {
     w->OpenPath(QString::fromStdString(sdt));
     ASSERT_NE(w->sessionAs<SignalFileSession>(), nullptr);
     EXPECT_FALSE(w->control(Control::Preset)->isVisible());
+    ProcessorPreset quiet;
+    quiet.name = u"Quiet";
+    frame.presets().push_back(quiet);
     frame.signalState().presetActive = true;
     frame.signalState().presetName = "Quiet";
     w->OpenPath(QString::fromStdString(sdt));

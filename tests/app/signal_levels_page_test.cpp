@@ -93,7 +93,7 @@ TEST_F(SignalLevelsPageTest, SignalBringsTheLevelsOfTheReplayedChannel) {
     EXPECT_EQ(page->bandChart()->hi(), 140.0);  // sound pressure levels: the usual scale
     EXPECT_TRUE(page->levelLabel()->text().startsWith(QStringLiteral("LAF 9")))
         << page->levelLabel()->text().toStdString();
-    EXPECT_TRUE(page->noteLabel()->text().isEmpty());
+    EXPECT_EQ(page->noteLabel()->text(), QString::fromUtf8("Levels in dB re 20 \u00b5Pa"));
     // "Reset" starts the since-start values again.
     page->Reset();
     EXPECT_LT(page->readout()->seconds, 0.5);
@@ -201,7 +201,7 @@ class CalibrateTest : public SignalLevelsPageTest {
         page = std::make_unique<SignalLevelsPage>(
             SessionEnv{frame, dialogs, nullptr, observer, notepad}, context,
             SignalSourceRef{&frame.signalState(), nullptr, nullptr, {}}, nullptr);
-        page->Restart(kFs);
+        page->Restart();
     }
     double sensitivity() const { return frame.signalState().channels[0].sensitivity; }
 

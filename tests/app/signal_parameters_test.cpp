@@ -346,8 +346,13 @@ TEST_F(SignalParametersTest, ConfirmedValuesReachTheWindowChainAndChannelSetUp) 
     ASSERT_EQ(d.Confirm(), std::nullopt);
 
     int speed = 1;
+    // A recording of the instrument's raw counts, which the preset acts on.
     SdtHeader header;
     header.sampleRate = 24000;
+    header.channelMask = 0x7;
+    header.channelCount = 3;
+    header.units = {u"counts", u"counts", u"counts"};
+    header.referenceValue = {1.0, 1.0, 1.0};
     ChannelSetupSource setup;
     setup.replayedFile = &header;
     ApplySignalParameters(d, window, presets, speed, library, chain, setup);

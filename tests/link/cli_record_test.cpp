@@ -94,7 +94,8 @@ TEST(CliRecordTest, RecordsTheInstrumentsSignalWithItsHeaderDurationMarkersAndLe
     const Case cases[] = {
         {"calibrator", "simulator", 1, 94.0},
         {"tone:250:80,pink:30", "simulator", 1, 80.0},
-        // Without a preset the three channels carry the counts (as pascals) and the two status values.
+        // Without a preset the three channels carry the counts (level here as if they were pascals) and the
+        // two status values.
         {"tone:1000:40", nullptr, 7, 140.0},
     };
     for (const Case& c : cases) {
@@ -112,8 +113,9 @@ TEST(CliRecordTest, RecordsTheInstrumentsSignalWithItsHeaderDurationMarkersAndLe
         EXPECT_EQ(f.rate, 48000.0);
         EXPECT_EQ(f.mask, c.mask) << c.signal;
         EXPECT_EQ(f.channelCount, __builtin_popcount(c.mask));
-        EXPECT_EQ(f.units[0], u"Pa");
-        EXPECT_EQ(f.reference[0], 2e-5);
+        // Pascals through the preset; the converter's counts without one.
+        EXPECT_EQ(f.units[0], c.preset ? u"Pa" : u"counts");
+        EXPECT_EQ(f.reference[0], c.preset ? 2e-5 : 1.0);
         EXPECT_EQ(f.processor, c.preset ? u"simulator" : u"") << c.signal;
         ASSERT_EQ(f.records.size(), 1u);
         const test::ReadBackRecord& r = f.records[0];
