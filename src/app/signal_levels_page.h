@@ -66,6 +66,10 @@ class SignalLevelsPage : public SignalAnalysisPage {
     void Calibrate();
 
     const std::optional<acoustics::LiveReadout>& readout() const { return readout_; }
+    // The levels since the start (or the last reset); none without an analysis.
+    std::optional<acoustics::IntervalLevels> levels() const {
+        return live_ ? std::optional(live_->levels()) : std::nullopt;
+    }
     QLabel* levelLabel() const { return level_; }
     QLabel* noteLabel() const { return note_; }
     QLabel* calibrationLabel() const { return calibration_; }

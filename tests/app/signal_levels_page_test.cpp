@@ -162,6 +162,15 @@ TEST_F(SignalLevelsPageTest, SoundFileOpensAsAReplayedSignalNamedByItself) {
     EXPECT_LT(page->readout()->fast, 0.0);
     EXPECT_EQ(page->bandChart()->hi(), 0.0);
     EXPECT_EQ(page->bandChart()->lo(), -140.0);
+    EXPECT_EQ(page->noteLabel()->text(), QStringLiteral("Levels in dB FS"));
+    // Level records cannot hold levels re full scale: refused with the reason, nothing written.
+    const std::string bin = dir.file("take.bin");
+    w->askSavePath = [&](const QString&, const QString&, const QString&) { return QString::fromStdString(bin); };
+    page->MakeLevelRecords();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("The file has no physical scale"))) << errors[0].toStdString();
+    EXPECT_FALSE(std::filesystem::exists(bin));
+    errors.clear();
 
     // A broken sound file: libsndfile's message, the window without a source.
     const std::string broken = dir.file("broken.wav");

@@ -107,6 +107,15 @@ TEST(LevelsCommand, SaysWhatTheLevelsMeanForUnscaledAndNonAcousticInput) {
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_NEAR(cell(rows, 1, "LAeq"), 20.0 * std::log10(0.5 / std::sqrt(2.0)), 0.05);
     EXPECT_EQ(rows[1].back(), "");  // the 16 kHz octave does not exist at 8 kHz
+    // Records cannot hold levels re full scale (they would all be stored as 0 dB): refused, no file.
+    r = runCommand(K470_CLI, {"levels", "-o", dir.file("fs.bin"), wav});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("The file has no physical scale"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("fs.bin")));
+    // With a scale they are sound pressure levels and are stored.
+    r = runCommand(K470_CLI, {"levels", "--scale", "1", "-o", dir.file("pa.bin"), wav});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.file("pa.bin")));
 
     acoustics::testing::SdtRecordImage rec;
     rec.frames = tone(100.0, 8000.0, 1.0, 1e-3);
