@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frame_controller.h"
 
+#include "base/text_encoding.h"
+
 #include <sys/stat.h>
 
 namespace k470::app {
@@ -45,6 +47,15 @@ void FrameController::Initialise() {
 void FrameController::ApplyActivePreset() {
     std::lock_guard<std::mutex> guard(signalLock_);
     applyActivePreset(signal_, presets_, library_, chain_);
+}
+
+void FrameController::ChoosePresetIfNoneChosen(const std::u16string& name) {
+    if (signal_.presetActive || findPreset(presets_, name) == nullptr) return;
+    for (double s : streamSensitivities_)
+        if (s > 0.0) return;
+    signal_.presetActive = true;
+    signal_.presetName = utf16ToUtf8(name);
+    ApplyActivePreset();
 }
 
 void FrameController::Shutdown(WindowRect windowRect) {

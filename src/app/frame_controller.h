@@ -33,6 +33,9 @@ class FrameController {
     // The active preset's quantities into the signal state again (under the signal lock): a replayed file
     // that the preset does not act on set its own channels in their place.
     void ApplyActivePreset();
+    // Activates the preset of that name when no preset is active and no channel of the raw-signal instrument
+    // was calibrated: the preset that fits the instrument attached.
+    void ChoosePresetIfNoneChosen(const std::u16string& name);
     // The window closes: the settings with its place, and the processing presets.
     void Shutdown(WindowRect windowRect);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/instrument_session.h"
 
+#include "app/signal_filtration.h"
+
 #include <QApplication>
 #include <QDir>
 #include <chrono>
@@ -135,6 +137,8 @@ views::ControlRow InstrumentSession::controlRow() const {
 
 bool InstrumentSession::allowed(Command command) const {
     if (SignalAnalyses::IsAnalysisCommand(command)) return AnalysisAllowed(analyses_.get(), command);
+    // The raw-signal instrument's processing (the preset above all) is chosen while its stream flows.
+    if (command == Command::SignalFiltration) return controller_->deviceType() == kStreamDeviceType;
     if (controller_->deviceType() == kStreamDeviceType)
         if (auto a = StreamAllows(streaming(), streamRecording_.recording(), command)) return *a;
     return InstrumentAllows(reported_, !pages_.empty(), command);
@@ -186,6 +190,13 @@ bool InstrumentSession::run(Command command) {
             return true;
         case Command::Misc:
             onMisc();
+            return true;
+        case Command::SignalFiltration:
+            RunSignalFiltration(env_.frame, env_.dialogs, env_.window, FiltrationInput{kStreamDeviceType}, [this] {
+                // The chain's units, scale or rate may have changed: the analyses start again.
+                if (analyses_) analyses_->Restart();
+                changed(SessionObserver::Change::State);
+            });
             return true;
         case Command::Signal:
         case Command::Fft:

@@ -22,6 +22,8 @@
 #include "base/settings_store.h"
 #include "link/serial_port.h"
 #include "link/tele_link.h"
+#include "link/live_stream_handler.h"
+#include "signal/processor_preset.h"
 #include "sim/simulator.h"
 
 namespace k470::app {
@@ -95,6 +97,11 @@ struct CommandLine {
         QStringLiteral("simulator"),
         QStringLiteral("use the built-in instrument simulator as the USB instrument (device type T)"),
         QStringLiteral("T"), QStringLiteral("3")};
+    const QCommandLineOption simulatorSignal{
+        QStringLiteral("simulator-signal"),
+        QStringLiteral("with --simulator 26: the signal the raw-signal instrument plays, as k470-sim "
+                       "--signal takes it (e.g. calibrator, tone:1000:94, pink:60, decay:1.2)"),
+        QStringLiteral("LIST")};
     const QCommandLineOption reportPdf{
         QStringLiteral("report-pdf"),
         QStringLiteral("write the measurement report of the .bin files as a PDF file OUT and quit, "
@@ -123,6 +130,7 @@ struct CommandLine {
                            "files of the report"));
         parser.addOption(exitWhenShown);
         parser.addOption(simulator);
+        parser.addOption(simulatorSignal);
         parser.addOption(reportPdf);
         parser.addOption(level);
         parser.addOption(operatorName);
@@ -193,6 +201,17 @@ int UtilityApp::Run(QApplication& app) {
         options.type = static_cast<DeviceType>(parser.value(simulator).toUShort());
         options.tcp = false;
         options.pty = true;
+        if (parser.isSet(line.simulatorSignal)) {
+            auto items = parseSignalList(parser.value(line.simulatorSignal).toStdString());
+            if (!items) {
+                std::fprintf(stderr, "k470: --simulator-signal: %s\n", items.error().message.c_str());
+                return 2;
+            }
+            options.signal = std::move(*items);
+        }
+        // The simulator's raw counts read in pascals through the preset made for it, unless the user chose
+        // a preset or calibrated the channel already.
+        if (options.type == kStreamDeviceType) frame.ChoosePresetIfNoneChosen(kSimulatorPresetName);
         auto started = Simulator::Start(options);
         if (started) {
             simulated = std::move(*started);

@@ -31,6 +31,7 @@
 #include "app/misc_dialogs.h"
 #include "app/recording_dialog.h"
 #include "app/rt60_page.h"
+#include "app/signal_levels_page.h"
 #include "app/signal_page.h"
 #include "app/tele_parameters_dialog.h"
 #include "base/named_event.h"
@@ -39,6 +40,7 @@
 #include "data/device_type.h"
 #include "data/sample_records.h"
 #include "export/level_locator.h"
+#include "signal/processor_preset.h"
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
 #include "views/level_views.h"
@@ -340,6 +342,14 @@ TEST_F(InstrumentSessionTest, RawSignalInstrumentShowsItsSignal) {
     auto* page = qobject_cast<SignalPage*>(w->pages()[0]);
     ASSERT_TRUE(page);
     EXPECT_TRUE(page->levelLabel()->text().endsWith(QStringLiteral(" dB")));
+    // Without a preset the samples are the converter's counts, and the pages say so; the preset can be
+    // chosen while the stream flows.
+    EXPECT_EQ(frame.signalState().channels[0].units, "counts");
+    auto* levels = qobject_cast<SignalLevelsPage*>(w->pages()[1]);
+    ASSERT_TRUE(levels);
+    EXPECT_TRUE(levels->noteLabel()->text().startsWith(QStringLiteral("Levels in dB re 1 counts")))
+        << levels->noteLabel()->text().toStdString();
+    EXPECT_TRUE(enabled(*w, Command::SignalFiltration));
     // The stream's spectrum builds up on the "FFT" page.
     ASSERT_TRUE(enabled(*w, Command::Fft));
     w->action(Command::Fft)->trigger();
@@ -364,6 +374,31 @@ TEST_F(InstrumentSessionTest, RawSignalInstrumentShowsItsSignal) {
     EXPECT_FALSE(enabled(*w, Command::SaveAsText));
     EXPECT_TRUE(w->close());
     EXPECT_EQ(w->session(), nullptr);
+}
+
+TEST_F(InstrumentSessionTest, SimulatorsCalibratorReadsItsLevelThroughThePresetMadeForIt) {
+    SimulatorOptions o;
+    o.type = kStreamDeviceType;
+    o.tcp = false;
+    o.pty = true;
+    o.signal = parseSignalList("calibrator").value();
+    auto started = Simulator::Start(o);
+    ASSERT_TRUE(started.ok());
+    sim = std::move(*started);
+    w = makeWindow(0);
+    // As "k470 --simulator 26" does: the simulator's preset, since the user chose none.
+    frame.ChoosePresetIfNoneChosen(kSimulatorPresetName);
+    EXPECT_EQ(frame.activePreset(), "simulator");
+    w->links().UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{sim->ptyPath()}));
+    w->show();
+    w->action(Command::Data)->trigger();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    auto* levels = qobject_cast<SignalLevelsPage*>(w->pages()[1]);
+    ASSERT_TRUE(levels);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return levels->readout() && levels->readout()->seconds >= 1.0; }, 5000));
+    EXPECT_NEAR(levels->readout()->leq, 94.0, 0.2);
+    EXPECT_EQ(levels->noteLabel()->text(), QString::fromUtf8("Levels in dB re 20 \u00b5Pa"));
+    EXPECT_TRUE(w->close());
 }
 
 TEST_F(InstrumentSessionTest, ExternalTriggerStartsTheArmedRecording) {
