@@ -155,8 +155,16 @@
         <translation>Не удаётся прочитать звуковой файл &apos;%s&apos;: %s</translation>
     </message>
     <message>
-        <source>No 1 kHz calibrator tone in &apos;%s&apos;: its 1 kHz band is %s dB below its broadband level</source>
-        <translation>В &apos;%s&apos; нет тона калибратора 1 кГц: его полоса 1 кГц на %s дБ ниже широкополосного уровня</translation>
+        <source>No single calibrator tone in &apos;%s&apos;: the rest of the signal is %s dB below its %s Hz band (10 dB or more are needed)</source>
+        <translation>В &apos;%s&apos; нет единственного тона калибратора: остальной сигнал на %s дБ ниже его полосы %s Гц (нужно не менее 10 дБ)</translation>
+    </message>
+    <message>
+        <source>The tone in &apos;%s&apos; is at %s Hz, not at the calibrator&apos;s %s Hz</source>
+        <translation>Тон в &apos;%s&apos; имеет частоту %s Гц, а не %s Гц калибратора</translation>
+    </message>
+    <message>
+        <source>The tone in &apos;%s&apos; is not steady: its level varied by %s dB (at most %s dB)</source>
+        <translation>Тон в &apos;%s&apos; нестабилен: его уровень менялся на %s дБ (допустимо не более %s дБ)</translation>
     </message>
     <message>
         <source>Sample %s of record %s is not a finite number</source>

@@ -14,6 +14,9 @@ namespace {
 
 // The band filters ring in from silence; the calibrator's band is measured after this much signal.
 constexpr double kBandSettleSeconds = 0.25;
+// The steadiness of a calibrator's tone is judged on blocks this long: a few hundred periods of the tone,
+// short enough to show a level that drifts over the measurement.
+constexpr double kBlockSeconds = 0.5;
 
 }  // namespace
 
@@ -97,31 +100,62 @@ LiveReadout LiveLevels::readout() const {
     return r;
 }
 
-Result<CalibratorMeasurement> CalibratorMeasurement::Create(double sampleRate, double seconds) {
+double nominalHz(CalibratorTone tone) {
+    return tone == CalibratorTone::Hz250 ? 250.0 : 1000.0;
+}
+
+Result<CalibratorMeasurement> CalibratorMeasurement::Create(double sampleRate, CalibratorTone tone,
+                                                            double seconds) {
     BandRequest request;
     request.octaves = false;
-    request.firstThird = request.lastThird = 0;  // the 1 kHz band
+    // The 1/3-octave band of the tone: 1 kHz is band 0, 250 Hz six thirds below.
+    request.firstThird = request.lastThird = tone == CalibratorTone::Hz250 ? -6 : 0;
     auto bank = OctaveFilterBank::Create(sampleRate, request);
     if (!bank) return bank.error();
     CalibratorMeasurement m(std::move(*bank));
-    m.wanted_ = static_cast<uint64_t>(std::llround(std::max(seconds, kBandSettleSeconds * 2) * sampleRate));
+    m.tone_ = tone;
+    m.bandRate_ = m.bank_.band(0).sampleRate;
+    m.skip_ = static_cast<uint64_t>(kBandSettleSeconds * m.bandRate_);
+    m.blockLength_ = static_cast<uint64_t>(std::llround(kBlockSeconds * m.bandRate_));
+    m.wanted_ =
+        seconds > 0 ? static_cast<uint64_t>(std::llround(std::max(seconds, kBandSettleSeconds * 2) * sampleRate))
+                    : 0;
     return m;
 }
 
 void CalibratorMeasurement::process(std::span<const double> samples) {
     if (done()) return;
-    samples = samples.first(static_cast<size_t>(std::min<uint64_t>(samples.size(), wanted_ - taken_)));
+    if (wanted_ > 0)
+        samples = samples.first(static_cast<size_t>(std::min<uint64_t>(samples.size(), wanted_ - taken_)));
     for (double x : samples) sum_ += x * x;
     taken_ += samples.size();
-    const double bandRate = bank_.band(0).sampleRate;
-    const auto skip = static_cast<uint64_t>(kBandSettleSeconds * bandRate);
-    bank_.process(samples, [&](size_t, std::span<const double> y) {
-        for (double v : y) {
-            // The band's first samples are its filter ringing in: not part of the tone's level.
-            if (bandCount_ >= skip) bandSum_ += v * v;
-            ++bandCount_;
+    bank_.process(samples, [this](size_t, std::span<const double> y) { takeBand(y); });
+}
+
+void CalibratorMeasurement::takeBand(std::span<const double> y) {
+    for (double v : y) {
+        // The band's first samples are its filter ringing in: not part of the tone.
+        if (bandCount_++ < skip_) {
+            previous_ = v;
+            continue;
         }
-    });
+        bandSum_ += v * v;
+        if (previous_ < 0.0 && v >= 0.0) {
+            const double at = static_cast<double>(bandCount_ - 1) - v / (v - previous_);
+            if (rises_++ == 0) firstRise_ = at;
+            lastRise_ = at;
+        }
+        previous_ = v;
+        blockSum_ += v * v;
+        if (++inBlock_ == blockLength_) {
+            const double level = blockSum_ / static_cast<double>(blockLength_);
+            blockMin_ = blocks_ == 0 ? level : std::min(blockMin_, level);
+            blockMax_ = blocks_ == 0 ? level : std::max(blockMax_, level);
+            ++blocks_;
+            blockSum_ = 0.0;
+            inBlock_ = 0;
+        }
+    }
 }
 
 double CalibratorMeasurement::fraction() const {
@@ -129,25 +163,49 @@ double CalibratorMeasurement::fraction() const {
 }
 
 double CalibratorMeasurement::bandMeanSquare() const {
-    const double bandRate = bank_.band(0).sampleRate;
-    const auto skip = static_cast<uint64_t>(kBandSettleSeconds * bandRate);
-    return bandCount_ > skip ? bandSum_ / static_cast<double>(bandCount_ - skip) : 0.0;
+    return bandCount_ > skip_ ? bandSum_ / static_cast<double>(bandCount_ - skip_) : 0.0;
 }
 
 double CalibratorMeasurement::broadbandMeanSquare() const {
     return taken_ ? sum_ / static_cast<double>(taken_) : 0.0;
 }
 
-Result<Calibration> calibrate(double sensitivity, double bandMeanSquare, double broadbandMeanSquare,
-                              double referenceValue, double wantedDb, const std::string& sourceName) {
-    const double below = 10.0 * std::log10(broadbandMeanSquare / bandMeanSquare);
-    if (!(bandMeanSquare > 0.0) || !(below <= kCalibratorToneMarginDb))
-        return fail(message(Word::NoCalibrationTone,
-                            {sourceName, bandMeanSquare > 0.0 ? formatFixed(below, 1) : "infinitely"}));
-    Calibration c;
-    c.measuredDb = levelDb(bandMeanSquare, referenceValue);
-    c.broadbandDb = levelDb(broadbandMeanSquare, referenceValue);
-    c.sensitivity = sensitivity * std::pow(10.0, (wantedDb - c.measuredDb) / 20.0);
+double CalibratorMeasurement::toneHz() const {
+    if (rises_ < 2 || !(lastRise_ > firstRise_)) return 0.0;
+    return static_cast<double>(rises_ - 1) * bandRate_ / (lastRise_ - firstRise_);
+}
+
+double CalibratorMeasurement::spreadDb() const {
+    if (blocks_ < 2 || !(blockMin_ > 0.0)) return blocks_ < 2 ? 0.0 : std::numeric_limits<double>::infinity();
+    return 10.0 * std::log10(blockMax_ / blockMin_);
+}
+
+CalibrationCheck CheckCalibration(const CalibratorMeasurement& m, double sensitivity, double referenceValue,
+                                  double wantedDb, const std::string& sourceName) {
+    CalibrationCheck c;
+    const double band = m.bandMeanSquare();
+    const double broad = m.broadbandMeanSquare();
+    const double nominal = nominalHz(m.tone());
+    c.bandDb = levelDb(band, referenceValue);
+    c.broadbandDb = levelDb(broad, referenceValue);
+    c.toneHz = m.toneHz();
+    c.spreadDb = m.spreadDb();
+    c.oldSensitivity = sensitivity;
+    c.newSensitivity = band > 0.0 ? sensitivity * std::pow(10.0, (wantedDb - c.bandDb) / 20.0) : sensitivity;
+    c.changeDb = 20.0 * std::log10(c.newSensitivity / sensitivity);
+    // The rest of the signal: what the broadband level holds beyond the tone's band.
+    const double rest = broad - band;
+    const double restBelowDb = rest > 0.0 ? 10.0 * std::log10(band / rest) : HUGE_VAL;
+    const std::string hz = formatGeneral(nominal, 5);
+    if (!(band > 0.0) || !(restBelowDb >= kCalibratorToneMarginDb))
+        c.refusal = fail(message(Word::NoCalibrationTone,
+                                 {sourceName, band > 0.0 ? formatFixed(restBelowDb, 1) : "-inf", hz}));
+    else if (!(std::fabs(c.toneHz / nominal - 1.0) <= kCalibratorFrequencyTolerance))
+        c.refusal =
+            fail(message(Word::CalibratorToneOffFrequency, {sourceName, formatFixed(c.toneHz, 1), hz}));
+    else if (!(c.spreadDb <= kCalibratorSteadinessDb))
+        c.refusal = fail(message(Word::CalibratorToneUnsteady,
+                                 {sourceName, formatFixed(c.spreadDb, 2), formatFixed(kCalibratorSteadinessDb, 1)}));
     return c;
 }
 

@@ -12,6 +12,7 @@
 // level over a fixed time of the flowing signal.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -77,48 +78,82 @@ class LiveLevels {
     uint64_t before_ = 0;  // samples before the last reset
 };
 
-// The level of an acoustic calibrator's tone on the flowing signal: the 1 kHz 1/3-octave band and the
-// broadband (Z) equivalent levels over `seconds` of signal.
+// The tone of an acoustic calibrator: 1 kHz for sound calibrators, 250 Hz for pistonphones.
+enum class CalibratorTone { Hz1000, Hz250 };
+double nominalHz(CalibratorTone tone);
+
+// An acoustic calibrator's tone measured on a signal: the level of the tone's 1/3-octave band and of the
+// whole signal, the tone's frequency (from the band's zero crossings) and how steady its level is (the
+// spread of the band level over half-second blocks), over `seconds` of signal (0: all that is given).
 class CalibratorMeasurement {
   public:
     static constexpr double kSeconds = 5.0;  // long enough for the band filter to settle many times over
 
-    static Result<CalibratorMeasurement> Create(double sampleRate, double seconds = kSeconds);
+    static Result<CalibratorMeasurement> Create(double sampleRate, CalibratorTone tone = CalibratorTone::Hz1000,
+                                                double seconds = kSeconds);
     // Takes what is still wanted of the samples; the rest is ignored once the time is full.
     void process(std::span<const double> samples);
-    bool done() const { return taken_ >= wanted_; }
+    bool done() const { return wanted_ > 0 && taken_ >= wanted_; }
     // 0..1 of the time measured.
     double fraction() const;
-    // Mean squares (unit squared) of the 1 kHz band and of the whole signal so far.
+    CalibratorTone tone() const { return tone_; }
+    // Mean squares (unit squared) of the tone's band and of the whole signal so far.
     double bandMeanSquare() const;
     double broadbandMeanSquare() const;
+    // The tone's frequency in Hz; 0 before two rising zero crossings of its band.
+    double toneHz() const;
+    // Highest minus lowest band level of the complete half-second blocks, dB; 0 with fewer than two.
+    double spreadDb() const;
 
   private:
     CalibratorMeasurement(OctaveFilterBank bank) : bank_(std::move(bank)) {}
+    void takeBand(std::span<const double> y);
     OctaveFilterBank bank_;
+    CalibratorTone tone_ = CalibratorTone::Hz1000;
+    double bandRate_ = 0.0;
+    uint64_t skip_ = 0;  // band samples of the filter ringing in
     double bandSum_ = 0.0;
     uint64_t bandCount_ = 0;
     double sum_ = 0.0;
     uint64_t taken_ = 0, wanted_ = 0;
+    // Half-second blocks of the band: the running block and the extremes of the complete ones.
+    uint64_t blockLength_ = 0, inBlock_ = 0, blocks_ = 0;
+    double blockSum_ = 0.0, blockMin_ = 0.0, blockMax_ = 0.0;
+    // Rising zero crossings of the band: the first and the last (in band samples, interpolated), and how many.
+    double previous_ = 0.0, firstRise_ = 0.0, lastRise_ = 0.0;
+    uint64_t rises_ = 0;
 };
 
-// The outcome of a calibration: the channel's new sensitivity and what the tone read before.
-struct Calibration {
-    double sensitivity = 1.0;
-    double measuredDb = 0.0;   // the 1 kHz band before the change, dB re the reference
-    double broadbandDb = 0.0;  // the whole signal, dB re the reference
+// What a calibration would do, for the user to see before it is applied.
+struct CalibrationCheck {
+    // The measured levels in dB re the reference, the tone's frequency and the spread of its level.
+    double bandDb = 0.0;
+    double broadbandDb = 0.0;
+    double toneHz = 0.0;
+    double spreadDb = 0.0;
+    double oldSensitivity = 1.0;
+    double newSensitivity = 1.0;  // makes the band read the calibrator's level
+    double changeDb = 0.0;        // 20 lg(new / old)
+    // Why it must not be applied: no single tone, not at the calibrator's frequency, not steady.
+    std::optional<Error> refusal;
+
+    // A change this large is more likely a wrong set-up than a drifting microphone: the user confirms it.
+    static constexpr double kConfirmChangeDb = 10.0;
+    bool needsConfirmation() const { return std::fabs(changeDb) > kConfirmChangeDb; }
 };
 
-// How far a calibrator's band may lie below the broadband level before the signal is taken for something
-// else than the calibrator's tone.
+// The rest of the signal must lie this far below the tone's band (a calibrator's tone with the room
+// around it, not a signal of several components).
 constexpr double kCalibratorToneMarginDb = 10.0;
+// The tone's frequency may differ this much from the calibrator's (relative).
+constexpr double kCalibratorFrequencyTolerance = 0.03;
+// The tone's level may vary this much (dB) over the measurement.
+constexpr double kCalibratorSteadinessDb = 0.2;
 
-// The sensitivity that makes the band read `wantedDb`: the current one corrected by the difference.
-// Fails without a calibrator tone (band more than kCalibratorToneMarginDb below the broadband level, or
-// no signal at all).
-// sourceName names the signal in the message.
-Result<Calibration> calibrate(double sensitivity, double bandMeanSquare, double broadbandMeanSquare,
-                              double referenceValue, double wantedDb, const std::string& sourceName);
+// Checks the measurement as a calibration of a channel of this sensitivity and reference to wantedDb.
+// sourceName names the signal in the reasons.
+CalibrationCheck CheckCalibration(const CalibratorMeasurement& m, double sensitivity, double referenceValue,
+                                  double wantedDb, const std::string& sourceName);
 
 // The change of a channel's sensitivity since the previous calibration in dB (positive: the chain now
 // amplifies more, i.e. the microphone had become less sensitive).

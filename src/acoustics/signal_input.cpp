@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "acoustics/signal_input.h"
 
+#include "acoustics/live_levels.h"
+#include "signal/signal_synth.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
@@ -21,11 +24,7 @@ namespace k470::acoustics {
 namespace {
 
 constexpr size_t kBlockFrames = 4096;      // frames read from the file at once
-constexpr double kPascalReference = 2e-5;  // 0 dB re 20 uPa
-// A calibration recording's 1 kHz band may lie at most this far below its broadband level.
-constexpr double kCalibrationToneMargin = 10.0;
-// The start of a calibration recording that is left out while the band filter settles (s).
-constexpr double kCalibrationSettle = 0.25;
+constexpr double kPascalReference = kReferencePressure;
 
 std::string number(double v) {
     return formatGeneral(v, 10);
@@ -275,37 +274,20 @@ Result<double> calibrationScale(const CalibrationSource& calibration, int channe
     auto in = SignalInput::Open(calibration.path, o);
     if (!in) return in.error();
     const SignalDescription& d = in->description();
-    BandRequest request;
-    request.octaves = false;
-    request.firstThird = request.lastThird = 0;  // the 1 kHz band
-    auto bank = OctaveFilterBank::Create(d.sampleRate, request);
-    if (!bank) return bank.error();
-    const double settle =
-        static_cast<double>(d.frames) > 4 * kCalibrationSettle * d.sampleRate ? kCalibrationSettle : 0.0;
-    const auto skipBand = static_cast<uint64_t>(settle * bank->band(0).sampleRate);
-    double band = 0.0, broad = 0.0;
-    uint64_t bandCount = 0, broadCount = 0;
+    // The whole recording, checked as the window checks a calibrator on the live signal.
+    auto m = CalibratorMeasurement::Create(d.sampleRate, CalibratorTone::Hz1000, 0.0);
+    if (!m) return m.error();
     std::vector<double> block(kBlockFrames);
     while (true) {
         auto n = in->read(block);
         if (!n) return n.error();
         if (*n == 0) break;
-        for (size_t i = 0; i < *n; ++i) broad += block[i] * block[i];
-        broadCount += *n;
-        bank->process(std::span(block.data(), *n), [&](size_t, std::span<const double> y) {
-            for (double v : y)
-                if (bandCount++ >= skipBand) band += v * v;
-        });
+        m->process(std::span(block.data(), *n));
     }
-    bandCount = bandCount > skipBand ? bandCount - skipBand : 0;
-    const double bandMs = bandCount ? band / static_cast<double>(bandCount) : 0.0;
-    const double broadMs = broadCount ? broad / static_cast<double>(broadCount) : 0.0;
-    const double below = 10.0 * std::log10(broadMs / bandMs);
-    if (!(bandMs > 0.0) || !(below <= kCalibrationToneMargin))
-        return fail(message(Word::NoCalibrationTone,
-                            {calibration.path, bandMs > 0.0 ? formatFixed(below, 1) : "infinitely"}));
     const double reference = d.fullScale ? kPascalReference : d.referenceValue;
-    return reference * std::pow(10.0, calibration.level / 20.0) / std::sqrt(bandMs);
+    const CalibrationCheck c = CheckCalibration(*m, 1.0, reference, calibration.level, calibration.path);
+    if (c.refusal) return *c.refusal;
+    return c.newSensitivity;
 }
 
 }  // namespace k470::acoustics

@@ -46,7 +46,10 @@ const char* const kMessages[] = {
     QT_TRANSLATE_NOOP("Lexicon", "There is no record %s: the file has %s"),
     QT_TRANSLATE_NOOP("Lexicon", "Can't read sound file '%s': %s"),
     QT_TRANSLATE_NOOP("Lexicon",
-                      "No 1 kHz calibrator tone in '%s': its 1 kHz band is %s dB below its broadband level"),
+                      "No single calibrator tone in '%s': the rest of the signal is %s dB below its %s Hz "
+                      "band (10 dB or more are needed)"),
+    QT_TRANSLATE_NOOP("Lexicon", "The tone in '%s' is at %s Hz, not at the calibrator's %s Hz"),
+    QT_TRANSLATE_NOOP("Lexicon", "The tone in '%s' is not steady: its level varied by %s dB (at most %s dB)"),
     QT_TRANSLATE_NOOP("Lexicon", "Sample %s of record %s is not a finite number"),
     QT_TRANSLATE_NOOP("Lexicon", "Start %s s lies at or beyond the end of record %s (%s s)"),
     QT_TRANSLATE_NOOP("Lexicon", "Length %s s from %s s reaches beyond the end of record %s (%s s)"),

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/signal_levels_page.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -51,30 +52,55 @@ QString levelText(double db) {
 
 // ---- "Calibrate..." ----
 
+namespace {
+// The levels calibrators are made for: 94 dB (1 Pa), 114 dB (10 Pa), 124 dB (pistonphones).
+constexpr double kCalibratorLevels[] = {94.0, 114.0, 124.0};
+}  // namespace
+
 CalibrationDialog::CalibrationDialog(double level, QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("Calibrate"));
     auto* column = new QVBoxLayout(this);
     column->addWidget(
         new QLabel(tr("Put the acoustic calibrator on the microphone, switch it on and press \"Start\".\n"
-                      "The 1 kHz band is measured for %1 seconds.")
+                      "The tone's band is measured for %1 seconds; nothing changes before \"Apply\".")
                        .arg(acoustics::CalibratorMeasurement::kSeconds),
                    this));
     auto* form = new QFormLayout;
+    auto* levelRow = new QHBoxLayout;
     level_ = new QDoubleSpinBox(this);
     level_->setRange(40.0, 160.0);
     level_->setDecimals(1);
     level_->setSingleStep(0.1);
     level_->setSuffix(tr(" dB"));
     level_->setValue(level);
-    form->addRow(tr("Calibrator level:"), level_);
+    levelRow->addWidget(level_);
+    for (double l : kCalibratorLevels) {
+        auto* b = new QPushButton(QString::number(l, 'f', 0), this);
+        b->setToolTip(tr("A calibrator of %1 dB").arg(l, 0, 'f', 0));
+        connect(b, &QPushButton::clicked, this, [this, l] { level_->setValue(l); });
+        levelRow->addWidget(b);
+    }
+    form->addRow(tr("Calibrator level:"), levelRow);
+    tone_ = new QComboBox(this);
+    tone_->addItem(tr("1 kHz (sound calibrator)"), static_cast<int>(acoustics::CalibratorTone::Hz1000));
+    tone_->addItem(tr("250 Hz (pistonphone)"), static_cast<int>(acoustics::CalibratorTone::Hz250));
+    form->addRow(tr("Tone:"), tone_);
     column->addLayout(form);
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 100);
     progress_->setValue(0);
     column->addWidget(progress_);
+    result_ = new QLabel(this);
+    result_->setObjectName(QStringLiteral("calibrationResult"));
+    result_->setWordWrap(true);
+    result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(result_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
     start_ = buttons->addButton(tr("Start"), QDialogButtonBox::ActionRole);
+    apply_ = buttons->addButton(tr("Apply"), QDialogButtonBox::AcceptRole);
+    apply_->setEnabled(false);
     connect(start_, &QPushButton::clicked, this, [this] { Start(); });
+    connect(apply_, &QPushButton::clicked, this, [this] { Apply(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     column->addWidget(buttons);
 }
@@ -87,16 +113,48 @@ void CalibrationDialog::setLevel(double level) {
     level_->setValue(level);
 }
 
+acoustics::CalibratorTone CalibrationDialog::tone() const {
+    return static_cast<acoustics::CalibratorTone>(tone_->currentData().toInt());
+}
+
+void CalibrationDialog::setTone(acoustics::CalibratorTone tone) {
+    tone_->setCurrentIndex(tone_->findData(static_cast<int>(tone)));
+}
+
 void CalibrationDialog::Start() {
     if (started_) return;
     started_ = true;
     start_->setEnabled(false);
     level_->setEnabled(false);
+    tone_->setEnabled(false);
     if (onStart) onStart();
 }
 
 void CalibrationDialog::ShowProgress(double fraction) {
     progress_->setValue(static_cast<int>(std::lround(100.0 * std::clamp(fraction, 0.0, 1.0))));
+}
+
+void CalibrationDialog::ShowCheck(const acoustics::CalibrationCheck& c, const QString& unit) {
+    progress_->setValue(100);
+    const auto db = [](double v) { return QString::number(v, 'f', 2); };
+    QString text = tr("Tone band: %1 %2\nBroadband: %3 %2\nTone: %4 Hz, steady within %5 dB\n"
+                      "Sensitivity: %6 now, %7 after (%8 dB)")
+                       .arg(db(c.bandDb), unit, db(c.broadbandDb), QString::number(c.toneHz, 'f', 1),
+                            db(c.spreadDb), QString::number(c.oldSensitivity, 'g', 6),
+                            QString::number(c.newSensitivity, 'g', 6),
+                            (c.changeDb >= 0 ? QStringLiteral("+") : QString()) + db(c.changeDb));
+    if (c.refusal) text += QStringLiteral("\n\n") + tr("Not applied: %1").arg(QString::fromStdString(c.refusal->message));
+    result_->setText(text);
+    apply_->setEnabled(!c.refusal);
+}
+
+void CalibrationDialog::Apply() {
+    if (!apply_->isEnabled()) return;
+    if (onApply) onApply();
+}
+
+QString CalibrationDialog::resultText() const {
+    return result_->text();
 }
 
 // ---- the page ----
@@ -312,45 +370,60 @@ void SignalLevelsPage::MakeLevelRecords() {
 void SignalLevelsPage::Calibrate() {
     if (source_.file || !(source_.context(context_.channel).sampleRate > 0.0)) return;
     calibratingChannel_ = std::clamp(context_.channel, 0, 2);
+    check_.reset();
     const std::optional<CalibrationEntry> last = LoadCalibration(env_.frame.store(), calibratingChannel_);
     CalibrationDialog dialog(last ? last->level : acoustics::CalibrationSource::kDefaultLevel, env_.window);
-    dialog.onStart = [this] {
+    dialog.onStart = [this, &dialog] {
         const double rate = source_.context(calibratingChannel_).sampleRate;
-        if (auto m = acoustics::CalibratorMeasurement::Create(rate); m) measurement_.emplace(std::move(*m));
+        if (auto m = acoustics::CalibratorMeasurement::Create(rate, dialog.tone()); m)
+            measurement_.emplace(std::move(*m));
+    };
+    dialog.onApply = [this, &dialog] {
+        if (!check_ || check_->refusal) return;
+        if (check_->needsConfirmation() && env_.dialogs.askYesNo &&
+            !env_.dialogs.askYesNo(tr("Calibrate"),
+                                   tr("The sensitivity changes by %1 dB. A change this large is more often a "
+                                      "wrong calibrator level, tone or channel than a drifted microphone. "
+                                      "Apply it?")
+                                       .arg(check_->changeDb, 0, 'f', 2)))
+            return;
+        applyCalibration(*check_);
+        dialog.accept();
     };
     calibrating_ = &dialog;
-    const int code = env_.dialogs.runDialog(dialog);
+    (void)env_.dialogs.runDialog(dialog);
     calibrating_ = nullptr;
     measurement_.reset();
-    (void)code;
     showCalibration();
 }
 
 void SignalLevelsPage::finishCalibration() {
-    CalibrationDialog* dialog = calibrating_;
+    const int k = calibratingChannel_;
+    const SignalChannel& channel = env_.frame.signalState().channels[static_cast<size_t>(k)];
+    const std::string name = channel.label.empty() ? NumberedChannels(k + 1).back() : channel.label;
+    // A calibrator's level is a sound pressure level, whatever the channel read in before.
+    check_ = acoustics::CheckCalibration(*measurement_, channel.sensitivity, kReferencePressure,
+                                         calibrating_->level(), name);
+    measurement_.reset();
+    acoustics::MeasurementContext pascals;
+    pascals.units = "Pa";
+    pascals.referenceValue = kReferencePressure;
+    calibrating_->ShowCheck(*check_, qs(pascals.levelUnit()));
+}
+
+void SignalLevelsPage::applyCalibration(const acoustics::CalibrationCheck& check) {
     const int k = calibratingChannel_;
     SignalState& state = env_.frame.signalState();
     SignalChannel& channel = state.channels[static_cast<size_t>(k)];
-    const double band = measurement_->bandMeanSquare();
-    const double broad = measurement_->broadbandMeanSquare();
-    measurement_.reset();
-    const std::string name = channel.label.empty() ? NumberedChannels(k + 1).back() : channel.label;
-    // A calibrator's level is a sound pressure level, whatever the channel read in before.
-    auto c = acoustics::calibrate(channel.sensitivity, band, broad, kReferencePressure, dialog->level(), name);
-    if (!c) {
-        dialog->reject();
-        env_.dialogs.showError(qs(c.error().message));
-        return;
-    }
     {
         std::lock_guard<std::mutex> guard(env_.frame.signalLock());
-        channel.sensitivity = c->sensitivity;
+        channel.sensitivity = check.newSensitivity;
     }
     if (state.presetActive) {
         // The active preset keeps the sensitivity, as "Signal filtration" would store it.
         for (ProcessorPreset& p : env_.frame.presets())
             if (p.name == utf8ToUtf16(state.presetName))
-                p.sensitivity[static_cast<size_t>(k)] = c->sensitivity;
+                p.sensitivity[static_cast<size_t>(k)] = check.newSensitivity;
         const std::string dir = env_.frame.dataDir();
         std::error_code ec;
         std::filesystem::create_directories(dir, ec);
@@ -358,19 +431,18 @@ void SignalLevelsPage::finishCalibration() {
             !s)
             env_.dialogs.showError(qs(s.error().message));
     } else {
-        env_.frame.streamSensitivities()[static_cast<size_t>(k)] = c->sensitivity;
-        SaveStreamSensitivity(env_.frame.store(), k, c->sensitivity);
+        env_.frame.streamSensitivities()[static_cast<size_t>(k)] = check.newSensitivity;
+        SaveStreamSensitivity(env_.frame.store(), k, check.newSensitivity);
     }
     CalibrationEntry entry;
     entry.date = localTimeNow();
-    entry.level = dialog->level();
-    entry.sensitivity = c->sensitivity;
+    entry.level = calibrating_ ? calibrating_->level() : acoustics::CalibrationSource::kDefaultLevel;
+    entry.sensitivity = check.newSensitivity;
     if (const auto previous = LoadCalibration(env_.frame.store(), k))
-        entry.driftDb = acoustics::calibrationDriftDb(previous->sensitivity, c->sensitivity);
+        entry.driftDb = acoustics::calibrationDriftDb(previous->sensitivity, check.newSensitivity);
     SaveCalibration(env_.frame.store(), k, entry);
     // What was measured so far was at the old sensitivity: the running figures start again.
     Restart();
-    dialog->accept();
 }
 
 void SignalLevelsPage::showCalibration() {

@@ -52,7 +52,10 @@ constexpr DefaultWord kEnglish[] = {
     {Word::NoSuchRecord, "There is no record %s: the file has %s"},
     {Word::CantReadSoundFile, "Can't read sound file '%s': %s"},
     {Word::NoCalibrationTone,
-     "No 1 kHz calibrator tone in '%s': its 1 kHz band is %s dB below its broadband level"},
+     "No single calibrator tone in '%s': the rest of the signal is %s dB below its %s Hz band (10 dB "
+     "or more are needed)"},
+    {Word::CalibratorToneOffFrequency, "The tone in '%s' is at %s Hz, not at the calibrator's %s Hz"},
+    {Word::CalibratorToneUnsteady, "The tone in '%s' is not steady: its level varied by %s dB (at most %s dB)"},
     {Word::SampleNotFinite, "Sample %s of record %s is not a finite number"},
     {Word::StartBeyondEnd, "Start %s s lies at or beyond the end of record %s (%s s)"},
     {Word::RangeBeyondEnd, "Length %s s from %s s reaches beyond the end of record %s (%s s)"},

@@ -56,7 +56,9 @@ enum class Word : int {
     ChannelNotInFile,      // a channel the file does not have
     NoSuchRecord,          // a record the file does not have
     CantReadSoundFile,     // libsndfile refused the file
-    NoCalibrationTone,     // no 1 kHz tone in a calibration recording
+    NoCalibrationTone,     // no single calibrator tone in a calibration recording
+    CalibratorToneOffFrequency,  // the tone is not at the calibrator's frequency
+    CalibratorToneUnsteady,      // the tone's level varies too much
     SampleNotFinite,       // NaN or infinite sample
     StartBeyondEnd,        // --start lies behind the record's end
     RangeBeyondEnd,        // --start and --length reach past the record's end

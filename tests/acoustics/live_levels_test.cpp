@@ -129,51 +129,96 @@ TEST(LiveLevels, DisplayTopHoldsTheLevelsWithoutJumping) {
     EXPECT_EQ(HighestLevel(r), -12.5);
 }
 
-TEST(Calibration, CalibratorToneGivesTheSensitivityThatReadsTheCalibratorsLevel) {
-    // The chain reads the 94 dB calibrator 3.5 dB low: its sensitivity must rise by 3.5 dB.
-    auto m = CalibratorMeasurement::Create(kFs);
-    ASSERT_TRUE(m.ok());
-    const auto x = tone(1000.0, kFs, 6.0, amplitudeOf(90.5));
+// The signal measured as a calibrator, fed in ticks as the window does, and checked for a channel of
+// sensitivity 0.02 against a calibrator of wantedDb.
+CalibrationCheck measured(const std::vector<double>& x, CalibratorTone t, double wantedDb = 94.0) {
+    auto m = CalibratorMeasurement::Create(kFs, t);
+    EXPECT_TRUE(m.ok());
     const size_t tick = 1440;
     for (size_t at = 0; at < x.size() && !m->done(); at += tick) {
         m->process(std::span(x).subspan(at, std::min(tick, x.size() - at)));
         EXPECT_LE(m->fraction(), 1.0);
     }
-    ASSERT_TRUE(m->done());
-    EXPECT_DOUBLE_EQ(m->fraction(), 1.0);
-    auto c = calibrate(0.02, m->bandMeanSquare(), m->broadbandMeanSquare(), kP0, 94.0, "channel 1");
-    ASSERT_TRUE(c.ok()) << c.error().message;
-    EXPECT_NEAR(c->measuredDb, 90.5, 0.1);
-    EXPECT_NEAR(20.0 * std::log10(c->sensitivity / 0.02), 3.5, 0.1);
-    EXPECT_NEAR(calibrationDriftDb(0.02, c->sensitivity), 3.5, 0.1);
+    EXPECT_TRUE(m->done());
+    return CheckCalibration(*m, 0.02, kP0, wantedDb, "channel 1");
 }
 
-TEST(Calibration, RefusedWithoutACalibratorTone) {
+std::vector<double> sum(std::vector<double> a, const std::vector<double>& b) {
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) a[i] += b[i];
+    return a;
+}
+
+TEST(Calibration, CalibratorsToneGivesTheSensitivityThatReadsItsLevel) {
     struct Case {
         const char* what;
         std::vector<double> signal;
+        CalibratorTone tone;
+        double wanted, band, toneHz;
     };
+    std::vector<double> room = testing::pinkNoise(kFs, 6.0);  // a quiet room under the calibrator
+    for (double& v : room) v *= 1e-3;
     const Case cases[] = {
-        {"pink noise", testing::pinkNoise(kFs, 5.0)},
-        {"a 250 Hz tone", tone(250.0, kFs, 5.0, amplitudeOf(94.0))},
-        {"silence", std::vector<double>(static_cast<size_t>(5 * kFs), 0.0)},
+        // The chain reads the 94 dB calibrator 3.5 dB low: its sensitivity must rise by 3.5 dB.
+        {"94 dB calibrator", sum(tone(1000.0, kFs, 6.0, amplitudeOf(90.5)), room), CalibratorTone::Hz1000, 94.0,
+         90.5, 1000.0},
+        {"114 dB calibrator", tone(1000.0, kFs, 6.0, amplitudeOf(113.0)), CalibratorTone::Hz1000, 114.0, 113.0,
+         1000.0},
+        {"124 dB pistonphone", tone(250.0, kFs, 6.0, amplitudeOf(125.0)), CalibratorTone::Hz250, 124.0, 125.0,
+         250.0},
+        // The room 12 dB below the tone still leaves a calibration.
+        {"noisy room", sum(tone(1000.0, kFs, 6.0, amplitudeOf(94.0)), tone(125.0, kFs, 6.0, amplitudeOf(82.0))),
+         CalibratorTone::Hz1000, 94.0, 94.0, 1000.0},
     };
     for (const Case& k : cases) {
-        auto m = CalibratorMeasurement::Create(kFs);
-        ASSERT_TRUE(m.ok());
-        m->process(k.signal);
-        ASSERT_TRUE(m->done()) << k.what;
-        auto c = calibrate(1.0, m->bandMeanSquare(), m->broadbandMeanSquare(), kP0, 94.0, "channel 1");
-        ASSERT_FALSE(c.ok()) << k.what;
-        EXPECT_NE(c.error().message.find("channel 1"), std::string::npos) << c.error().message;
+        const CalibrationCheck c = measured(k.signal, k.tone, k.wanted);
+        EXPECT_FALSE(c.refusal) << k.what << ": " << (c.refusal ? c.refusal->message : "");
+        EXPECT_NEAR(c.bandDb, k.band, 0.1) << k.what;
+        EXPECT_NEAR(c.toneHz, k.toneHz, 0.1) << k.what;
+        EXPECT_LT(c.spreadDb, 0.05) << k.what;
+        EXPECT_NEAR(c.changeDb, k.wanted - k.band, 0.1) << k.what;
+        EXPECT_NEAR(20.0 * std::log10(c.newSensitivity / 0.02), k.wanted - k.band, 0.1) << k.what;
+        EXPECT_EQ(c.oldSensitivity, 0.02);
+        EXPECT_FALSE(c.needsConfirmation()) << k.what;
+    }
+    EXPECT_NEAR(calibrationDriftDb(0.02, 0.02 * std::pow(10.0, 3.5 / 20.0)), 3.5, 1e-9);
+}
+
+TEST(Calibration, WhatIsNoSteadyCalibratorToneIsRefusedWithTheReason) {
+    // A level that steps by 0.5 dB halfway through.
+    std::vector<double> stepped = tone(1000.0, kFs, 6.0, amplitudeOf(94.0));
+    for (size_t i = stepped.size() / 2; i < stepped.size(); ++i) stepped[i] *= std::pow(10.0, 0.5 / 20.0);
+    struct Case {
+        const char* what;
+        std::vector<double> signal;
+        CalibratorTone tone;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"pink noise", testing::pinkNoise(kFs, 6.0), CalibratorTone::Hz1000, "No single calibrator tone"},
+        {"silence", std::vector<double>(static_cast<size_t>(6 * kFs), 0.0), CalibratorTone::Hz1000,
+         "No single calibrator tone"},
+        // The simulator's two tones, 117 and 111 dB: the 1 kHz band holds the louder, but not alone.
+        {"two tones", sum(tone(1000.0, kFs, 6.0, amplitudeOf(117.0)), tone(3000.0, kFs, 6.0, amplitudeOf(111.0))),
+         CalibratorTone::Hz1000, "No single calibrator tone"},
+        {"a pistonphone taken for 1 kHz", tone(250.0, kFs, 6.0, amplitudeOf(124.0)), CalibratorTone::Hz1000,
+         "No single calibrator tone"},
+        {"6 % off 1 kHz", tone(1060.0, kFs, 6.0, amplitudeOf(94.0)), CalibratorTone::Hz1000, "is at 1060.0 Hz"},
+        {"a level that steps", stepped, CalibratorTone::Hz1000, "is not steady"},
+    };
+    for (const Case& k : cases) {
+        const CalibrationCheck c = measured(k.signal, k.tone);
+        ASSERT_TRUE(c.refusal) << k.what;
+        EXPECT_NE(c.refusal->message.find(k.reason), std::string::npos) << k.what << ": " << c.refusal->message;
+        EXPECT_NE(c.refusal->message.find("channel 1"), std::string::npos) << c.refusal->message;
     }
 }
 
-TEST(Calibration, ToneJustWithinTheMarginIsTaken) {
-    // Band and broadband mean squares 9.9 and 10.1 dB apart.
-    const double band = 1.0;
-    EXPECT_TRUE(calibrate(1.0, band, band * std::pow(10.0, 0.99), kP0, 94.0, "x").ok());
-    EXPECT_FALSE(calibrate(1.0, band, band * std::pow(10.0, 1.01), kP0, 94.0, "x").ok());
+TEST(Calibration, ALargeChangeAsksToBeConfirmed) {
+    // A 114 dB calibrator taken for 94 dB would change the sensitivity by -20 dB.
+    const CalibrationCheck c = measured(tone(1000.0, kFs, 6.0, amplitudeOf(114.0)), CalibratorTone::Hz1000);
+    EXPECT_FALSE(c.refusal);
+    EXPECT_NEAR(c.changeDb, -20.0, 0.1);
+    EXPECT_TRUE(c.needsConfirmation());
 }
 
 }  // namespace

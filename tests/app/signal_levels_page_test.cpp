@@ -192,6 +192,10 @@ class CalibrateTest : public SignalLevelsPageTest {
     };
     CalibrateTest() {
         dialogs.showError = [this](const QString& m) { errors << m; };
+        dialogs.askYesNo = [this](const QString&, const QString&) {
+            ++asked;
+            return confirm;
+        };
         dialogs.runDialog = [this](QDialog& d) {
             auto& c = dynamic_cast<CalibrationDialog&>(d);
             c.setLevel(wanted);
@@ -204,6 +208,10 @@ class CalibrateTest : public SignalLevelsPageTest {
                     frames.insert(frames.end(), {signal[i], 0.0, 0.0});
                 page->Feed(frames);
             }
+            // The user reads what was found, then applies it (when it can be) or cancels.
+            shown = c.resultText();
+            if (apply) c.Apply();
+            if (c.result() == 0) c.reject();
             return c.result();
         };
         context.store = &store;
@@ -221,6 +229,10 @@ class CalibrateTest : public SignalLevelsPageTest {
     std::unique_ptr<SignalLevelsPage> page;
     std::vector<double> signal;
     double wanted = 94.0;
+    bool apply = true;   // "Apply" is pressed once the measurement is shown
+    QString shown;       // what the dialog showed after the measurement
+    bool confirm = true; // the answer to "Apply it?" for a large change
+    int asked = 0;       // how often that was asked
 };
 
 TEST_F(CalibrateTest, CalibratorToneSetsTheSensitivityAndTheLogKeepsTheDrift) {
@@ -254,14 +266,45 @@ TEST_F(CalibrateTest, CalibratorToneSetsTheSensitivityAndTheLogKeepsTheDrift) {
         << page->calibrationLabel()->text().toStdString();
 }
 
-TEST_F(CalibrateTest, NoCalibratorToneIsRefusedAndChangesNothing) {
-    signal = toneAt(94.0, 6.0, 125.0);
+TEST_F(CalibrateTest, WhatIsNoCalibratorIsShownNotAppliedAndChangesNothing) {
+    // A 125 Hz tone, and the simulator's tones of 117 and 111 dB (which the 1 kHz band alone does not hold).
+    std::vector<double> twoTones = toneAt(117.0, 6.0);
+    const std::vector<double> second = toneAt(111.0, 6.0, 3000.0);
+    for (size_t i = 0; i < twoTones.size(); ++i) twoTones[i] += second[i];
+    for (const std::vector<double>& s : {toneAt(94.0, 6.0, 125.0), twoTones}) {
+        signal = s;
+        page->Calibrate();
+        EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+        EXPECT_TRUE(shown.contains(QStringLiteral("Not applied: No single calibrator tone"))) << shown.toStdString();
+        EXPECT_EQ(sensitivity(), 1.0);
+        EXPECT_FALSE(LoadCalibration(store, 0));
+        EXPECT_EQ(LoadStreamSensitivities(store)[0], 0.0);
+    }
+}
+
+TEST_F(CalibrateTest, OnlyApplyChangesTheChannelAndALargeChangeIsConfirmed) {
+    // Measured and shown, then cancelled: nothing changes.
+    signal = toneAt(91.0, 6.0);
+    apply = false;
     page->Calibrate();
-    ASSERT_EQ(errors.size(), 1);
-    EXPECT_TRUE(errors[0].contains(QStringLiteral("1 kHz"))) << errors[0].toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Tone band: 91.0"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Tone: 1000.0 Hz"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("(+3.0"))) << shown.toStdString();
     EXPECT_EQ(sensitivity(), 1.0);
     EXPECT_FALSE(LoadCalibration(store, 0));
-    EXPECT_EQ(LoadStreamSensitivities(store)[0], 0.0);
+    // A 114 dB calibrator measured as if it were 94 dB: -20 dB, asked, declined.
+    apply = true;
+    signal = toneAt(114.0, 6.0);
+    confirm = false;
+    page->Calibrate();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(sensitivity(), 1.0);
+    // Confirmed, it is applied, and the running figures start again at the new sensitivity.
+    confirm = true;
+    page->Calibrate();
+    EXPECT_EQ(asked, 2);
+    EXPECT_NEAR(20.0 * std::log10(sensitivity()), -20.0, 0.1);
+    EXPECT_FALSE(page->readout());
 }
 
 TEST_F(CalibrateTest, ActivePresetKeepsTheCalibratedSensitivity) {
