@@ -284,7 +284,7 @@ void setShortfall(DecayResult& r, DecayShortfall why) {
     r.edtShortfall = r.t20Shortfall = r.t30Shortfall = why;
 }
 
-constexpr double kCurveStepSeconds = 0.001;
+constexpr double kCurveStepSeconds = 0.001;  // about: see AnalyzeDecay
 
 void fitQuantities(DecayResult& r, const std::vector<double>& curve, double sampleRate) {
     for (DecayQuantity q : {DecayQuantity::Edt, DecayQuantity::T20, DecayQuantity::T30}) {
@@ -346,8 +346,10 @@ DecayResult AnalyzeDecay(std::span<const double> signal, double sampleRate,
     r.truncationSeconds = static_cast<double>(t.crossSample) / sampleRate;
     const std::vector<double> curve = schroederCurve(decay.first(t.crossSample), t.compensation);
     fitQuantities(r, curve, sampleRate);
-    r.curveStepSeconds = kCurveStepSeconds;
+    // A whole number of samples of the band's own rate, which may be decimated: the step is what those
+    // samples last, not the millisecond asked for (1.5 kHz gives 2 samples, 1.33 ms).
     const size_t step = samplesOf(kCurveStepSeconds, sampleRate);
+    r.curveStepSeconds = static_cast<double>(step) / sampleRate;
     for (size_t i = 0; i < curve.size(); i += step) r.curveDb.push_back(curve[i]);
     return r;
 }

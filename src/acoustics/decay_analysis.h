@@ -58,7 +58,7 @@ struct DecayResult {
     double startSeconds = 0.0;       // the decay start, from the start of the signal
     double truncationSeconds = 0.0;  // Lundeby's crosspoint, from the decay start
     // The decay curve in dB (0 at the decay start) every curveStepSeconds from the decay start to the
-    // truncation point, for drawing.
+    // truncation point, for drawing: about a millisecond, a whole number of samples at the rate analysed.
     double curveStepSeconds = 0.0;
     std::vector<double> curveDb;
 

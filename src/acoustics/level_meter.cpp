@@ -71,44 +71,33 @@ K470_WIDTH_DISPATCH(addEnergyAndPeak, (const double* x, size_t n, double& sum, d
 
 }  // namespace
 
-LevelMeter::LevelMeter(double sampleRate)
-    : fast_(factor(kFastSeconds, sampleRate)),
-      slow_(factor(kSlowSeconds, sampleRate)),
-      rise_(factor(kImpulseRiseSeconds, sampleRate)),
-      decay_(factor(kImpulseDecaySeconds, sampleRate)),
-      settle_(static_cast<uint64_t>(std::ceil(kSettleSeconds * sampleRate))),
-      primed_(std::max(settle_, static_cast<uint64_t>(std::ceil(kImpulseDecaySeconds * sampleRate)))),
-      step_(std::max<size_t>(1, static_cast<size_t>(sampleRate / kDetectorRate))),
-      fastStep_(factor(kFastSeconds, sampleRate / static_cast<double>(step_))),
-      slowStep_(factor(kSlowSeconds, sampleRate / static_cast<double>(step_))),
-      riseStep_(factor(kImpulseRiseSeconds, sampleRate / static_cast<double>(step_))),
-      decayStep_(factor(kImpulseDecaySeconds, sampleRate / static_cast<double>(step_))) {}
+double LevelMeter::minimumSettleSeconds(TimeWeighting t) {
+    const double tau = t == TimeWeighting::Fast   ? kFastSeconds
+                       : t == TimeWeighting::Slow ? kSlowSeconds
+                                                  : kImpulseRiseSeconds;
+    return kMinimumSettleTimeConstants * tau;
+}
 
-void LevelMeter::track(Detector& d) const {
-    if (!d.seen) {
-        d.max = d.min = d.y;
-        d.seen = true;
-    } else {
-        d.max = std::max(d.max, d.y);
-        d.min = std::min(d.min, d.y);
-    }
+LevelMeter::LevelMeter(double sampleRate)
+    : step_(std::max<size_t>(1, static_cast<size_t>(sampleRate / kDetectorRate))) {
+    const double stepRate = sampleRate / static_cast<double>(step_);
+    fastStep_ = factor(kFastSeconds, stepRate);
+    slowStep_ = factor(kSlowSeconds, stepRate);
+    riseStep_ = factor(kImpulseRiseSeconds, stepRate);
+    decayStep_ = factor(kImpulseDecaySeconds, stepRate);
+    auto settleSteps = [stepRate](TimeWeighting t) {
+        return static_cast<uint64_t>(std::ceil(minimumSettleSeconds(t) * stepRate));
+    };
+    settleF_ = settleSteps(TimeWeighting::Fast);
+    settleS_ = settleSteps(TimeWeighting::Slow);
+    settleI_ = settleSteps(TimeWeighting::Impulse);
+    settled_ = std::max({settleF_, settleS_, settleI_});
 }
 
 void LevelMeter::process(std::span<const double> samples) {
-    size_t at = 0;
-    // The start: plain averages while fewer samples than a time constant have been seen.
-    while (at < samples.size() && total_ < primed_) processStart(samples[at++]);
     count_ += samples.size();
-    if (at == samples.size()) return;
-    total_ += samples.size() - at;
-    if (!f_.seen) {
-        f_.max = f_.min = f_.y;
-        s_.max = s_.min = s_.y;
-        i_.max = i_.min = i_.y;
-        f_.seen = s_.seen = i_.seen = true;
-    }
-    const double* x = samples.data() + at;
-    const size_t count = samples.size() - at;
+    const double* x = samples.data();
+    const size_t count = samples.size();
     addEnergyAndPeak(x, count, sum_, peak_);
     // The mean squares of the steps completed in this call are gathered and then run through the
     // detectors together, so the detectors' states stay in registers from step to step.
@@ -146,7 +135,24 @@ void LevelMeter::process(std::span<const double> samples) {
     stepDetectors(std::span(means, steps));
 }
 
+void LevelMeter::stepSettling(double p) {
+    f_.y = f_.y * (1.0 - fastStep_) + p * fastStep_;
+    s_.y = s_.y * (1.0 - slowStep_) + p * slowStep_;
+    y35_ = y35_ * (1.0 - riseStep_) + p * riseStep_;
+    i_.y = std::max(y35_, i_.y * (1.0 - decayStep_) + y35_ * decayStep_);
+    ++steps_;
+    for (auto [d, settle] : {std::pair{&f_, settleF_}, {&s_, settleS_}, {&i_, settleI_}}) {
+        d->max = std::max(d->max, d->y);
+        if (steps_ >= settle) d->min = std::min(d->min, d->y);
+    }
+}
+
 void LevelMeter::stepDetectors(std::span<const double> means) {
+    // The first steps from rest go one by one, as the minima wait for their detectors to settle.
+    while (!means.empty() && steps_ < settled_) {
+        stepSettling(means.front());
+        means = means.subspan(1);
+    }
     Detector f = f_, s = s_, i = i_;
     double y35 = y35_;
     for (const double p : means) {
@@ -158,32 +164,13 @@ void LevelMeter::stepDetectors(std::span<const double> means) {
         // never falls below the average it follows, so the larger of the two is the held value).
         y35 = y35 * (1.0 - riseStep_) + p * riseStep_;
         i.y = std::max(y35, i.y * (1.0 - decayStep_) + y35 * decayStep_);
-        // Once primed every detector has been seen in the interval (process() sees to that).
         f.max = std::max(f.max, f.y), f.min = std::min(f.min, f.y);
         s.max = std::max(s.max, s.y), s.min = std::min(s.min, s.y);
         i.max = std::max(i.max, i.y), i.min = std::min(i.min, i.y);
     }
+    steps_ += means.size();
     f_ = f, s_ = s, i_ = i;
     y35_ = y35;
-}
-
-void LevelMeter::processStart(double x) {
-    const double p = x * x;
-    sum_ += p;
-    peak_ = std::max(peak_, p);
-    ++total_;
-    // While fewer samples than a time constant's worth have been seen, each detector is their plain
-    // average (1/n); then it is the exponential average.
-    const double n = 1.0 / static_cast<double>(total_);
-    f_.y += (p - f_.y) * std::max(fast_, n);
-    s_.y += (p - s_.y) * std::max(slow_, n);
-    y35_ += (p - y35_) * std::max(rise_, n);
-    i_.y = y35_ > i_.y ? y35_ : i_.y + (y35_ - i_.y) * std::max(decay_, n);
-    if (total_ >= settle_) {
-        track(f_);
-        track(s_);
-        track(i_);
-    }
 }
 
 LevelReading LevelMeter::reading() const {
@@ -194,8 +181,8 @@ LevelReading LevelMeter::reading() const {
     auto read = [](const Detector& d) {
         TimeWeightedReading t;
         t.current = d.y;
-        t.max = d.seen ? d.max : d.y;
-        t.min = d.seen ? d.min : d.y;
+        t.max = d.max;
+        t.min = d.min == kNoMinimum ? d.y : d.min;
         return t;
     };
     r.fast = read(f_);
@@ -208,7 +195,12 @@ void LevelMeter::startInterval() {
     sum_ = 0.0;
     peak_ = 0.0;
     count_ = 0;
-    f_.seen = s_.seen = i_.seen = false;
+    // The maxima and the minima of the new interval start from the readings at its start; a minimum only
+    // once its detector has settled.
+    for (auto [d, settle] : {std::pair{&f_, settleF_}, {&s_, settleS_}, {&i_, settleI_}}) {
+        d->max = d->y;
+        d->min = steps_ >= settle ? d->y : kNoMinimum;
+    }
 }
 
 }  // namespace k470::acoustics

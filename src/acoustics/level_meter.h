@@ -5,15 +5,20 @@
 // peak.
 //
 // Readings are mean squares in the signal's unit squared (the peak squared), so a level is
-// 10 lg(value / reference^2); levelDb() does that. The detectors start by averaging all they have seen
-// (so the first readings are not dragged up from zero) and turn into exponential averaging once a time
-// constant has passed; maxima and minima are taken from kSettleSeconds on.
+// 10 lg(value / reference^2); levelDb() does that. The detectors are exponential averages from the first
+// sample on and start from rest (zero), as a meter's detectors do when it is switched on: a tone burst at
+// the very start reads what it reads anywhere else, and a steady signal reads low while the detectors
+// settle. Maxima are taken from the first sample (a detector rising from rest never reads high); minima
+// only once a detector has run kMinimumSettleTimeConstants of its time constant (F 0.625 s, S 5 s,
+// I 0.175 s), when it reads a steady signal within 0.03 dB. An interval that ends before then has the
+// detector's reading at its end as its minimum.
 //
 //     LevelMeter m(48000.0);
 //     m.process(block);  ...  LevelReading r = m.reading();  m.startInterval();
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <span>
 
 namespace k470::acoustics {
@@ -47,9 +52,11 @@ double levelDb(double meanSquare, double reference);
 
 class LevelMeter {
   public:
-    // Maxima and minima are taken once the detectors have run this long: the F time constant, after which
-    // every time weighting averages over at least that much signal.
-    static constexpr double kSettleSeconds = kFastSeconds;
+    // A detector starting from rest reads a steady signal 10 lg(1 - e^(-t/tau)) low: after five time
+    // constants that is 0.03 dB, and from then on its minimum means something.
+    static constexpr double kMinimumSettleTimeConstants = 5.0;
+    // How long a time weighting runs from rest before its minimum is taken (I settles with its 35 ms rise).
+    static double minimumSettleSeconds(TimeWeighting t);
 
     explicit LevelMeter(double sampleRate);
 
@@ -60,22 +67,21 @@ class LevelMeter {
     void startInterval();
 
   private:
+    static constexpr double kNoMinimum = std::numeric_limits<double>::infinity();
     struct Detector {
-        double y = 0.0, max = 0.0, min = 0.0;
-        bool seen = false;
+        double y = 0.0, max = 0.0;
+        double min = kNoMinimum;  // until the detector has settled in the interval
     };
-    void track(Detector& d) const;
-    void processStart(double x);
     void stepDetectors(std::span<const double> means);  // the mean squares of whole steps, in order
+    void stepSettling(double p);                        // one step while a detector still settles
 
-    double fast_, slow_, rise_, decay_;  // per-sample factors 1/(tau*rate)
-    uint64_t settle_;
-    uint64_t primed_;  // samples after which every detector averages exponentially
-    size_t step_;      // samples per detector step once primed
+    size_t step_;                                        // samples per detector step
     double fastStep_, slowStep_, riseStep_, decayStep_;  // factors per step
+    uint64_t settleF_, settleS_, settleI_;               // steps from rest until each minimum is taken
+    uint64_t settled_;                                   // the largest of them
     double stepSum_ = 0.0;
     size_t stepFill_ = 0;
-    uint64_t total_ = 0;  // samples since the start
+    uint64_t steps_ = 0;  // steps since the start
     Detector f_, s_, i_;
     double y35_ = 0.0;  // the 35 ms average in front of the impulse peak hold
     double sum_ = 0.0;

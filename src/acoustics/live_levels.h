@@ -33,7 +33,7 @@ struct LiveReadout {
     // Levels in dB re the channel's reference; -inf before any signal.
     double fast = 0.0;     // the F-weighted level now
     double leq = 0.0;      // since the start
-    double fastMax = 0.0;  // since the start (after the detector settled)
+    double fastMax = 0.0;  // since the start (the detector starts from rest)
     double peak = 0.0;     // C-weighted for an acoustic channel, else Z-weighted
     Weighting peakWeighting = Weighting::C;
     std::vector<BandId> bands;    // the 1/3-octave bands of the chart, in order

@@ -127,7 +127,7 @@ void Rt60Page::addResults(QVBoxLayout& column) {
     plot_->setMinimumSize(400, 200);
     plot_->installEventFilter(this);
     lowerColumn->addWidget(plot_, 1);
-    chart_ = &plot_->Add<plot::LineChart>(QRect(0, 0, 600, 260), 6, 0u);
+    chart_ = &plot_->Add<plot::LineChart>(QRect(0, 0, 600, 260), 6, plot::LineChart::ShowLegend);
     chart_->SetTitles(tr("t [s]"), tr("L [dB]"));
     splitter->addWidget(table_);
     splitter->addWidget(lower);

@@ -59,14 +59,21 @@ std::optional<std::string> StreamRecording::Tick() {
     return std::nullopt;
 }
 
-Status StreamRecording::AddMarker(const std::u16string& name) {
+Status StreamRecording::SetMarker(const std::function<std::optional<std::u16string>()>& askName) {
     if (!active()) return fail(Word::NotRecording);
     // Everything that passed the chain until now belongs before the marker.
     if (Status s = flush(); !s) {
         removeTap();
         return s;
     }
-    Status s = recorder_.AddMarker(name);
+    auto place = recorder_.PlaceMarker();
+    if (!place) {
+        removeTap();
+        return place.error();
+    }
+    const std::optional<std::u16string> name = askName();
+    if (!name || !active()) return {};
+    Status s = recorder_.AddMarker(*name, *place);
     if (!s) removeTap();
     return s;
 }

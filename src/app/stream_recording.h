@@ -2,7 +2,8 @@
 // "Start recording" of the raw-signal instrument's stream in the window, without widgets: a tap behind the
 // processing chain collects the decimated frames of the recorded channels under the signal lock, and every
 // tick hands them to the signal recorder. The recording ends by "Stop recording", by a failed write (a full
-// disk keeps what was written) or when the stream falls silent; markers go to the current frame.
+// disk keeps what was written) or when the stream falls silent; a marker goes to the frame current when
+// it is set, however long its naming takes.
 #pragma once
 
 #include <cstdint>
@@ -42,8 +43,10 @@ class StreamRecording {
     // (a failed write, or no frame for kStreamSilenceLimitMs) the message for the user; the file then keeps
     // everything written before.
     std::optional<std::string> Tick();
-    // A marker with that name at the current frame.
-    Status AddMarker(const std::u16string& name);
+    // "Set marker": the marker takes the frame that is current now (all that passed the chain until now
+    // lies before it); askName then names it, and may take its time while frames go on arriving and being
+    // recorded (a dialog). No marker is set when askName gives nothing or the recording ended meanwhile.
+    Status SetMarker(const std::function<std::optional<std::u16string>()>& askName);
     // Ends the recording: the frames collected so far are written and the file is complete. Nothing
     // happens when not recording.
     Status Stop();

@@ -89,12 +89,17 @@ void StreamRecordingCommands::SetMarker() {
                                   "recording into a new one that starts with this marker?")
                                    .arg(kMarkerSlots)))
         return;  // the marker is refused
-    const int number = recording_.markersFull() ? 1 : recording_.markersInRecord() + 1;
-    const auto name = env_.dialogs.askText(tr("Set marker"), tr("Marker name:"), tr("Marker %1").arg(number));
-    // The dialog may have taken a while: the recording may have ended meanwhile.
-    if (!name || !recording()) return;
-    const QString chosen = name->trimmed().isEmpty() ? tr("Marker %1").arg(number) : name->trimmed();
-    if (Status s = recording_.AddMarker(chosen.toStdU16String()); !s) told(s.error().message);
+    // The marker takes the frame of the click; the dialog, which may stay open a while as the recording
+    // goes on, only names it.
+    Status s = recording_.SetMarker([this]() -> std::optional<std::u16string> {
+        const int number = recording_.markersInRecord() + 1;
+        const auto name =
+            env_.dialogs.askText(tr("Set marker"), tr("Marker name:"), tr("Marker %1").arg(number));
+        if (!name) return std::nullopt;
+        const QString chosen = name->trimmed().isEmpty() ? tr("Marker %1").arg(number) : name->trimmed();
+        return chosen.toStdU16String();
+    });
+    if (!s) told(s.error().message);
 }
 
 void StreamRecordingCommands::told(const std::string& message) {

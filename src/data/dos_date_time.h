@@ -18,6 +18,8 @@ struct CalendarTime {
 
 // DOS date: bits 0-4 day, 5-8 month, 9-15 year - 1980. DOS time: bits 0-4 seconds/2, 5-10 minutes,
 // 11-15 hours.
+// The DOS time keeps seconds in steps of this many: a record's stamp lies up to that much before its start.
+constexpr int kDosSecondsStep = 2;
 uint16_t packDosDate(const CalendarTime& t);
 uint16_t packDosTime(const CalendarTime& t);
 CalendarTime unpackDos(uint16_t date, uint16_t time);

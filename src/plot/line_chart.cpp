@@ -474,6 +474,48 @@ void LineChart::drawReadouts(QPainter& painter) const {
                          Qt::AlignLeft | Qt::AlignVCenter, pair);
 }
 
+std::vector<const Curve*> LineChart::legendCurves() const {
+    std::vector<const Curve*> shown;
+    if (!(options_ & ShowLegend)) return shown;
+    for (const Curve& c : curves_)
+        if (!c.name.isEmpty() &&
+            std::any_of(c.values.begin(), c.values.end(), [](double v) { return std::isfinite(v); }))
+            shown.push_back(&c);
+    return shown;
+}
+
+QStringList LineChart::legendEntries() const {
+    QStringList names;
+    for (const Curve* c : legendCurves()) names << c->name;
+    return names;
+}
+
+void LineChart::drawLegend(QPainter& painter) const {
+    const std::vector<const Curve*> shown = legendCurves();
+    if (shown.empty()) return;
+    const QFontMetrics fm(painter.font());
+    constexpr int kSwatch = 18, kPad = 4;
+    int textWidth = 0;
+    for (const Curve* c : shown) textWidth = std::max(textWidth, fm.horizontalAdvance(c->name));
+    const int lineHeight = fm.height();
+    const QRect area = plotArea();
+    const int width = textWidth + kSwatch + 3 * kPad;
+    const QRect box(area.right() - width - 4, area.top() + 4, width,
+                    static_cast<int>(shown.size()) * lineHeight + 2 * kPad);
+    painter.fillRect(box, QColor(255, 255, 255, 220));
+    painter.setPen(Qt::gray);
+    painter.drawRect(box);
+    for (size_t row = 0; row < shown.size(); ++row) {
+        const int y = box.top() + kPad + static_cast<int>(row) * lineHeight;
+        painter.setPen(QPen(shown[row]->colour, 2));
+        painter.drawLine(box.left() + kPad, y + lineHeight / 2, box.left() + kPad + kSwatch,
+                         y + lineHeight / 2);
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(box.left() + 2 * kPad + kSwatch, y, textWidth, lineHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter, shown[row]->name);
+    }
+}
+
 void LineChart::DrawText(QPainter& painter) {
     const QRect area = plotArea();
     if (area.width() < 2 || area.height() < 2) return;
@@ -481,6 +523,7 @@ void LineChart::DrawText(QPainter& painter) {
     painter.setPen(Qt::black);
     drawAxisTexts(painter, xMap(), yMap());
     drawReadouts(painter);
+    drawLegend(painter);
 }
 
 bool LineChart::MousePress(QPoint pos, Qt::MouseButton button) {

@@ -43,6 +43,7 @@ class LineChart : public PlotElement {
   public:
     enum Option : unsigned {
         ShowCursorSample = 0x1,  // the cursor readouts carry the sample number
+        ShowLegend = 0x2,        // a legend in the plot's top right corner names the curves drawn
     };
 
     LineChart(PlotWindow& window, QRect rect, int digitBudget = 6, unsigned options = 0);
@@ -87,6 +88,10 @@ class LineChart : public PlotElement {
     double cursorX(int which) const;
     // Puts cursor 1 on the first and cursor 2 on the last visible sample.
     void SetCursorsToOrigin();
+
+    // The names in the legend, in the curves' order: the named curves with something to draw (a fit
+    // line that has no values stays out); empty without ShowLegend.
+    QStringList legendEntries() const;
 
     // The readout texts as they are drawn.
     QString pointerReadout() const { return pointerReadout_; }
@@ -167,6 +172,8 @@ class LineChart : public PlotElement {
     void drawCursorsAndMarkers(QPainter& painter, const AxisMap& xm, const AxisMap& ym) const;
     void drawAxisTexts(QPainter& painter, const AxisMap& xm, const AxisMap& ym) const;
     void drawReadouts(QPainter& painter) const;
+    void drawLegend(QPainter& painter) const;
+    std::vector<const Curve*> legendCurves() const;
     void saveTextWithDialog();
 
     int digitBudget_;

@@ -159,11 +159,25 @@ Status SignalRecorder::NextRecord() {
 }
 
 Status SignalRecorder::AddMarker(const std::u16string& name) {
+    auto place = PlaceMarker();
+    if (!place) return place.error();
+    return AddMarker(name, *place);
+}
+
+Result<MarkerPlace> SignalRecorder::PlaceMarker() {
+    if (!active()) return fail(Word::NotRecording);
+    if (markers_ == static_cast<int>(kMarkerSlots))
+        if (Status s = NextRecord(); !s) return s.error();
+    return MarkerPlace{writer_->recordCount() - 1, recordFrames_};
+}
+
+Status SignalRecorder::AddMarker(const std::u16string& name, MarkerPlace place) {
     if (!active()) return fail(Word::NotRecording);
     if (markers_ == static_cast<int>(kMarkerSlots))
         if (Status s = NextRecord(); !s) return s;
     MarkerBlock block;
-    block.frame = recordFrames_;
+    const bool sameRecord = place.record == writer_->recordCount() - 1 && place.frame <= recordFrames_;
+    block.frame = sameRecord ? place.frame : 0;
     const std::u16string units = cut(name, kMarkerNameUnits);
     for (size_t i = 0; i < units.size(); ++i) writeU16(block.nameField.data() + 2 * i, units[i]);
     uint8_t bytes[kMarkerBlockSize];

@@ -66,6 +66,12 @@ struct RecorderDeps {
     std::function<void(const std::string&)> onStopped;
 };
 
+// A frame of a record of a recording, from 0 each.
+struct MarkerPlace {
+    uint32_t record = 0;
+    uint32_t frame = 0;
+};
+
 struct RecordingSource {
     DeviceType deviceType = 26;
     uint32_t vin = 0;
@@ -86,6 +92,13 @@ class SignalRecorder {
     // closed and a new one, dated now, continues the signal without a gap; the marker goes to its first
     // frame (a long recording keeps being markable, and no marker the user set is lost).
     Status AddMarker(const std::u16string& name);
+    // Where a marker goes when it is set now and named later (the user types its name while the signal
+    // goes on): the current frame of the current record, or, when the record's 15 slots are used, the first
+    // frame of a new record begun here.
+    Result<MarkerPlace> PlaceMarker();
+    // A marker with that name at a place taken before. Should the record have ended since (it reached
+    // kMaxRecordFrames), the marker goes to the first frame of the record that continues it.
+    Status AddMarker(const std::u16string& name, MarkerPlace place);
     // Closes the current record and opens a new one, dated now, that continues the signal.
     Status NextRecord();
     // Brings the directory up to date when its refresh is due; call on every tick, with or without data.

@@ -309,6 +309,27 @@ std::optional<int64_t> LocalSeconds(const CalendarTime& t) {
            t.seconds;
 }
 
+std::vector<double> RecordStartSeconds(std::span<const RecordTiming> records) {
+    std::vector<double> starts;
+    starts.reserve(records.size());
+    const std::optional<int64_t> origin = records.empty() ? std::nullopt : records.front().stamp;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (i == 0) {
+            starts.push_back(0.0);
+            continue;
+        }
+        const double follows = starts.back() + records[i - 1].intervalSeconds;
+        if (!origin || !records[i].stamp) {
+            starts.push_back(follows);
+            continue;
+        }
+        const auto stamp = static_cast<double>(*records[i].stamp - *origin);
+        const bool withinStep = follows >= stamp && follows < stamp + kDosSecondsStep;
+        starts.push_back(withinStep || stamp <= starts.back() ? follows : stamp);
+    }
+    return starts;
+}
+
 Result<LevelSeriesData> ReadLevelSeries(const RecordsByIndex& records, DeviceType type,
                                         const LevelSelection& choice) {
     if (!isLevelChoice(type, choice) || resultGroup(type) == ResultGroup::LayoutOnly)
@@ -317,27 +338,19 @@ Result<LevelSeriesData> ReadLevelSeries(const RecordsByIndex& records, DeviceTyp
     const int count = records.recordCount();
     LevelSeriesData out;
     out.levels.reserve(static_cast<size_t>(std::max(count, 0)));
-    std::vector<int64_t> stamps;
-    stamps.reserve(out.levels.capacity());
-    bool stamped = true;  // every stamp a real date, rising
-    double evenStep = 1.0;
+    std::vector<RecordTiming> timings;
+    timings.reserve(out.levels.capacity());
     RecordBytes bytes{};
     for (int r = 1; r <= count; ++r) {
         if (Status s = records.ReadRecordBytes(r, bytes); !s) return s.error();
         out.levels.push_back(decodeLevel(static_cast<uint16_t>(bytes[offset] | (bytes[offset + 1] << 8))));
         const CalendarTime t = RecordHeader::decode(bytes.data()).dateTime();
-        const std::optional<int64_t> at = LocalSeconds(t);
-        if (r == 1) {
-            if (at) out.start = t;
-            if (auto first = MeasurementRecord::decode(bytes)) evenStep = SeriesStep(first->tail);
-        }
-        stamped = stamped && at && (stamps.empty() || *at > stamps.back());
-        if (stamped) stamps.push_back(*at);
+        RecordTiming timing{LocalSeconds(t)};
+        if (auto record = MeasurementRecord::decode(bytes)) timing.intervalSeconds = SeriesStep(record->tail);
+        if (r == 1 && timing.stamp) out.start = t;
+        timings.push_back(timing);
     }
-    out.seconds.resize(out.levels.size());
-    for (size_t i = 0; i < out.seconds.size(); ++i)
-        out.seconds[i] =
-            stamped ? static_cast<double>(stamps[i] - stamps.front()) : static_cast<double>(i) * evenStep;
+    out.seconds = RecordStartSeconds(timings);
     return out;
 }
 

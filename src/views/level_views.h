@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -165,10 +166,21 @@ class BinFileRecords : public RecordsByIndex {
     mutable BinRecordReader reader_;
 };
 
-// The level of one choice over the records, with the time of each record in seconds after the first.
-// The times are the records' own time stamps when every stamp is a real date and they rise from record
-// to record; otherwise the records stand the first record's interval apart (see SeriesStep). `start` is
-// the first record's stamp when it is a real date (for clock-time labels).
+// What places a record on a time axis: its stamp and its interval.
+struct RecordTiming {
+    std::optional<int64_t> stamp;  // LocalSeconds of its date and time, when that is a real date
+    double intervalSeconds = 1.0;  // SeriesStep of its tail
+};
+// The start of each record in seconds after the first one's: its own stamp. The stamps keep seconds in
+// two-second steps (kDosSecondsStep), so where the record before ends (its start plus its interval) within
+// the step of a record's stamp, the record starts there: records shorter than the step that share a stamp
+// follow one another. A record whose stamp is missing, or does not come after the start of the record
+// before, follows that record; so do all of them when the first record has no real date, as the stamps then
+// have nothing to count from.
+std::vector<double> RecordStartSeconds(std::span<const RecordTiming> records);
+
+// The level of one choice over the records, with the time of each record in seconds after the first
+// (RecordStartSeconds). `start` is the first record's stamp when it is a real date (for clock-time labels).
 struct LevelSeriesData {
     std::vector<double> levels;  // dB
     std::vector<double> seconds;

@@ -178,20 +178,6 @@ std::vector<ReportPercentile> percentilesOf(const ClassCounts& counts, long long
     return out;
 }
 
-// The record times of the history: the clock stamps when every record has one and they rise, else records
-// placed one interval apart.
-void placeHistory(ReportTimeHistory& history, const std::vector<std::optional<int64_t>>& stamps,
-                  const std::vector<double>& evenSeconds) {
-    const bool stamped =
-        std::all_of(stamps.begin(), stamps.end(), [](const auto& s) { return s.has_value(); }) &&
-        std::adjacent_find(stamps.begin(), stamps.end(),
-                           [](const auto& a, const auto& b) { return *b <= *a; }) == stamps.end();
-    history.seconds.resize(history.levels.size());
-    for (size_t i = 0; i < history.seconds.size(); ++i)
-        history.seconds[i] = stamped ? static_cast<double>(*stamps[i] - *stamps.front()) : evenSeconds[i];
-    if (!stamps.empty()) history.clockOrigin = stamps.front();
-}
-
 // The levels of the records as they are read: the chosen level's energy sum, extremes and classes, the
 // summary levels and the band sums of the spectrum.
 struct LevelTally {
@@ -283,9 +269,7 @@ Result<ReportDocumentData> BuildReportDocumentData(std::span<const std::string> 
     }
 
     LevelTally tally{type, level, laeqLevel, lafmaxLevel, lcpeakLevel, bandLevel, bands};
-    std::vector<std::optional<int64_t>> stamps;
-    std::vector<double> evenSeconds;  // the times when the stamps do not serve
-    double evenNext = 0.0;
+    std::vector<RecordTiming> timings;
     std::optional<int64_t> earliest, latest;
     long long read = 0;
 
@@ -293,7 +277,6 @@ Result<ReportDocumentData> BuildReportDocumentData(std::span<const std::string> 
         auto file = BinFile::Open(path);
         if (!file) return file.error();
         BinRecordReader reader(*file);
-        double step = 1.0;
         for (int k = 1; k <= reader.recordCount(); ++k) {
             if (read % kRecordsPerProgress == 0 && progress &&
                 !progress(static_cast<int>(100 * read / set->recordTotal)))
@@ -306,7 +289,10 @@ Result<ReportDocumentData> BuildReportDocumentData(std::span<const std::string> 
                 data.vins.push_back(header.vin);
             const CalendarTime t = header.dateTime();
             const std::optional<int64_t> at = LocalSeconds(t);
-            stamps.push_back(at);
+            RecordTiming timing{at};
+            if (auto decoded = MeasurementRecord::decode(*record))
+                timing.intervalSeconds = SeriesStep(decoded->tail);
+            timings.push_back(timing);
             if (at) {
                 if (!earliest || *at < *earliest) {
                     earliest = at;
@@ -317,10 +303,6 @@ Result<ReportDocumentData> BuildReportDocumentData(std::span<const std::string> 
                     data.lastTime = t;
                 }
             }
-            if (k == 1)
-                if (auto first = MeasurementRecord::decode(*record)) step = SeriesStep(first->tail);
-            evenSeconds.push_back(evenNext);
-            evenNext += step;
 
             tally.add(*record, data);
         }
@@ -334,7 +316,8 @@ Result<ReportDocumentData> BuildReportDocumentData(std::span<const std::string> 
     summary.levelMinimum = decodeLevel(tally.lowest);
     summary.levelMaximum = decodeLevel(tally.highest);
     summary.percentiles = percentilesOf(tally.counts, read);
-    placeHistory(data.history, stamps, evenSeconds);
+    data.history.seconds = RecordStartSeconds(timings);
+    if (!timings.empty()) data.history.clockOrigin = timings.front().stamp;
 
     if (data.spectrum)
         for (const EnergySum& s : tally.bandSums) data.spectrum->levels.push_back(s.average());

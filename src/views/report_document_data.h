@@ -43,11 +43,10 @@ struct ReportSummary {
     std::vector<ReportPercentile> percentiles;
 };
 
-// The chosen level over the records of all files in order, each at its time in seconds after the first
-// record. The times are the records' own stamps when every stamp is a real date and they rise through the
-// whole selection; otherwise each file's records stand its first record's interval apart and the files
-// follow one another. clockOrigin is the first record's stamp (seconds since 1970, local time) when it is
-// a real date, for labelling the axis with the time of day.
+// The chosen level over the records of all files in order, each at its own start in seconds after the
+// first record (RecordStartSeconds: its stamp, or the end of the record before it when that is later).
+// clockOrigin is the first record's stamp (seconds since 1970, local time) when it is a real date, for
+// labelling the axis with the time of day.
 struct ReportTimeHistory {
     std::vector<double> levels;
     std::vector<double> seconds;

@@ -2,6 +2,7 @@
 // Band reverberation times of recordings built band by band: in each band, band-limited noise decays at that
 // band's own rate, over a broadband noise floor.
 #include "acoustics/reverberation.h"
+#include "acoustics/reverberation_table.h"
 
 #include <gtest/gtest.h>
 
@@ -145,6 +146,52 @@ TEST(Reverberation, ThirdOctaveBandsOfAnInterruptedNoiseGiveEachBandsTime) {
     for (const BandDecay& b : runs[0].bands) {
         EXPECT_GE(b.decay.startSeconds, 1.99) << b.label;
         EXPECT_LT(b.decay.startSeconds, 2.15) << b.label;
+    }
+}
+
+// The decay curve of a band is drawn on its true time axis, also in the low bands that are analysed at a
+// decimated rate. A tone at the band's centre decays exponentially by 60 dB in T: on the plot's time steps
+// the curve falls at that rate, and the T30 line lies on the curve over the part it was fitted to.
+TEST(Reverberation, DecayPlotRunsOnTheBandsTrueTime) {
+    constexpr double kT60 = 0.9;
+    const double perSample = std::pow(10.0, -3.0 / (kT60 * kRate));  // amplitude: 60 dB in kT60
+    struct Band {
+        size_t index;  // in the octave result, 63 Hz first
+        double centre;
+    };
+    for (const Band band : {Band{0, 63.1}, Band{1, 125.9}, Band{2, 251.2}, Band{4, 1000.0}}) {
+        std::mt19937 rng(3);
+        std::normal_distribution<double> floor(0.0, 1e-4);
+        std::vector<double> x(static_cast<size_t>(3.0 * kRate));
+        double gain = 1.0;
+        for (size_t i = 0; i < x.size(); ++i, gain *= perSample)
+            x[i] = gain * std::sin(2.0 * std::numbers::pi * band.centre * static_cast<double>(i) / kRate) +
+                   floor(rng);
+        auto r = AnalyzeReverberation(x, kRate, ReverberationBands::Octave);
+        ASSERT_TRUE(r.ok()) << r.error().message;
+        const BandDecay& b = r->bands[band.index];
+        SCOPED_TRACE(b.label);
+        ASSERT_TRUE(b.decay.t30);
+        const DecayPlot p = DecayPlotOf(b.decay);
+        ASSERT_GT(p.stepSeconds, 0.0);
+        // The curve's slope from -5 to -35 dB, read off the plot's own time axis.
+        double st = 0.0, sl = 0.0, stt = 0.0, stl = 0.0, n = 0.0;
+        for (size_t k = 0; k < p.curve.size(); ++k) {
+            if (p.curve[k] > -5.0 || p.curve[k] < -35.0) continue;
+            const double t = static_cast<double>(k) * p.stepSeconds;
+            st += t, sl += p.curve[k], stt += t * t, stl += t * p.curve[k], n += 1.0;
+        }
+        ASSERT_GT(n, 10.0);
+        const double slope = (n * stl - st * sl) / (n * stt - st * st);
+        EXPECT_NEAR(-60.0 / slope, kT60, 0.03 * kT60);
+        size_t onLine = 0;
+        for (size_t k = 0; k < p.curve.size(); ++k) {
+            if (std::isnan(p.t30Line[k])) continue;
+            ++onLine;
+            EXPECT_NEAR(p.t30Line[k], p.curve[k], 0.5)
+                << "at " << static_cast<double>(k) * p.stepSeconds << " s";
+        }
+        EXPECT_GT(onLine, 10u);
     }
 }
 

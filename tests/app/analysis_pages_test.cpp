@@ -181,6 +181,10 @@ TEST_F(AnalysisPagesTest, Rt60OfTheRoomSampleGivesItsReverberationTimes) {
     EXPECT_EQ(page->decayBandList()->currentText(), QStringLiteral("1k"));
     ASSERT_GE(page->chart()->curves().size(), 3u);
     EXPECT_GT(page->chart()->curves()[0].values.size(), 10u);
+    // A legend tells the curve, the fit lines and the floor apart.
+    EXPECT_EQ(page->chart()->legendEntries(),
+              (QStringList{QStringLiteral("Decay [dB]"), QStringLiteral("T20 [dB]"),
+                           QStringLiteral("T30 [dB]"), QStringLiteral("Floor [dB]")}));
 
     // "Copy": the CSV of k470-cli rt60.
     page->findChild<QPushButton*>(QStringLiteral("rt60Copy"))->click();

@@ -139,7 +139,7 @@ TEST_F(MultirecordsFixture, TheTimeAxisComesFromTheRecordsOwnStamps) {
         bool clock;
     } cases[] = {
         {"rising stamps", [](int i) { return at(60 * i + (i == 2 ? 10 : 0)); }, {0, 60, 130, 1140}, true},
-        // Stamps that do not rise (or are no date) leave the first record's interval, 60 s.
+        // Stamps that do not rise (or are no date) leave the records' intervals, 60 s.
         {"equal stamps", [](int) { return at(0); }, {0, 60, 120, 1140}, true},
         {"no date", [](int) { return CalendarTime{1980, 0, 0, 0, 0, 0}; }, {0, 60, 120, 1140}, false},
     };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement report's figures on small record files whose answers are known: constant levels, two
-// halves at different levels, planted maxima and peaks, stamped and unstamped records, several files.
+// halves at different levels, planted maxima and peaks, stamped and unstamped records, several files; and
+// where the records lie on a time axis.
 #include "views/report_document_data.h"
 
 #include <gtest/gtest.h>
@@ -140,6 +141,64 @@ TEST(ReportDocumentData, TimeHistoryFollowsTheStampsThroughSeveralFiles) {
     EXPECT_EQ(r->firstTime->hours, 10);
     EXPECT_EQ(r->lastTime->hours, 11);
     EXPECT_EQ(r->lastTime->seconds, 10);
+}
+
+// Two runs of one-second records, the second a minute after the first, as the level records of a signal
+// file of two records: the stamps keep two-second steps, so two records share each stamp.
+std::vector<RecordImage> twoRunsOfSeconds() {
+    std::vector<RecordImage> records;
+    for (int start : {0, 60})
+        for (int i = 0; i < 4; ++i)
+            records.push_back(
+                soundRecord(50.0 + start / 60 * 20.0 + i, start + i / 2 * 2).interval(kSoundWords, 0, 0, 1));
+    return records;
+}
+const std::vector<double> kTwoRunsSeconds = {0, 1, 2, 3, 60, 61, 62, 63};
+
+// A time-of-day axis places every record at its own start: the second run at its minute, not straight
+// after the first run's last record. The report's history and the Multirecords series agree.
+TEST(ReportDocumentData, TimeHistoryTakesEachRecordsOwnStart) {
+    TempDir dir;
+    const std::vector<std::string> paths = {dir.file("two_runs.bin")};
+    test::writeRecords(paths[0], twoRunsOfSeconds());
+    auto r = BuildReportDocumentData(paths, kLaf);
+    ASSERT_TRUE(r) << r.error().message;
+    EXPECT_EQ(r->history.seconds, kTwoRunsSeconds);
+    EXPECT_EQ(r->history.clockOrigin, LocalSeconds(CalendarTime{2026, 3, 5, 10, 0, 0}));
+
+    auto file = BinFile::Open(paths[0]);
+    ASSERT_TRUE(file);
+    auto series = ReadLevelSeries(BinFileRecords(*file), kSound, kLaf);
+    ASSERT_TRUE(series) << series.error().message;
+    EXPECT_EQ(series->seconds, kTwoRunsSeconds);
+    EXPECT_EQ(series->levels, (std::vector<double>{50, 51, 52, 53, 70, 71, 72, 73}));
+    ASSERT_TRUE(series->start);
+    EXPECT_EQ(series->start->minutes, 0);
+}
+
+// Where each record starts: at its stamp, or where the record before it ends when that lies within the
+// stamp's two seconds; after the record before when the stamp says nothing more.
+TEST(RecordStartSeconds, StampOrTheEndOfTheRecordBefore) {
+    constexpr std::optional<int64_t> kNo;
+    struct Case {
+        const char* what;
+        std::vector<RecordTiming> records;
+        std::vector<double> starts;
+    };
+    const Case cases[] = {
+        {"none", {}, {}},
+        {"one", {{1000, 5.0}}, {0}},
+        {"a gap between runs", {{1000, 10.0}, {1010, 10.0}, {1500, 10.0}}, {0, 10, 500}},
+        {"shared stamps",
+         {{1000, 0.5}, {1000, 0.5}, {1000, 0.5}, {1000, 0.5}, {1002, 0.5}},
+         {0, 0.5, 1, 1.5, 2}},
+        {"a stamp before the end of the record before", {{1000, 60.0}, {1030, 60.0}}, {0, 30}},
+        {"a stamp that does not rise", {{1000, 5.0}, {1020, 5.0}, {1010, 5.0}}, {0, 20, 25}},
+        {"an end within the stamp's two seconds", {{1000, 1.5}, {1000, 1.5}, {1002, 1.5}}, {0, 1.5, 3}},
+        {"an undated record follows", {{1000, 2.0}, {kNo, 2.0}, {1010, 2.0}}, {0, 2, 10}},
+        {"an undated first record: intervals only", {{kNo, 3.0}, {5000, 4.0}, {9000, 1.0}}, {0, 3, 7}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RecordStartSeconds(c.records), c.starts) << c.what;
 }
 
 TEST(ReportDocumentData, RecordsWithoutUsableStampsStandTheirIntervalApart) {

@@ -13,11 +13,13 @@
 #include <QTest>
 
 #include <filesystem>
+#include <mutex>
 
 #include "app/commands.h"
 #include "app/instrument_session.h"
 #include "app/main_window.h"
 #include "app/signal_page.h"
+#include "app/stream_recording.h"
 #include "base/settings_store.h"
 #include "data/sdt_container.h"
 #include "plot/line_chart.h"
@@ -184,6 +186,52 @@ TEST_F(StreamRecordingTest, RecordsTheStreamWithAMarkerIntoTheChosenFile) {
     EXPECT_EQ(r.markers[1][0].block.name(), u"Marker 1");
     EXPECT_EQ(r.markers[1][0].block.frame, 0u);
     EXPECT_EQ(messages.size(), 3) << messages.join(QLatin1Char('\n')).toStdString();
+}
+
+// "Set marker" takes the frame of the click: the naming dialog stays open while the stream goes on (frames
+// arrive and every tick writes them), and the marker still lands where it was set. A dialog that is
+// cancelled sets none. Driven by a clock moved by hand and a tap the test fills, without a stream.
+TEST(StreamRecordingMarker, TakesTheFrameOfTheClickWhileTheDialogNamesIt) {
+    test::TempDir dir;
+    std::mutex lock;
+    ManualClock clock(1000);
+    RecordingTap* tap = nullptr;
+    StreamRecording recording({lock, clock, [&](RecordingTap* t) { tap = t; },
+                               [] { return CalendarTime{2026, 12, 11, 10, 0, 0}; }});
+    SdtHeader header;
+    header.sampleRate = 1000.0;
+    header.channelMask = 0b1;
+    ASSERT_TRUE(recording.Start(dir.file("marked.sdt"), header, {kStreamDeviceType, 7}, 0).ok());
+    ASSERT_NE(tap, nullptr);
+    // A second of signal arrives behind the chain, and a tick writes it.
+    auto second = [&] {
+        tap->pending().insert(tap->pending().end(), 1000, 0.25);
+        clock.advance(1000);
+        EXPECT_EQ(recording.Tick(), std::nullopt);
+    };
+    second();
+    tap->pending().insert(tap->pending().end(), 200, 0.25);  // not yet written at the click
+    // The user takes seven seconds to type the name.
+    auto slowly = [&](std::optional<std::u16string> name) {
+        return [&second, name]() -> std::optional<std::u16string> {
+            for (int i = 0; i < 7; ++i) second();
+            return name;
+        };
+    };
+    ASSERT_TRUE(recording.SetMarker(slowly(u"Door closed")).ok());
+    EXPECT_EQ(recording.frames(), 8200u);
+    ASSERT_TRUE(recording.SetMarker(slowly(std::nullopt)).ok());  // cancelled
+    ASSERT_TRUE(recording.SetMarker(slowly(u"Window open")).ok());
+    ASSERT_TRUE(recording.Stop().ok());
+
+    const ReadBack r = readBack(dir.file("marked.sdt"));
+    ASSERT_EQ(r.records.size(), 1u);
+    EXPECT_EQ(r.records[0].frameCount, 22200u);
+    ASSERT_EQ(r.markers[0].size(), 2u);
+    EXPECT_EQ(r.markers[0][0].block.name(), u"Door closed");
+    EXPECT_EQ(r.markers[0][0].block.frame, 1200u);
+    EXPECT_EQ(r.markers[0][1].block.name(), u"Window open");
+    EXPECT_EQ(r.markers[0][1].block.frame, 15200u);
 }
 
 TEST_F(StreamRecordingTest, AFullDiskIsRefusedAndAFailedWriteStopsWithAMessage) {

@@ -3,6 +3,7 @@
 // records, and that a failed run leaves nothing behind and never replaces its input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <sstream>
@@ -78,9 +79,13 @@ TEST(LevelsCommand, WritesCsvWithTheColumnsAndLevelsOfEachInterval) {
     EXPECT_EQ(rows[3][0], "2.00");
     EXPECT_EQ(rows[3][1], "0.50");
     for (size_t i = 1; i <= 3; ++i) {
-        for (const char* c :
-             {"LAeq", "LCeq", "LZeq", "LAFmax", "LAFmin", "LASmax", "LAF", "LAS", "LZeq_1k", "LZeq_oct_1k"})
+        for (const char* c : {"LAeq", "LCeq", "LZeq", "LAFmax", "LAFmin", "LAF", "LZeq_1k", "LZeq_oct_1k"})
             EXPECT_NEAR(cell(rows, i, c), kOnePascal, 0.1) << c << " row " << i;
+        // S starts from rest with the tone and reads 10 lg(1 - e^(-t/1 s)) below it at the row's end.
+        const double end = std::min(static_cast<double>(i), 2.5);
+        for (const char* c : {"LASmax", "LAS"})
+            EXPECT_NEAR(cell(rows, i, c), kOnePascal + 10.0 * std::log10(1.0 - std::exp(-end)), 0.1)
+                << c << " row " << i;
         EXPECT_NEAR(cell(rows, i, "LZpeak"), kOnePascal + 3.01, 0.05);
         // Two octaves down holds nothing once the switching-on of the tone has passed.
         if (i > 1) {

@@ -317,6 +317,27 @@ TEST(PlotElements, UnevenSamplesOnAClockAxis) {
 // A spectrum of 4097 bins 6 Hz apart (0 Hz to 24.576 kHz) on a logarithmic frequency axis: decades take
 // equal widths, the 0 Hz bin is left out, the low bins far apart are joined, and clicks find the bin under
 // the pointer.
+// A chart with a legend names the curves it draws: not an unnamed one, nor a fit line without values;
+// a chart without the option has none.
+TEST(PlotElements, LegendNamesTheCurvesDrawn) {
+    PlotWindow window;
+    window.resize(500, 300);
+    auto& chart = window.Add<LineChart>(QRect(0, 0, 500, 300), 6, LineChart::ShowLegend);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    chart.SetCurves({Curve{{0.0, -10.0, -20.0}, kCurveColour, QStringLiteral("Decay")},
+                     Curve{{nan, -9.0, -19.0}, Qt::green, QStringLiteral("T20")},
+                     Curve{{nan, nan, nan}, Qt::red, QStringLiteral("T30")},
+                     Curve{{-30.0, -30.0, -30.0}, Qt::gray, QString()}});
+    chart.SetYRange(-40.0, 5.0);
+    chart.Render(0, 2, 0.0, 0.001);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(chart.legendEntries(), (QStringList{QStringLiteral("Decay"), QStringLiteral("T20")}));
+    auto& plain = window.Add<LineChart>(QRect(0, 0, 500, 300));
+    plain.SetCurves({Curve{{1.0}, kCurveColour, QStringLiteral("Decay")}});
+    EXPECT_TRUE(plain.legendEntries().isEmpty());
+}
+
 TEST(PlotElements, LogarithmicFrequencyAxis) {
     PlotWindow window;
     window.resize(700, 440);
