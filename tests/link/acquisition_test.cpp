@@ -513,12 +513,17 @@ TEST_F(AcquisitionTest, StreamModeRunsTheRawSignalThroughTheChainAndStopsTheInst
     EXPECT_FALSE(view.commands.saveAsBinary);  // a stream has no records
     EXPECT_FALSE(view.commands.startRecording);
 
-    // Ticks in real time until a few thousand samples went through (bounded to about three seconds).
-    for (int i = 0; i < 100 && stream.samplesProcessed() < 4096; ++i) {
+    // Ticks in real time for two seconds, longer than the instrument's and the terminal's buffers last:
+    // the instrument does not wait, so whatever the ticks did not take in time would be lost.
+    const auto t0 = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - t0 < 2s) {
         std::this_thread::sleep_for(30ms);
         c.OnAcquisitionTimer();
     }
-    ASSERT_GE(stream.samplesProcessed(), 4096u);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_EQ(sim->droppedFrames(), 0u);
+    EXPECT_EQ(stream.framesLost(), 0u);
+    EXPECT_GT(static_cast<double>(stream.samplesProcessed()), 0.95 * kStreamRate * seconds);
     EXPECT_GT(view.newData, 0);
     // The set-up of the raw-signal instrument: its three channels pass the sample and the two status values.
     EXPECT_EQ(state.highPassStep, 0);
