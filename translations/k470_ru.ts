@@ -535,7 +535,7 @@
         <translation>Прибор прекратил передачу: в записи остаются %s полученных кадров</translation>
     </message>
     <message>
-        <source>%s frames of the instrument's stream were lost: the PC did not take them in time</source>
+        <source>%s frames of the instrument&apos;s stream were lost: the PC did not take them in time</source>
         <translation>Потеряно кадров потока прибора: %s, компьютер не принял их вовремя</translation>
     </message>
 </context>
