@@ -6,7 +6,8 @@
 
 namespace k470 {
 
-LiveStreamHandler::LiveStreamHandler(LiveStreamDeps deps) : deps_(std::move(deps)) {
+LiveStreamHandler::LiveStreamHandler(LiveStreamDeps deps)
+    : deps_(std::move(deps)), reader_(deps_.backlogLimit) {
     if (!deps_.renewSetup) {
         deps_.renewSetup = [](SignalState& state) {
             ChannelSetupSource source;

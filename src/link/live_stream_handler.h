@@ -30,6 +30,8 @@ struct LiveStreamDeps {
     // Renews the channel set-up before the reads of a tick (called under the signal lock). None: the set-up
     // of the raw-signal instrument (device type 26) without a replayed file.
     std::function<void(SignalState&)> renewSetup;
+    // The most stream bytes held between two ticks; beyond it they are lost (and counted).
+    size_t backlogLimit = StreamReader::kBacklogLimit;
 };
 
 class LiveStreamHandler : public StreamHandler {

@@ -550,5 +550,35 @@ TEST_F(AcquisitionTest, StreamModeRunsTheRawSignalThroughTheChainAndStopsTheInst
     EXPECT_EQ(sentBytes(4), (std::vector<uint8_t>{0xA0, 0x3A, 0xA0, 0x2A}));
 }
 
+// Ticks that do not come for a while (a window held up) fill the intake's backlog; what arrives then is lost
+// on the PC's side and counted in whole frames, while the instrument itself lost nothing.
+TEST_F(AcquisitionTest, StreamModeCountsTheFramesLostWhenItsBacklogIsFull) {
+    SimulatorOptions o;
+    o.type = kStreamDeviceType;
+    o.tcp = false;
+    o.pty = true;
+    startSim(o);
+    useUsb({sim->ptyPath()});
+    auto& c = make();
+    SignalState state;
+    ProcessingChain chain;
+    FilterLibrary library;
+    std::mutex signalLock;
+    constexpr size_t kBacklog = 16'386;  // not a whole number of frames
+    LiveStreamHandler stream({state, chain, library, signalLock, {}, kBacklog});
+    c.SetStreamHandler(&stream);
+    ASSERT_TRUE(c.StartAcquisition());
+    c.OnAcquisitionTimer();
+    EXPECT_EQ(stream.framesLost(), 0u);
+    std::this_thread::sleep_for(500ms);  // some 97 KB of the stream arrive meanwhile
+    c.OnAcquisitionTimer();
+    EXPECT_GE(stream.lastTick().bytes, kBacklog);  // the backlog, and what came during the tick
+    const uint64_t lostBytes = stream.reader().bytesLost();
+    EXPECT_GT(lostBytes, 50'000u);
+    EXPECT_EQ(stream.framesLost(), (lostBytes + 3) / 4);
+    EXPECT_EQ(sim->droppedFrames(), 0u);
+    c.StopAcquisition();
+}
+
 }  // namespace
 }  // namespace k470
