@@ -44,6 +44,8 @@ class InstrumentLinks {
     uint16_t telePort() const { return telePort_; }
     NamedEvent* autoSaveEvent() const { return autoSaveEvent_; }
     StreamHandler& stream() { return *liveStream_; }
+    // Another limit of the raw stream's backlog between two ticks (some 21 s of the stream unless set).
+    void UseStreamBacklog(size_t bytes) { liveStream_->SetBacklogLimit(bytes); }
     // Frames of the raw sample stream lost on the PC's side since it started (the signal has gaps).
     uint64_t streamFramesLost() const { return liveStream_->framesLost(); }
     // The processed samples of the raw-signal instrument for the "Signal" page.

@@ -6,8 +6,7 @@
 
 namespace k470 {
 
-LiveStreamHandler::LiveStreamHandler(LiveStreamDeps deps)
-    : deps_(std::move(deps)), reader_(deps_.backlogLimit) {
+LiveStreamHandler::LiveStreamHandler(LiveStreamDeps deps) : deps_(std::move(deps)) {
     if (!deps_.renewSetup) {
         deps_.renewSetup = [](SignalState& state) {
             ChannelSetupSource source;

@@ -30,8 +30,6 @@ struct LiveStreamDeps {
     // Renews the channel set-up before the reads of a tick (called under the signal lock). None: the set-up
     // of the raw-signal instrument (device type 26) without a replayed file.
     std::function<void(SignalState&)> renewSetup;
-    // The most stream bytes held between two ticks; beyond it they are lost (and counted).
-    size_t backlogLimit = StreamReader::kBacklogLimit;
 };
 
 class LiveStreamHandler : public StreamHandler {
@@ -55,6 +53,9 @@ class LiveStreamHandler : public StreamHandler {
     // the processed signal has gaps. A frame cut by the loss counts as lost.
     uint64_t framesLost() const;
     const StreamReader& reader() const { return reader_; }
+    // The most stream bytes held between two ticks (StreamReader::kBacklogLimit unless set); beyond it
+    // they are lost, and counted.
+    void SetBacklogLimit(size_t bytes) { reader_.SetLimit(bytes); }
 
   private:
     LiveStreamDeps deps_;

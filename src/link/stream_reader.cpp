@@ -28,6 +28,11 @@ void StreamReader::Start(SerialPort& port) {
     thread_ = std::thread([this, &port] { Run(port); });
 }
 
+void StreamReader::SetLimit(size_t bytes) {
+    std::lock_guard<std::mutex> guard(lock_);
+    limit_ = bytes;
+}
+
 void StreamReader::Stop() {
     if (!thread_.joinable()) return;
     stop_.Set();

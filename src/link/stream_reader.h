@@ -39,6 +39,8 @@ class StreamReader : public StreamByteSource {
     // for the last takes.
     void Stop();
     bool running() const { return thread_.joinable(); }
+    // Another limit of the backlog, from now on.
+    void SetLimit(size_t bytes);
 
     // Bytes waiting in the backlog.
     size_t queued() override;
@@ -55,7 +57,7 @@ class StreamReader : public StreamByteSource {
     void Run(SerialPort& port);
     void Append(const uint8_t* bytes, size_t n);
 
-    const size_t limit_;
+    size_t limit_;  // under lock_
     StopSignal stop_;
     std::thread thread_;
     std::mutex lock_;

@@ -565,7 +565,8 @@ TEST_F(AcquisitionTest, StreamModeCountsTheFramesLostWhenItsBacklogIsFull) {
     FilterLibrary library;
     std::mutex signalLock;
     constexpr size_t kBacklog = 16'386;  // not a whole number of frames
-    LiveStreamHandler stream({state, chain, library, signalLock, {}, kBacklog});
+    LiveStreamHandler stream({state, chain, library, signalLock, {}});
+    stream.SetBacklogLimit(kBacklog);
     c.SetStreamHandler(&stream);
     ASSERT_TRUE(c.StartAcquisition());
     c.OnAcquisitionTimer();
