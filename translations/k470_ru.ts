@@ -542,6 +542,10 @@
         <source>The instrument stopped sending: the recording ends with the %s frames that arrived</source>
         <translation>Прибор прекратил передачу: в записи остаются %s полученных кадров</translation>
     </message>
+    <message>
+        <source>%s frames of the instrument&apos;s stream were lost: the PC did not take them in time</source>
+        <translation>Потеряно кадров потока прибора: %s, компьютер не принял их вовремя</translation>
+    </message>
 </context>
 <context>
     <name>LineChart</name>

@@ -154,9 +154,15 @@ bool InstrumentSession::streaming() const {
 }
 
 QString InstrumentSession::status() const {
-    if (streamRecording_.recording()) return streamRecording_.status();
-    if (!status_.empty()) return qs(status_);
-    return answered_ ? tr("Instrument") : tr("No data source");
+    QString text = streamRecording_.recording() ? streamRecording_.status()
+                   : !status_.empty()           ? qs(status_)
+                   : answered_                  ? tr("Instrument")
+                                                : tr("No data source");
+    // A signal with gaps must not pass for a whole one, least of all while it is recorded.
+    if (const uint64_t lost = links_.streamFramesLost(); lost > 0 && streaming())
+        text += QStringLiteral(" | ") +
+                qs(substitute(lexicon().text(Word::StreamFramesLost), {std::to_string(lost)}));
+    return text;
 }
 
 bool InstrumentSession::run(Command command) {
@@ -229,6 +235,10 @@ void InstrumentSession::onTick() {
     if (controller_->recording() != recordingBefore) changed(SessionObserver::Change::State);
     // The stream's frames go to its recording; the status shows its length.
     if (streamRecording_.Tick()) changed(SessionObserver::Change::State);
+    if (const uint64_t lost = links_.streamFramesLost(); lost != framesLostShown_) {
+        framesLostShown_ = lost;
+        changed(SessionObserver::Change::State);
+    }
     if (timerWanted_ && !timer_.isActive()) timer_.start();
 }
 

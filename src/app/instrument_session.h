@@ -44,6 +44,10 @@ class InstrumentLinks {
     uint16_t telePort() const { return telePort_; }
     NamedEvent* autoSaveEvent() const { return autoSaveEvent_; }
     StreamHandler& stream() { return *liveStream_; }
+    // Another limit of the raw stream's backlog between two ticks (some 21 s of the stream unless set).
+    void UseStreamBacklog(size_t bytes) { liveStream_->SetBacklogLimit(bytes); }
+    // Frames of the raw sample stream lost on the PC's side since it started (the signal has gaps).
+    uint64_t streamFramesLost() const { return liveStream_->framesLost(); }
     // The processed samples of the raw-signal instrument for the "Signal" page.
     views::SignalTrace& trace() { return trace_; }
     // The same samples, decimated, for the analysis pages.
@@ -140,6 +144,7 @@ class InstrumentSession : public QObject, public Session, private AcquisitionVie
     bool ended_ = false;
     std::string title_;
     std::string status_;
+    uint64_t framesLostShown_ = 0;  // the stream's lost frames when the status last changed
     int progress_ = 0;
     StreamRecordingCommands streamRecording_;
     // Made last and gone first: it tells the instrument to stop while everything it reports to still exists.

@@ -84,6 +84,8 @@ const char* const kMessages[] = {
     QT_TRANSLATE_NOOP("Lexicon", "the file has reached the largest size allowed"),
     QT_TRANSLATE_NOOP("Lexicon",
                       "The instrument stopped sending: the recording ends with the %s frames that arrived"),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "%s frames of the instrument's stream were lost: the PC did not take them in time"),
 };
 
 // The instruments' type names.

@@ -76,6 +76,8 @@ constexpr DefaultWord kEnglish[] = {
     {Word::FileSizeLimit, "the file has reached the largest size allowed"},
     {Word::StreamWentSilent,
      "The instrument stopped sending: the recording ends with the %s frames that arrived"},
+    {Word::StreamFramesLost,
+     "%s frames of the instrument's stream were lost: the PC did not take them in time"},
     {Word::CantFoundTeleAdapter, "Can't found tele adapter"},
     {Word::CantFoundDevice, "Can't found device"},
     {Word::ConnectionClosed, "The instrument closed the connection"},

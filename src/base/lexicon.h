@@ -77,6 +77,7 @@ enum class Word : int {
     DiskFull,                 // "the disk is full" (the why of RecordingStopped)
     FileSizeLimit,            // "the file has reached the largest size allowed"
     StreamWentSilent,         // the instrument stopped sending while recording
+    StreamFramesLost,         // frames of the live stream that the PC did not take in time
     // instrument links
     CantFoundTeleAdapter,  // "Can't found tele adapter"
     CantFoundDevice,       // "Can't found device"

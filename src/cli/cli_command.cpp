@@ -177,7 +177,9 @@ constexpr Command kCommands[] = {
      "  --frames N        record N frames\n"
      "  --marker-every SEC  a marker \"Marker N\" every SEC seconds of signal; after 15 markers the\n"
      "                    recording goes on in a new record\n"
-     "The directory is updated twice a second. Ctrl-C ends the recording early with a complete file.\n",
+     "The directory is updated twice a second. Ctrl-C ends the recording early with a complete file.\n"
+     "The stream is read as it arrives; frames that could not be taken in time (the signal has a gap\n"
+     "there) are counted in a warning after the summary.\n",
      runRecord},
     {"trigger", "start an autorecording that waits for the external trigger",
      "Usage: k470-cli trigger\n"

@@ -50,12 +50,14 @@ class TappedStream : public StreamHandler {
         : tap_(mask, static_cast<uint64_t>(deps.chain.outputRingLength())), live_(std::move(deps)) {
         live_.stream().setSampleObserver([this](const ProcessingChain& chain) { tap_.onSample(chain); });
     }
-    bool StartStream(SerialPort&) override {
+    bool StartStream(SerialPort& port) override {
         started = true;
-        return true;
+        return live_.StartStream(port);
     }
     bool OnStreamTick(SerialPort& port) override { return live_.OnStreamTick(port); }
+    void StopStream() override { live_.StopStream(); }
     std::vector<double>& pending() { return tap_.pending(); }
+    uint64_t framesLost() const { return live_.framesLost(); }
     bool started = false;
 
   private:
@@ -202,8 +204,8 @@ int recordStream(const RecordArgs& r, SignalState& state, const FilterLibrary& l
             break;
         }
         if (links.clock.nowMs() - lastData > kStreamSilenceLimitMs) {
-            printError(substitute(lexicon().text(Word::StreamWentSilent),
-                                  {std::to_string(recorder.totalFrames())}));
+            printError(
+                substitute(lexicon().text(Word::StreamWentSilent), {std::to_string(recorder.totalFrames())}));
             exitCode = 1;
             break;
         }
@@ -216,6 +218,9 @@ int recordStream(const RecordArgs& r, SignalState& state, const FilterLibrary& l
     std::fprintf(stderr, "%llu frames in %u records written to %s\n",
                  static_cast<unsigned long long>(recorder.totalFrames()), recorder.recordCount(),
                  r.output.c_str());
+    // A recording with gaps must not pass for a whole one.
+    if (const uint64_t lost = stream.framesLost(); lost > 0)
+        printError("warning: " + substitute(lexicon().text(Word::StreamFramesLost), {std::to_string(lost)}));
     return exitCode;
 }
 

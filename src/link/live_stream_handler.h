@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Stream mode of the acquisition: on every tick the raw sample stream of the raw-signal instrument is read
-// straight from the USB device (its link's threads are stopped) and passed through the stream decoder and
-// the processing chain, whose output rings the views show.
+// Stream mode of the acquisition: the raw sample stream of the raw-signal instrument is read straight from
+// the USB device (its link's threads are stopped) by a reader of its own as fast as it arrives; every tick
+// passes what came since the last one through the stream decoder and the processing chain, whose output
+// rings the views show.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <mutex>
 
 #include "link/acquisition_controller.h"
+#include "link/stream_reader.h"
 #include "signal/live_stream.h"
 
 namespace k470 {
@@ -17,21 +19,6 @@ class FilterLibrary;
 class ProcessingChain;
 class SerialPort;
 struct SignalState;
-
-// The stream bytes that the serial driver holds, read from the device directly.
-class SerialPortByteSource : public StreamByteSource {
-  public:
-    // The longest one read may wait; the bytes asked for are already queued, so it never waits long.
-    static constexpr int kReadLimitMs = 1000;
-
-    explicit SerialPortByteSource(SerialPort& port) : port_(port) {}
-    size_t queued() override;
-    // Reads until n bytes are in, the device fails, or nothing came for the read limit.
-    size_t read(uint8_t* buffer, size_t n) override;
-
-  private:
-    SerialPort& port_;
-};
 
 // What the stream feeds: the main window's signal state, its processing chain and filter library, and the
 // lock that every user of the signal state takes.
@@ -48,18 +35,31 @@ struct LiveStreamDeps {
 class LiveStreamHandler : public StreamHandler {
   public:
     explicit LiveStreamHandler(LiveStreamDeps deps);
+    ~LiveStreamHandler() override;
 
-    // One tick: up to 20 reads of the queued stream bytes, each decoded and processed under the signal
-    // lock. True when bytes were queued (the views get new data).
+    // Starts the reader on the device.
+    bool StartStream(SerialPort& port) override;
+    // One tick: everything the reader took since the last tick (up to the tick's cap), in pieces, each
+    // decoded and processed under the signal lock. True when bytes were there (the views get new data).
     bool OnStreamTick(SerialPort& port) override;
+    // Ends the reader; the device may be closed after this.
+    void StopStream() override;
 
     // The decoder (with the two status values) and the high-pass state; they last across acquisitions.
     LiveSignalStream& stream() { return stream_; }
     const StreamTickResult& lastTick() const { return lastTick_; }
     uint64_t samplesProcessed() const { return samples_; }
+    // Frames of the stream lost on the PC's side since the stream started (the reader's backlog was full):
+    // the processed signal has gaps. A frame cut by the loss counts as lost.
+    uint64_t framesLost() const;
+    const StreamReader& reader() const { return reader_; }
+    // The most stream bytes held between two ticks (StreamReader::kBacklogLimit unless set); beyond it
+    // they are lost, and counted.
+    void SetBacklogLimit(size_t bytes) { reader_.SetLimit(bytes); }
 
   private:
     LiveStreamDeps deps_;
+    StreamReader reader_;
     LiveSignalStream stream_;
     StreamTickResult lastTick_;
     uint64_t samples_ = 0;

@@ -92,12 +92,12 @@ StreamTickResult ReadStream(StreamByteSource& source, LiveSignalStream& stream, 
     for (int i = 0; i < kStreamReadsPerTick; ++i) {
         const size_t want = std::min(source.queued(), kStreamReadBytes);
         const size_t got = want == 0 ? 0 : source.read(buffer.data(), want);
+        if (got == 0) break;
         {
             std::lock_guard<std::mutex> guard(signalLock);
             result.samples += stream.Process(std::span<const uint8_t>(buffer.data(), got), state, chain);
         }
         result.bytes += got;
-        if (got != kStreamReadBytes) break;
     }
     return result;
 }

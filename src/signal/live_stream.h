@@ -15,6 +15,8 @@
 
 namespace k470 {
 
+// Every frame of the stream is a marker byte and three data bytes.
+constexpr size_t kStreamFrameBytes = 4;
 // Frame markers of the stream (first byte of every frame).
 constexpr uint8_t kSampleFrameMarker = 0xAA;
 constexpr uint8_t kStatusFrameMarker = 0xBB;
@@ -105,8 +107,8 @@ class LiveSignalStream {
     std::function<void(const ProcessingChain&)> observer_;
 };
 
-// The device side of stream mode: how many bytes are queued, and a read of up to n bytes (blocking until the
-// read completes; returns the number read).
+// The device side of stream mode: how many bytes are queued, and a read of up to n bytes (returns the number
+// read; less than asked only when no more were there).
 class StreamByteSource {
   public:
     virtual ~StreamByteSource() = default;
@@ -114,7 +116,8 @@ class StreamByteSource {
     virtual size_t read(uint8_t* buffer, size_t n) = 0;
 };
 
-// Largest read of one stream tick and the most reads per tick.
+// Largest read of one stream tick and the most reads per tick: a tick takes at most 640 KB (some 3 s of the
+// stream), so that a backlog after a stall cannot hold the window for long; the rest waits for the next tick.
 constexpr size_t kStreamReadBytes = 32768;
 constexpr int kStreamReadsPerTick = 20;
 
@@ -125,8 +128,9 @@ struct StreamTickResult {
 };
 
 // One acquisition tick in stream mode: nothing when no byte is queued; otherwise renews the channel set-up
-// (renewSetup), takes the chain's channel settings, and reads up to 20 pieces of at most 32768 bytes, each
-// decoded and processed under the signal lock; a read shorter than 32768 bytes ends the tick.
+// (renewSetup), takes the chain's channel settings, and reads pieces of at most 32768 bytes, each decoded
+// and processed under the signal lock, until nothing is queued any more or 20 pieces were read. A short
+// piece does not end the tick: the device hands over what it holds in small portions while more arrives.
 StreamTickResult ReadStream(StreamByteSource& source, LiveSignalStream& stream, SignalState& state,
                             const FilterLibrary& library, ProcessingChain& chain, std::mutex& signalLock,
                             const std::function<void(SignalState&)>& renewSetup);

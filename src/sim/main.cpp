@@ -19,6 +19,8 @@ void onSignal(int) {
 constexpr const char* kUsage =
     "Usage: k470-sim [options]\n"
     "Emulates an instrument: the tele adapter on TCP and the USB instrument on a pseudo-terminal.\n"
+    "Like the instrument it never waits for the PC: frames the PC does not take in time are lost, and\n"
+    "their number is printed on the standard error at the end (\"dropped N frames\").\n"
     "  --port N            TCP port (default 10001; 0 picks a free one)\n"
     "  --bind ADDR         address to listen on (default 127.0.0.1)\n"
     "  --no-tcp            no TCP server\n"
@@ -40,6 +42,9 @@ constexpr const char* kUsage =
     "  --vin HEX           serial number (default 00A1B2C3)\n"
     "  --running           the measurement runs from the start\n"
     "  --seconds S         end after S seconds (default: run until interrupted)\n"
+    "  --wait-for-reader   hold the stream back while the PC does not read, instead of losing frames as\n"
+    "                      the instrument does (it cannot wait); the signal stays continuous, but comes\n"
+    "                      later than the real clock\n"
     "  -V, --version       print the version and end\n"
     "Faults:\n"
     "  --split             frames in three pieces written apart\n"
@@ -95,6 +100,8 @@ int main(int argc, char** argv) {
         } else if (a == "--vin") {
             if (!value(v, 0, 0xFFFFFFFFll, 16)) return usage("--vin takes up to eight hex digits");
             o.vin = static_cast<uint32_t>(v);
+        } else if (a == "--wait-for-reader") {
+            o.waitForReader = true;
         } else if (a == "--running") {
             o.runningAtStart = true;
         } else if (a == "--seconds") {
@@ -138,5 +145,7 @@ int main(int argc, char** argv) {
     for (long long waited = 0; !stopRequested && (seconds == 0 || waited < seconds * 10); ++waited)
         ::usleep(100'000);
     (*sim)->Stop();
+    std::fprintf(stderr, "k470-sim: dropped %llu frames\n",
+                 static_cast<unsigned long long>((*sim)->droppedFrames()));
     return 0;
 }

@@ -10,11 +10,13 @@
 #include <termios.h>
 #include <unistd.h>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <numbers>
 
 #include "data/sample_records.h"
@@ -26,7 +28,7 @@ namespace k470 {
 
 namespace {
 
-constexpr size_t kOutputLimit = 1 << 16;   // bytes queued for a slow peer before frames are dropped
+constexpr size_t kOutputLimit = 1 << 16;   // the instrument's output buffer: beyond it frames are dropped
 constexpr uint8_t kStatusFrameType = 1;    // the instrument's frame type for status messages
 constexpr double kRangeStepDb = 10.0;      // each range moves the levels by this much
 constexpr int kTicksPerSecond = 33;        // 30 ms ticks
@@ -34,6 +36,7 @@ constexpr DeviceType kRawSignalType = 26;  // the instrument that sends a raw sa
 // Frame markers of the raw stream: a signed 24-bit sample, little-endian; a status value, selector first.
 constexpr uint8_t kSampleMarker = 0xAA;
 constexpr uint8_t kStatusMarker = 0xBB;
+constexpr size_t kStreamFrameBytes = 4;
 
 uint32_t msNow() {
     using namespace std::chrono;
@@ -82,7 +85,8 @@ struct Simulator::Impl {
     uint32_t tick = 0;
     std::array<uint8_t, 4> nibbles{};
     uint32_t noise = 0x2545F491u;
-    bool dropped = false;
+    bool dropped = false;                    // the connection was dropped (the fault)
+    std::atomic<uint64_t> framesDropped{0};  // frames the PC did not take in time
 
     uint8_t random() {
         noise ^= noise << 13;
@@ -247,7 +251,10 @@ struct Simulator::Impl {
 
     void queueFrame(Peer& p, std::vector<uint8_t> frame, bool badChecksum) {
         if (badChecksum) frame.back() = static_cast<uint8_t>(frame.back() + 1);
-        if (p.out.size() + frame.size() > kOutputLimit) return;  // the PC does not read: the frame is lost
+        if (p.out.size() + frame.size() > kOutputLimit) {  // the PC does not read: the frame is lost
+            ++framesDropped;
+            return;
+        }
         if (o.garbage) {
             static const uint8_t kNoise[] = {'T', 'q', '-', 0x00, 'T', 0xFF, 'v'};
             size_t k = 1 + random() % 6;
@@ -261,8 +268,6 @@ struct Simulator::Impl {
         p.out.insert(p.out.end(), frame.begin(), frame.end());
     }
 
-    // The samples of one tick of the raw stream. A peer that does not read holds the stream back (as the
-    // instrument's flow control does) instead of losing samples, so the signal it reads is continuous.
     // The next sample of the stream in counts, clipped to 24 bits.
     double streamValue(Peer& p) {
         double v = 0.0;
@@ -289,25 +294,37 @@ struct Simulator::Impl {
         p.streamDue += kStreamRate * elapsed / 1000.0;
     }
 
+    // The frames of one tick of the raw stream. The instrument samples on its own clock: a frame that does
+    // not fit the output buffer, because the PC does not read fast enough, is lost and counted, and the
+    // signal goes on as if it had been sent. With waitForReader the stream is held back instead, so the
+    // signal the PC reads is continuous however slowly it reads.
     void queueStream(Peer& p) {
-        constexpr size_t kFrame = 4;
         countDueSamples(p);
-        while (p.streamDue >= 1.0 && p.out.size() + 2 * kFrame <= kOutputLimit) {
+        auto put = [&](std::initializer_list<uint8_t> frame) {
+            if (p.out.size() + frame.size() > kOutputLimit) {
+                ++framesDropped;
+                return;
+            }
+            p.out.insert(p.out.end(), frame);
+        };
+        while (p.streamDue >= 1.0) {
+            if (o.waitForReader && p.out.size() + 2 * kStreamFrameBytes > kOutputLimit) {
+                p.streamDue = std::min(p.streamDue, 1.0);  // held back: it waits, it does not catch up
+                return;
+            }
             p.streamDue -= 1.0;
             const auto s = static_cast<uint32_t>(static_cast<int32_t>(std::lround(streamValue(p))));
-            p.out.insert(p.out.end(), {kSampleMarker, static_cast<uint8_t>(s), static_cast<uint8_t>(s >> 8),
-                                       static_cast<uint8_t>(s >> 16)});
+            put({kSampleMarker, static_cast<uint8_t>(s), static_cast<uint8_t>(s >> 8),
+                 static_cast<uint8_t>(s >> 16)});
             if (++p.streamSample % kStreamStatusEvery == 0) {
                 // Selector 0 sets value A, 1 value B; a selector with bit 7 set carries nothing for the PC.
                 static constexpr uint8_t kSelectors[] = {0x00, 0x01, 0x80};
                 const uint8_t selector = kSelectors[(p.streamSample / kStreamStatusEvery) % 3];
                 const uint16_t value =
                     selector == 0 ? o.streamStatusA : (selector == 1 ? o.streamStatusB : uint16_t{0xFFFF});
-                p.out.insert(p.out.end(), {kStatusMarker, selector, static_cast<uint8_t>(value),
-                                           static_cast<uint8_t>(value >> 8)});
+                put({kStatusMarker, selector, static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)});
             }
         }
-        p.streamDue = std::min(p.streamDue, 1.0);  // held back: the instrument waits, it does not catch up
     }
 
     void onTick() {
@@ -436,6 +453,10 @@ void Simulator::Stop() {
     if (m.listenFd >= 0) ::close(m.listenFd);
     if (m.ptySlave >= 0) ::close(m.ptySlave);
     m.listenFd = m.ptySlave = -1;
+}
+
+uint64_t Simulator::droppedFrames() const {
+    return impl_->framesDropped.load();
 }
 
 SimulatorState Simulator::state() const {

@@ -53,6 +53,11 @@ struct SimulatorOptions {
     int dropAfter = 0;         // the connection is dropped after n messages (0: never)
     bool stream = false;       // a raw sample stream of 0xAA/0xBB frames instead of status messages
 
+    // What happens when the PC does not take the frames in time. The instrument cannot wait: what does not
+    // fit its output buffer is lost (and counted). With waitForReader the stream is held back instead, so a
+    // slow reader still gets a continuous signal, later than the real clock.
+    bool waitForReader = false;
+
     // The signal of the raw sample stream, in pascals; empty: the tones of kStreamTones.
     std::vector<SynthItem> signal;
     // The two status values of the raw sample stream.
@@ -82,6 +87,9 @@ class Simulator {
     const std::string& ptyPath() const { return ptyPath_; }
 
     SimulatorState state() const;
+    // Frames (status messages, or frames of the raw stream) that the PC did not take in time and that were
+    // lost, since the start; also those sent before any PC opened the port.
+    uint64_t droppedFrames() const;
     // Every byte received from the PC, over either transport, in order.
     std::vector<uint8_t> receivedBytes() const;
     void Stop();

@@ -13,8 +13,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabWidget>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 
@@ -22,6 +22,8 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <chrono>
+#include <thread>
 
 #include "app/commands.h"
 #include "app/data_file_session.h"
@@ -102,6 +104,24 @@ class InstrumentSessionTest : public ::testing::Test {
         InstrumentSession* s = window.sessionAs<InstrumentSession>();
         EXPECT_NE(s, nullptr);
         return *s;
+    }
+    // The raw-signal instrument played on a pseudo-terminal, and the window that "Data" has connected to it;
+    // the stream's backlog between two ticks holds backlog bytes.
+    void connectRawSignalInstrument(size_t backlog = StreamReader::kBacklogLimit) {
+        SimulatorOptions o;
+        o.type = kStreamDeviceType;
+        o.tcp = false;
+        o.pty = true;
+        auto started = Simulator::Start(o);
+        ASSERT_TRUE(started.ok());
+        sim = std::move(*started);
+        w = makeWindow(0);
+        w->links().UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{sim->ptyPath()}));
+        w->links().UseStreamBacklog(backlog);
+        w->show();
+        w->action(Command::Data)->trigger();
+        ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+        ASSERT_EQ(instrument(*w).deviceType(), kStreamDeviceType);
     }
     // Lets the instrument send a few messages.
     static void someMessages() { QTest::qWait(150); }
@@ -319,19 +339,8 @@ TEST_F(InstrumentSessionTest, PagesShowTheInstrumentsValuesAndParametersReachIt)
 
 // The raw-signal instrument on USB: its sample stream reaches the "Signal" page through the chain.
 TEST_F(InstrumentSessionTest, RawSignalInstrumentShowsItsSignal) {
-    SimulatorOptions o;
-    o.type = kStreamDeviceType;
-    o.tcp = false;
-    o.pty = true;
-    auto started = Simulator::Start(o);
-    ASSERT_TRUE(started.ok());
-    sim = std::move(*started);
-    w = makeWindow(0);
-    w->links().UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{sim->ptyPath()}));
-    w->show();
-    w->action(Command::Data)->trigger();
-    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(instrument(*w).deviceType(), kStreamDeviceType);
+    connectRawSignalInstrument();
+    if (HasFatalFailure()) return;
     // The source's own page, then its analyses.
     ASSERT_GE(w->tabs()->count(), 2);
     EXPECT_EQ(w->tabs()->tabText(0), QStringLiteral("Signal"));
@@ -401,6 +410,23 @@ TEST_F(InstrumentSessionTest, SimulatorsCalibratorReadsItsLevelThroughThePresetM
     EXPECT_TRUE(w->close());
 }
 
+// A window held up longer than the stream's backlog lasts loses frames; the status bar says how many, so
+// that a signal with gaps does not pass for a whole one.
+TEST_F(InstrumentSessionTest, LostFramesOfTheRawStreamAreShownInTheStatusBar) {
+    connectRawSignalInstrument(65'536);  // a third of a second of the stream
+    if (HasFatalFailure()) return;
+    const views::SignalTrace& trace = instrument(*w).trace();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return trace.size() >= 4800; }, 5000));
+    EXPECT_FALSE(w->statusField()->text().contains(QStringLiteral("lost")))
+        << w->statusField()->text().toStdString();
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // no tick meanwhile
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return w->statusField()->text().contains(QStringLiteral("were lost")); }, 2000))
+        << w->statusField()->text().toStdString();
+    EXPECT_EQ(sim->droppedFrames(), 0u);  // lost by the PC, not by the instrument
+    EXPECT_TRUE(w->close());
+}
+
 TEST_F(InstrumentSessionTest, ExternalTriggerStartsTheArmedRecording) {
     connectOverWiFi(7);
     if (HasFatalFailure()) return;
@@ -447,7 +473,8 @@ TEST_F(InstrumentSessionTest, ConnectionClosedByTheInstrumentIsReportedAtOnce) {
     // The instrument goes away: its end of the TCP connection closes. The window says so well before the
     // silence limit would, and the acquisition ends instead of showing frozen values.
     sim.reset();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w->session() == nullptr; }, 3000)) << w->statusField()->text().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->session() == nullptr; }, 3000))
+        << w->statusField()->text().toStdString();
     EXPECT_TRUE(messages.contains(QStringLiteral("The instrument closed the connection")))
         << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(w->tabs()->count(), 0);

@@ -513,12 +513,17 @@ TEST_F(AcquisitionTest, StreamModeRunsTheRawSignalThroughTheChainAndStopsTheInst
     EXPECT_FALSE(view.commands.saveAsBinary);  // a stream has no records
     EXPECT_FALSE(view.commands.startRecording);
 
-    // Ticks in real time until a few thousand samples went through (bounded to about three seconds).
-    for (int i = 0; i < 100 && stream.samplesProcessed() < 4096; ++i) {
+    // Ticks in real time for two seconds, longer than the instrument's and the terminal's buffers last:
+    // the instrument does not wait, so whatever the ticks did not take in time would be lost.
+    const auto t0 = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - t0 < 2s) {
         std::this_thread::sleep_for(30ms);
         c.OnAcquisitionTimer();
     }
-    ASSERT_GE(stream.samplesProcessed(), 4096u);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_EQ(sim->droppedFrames(), 0u);
+    EXPECT_EQ(stream.framesLost(), 0u);
+    EXPECT_GT(static_cast<double>(stream.samplesProcessed()), 0.95 * kStreamRate * seconds);
     EXPECT_GT(view.newData, 0);
     // The set-up of the raw-signal instrument: its three channels pass the sample and the two status values.
     EXPECT_EQ(state.highPassStep, 0);
@@ -543,6 +548,37 @@ TEST_F(AcquisitionTest, StreamModeRunsTheRawSignalThroughTheChainAndStopsTheInst
     EXPECT_FALSE(usb->IsOpen());
     EXPECT_FALSE(usb->WritePending());
     EXPECT_EQ(sentBytes(4), (std::vector<uint8_t>{0xA0, 0x3A, 0xA0, 0x2A}));
+}
+
+// Ticks that do not come for a while (a window held up) fill the intake's backlog; what arrives then is lost
+// on the PC's side and counted in whole frames, while the instrument itself lost nothing.
+TEST_F(AcquisitionTest, StreamModeCountsTheFramesLostWhenItsBacklogIsFull) {
+    SimulatorOptions o;
+    o.type = kStreamDeviceType;
+    o.tcp = false;
+    o.pty = true;
+    startSim(o);
+    useUsb({sim->ptyPath()});
+    auto& c = make();
+    SignalState state;
+    ProcessingChain chain;
+    FilterLibrary library;
+    std::mutex signalLock;
+    constexpr size_t kBacklog = 16'386;  // not a whole number of frames
+    LiveStreamHandler stream({state, chain, library, signalLock, {}});
+    stream.SetBacklogLimit(kBacklog);
+    c.SetStreamHandler(&stream);
+    ASSERT_TRUE(c.StartAcquisition());
+    c.OnAcquisitionTimer();
+    EXPECT_EQ(stream.framesLost(), 0u);
+    std::this_thread::sleep_for(500ms);  // some 97 KB of the stream arrive meanwhile
+    c.OnAcquisitionTimer();
+    EXPECT_GE(stream.lastTick().bytes, kBacklog);  // the backlog, and what came during the tick
+    const uint64_t lostBytes = stream.reader().bytesLost();
+    EXPECT_GT(lostBytes, 50'000u);
+    EXPECT_EQ(stream.framesLost(), (lostBytes + 3) / 4);
+    EXPECT_EQ(sim->droppedFrames(), 0u);
+    c.StopAcquisition();
 }
 
 }  // namespace

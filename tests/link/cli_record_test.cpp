@@ -9,11 +9,14 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <future>
+#include <numbers>
 #include <string>
 #include <thread>
 
@@ -131,6 +134,45 @@ TEST(CliRecordTest, RecordsTheInstrumentsSignalWithItsHeaderDurationMarkersAndLe
             EXPECT_EQ(r.values[1], 3000.0);  // status value A
         }
     }
+}
+
+// The largest step out of a pure tone of f Hz: a sine obeys x[n+1] = 2 cos(w) x[n] - x[n-1], so the rest is
+// rounding, unless samples are missing between x[n-1] and x[n+1].
+double largestToneBreak(const std::vector<double>& x, double f, double rate) {
+    const double c = 2.0 * std::cos(2.0 * std::numbers::pi * f / rate);
+    double worst = 0.0;
+    for (size_t n = 1; n + 1 < x.size(); ++n)
+        worst = std::max(worst, std::abs(x[n + 1] - c * x[n] + x[n - 1]));
+    return worst;
+}
+
+// The instrument does not wait for the PC: a recording at its full rate for ten seconds must take every
+// frame as it comes, so the instrument loses none, the file holds the whole unbroken signal, and the
+// recording takes the signal's own time.
+TEST(CliRecordTest, KeepsUpWithTheInstrumentsFullRateAndLosesNoFrame) {
+    constexpr double kSeconds = 10.0;
+    constexpr double kTone = 997.0;  // no whole number of periods in any gap shorter than a second
+    auto sim = startStreamSim("tone:997:94");
+    ASSERT_TRUE(sim);
+    test::TempDir dir;
+    const std::string out = dir.file("rec.sdt");
+    const auto t0 = std::chrono::steady_clock::now();
+    const int rc = run(dir, "record --usb " + sim->ptyPath() + " --preset simulator --seconds 10 -o " + out);
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const uint64_t dropped = sim->droppedFrames();
+    sim->Stop();
+    const std::string log = test::readText(dir.file("log"));
+    ASSERT_EQ(rc, 0) << log;
+    EXPECT_EQ(dropped, 0u);
+    EXPECT_EQ(log.find("lost"), std::string::npos) << log;
+    const test::ReadBackFile f = test::readBack(out);
+    ASSERT_EQ(f.problem, "");
+    ASSERT_EQ(f.records.size(), 1u);
+    EXPECT_EQ(f.records[0].frames, static_cast<uint32_t>(kSeconds * 48000));
+    EXPECT_LT(largestToneBreak(f.records[0].values, kTone, 48000.0), 1e-3);  // 1.4 Pa peak
+    // Within 5 % of the signal's length: the connect sequence and the start of the program included.
+    EXPECT_GT(wall, kSeconds * 0.95);
+    EXPECT_LT(wall, kSeconds * 1.05);
 }
 
 TEST(CliRecordTest, AKilledOrInterruptedRecordingLeavesAValidFile) {
@@ -266,6 +308,65 @@ TEST(SimulatorSignalTest, TheStreamKeepsTheRealClocksPaceAndUnknownItemsAreRefus
     for (const char* word :
          {"noise:3", "tone:F:DB", "pink:DB", "calibrator", "decay:T60", "impulse:T60", "events"})
         EXPECT_NE(log.find(word), std::string::npos) << word << ": " << log;
+}
+
+// Like the instrument, the simulator does not wait for a PC that stops reading: what does not fit its
+// buffers is lost and counted, and the signal goes on with the real clock, so the PC sees a gap. Only when
+// asked it holds the stream back instead, and the PC reads the signal without a gap, late.
+TEST(SimulatorSignalTest, AReaderThatFallsBehindLosesFramesUnlessTheSimulatorWaits) {
+    for (const bool wait : {false, true}) {
+        SimulatorOptions o;
+        o.type = 26;
+        o.tcp = false;
+        o.pty = true;
+        o.signal = *parseSignalList("tone:997:94");
+        o.waitForReader = wait;
+        const auto start = std::chrono::steady_clock::now();
+        auto started = Simulator::Start(o);
+        ASSERT_TRUE(started.ok());
+        Simulator& sim = **started;
+        const int fd = ::open(sim.ptyPath().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        termios t{};
+        ::tcgetattr(fd, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(fd, TCSANOW, &t);
+        std::this_thread::sleep_for(1500ms);  // not reading, as a PC that is held up
+        std::vector<uint8_t> bytes;
+        std::vector<uint8_t> buffer(1 << 16);
+        const auto readUntil = start + 2500ms;
+        while (std::chrono::steady_clock::now() < readUntil) {
+            for (ssize_t k; (k = ::read(fd, buffer.data(), buffer.size())) > 0;)
+                bytes.insert(bytes.end(), buffer.begin(), buffer.begin() + k);
+            std::this_thread::sleep_for(5ms);
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const uint64_t dropped = sim.droppedFrames();
+        sim.Stop();
+        ::close(fd);
+        // Whole frames only, in the instrument's layout: the marker, then a signed 24-bit sample.
+        std::vector<double> samples;
+        ASSERT_EQ(bytes.size() % 4, 0u);
+        for (size_t i = 0; i < bytes.size(); i += 4) {
+            ASSERT_TRUE(bytes[i] == 0xAA || bytes[i] == 0xBB) << i;
+            if (bytes[i] == 0xAA)
+                samples.push_back(
+                    static_cast<int32_t>((bytes[i + 1] | bytes[i + 2] << 8 | bytes[i + 3] << 16) << 8) >> 8);
+        }
+        const double frames = static_cast<double>(bytes.size() / 4);
+        const double due = seconds * 48000.0 * 65.0 / 64.0;  // a status frame after every 64 samples
+        const double peak = 141421.0;                        // 94 dB at 100,000 counts per pascal
+        if (wait) {
+            EXPECT_EQ(dropped, 0u);
+            EXPECT_LT(largestToneBreak(samples, 997.0, 48000.0), 1e-3 * peak);
+            EXPECT_LT(frames, 0.9 * due);  // held back: behind the real clock
+        } else {
+            EXPECT_GT(dropped, 0u);
+            EXPECT_GT(largestToneBreak(samples, 997.0, 48000.0), 0.01 * peak);
+            EXPECT_NEAR(frames + static_cast<double>(dropped), due, 0.05 * due);
+        }
+    }
 }
 
 }  // namespace

@@ -7,12 +7,14 @@
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
 #include "link/stop_signal.h"
+#include "link/stream_reader.h"
 #include "support/temp_dir.h"
 
 namespace k470 {
@@ -114,6 +116,99 @@ TEST_F(PtyPair, ReadsEndOnStopOrTimeout) {
     IoResult r = port->Write(lots.data(), lots.size(), &stop, -1);
     EXPECT_EQ(r.status, IoResult::Stopped);
     EXPECT_LT(r.count, lots.size());
+}
+
+// Bytes that the far end of the terminal sends: a pattern that shows order, from byte `from` on.
+std::vector<uint8_t> pattern(size_t from, size_t n) {
+    std::vector<uint8_t> b(n);
+    for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>((from + i) * 7 % 251);
+    return b;
+}
+
+void sendAll(int fd, const std::vector<uint8_t>& bytes) {
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t k = ::write(fd, bytes.data() + done, bytes.size() - done);
+        ASSERT_GT(k, 0);
+        done += static_cast<size_t>(k);
+    }
+}
+
+// Waits (bounded to five seconds) until the reader has read n bytes in all.
+bool waitForRead(const StreamReader& reader, uint64_t n) {
+    for (int i = 0; i < 5000 && reader.bytesRead() < n; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return reader.bytesRead() == n;
+}
+
+std::vector<uint8_t> takeAll(StreamReader& reader) {
+    std::vector<uint8_t> got(reader.queued());
+    got.resize(reader.read(got.data(), got.size()));
+    return got;
+}
+
+// The reader takes the device's bytes on its own, in order, far more than the terminal holds, while nobody
+// takes them from it; it ends at once on Stop, and by itself when the far end goes.
+TEST_F(PtyPair, StreamReaderPassesEveryByteInOrderUntilTheDeviceGoes) {
+    auto port = OpenTtySerialPort(path);
+    ASSERT_TRUE(port);
+    ASSERT_TRUE(port->SetLine8N1());
+    StreamReader reader;
+    reader.Start(*port);
+    const size_t n = 300'000;  // some 1.5 s of the stream, far beyond the terminal's buffers
+    sendAll(master, pattern(0, n));
+    ASSERT_TRUE(waitForRead(reader, n));
+    EXPECT_EQ(reader.queued(), n);
+    // Taken in pieces, as the ticks do.
+    std::vector<uint8_t> got;
+    uint8_t piece[32768];
+    for (size_t k; (k = reader.read(piece, sizeof piece)) > 0;) got.insert(got.end(), piece, piece + k);
+    EXPECT_EQ(got, pattern(0, n));
+    EXPECT_EQ(reader.bytesLost(), 0u);
+    EXPECT_FALSE(reader.failed());
+
+    const auto t0 = std::chrono::steady_clock::now();
+    reader.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500));
+    EXPECT_FALSE(reader.running());
+    sendAll(master, pattern(0, 100));  // stopped: nothing more is taken from the device
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(reader.queued(), 0u);
+
+    reader.Start(*port);  // again, with fresh counts; the bytes sent while stopped are read now
+    ASSERT_TRUE(waitForRead(reader, 100));
+    EXPECT_EQ(takeAll(reader), pattern(0, 100));
+    ::close(master);
+    master = -1;
+    for (int i = 0; i < 5000 && !reader.failed(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(reader.failed());
+}
+
+// A backlog that nobody takes fills up to its limit; what comes then is lost and counted, and what is kept
+// stays in order.
+TEST_F(PtyPair, StreamReaderCountsWhatAFullBacklogLoses) {
+    auto port = OpenTtySerialPort(path);
+    ASSERT_TRUE(port);
+    ASSERT_TRUE(port->SetLine8N1());
+    StreamReader reader(10'000);
+    reader.Start(*port);
+    sendAll(master, pattern(0, 30'000));
+    ASSERT_TRUE(waitForRead(reader, 30'000));
+    EXPECT_EQ(reader.queued(), 10'000u);
+    EXPECT_EQ(reader.bytesLost(), 20'000u);
+    std::vector<uint8_t> first(4000);
+    ASSERT_EQ(reader.read(first.data(), first.size()), 4000u);
+    EXPECT_EQ(first, pattern(0, 4000));
+    sendAll(master, pattern(30'000, 4000));  // fits exactly into the room taken
+    ASSERT_TRUE(waitForRead(reader, 34'000));
+    EXPECT_EQ(reader.bytesLost(), 20'000u);
+    std::vector<uint8_t> expected = pattern(4000, 6000);
+    const std::vector<uint8_t> later = pattern(30'000, 4000);
+    expected.insert(expected.end(), later.begin(), later.end());
+    EXPECT_EQ(takeAll(reader), expected);
+    sendAll(master, pattern(0, 10'001));  // one byte over the limit
+    ASSERT_TRUE(waitForRead(reader, 44'001));
+    EXPECT_EQ(reader.bytesLost(), 20'001u);
 }
 
 }  // namespace

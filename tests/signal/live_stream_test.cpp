@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace k470 {
@@ -150,6 +151,39 @@ TEST(ReadStream, ReadsUpToTwentyFullPiecesPerTick) {
     r = ReadStream(flood, stream, state, lib, chain, lock, renew);
     EXPECT_EQ(flood.reads.size(), 20u);
     EXPECT_EQ(r.bytes, 20 * kStreamReadBytes);
+}
+
+// A terminal shows at most its line buffer (4 KB) as queued, and refills it from the driver while it is
+// read: a tick that stopped at the first short read would take 4 KB per 30 ms, 137 kB/s, less than the
+// instrument's 195 kB/s. The tick goes on until nothing is queued, also when a frame is split between
+// portions, and stops at its cap when the device keeps refilling.
+struct TerminalBytes : QueuedBytes {
+    size_t shown;
+    TerminalBytes(size_t total, size_t portion) : QueuedBytes(total), shown(portion) {}
+    size_t queued() override { return std::min(left, shown); }
+};
+
+TEST(ReadStream, DrainsADeviceThatShowsItsBytesInSmallPortions) {
+    SignalState state;
+    FilterLibrary lib;
+    ProcessingChain chain;
+    std::mutex lock;
+    struct Case {
+        size_t total, portion, reads, bytes;
+    };
+    const Case cases[] = {
+        {6000, 4095, 2, 6000},                  // one tick's worth (30 ms), frames split between portions
+        {3 * 4096 + 4, 4096, 4, 3 * 4096 + 4},  // a last portion of one frame
+        {30 * 4096, 4096, 20, 20 * 4096},       // a backlog: the tick's cap, the rest for the next tick
+    };
+    for (const Case& c : cases) {
+        LiveSignalStream stream;
+        TerminalBytes device(c.total, c.portion);
+        const StreamTickResult r = ReadStream(device, stream, state, lib, chain, lock, {});
+        EXPECT_EQ(r.bytes, c.bytes) << c.total;
+        EXPECT_EQ(r.samples, c.bytes / 4) << c.total;
+        EXPECT_EQ(device.reads.size(), c.reads) << c.total;
+    }
 }
 
 }  // namespace
