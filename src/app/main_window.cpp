@@ -211,7 +211,8 @@ void MainWindow::buildMenus() {
     addCommand(help, Command::SelectLanguage, tr("Select language..."));
 
     // Tool-bar and control-row commands.
-    addCommand(nullptr, Command::CopyToClipboard, tr("Copy to clipboard"));
+    // Ctrl+C copies the page in front (an analysis page: the CSV of its command).
+    addCommand(nullptr, Command::CopyToClipboard, tr("Copy to clipboard"))->setShortcut(QKeySequence::Copy);
     addCommand(nullptr, Command::Notepad, tr("Notepad"));
     for (auto& [command, a] : actions_) a->setToolTip(toolTipFor(command));
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/signal_page.h"
 
+#include "acoustics/measurement_context.h"
+
 #include <QComboBox>
 #include <QDoubleValidator>
 #include <QEvent>
@@ -117,7 +119,9 @@ void SignalPage::Refresh() {
     const std::string level = views::RmsLevelText(rms, c.referenceValue);
     level_->setText(tr("Channel %1 level: %2")
                         .arg(k + 1)
-                        .arg(level.empty() ? QStringLiteral("-") : qs(level) + tr(" dB")));
+                        .arg(level.empty() ? QStringLiteral("-")
+                                           : qs(level) + QLatin1Char(' ') +
+                                                 qs(acoustics::ChainContext(state_, k).levelUnit())));
     double peak = 0.0;
     for (double v : values) peak = std::max(peak, std::abs(v));
     const double top = peak > 0 && std::isfinite(peak) ? peak * 1.1 : 1.0;

@@ -350,7 +350,8 @@ TEST_F(InstrumentSessionTest, RawSignalInstrumentShowsItsSignal) {
     EXPECT_GT(trace.Rms(0), 0.0);
     auto* page = qobject_cast<SignalPage*>(w->pages()[0]);
     ASSERT_TRUE(page);
-    EXPECT_TRUE(page->levelLabel()->text().endsWith(QStringLiteral(" dB")));
+    EXPECT_TRUE(page->levelLabel()->text().endsWith(QStringLiteral(" dB re 1 counts")))
+        << page->levelLabel()->text().toStdString();
     // Without a preset the samples are the converter's counts, and the pages say so; the preset can be
     // chosen while the stream flows.
     EXPECT_EQ(frame.signalState().channels[0].units, "counts");

@@ -6,6 +6,8 @@
 // already in physical or full-scale units).
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QTest>
 #include <cmath>
@@ -124,9 +126,14 @@ class WindowAndCliAgree : public ::testing::Test {
                 return session->controller().state() != ReplayState::Replaying;
             },
             20000));
+        // "Copy to clipboard" (Ctrl+C) with each page in front, as the user copies it.
         Copied c;
-        c.levels = levels->ClipboardText().toStdString();
-        c.fft = fft->ClipboardText().toStdString();
+        w.Dispatch(Command::Signal);
+        w.Dispatch(Command::CopyToClipboard);
+        c.levels = QApplication::clipboard()->text().toStdString();
+        w.Dispatch(Command::Fft);
+        w.Dispatch(Command::CopyToClipboard);
+        c.fft = QApplication::clipboard()->text().toStdString();
         c.seconds = levels->levels() ? levels->levels()->durationSeconds : 0.0;
         return c;
     }
