@@ -145,6 +145,41 @@ void UtilityApp::AnswerCommandLine(QCoreApplication& app) {
     line.parser.process(app);
 }
 
+namespace {
+
+// Starts the simulator of --simulator (with the signal of --simulator-signal) and points the window's links
+// at it. None after a usage error (said on standard error); a simulator that cannot start is said in the
+// window, which then runs without it.
+std::optional<std::unique_ptr<Simulator>> StartBuiltInSimulator(const QCommandLineParser& parser,
+                                                                const CommandLine& line, FrameController& frame,
+                                                                MainWindow& window) {
+    SimulatorOptions options;
+    options.type = static_cast<DeviceType>(parser.value(line.simulator).toUShort());
+    options.tcp = false;
+    options.pty = true;
+    if (parser.isSet(line.simulatorSignal)) {
+        auto items = parseSignalList(parser.value(line.simulatorSignal).toStdString());
+        if (!items) {
+            std::fprintf(stderr, "k470: --simulator-signal: %s\n", items.error().message.c_str());
+            return std::nullopt;
+        }
+        options.signal = std::move(*items);
+    }
+    // The simulator's raw counts read in pascals through the preset made for it, unless the user chose a
+    // preset or calibrated the channel already.
+    if (options.type == kStreamDeviceType) frame.ChoosePresetIfNoneChosen(kSimulatorPresetName);
+    auto started = Simulator::Start(options);
+    if (!started) {
+        window.showError(QString::fromStdString(started.error().message));
+        return std::unique_ptr<Simulator>();
+    }
+    window.links().UseLinks(std::make_unique<FixedTtyProvider>(std::vector<std::string>{(*started)->ptyPath()}),
+                            kTelePort);
+    return std::move(*started);
+}
+
+}  // namespace
+
 int UtilityApp::Run(QApplication& app) {
     TerminationWatch termination;
     CommandLine line;
@@ -197,30 +232,9 @@ int UtilityApp::Run(QApplication& app) {
     };
     // The built-in simulator plays a USB instrument on a pseudo-terminal, so "Data" works without one.
     if (parser.isSet(simulator)) {
-        SimulatorOptions options;
-        options.type = static_cast<DeviceType>(parser.value(simulator).toUShort());
-        options.tcp = false;
-        options.pty = true;
-        if (parser.isSet(line.simulatorSignal)) {
-            auto items = parseSignalList(parser.value(line.simulatorSignal).toStdString());
-            if (!items) {
-                std::fprintf(stderr, "k470: --simulator-signal: %s\n", items.error().message.c_str());
-                return 2;
-            }
-            options.signal = std::move(*items);
-        }
-        // The simulator's raw counts read in pascals through the preset made for it, unless the user chose
-        // a preset or calibrated the channel already.
-        if (options.type == kStreamDeviceType) frame.ChoosePresetIfNoneChosen(kSimulatorPresetName);
-        auto started = Simulator::Start(options);
-        if (started) {
-            simulated = std::move(*started);
-            window.links().UseLinks(
-                std::make_unique<FixedTtyProvider>(std::vector<std::string>{simulated->ptyPath()}),
-                kTelePort);
-        } else {
-            window.showError(QString::fromStdString(started.error().message));
-        }
+        auto started = StartBuiltInSimulator(parser, line, frame, window);
+        if (!started) return 2;
+        simulated = std::move(*started);
     }
     termination.watchWindow(&window);
     window.show();

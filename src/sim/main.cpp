@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <charconv>
 #include <csignal>
+#include <optional>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -64,11 +65,10 @@ int usage(const std::string& message) {
     return 2;
 }
 
-}  // namespace
 
-int main(int argc, char** argv) {
-    k470::SimulatorOptions o;
-    long long seconds = 0;
+// The command line into the options and the running time; an exit code when the program ends here (help,
+// version, a usage error).
+std::optional<int> parseArguments(int argc, char** argv, k470::SimulatorOptions& o, long long& seconds) {
     for (int i = 1; i < argc; ++i) {
         std::string_view a = argv[i];
         auto value = [&](long long& v, long long lo, long long hi, int base = 10) {
@@ -131,6 +131,15 @@ int main(int argc, char** argv) {
         }
     }
     if (!o.tcp && !o.pty) return usage("nothing to serve: --no-tcp without --pty");
+    return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    k470::SimulatorOptions o;
+    long long seconds = 0;
+    if (auto done = parseArguments(argc, argv, o, seconds)) return *done;
     auto sim = k470::Simulator::Start(o);
     if (!sim) {
         std::fprintf(stderr, "k470-sim: %s\n", sim.error().message.c_str());
