@@ -12,6 +12,7 @@
 #include <QTest>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <numbers>
 
 #include "acoustics/signal_fixtures.h"
@@ -21,6 +22,9 @@
 #include "app/signal_levels_page.h"
 #include "app/sound_file_session.h"
 #include "base/settings_store.h"
+#include "base/text_encoding.h"
+#include "app/frame_settings.h"
+#include "signal/processor_preset.h"
 #include "signal/signal_file_image.h"
 #include "support/run_command.h"
 #include "support/temp_dir.h"
@@ -81,8 +85,15 @@ class WindowAndCliAgree : public ::testing::Test {
         return {};
     }
 
+    // The preset the window starts with (each window reads the settings and the presets anew).
+    void startWithPreset(const ProcessorPreset& p) {
+        std::filesystem::create_directories(dir.file("data"));
+        ASSERT_TRUE(savePresets(dir.file("data") + "/" + kPresetFileName, {p}).ok());
+        store.WriteInt(keys::kSignal, "CustomK", 1);
+        store.WriteString(keys::kSignal, "ProcName", utf16ToUtf8(p.name));
+    }
     // A preset that would change every number if it acted on these files: a gain of 20 dB, decimation 2.
-    void activateLoudPreset() {
+    static ProcessorPreset loudPreset() {
         ProcessorPreset p;
         p.name = u"Loud";
         p.decimation = 2;
@@ -93,10 +104,7 @@ class WindowAndCliAgree : public ::testing::Test {
             p.sensitivity[k] = 10.0;
             p.matrix[k][k] = 1.0;
         }
-        frame.presets().push_back(p);
-        frame.signalState().presetActive = true;
-        frame.signalState().presetName = "Loud";
-        frame.ApplyActivePreset();
+        return p;
     }
 
     // Opens the file in the window, replays it to its end at the fastest speed and copies both pages.
@@ -140,14 +148,14 @@ class WindowAndCliAgree : public ::testing::Test {
 
     test::TempDir dir;
     SettingsStore store;
-    FrameController frame{store};
+    FrameController frame{store, dir.file("data")};
 };
 
 TEST_F(WindowAndCliAgree, LevelsAndSpectrumOfEveryRateKindAndPresetEqualTheCommands) {
     const double rates[] = {8000, 16000, 24000, 44100, 48000, 96000, 192000};
     frame.setReplaySpeedFactor(100);
     for (bool preset : {false, true}) {
-        if (preset) activateLoudPreset();
+        if (preset) startWithPreset(loudPreset());
         for (Kind kind : {Kind::SdtPascal, Kind::WavFullScale, Kind::FlacScaled}) {
             store.WriteString(keys::kSoundFile, "Scale", kind == Kind::FlacScaled ? "2.5" : "");
             for (double rate : rates) {
@@ -156,6 +164,7 @@ TEST_F(WindowAndCliAgree, LevelsAndSpectrumOfEveryRateKindAndPresetEqualTheComma
                 const std::string path = makeFile(kind, rate, signalAt(rate, 1.2));
                 const Copied window = replayInWindow(path);
                 ASSERT_GT(window.seconds, 1.0);
+                EXPECT_EQ(frame.activePreset(), preset ? "Loud" : "");
                 std::vector<std::string> range = {"--length", exactSeconds(window.seconds)};
                 if (kind == Kind::FlacScaled) range.insert(range.end(), {"--scale", "2.5"});
                 std::vector<std::string> levels = {"levels", "--csv", "--interval", "0", path};
@@ -172,7 +181,50 @@ TEST_F(WindowAndCliAgree, LevelsAndSpectrumOfEveryRateKindAndPresetEqualTheComma
             }
         }
     }
-    frame.signalState().presetActive = false;
+}
+
+TEST_F(WindowAndCliAgree, RawCountsThroughAPresetEqualTheFileReprocessedWithIt) {
+    // The instrument's raw counts: the preset's gain makes them pascals, in the window as in "reprocess".
+    ProcessorPreset p;
+    p.name = u"Gain";
+    p.cutOffIndex = 0;
+    for (size_t k = 0; k < 3; ++k) {
+        p.units[k] = u"Pa";
+        p.referenceValue[k] = 2e-5;
+        p.sensitivity[k] = 1e-4;
+        p.matrix[k][k] = 1.0;
+    }
+    startWithPreset(p);
+    frame.setReplaySpeedFactor(100);
+    for (double rate : {24000.0, 96000.0}) {
+        SCOPED_TRACE(rate);
+        std::vector<double> counts = signalAt(rate, 1.2);
+        for (double& v : counts) v *= 1e5;
+        test::SignalFileImage image(rate, 0b001, {u"counts", u"counts", u"counts"}, {1.0, 1.0, 1.0});
+        image.addRecord(counts, static_cast<uint32_t>(counts.size()));
+        const std::string raw = image.save(dir, "raw_" + std::to_string(static_cast<int>(rate)) + ".sdt");
+        const Copied window = replayInWindow(raw);
+        ASSERT_GT(window.seconds, 1.0);
+        EXPECT_NE(window.levels.find("\n0.00,"), std::string::npos);
+        const std::string processed = dir.file("processed.sdt");
+        std::filesystem::remove(processed);
+        const test::CommandResult made =
+            test::runCommand(K470_CLI, {"reprocess", "--preset", "Gain", "-o", processed, raw});
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+        // The processed file keeps the chain's delay of half its output ring (201 frames) at its start.
+        const std::string delay = exactSeconds(201.0 / rate);
+        const test::CommandResult cli = test::runCommand(
+            K470_CLI, {"levels", "--csv", "--interval", "0", "--start", delay, "--length",
+                       exactSeconds(window.seconds), processed});
+        ASSERT_EQ(cli.exitCode, 0) << cli.err;
+        // The same levels; only the start column differs (the processed file starts the delay earlier).
+        const auto afterStart = [](const std::string& csv) {
+            const size_t row = csv.find('\n') + 1;
+            return csv.substr(0, row) + csv.substr(csv.find(',', row));
+        };
+        EXPECT_EQ(afterStart(window.levels), afterStart(cli.out));
+        EXPECT_EQ(frame.activePreset(), "Gain");
+    }
 }
 
 }  // namespace
