@@ -797,12 +797,6 @@
         <translation>Калибровка</translation>
     </message>
     <message>
-        <source>Put the acoustic calibrator on the microphone, switch it on and press &quot;Start&quot;.
-The 1 kHz band is measured for %1 seconds.</source>
-        <translation>Установите акустический калибратор на микрофон, включите его и нажмите &quot;Пуск&quot;.
-Полоса 1 кГц измеряется в течение %1 с.</translation>
-    </message>
-    <message>
         <source> dB</source>
         <translation> дБ</translation>
     </message>
@@ -813,6 +807,46 @@ The 1 kHz band is measured for %1 seconds.</source>
     <message>
         <source>Start</source>
         <translation>Пуск</translation>
+    </message>
+    <message>
+        <source>Put the acoustic calibrator on the microphone, switch it on and press &quot;Start&quot;.
+The tone&apos;s band is measured for %1 seconds; nothing changes before &quot;Apply&quot;.</source>
+        <translation>Установите акустический калибратор на микрофон, включите его и нажмите &quot;Старт&quot;.
+Полоса тона измеряется %1 секунд; до &quot;Применить&quot; ничего не меняется.</translation>
+    </message>
+    <message>
+        <source>A calibrator of %1 dB</source>
+        <translation>Калибратор %1 дБ</translation>
+    </message>
+    <message>
+        <source>1 kHz (sound calibrator)</source>
+        <translation>1 кГц (акустический калибратор)</translation>
+    </message>
+    <message>
+        <source>250 Hz (pistonphone)</source>
+        <translation>250 Гц (пистонфон)</translation>
+    </message>
+    <message>
+        <source>Tone:</source>
+        <translation>Тон:</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Применить</translation>
+    </message>
+    <message>
+        <source>Tone band: %1 %2
+Broadband: %3 %2
+Tone: %4 Hz, steady within %5 dB
+Sensitivity: %6 now, %7 after (%8 dB)</source>
+        <translation>Полоса тона: %1 %2
+Широкополосный: %3 %2
+Тон: %4 Гц, стабилен в пределах %5 дБ
+Чувствительность: %6 сейчас, %7 после (%8 дБ)</translation>
+    </message>
+    <message>
+        <source>Not applied: %1</source>
+        <translation>Не применено: %1</translation>
     </message>
 </context>
 <context>
@@ -933,16 +967,24 @@ The 1 kHz band is measured for %1 seconds.</source>
         <translation>Пик: -</translation>
     </message>
     <message>
-        <source>ch%1 L [dB]</source>
-        <translation>кан.%1 L [дБ]</translation>
-    </message>
-    <message>
         <source>Peak: %1 Hz, %2 dB</source>
         <translation>Пик: %1 Гц, %2 дБ</translation>
     </message>
     <message>
         <source>Cursor: %1 Hz, %2 dB</source>
         <translation>Курсор: %1 Гц, %2 дБ</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Копировать</translation>
+    </message>
+    <message>
+        <source>Copy the averaged spectrum as CSV (as k470-cli fft)</source>
+        <translation>Копировать усреднённый спектр как CSV (как k470-cli fft)</translation>
+    </message>
+    <message>
+        <source>ch%1 L [%2]</source>
+        <translation>кан%1 L [%2]</translation>
     </message>
 </context>
 <context>
@@ -1902,6 +1944,10 @@ Continue?</source>
         <source>Select marker</source>
         <translation>Выбор метки</translation>
     </message>
+    <message>
+        <source> (not applied: the file is stored in %1)</source>
+        <translation> (не применяется: файл записан в %1)</translation>
+    </message>
 </context>
 <context>
     <name>k470::app::SignalLevelsPage</name>
@@ -1928,10 +1974,6 @@ Continue?</source>
     <message>
         <source>Calibrate...</source>
         <translation>Калибровка...</translation>
-    </message>
-    <message>
-        <source>Channel unit &apos;%1&apos; is not Pa: only Z-weighted levels</source>
-        <translation>Единица канала &apos;%1&apos; не Pa: только уровни Z</translation>
     </message>
     <message>
         <source> dB</source>
@@ -1965,6 +2007,30 @@ Continue?</source>
         <source>, change %1 dB</source>
         <translation>, изменение %1 дБ</translation>
     </message>
+    <message>
+        <source>Copy</source>
+        <translation>Копировать</translation>
+    </message>
+    <message>
+        <source>Copy the levels since the start as CSV (as k470-cli levels --csv --interval 0)</source>
+        <translation>Копировать уровни с начала как CSV (как k470-cli levels --csv --interval 0)</translation>
+    </message>
+    <message>
+        <source>Levels in %1</source>
+        <translation>Уровни в %1</translation>
+    </message>
+    <message>
+        <source>; channel unit &apos;%1&apos; is not Pa: only Z-weighted levels</source>
+        <translation>; единица канала &apos;%1&apos; не Па: только уровни с коррекцией Z</translation>
+    </message>
+    <message>
+        <source>Calibrate</source>
+        <translation>Калибровка</translation>
+    </message>
+    <message>
+        <source>The sensitivity changes by %1 dB. A change this large is more often a wrong calibrator level, tone or channel than a drifted microphone. Apply it?</source>
+        <translation>Чувствительность меняется на %1 дБ. Столь большое изменение чаще означает неверный уровень калибратора, тон или канал, чем уход микрофона. Применить?</translation>
+    </message>
 </context>
 <context>
     <name>k470::app::SignalPage</name>
@@ -1975,10 +2041,6 @@ Continue?</source>
     <message>
         <source>Channel %1 level: %2</source>
         <translation>Уровень канала %1: %2</translation>
-    </message>
-    <message>
-        <source> dB</source>
-        <translation> дБ</translation>
     </message>
     <message>
         <source>To notepad</source>

@@ -152,6 +152,10 @@ views::ControlRow SignalFileSession::controlRow() const {
     for (size_t i = 0; i < numbers.size(); ++i)
         if (numbers[i] == context_.channel) f.channelIndex = static_cast<int>(i);
     f.preset = env_.frame.activePreset();
+    // A preset acts on raw counts only: over a file already in physical or full-scale units it says so.
+    const SignalState& state = env_.frame.signalState();
+    if (!f.preset.empty() && !state.presetInEffect)
+        f.preset += tr(" (not applied: the file is stored in %1)").arg(qs(state.channels[0].units)).toStdString();
     return views::ReplayRow(f);
 }
 
