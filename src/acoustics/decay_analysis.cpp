@@ -284,7 +284,8 @@ void setShortfall(DecayResult& r, DecayShortfall why) {
     r.edtShortfall = r.t20Shortfall = r.t30Shortfall = why;
 }
 
-constexpr double kCurveStepSeconds = 0.001;  // about: see AnalyzeDecay
+// The decay curve is drawn at about one point a millisecond (a whole number of samples, see AnalyzeDecay).
+constexpr double kCurveStepSeconds = 0.001;
 
 void fitQuantities(DecayResult& r, const std::vector<double>& curve, double sampleRate) {
     for (DecayQuantity q : {DecayQuantity::Edt, DecayQuantity::T20, DecayQuantity::T30}) {

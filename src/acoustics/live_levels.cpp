@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "acoustics/live_levels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -46,6 +47,12 @@ Result<LiveLevels> LiveLevels::Create(const MeasurementContext& context, double 
     if (!analyser) return analyser.error();
     LiveLevels l(std::move(*analyser), context);
     l.startSeconds_ = startSeconds;
+    const std::vector<BandId>& rows = l.analyser_.bandIds();
+    for (const BandId& id : bandsShown()) {
+        const auto row = std::find_if(rows.begin(), rows.end(),
+                                      [&](const BandId& r) { return r.set == id.set && r.index == id.index; });
+        l.chart_.push_back(static_cast<size_t>(row - rows.begin()));  // every band shown is among them
+    }
     return l;
 }
 
@@ -90,12 +97,8 @@ LiveReadout LiveLevels::readout() const {
     const auto& peak = l.weightedRow(r.peakWeighting);
     r.peak = peak ? peak->peak : none;
     r.bands = bandsShown();
-    for (const BandId& id : r.bands) {
-        double v = std::numeric_limits<double>::quiet_NaN();
-        for (size_t i = 0; i < l.bandIds.size() && i < l.bands.size(); ++i)
-            if (l.bandIds[i].set == id.set && l.bandIds[i].index == id.index && l.bands[i]) v = l.bands[i]->leq;
-        r.bandLeq.push_back(v);
-    }
+    for (size_t row : chart_)
+        r.bandLeq.push_back(l.bands[row] ? l.bands[row]->leq : std::numeric_limits<double>::quiet_NaN());
     r.seconds = l.durationSeconds;
     return r;
 }

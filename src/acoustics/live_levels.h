@@ -75,7 +75,8 @@ class LiveLevels {
     LevelAnalyser analyser_;
     MeasurementContext context_;
     double startSeconds_ = 0.0;
-    uint64_t before_ = 0;  // samples before the last reset
+    uint64_t before_ = 0;         // samples before the last reset
+    std::vector<size_t> chart_;  // per band shown: its row among the analyser's bands
 };
 
 // The tone of an acoustic calibrator: 1 kHz for sound calibrators, 250 Hz for pistonphones.

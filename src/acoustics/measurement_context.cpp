@@ -11,8 +11,8 @@ namespace k470::acoustics {
 
 std::string MeasurementContext::levelUnit() const {
     if (fullScale()) return "dB FS";
+    if (units == "Pa" && referenceValue == kReferencePressure) return kSoundPressureLevelUnit;
     std::string s = "dB re ";
-    if (units == "Pa" && referenceValue == kReferencePressure) return s + "20 \u00b5Pa";
     appendGeneral(s, referenceValue, 6);
     return s + ' ' + units;
 }
@@ -23,7 +23,6 @@ MeasurementContext ContextOf(const SignalDescription& d) {
     c.units = d.units;
     c.referenceValue = d.referenceValue;
     c.origin = d.scaleOrigin;
-    if (!physicalUnit(c.units)) c.origin = ScaleOrigin::None;
     return c;
 }
 
@@ -33,7 +32,7 @@ MeasurementContext ChainContext(const SignalState& state, int channel) {
     c.sampleRate = state.outputRate();
     c.units = ch.units;
     c.referenceValue = ch.referenceValue;
-    c.origin = physicalUnit(ch.units) ? ch.scaleOrigin : ScaleOrigin::None;
+    c.origin = ch.scaleOrigin;
     return c;
 }
 

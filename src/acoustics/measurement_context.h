@@ -17,6 +17,9 @@
 
 namespace k470::acoustics {
 
+// The unit of sound pressure levels.
+constexpr const char* kSoundPressureLevelUnit = "dB re 20 \u00b5Pa";
+
 struct MeasurementContext {
     double sampleRate = 0.0;  // frames per second of the values analysed
     std::string units;        // "Pa", "m/c^2", "mV", "FS" (full-scale units) or "counts" (raw)
@@ -30,8 +33,12 @@ struct MeasurementContext {
     bool acoustic() const { return units == "Pa" || fullScale(); }
     // What the levels are re: "dB re 20 uPa" (with the micro sign), "dB FS", or "dB re <reference> <unit>".
     std::string levelUnit() const;
+
+    bool operator==(const MeasurementContext&) const = default;
 };
 
+// Where a file's values have no physical scale (full-scale units, raw counts), its description and the
+// channel set-up already say ScaleOrigin::None; the context takes what they say.
 MeasurementContext ContextOf(const SignalDescription& description);
 // The processed output of channel k (from 0) of a chain set up with this state.
 MeasurementContext ChainContext(const SignalState& state, int channel);

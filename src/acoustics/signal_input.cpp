@@ -24,7 +24,6 @@ namespace k470::acoustics {
 namespace {
 
 constexpr size_t kBlockFrames = 4096;      // frames read from the file at once
-constexpr double kPascalReference = kReferencePressure;
 
 std::string number(double v) {
     return formatGeneral(v, 10);
@@ -131,7 +130,7 @@ Result<Opened> openSdt(const std::string& path, const SignalInputOptions& o) {
     const int k = o.channel - 1;
     d.units = utf16ToUtf8(h.units[k]);
     d.referenceValue = h.referenceValue[k];
-    if (!(d.referenceValue > 0.0) || !std::isfinite(d.referenceValue)) d.referenceValue = kPascalReference;
+    if (!(d.referenceValue > 0.0) || !std::isfinite(d.referenceValue)) d.referenceValue = kReferencePressure;
     // A signal file made from a sound file without a scale keeps its full-scale units.
     d.fullScale = d.units == kFullScaleUnit;
     if (!physicalUnit(d.units)) d.scaleOrigin = ScaleOrigin::None;
@@ -210,7 +209,7 @@ Status placeAndScale(Opened& r, const SignalInputOptions& o) {
         if (d.fullScale) {
             d.fullScale = false;
             d.units = "Pa";
-            d.referenceValue = kPascalReference;
+            d.referenceValue = kReferencePressure;
         }
     }
     return {};
@@ -284,7 +283,7 @@ Result<double> calibrationScale(const CalibrationSource& calibration, int channe
         if (*n == 0) break;
         m->process(std::span(block.data(), *n));
     }
-    const double reference = d.fullScale ? kPascalReference : d.referenceValue;
+    const double reference = d.fullScale ? kReferencePressure : d.referenceValue;
     const CalibrationCheck c = CheckCalibration(*m, 1.0, reference, calibration.level, calibration.path);
     if (c.refusal) return *c.refusal;
     return c.newSensitivity;

@@ -249,9 +249,7 @@ bool SignalLevelsPage::acousticChannel() const {
 void SignalLevelsPage::ensureAnalysis() {
     const int channel = std::clamp(context_.channel, 0, 2);
     const acoustics::MeasurementContext c = source_.context(channel);
-    if (live_ && channel == liveChannel_ && live_->context().sampleRate == c.sampleRate &&
-        live_->context().units == c.units && live_->context().referenceValue == c.referenceValue)
-        return;
+    if (live_ && channel == liveChannel_ && live_->context() == c) return;
     // Another channel or other chain settings: the since-start values start again from here.
     live_.reset();
     readout_.reset();
@@ -387,7 +385,7 @@ void SignalLevelsPage::Calibrate() {
                                       "Apply it?")
                                        .arg(check_->changeDb, 0, 'f', 2)))
             return;
-        applyCalibration(*check_);
+        applyCalibration(*check_, dialog.level());
         dialog.accept();
     };
     calibrating_ = &dialog;
@@ -405,13 +403,10 @@ void SignalLevelsPage::finishCalibration() {
     check_ = acoustics::CheckCalibration(*measurement_, channel.sensitivity, kReferencePressure,
                                          calibrating_->level(), name);
     measurement_.reset();
-    acoustics::MeasurementContext pascals;
-    pascals.units = "Pa";
-    pascals.referenceValue = kReferencePressure;
-    calibrating_->ShowCheck(*check_, qs(pascals.levelUnit()));
+    calibrating_->ShowCheck(*check_, QString::fromUtf8(acoustics::kSoundPressureLevelUnit));
 }
 
-void SignalLevelsPage::applyCalibration(const acoustics::CalibrationCheck& check) {
+void SignalLevelsPage::applyCalibration(const acoustics::CalibrationCheck& check, double level) {
     const int k = calibratingChannel_;
     SignalState& state = env_.frame.signalState();
     SignalChannel& channel = state.channels[static_cast<size_t>(k)];
@@ -436,7 +431,7 @@ void SignalLevelsPage::applyCalibration(const acoustics::CalibrationCheck& check
     }
     CalibrationEntry entry;
     entry.date = localTimeNow();
-    entry.level = calibrating_ ? calibrating_->level() : acoustics::CalibrationSource::kDefaultLevel;
+    entry.level = level;
     entry.sensitivity = check.newSensitivity;
     if (const auto previous = LoadCalibration(env_.frame.store(), k))
         entry.driftDb = acoustics::calibrationDriftDb(previous->sensitivity, check.newSensitivity);

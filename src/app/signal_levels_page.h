@@ -100,7 +100,8 @@ class SignalLevelsPage : public SignalAnalysisPage {
     // The analysis for the chosen channel, made again when the channel or its context changed.
     void ensureAnalysis();
     void finishCalibration();
-    void applyCalibration(const acoustics::CalibrationCheck& check);
+    // The checked calibration to a calibrator of `level` dB into the channel, its preset or the settings.
+    void applyCalibration(const acoustics::CalibrationCheck& check, double level);
     void showCalibration();
     bool acousticChannel() const;
 
