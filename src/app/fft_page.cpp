@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "acoustics/fft_settings.h"
 #include "base/number_format.h"
-#include "base/settings_store.h"
 #include "plot/line_chart.h"
 #include "plot/plot_window.h"
 
@@ -25,10 +25,6 @@ QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-constexpr std::string_view kSection = "FFT";
-constexpr size_t kDefaultSize = 8192;
-constexpr double kOverlaps[] = {0.0, 25.0, 50.0, 75.0, 90.0};
-constexpr int kDefaultOverlap = 2;  // 50 %, Welch's usual choice for the Hann window
 // The level axis spans at most this much below the highest level: further down lie only the window's
 // leakage and the numbers' rounding noise.
 constexpr double kLevelSpanDb = 140.0;
@@ -45,7 +41,6 @@ FftPage::FftPage(PageContext& context, SignalSourceRef source, QWidget* parent)
     size_->setToolTip(tr("FFT size: samples per transform"));
     for (size_t n = acoustics::kMinFftSize; n <= acoustics::kMaxFftSize; n *= 2)
         size_->addItem(QString::number(n), static_cast<qulonglong>(n));
-    size_->setCurrentIndex(size_->findData(static_cast<qulonglong>(kDefaultSize)));
     window_ = new QComboBox(this);
     window_->setObjectName(QStringLiteral("fftWindow"));
     window_->setToolTip(tr("Window"));
@@ -53,12 +48,10 @@ FftPage::FftPage(PageContext& context, SignalSourceRef source, QWidget* parent)
     window_->addItem(tr("Hann"), static_cast<int>(acoustics::FftWindow::Hann));
     window_->addItem(tr("Flat top"), static_cast<int>(acoustics::FftWindow::FlatTop));
     window_->addItem(tr("Blackman-Harris"), static_cast<int>(acoustics::FftWindow::BlackmanHarris));
-    window_->setCurrentIndex(1);
     overlap_ = new QComboBox(this);
     overlap_->setObjectName(QStringLiteral("fftOverlap"));
     overlap_->setToolTip(tr("Overlap of successive transforms"));
-    for (double o : kOverlaps) overlap_->addItem(tr("%1 % overlap").arg(o), o);
-    overlap_->setCurrentIndex(kDefaultOverlap);
+    for (double o : acoustics::kFftOverlapChoices) overlap_->addItem(tr("%1 % overlap").arg(o), o);
     averaging_ = new QComboBox(this);
     averaging_->setObjectName(QStringLiteral("fftAveraging"));
     averaging_->setToolTip(tr("Averaging"));
@@ -114,31 +107,32 @@ FftPage::FftPage(PageContext& context, SignalSourceRef source, QWidget* parent)
 }
 
 void FftPage::restoreChoices() {
-    if (!context_.store) return;
-    const SettingsStore& s = *context_.store;
-    // A value the list does not hold (an edited file) leaves the default.
+    // Without settings the page starts from the defaults.
+    const acoustics::FftChoices c =
+        context_.store ? acoustics::ReadFftChoices(*context_.store) : acoustics::FftChoices{};
     const auto pick = [](QComboBox* list, const QVariant& value) {
         if (const int i = list->findData(value); i >= 0) list->setCurrentIndex(i);
     };
     // The controls stay quiet: nothing is saved while the page is made, and configure() follows.
     const QSignalBlocker blocks[] = {QSignalBlocker(size_), QSignalBlocker(window_), QSignalBlocker(overlap_),
                                      QSignalBlocker(averaging_), QSignalBlocker(log_)};
-    pick(size_, static_cast<qulonglong>(s.ReadInt(kSection, "Size", static_cast<int>(kDefaultSize))));
-    pick(window_, s.ReadInt(kSection, "Window", window_->currentData().toInt()));
-    pick(overlap_, static_cast<double>(s.ReadInt(kSection, "Overlap", overlap_->currentData().toInt())));
-    pick(averaging_, s.ReadInt(kSection, "Averaging", averaging_->currentData().toInt()));
-    log_->setChecked(s.ReadInt(kSection, "LogFrequency", 1) != 0);
+    pick(size_, static_cast<qulonglong>(c.parameters.size));
+    pick(window_, static_cast<int>(c.parameters.window));
+    pick(overlap_, c.parameters.overlapPercent);
+    pick(averaging_, static_cast<int>(c.parameters.averaging));
+    log_->setChecked(c.logFrequency);
     showAxis();
 }
 
 void FftPage::saveChoices() {
     if (!context_.store) return;
-    SettingsStore& s = *context_.store;
-    s.WriteInt(kSection, "Size", size_->currentData().toInt());
-    s.WriteInt(kSection, "Window", window_->currentData().toInt());
-    s.WriteInt(kSection, "Overlap", overlap_->currentData().toInt());
-    s.WriteInt(kSection, "Averaging", averaging_->currentData().toInt());
-    s.WriteInt(kSection, "LogFrequency", log_->isChecked() ? 1 : 0);
+    acoustics::FftChoices c;
+    c.parameters.size = static_cast<size_t>(size_->currentData().toULongLong());
+    c.parameters.window = static_cast<acoustics::FftWindow>(window_->currentData().toInt());
+    c.parameters.overlapPercent = overlap_->currentData().toDouble();
+    c.parameters.averaging = static_cast<acoustics::SpectrumAveraging>(averaging_->currentData().toInt());
+    c.logFrequency = log_->isChecked();
+    acoustics::WriteFftChoices(*context_.store, c);
 }
 
 int FftPage::channel() const {
@@ -217,9 +211,8 @@ void FftPage::showSpectrum() {
     const double hi = std::ceil(top / 10.0) * 10.0 + 10.0;
     const double lo = std::max(std::floor(bottom / 10.0) * 10.0, hi - kLevelSpanDb);
     chart_->SetYRange(lo, hi);
-    chart_->SetCurves(
-        {plot::Curve{std::move(levels), QColor(0x20, 0x50, 0xB0),
-                     tr("ch%1 L [%2]").arg(k + 1).arg(qs(source_.context(k).levelUnit()))}});
+    chart_->SetCurves({plot::Curve{std::move(levels), QColor(0x20, 0x50, 0xB0),
+                                   tr("ch%1 L [%2]").arg(k + 1).arg(qs(source_.context(k).levelUnit()))}});
     showAxis();
     if (const auto peak = spectrum_.peak())
         peak_->setText(tr("Peak: %1 Hz, %2 dB")

@@ -346,7 +346,7 @@ void SignalLevelsPage::MakeLevelRecords() {
     if (out.isEmpty()) return;
     acoustics::LevelRecordsJob job;
     job.input = source_.path;
-    job.options = SoundFileInputOptions(env_.frame.store(), source_.path);
+    job.options = acoustics::SoundFileInputOptions(env_.frame.store(), source_.path);
     job.options.channel = std::clamp(context_.channel, 0, 2) + 1;
     job.intervalSeconds = 1.0;
     job.output = out.toStdString();
