@@ -1,17 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fuzz/fuzz_entries.h"
 
-#include <unistd.h>
+#include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/file.h"
+#include "base/number_format.h"
 #include "base/settings_store.h"
 #include "base/text_encoding.h"
 #include "data/bin_file.h"
@@ -20,6 +25,8 @@
 #include "data/sdt_container.h"
 #include "export/report_config.h"
 #include "export/text_export.h"
+#include "fuzz/fuzz_support.h"
+#include "fuzz/measuring_entries.h"
 #include "link/frame_parser.h"
 #include "link/instrument_protocol.h"
 #include "signal/filter_library.h"
@@ -35,59 +42,6 @@ namespace k470::fuzz {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A broken promise of the core: reported to the fuzzer as a crash with the reason.
-void require(bool condition, const char* what) {
-    if (condition) return;
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-}
-
-// A directory of this process for the inputs and whatever the entry writes beside them, emptied after
-// every input.
-class Scratch {
-  public:
-    Scratch() {
-        const char* tmp = std::getenv("TMPDIR");
-        dir_ = fs::path(tmp && *tmp ? tmp : "/tmp") / ("k470-fuzz-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    ~Scratch() {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    // Writes the input under that name and gives its path.
-    std::string input(const std::string& name, const uint8_t* data, size_t size) {
-        const std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-        return path;
-    }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    // The bytes of every file in the directory together.
-    uint64_t bytesWritten() const {
-        uint64_t total = 0;
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(dir_, ec)) total += e.file_size(ec);
-        return total;
-    }
-    void clear() {
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(dir_, ec)) fs::remove_all(e.path(), ec);
-    }
-
-  private:
-    fs::path dir_;
-};
-
-Scratch& scratch() {
-    static Scratch s;
-    return s;
-}
-
-struct Cleared {
-    ~Cleared() { scratch().clear(); }
-};
 
 File nullOutput() {
     auto f = File::Open("/dev/null", File::Mode::Create);
@@ -151,6 +105,78 @@ void signalRecords(const uint8_t* data, size_t size) {
 constexpr uint64_t kOutputFactor = 64;
 constexpr uint64_t kOutputSlack = 1 << 20;
 
+// What a conversion should find in a signal file, read through the container on its own: the frames of
+// each used entry (none for a record that cannot be read) and the present channels.
+struct ConvertedFile {
+    std::vector<std::optional<uint32_t>> frames;  // per used entry, in directory order
+    std::vector<int> channels;                    // present channels from 0, lowest first
+};
+
+ConvertedFile whatConverts(const std::string& path) {
+    ConvertedFile c;
+    auto sdt = SdtContainer::Open(path);
+    if (!sdt) return c;
+    for (int k = 0; k < 3; ++k)
+        if (sdt->header().channelMask & (1u << k)) c.channels.push_back(k);
+    for (const IndexedEntry& e : sdt->walkEntries().entries) {
+        auto record = SignalRecord::From(*sdt, e);
+        c.frames.push_back(record ? std::optional<uint32_t>(record->frameCount()) : std::nullopt);
+    }
+    return c;
+}
+
+std::string numberedName(const std::string& base, const std::string& infix, uint64_t n, const char* ext) {
+    return base + infix + std::to_string(n) + ext;
+}
+
+// The WAV files a conversion may write, by saving mode, with the frames each must hold.
+std::map<std::string, uint64_t> expectedWavFiles(const std::string& path, const ConvertedFile& c,
+                                                 SavingMode mode) {
+    const std::string base = signalBaseName(path);
+    std::map<std::string, uint64_t> files;
+    uint64_t perChannel = 0;
+    for (size_t i = 0; i < c.frames.size(); ++i) {
+        if (!c.frames[i]) continue;
+        const uint64_t frames = *c.frames[i];
+        perChannel += frames;
+        if (mode == SavingMode::SeparateFiles)
+            for (int k : c.channels)
+                files[numberedName(base, "_ch" + std::to_string(k + 1) + "_", i + 1, ".wav")] = frames;
+        if (mode == SavingMode::FilePerRecord)
+            files[numberedName(base, "_", i + 1, ".wav")] = frames * c.channels.size();
+    }
+    if (mode == SavingMode::FilePerChannel)
+        for (int k : c.channels) files[base + "_ch" + std::to_string(k + 1) + ".wav"] = perChannel;
+    return files;
+}
+
+struct SndFileCloser {
+    void operator()(SNDFILE* f) const { sf_close(f); }
+};
+
+// A written WAV as libsndfile reads it: one channel at the rate asked for, the frames of what it holds,
+// every sample finite (and within 0.5 of zero when normalised).
+void checkWav(const std::string& name, uint64_t frames, int rate, bool normalized) {
+    SF_INFO info{};
+    std::unique_ptr<SNDFILE, SndFileCloser> f(sf_open(name.c_str(), SFM_READ, &info));
+    require(f != nullptr, "a written WAV file reads back with libsndfile");
+    require(info.channels == 1, "a written WAV file is mono");
+    require(info.samplerate == rate, "a written WAV file has the rate asked for");
+    require(info.frames >= 0 && static_cast<uint64_t>(info.frames) == frames,
+            "a written WAV file holds the frames of what it converts");
+    std::vector<float> block(4096);
+    uint64_t read = 0;
+    for (sf_count_t n;
+         (n = sf_readf_float(f.get(), block.data(), static_cast<sf_count_t>(block.size()))) > 0;) {
+        for (sf_count_t i = 0; i < n; ++i) {
+            require(std::isfinite(block[i]), "a written WAV file holds no NaN or infinite sample");
+            require(!normalized || std::fabs(block[i]) <= 0.5f + 1e-6f, "a normalised channel peaks at 0.5");
+        }
+        read += static_cast<uint64_t>(n);
+    }
+    require(read == frames, "every frame of a written WAV file can be read");
+}
+
 void sdtToWav(const uint8_t* data, size_t size) {
     Cleared cleared;
     const std::string path = scratch().input("in.sdt", data, size);
@@ -159,29 +185,55 @@ void sdtToWav(const uint8_t* data, size_t size) {
     p.savingMode = static_cast<SavingMode>(choice % 3);
     p.playbackRate = static_cast<PlaybackRate>((choice / 3) % 3);
     p.normalize = (choice & 0x80) != 0;
-    (void)ConvertSdtToWav(path, RecordSelection::All(), p);
+    auto report = ConvertSdtToWav(path, RecordSelection::All(), p);
     require(scratch().bytesWritten() <= size * kOutputFactor + kOutputSlack, "WAV outputs stay bounded");
+    if (!report) return;
+    auto sdt = SdtContainer::Open(path);
+    require(sdt.ok(), "a converted file opens");
+    const double rate = p.playbackRate == PlaybackRate::Rate24k ? 24000.0
+                        : p.playbackRate == PlaybackRate::Rate48k
+                            ? 48000.0
+                            : std::floor(sdt->header().sampleRate + 0.5);
+    const std::map<std::string, uint64_t> expected = expectedWavFiles(path, whatConverts(path), p.savingMode);
+    for (const std::string& written : report->written) {
+        const auto it = expected.find(written);
+        require(it != expected.end(), "every WAV file written is one of a readable record or channel");
+        checkWav(written, it->second, static_cast<int>(rate), p.normalize);
+    }
 }
 
-// The time column of a text table: a finite number on every line below the three heading lines.
-bool timesAreFinite(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    int line = 0;
-    for (std::string text; std::getline(in, text); ++line) {
-        if (line < 3) continue;
+// A text table: the three heading lines, then a line per frame with the time and a value per channel, the
+// time a finite number.
+void checkTable(const std::string& name, uint64_t frames, size_t channels) {
+    std::ifstream in(name, std::ios::binary);
+    uint64_t lines = 0;
+    for (std::string text; std::getline(in, text); ++lines) {
+        if (lines < 3) continue;
+        require(!text.empty() && text.back() == '\r', "every line of a text table ends in CR LF");
+        require(static_cast<size_t>(std::count(text.begin(), text.end(), '\t')) == channels,
+                "a row of a text table has the time and a value per channel");
         const std::string time = text.substr(0, text.find('\t'));
-        if (time.find("nan") != std::string::npos || time.find("inf") != std::string::npos) return false;
+        double t = 0.0;
+        require(parseDouble(time, t) && std::isfinite(t), "every time of a text table is a finite number");
     }
-    return true;
+    require(lines == 3 + frames, "a text table has three heading lines and a line per frame");
 }
 
 void sdtToText(const uint8_t* data, size_t size) {
     Cleared cleared;
-    auto report = ConvertSdtToText(scratch().input("in.sdt", data, size), RecordSelection::All());
+    const std::string path = scratch().input("in.sdt", data, size);
+    auto report = ConvertSdtToText(path, RecordSelection::All());
     require(scratch().bytesWritten() <= size * kOutputFactor + kOutputSlack, "text outputs stay bounded");
     if (!report) return;
-    for (const std::string& written : report->written)
-        require(timesAreFinite(written), "every time of a text table is a finite number");
+    const ConvertedFile c = whatConverts(path);
+    const std::string base = signalBaseName(path);
+    for (const std::string& written : report->written) {
+        std::optional<uint64_t> frames;
+        for (size_t i = 0; i < c.frames.size(); ++i)
+            if (written == numberedName(base, "_", i + 1, ".txt")) frames = c.frames[i];
+        require(frames.has_value(), "every text table written is one of a readable record");
+        checkTable(written, *frames, c.channels.size());
+    }
 }
 
 void reprocess(const uint8_t* data, size_t size) {
@@ -280,11 +332,28 @@ void streamDecoder(const uint8_t* data, size_t size) {
 }
 
 constexpr Surface kSurfaces[] = {
-    {"bin_records", binRecords},       {"sdt_walk", sdtWalk},         {"signal_records", signalRecords},
-    {"sdt_to_wav", sdtToWav},          {"sdt_to_text", sdtToText},    {"reprocess", reprocess},
-    {"filter_library", filterLibrary}, {"presets", presets},          {"report_config", reportConfig},
-    {"ini_store", iniStore},           {"frame_parser", frameParser}, {"status_messages", statusMessages},
+    {"bin_records", binRecords},
+    {"sdt_walk", sdtWalk},
+    {"signal_records", signalRecords},
+    {"sdt_to_wav", sdtToWav},
+    {"sdt_to_text", sdtToText},
+    {"reprocess", reprocess},
+    {"filter_library", filterLibrary},
+    {"presets", presets},
+    {"report_config", reportConfig},
+    {"ini_store", iniStore},
+    {"frame_parser", frameParser},
+    {"status_messages", statusMessages},
     {"stream_decoder", streamDecoder},
+    {"sound_input", soundInput},
+    {"sdt_input", sdtInput},
+    {"levels", levelAnalysis},
+    {"fft", fftAnalysis},
+    {"rt60", decayAnalysis},
+    {"level_records", levelRecords},
+    {"calibration", calibration},
+    {"sound_file_settings", soundFileSettings},
+    {"fft_settings", fftSettings},
 };
 
 }  // namespace
