@@ -130,8 +130,10 @@ Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record
     if (stride == 0) return {};
     const uint64_t frames = record.frameCount();
     const size_t piece = kPieceValues / stride;  // frames per piece
-    std::vector<double> in(kPieceValues);
-    std::vector<float> out(piece);
+    // A record shorter than a piece needs buffers of its own length only.
+    const size_t buffered = static_cast<size_t>(std::min<uint64_t>(piece, frames));
+    std::vector<double> in(buffered * stride);
+    std::vector<float> out(buffered);
     const int passes = normalize ? 2 : 1;
     const auto report = [&](int pass, uint64_t done) {
         if (!progress) return true;
@@ -406,7 +408,7 @@ TableEnd appendRecordTable(TextWriter& w, const SdtContainer& sdt, const SignalR
     const double rate = sdt.header().sampleRate;
     const uint64_t frames = stride == 0 ? 0 : record.frameCount();
     const size_t piece = stride == 0 ? 0 : kPieceValues / stride;
-    std::vector<double> in(kPieceValues);
+    std::vector<double> in(static_cast<size_t>(std::min<uint64_t>(kPieceValues, frames * stride)));
     for (uint64_t done = 0; done < frames;) {
         const size_t count = static_cast<size_t>(std::min<uint64_t>(piece, frames - done));
         if (!readDoubles(sdt.file(), record.dataOffset() + done * record.frameBytes(), in.data(),
