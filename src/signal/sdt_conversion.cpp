@@ -74,6 +74,7 @@ namespace {
 // How a target's samples are scaled: mean 0 and gain 1 unless normalised.
 struct ChannelScale {
     double lo = 0.0, hi = 0.0, sum = 0.0, mean = 0.0, gain = 1.0;
+    double peak = 0.0;  // the largest excursion from the mean
     bool silent = false;
 };
 
@@ -116,7 +117,8 @@ Result<std::vector<ChannelScale>> measureScales(const SdtContainer& source, cons
         sc.mean = sc.sum / static_cast<double>(frames);
         // All values equal: no peak to scale to, the channel is silent.
         sc.silent = sc.hi == sc.lo;
-        if (!sc.silent) sc.gain = 0.5 / std::max(std::fabs(sc.hi - sc.mean), std::fabs(sc.lo - sc.mean));
+        sc.peak = std::max(std::fabs(sc.hi - sc.mean), std::fabs(sc.lo - sc.mean));
+        if (!sc.silent) sc.gain = 0.5 / sc.peak;
     }
     return scale;
 }
@@ -165,9 +167,14 @@ Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record
                 std::fill_n(out.begin(), n, 0.0f);
             } else if (!normalize) {
                 for (size_t f = 0; f < n; ++f) out[f] = static_cast<float>(v[f * stride]);
-            } else {
+            } else if (std::isfinite(sc.gain)) {
                 const double mean = sc.mean, gain = sc.gain;
                 for (size_t f = 0; f < n; ++f) out[f] = static_cast<float>((v[f * stride] - mean) * gain);
+            } else {
+                // Excursions so small (subnormal values) that 0.5 / peak overflows: divided by the peak.
+                const double mean = sc.mean, peak = sc.peak;
+                for (size_t f = 0; f < n; ++f)
+                    out[f] = static_cast<float>((v[f * stride] - mean) / peak * 0.5);
             }
             t.status = t.dataPosition ? t.writer->WriteAt(*t.dataPosition + done * sizeof(float), out.data(),
                                                           n * sizeof(float))

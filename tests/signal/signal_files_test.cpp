@@ -141,6 +141,17 @@ TEST(ConvertSdtToWav, NormalisationAroundTheMeanAndSilenceForAConstantChannel) {
     EXPECT_EQ(r2, (std::vector<float>{-0.5f, 0.5f}));
 }
 
+TEST(ConvertSdtToWav, NormalisationOfSubnormalExcursionsReachesHalfScale) {
+    TempDir dir;
+    SignalFileImage img(24000.0, 0b001);
+    const double tiny = 5e-315;  // 0.5 / tiny overflows
+    img.addRecord({tiny, -tiny, 0.0}, 3);
+    const std::string path = img.save(dir, "tiny.sdt");
+    auto rep = ConvertSdtToWav(path, RecordSelection::All(), {});
+    ASSERT_TRUE(rep);
+    EXPECT_EQ(wavSamples(dir.file("tiny_ch1_1.wav")), (std::vector<float>{0.5f, -0.5f, 0.0f}));
+}
+
 TEST(ConvertSdtToWav, LongRecordsStreamInPiecesAcrossBoundaries) {
     TempDir dir;
     SignalFileImage img(1000.0, 0b111);
