@@ -191,10 +191,6 @@
         <translation>Полосы от %s Гц лежат выше половины частоты дискретизации и оставлены пустыми</translation>
     </message>
     <message>
-        <source>Scale &apos;%s&apos; is not a positive number</source>
-        <translation>Масштаб &apos;%s&apos; не является положительным числом</translation>
-    </message>
-    <message>
         <source>Cancelled</source>
         <translation>Отменено</translation>
     </message>
@@ -545,6 +541,26 @@
     <message>
         <source>%s frames of the instrument&apos;s stream were lost: the PC did not take them in time</source>
         <translation>Потеряно кадров потока прибора: %s, компьютер не принял их вовремя</translation>
+    </message>
+    <message>
+        <source>Sample %s of record %s lies more than %s dB above the 0 dB reference</source>
+        <translation>Отсчёт %s записи %s превышает опорное значение 0 дБ более чем на %s дБ</translation>
+    </message>
+    <message>
+        <source>The 0 dB reference %s of channel %s is not between %s and %s</source>
+        <translation>Опорное значение 0 дБ %s канала %s лежит вне диапазона от %s до %s</translation>
+    </message>
+    <message>
+        <source>Calibrator level %s dB is not between %s and %s dB</source>
+        <translation>Уровень калибратора %s дБ лежит вне диапазона от %s до %s дБ</translation>
+    </message>
+    <message>
+        <source>Some levels lie below 0 dB or above 255.99 dB: a record stores them at those limits and flags them as under-range or overload</source>
+        <translation>Некоторые уровни ниже 0 дБ или выше 255.99 дБ: запись хранит их на этих границах и помечает как ниже диапазона или перегрузку</translation>
+    </message>
+    <message>
+        <source>Scale &apos;%s&apos; is not a number between %s and %s</source>
+        <translation>Масштаб &apos;%s&apos; лежит вне диапазона от %s до %s</translation>
     </message>
 </context>
 <context>

@@ -51,6 +51,12 @@ const char* const kMessages[] = {
     QT_TRANSLATE_NOOP("Lexicon", "The tone in '%s' is at %s Hz, not at the calibrator's %s Hz"),
     QT_TRANSLATE_NOOP("Lexicon", "The tone in '%s' is not steady: its level varied by %s dB (at most %s dB)"),
     QT_TRANSLATE_NOOP("Lexicon", "Sample %s of record %s is not a finite number"),
+    QT_TRANSLATE_NOOP("Lexicon", "Sample %s of record %s lies more than %s dB above the 0 dB reference"),
+    QT_TRANSLATE_NOOP("Lexicon", "The 0 dB reference %s of channel %s is not between %s and %s"),
+    QT_TRANSLATE_NOOP("Lexicon", "Calibrator level %s dB is not between %s and %s dB"),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "Some levels lie below 0 dB or above 255.99 dB: a record stores them at those limits "
+                      "and flags them as under-range or overload"),
     QT_TRANSLATE_NOOP("Lexicon", "Start %s s lies at or beyond the end of record %s (%s s)"),
     QT_TRANSLATE_NOOP("Lexicon", "Length %s s from %s s reaches beyond the end of record %s (%s s)"),
     QT_TRANSLATE_NOOP(
@@ -59,7 +65,7 @@ const char* const kMessages[] = {
     QT_TRANSLATE_NOOP("Lexicon",
                       "Channel unit '%s' is not Pa: only Z-weighted levels are given, A and C are left at 0"),
     QT_TRANSLATE_NOOP("Lexicon", "Bands from %s Hz on lie above half the sampling rate and are left empty"),
-    QT_TRANSLATE_NOOP("Lexicon", "Scale '%s' is not a positive number"),
+    QT_TRANSLATE_NOOP("Lexicon", "Scale '%s' is not a number between %s and %s"),
     QT_TRANSLATE_NOOP("Lexicon", "Cancelled"),
     QT_TRANSLATE_NOOP("Lexicon", "The FFT size must be a power of two from 256 to 65536, not %s"),
     QT_TRANSLATE_NOOP("Lexicon", "The overlap must be from 0 to 90 %, not %s"),

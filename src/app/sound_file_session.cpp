@@ -7,6 +7,7 @@
 #include "app/frame_controller.h"
 #include "app/signal_file_session.h"
 #include "base/number_format.h"
+#include "data/signal_limits.h"
 
 namespace k470::app {
 
@@ -14,18 +15,23 @@ namespace {
 
 constexpr double kPascalReference = 2e-5;
 
-std::optional<double> readPositive(const SettingsStore& store, const char* key) {
+// A setting within the range that every signal input takes; anything else counts as not given.
+std::optional<double> readWithin(const SettingsStore& store, const char* key, double lowest, double highest) {
     double v = 0.0;
     const std::string text = store.ReadString(keys::kSoundFile, key, "");
-    if (text.empty() || !parseDouble(text, v) || !(v > 0.0) || !std::isfinite(v)) return std::nullopt;
+    if (text.empty() || !parseDouble(text, v) || !(v >= lowest && v <= highest)) return std::nullopt;
     return v;
+}
+
+std::optional<double> readScale(const SettingsStore& store) {
+    return readWithin(store, "Scale", kMinScale, kMaxScale);
 }
 
 }  // namespace
 
 acoustics::SoundAsSignalOptions LoadSoundFileOptions(const SettingsStore& store) {
     acoustics::SoundAsSignalOptions o;
-    if (const auto scale = readPositive(store, "Scale")) {
+    if (const auto scale = readScale(store)) {
         o.scale = *scale;
         o.units = "Pa";
         o.referenceValue = kPascalReference;
@@ -33,14 +39,15 @@ acoustics::SoundAsSignalOptions LoadSoundFileOptions(const SettingsStore& store)
     }
     const std::string units = store.ReadString(keys::kSoundFile, "Units", "");
     if (!units.empty()) o.units = units;
-    if (const auto reference = readPositive(store, "Reference")) o.referenceValue = *reference;
+    if (const auto reference = readWithin(store, "Reference", kMinReferenceValue, kMaxReferenceValue))
+        o.referenceValue = *reference;
     return o;
 }
 
 acoustics::SignalInputOptions SoundFileInputOptions(const SettingsStore& store, const std::string& path) {
     acoustics::SignalInputOptions o;
     if (acoustics::isSoundFilePath(path))
-        if (const auto scale = readPositive(store, "Scale")) o.scale = *scale;
+        if (const auto scale = readScale(store)) o.scale = *scale;
     return o;
 }
 

@@ -51,24 +51,28 @@ enum class Word : int {
     RecordCannotBeRead,       // "The record at offset %s cannot be read"
     CantOpenEvent,            // "Can't open the event %s: %s"
     // signal analysis (levels, bands, calibration); %s stand for numbers or names given with them
-    SampleRateOutOfRange,  // sampling rate outside 8..192 kHz
-    RecordWithoutFrames,   // a signal record without samples
-    ChannelNotInFile,      // a channel the file does not have
-    NoSuchRecord,          // a record the file does not have
-    CantReadSoundFile,     // libsndfile refused the file
-    NoCalibrationTone,     // no single calibrator tone in a calibration recording
+    SampleRateOutOfRange,        // sampling rate outside 8..192 kHz
+    RecordWithoutFrames,         // a signal record without samples
+    ChannelNotInFile,            // a channel the file does not have
+    NoSuchRecord,                // a record the file does not have
+    CantReadSoundFile,           // libsndfile refused the file
+    NoCalibrationTone,           // no single calibrator tone in a calibration recording
     CalibratorToneOffFrequency,  // the tone is not at the calibrator's frequency
     CalibratorToneUnsteady,      // the tone's level varies too much
-    SampleNotFinite,       // NaN or infinite sample
-    StartBeyondEnd,        // --start lies behind the record's end
-    RangeBeyondEnd,        // --start and --length reach past the record's end
-    LevelsReFullScale,     // a WAV without scale
-    ZWeightedOnly,         // a channel whose unit is not Pa
-    BandsAboveNyquist,     // bands left out above half the rate
-    InvalidScale,          // a scale that is not a positive number
-    Cancelled,             // long work cancelled by the user
-    CantWriteFile,         // "Can't write file"
-    OutputIsInput,         // "The output file is one of the input files"
+    SampleNotFinite,             // NaN or infinite sample
+    StartBeyondEnd,              // --start lies behind the record's end
+    RangeBeyondEnd,              // --start and --length reach past the record's end
+    LevelsReFullScale,           // a WAV without scale
+    ZWeightedOnly,               // a channel whose unit is not Pa
+    BandsAboveNyquist,           // bands left out above half the rate
+    InvalidScale,                // a scale outside the sane range
+    ReferenceOutOfRange,         // a channel's 0 dB reference outside the sane range
+    SampleOutOfRange,            // a sample far above anything measurable
+    CalibrationLevelOutOfRange,  // a calibrator level outside the sane range
+    LevelsOutsideRecord,         // levels a sound-level record cannot hold, stored at its limits and flagged
+    Cancelled,                   // long work cancelled by the user
+    CantWriteFile,               // "Can't write file"
+    OutputIsInput,               // "The output file is one of the input files"
     // recording the live signal; %s stand for names and numbers given with them
     RecordingAlreadyRunning,  // "A recording is already running into '%s'"
     NothingToRecord,          // no output channel switched on

@@ -15,6 +15,11 @@ namespace k470::cli {
 
 namespace {
 
+// What every command that reads a signal takes, in its help.
+#define SIGNAL_INPUT_RANGES                                                                              \
+    "Signals are refused unless regular files of 8 to 192 kHz with 0 dB references from 1e-12 to 1e6,\n" \
+    "finite samples at most 300 dB above the reference, and some sound (a silent record is refused).\n"
+
 constexpr Command kCommands[] = {
     {"info", "show the records of .bin files and the entries of .sdt files",
      "Usage: k470-cli info FILE...\n"
@@ -117,16 +122,19 @@ constexpr Command kCommands[] = {
      "  --channel N       channel number from 1 (default 1)\n"
      "  --records LIST    'all' (default) or comma-separated record numbers from 1\n"
      "  --start, --length  a part of each record, in seconds\n"
-     "  --scale K         pascals per full-scale unit of a WAV/FLAC file\n"
-     "  --calibration F[:L]  the scale from a calibrator recording F reading L dB (default 94.0) in its\n"
-     "                    1 kHz band; without a scale a WAV's levels are in dB re full scale\n"
+     "  --scale K         pascals per full-scale unit of a WAV/FLAC file (1e-9 to 1e9)\n"
+     "  --calibration F[:L]  the scale from a calibrator recording F reading L dB (40 to 160, default\n"
+     "                    94.0) in its 1 kHz band; without a scale a WAV's levels are in dB re full scale\n"
      "  -o OUT.bin        write sound-level records (device type 3), one per interval\n"
      "  --csv             write CSV to standard output: start_s,duration_s,LAeq,LCeq,LZeq,LAFmax,LAFmin,\n"
-     "                    LASmax,LASmin,LAImax,LAF,LAS,LCpeak,LZpeak, then LZeq_<band> and LZeq_oct_<band>\n",
+     "                    LASmax,LASmin,LAImax,LAF,LAS,LCpeak,LZpeak, then LZeq_<band> and LZeq_oct_<band>\n"
+     "A silent stretch reads -300 dB, the lowest level given; a record stores levels below 0 dB as 0 and\n"
+     "above 255.99 dB as 255.99, flagged under-range or overload.\n" SIGNAL_INPUT_RANGES,
      runLevels},
     {"fft", "write the averaged spectrum of a signal record as CSV",
      "Usage: k470-cli fft [--size N] [--window rect|hann|flattop|blackman-harris] [--overlap PCT]\n"
-     "                    [--average linear|exponential|max] [--psd] [--channel N] [--record K] [--start SEC]\n"
+     "                    [--average linear|exponential|max] [--psd] [--channel N] [--record K] [--start "
+     "SEC]\n"
      "                    [--length SEC] [--scale K | --calibration F[:L]] FILE.sdt|FILE.wav\n"
      "Writes frequency_hz,level_db for every bin from 0 Hz to half the sampling rate, in dB re the\n"
      "channel's reference value (a sinusoid of rms X at a bin centre reads X).\n"
@@ -137,8 +145,9 @@ constexpr Command kCommands[] = {
      "  --psd             power density in dB/Hz instead of the amplitude spectrum\n"
      "  --channel N, --record K   the channel and the record, from 1 (default 1)\n"
      "  --start SEC, --length SEC the part of the record to analyse\n"
-     "  --scale K         pascals per full-scale unit of a WAV file\n"
-     "  --calibration F[:L]       the scale from a calibrator recording F at L dB (default 94.0)\n",
+     "  --scale K         pascals per full-scale unit of a WAV file (1e-9 to 1e9)\n"
+     "  --calibration F[:L]       the scale from a calibrator recording F at L dB (40 to 160, default 94.0)\n"
+     "An empty bin reads -300 dB, the lowest level given.\n" SIGNAL_INPUT_RANGES,
      runFft},
     {"rt60", "write the reverberation times of a recorded decay per band as CSV",
      "Usage: k470-cli rt60 [--bands octave|third] [--channel N] [--record K] [--start SEC] [--length SEC]\n"
@@ -149,7 +158,7 @@ constexpr Command kCommands[] = {
      "  --bands B         octave: 63 Hz to 8 kHz (default); third: 1/3 octaves 50 Hz to 10 kHz\n"
      "  --channel N, --record K   the channel and the record, from 1 (default 1)\n"
      "  --start SEC, --length SEC the part of the record to analyse, at most 5.76 million samples\n"
-     "                            (120 s at 48 kHz)\n",
+     "                            (120 s at 48 kHz)\n" SIGNAL_INPUT_RANGES,
      runRt60},
     {"acquire", "record an instrument's results at a fixed period into a .bin file",
      "Usage: k470-cli acquire (--tcp IP2 [--bind IP1] [--port N] | --usb [DEVICE]) [--period SEC]\n"

@@ -91,7 +91,7 @@ int runLevels(std::span<const std::string> args) {
     const std::string& path = p.files[0];
     auto records = selectedRecords(path, a->records);
     if (!records) {
-        printError(records.error().message);
+        printError(records.error());
         return 1;
     }
 
@@ -99,7 +99,7 @@ int runLevels(std::span<const std::string> args) {
     ProgressLine progress(path);
     if (!output.empty()) {
         acoustics::LevelRecordsJob job{path, a->input, *records, interval, output};
-        Status s = acoustics::writeLevelRecords(
+        auto s = acoustics::writeLevelRecords(
             job,
             [&](const acoustics::LevelRecordsProgress& done) {
                 progress.update(
@@ -112,17 +112,27 @@ int runLevels(std::span<const std::string> args) {
                 noteInput(d, analyser.bank(), noted);
             });
         if (!s) {
-            printError(s.error().message);
+            printError(s.error());
             return 1;
         }
+        if (s->flagged > 0) printError(acoustics::message(Word::LevelsOutsideRecord));
         return 0;
+    }
+    // A silent record is refused before anything is written, as the other analyses refuse it.
+    for (int record : *records) {
+        acoustics::SignalInputOptions options = a->input;
+        options.record = record;
+        if (Status s = acoustics::checkHasSound(path, options); !s) {
+            printError(path + ": " + describe(s.error()));
+            return 1;
+        }
     }
     CsvOutput o;
     for (size_t i = 0; i < records->size(); ++i) {
         Status s = csvOfRecord(path, *a, (*records)[i], interval, o, noted, progress,
                                static_cast<uint32_t>(i), static_cast<uint32_t>(records->size()));
         if (!s) {
-            printError(path + ": " + s.error().message);
+            printError(path + ": " + describe(s.error()));
             return 1;
         }
     }

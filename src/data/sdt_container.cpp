@@ -10,6 +10,7 @@
 #include "base/byte_order.h"
 #include "base/lexicon.h"
 #include "base/number_format.h"
+#include "data/signal_limits.h"
 
 namespace k470 {
 
@@ -118,6 +119,10 @@ Status checkHeaderValues(const SdtHeader& header, const std::string& path) {
     if (!(header.sampleRate >= kMinSampleRate && header.sampleRate <= kMaxSampleRate))
         return fail("The sampling frequency of '" + path + "' (" + formatGeneral(header.sampleRate, 10) +
                     " Hz) is outside what an instrument records");
+    for (int k = 0; k < 3; ++k)
+        if (header.channelMask & (1u << k))
+            if (Status ok = checkReferenceValue(header.referenceValue[k], k + 1); !ok)
+                return fail("'" + path + "': " + ok.error().message);
     return {};
 }
 
@@ -168,6 +173,13 @@ Result<EntryLocation> SdtContainer::locateEntry(uint32_t n) const {
     if (loc.entry.backSize != 0 && loc.entry.dataOffset >= loc.entry.backSize)
         loc.tableOffset = loc.entry.dataOffset - loc.entry.backSize;
     return loc;
+}
+
+Result<std::vector<IndexedEntry>> SdtContainer::signalEntries() const {
+    DirectoryWalk walk = walkEntries();
+    if (walk.problem) return *walk.problem;
+    if (walk.entries.empty()) return fail(Word::HoldsNoSignalRecord, {path_});
+    return std::move(walk.entries);
 }
 
 DirectoryWalk SdtContainer::walkEntries() const {

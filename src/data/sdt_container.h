@@ -107,6 +107,10 @@ class SdtContainer {
     // Entry n (slot n mod 256 of block n div 256 of the chain), with the position of its table.
     Result<EntryLocation> locateEntry(uint32_t n) const;
     DirectoryWalk walkEntries() const;
+    // The used entries, or the walk's problem when the directory chain is damaged (cut short, looping,
+    // reaching beyond the end) or "'path' holds no signal record" when it holds none: the one check that
+    // every command reading the file's signal makes, so that each refuses a damaged file in the same words.
+    Result<std::vector<IndexedEntry>> signalEntries() const;
     // Checks that a used entry's table and samples lie inside the file.
     Status checkEntryData(const DirectoryEntry& entry) const;
 

@@ -75,6 +75,11 @@ Status WavFileWriter::WriteAt(uint64_t dataPosition, const void* bytes, size_t c
     return {};
 }
 
+void WavFileWriter::Discard() {
+    open_ = false;
+    file_.Discard();
+}
+
 Status WavFileWriter::Close() {
     if (!open_) return {};
     open_ = false;

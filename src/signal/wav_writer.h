@@ -47,6 +47,8 @@ class WavFileWriter {
     // Finishes the chunks and puts the file in place; does nothing when not open. After a failed write the
     // file is dropped and the failure reported.
     Status Close();
+    // Drops the file: nothing of it remains, and an earlier file of that name stays as it was.
+    void Discard();
 
     bool isOpen() const { return open_; }
     const std::string& path() const { return path_; }
