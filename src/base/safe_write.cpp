@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <utility>

@@ -86,11 +86,10 @@ int runLevels(std::span<const std::string> args) {
     const std::string output = p.outputPath();
     if (output.empty() == !p.has("--csv")) return usageError(self, "give either -o OUT.bin or --csv");
     double interval = 1.0;
-    if (p.has("--interval") &&
-        (!parseDouble(p.value("--interval"), interval) || !std::isfinite(interval) || interval < 0.0 ||
-         (interval > 0.0 && interval < kShortestIntervalSeconds)))
-        return usageError(self, "--interval takes 0 or a number of seconds from 0.1, not '" +
-                                    p.value("--interval") + "'");
+    if (p.has("--interval") && (!parseDouble(p.value("--interval"), interval) || !std::isfinite(interval) ||
+                                interval < 0.0 || (interval > 0.0 && interval < kShortestIntervalSeconds)))
+        return usageError(
+            self, "--interval takes 0 or a number of seconds from 0.1, not '" + p.value("--interval") + "'");
     auto a = readSignalInputArgs(p);
     if (!a) return usageError(self, a.error().message);
     const std::string& path = p.files[0];

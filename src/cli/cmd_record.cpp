@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli record: connects to the raw-signal instrument, runs its stream through the processing chain and
 // records the enabled output channels into a new signal file, as "Start recording" does in the window.
+#include <cerrno>
 #include <charconv>
 #include <chrono>
-#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -123,7 +123,8 @@ std::optional<int> parseRecordArgs(const Command& self, std::span<const std::str
     r.output = p.outputPath();
     if (r.output.empty()) return usageError(self, "give the output file with -o");
     if (r.output == "-")
-        return usageError(self, "standard output can't take a recording: it grows in a file on disk (-o OUT.sdt)");
+        return usageError(self,
+                          "standard output can't take a recording: it grows in a file on disk (-o OUT.sdt)");
     if (p.has("--seconds") == p.has("--frames"))
         return usageError(self, "give either --seconds S or --frames N");
     double v = 0.0;
@@ -140,8 +141,8 @@ std::optional<int> parseRecordArgs(const Command& self, std::span<const std::str
     }
     if (p.has("--marker-every") && (!parsePositive(p.value("--marker-every"), r.markerEvery) ||
                                     r.markerEvery < kShortestMarkerStepSeconds))
-        return usageError(self, "--marker-every takes a number of seconds from 1, not '" +
-                                    p.value("--marker-every") + "'");
+        return usageError(
+            self, "--marker-every takes a number of seconds from 1, not '" + p.value("--marker-every") + "'");
     if (p.has("--preset")) r.preset = p.value("--preset");
     return std::nullopt;
 }
@@ -231,7 +232,7 @@ int recordStream(const RecordArgs& r, SignalState& state, const FilterLibrary& l
         writeFailed = true;
     }
     if (!writeFailed)
-            std::fprintf(stderr, "%llu frames in %u records written to %s\n",
+        std::fprintf(stderr, "%llu frames in %u records written to %s\n",
                      static_cast<unsigned long long>(recorder.totalFrames()), recorder.recordCount(),
                      r.output.c_str());
     // A recording with gaps must not pass for a whole one.

@@ -322,7 +322,8 @@ void AcquisitionController::OnAcquisitionTimer() {
     if (streaming_) {
         SerialPort* port = deps_.usb.port();
         if (streamHandler_ && port && streamHandler_->OnStreamTick(*port)) view_.NewData();
-        if (const auto vin = streamHandler_ ? streamHandler_->streamVin() : std::nullopt; vin && *vin != vin_) {
+        if (const auto vin = streamHandler_ ? streamHandler_->streamVin() : std::nullopt;
+            vin && *vin != vin_) {
             vin_ = *vin;
             baseTitle_ = titleFor(deviceType_, vin_);
             if (recording_ == Recording::Off) view_.SetTitle(baseTitle_);

@@ -288,7 +288,8 @@ TEST_F(StreamRecordingTest, ARecordingOverAnEarlierFileSaysWhereItGrows) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return recording().seconds() >= 1.0; }, 5000));
     QTest::qWait(60);
     const QString status = w->statusField()->text();
-    EXPECT_TRUE(status.startsWith(QStringLiteral("Recording 0:00:01 into 'hall.partial-"))) << status.toStdString();
+    EXPECT_TRUE(status.startsWith(QStringLiteral("Recording 0:00:01 into 'hall.partial-")))
+        << status.toStdString();
     EXPECT_TRUE(status.contains(QStringLiteral(".sdt' (it replaces 'hall.sdt' when it ends)")))
         << status.toStdString();
     EXPECT_EQ(test::readBytes(path), earlier);

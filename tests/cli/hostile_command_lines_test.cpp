@@ -144,7 +144,8 @@ TEST_F(HostileCommandLines, RefusedWithAMessageAndNothingChanged) {
         // options that multiply the output: a level row per nanosecond, records beyond an autorecording's
         {"$CLI levels --interval 1e-9 -o out.bin sig.sdt", 2,
          "--interval takes 0 or a number of seconds from 0.1, not '1e-9'"},
-        {"$CLI levels --interval 0.09 --csv sig.sdt", 2, "--interval takes 0 or a number of seconds from 0.1"},
+        {"$CLI levels --interval 0.09 --csv sig.sdt", 2,
+         "--interval takes 0 or a number of seconds from 0.1"},
         {"$CLI sample --records 300001 -o a.bin", 2, "--records takes a number from 1 to 300000"},
         // every output that cannot be written says so with the system's reason, an earlier file stays
         {"$CLI sample --sdt pink -o dir", 1, "k470-cli: Can't write file 'dir': Is a directory"},
@@ -155,10 +156,13 @@ TEST_F(HostileCommandLines, RefusedWithAMessageAndNothingChanged) {
         {"$CLI levels -o nodir/l.bin sig.sdt", 1,
          "k470-cli: Can't write file 'nodir/l.bin': No such file or directory"},
         {"$CLI reprocess -o dir sig.sdt", 1, "Can't create file dir: Is a directory"},
-        {"$CLI sample --sdt pink -o - >/dev/full", 1, "k470-cli: Can't write file '-': No space left on device"},
+        {"$CLI sample --sdt pink -o - >/dev/full", 1,
+         "k470-cli: Can't write file '-': No space left on device"},
         {"$CLI sample -o - >/dev/full", 1, "k470-cli: Can't write file '-': No space left on device"},
-        {"$CLI reprocess -o - sig.sdt >/dev/full", 1, "k470-cli: Can't write file '-': No space left on device"},
-        {"$CLI export -o - good.bin >/dev/full", 1, "k470-cli: Can't write file '-': No space left on device"},
+        {"$CLI reprocess -o - sig.sdt >/dev/full", 1,
+         "k470-cli: Can't write file '-': No space left on device"},
+        {"$CLI export -o - good.bin >/dev/full", 1,
+         "k470-cli: Can't write file '-': No space left on device"},
         {"$CLI sample --sdt pink -o /dev/stdout >/dev/full", 1,
          "k470-cli: Can't write file '/dev/stdout': No space left on device"},
         // a full disk (here a file size limit) in the middle of an output over an earlier file

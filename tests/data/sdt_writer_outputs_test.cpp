@@ -40,7 +40,8 @@ TEST(SdtWriterOutputs, APipeTakesTheFileWholeAsAFileWouldHoldIt) {
     auto drained = std::async(std::launch::async, [fd = fds[0]] {
         std::vector<uint8_t> got;
         uint8_t buffer[4096];
-        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) got.insert(got.end(), buffer, buffer + n);
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+            got.insert(got.end(), buffer, buffer + n);
         return got;
     });
     const Status s = writeTwoRecords("/dev/fd/" + std::to_string(fds[1]));

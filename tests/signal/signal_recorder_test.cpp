@@ -189,8 +189,8 @@ TEST_F(RecorderTest, ARecordingThatCannotStartLeavesNoFile) {
         }
         if (c.path == "/dev/null" || c.path == "-") {
             EXPECT_EQ(s.error().message,
-                      "A recording needs a file on disk, not a device, a pipe or standard output: '" + c.path +
-                          "'");
+                      "A recording needs a file on disk, not a device, a pipe or standard output: '" +
+                          c.path + "'");
         }
     }
     EXPECT_FALSE(std::filesystem::exists("-"));
