@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -61,6 +62,7 @@ class TappedStream : public StreamHandler {
     }
     bool OnStreamTick(SerialPort& port) override { return live_.OnStreamTick(port); }
     void StopStream() override { live_.StopStream(); }
+    std::optional<uint32_t> streamVin() const override { return live_.streamVin(); }
     std::vector<double>& pending() { return tap_.pending(); }
     uint64_t framesLost() const { return live_.framesLost(); }
     bool started = false;

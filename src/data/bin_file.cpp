@@ -135,8 +135,8 @@ Status BinFileAppender::Append(const MeasurementRecord& record, const CalendarTi
 
 Status BinFileAppender::Close() {
     if (!output_.isOpen()) return {};
-    // A recording that got no record replaces nothing: an earlier file stays, a new one goes again.
-    if (placement_ == Placement::Growing && written_ == 0 && !output_.isDirect()) {
+    // A recording that got no record replaces nothing: an earlier file stays as it was.
+    if (placement_ == Placement::Growing && written_ == 0 && output_.replacesEarlierFile()) {
         output_.Discard();
         return {};
     }

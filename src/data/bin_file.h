@@ -82,7 +82,7 @@ class BinFileAppender {
   public:
     // A recording (Placement::Growing, every record pushed to the device before Append returns, so a record
     // counted as written is on disk; a new name grows in place, an earlier file is replaced only by Close,
-    // and not at all when no record was written), or a file made in one go (Placement::Whole: it appears
+    // and not at all when no record was written; a new name then holds no record), or a file made in one go (Placement::Whole: it appears
     // when Close succeeds, and an earlier file of that name stays until then). Devices, FIFOs and standard
     // output ("-", /dev/stdout) are written straight.
     static Result<BinFileAppender> Create(const std::string& path, Placement placement = Placement::Growing);

@@ -320,7 +320,7 @@ struct Simulator::Impl {
             if (++p.streamSample % kStreamStatusEvery == 0) {
                 // Selector 0 sets value A, 1 value B, 2 and 3 the low and high word of the VIN; a selector
                 // with bit 7 set carries nothing for the PC.
-                static constexpr uint8_t kSelectors[] = {0x00, 0x01, 0x02, 0x03, 0x80};
+                static constexpr uint8_t kSelectors[] = {0x03, 0x00, 0x01, 0x02, 0x80};
                 const uint8_t selector =
                     kSelectors[(p.streamSample / kStreamStatusEvery) % std::size(kSelectors)];
                 const uint16_t value = selector == 0   ? o.streamStatusA
