@@ -562,6 +562,34 @@
         <source>Scale &apos;%s&apos; is not a number between %s and %s</source>
         <translation>Масштаб &apos;%s&apos; лежит вне диапазона от %s до %s</translation>
     </message>
+    <message>
+        <source>Recording stopped: %s. The file &apos;%s&apos; now holds the %s frames recorded before, in place of the earlier file.</source>
+        <translation>Запись остановлена: %s. Файл &apos;%s&apos; теперь содержит %s кадров, записанных до этого, вместо прежнего файла.</translation>
+    </message>
+    <message>
+        <source>Recording stopped: %s. No frame had been recorded: no file was made.</source>
+        <translation>Запись остановлена: %s. Не было записано ни одного кадра: файл не создан.</translation>
+    </message>
+    <message>
+        <source>Recording stopped: %s. No frame had been recorded: the file &apos;%s&apos; is as it was.</source>
+        <translation>Запись остановлена: %s. Не было записано ни одного кадра: файл &apos;%s&apos; остался прежним.</translation>
+    </message>
+    <message>
+        <source>Recording stopped: %s. The %s frames recorded before are in &apos;%s&apos;; the file &apos;%s&apos; is as it was.</source>
+        <translation>Запись остановлена: %s. %s кадров, записанных до этого, находятся в &apos;%s&apos;; файл &apos;%s&apos; остался прежним.</translation>
+    </message>
+    <message>
+        <source>The recording is kept in &apos;%s&apos;.</source>
+        <translation>Запись сохранена в &apos;%s&apos;.</translation>
+    </message>
+    <message>
+        <source>A recording needs a file on disk, not a device, a pipe or standard output: &apos;%s&apos;</source>
+        <translation>Для записи нужен файл на диске, а не устройство, канал или стандартный вывод: &apos;%s&apos;</translation>
+    </message>
+    <message>
+        <source>The file &apos;%s&apos; exists: the recording grows in &apos;%s&apos; and replaces it when it ends</source>
+        <translation>Файл &apos;%s&apos; существует: запись ведётся в &apos;%s&apos; и заменит его по окончании</translation>
+    </message>
 </context>
 <context>
     <name>LineChart</name>
@@ -785,6 +813,10 @@
     <message>
         <source>Recording %1 into &apos;%2&apos;</source>
         <translation>Запись %1 в &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <source>Recording %1 into &apos;%2&apos; (it replaces &apos;%3&apos; when it ends)</source>
+        <translation>Запись %1 в &apos;%2&apos; (по окончании заменит &apos;%3&apos;)</translation>
     </message>
 </context>
 <context>

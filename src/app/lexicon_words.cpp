@@ -92,6 +92,20 @@ const char* const kMessages[] = {
                       "The instrument stopped sending: the recording ends with the %s frames that arrived"),
     QT_TRANSLATE_NOOP("Lexicon",
                       "%s frames of the instrument's stream were lost: the PC did not take them in time"),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "Recording stopped: %s. The file '%s' now holds the %s frames recorded before, in "
+                      "place of the earlier file."),
+    QT_TRANSLATE_NOOP("Lexicon", "Recording stopped: %s. No frame had been recorded: no file was made."),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "Recording stopped: %s. No frame had been recorded: the file '%s' is as it was."),
+    QT_TRANSLATE_NOOP(
+        "Lexicon",
+        "Recording stopped: %s. The %s frames recorded before are in '%s'; the file '%s' is as it was."),
+    QT_TRANSLATE_NOOP("Lexicon", "The recording is kept in '%s'."),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "A recording needs a file on disk, not a device, a pipe or standard output: '%s'"),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "The file '%s' exists: the recording grows in '%s' and replaces it when it ends"),
 };
 
 // The instruments' type names.

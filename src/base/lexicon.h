@@ -82,6 +82,14 @@ enum class Word : int {
     FileSizeLimit,            // "the file has reached the largest size allowed"
     StreamWentSilent,         // the instrument stopped sending while recording
     StreamFramesLost,         // frames of the live stream that the PC did not take in time
+    // where a recording is after it ended, or that it cannot be made; %s as with RecordingStopped
+    RecordingStoppedReplaced,     // ... in place of an earlier file: why, the file, the frames
+    RecordingStoppedNothingMade,  // ... before any frame: why
+    RecordingStoppedEarlierKept,  // ... before any frame, an earlier file stays: why, the file
+    RecordingStoppedLeftAside,    // ... beside the earlier file: why, the frames, where, the file
+    RecordingKeptAt,              // where a recording that could not take its name is
+    RecordingNeedsFile,           // a recording named a device, a pipe or standard output
+    RecordingGrowsBeside,         // an earlier file of the name: the file, where the recording grows
     // instrument links
     CantFoundTeleAdapter,  // "Can't found tele adapter"
     CantFoundDevice,       // "Can't found device"

@@ -44,7 +44,7 @@ constexpr Command kCommands[] = {
      "       k470-cli sample --sdt KIND -o OUT.sdt\n"
      "  -o, --output OUT  the file to write ('-' is standard output)\n"
      "  --type T     device type code with a record layout (default 3, sound level meter)\n"
-     "  --records N  number of records (default 1)\n"
+     "  --records N  number of records, 1 to 300000 (default 1)\n"
      "  --seed S     varies the levels (default 1)\n"
      "  --vin HEX    serial number (default 00A1B2C3)\n"
      "  --sdt KIND   a signal file of several records with markers instead:\n"
@@ -118,7 +118,7 @@ constexpr Command kCommands[] = {
      "count from the first sample, so a burst at the start reads as anywhere else; minima count once a\n"
      "weighting has settled (five time constants: F 0.625 s, S 5 s, I 0.175 s), and an interval that ends\n"
      "sooner has the level at its end as its minimum.\n"
-     "  --interval SEC    interval length (default 1; 0 = one result for the whole record)\n"
+     "  --interval SEC    interval length, from 0.1 (default 1; 0 = one result for the whole record)\n"
      "  --channel N       channel number from 1 (default 1)\n"
      "  --records LIST    'all' (default) or comma-separated record numbers from 1\n"
      "  --start, --length  a part of each record, in seconds\n"
@@ -170,7 +170,8 @@ constexpr Command kCommands[] = {
      "  --period SEC  seconds between records (default 1)\n"
      "  --count N     records to write, 1 to 300000 (default 1)\n"
      "  --trigger     start only when the trigger event is set (k470-cli trigger)\n"
-     "  -o, --output OUT  the .bin file; every record is on the disk as soon as it is counted\n"
+     "  -o, --output OUT  the .bin file; every record is on the disk as soon as it is counted (over an\n"
+     "                    existing file, in OUT.partial-XXXXXXXX.bin until the recording ends)\n"
      "Progress goes to standard error (not with -q). Ctrl-C stops early, writing one last record.\n",
      runAcquire},
     {"record", "record the raw-signal instrument's processed signal into a .sdt file",
@@ -184,9 +185,11 @@ constexpr Command kCommands[] = {
      "                    the data directory; 'simulator' reads k470-sim's counts in pascals\n"
      "  --seconds S       record S seconds of signal (S times the recorded rate frames)\n"
      "  --frames N        record N frames\n"
-     "  --marker-every SEC  a marker \"Marker N\" every SEC seconds of signal; after 15 markers the\n"
+     "  --marker-every SEC  a marker \"Marker N\" every SEC seconds of signal, from 1; after 15 markers the\n"
      "                    recording goes on in a new record\n"
      "The directory is updated twice a second. Ctrl-C ends the recording early with a complete file.\n"
+     "OUT.sdt is a file on disk. A new name grows in place; over an existing file the recording grows\n"
+     "beside it as OUT.partial-XXXXXXXX.sdt and replaces it when it ends (found there after a crash).\n"
      "The stream is read as it arrives; frames that could not be taken in time (the signal has a gap\n"
      "there) are counted in a warning after the summary.\n",
      runRecord},
@@ -322,8 +325,7 @@ bool showProgress() {
 }
 
 Result<OutputFile> openOutput(const std::string& path) {
-    if (path == "-") return OutputFile::StandardOutput();
-    return OutputFile::Create(path);
+    return OutputFile::Create(path);  // "-" is standard output there, as for the core's own outputs
 }
 
 std::optional<OutputFile> openOutputFor(const std::string& path, std::span<const std::string> inputs) {
@@ -415,6 +417,10 @@ void printOut(std::string_view text) {
     const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
     if ((!written || std::fflush(stdout) != 0) && standardOutputError == 0)
         standardOutputError = errno != 0 ? errno : EIO;
+}
+
+void standardOutputFailed(int error) {
+    if (standardOutputError == 0) standardOutputError = error != 0 ? error : EIO;
 }
 
 int finishStandardOutput(int code) {

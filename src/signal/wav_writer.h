@@ -61,6 +61,7 @@ class WavFileWriter {
     uint64_t dataBytes_ = 0;
     bool open_ = false;
     bool failed_ = false;
+    int failure_ = 0;  // the system's error of the failed write, reported again by Close
 };
 
 }  // namespace k470
