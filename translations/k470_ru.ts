@@ -191,10 +191,6 @@
         <translation>Полосы от %s Гц лежат выше половины частоты дискретизации и оставлены пустыми</translation>
     </message>
     <message>
-        <source>Scale &apos;%s&apos; is not a positive number</source>
-        <translation>Масштаб &apos;%s&apos; не является положительным числом</translation>
-    </message>
-    <message>
         <source>Cancelled</source>
         <translation>Отменено</translation>
     </message>
@@ -546,6 +542,54 @@
         <source>%s frames of the instrument&apos;s stream were lost: the PC did not take them in time</source>
         <translation>Потеряно кадров потока прибора: %s, компьютер не принял их вовремя</translation>
     </message>
+    <message>
+        <source>Sample %s of record %s lies more than %s dB above the 0 dB reference</source>
+        <translation>Отсчёт %s записи %s превышает опорное значение 0 дБ более чем на %s дБ</translation>
+    </message>
+    <message>
+        <source>The 0 dB reference %s of channel %s is not between %s and %s</source>
+        <translation>Опорное значение 0 дБ %s канала %s лежит вне диапазона от %s до %s</translation>
+    </message>
+    <message>
+        <source>Calibrator level %s dB is not between %s and %s dB</source>
+        <translation>Уровень калибратора %s дБ лежит вне диапазона от %s до %s дБ</translation>
+    </message>
+    <message>
+        <source>Some levels lie below 0 dB or above 255.99 dB: a record stores them at those limits and flags them as under-range or overload</source>
+        <translation>Некоторые уровни ниже 0 дБ или выше 255.99 дБ: запись хранит их на этих границах и помечает как ниже диапазона или перегрузку</translation>
+    </message>
+    <message>
+        <source>Scale &apos;%s&apos; is not a number between %s and %s</source>
+        <translation>Масштаб &apos;%s&apos; лежит вне диапазона от %s до %s</translation>
+    </message>
+    <message>
+        <source>Recording stopped: %s. The file &apos;%s&apos; now holds the %s frames recorded before, in place of the earlier file.</source>
+        <translation>Запись остановлена: %s. Файл &apos;%s&apos; теперь содержит %s кадров, записанных до этого, вместо прежнего файла.</translation>
+    </message>
+    <message>
+        <source>Recording stopped: %s. No frame had been recorded: no file was made.</source>
+        <translation>Запись остановлена: %s. Не было записано ни одного кадра: файл не создан.</translation>
+    </message>
+    <message>
+        <source>Recording stopped: %s. No frame had been recorded: the file &apos;%s&apos; is as it was.</source>
+        <translation>Запись остановлена: %s. Не было записано ни одного кадра: файл &apos;%s&apos; остался прежним.</translation>
+    </message>
+    <message>
+        <source>Recording stopped: %s. The %s frames recorded before are in &apos;%s&apos;; the file &apos;%s&apos; is as it was.</source>
+        <translation>Запись остановлена: %s. %s кадров, записанных до этого, находятся в &apos;%s&apos;; файл &apos;%s&apos; остался прежним.</translation>
+    </message>
+    <message>
+        <source>The recording is kept in &apos;%s&apos;.</source>
+        <translation>Запись сохранена в &apos;%s&apos;.</translation>
+    </message>
+    <message>
+        <source>A recording needs a file on disk, not a device, a pipe or standard output: &apos;%s&apos;</source>
+        <translation>Для записи нужен файл на диске, а не устройство, канал или стандартный вывод: &apos;%s&apos;</translation>
+    </message>
+    <message>
+        <source>The file &apos;%s&apos; exists: the recording grows in &apos;%s&apos; and replaces it when it ends</source>
+        <translation>Файл &apos;%s&apos; существует: запись ведётся в &apos;%s&apos; и заменит его по окончании</translation>
+    </message>
 </context>
 <context>
     <name>LineChart</name>
@@ -769,6 +813,10 @@
     <message>
         <source>Recording %1 into &apos;%2&apos;</source>
         <translation>Запись %1 в &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <source>Recording %1 into &apos;%2&apos; (it replaces &apos;%3&apos; when it ends)</source>
+        <translation>Запись %1 в &apos;%2&apos; (по окончании заменит &apos;%3&apos;)</translation>
     </message>
 </context>
 <context>

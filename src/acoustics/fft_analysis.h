@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "data/signal_limits.h"
 
 namespace k470::acoustics {
 
@@ -34,7 +35,7 @@ inline constexpr size_t kMinFftSize = 256;
 inline constexpr size_t kMaxFftSize = 65536;
 inline constexpr double kMaxOverlapPercent = 90.0;
 // Level given to a bin without any power, so that outputs never hold infinities.
-inline constexpr double kSpectrumFloorDb = -300.0;
+inline constexpr double kSpectrumFloorDb = kLevelFloorDb;
 
 // Names as the command line takes them ("rect", "hann", "flattop", "blackman-harris"; "linear",
 // "exponential", "max"); false for an unknown name.

@@ -7,12 +7,13 @@
 #include <limits>
 
 #include "acoustics/vector_width.h"
+#include "data/signal_limits.h"
 
 namespace k470::acoustics {
 
 double levelDb(double meanSquare, double reference) {
-    if (!(meanSquare > 0.0)) return -std::numeric_limits<double>::infinity();
-    return 10.0 * std::log10(meanSquare / (reference * reference));
+    if (!(meanSquare > 0.0)) return kLevelFloorDb;
+    return std::max(10.0 * std::log10(meanSquare / (reference * reference)), kLevelFloorDb);
 }
 
 namespace {
@@ -35,13 +36,13 @@ template <size_t W>
                                                         double& peak) {
     constexpr size_t kVectors = 8 / W;
     Vec<W> s[kVectors] = {}, m[kVectors];
-    #pragma GCC unroll 8
+#pragma GCC unroll 8
     for (size_t v = 0; v < kVectors; ++v)
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (size_t l = 0; l < W; ++l) m[v][l] = peak;
     size_t k = 0;
     for (; k + 8 <= n; k += 8) {
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (size_t v = 0; v < kVectors; ++v) {
             Vec<W> a;
             std::memcpy(&a, x + k + v * W, sizeof a);
@@ -51,9 +52,9 @@ template <size_t W>
         }
     }
     double total = 0.0, top = peak;
-    #pragma GCC unroll 8
+#pragma GCC unroll 8
     for (size_t v = 0; v < kVectors; ++v)
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (size_t l = 0; l < W; ++l) {
             total += s[v][l];
             top = std::max(top, m[v][l]);

@@ -47,7 +47,7 @@ struct LevelReading {
     }
 };
 
-// 10 lg(meanSquare / reference^2); -inf for 0.
+// 10 lg(meanSquare / reference^2), and never below kLevelFloorDb (-300 dB): the level of silence.
 double levelDb(double meanSquare, double reference);
 
 class LevelMeter {

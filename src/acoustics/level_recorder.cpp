@@ -156,6 +156,12 @@ MeasurementRecord soundLevelRecord(const IntervalLevels& levels, uint32_t vin) {
         if (levels.weighted[w])
             putWeightedRow(r.levels, kWeightedAt + static_cast<int>(w) * kWeightedRowWords,
                            *levels.weighted[w]);
+    // A level the words cannot hold is stored at their limit and the record says so, as an instrument's
+    // record does for a signal beyond its range.
+    for (double v : r.levels) {
+        if (v < 0.0) r.trailer.underrangeStatus[0] = 1;
+        if (v > kMaxStoredLevelDb) r.trailer.overloadStatus[0] = 1;
+    }
     const long long seconds = std::llround(levels.durationSeconds);
     r.tail.intervalHours = static_cast<uint16_t>(std::min<long long>(seconds / 3600, 255));
     r.tail.intervalMinutes = static_cast<uint16_t>(seconds / 60 % 60);

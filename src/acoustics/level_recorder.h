@@ -90,8 +90,9 @@ class LevelAnalyser {
     uint64_t done_ = 0;  // samples of closed intervals
 };
 
-// A sound-level record (type 3) of an interval: levels in dB (a level below 0 dB is stored as 0, as the
-// record cannot hold it), the interval's duration rounded to whole seconds, VIN and range from the source.
+// A sound-level record (type 3) of an interval: levels in dB, the interval's duration rounded to whole
+// seconds, VIN and range from the source. A level below 0 dB is stored as 0 and flags the record under-range;
+// one above 255.99 dB is stored as 255.99 and flags it overloaded (channel 1's status words).
 MeasurementRecord soundLevelRecord(const IntervalLevels& levels, uint32_t vin);
 
 // The date and time of an interval's start: the record's own when the file has them, else `fallback`.

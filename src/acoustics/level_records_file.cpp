@@ -17,8 +17,9 @@ int LevelRecordsProgress::percent() const {
     return std::clamp(static_cast<int>(100.0 * (record + within_) / records), 0, 100);
 }
 
-Status writeLevelRecords(const LevelRecordsJob& job, const LevelRecordsProgressFn& progress,
-                         const LevelRecordsInputFn& onInput) {
+Result<LevelRecordsWritten> writeLevelRecords(const LevelRecordsJob& job,
+                                              const LevelRecordsProgressFn& progress,
+                                              const LevelRecordsInputFn& onInput) {
     std::vector<int> records = job.records;
     if (records.empty()) {
         auto count = countSignalRecords(job.input);
@@ -30,6 +31,12 @@ Status writeLevelRecords(const LevelRecordsJob& job, const LevelRecordsProgressF
     if (Status s = refuseOutputOverInput(job.output, inputs); !s) return s.error();
     auto bin = BinFileAppender::Create(job.output, Placement::Whole);
     if (!bin) return bin.error();
+    for (int record : records) {
+        SignalInputOptions options = job.options;
+        options.record = record;
+        if (Status s = checkHasSound(job.input, options); !s) return s.error();
+    }
+    LevelRecordsWritten written;
     const CalendarTime now = localTimeNow();
     const auto count = static_cast<uint32_t>(records.size());
     for (uint32_t i = 0; i < count; ++i) {
@@ -47,14 +54,18 @@ Status writeLevelRecords(const LevelRecordsJob& job, const LevelRecordsProgressF
         Status s = recorder->run(
             *in,
             [&](const IntervalLevels& l) -> Status {
-                return bin->Append(soundLevelRecord(l, d.vin), intervalStart(d, l.startSeconds, now));
+                const MeasurementRecord r = soundLevelRecord(l, d.vin);
+                ++written.records;
+                if (r.trailer.underrangeStatus[0] || r.trailer.overloadStatus[0]) ++written.flagged;
+                return bin->Append(r, intervalStart(d, l.startSeconds, now));
             },
             [&](const LevelProgress& p) {
                 return !progress || progress({i, count, p});
             });
-        if (!s) return s;
+        if (!s) return s.error();
     }
-    return bin->Close();
+    if (Status s = bin->Close(); !s) return s.error();
+    return written;
 }
 
 }  // namespace k470::acoustics

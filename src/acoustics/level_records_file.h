@@ -36,9 +36,16 @@ struct LevelRecordsJob {
     std::string output;            // the .bin file
 };
 
-// Fails on a bad input or output (the output is refused when it is one of the inputs), on the analysis's
-// errors and on cancellation ("Cancelled").
-Status writeLevelRecords(const LevelRecordsJob& job, const LevelRecordsProgressFn& progress = {},
-                         const LevelRecordsInputFn& onInput = {});
+// What a run wrote.
+struct LevelRecordsWritten {
+    uint64_t records = 0;
+    uint64_t flagged = 0;  // records holding a level beyond what a record holds (under-range or overload)
+};
+
+// Fails on a bad input or output (the output is refused when it is one of the inputs), on a silent record,
+// on the analysis's errors and on cancellation ("Cancelled").
+Result<LevelRecordsWritten> writeLevelRecords(const LevelRecordsJob& job,
+                                              const LevelRecordsProgressFn& progress = {},
+                                              const LevelRecordsInputFn& onInput = {});
 
 }  // namespace k470::acoustics

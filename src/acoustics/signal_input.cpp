@@ -15,15 +15,17 @@
 #include "acoustics/octave_filter_bank.h"
 #include "base/number_format.h"
 #include "base/path_util.h"
+#include "base/safe_write.h"
 #include "base/text_encoding.h"
 #include "data/sdt_container.h"
+#include "data/signal_limits.h"
 #include "signal/signal_record.h"
 
 namespace k470::acoustics {
 
 namespace {
 
-constexpr size_t kBlockFrames = 4096;      // frames read from the file at once
+constexpr size_t kBlockFrames = 4096;  // frames read from the file at once
 
 std::string number(double v) {
     return formatGeneral(v, 10);
@@ -86,8 +88,13 @@ class SoundSource : public SignalInput::Source {
         : file_(std::move(file)), path_(std::move(path)) {}
     Result<size_t> readFrames(double* out, size_t frames) override {
         const sf_count_t got = sf_readf_double(file_.get(), out, static_cast<sf_count_t>(frames));
-        if (got < 0 || (got == 0 && frames > 0))
-            return fail(message(Word::CantReadSoundFile, {path_, sf_strerror(file_.get())}));
+        if (got < 0 || (got == 0 && frames > 0)) {
+            // A file that ends before the frames its header announces is no error to libsndfile.
+            const bool error = sf_error(file_.get()) != SF_ERR_NO_ERROR;
+            return fail(
+                message(Word::CantReadSoundFile,
+                        {path_, error ? sf_strerror(file_.get()) : "the file ends before its last frame"}));
+        }
         next += static_cast<uint64_t>(got);
         return static_cast<size_t>(got);
     }
@@ -115,11 +122,12 @@ Result<Opened> openSdt(const std::string& path, const SignalInputOptions& o) {
     const uint16_t mask = h.channelMask & 0x7;
     if (o.channel < 1 || o.channel > 3 || !(mask & (1u << (o.channel - 1))))
         return fail(message(Word::ChannelNotInFile, {std::to_string(o.channel), channelList(mask)}));
-    const DirectoryWalk walk = file->walkEntries();
-    const int records = static_cast<int>(walk.entries.size());
+    auto entries = file->signalEntries();
+    if (!entries) return entries.error();
+    const int records = static_cast<int>(entries->size());
     if (o.record < 1 || o.record > records)
         return fail(message(Word::NoSuchRecord, {std::to_string(o.record), std::to_string(records)}));
-    auto record = SignalRecord::From(*file, walk.entries[o.record - 1]);
+    auto record = SignalRecord::From(*file, (*entries)[static_cast<size_t>(o.record - 1)]);
     if (!record) return record.error();
     Opened r;
     SignalDescription& d = r.description;
@@ -128,9 +136,8 @@ Result<Opened> openSdt(const std::string& path, const SignalInputOptions& o) {
     d.channelCount = record->channelCount;
     d.recordCount = records;
     const int k = o.channel - 1;
-    d.units = utf16ToUtf8(h.units[k]);
-    d.referenceValue = h.referenceValue[k];
-    if (!(d.referenceValue > 0.0) || !std::isfinite(d.referenceValue)) d.referenceValue = kReferencePressure;
+    d.units = printableText(utf16ToUtf8(h.units[k]));           // it reaches messages and CSV
+    d.referenceValue = referenceInEffect(h.referenceValue[k]);  // the container checked it
     // A signal file made from a sound file without a scale keeps its full-scale units.
     d.fullScale = d.units == kFullScaleUnit;
     if (!physicalUnit(d.units)) d.scaleOrigin = ScaleOrigin::None;
@@ -193,8 +200,9 @@ Status placeAndScale(Opened& r, const SignalInputOptions& o) {
         d.frames = std::min<uint64_t>(d.frames, static_cast<uint64_t>(std::llround(wanted)));
         if (d.frames == 0) return fail(message(Word::RecordWithoutFrames, {recordNo}));
     }
-    if (o.scale && !(*o.scale > 0.0 && std::isfinite(*o.scale)))
-        return fail(message(Word::InvalidScale, {number(*o.scale)}));
+    if (o.scale) {
+        if (Status ok = checkScale(*o.scale); !ok) return ok.error();
+    }
     if (o.scale || o.calibration) {
         double scale = 1.0;
         if (o.calibration) {
@@ -224,6 +232,8 @@ SignalInput& SignalInput::operator=(SignalInput&&) noexcept = default;
 SignalInput::~SignalInput() = default;
 
 Result<SignalInput> SignalInput::Open(const std::string& path, const SignalInputOptions& options) {
+    // A FIFO would block the open for ever, and a directory or device holds no signal.
+    if (Status ok = checkInputFile(path); !ok) return ok.error();
     auto opened = isSdtPath(path) ? openSdt(path, options) : openSound(path, options);
     if (!opened) return opened.error();
     if (Status ok = placeAndScale(*opened, options); !ok) return ok.error();
@@ -247,27 +257,42 @@ Result<size_t> SignalInput::read(std::span<double> out) {
     auto got = source_->readFrames(frames.data(), wanted);
     if (!got) return got.error();
     const double scale = description_.scale;
+    const double reference = description_.referenceValue;
     for (size_t i = 0; i < *got; ++i) {
-        const double v = frames[i * stride + static_cast<size_t>(source_->column)];
-        if (!std::isfinite(v)) {
-            const uint64_t sample = description_.firstFrame + done_ + i + 1;
-            return fail(message(Word::SampleNotFinite,
-                                {std::to_string(sample), std::to_string(description_.record)}));
-        }
-        out[i] = v * scale;
+        const double v = frames[i * stride + static_cast<size_t>(source_->column)] * scale;
+        if (!sampleInRange(v, reference))
+            return sampleOutOfRange(v, description_.firstFrame + done_ + i + 1, description_.record);
+        out[i] = v;
+        sound_ = sound_ || v != 0.0;
     }
     done_ += *got;
     return *got;
 }
 
 Result<int> countSignalRecords(const std::string& path) {
+    if (Status ok = checkInputFile(path); !ok) return ok.error();
     if (!isSdtPath(path)) return 1;
     auto file = SdtContainer::Open(path);
     if (!file) return file.error();
-    return static_cast<int>(file->walkEntries().entries.size());
+    auto entries = file->signalEntries();
+    if (!entries) return entries.error();
+    return static_cast<int>(entries->size());
+}
+
+Status checkHasSound(const std::string& path, const SignalInputOptions& options) {
+    auto in = SignalInput::Open(path, options);
+    if (!in) return in.error();
+    std::vector<double> block(kBlockFrames);
+    while (true) {
+        auto n = in->read(block);
+        if (!n) return n.error();
+        if (*n == 0) return fail(message(Word::SignalSilent));
+        if (in->heardSound()) return {};
+    }
 }
 
 Result<double> calibrationScale(const CalibrationSource& calibration, int channel) {
+    if (Status ok = checkCalibrationLevel(calibration.level); !ok) return ok.error();
     SignalInputOptions o;
     o.channel = channel;
     auto in = SignalInput::Open(calibration.path, o);
@@ -286,6 +311,8 @@ Result<double> calibrationScale(const CalibrationSource& calibration, int channe
     const double reference = d.fullScale ? kReferencePressure : d.referenceValue;
     const CalibrationCheck c = CheckCalibration(*m, 1.0, reference, calibration.level, calibration.path);
     if (c.refusal) return *c.refusal;
+    // A scale no sound file could need means the recording is not of the calibrator at all.
+    if (Status ok = checkScale(c.newSensitivity); !ok) return ok.error();
     return c.newSensitivity;
 }
 

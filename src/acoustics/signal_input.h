@@ -12,9 +12,11 @@
 // (the linear value of 0 dB). A .sdt channel keeps the unit and reference of the file's header. A sound
 // file has no physical unit: with a scale (pascals per full-scale unit) or a calibration it is in "Pa" re
 // 20 uPa; without either its levels are in dB re full scale (unit "FS", reference 1.0, fullScale set).
-// Opening fails with a clear message for rates outside 8..192 kHz, missing channels or records, a record
-// without frames, a start beyond the end and files that cannot be read; read() fails on a sample that is
-// NaN or infinite. Memory does not depend on the signal's length.
+// Opening fails with a clear message for anything but a regular file, a damaged .sdt directory, rates,
+// references, scales and calibrator levels outside the ranges of data/signal_limits.h, missing channels or
+// records, a record without frames, a start beyond the end and files that cannot be read; read() fails on a
+// sample that is NaN, infinite or more than 300 dB above the reference. Memory does not depend on the
+// signal's length.
 #pragma once
 
 #include <cstdint>
@@ -61,10 +63,10 @@ struct SignalDescription {
     uint64_t frames = 0;      // what read() delivers in all
     std::string units;        // "Pa", "m/c^2", "mV", or "FS" for dB re full scale
     double referenceValue = 1.0;
-    bool fullScale = false;                   // a sound file without scale: levels are in dB re full scale
-    double scale = 1.0;                       // the factor applied to the stored values
+    bool fullScale = false;  // a sound file without scale: levels are in dB re full scale
+    double scale = 1.0;      // the factor applied to the stored values
     ScaleOrigin scaleOrigin = ScaleOrigin::Source;  // where the physical scale came from, if any
-    std::optional<CalendarTime> recordStart;  // date and time of the record, when the file has them
+    std::optional<CalendarTime> recordStart;        // date and time of the record, when the file has them
     DeviceType deviceType = 0;
     uint32_t vin = 0;
 
@@ -83,6 +85,8 @@ class SignalInput {
     // Fills out with the next samples; returns how many (0 at the end).
     Result<size_t> read(std::span<double> out);
     uint64_t framesRead() const { return done_; }
+    // Whether a sample read so far was other than zero.
+    bool heardSound() const { return sound_; }
 
     class Source;  // the file behind it
 
@@ -91,11 +95,16 @@ class SignalInput {
     SignalDescription description_;
     std::unique_ptr<Source> source_;
     uint64_t done_ = 0;
+    bool sound_ = false;
     std::vector<double> frames_;  // interleaved frames of one block
 };
 
-// The number of records of a signal file (1 for a sound file).
+// The number of records of a signal file (1 for a sound file); fails for a damaged file or one without any.
 Result<int> countSignalRecords(const std::string& path);
+
+// Reads the signal up to its first sample that is not zero: fails with "The signal is silent" when there is
+// none, or at a sample that is out of range before it. Every analysis refuses a silent signal.
+Status checkHasSound(const std::string& path, const SignalInputOptions& options);
 
 // The scale that makes the calibration recording's 1 kHz band read its level, for the given channel.
 // Fails when the recording holds no 1 kHz tone (its band level more than 10 dB below its broadband level).

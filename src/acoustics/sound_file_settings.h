@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the settings say about sound files (WAV, FLAC), section "SoundFile": "Scale" (units per full scale;
 // when given, the signal is in pascals re 20 uPa), else "Units" and "Reference" (by default "FS" and 1.0,
-// levels in dB re full scale). A scale or reference that is not a positive finite number counts as not
-// given, and so does an empty unit.
+// levels in dB re full scale). A scale or reference outside the ranges every signal input takes
+// (data/signal_limits.h) counts as not given, and so does an empty unit.
 #pragma once
 
 #include <string>

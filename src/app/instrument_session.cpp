@@ -234,7 +234,7 @@ void InstrumentSession::onTick() {
     // The trigger of an armed recording is seen in a tick: the row stops saying "armed".
     if (controller_->recording() != recordingBefore) changed(SessionObserver::Change::State);
     // The stream's frames go to its recording; the status shows its length.
-    if (streamRecording_.Tick()) changed(SessionObserver::Change::State);
+    if (streamRecording_.Tick(controller_->vin())) changed(SessionObserver::Change::State);
     if (const uint64_t lost = links_.streamFramesLost(); lost != framesLostShown_) {
         framesLostShown_ = lost;
         changed(SessionObserver::Change::State);

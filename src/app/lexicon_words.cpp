@@ -51,6 +51,12 @@ const char* const kMessages[] = {
     QT_TRANSLATE_NOOP("Lexicon", "The tone in '%s' is at %s Hz, not at the calibrator's %s Hz"),
     QT_TRANSLATE_NOOP("Lexicon", "The tone in '%s' is not steady: its level varied by %s dB (at most %s dB)"),
     QT_TRANSLATE_NOOP("Lexicon", "Sample %s of record %s is not a finite number"),
+    QT_TRANSLATE_NOOP("Lexicon", "Sample %s of record %s lies more than %s dB above the 0 dB reference"),
+    QT_TRANSLATE_NOOP("Lexicon", "The 0 dB reference %s of channel %s is not between %s and %s"),
+    QT_TRANSLATE_NOOP("Lexicon", "Calibrator level %s dB is not between %s and %s dB"),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "Some levels lie below 0 dB or above 255.99 dB: a record stores them at those limits "
+                      "and flags them as under-range or overload"),
     QT_TRANSLATE_NOOP("Lexicon", "Start %s s lies at or beyond the end of record %s (%s s)"),
     QT_TRANSLATE_NOOP("Lexicon", "Length %s s from %s s reaches beyond the end of record %s (%s s)"),
     QT_TRANSLATE_NOOP(
@@ -59,7 +65,7 @@ const char* const kMessages[] = {
     QT_TRANSLATE_NOOP("Lexicon",
                       "Channel unit '%s' is not Pa: only Z-weighted levels are given, A and C are left at 0"),
     QT_TRANSLATE_NOOP("Lexicon", "Bands from %s Hz on lie above half the sampling rate and are left empty"),
-    QT_TRANSLATE_NOOP("Lexicon", "Scale '%s' is not a positive number"),
+    QT_TRANSLATE_NOOP("Lexicon", "Scale '%s' is not a number between %s and %s"),
     QT_TRANSLATE_NOOP("Lexicon", "Cancelled"),
     QT_TRANSLATE_NOOP("Lexicon", "The FFT size must be a power of two from 256 to 65536, not %s"),
     QT_TRANSLATE_NOOP("Lexicon", "The overlap must be from 0 to 90 %, not %s"),
@@ -86,6 +92,20 @@ const char* const kMessages[] = {
                       "The instrument stopped sending: the recording ends with the %s frames that arrived"),
     QT_TRANSLATE_NOOP("Lexicon",
                       "%s frames of the instrument's stream were lost: the PC did not take them in time"),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "Recording stopped: %s. The file '%s' now holds the %s frames recorded before, in "
+                      "place of the earlier file."),
+    QT_TRANSLATE_NOOP("Lexicon", "Recording stopped: %s. No frame had been recorded: no file was made."),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "Recording stopped: %s. No frame had been recorded: the file '%s' is as it was."),
+    QT_TRANSLATE_NOOP(
+        "Lexicon",
+        "Recording stopped: %s. The %s frames recorded before are in '%s'; the file '%s' is as it was."),
+    QT_TRANSLATE_NOOP("Lexicon", "The recording is kept in '%s'."),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "A recording needs a file on disk, not a device, a pipe or standard output: '%s'"),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "The file '%s' exists: the recording grows in '%s' and replaces it when it ends"),
 };
 
 // The instruments' type names.

@@ -137,13 +137,15 @@ void CalibrationDialog::ShowProgress(double fraction) {
 void CalibrationDialog::ShowCheck(const acoustics::CalibrationCheck& c, const QString& unit) {
     progress_->setValue(100);
     const auto db = [](double v) { return QString::number(v, 'f', 2); };
-    QString text = tr("Tone band: %1 %2\nBroadband: %3 %2\nTone: %4 Hz, steady within %5 dB\n"
-                      "Sensitivity: %6 now, %7 after (%8 dB)")
-                       .arg(db(c.bandDb), unit, db(c.broadbandDb), QString::number(c.toneHz, 'f', 1),
-                            db(c.spreadDb), QString::number(c.oldSensitivity, 'g', 6),
-                            QString::number(c.newSensitivity, 'g', 6),
-                            (c.changeDb >= 0 ? QStringLiteral("+") : QString()) + db(c.changeDb));
-    if (c.refusal) text += QStringLiteral("\n\n") + tr("Not applied: %1").arg(QString::fromStdString(c.refusal->message));
+    QString text =
+        tr("Tone band: %1 %2\nBroadband: %3 %2\nTone: %4 Hz, steady within %5 dB\n"
+           "Sensitivity: %6 now, %7 after (%8 dB)")
+            .arg(db(c.bandDb), unit, db(c.broadbandDb), QString::number(c.toneHz, 'f', 1), db(c.spreadDb),
+                 QString::number(c.oldSensitivity, 'g', 6), QString::number(c.newSensitivity, 'g', 6),
+                 (c.changeDb >= 0 ? QStringLiteral("+") : QString()) + db(c.changeDb));
+    if (c.refusal)
+        text +=
+            QStringLiteral("\n\n") + tr("Not applied: %1").arg(QString::fromStdString(c.refusal->message));
     result_->setText(text);
     apply_->setEnabled(!c.refusal);
 }
@@ -259,7 +261,8 @@ void SignalLevelsPage::ensureAnalysis() {
     if (auto l = acoustics::LiveLevels::Create(c, source_.startSeconds()); l) {
         live_.emplace(std::move(*l));
         QString note = tr("Levels in %1").arg(qs(c.levelUnit()));
-        if (!c.acoustic()) note += tr("; channel unit '%1' is not Pa: only Z-weighted levels").arg(qs(c.units));
+        if (!c.acoustic())
+            note += tr("; channel unit '%1' is not Pa: only Z-weighted levels").arg(qs(c.units));
         note_->setText(note);
     } else {
         note_->setText(qs(l.error().message));
@@ -351,7 +354,7 @@ void SignalLevelsPage::MakeLevelRecords() {
     job.intervalSeconds = 1.0;
     job.output = out.toStdString();
     BatchProgress progress(tr("Making level records..."), 100, env_.window, env_.dialogs.showProgress);
-    const Status s = acoustics::writeLevelRecords(
+    const auto s = acoustics::writeLevelRecords(
         job, [&progress](const acoustics::LevelRecordsProgress& p) { return progress.Step(p.percent()); });
     progress.Finish();
     if (!s) {

@@ -51,7 +51,15 @@ class StreamRecording {
     // happens when not recording.
     Status Stop();
 
+    // The instrument's serial number for the records from now on (the stream tells it a moment after it
+    // starts).
+    void setVin(uint32_t vin) {
+        if (vin != recorder_.vin()) recorder_.setVin(vin);
+    }
     bool active() const { return recorder_.active(); }
+    // Where the file grows, and whether it replaces an earlier file when the recording ends.
+    std::string growingAt() const { return recorder_.growingAt(); }
+    bool replacesEarlierFile() const { return recorder_.replacesEarlierFile(); }
     // The file of the recording going on, or of the last one.
     const std::string& path() const { return recorder_.path(); }
     uint64_t frames() const { return recorder_.totalFrames(); }

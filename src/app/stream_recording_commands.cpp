@@ -107,8 +107,9 @@ void StreamRecordingCommands::told(const std::string& message) {
     env_.dialogs.showError(qs(message));
 }
 
-bool StreamRecordingCommands::Tick() {
+bool StreamRecordingCommands::Tick(uint32_t vin) {
     if (!recording()) return false;
+    recording_.setVin(vin);
     if (std::optional<std::string> end = recording_.Tick()) {
         told(*end);
         return true;
@@ -150,6 +151,12 @@ QString StreamRecordingCommands::status() const {
                                .arg(total / 3600)
                                .arg(total / 60 % 60, 2, 10, QLatin1Char('0'))
                                .arg(total % 60, 2, 10, QLatin1Char('0'));
+    // Over an earlier file the recording grows under a name of its own until it ends (found there after a
+    // crash).
+    if (recording_.replacesEarlierFile())
+        return tr("Recording %1 into '%2' (it replaces '%3' when it ends)")
+            .arg(length, QFileInfo(qs(recording_.growingAt())).fileName(),
+                 QFileInfo(qs(recording_.path())).fileName());
     return tr("Recording %1 into '%2'").arg(length, QFileInfo(qs(recording_.path())).fileName());
 }
 

@@ -28,9 +28,9 @@ class StreamRecordingCommands {
     void Stop();
     // "Set marker": asks for the name ("Marker N" proposed) and marks the current frame.
     void SetMarker();
-    // After every acquisition tick; true when what the window shows of the recording changed (its length
-    // in whole seconds, or its end).
-    bool Tick();
+    // After every acquisition tick, with the instrument's serial number as the acquisition knows it now;
+    // true when what the window shows of the recording changed (its length in whole seconds, or its end).
+    bool Tick(uint32_t vin);
     // The stream ended while recording: the file is finished, and the user is told when tell is set.
     void StreamEnded(bool tell);
     // Before the session closes: whether the user lets an active recording stop (it is then stopped).

@@ -51,24 +51,28 @@ enum class Word : int {
     RecordCannotBeRead,       // "The record at offset %s cannot be read"
     CantOpenEvent,            // "Can't open the event %s: %s"
     // signal analysis (levels, bands, calibration); %s stand for numbers or names given with them
-    SampleRateOutOfRange,  // sampling rate outside 8..192 kHz
-    RecordWithoutFrames,   // a signal record without samples
-    ChannelNotInFile,      // a channel the file does not have
-    NoSuchRecord,          // a record the file does not have
-    CantReadSoundFile,     // libsndfile refused the file
-    NoCalibrationTone,     // no single calibrator tone in a calibration recording
+    SampleRateOutOfRange,        // sampling rate outside 8..192 kHz
+    RecordWithoutFrames,         // a signal record without samples
+    ChannelNotInFile,            // a channel the file does not have
+    NoSuchRecord,                // a record the file does not have
+    CantReadSoundFile,           // libsndfile refused the file
+    NoCalibrationTone,           // no single calibrator tone in a calibration recording
     CalibratorToneOffFrequency,  // the tone is not at the calibrator's frequency
     CalibratorToneUnsteady,      // the tone's level varies too much
-    SampleNotFinite,       // NaN or infinite sample
-    StartBeyondEnd,        // --start lies behind the record's end
-    RangeBeyondEnd,        // --start and --length reach past the record's end
-    LevelsReFullScale,     // a WAV without scale
-    ZWeightedOnly,         // a channel whose unit is not Pa
-    BandsAboveNyquist,     // bands left out above half the rate
-    InvalidScale,          // a scale that is not a positive number
-    Cancelled,             // long work cancelled by the user
-    CantWriteFile,         // "Can't write file"
-    OutputIsInput,         // "The output file is one of the input files"
+    SampleNotFinite,             // NaN or infinite sample
+    StartBeyondEnd,              // --start lies behind the record's end
+    RangeBeyondEnd,              // --start and --length reach past the record's end
+    LevelsReFullScale,           // a WAV without scale
+    ZWeightedOnly,               // a channel whose unit is not Pa
+    BandsAboveNyquist,           // bands left out above half the rate
+    InvalidScale,                // a scale outside the sane range
+    ReferenceOutOfRange,         // a channel's 0 dB reference outside the sane range
+    SampleOutOfRange,            // a sample far above anything measurable
+    CalibrationLevelOutOfRange,  // a calibrator level outside the sane range
+    LevelsOutsideRecord,         // levels a sound-level record cannot hold, stored at its limits and flagged
+    Cancelled,                   // long work cancelled by the user
+    CantWriteFile,               // "Can't write file"
+    OutputIsInput,               // "The output file is one of the input files"
     // recording the live signal; %s stand for names and numbers given with them
     RecordingAlreadyRunning,  // "A recording is already running into '%s'"
     NothingToRecord,          // no output channel switched on
@@ -78,6 +82,14 @@ enum class Word : int {
     FileSizeLimit,            // "the file has reached the largest size allowed"
     StreamWentSilent,         // the instrument stopped sending while recording
     StreamFramesLost,         // frames of the live stream that the PC did not take in time
+    // where a recording is after it ended, or that it cannot be made; %s as with RecordingStopped
+    RecordingStoppedReplaced,     // ... in place of an earlier file: why, the file, the frames
+    RecordingStoppedNothingMade,  // ... before any frame: why
+    RecordingStoppedEarlierKept,  // ... before any frame, an earlier file stays: why, the file
+    RecordingStoppedLeftAside,    // ... beside the earlier file: why, the frames, where, the file
+    RecordingKeptAt,              // where a recording that could not take its name is
+    RecordingNeedsFile,           // a recording named a device, a pipe or standard output
+    RecordingGrowsBeside,         // an earlier file of the name: the file, where the recording grows
     // instrument links
     CantFoundTeleAdapter,  // "Can't found tele adapter"
     CantFoundDevice,       // "Can't found device"

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <utility>
@@ -37,12 +39,38 @@ std::string baseNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The path that the chain of symbolic links starting at path ends at; the last one may name nothing yet.
-Result<std::string> followLinks(const std::string& path) {
+// The descriptor of this process that a path names: "/dev/stdout" and its kin, "/dev/fd/N", "/proc/self/fd/N"
+// (and the process's own number for self). Such a name must be written through the descriptor: the kernel's
+// link behind it may name a pipe ("pipe:[123]"), which is no path, or a file the shell opened for appending.
+std::optional<int> descriptorNamed(std::string_view at) {
+    if (at == "/dev/stdin") return 0;
+    if (at == "/dev/stdout") return 1;
+    if (at == "/dev/stderr") return 2;
+    const std::string own = "/proc/" + std::to_string(::getpid()) + "/fd/";
+    for (std::string_view prefix : {std::string_view("/dev/fd/"), std::string_view("/proc/self/fd/"),
+                                    std::string_view("/proc/thread-self/fd/"), std::string_view(own)}) {
+        if (!at.starts_with(prefix)) continue;
+        const std::string_view digits = at.substr(prefix.size());
+        int fd = -1;
+        const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), fd);
+        if (!digits.empty() && r.ec == std::errc() && r.ptr == digits.data() + digits.size()) return fd;
+    }
+    return std::nullopt;
+}
+
+// Where the chain of symbolic links starting at path ends: a path (the last one may name nothing yet), or
+// one of the process's descriptors when a step of the chain names one.
+struct LinkEnd {
+    std::string path;
+    std::optional<int> descriptor;
+};
+
+Result<LinkEnd> followLinks(const std::string& path) {
     std::string at = path;
     for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
+        if (auto fd = descriptorNamed(at)) return LinkEnd{at, fd};
         struct stat st {};
-        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return LinkEnd{at, std::nullopt};
         std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
         const ssize_t n = ::readlink(at.c_str(), link.data(), link.size());
         if (n < 0) return fail("", systemReason(errno));
@@ -61,16 +89,35 @@ std::string randomSuffix() {
     return s;
 }
 
+// The start and end of a temporary name beside target. An output made in one go hides it (".NAME.XXXXXXXX"):
+// it lives for a moment. A recording that replaces an earlier file may live there for hours and is what the
+// user looks for after a crash, so its name shows what it is and keeps the extension that opens it
+// ("NAME.partial-XXXXXXXX.EXT").
+std::pair<std::string, std::string> temporaryNameParts(const std::string& target, Placement placement) {
+    const std::string directory = directoryOf(target) + "/";
+    const std::string base = baseNameOf(target);
+    if (placement == Placement::Whole) return {directory + "." + base + ".", ""};
+    const size_t dot = base.find_last_of('.');
+    if (dot == std::string::npos || dot == 0) return {directory + base + ".partial-", ""};
+    return {directory + base.substr(0, dot) + ".partial-", base.substr(dot)};
+}
+
 // A new file beside target, created with mode 0666 so that the umask decides its permissions.
-int createTemporaryBeside(const std::string& target, std::string& name) {
-    const std::string stem = directoryOf(target) + "/." + baseNameOf(target) + ".";
+int createTemporaryBeside(const std::string& target, Placement placement, std::string& name) {
+    const auto [stem, extension] = temporaryNameParts(target, placement);
     for (int i = 0; i < kTemporaryNameTries; ++i) {
-        name = stem + randomSuffix();
+        name = stem + randomSuffix() + extension;
         const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     errno = EEXIST;
     return -1;
+}
+
+std::optional<FileIdentity> identityOfDescriptor(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
 // Makes the rename itself last across a power loss; a directory that cannot be synced is no failure.
@@ -91,7 +138,8 @@ std::optional<FileIdentity> identityOf(const std::string& path) {
 
 std::optional<std::string> inputWrittenByOutput(const std::string& output,
                                                 std::span<const std::string> inputs) {
-    const auto out = identityOf(output);
+    // Standard output may be a file the shell opened: ">> in.bin" with "-o -" would write into an input.
+    const auto out = identityOf(output == "-" ? "/dev/stdout" : output);
     if (!out) return std::nullopt;
     for (const std::string& input : inputs)
         if (identityOf(input) == out) return input;
@@ -115,47 +163,71 @@ Status checkInputFile(const std::string& path) {
 
 Result<OutputFile> OutputFile::Create(const std::string& path, Placement placement) {
     auto failure = [&](int error) { return fail(lexicon().cantWriteFile(path), systemReason(error)); };
+    if (path == "-") return StandardOutput();
     if (path.empty()) return failure(ENOENT);
-    auto target = followLinks(path);
-    if (!target) return fail(lexicon().cantWriteFile(path), target.error().reason);
+    auto end = followLinks(path);
+    if (!end) return fail(lexicon().cantWriteFile(path), end.error().reason);
+    if (end->descriptor) {
+        const int fd = ::fcntl(*end->descriptor, F_DUPFD_CLOEXEC, 0);
+        if (fd < 0) return failure(errno);
+        return OutputFile(path, path, {}, File::FromDescriptor(fd), Where::Direct, placement);
+    }
+    const std::string& target = end->path;
     struct stat st {};
-    if (::stat(target->c_str(), &st) == 0) {
+    bool exists = false;
+    if (::stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return failure(EISDIR);
         if (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) {
-            const int fd = ::open(target->c_str(), O_WRONLY | O_CLOEXEC);
+            const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
             if (fd < 0) return failure(errno);
-            return OutputFile(path, *target, {}, File::FromDescriptor(fd));
+            return OutputFile(path, target, {}, File::FromDescriptor(fd), Where::Direct, placement);
         }
         if (!S_ISREG(st.st_mode)) return fail(lexicon().cantWriteFile(path), "Not a regular file");
+        exists = true;
     } else if (errno != ENOENT) {
         return failure(errno);
     }
-    if (placement == Placement::Growing) {
-        const int fd = ::open(target->c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd < 0) return failure(errno);
-        return OutputFile(path, *target, {}, File::FromDescriptor(fd));
+    if (placement == Placement::Growing && !exists) {
+        // Only a file made here: should one appear at that name meanwhile, it is left alone as any other.
+        const int fd = ::open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            OutputFile out(path, target, {}, File::FromDescriptor(fd), Where::InPlace, placement);
+            out.created_ = identityOfDescriptor(fd);
+            return out;
+        }
+        if (errno != EEXIST) return failure(errno);
+        exists = true;
     }
     std::string temporary;
-    const int fd = createTemporaryBeside(*target, temporary);
+    const int fd = createTemporaryBeside(target, placement, temporary);
     if (fd < 0) return failure(errno);
-    return OutputFile(path, *target, std::move(temporary), File::FromDescriptor(fd));
+    OutputFile out(path, target, std::move(temporary), File::FromDescriptor(fd), Where::Beside, placement);
+    out.replaces_ = exists;
+    return out;
 }
 
 OutputFile OutputFile::StandardOutput() {
-    return OutputFile("-", "-", {}, File::StandardOutput());
+    return OutputFile("-", "-", {}, File::StandardOutput(), Where::Direct, Placement::Whole);
 }
 
-OutputFile::OutputFile(std::string path, std::string target, std::string temporary, File file)
+OutputFile::OutputFile(std::string path, std::string target, std::string temporary, File file, Where where,
+                       Placement placement)
     : path_(std::move(path)),
       target_(std::move(target)),
       temporary_(std::move(temporary)),
-      file_(std::move(file)) {}
+      file_(std::move(file)),
+      where_(where),
+      placement_(placement) {}
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
     : path_(std::move(other.path_)),
       target_(std::move(other.target_)),
       temporary_(std::exchange(other.temporary_, {})),
-      file_(std::move(other.file_)) {}
+      file_(std::move(other.file_)),
+      where_(std::exchange(other.where_, Where::Direct)),
+      placement_(other.placement_),
+      replaces_(other.replaces_),
+      created_(std::exchange(other.created_, std::nullopt)) {}
 
 OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
     if (this != &other) {
@@ -164,6 +236,10 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
         target_ = std::move(other.target_);
         temporary_ = std::exchange(other.temporary_, {});
         file_ = std::move(other.file_);
+        where_ = std::exchange(other.where_, Where::Direct);
+        placement_ = other.placement_;
+        replaces_ = other.replaces_;
+        created_ = std::exchange(other.created_, std::nullopt);
     }
     return *this;
 }
@@ -172,10 +248,18 @@ OutputFile::~OutputFile() {
     Discard();
 }
 
+const std::string& OutputFile::writtenAt() const {
+    if (where_ == Where::Beside && !temporary_.empty()) return temporary_;
+    return where_ == Where::Direct ? path_ : target_;
+}
+
 void OutputFile::Discard() {
     (void)file_.close();
-    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    if (where_ == Where::Beside && !temporary_.empty()) ::unlink(temporary_.c_str());
+    // The name is removed only while it still is the file made here.
+    if (where_ == Where::InPlace && created_ && identityOf(target_) == created_) ::unlink(target_.c_str());
     temporary_.clear();
+    created_.reset();
 }
 
 Status OutputFile::Commit() {
@@ -188,14 +272,39 @@ Status OutputFile::Commit() {
     int error = 0;
     if (!file_.sync()) error = errno;
     if (auto s = file_.close(); !s && error == 0) error = EIO;
-    if (error == 0 && ::rename(temporary_.c_str(), target_.c_str()) != 0) error = errno;
+    if (error == 0 && where_ == Where::Beside && ::rename(temporary_.c_str(), target_.c_str()) != 0)
+        error = errno;
     if (error != 0) {
-        Discard();
+        // A recording is what it is, and can't be made again: it stays where it is (writtenAt()).
+        if (placement_ == Placement::Growing) {
+            created_.reset();
+            if (where_ == Where::Beside) {
+                target_ = std::exchange(temporary_, {});
+                where_ = Where::InPlace;
+            }
+        } else {
+            Discard();
+        }
         return fail(lexicon().cantWriteFile(path_), systemReason(error));
     }
-    temporary_.clear();
     syncDirectory(directoryOf(target_));
+    temporary_.clear();
+    created_.reset();
     return {};
+}
+
+Result<File> CreateScratchFile() {
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string directory = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+    int fd = ::open(directory.c_str(), O_RDWR | O_TMPFILE | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        // A file system without unnamed files: a named one, unlinked at once.
+        std::string name;
+        fd = createTemporaryBeside(directory + "/k470", Placement::Whole, name);
+        if (fd >= 0) ::unlink(name.c_str());
+    }
+    if (fd < 0) return fail(lexicon().cantWriteFile(directory), systemReason(errno));
+    return File::FromDescriptor(fd);
 }
 
 Status WriteFileSafely(const std::string& path, std::string_view content) {

@@ -168,4 +168,21 @@ std::string toLowerText(std::string_view utf8) {
     return out;
 }
 
+std::string printableText(std::string_view utf8) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        const char32_t cp = nextCodePoint(utf8, i);
+        if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) {
+            out += "\\x";
+            out += kHex[cp >> 4];
+            out += kHex[cp & 0xF];
+        } else {
+            appendUtf8(out, cp);
+        }
+    }
+    return out;
+}
+
 }  // namespace k470

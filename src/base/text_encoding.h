@@ -20,4 +20,8 @@ std::string utf16ToUtf8(std::u16string_view utf16);
 // Lower-cases ASCII letters and the Cyrillic and Latin-1 letters of the two code pages (UTF-8 in and out).
 std::string toLowerText(std::string_view utf8);
 
+// Text from a file made safe to show: control characters (C0, DEL and C1, which a terminal would obey)
+// become "\xNN" escapes of their code, bytes that are not UTF-8 become U+FFFD, the rest stays as it is.
+std::string printableText(std::string_view utf8);
+
 }  // namespace k470

@@ -31,17 +31,15 @@ Status readAnalysisSamples(acoustics::SignalInput& input, std::string_view what,
     std::optional<ProgressLine> progress;
     if (isatty(STDERR_FILENO)) progress.emplace(std::string(what));
     const uint64_t total = input.description().frames;
-    bool silent = true;
     while (true) {
         auto n = input.read(block);
         if (!n) return n.error();
         if (*n == 0) break;
         const std::span<const double> got(block.data(), *n);
-        for (double v : got) silent = silent && v == 0.0;
         sink(got);
         if (progress && total > 0) progress->update(0, 1, static_cast<int>(100 * input.framesRead() / total));
     }
-    if (silent) return fail(acoustics::message(Word::SignalSilent));
+    if (!input.heardSound()) return fail(acoustics::message(Word::SignalSilent));
     return {};
 }
 

@@ -15,6 +15,11 @@ namespace k470::cli {
 
 namespace {
 
+// What every command that reads a signal takes, in its help.
+#define SIGNAL_INPUT_RANGES                                                                              \
+    "Signals are refused unless regular files of 8 to 192 kHz with 0 dB references from 1e-12 to 1e6,\n" \
+    "finite samples at most 300 dB above the reference, and some sound (a silent record is refused).\n"
+
 constexpr Command kCommands[] = {
     {"info", "show the records of .bin files and the entries of .sdt files",
      "Usage: k470-cli info FILE...\n"
@@ -39,7 +44,7 @@ constexpr Command kCommands[] = {
      "       k470-cli sample --sdt KIND -o OUT.sdt\n"
      "  -o, --output OUT  the file to write ('-' is standard output)\n"
      "  --type T     device type code with a record layout (default 3, sound level meter)\n"
-     "  --records N  number of records (default 1)\n"
+     "  --records N  number of records, 1 to 300000 (default 1)\n"
      "  --seed S     varies the levels (default 1)\n"
      "  --vin HEX    serial number (default 00A1B2C3)\n"
      "  --sdt KIND   a signal file of several records with markers instead:\n"
@@ -113,20 +118,23 @@ constexpr Command kCommands[] = {
      "count from the first sample, so a burst at the start reads as anywhere else; minima count once a\n"
      "weighting has settled (five time constants: F 0.625 s, S 5 s, I 0.175 s), and an interval that ends\n"
      "sooner has the level at its end as its minimum.\n"
-     "  --interval SEC    interval length (default 1; 0 = one result for the whole record)\n"
+     "  --interval SEC    interval length, from 0.1 (default 1; 0 = one result for the whole record)\n"
      "  --channel N       channel number from 1 (default 1)\n"
      "  --records LIST    'all' (default) or comma-separated record numbers from 1\n"
      "  --start, --length  a part of each record, in seconds\n"
-     "  --scale K         pascals per full-scale unit of a WAV/FLAC file\n"
-     "  --calibration F[:L]  the scale from a calibrator recording F reading L dB (default 94.0) in its\n"
-     "                    1 kHz band; without a scale a WAV's levels are in dB re full scale\n"
+     "  --scale K         pascals per full-scale unit of a WAV/FLAC file (1e-9 to 1e9)\n"
+     "  --calibration F[:L]  the scale from a calibrator recording F reading L dB (40 to 160, default\n"
+     "                    94.0) in its 1 kHz band; without a scale a WAV's levels are in dB re full scale\n"
      "  -o OUT.bin        write sound-level records (device type 3), one per interval\n"
      "  --csv             write CSV to standard output: start_s,duration_s,LAeq,LCeq,LZeq,LAFmax,LAFmin,\n"
-     "                    LASmax,LASmin,LAImax,LAF,LAS,LCpeak,LZpeak, then LZeq_<band> and LZeq_oct_<band>\n",
+     "                    LASmax,LASmin,LAImax,LAF,LAS,LCpeak,LZpeak, then LZeq_<band> and LZeq_oct_<band>\n"
+     "A silent stretch reads -300 dB, the lowest level given; a record stores levels below 0 dB as 0 and\n"
+     "above 255.99 dB as 255.99, flagged under-range or overload.\n" SIGNAL_INPUT_RANGES,
      runLevels},
     {"fft", "write the averaged spectrum of a signal record as CSV",
      "Usage: k470-cli fft [--size N] [--window rect|hann|flattop|blackman-harris] [--overlap PCT]\n"
-     "                    [--average linear|exponential|max] [--psd] [--channel N] [--record K] [--start SEC]\n"
+     "                    [--average linear|exponential|max] [--psd] [--channel N] [--record K] [--start "
+     "SEC]\n"
      "                    [--length SEC] [--scale K | --calibration F[:L]] FILE.sdt|FILE.wav\n"
      "Writes frequency_hz,level_db for every bin from 0 Hz to half the sampling rate, in dB re the\n"
      "channel's reference value (a sinusoid of rms X at a bin centre reads X).\n"
@@ -137,8 +145,9 @@ constexpr Command kCommands[] = {
      "  --psd             power density in dB/Hz instead of the amplitude spectrum\n"
      "  --channel N, --record K   the channel and the record, from 1 (default 1)\n"
      "  --start SEC, --length SEC the part of the record to analyse\n"
-     "  --scale K         pascals per full-scale unit of a WAV file\n"
-     "  --calibration F[:L]       the scale from a calibrator recording F at L dB (default 94.0)\n",
+     "  --scale K         pascals per full-scale unit of a WAV file (1e-9 to 1e9)\n"
+     "  --calibration F[:L]       the scale from a calibrator recording F at L dB (40 to 160, default 94.0)\n"
+     "An empty bin reads -300 dB, the lowest level given.\n" SIGNAL_INPUT_RANGES,
      runFft},
     {"rt60", "write the reverberation times of a recorded decay per band as CSV",
      "Usage: k470-cli rt60 [--bands octave|third] [--channel N] [--record K] [--start SEC] [--length SEC]\n"
@@ -149,7 +158,7 @@ constexpr Command kCommands[] = {
      "  --bands B         octave: 63 Hz to 8 kHz (default); third: 1/3 octaves 50 Hz to 10 kHz\n"
      "  --channel N, --record K   the channel and the record, from 1 (default 1)\n"
      "  --start SEC, --length SEC the part of the record to analyse, at most 5.76 million samples\n"
-     "                            (120 s at 48 kHz)\n",
+     "                            (120 s at 48 kHz)\n" SIGNAL_INPUT_RANGES,
      runRt60},
     {"acquire", "record an instrument's results at a fixed period into a .bin file",
      "Usage: k470-cli acquire (--tcp IP2 [--bind IP1] [--port N] | --usb [DEVICE]) [--period SEC]\n"
@@ -161,7 +170,8 @@ constexpr Command kCommands[] = {
      "  --period SEC  seconds between records (default 1)\n"
      "  --count N     records to write, 1 to 300000 (default 1)\n"
      "  --trigger     start only when the trigger event is set (k470-cli trigger)\n"
-     "  -o, --output OUT  the .bin file; every record is on the disk as soon as it is counted\n"
+     "  -o, --output OUT  the .bin file; every record is on the disk as soon as it is counted (over an\n"
+     "                    existing file, in OUT.partial-XXXXXXXX.bin until the recording ends)\n"
      "Progress goes to standard error (not with -q). Ctrl-C stops early, writing one last record.\n",
      runAcquire},
     {"record", "record the raw-signal instrument's processed signal into a .sdt file",
@@ -175,9 +185,11 @@ constexpr Command kCommands[] = {
      "                    the data directory; 'simulator' reads k470-sim's counts in pascals\n"
      "  --seconds S       record S seconds of signal (S times the recorded rate frames)\n"
      "  --frames N        record N frames\n"
-     "  --marker-every SEC  a marker \"Marker N\" every SEC seconds of signal; after 15 markers the\n"
+     "  --marker-every SEC  a marker \"Marker N\" every SEC seconds of signal, from 1; after 15 markers the\n"
      "                    recording goes on in a new record\n"
      "The directory is updated twice a second. Ctrl-C ends the recording early with a complete file.\n"
+     "OUT.sdt is a file on disk. A new name grows in place; over an existing file the recording grows\n"
+     "beside it as OUT.partial-XXXXXXXX.sdt and replaces it when it ends (found there after a crash).\n"
      "The stream is read as it arrives; frames that could not be taken in time (the signal has a gap\n"
      "there) are counted in a warning after the summary.\n",
      runRecord},
@@ -313,8 +325,7 @@ bool showProgress() {
 }
 
 Result<OutputFile> openOutput(const std::string& path) {
-    if (path == "-") return OutputFile::StandardOutput();
-    return OutputFile::Create(path);
+    return OutputFile::Create(path);  // "-" is standard output there, as for the core's own outputs
 }
 
 std::optional<OutputFile> openOutputFor(const std::string& path, std::span<const std::string> inputs) {
@@ -406,6 +417,10 @@ void printOut(std::string_view text) {
     const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
     if ((!written || std::fflush(stdout) != 0) && standardOutputError == 0)
         standardOutputError = errno != 0 ? errno : EIO;
+}
+
+void standardOutputFailed(int error) {
+    if (standardOutputError == 0) standardOutputError = error != 0 ? error : EIO;
 }
 
 int finishStandardOutput(int code) {

@@ -83,6 +83,8 @@ bool writeTextOutput(OutputFile& out, const std::function<Status(TextWriter&)>& 
 bool checkInputs(std::span<const std::string> inputs);
 // Writes results to standard output; a failure is remembered with its reason for finishStandardOutput.
 void printOut(std::string_view text);
+// Remembers a write to standard output that failed elsewhere (errno error), for finishStandardOutput.
+void standardOutputFailed(int error);
 // Standard input copied into an anonymous file, for commands that take "-" as their one input; the path
 // to open it by. Empty (with the message printed) when it cannot be read.
 std::string standardInputAsFile();

@@ -48,7 +48,7 @@ int runFft(std::span<const std::string> args) {
     if (!parameters) return usageError(self, parameters.error().message);
 
     auto input = openAnalysisRecord(p.files.front(), *inputArgs);
-    if (!input) return printError(input.error().message), 1;
+    if (!input) return printError(input.error()), 1;
     const auto& d = input->description();
     if (d.frames < parameters->size) {
         printError(acoustics::message(Word::FftSizeAboveSignal,
@@ -57,9 +57,9 @@ int runFft(std::span<const std::string> args) {
     }
     if (d.fullScale) printError(acoustics::message(Word::LevelsReFullScale));
     auto analyzer = acoustics::FftAnalyzer::create(*parameters, d.sampleRate);
-    if (!analyzer) return printError(analyzer.error().message), 1;
+    if (!analyzer) return printError(analyzer.error()), 1;
     Status read = readAnalysisSamples(*input, "fft", [&](std::span<const double> s) { analyzer->push(s); });
-    if (!read) return printError(read.error().message), 1;
+    if (!read) return printError(read.error()), 1;
     const std::string csv = acoustics::SpectrumCsv(*analyzer, d.referenceValue);
     std::fwrite(csv.data(), 1, csv.size(), stdout);
     return 0;

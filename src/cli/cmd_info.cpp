@@ -78,12 +78,12 @@ bool infoSdt(const std::string& path, const std::string& name, std::string& out)
     const SdtHeader& h = sdt->header();
     out += "File: " + name + "\n";
     out += "Sample rate: " + formatGeneral(h.sampleRate, 10) + " Hz\n";
-    out += "Processor: " + utf16ToUtf8(h.processor) + "\n";
+    out += "Processor: " + printableText(utf16ToUtf8(h.processor)) + "\n";
     out += "Channels: " + std::to_string(h.presentChannels()) + " (mask " +
            std::to_string(h.channelMask & 7) + ")\n";
     for (int k = 0; k < 3; ++k) {
         if (!(h.channelMask & (1 << k))) continue;
-        out += "  ch" + std::to_string(k + 1) + ": units '" + utf16ToUtf8(h.units[k]) +
+        out += "  ch" + std::to_string(k + 1) + ": units '" + printableText(utf16ToUtf8(h.units[k])) +
                "', 0 dB = " + formatGeneral(h.referenceValue[k], 10) + "\n";
     }
     const DirectoryWalk walk = sdt->walkEntries();

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // k470-cli record: connects to the raw-signal instrument, runs its stream through the processing chain and
 // records the enabled output channels into a new signal file, as "Start recording" does in the window.
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -35,6 +38,9 @@ void onInterrupt(int) {
 }
 
 constexpr int kTickMs = 30;  // the acquisition timer's period
+// The closest markers may follow one another: a record takes 15 of them before a new one begins, so closer
+// markers would only cut the recording into records of a few frames each.
+constexpr double kShortestMarkerStepSeconds = 1.0;
 
 bool parsePositive(const std::string& text, double& value) {
     auto r = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -56,6 +62,7 @@ class TappedStream : public StreamHandler {
     }
     bool OnStreamTick(SerialPort& port) override { return live_.OnStreamTick(port); }
     void StopStream() override { live_.StopStream(); }
+    std::optional<uint32_t> streamVin() const override { return live_.streamVin(); }
     std::vector<double>& pending() { return tap_.pending(); }
     uint64_t framesLost() const { return live_.framesLost(); }
     bool started = false;
@@ -117,6 +124,9 @@ std::optional<int> parseRecordArgs(const Command& self, std::span<const std::str
     if (!p.files.empty()) r.device = p.files[0];
     r.output = p.outputPath();
     if (r.output.empty()) return usageError(self, "give the output file with -o");
+    if (r.output == "-")
+        return usageError(self,
+                          "standard output can't take a recording: it grows in a file on disk (-o OUT.sdt)");
     if (p.has("--seconds") == p.has("--frames"))
         return usageError(self, "give either --seconds S or --frames N");
     double v = 0.0;
@@ -131,8 +141,10 @@ std::optional<int> parseRecordArgs(const Command& self, std::span<const std::str
             r.frames > (1ull << 40))
             return usageError(self, "--frames takes a whole number above 0");
     }
-    if (p.has("--marker-every") && !parsePositive(p.value("--marker-every"), r.markerEvery))
-        return usageError(self, "--marker-every takes a number of seconds above 0");
+    if (p.has("--marker-every") && (!parsePositive(p.value("--marker-every"), r.markerEvery) ||
+                                    r.markerEvery < kShortestMarkerStepSeconds))
+        return usageError(
+            self, "--marker-every takes a number of seconds from 1, not '" + p.value("--marker-every") + "'");
     if (p.has("--preset")) r.preset = p.value("--preset");
     return std::nullopt;
 }
@@ -184,23 +196,28 @@ int recordStream(const RecordArgs& r, SignalState& state, const FilterLibrary& l
     }
     SignalRecorder recorder({links.clock, nullptr, nullptr});
     if (Status s = recorder.Start(r.output, header, {kStreamDeviceType, controller.vin()}); !s) {
-        printError(s.error().message);
+        printError(s.error());
         controller.StopAcquisition();
         return 1;
     }
+    if (recorder.replacesEarlierFile())
+        printNote(substitute(lexicon().text(Word::RecordingGrowsBeside), {r.output, recorder.growingAt()}));
     RecordingFeed feed(recorder, wanted, markerStep);
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     uint32_t lastData = links.clock.nowMs();
     int exitCode = 0;
+    bool writeFailed = false;  // then the message has said what the file holds
     while (!feed.done() && !interrupted) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kTickMs));
         controller.OnAcquisitionTimer();
+        if (controller.vin() != recorder.vin()) recorder.setVin(controller.vin());
         const bool data = !stream.pending().empty();
         if (data) lastData = links.clock.nowMs();
         if (Status s = data ? feed.take(stream.pending()) : recorder.Tick(); !s) {
-            printError(s.error().message);  // the recorder has closed the file with what it holds
+            printError(s.error());  // the recorder has closed the file with what it holds
             exitCode = 1;
+            writeFailed = true;
             break;
         }
         if (links.clock.nowMs() - lastData > kStreamSilenceLimitMs) {
@@ -212,12 +229,14 @@ int recordStream(const RecordArgs& r, SignalState& state, const FilterLibrary& l
     }
     controller.StopAcquisition();
     if (Status s = recorder.Stop(); !s) {
-        printError(s.error().message);
+        printError(s.error());
         exitCode = 1;
+        writeFailed = true;
     }
-    std::fprintf(stderr, "%llu frames in %u records written to %s\n",
-                 static_cast<unsigned long long>(recorder.totalFrames()), recorder.recordCount(),
-                 r.output.c_str());
+    if (!writeFailed)
+        std::fprintf(stderr, "%llu frames in %u records written to %s\n",
+                     static_cast<unsigned long long>(recorder.totalFrames()), recorder.recordCount(),
+                     r.output.c_str());
     // A recording with gaps must not pass for a whole one.
     if (const uint64_t lost = stream.framesLost(); lost > 0)
         printError("warning: " + substitute(lexicon().text(Word::StreamFramesLost), {std::to_string(lost)}));
@@ -232,8 +251,9 @@ int runRecord(std::span<const std::string> args) {
     if (auto done = parseRecordArgs(self, args, r)) return *done;
     const std::filesystem::path outPath(r.output);
     std::error_code ec;
+    // Told before the instrument is connected.
     if (outPath.has_parent_path() && !std::filesystem::is_directory(outPath.parent_path(), ec)) {
-        printError(lexicon().cantOpenFile(r.output) + ": the directory does not exist");
+        printError(fail(lexicon().cantWriteFile(r.output), std::strerror(ENOENT)));
         return 1;
     }
     SignalState state;

@@ -39,16 +39,16 @@ int runRt60(std::span<const std::string> args) {
         bandsName == "octave" ? acoustics::ReverberationBands::Octave : acoustics::ReverberationBands::Third;
 
     auto input = openAnalysisRecord(p.files.front(), *inputArgs);
-    if (!input) return printError(input.error().message), 1;
+    if (!input) return printError(input.error()), 1;
     if (Status s = acoustics::checkDecayLength(input->description().frames, input->description().sampleRate);
         !s)
-        return printError(s.error().message), 1;
+        return printError(s.error()), 1;
     std::vector<double> samples;
     samples.reserve(input->description().frames);
     Status read = readAnalysisSamples(*input, "rt60 reading", [&](std::span<const double> s) {
         samples.insert(samples.end(), s.begin(), s.end());
     });
-    if (!read) return printError(read.error().message), 1;
+    if (!read) return printError(read.error()), 1;
     std::optional<ProgressLine> progress;
     if (isatty(STDERR_FILENO)) progress.emplace("rt60 bands");
     auto result =
@@ -57,7 +57,7 @@ int runRt60(std::span<const std::string> args) {
             return true;
         });
     progress.reset();
-    if (!result) return printError(result.error().message), 1;
+    if (!result) return printError(result.error()), 1;
     writeReverberation(*result);
     return 0;
 }

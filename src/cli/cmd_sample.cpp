@@ -13,6 +13,9 @@ namespace k470::cli {
 
 namespace {
 
+// At most as many records as an autorecording writes into one file (920 MB): more would only fill the disk.
+constexpr long long kMaxSampleRecords = 300'000;
+
 bool parseNumber(const std::string& text, long long& value, int base = 10) {
     auto r = std::from_chars(text.data(), text.data() + text.size(), value, base);
     return r.ec == std::errc() && r.ptr == text.data() + text.size();
@@ -25,7 +28,7 @@ int writeSampleSignal(const Command& self, const ParsedArgs& p, const std::strin
     const auto kind = sampleSignalKindNamed(p.value("--sdt"));
     if (!kind) return usageError(self, "--sdt takes one of " + std::string(sampleSignalKindNames()));
     if (Status s = WriteSampleSignalFile(*kind, output); !s) {
-        printError(s.error().message);
+        printError(s.error());
         return 1;
     }
     return 0;
@@ -45,8 +48,8 @@ int runSample(std::span<const std::string> args) {
     long long type = 0, records = 0, seed = 0, vin = 0;
     if (!parseNumber(p.value("--type", "3"), type) || type < 0 || type > 0xFFFF)
         return usageError(self, "--type takes a device type code");
-    if (!parseNumber(p.value("--records", "1"), records) || records < 1 || records > 10'000'000)
-        return usageError(self, "--records takes a number from 1 to 10000000");
+    if (!parseNumber(p.value("--records", "1"), records) || records < 1 || records > kMaxSampleRecords)
+        return usageError(self, "--records takes a number from 1 to " + std::to_string(kMaxSampleRecords));
     if (!parseNumber(p.value("--seed", "1"), seed) || seed < 0 || seed > 0xFFFFFFFFll)
         return usageError(self, "--seed takes a number from 0 to 4294967295");
     if (!parseNumber(p.value("--vin", "00A1B2C3"), vin, 16) || vin < 0 || vin > 0xFFFFFFFFll)
@@ -58,8 +61,7 @@ int runSample(std::span<const std::string> args) {
     }
 
     // "-" writes the records to standard output; a file takes its name only when every record is in it.
-    auto writer = output == "-" ? Result<BinFileAppender>(BinFileAppender::StandardOutput())
-                                : BinFileAppender::Create(output, Placement::Whole);
+    auto writer = BinFileAppender::Create(output, Placement::Whole);
     if (!writer) {
         printError(writer.error());
         return 1;

@@ -6,6 +6,7 @@
 #include "acoustics/acoustics_words.h"
 #include "base/number_format.h"
 #include "cli/signal_cli_support.h"
+#include "data/signal_limits.h"
 
 namespace k470::cli {
 
@@ -39,6 +40,7 @@ Result<acoustics::CalibrationSource> calibration(const std::string& text) {
     if (colon != std::string::npos && parseDouble(text.substr(colon + 1), level)) {
         if (!std::isfinite(level))
             return fail("--calibration: the level must be a number, not '" + text + "'");
+        if (Status ok = checkCalibrationLevel(level); !ok) return ok.error();
         c.path = text.substr(0, colon);
         c.level = level;
     }
@@ -82,6 +84,7 @@ Result<SignalInputArgs> readSignalInputArgs(const ParsedArgs& p) {
     if (p.has("--scale")) {
         auto v = number(p, "--scale", true);
         if (!v) return v.error();
+        if (Status ok = checkScale(*v); !ok) return ok.error();
         a.input.scale = *v;
     }
     if (p.has("--calibration")) {

@@ -98,8 +98,8 @@ Status WriteSingleRecordFile(const std::string& path, const MeasurementRecord& r
 
 Result<BinFileAppender> BinFileAppender::Open(const std::string& path, Placement placement, bool sync) {
     auto out = OutputFile::Create(path, placement);
-    if (!out) return fail(lexicon().text(Word::CantOpenFile) + " " + path, out.error().reason);
-    return BinFileAppender(std::move(*out), sync);
+    if (!out) return out.error();  // "Can't write file 'path'" and the system's reason
+    return BinFileAppender(std::move(*out), placement, sync);
 }
 
 Result<BinFileAppender> BinFileAppender::Create(const std::string& path, Placement placement) {
@@ -111,7 +111,7 @@ Result<BinFileAppender> BinFileAppender::Create(const std::string& path, bool sy
 }
 
 BinFileAppender BinFileAppender::StandardOutput() {
-    return BinFileAppender(OutputFile::StandardOutput(), false);
+    return BinFileAppender(OutputFile::StandardOutput(), Placement::Whole, false);
 }
 
 Status BinFileAppender::Append(const MeasurementRecord& record, const CalendarTime& stamp) {
@@ -123,8 +123,9 @@ Status BinFileAppender::Append(const MeasurementRecord& record, const CalendarTi
     if (ok && sync_ && !file.sync() && errno != EINVAL) ok = false;
     if (!ok) {
         const int error = errno != 0 ? errno : EIO;
-        // No partial record stays at the end of the file: the next reader would count it as a record.
-        file.truncate(end_);
+        // No partial record stays at the end of the file: the next reader would count it as a record. (A file
+        // written straight, such as standard output opened for appending, holds more than this output.)
+        if (!output_.isDirect()) file.truncate(end_);
         return writeError(path(), error);
     }
     end_ += kRecordSize;
@@ -134,6 +135,11 @@ Status BinFileAppender::Append(const MeasurementRecord& record, const CalendarTi
 
 Status BinFileAppender::Close() {
     if (!output_.isOpen()) return {};
+    // A recording that got no record replaces nothing: an earlier file stays as it was.
+    if (placement_ == Placement::Growing && written_ == 0 && output_.replacesEarlierFile()) {
+        output_.Discard();
+        return {};
+    }
     return output_.Commit();
 }
 

@@ -81,9 +81,10 @@ Status WriteSingleRecordFile(const std::string& path, const MeasurementRecord& r
 class BinFileAppender {
   public:
     // A recording (Placement::Growing, every record pushed to the device before Append returns, so a record
-    // counted as written is on disk), or a file made in one go (Placement::Whole: it appears when Close
-    // succeeds, and an earlier file of that name stays until then). Devices and FIFOs are written straight,
-    // so "-o /dev/stdout" works.
+    // counted as written is on disk; a new name grows in place, an earlier file is replaced only by Close,
+    // and not at all when no record was written; a new name then holds no record), or a file made in one go (Placement::Whole: it appears
+    // when Close succeeds, and an earlier file of that name stays until then). Devices, FIFOs and standard
+    // output ("-", /dev/stdout) are written straight.
     static Result<BinFileAppender> Create(const std::string& path, Placement placement = Placement::Growing);
     // A file that grows in place, each record pushed to the device only with syncEachRecord.
     static Result<BinFileAppender> Create(const std::string& path, bool syncEachRecord);
@@ -92,13 +93,15 @@ class BinFileAppender {
     Status Append(const MeasurementRecord& record, const CalendarTime& stamp);
     const std::string& path() const { return output_.path(); }
     int recordsWritten() const { return written_; }
-    // Puts the file in place (Placement::Whole) and closes it; reports a write that failed late.
+    // Puts the file in place and closes it; reports a write that failed late.
     Status Close();
 
   private:
     static Result<BinFileAppender> Open(const std::string& path, Placement placement, bool sync);
-    BinFileAppender(OutputFile output, bool sync) : output_(std::move(output)), sync_(sync) {}
+    BinFileAppender(OutputFile output, Placement placement, bool sync)
+        : output_(std::move(output)), placement_(placement), sync_(sync) {}
     OutputFile output_;
+    Placement placement_ = Placement::Whole;
     bool sync_ = true;
     uint64_t end_ = 0;
     int written_ = 0;

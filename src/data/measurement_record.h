@@ -29,6 +29,8 @@ inline double decodeLevel(uint16_t word) {
     return word / 256.0;
 }
 uint16_t encodeLevel(double level);
+// The highest level a word holds (255.996 dB); levels below 0 dB are stored as 0.
+constexpr double kMaxStoredLevelDb = 65535.0 / 256.0;
 // Calibration offsets are signed words in 1/256 dB.
 inline double decodeOffset(int16_t word) {
     return word / 256.0;

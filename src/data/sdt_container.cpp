@@ -10,6 +10,7 @@
 #include "base/byte_order.h"
 #include "base/lexicon.h"
 #include "base/number_format.h"
+#include "data/signal_limits.h"
 
 namespace k470 {
 
@@ -118,6 +119,10 @@ Status checkHeaderValues(const SdtHeader& header, const std::string& path) {
     if (!(header.sampleRate >= kMinSampleRate && header.sampleRate <= kMaxSampleRate))
         return fail("The sampling frequency of '" + path + "' (" + formatGeneral(header.sampleRate, 10) +
                     " Hz) is outside what an instrument records");
+    for (int k = 0; k < 3; ++k)
+        if (header.channelMask & (1u << k))
+            if (Status ok = checkReferenceValue(header.referenceValue[k], k + 1); !ok)
+                return fail("'" + path + "': " + ok.error().message);
     return {};
 }
 
@@ -170,6 +175,13 @@ Result<EntryLocation> SdtContainer::locateEntry(uint32_t n) const {
     return loc;
 }
 
+Result<std::vector<IndexedEntry>> SdtContainer::signalEntries() const {
+    DirectoryWalk walk = walkEntries();
+    if (walk.problem) return *walk.problem;
+    if (walk.entries.empty()) return fail(Word::HoldsNoSignalRecord, {path_});
+    return std::move(walk.entries);
+}
+
 DirectoryWalk SdtContainer::walkEntries() const {
     DirectoryWalk walk;
     DirectoryBlock block;
@@ -212,7 +224,13 @@ Status SdtContainer::checkEntryData(const DirectoryEntry& e) const {
 Result<SdtWriter> SdtWriter::Create(const std::string& path, const SdtHeader& header, Placement placement) {
     auto output = OutputFile::Create(path, placement);
     if (!output) return output.error();
+    if (output->isDirect() && placement == Placement::Growing) return fail(Word::RecordingNeedsFile, {path});
     SdtWriter w(path, std::move(*output));
+    if (w.output_.isDirect()) {
+        auto scratch = CreateScratchFile();
+        if (!scratch) return fail(lexicon().cantWriteFile(path), scratch.error().reason);
+        w.staging_ = std::move(*scratch);
+    }
     uint8_t bytes[kSdtHeaderSize];
     header.encode(bytes);
     if (!w.file().writeAt(0, bytes, sizeof bytes)) return w.writeError();
@@ -280,12 +298,28 @@ Status SdtWriter::AppendFrames(std::span<const double> values, uint32_t frames) 
     return {};
 }
 
+void SdtWriter::setRecordVin(uint32_t vin) {
+    if (current_ >= 0) block_.entries[static_cast<size_t>(current_)].vin = vin;
+}
+
 Status SdtWriter::Flush() {
     return writeBlock();
 }
 
 Status SdtWriter::Finish() {
     if (auto s = writeBlock(); !s) return s;
+    if (staging_.isOpen()) {
+        // The whole file, in order, to the pipe or device.
+        std::vector<uint8_t> piece(1 << 16);
+        for (uint64_t at = 0; at < end_;) {
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(piece.size(), end_ - at));
+            errno = 0;
+            if (!staging_.readAt(at, piece.data(), n) || !output_.file().write(piece.data(), n))
+                return writeError();
+            at += n;
+        }
+        (void)staging_.close();
+    }
     return output_.Commit();
 }
 

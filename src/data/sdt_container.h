@@ -107,6 +107,10 @@ class SdtContainer {
     // Entry n (slot n mod 256 of block n div 256 of the chain), with the position of its table.
     Result<EntryLocation> locateEntry(uint32_t n) const;
     DirectoryWalk walkEntries() const;
+    // The used entries, or the walk's problem when the directory chain is damaged (cut short, looping,
+    // reaching beyond the end) or "'path' holds no signal record" when it holds none: the one check that
+    // every command reading the file's signal makes, so that each refuses a damaged file in the same words.
+    Result<std::vector<IndexedEntry>> signalEntries() const;
     // Checks that a used entry's table and samples lie inside the file.
     Status checkEntryData(const DirectoryEntry& entry) const;
 
@@ -131,7 +135,10 @@ class SdtWriter {
   public:
     // Writes a new file through a safe output (base/safe_write.h): it takes the name when Finish succeeds,
     // and an earlier file of that name stays until then. Fails with "Can't write file '<path>'".
-    // A recording passes Placement::Growing, so that the file on disk holds every record written so far.
+    // Standard output, a pipe or a device takes the file whole when Finish succeeds: the header and the
+    // directory are rewritten after the data, so the file is put together in a scratch file first.
+    // A recording passes Placement::Growing, so that the file on disk holds every record written so far; it
+    // needs a file on disk and refuses standard output, pipes and devices.
     static Result<SdtWriter> Create(const std::string& path, const SdtHeader& header,
                                     Placement placement = Placement::Whole);
 
@@ -150,7 +157,12 @@ class SdtWriter {
     // A writer dropped without Finish leaves nothing behind.
     Status Finish();
 
-    File& file() { return output_.file(); }
+    File& file() { return staging_.isOpen() ? staging_ : output_.file(); }
+    // The output the file goes to (where it is written, whether it replaces an earlier file; Discard).
+    OutputFile& output() { return output_; }
+    const OutputFile& output() const { return output_; }
+    // The serial number in the entry of the record being written (on disk at the next Flush).
+    void setRecordVin(uint32_t vin);
     uint64_t end() const { return end_; }
     uint32_t recordCount() const { return records_; }
 
@@ -161,6 +173,7 @@ class SdtWriter {
 
     std::string path_;
     OutputFile output_;
+    File staging_;  // the file put together here for a direct output, copied to it by Finish
     DirectoryBlock block_;
     uint64_t blockOffset_ = kSdtHeaderSize;
     uint32_t slot_ = 0;  // next free slot of the current block

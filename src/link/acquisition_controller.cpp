@@ -60,6 +60,13 @@ uint32_t packInterval(uint32_t seconds) {
     return h << 16 | ((seconds / 60) % 60) << 8 | (seconds % 60);
 }
 
+// "Type name (VIN: 00A1B2C3)"
+std::string titleFor(DeviceType type, uint32_t vin) {
+    std::string vinText;
+    appendHex8(vinText, vin);
+    return deviceTypeName(type) + " (VIN: " + vinText + ")";
+}
+
 }  // namespace
 
 bool looksLikeRawStream(std::span<const uint8_t> b) {
@@ -109,7 +116,8 @@ bool AcquisitionController::StartAcquisition() {
     }
     if (hint == kStreamDeviceType) {
         deviceType_ = kStreamDeviceType;
-        vin_ = 0;  // a stream carries no identification
+        vin_ = 0;  // the stream tells it among its status values, a moment after it starts
+
     } else {
         // The buffer starts zeroed, so a first message shorter than the header gives zeros, not leftovers.
         uint8_t first[kIdentificationSize] = {};
@@ -117,9 +125,7 @@ bool AcquisitionController::StartAcquisition() {
         deviceType_ = readU16(first + kStatusTypeOffset);
         vin_ = readU32(first + kStatusVinOffset);
     }
-    std::string vinText;
-    appendHex8(vinText, vin_);
-    baseTitle_ = deviceTypeName(deviceType_) + " (VIN: " + vinText + ")";
+    baseTitle_ = titleFor(deviceType_, vin_);
     view_.SetTitle(baseTitle_);
 
     if (deviceType_ == kStreamDeviceType && streamHandler_) {
@@ -316,6 +322,12 @@ void AcquisitionController::OnAcquisitionTimer() {
     if (streaming_) {
         SerialPort* port = deps_.usb.port();
         if (streamHandler_ && port && streamHandler_->OnStreamTick(*port)) view_.NewData();
+        if (const auto vin = streamHandler_ ? streamHandler_->streamVin() : std::nullopt;
+            vin && *vin != vin_) {
+            vin_ = *vin;
+            baseTitle_ = titleFor(deviceType_, vin_);
+            if (recording_ == Recording::Off) view_.SetTitle(baseTitle_);
+        }
         return;
     }
     MessageLink* link = chosenLink();

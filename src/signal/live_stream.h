@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -37,6 +38,14 @@ int sampleRateClass(double sampleRate);
 // The table entry for a class and step; step 0 and steps outside 1..13 give the pass-through (1, 0, 0).
 HighPassCoefficients highPassCoefficients(int rateClass, int step);
 
+// Status selectors of the stream: 0 and 1 set the two status values that go with every sample through the
+// chain; 2 and 3 carry the low and the high word of the instrument's serial number (VIN), which a stream
+// has no other place for. A selector with bit 7 set, or any other, carries nothing for the PC.
+constexpr uint8_t kStatusSelectorA = 0;
+constexpr uint8_t kStatusSelectorB = 1;
+constexpr uint8_t kStatusSelectorVinLow = 2;
+constexpr uint8_t kStatusSelectorVinHigh = 3;
+
 // Frame decoder; its state (position in the frame, status values) lasts across reads and acquisitions.
 class StreamDecoder {
   public:
@@ -63,6 +72,13 @@ class StreamDecoder {
 
     uint16_t statusA() const { return statusA_; }
     uint16_t statusB() const { return statusB_; }
+    // Forgets the serial number: the next stream may come from another instrument.
+    void forgetVin() { vinWords_ = 0; }
+    // The instrument's serial number, once both of its words have come.
+    std::optional<uint32_t> vin() const {
+        if (vinWords_ != 0b11) return std::nullopt;
+        return uint32_t{vinHigh_} << 16 | vinLow_;
+    }
 
   private:
     int32_t sampleValue() const {
@@ -71,8 +87,24 @@ class StreamDecoder {
     }
     void applyStatus() {
         const uint16_t value = static_cast<uint16_t>(data_[1] | (data_[2] << 8));
-        if (data_[0] == 0) statusA_ = value;
-        if (data_[0] == 1) statusB_ = value;
+        switch (data_[0]) {
+            case kStatusSelectorA:
+                statusA_ = value;
+                break;
+            case kStatusSelectorB:
+                statusB_ = value;
+                break;
+            case kStatusSelectorVinLow:
+                vinLow_ = value;
+                vinWords_ |= 0b01;
+                break;
+            case kStatusSelectorVinHigh:
+                vinHigh_ = value;
+                vinWords_ |= 0b10;
+                break;
+            default:
+                break;
+        }
     }
 
     int position_ = 0;  // 0 = waiting for a marker, 1..3 = data bytes received
@@ -80,6 +112,9 @@ class StreamDecoder {
     std::array<uint8_t, 3> data_{};
     uint16_t statusA_ = 0;
     uint16_t statusB_ = 0;
+    uint16_t vinLow_ = 0;
+    uint16_t vinHigh_ = 0;
+    uint8_t vinWords_ = 0;  // bit 0: the low word came, bit 1: the high word
 };
 
 // The live stream path: decoder, high-pass state and the chain input. The caller holds the signal lock, has
@@ -97,6 +132,7 @@ class LiveSignalStream {
     // Clears the high-pass state (x[n-1], x[n-2], y[n-1], y[n-2]).
     void resetHighPass() { x1_ = x2_ = y1_ = y2_ = 0.0; }
     const StreamDecoder& decoder() const { return decoder_; }
+    StreamDecoder& decoder() { return decoder_; }
     // The buffer of one stream read, allocated once.
     std::vector<uint8_t>& readBuffer() { return readBuffer_; }
 

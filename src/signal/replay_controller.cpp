@@ -6,6 +6,7 @@
 
 #include "base/lexicon.h"
 #include "base/number_format.h"
+#include "data/signal_limits.h"
 
 namespace k470 {
 
@@ -160,14 +161,30 @@ uint32_t ReplayController::Tick(ReplaySink& sink) {
             state_.store(ReplayState::Stopped);
             break;
         }
+        // The frames up to a sample out of range (NaN, infinite, far beyond the reference) are replayed;
+        // the replay stops there and says why, as the analyses refuse such a signal.
         const double* v = raw_.data();
-        for (uint32_t f = 0; f < count; ++f) {
-            std::array<double, 3>& x = frames_[f];
-            for (int k = 0; k < 3; ++k) x[static_cast<size_t>(k)] = (h.channelMask & (1u << k)) ? *v++ : 0.0;
+        uint32_t good = 0;
+        for (bool inRange = true; inRange && good < count; good += inRange ? 1 : 0) {
+            std::array<double, 3>& x = frames_[good];
+            for (int k = 0; k < 3 && inRange; ++k) {
+                if (!(h.channelMask & (1u << k))) {
+                    x[static_cast<size_t>(k)] = 0.0;
+                    continue;
+                }
+                const double value = *v++;
+                inRange = sampleInRange(value, h.referenceValue[k]);
+                if (!inRange) problem_ = sampleOutOfRange(value, position_ + good + 1, currentRecord_ + 1);
+                x[static_cast<size_t>(k)] = value;
+            }
         }
-        sink.Frames(std::span<const std::array<double, 3>>(frames_.data(), count));
-        position_ += count;
-        delivered += count;
+        sink.Frames(std::span<const std::array<double, 3>>(frames_.data(), good));
+        position_ += good;
+        delivered += good;
+        if (good < count) {
+            state_.store(ReplayState::Stopped);
+            break;
+        }
     }
     if (accumulating_) {
         accumulated_ += delivered;

@@ -213,7 +213,8 @@ Status writePlan(const SamplePlan& plan, const std::string& path) {
         header.units[k] = utf8ToUtf16(plan.units);
         header.referenceValue[k] = plan.reference;
     }
-    if (Status s = recorder.Start(path, header, {plan.type, kSampleVin}); !s) return s;
+    // Made in one go: the file takes its name when whole, and an earlier file stays until then.
+    if (Status s = recorder.Start(path, header, {plan.type, kSampleVin}, Placement::Whole); !s) return s;
     const size_t channels = static_cast<size_t>(recorder.channelCount());
     std::vector<double> piece;
     for (size_t r = 0; r < plan.records.size(); ++r) {
@@ -259,9 +260,7 @@ std::string_view sampleSignalKindNames() {
 }
 
 Status WriteSampleSignalFile(SampleSignalKind kind, const std::string& path) {
-    Status s = writePlan(planFor(kind), path);
-    if (!s) removeUnfinishedRecording(path);
-    return s;
+    return writePlan(planFor(kind), path);
 }
 
 }  // namespace k470

@@ -23,7 +23,8 @@ constexpr double kRoomOctaveCentres[6] = {125.0, 250.0, 500.0, 1000.0, 2000.0, 4
 constexpr double kRoomReverberationTimes[6] = {1.8, 1.5, 1.2, 1.0, 0.8, 0.6};
 constexpr double kRoomFloorDb = -70.0;
 
-// Writes the sample file; on failure nothing is left at path.
+// Writes the sample file; it takes its name when whole. On failure nothing new is left, and an earlier
+// file of that name stays as it was.
 Status WriteSampleSignalFile(SampleSignalKind kind, const std::string& path);
 
 }  // namespace k470

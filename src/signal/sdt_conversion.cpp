@@ -13,6 +13,7 @@
 #include "base/number_format.h"
 #include "base/safe_write.h"
 #include "base/text_encoding.h"
+#include "data/signal_limits.h"
 
 namespace k470 {
 
@@ -71,6 +72,25 @@ std::string signalBaseName(const std::string& path) {
 
 namespace {
 
+// The 0 dB reference of the channel at a position of the record's frames.
+double referenceAt(const SdtContainer& source, const SignalRecord& record, int column) {
+    for (int k = 0, seen = 0; k < 3; ++k)
+        if (record.channelMask & (1u << k) && seen++ == column) return source.header().referenceValue[k];
+    return 0.0;
+}
+
+// Fails at the first sample of the target's channel in this piece that no analysis would take (NaN,
+// infinite, far beyond the channel's reference): such a record is not converted at all, rather than
+// turned into a WAV of infinities or one normalised to nothing.
+Status checkPiece(const SdtContainer& source, const SignalRecord& record, const WavChannelTarget& t,
+                  const double* v, size_t frames, size_t stride, uint64_t at) {
+    const double reference = referenceAt(source, record, t.column);
+    for (size_t f = 0; f < frames; ++f)
+        if (!sampleInRange(v[f * stride], reference))
+            return sampleOutOfRange(v[f * stride], at + f + 1, static_cast<int>(record.ordinal) + 1);
+    return {};
+}
+
 // How a target's samples are scaled: mean 0 and gain 1 unless normalised.
 struct ChannelScale {
     double lo = 0.0, hi = 0.0, sum = 0.0, mean = 0.0, gain = 1.0;
@@ -98,6 +118,7 @@ Result<std::vector<ChannelScale>> measureScales(const SdtContainer& source, cons
             if (!targets[ti].status) continue;
             ChannelScale& sc = scale[ti];
             const double* v = in.data() + targets[ti].column;
+            if (Status ok = checkPiece(source, record, targets[ti], v, n, stride, at); !ok) return ok.error();
             if (at == 0) sc.lo = sc.hi = v[0];  // min and max start at the record's first value
             double lo = sc.lo, hi = sc.hi, sum = sc.sum;
             for (size_t f = 0; f < n; ++f) {
@@ -163,6 +184,8 @@ Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record
             if (!t.status) continue;
             const ChannelScale& sc = scale[ti];
             const double* v = in.data() + t.column;
+            if (!normalize)  // a normalised conversion checked every sample in its first pass
+                if (Status ok = checkPiece(source, record, t, v, n, stride, done); !ok) return ok;
             if (sc.silent) {
                 std::fill_n(out.begin(), n, 0.0f);
             } else if (!normalize) {
@@ -314,8 +337,11 @@ class WavConversion {
     }
 
     // Closes a writer and files its output as written or missing.
+    // Puts a whole file in place; one whose channel failed (a read error, a sample out of range) is dropped,
+    // so that every file a conversion leaves is whole.
     void finish(WavFileWriter& w, Status status) {
         const std::string name = w.path();
+        if (!status) w.Discard();
         Status closed = w.Close();
         if (status && closed) {
             report_.written.push_back(name);
@@ -405,12 +431,13 @@ std::string tableHeading(const SdtHeader& h, CodePage codePage) {
     return heading + "\r\n";
 }
 
-enum class TableEnd { Complete, ReadFailed, Cancelled };
+enum class TableEnd { Complete, ReadFailed, OutOfRange, Cancelled };
 
 // The rows of a record's table: the time and the values of a frame each. `percent` is told how far it
-// has come after each piece and cancels by returning false.
+// has come after each piece and cancels by returning false. A sample that no analysis would take (NaN,
+// infinite, far beyond its channel's reference) ends the table, with the reason in outOfRange.
 TableEnd appendRecordTable(TextWriter& w, const SdtContainer& sdt, const SignalRecord& record, size_t stride,
-                           const std::function<bool(int)>& percent) {
+                           const std::function<bool(int)>& percent, std::optional<Error>& outOfRange) {
     std::string& text = w.buffer();
     const double rate = sdt.header().sampleRate;
     const uint64_t frames = stride == 0 ? 0 : record.frameCount();
@@ -421,6 +448,13 @@ TableEnd appendRecordTable(TextWriter& w, const SdtContainer& sdt, const SignalR
         if (!readDoubles(sdt.file(), record.dataOffset() + done * record.frameBytes(), in.data(),
                          count * stride))
             return TableEnd::ReadFailed;
+        for (size_t c = 0; c < stride; ++c)
+            for (size_t f = 0; f < count; ++f)
+                if (const double v = in[f * stride + c];
+                    !sampleInRange(v, referenceAt(sdt, record, int(c)))) {
+                    outOfRange = sampleOutOfRange(v, done + f + 1, static_cast<int>(record.ordinal) + 1);
+                    return TableEnd::OutOfRange;
+                }
         for (size_t f = 0; f < count; ++f) {
             appendGeneral(text, static_cast<double>(done + f) / rate, 10);
             text += '\t';
@@ -479,14 +513,18 @@ Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordS
         }
         TableEnd end = TableEnd::Complete;
         bool ok = false;
-        std::optional<Error> writeError;
+        std::optional<Error> writeError, outOfRange;
         {
             TextWriter w(out->file());
             appendRecordHeading(w.buffer(), fullPath, e.entry, heading);
-            end = appendRecordTable(w, *sdt, *record, stride, [&](int percent) {
-                return !progress || progress({n - 1, records, percent});
-            });
+            end = appendRecordTable(
+                w, *sdt, *record, stride,
+                [&](int percent) {
+                    return !progress || progress({n - 1, records, percent});
+                },
+                outOfRange);
             if (end == TableEnd::ReadFailed) report.problems.push_back(fail(Word::CantReadSamples, {path}));
+            if (end == TableEnd::OutOfRange) report.problems.push_back(*outOfRange);
             if (end == TableEnd::Cancelled) report.cancelled = true;
             ok = w.flush() && end == TableEnd::Complete;
             if (w.failed()) writeError = fail(lexicon().cantWriteFile(name), std::strerror(w.error()));
@@ -502,7 +540,7 @@ Result<ConversionReport> ConvertSdtToText(const std::string& path, const RecordS
         // Nothing of a text that failed stays behind, and an earlier file of that name is kept.
         out->Discard();
         report.missing.push_back(name);
-        if (!report.cancelled && end != TableEnd::ReadFailed)
+        if (!report.cancelled && end != TableEnd::ReadFailed && end != TableEnd::OutOfRange)
             report.problems.push_back(writeError ? *writeError : fail(lexicon().cantWriteFile(name)));
     }
     return report;

@@ -82,7 +82,8 @@ struct WavChannelTarget {
 };
 
 // Several channels of one record in one reading pass (two with normalize), each channel computed as
-// writeChannelToWav does. Fails only when the record cannot be read or the progress callback cancels.
+// writeChannelToWav does. Fails when the record cannot be read, at a sample that is NaN, infinite or more
+// than 300 dB above its channel's reference, or when the progress callback cancels.
 Status writeChannelsToWav(const SdtContainer& source, const SignalRecord& record,
                           std::span<WavChannelTarget> targets, bool normalize,
                           const std::function<bool(int percent)>& progress = {});

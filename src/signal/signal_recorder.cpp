@@ -5,7 +5,6 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 
 #include "base/byte_order.h"
@@ -48,35 +47,31 @@ void takeDecimatedFrame(const ProcessingChain& chain, uint16_t channelMask, std:
         if (channelMask & (1u << k)) out.push_back(chain.decimatedOutput(k));
 }
 
-void removeUnfinishedRecording(const std::string& path) {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
-}
-
 SignalRecorder::~SignalRecorder() {
+    // A recording ends with what it holds; a file made in one go and left unfinished leaves nothing.
+    if (placement_ == Placement::Whole) writer_.reset();
     (void)Stop();
 }
 
-Status SignalRecorder::Start(const std::string& path, const SdtHeader& header,
-                             const RecordingSource& source) {
+Status SignalRecorder::Start(const std::string& path, const SdtHeader& header, const RecordingSource& source,
+                             Placement placement) {
     if (active()) return fail(Word::RecordingAlreadyRunning, {path_});
     SdtHeader h = header;
     h.channelCount = static_cast<uint16_t>(h.presentChannels());
     if (h.channelCount == 0) return fail(Word::NothingToRecord);
-    auto writer = SdtWriter::Create(path, h, Placement::Growing);
-    if (!writer) {
-        removeUnfinishedRecording(path);  // made, but its header could not be written
-        return writer.error();
-    }
+    // A writer that fails here takes what it made with it.
+    auto writer = SdtWriter::Create(path, h, placement);
+    if (!writer) return writer.error();
     writer_.emplace(std::move(*writer));
     path_ = path;
     source_ = source;
+    placement_ = placement;
     channels_ = h.channelCount;
     recordFrames_ = 0;
     totalFrames_ = 0;
     if (Status s = beginRecord(); !s) {
+        writer_->output().Discard();  // nothing recorded yet: no file is better than a broken one
         writer_.reset();
-        removeUnfinishedRecording(path);  // nothing recorded yet: no file is better than a broken one
         return s;
     }
     return {};
@@ -112,18 +107,35 @@ Status SignalRecorder::refreshDirectory() {
 Status SignalRecorder::failed(const Error& error) {
     const int cause = errno;
     records_ = writer_->recordCount();
-    // The directory block is rewritten in place (no new space needed), holding the frames written before.
+    OutputFile& out = writer_->output();
+    if (placement_ == Placement::Whole) {
+        out.Discard();
+        writer_.reset();
+        if (deps_.onStopped) deps_.onStopped(describe(error));
+        return error;
+    }
+    // Nothing half-written stays behind the last whole piece, and the directory block is rewritten in place
+    // (no new space needed), holding the frames written before.
+    writer_->file().truncate(goodEnd_);
     (void)writer_->Flush();
-    (void)writer_->file().close();
-    writer_.reset();
-    std::error_code ec;
-    if (std::filesystem::file_size(path_, ec) > goodEnd_ && !ec)
-        std::filesystem::resize_file(path_, goodEnd_, ec);
     const std::string why = cause == ENOSPC || cause == EDQUOT ? lexicon().text(Word::DiskFull)
                             : cause == EFBIG ? lexicon().text(Word::FileSizeLimit)
-                                             : error.message;
-    const std::string message =
-        substitute(lexicon().text(Word::RecordingStopped), {why, path_, std::to_string(totalFrames_)});
+                                             : describe(error);
+    const bool replaces = out.replacesEarlierFile();
+    const std::string frames = std::to_string(totalFrames_);
+    std::string message;
+    if (totalFrames_ == 0) {
+        out.Discard();
+        message = replaces ? substitute(lexicon().text(Word::RecordingStoppedEarlierKept), {why, path_})
+                           : substitute(lexicon().text(Word::RecordingStoppedNothingMade), {why});
+    } else if (Status kept = out.Commit(); !kept && replaces) {
+        message = substitute(lexicon().text(Word::RecordingStoppedLeftAside),
+                             {why, frames, out.writtenAt(), path_});
+    } else {
+        message = substitute(lexicon().text(replaces ? Word::RecordingStoppedReplaced : Word::RecordingStopped),
+                             {why, path_, frames});
+    }
+    writer_.reset();
     if (deps_.onStopped) deps_.onStopped(message);
     return fail(message);
 }
@@ -190,7 +202,7 @@ Status SignalRecorder::AddMarker(const std::u16string& name, MarkerPlace place) 
     errno = 0;
     if (!writer_->file().writeAt(at, bytes, sizeof bytes) ||
         !writer_->file().writeAt(tableOffset_, table, sizeof table))
-        return failed(fail(lexicon().cantWriteFile(path_)));
+        return failed(fail(lexicon().cantWriteFile(path_), std::strerror(errno != 0 ? errno : EIO)));
     ++markers_;
     return {};
 }
@@ -203,14 +215,34 @@ Status SignalRecorder::Tick() {
     return {};
 }
 
+void SignalRecorder::setVin(uint32_t vin) {
+    source_.vin = vin;
+    if (writer_) writer_->setRecordVin(vin);
+}
+
 Status SignalRecorder::Stop() {
     if (!active()) return {};
     records_ = writer_->recordCount();
-    Status s = writer_->Flush();
-    const bool synced = writer_->file().sync();
-    Status closed = writer_->Finish();  // the file is written in place: this closes it
+    errno = 0;
+    if (placement_ == Placement::Whole) {
+        Status finished = writer_->Finish();  // a writer dropped unfinished leaves nothing behind
+        writer_.reset();
+        return finished;
+    }
+    // A recording is kept whatever fails here: the directory on disk is at most one refresh behind.
+    Status flushed = writer_->Flush();
+    const int flushError = errno != 0 ? errno : EIO;
+    OutputFile& out = writer_->output();
+    const bool beside = out.replacesEarlierFile();
+    Status committed = out.Commit();
+    const std::string at = out.writtenAt();
     writer_.reset();
-    if (!s || !synced || !closed) return fail(lexicon().cantWriteFile(path_));
+    if (!committed) {
+        if (!beside) return committed;
+        return fail(describe(committed.error()) + ". " +
+                    substitute(lexicon().text(Word::RecordingKeptAt), {at}));
+    }
+    if (!flushed) return fail(lexicon().cantWriteFile(path_), std::strerror(flushError));
     return {};
 }
 

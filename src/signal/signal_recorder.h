@@ -2,7 +2,17 @@
 // Records the processed live signal into a new signal file while it flows: the output channels of the
 // processing chain at its decimated rate, with markers set at the current frame. The directory on disk is
 // brought up to date at least once a second, so that a crash or a pulled cable loses at most the last
-// second; a failed write (a full disk) ends the recording and keeps everything written before it.
+// second.
+//
+// Where the recording grows (base/safe_write.h, Placement::Growing): a new name is created at once and grows
+// in place, so a killed program or a power loss leaves a readable file at the name asked for. An existing
+// file is never opened: the recording grows beside it as "NAME.partial-XXXXXXXX.sdt" (growingAt() tells
+// which) and replaces it only when the recording ends; after a crash the recording so far is found under
+// that name and the earlier file is as it was.
+//
+// A failed write (a full disk) ends the recording and keeps what was recorded: the file at its name holds
+// every frame written before (in place of the earlier file, if there was one, and the message says so). When
+// not one frame had been recorded, nothing is kept: a new file is removed and an earlier one stays.
 #pragma once
 
 #include <cstdint>
@@ -56,9 +66,6 @@ class RecordingTap {
     std::vector<double> pending_;
 };
 
-// Removes a recording that could not be made; only a regular file (never a device such as /dev/full).
-void removeUnfinishedRecording(const std::string& path);
-
 struct RecorderDeps {
     const Clock& clock;
     std::function<CalendarTime()> now;  // date and time of each record's start (default: local time)
@@ -83,8 +90,11 @@ class SignalRecorder {
     ~SignalRecorder();
 
     // Creates the file and opens its first record, dated now. Fails with a message when the file cannot be
-    // made (nothing is left behind then) or when no channel is present.
-    Status Start(const std::string& path, const SdtHeader& header, const RecordingSource& source);
+    // made (nothing is left behind then), when it names a device, a pipe or standard output, or when no
+    // channel is present. Placement::Whole makes the file in one go instead (made-up sample files): it takes
+    // its name at Stop, and a failure leaves nothing and reports the write error.
+    Status Start(const std::string& path, const SdtHeader& header, const RecordingSource& source,
+                 Placement placement = Placement::Growing);
     // Appends whole frames (channelCount values each, in channel order). A failed write ends the recording
     // (onStopped is told) and gives its message.
     Status Append(std::span<const double> values);
@@ -103,11 +113,20 @@ class SignalRecorder {
     Status NextRecord();
     // Brings the directory up to date when its refresh is due; call on every tick, with or without data.
     Status Tick();
-    // Writes the directory and closes the file. Does nothing when not recording.
+    // Writes the directory and closes the file, putting it in place of an earlier file. Does nothing when
+    // not recording.
     Status Stop();
+    // The instrument's serial number, once it is known: it goes into the entry of the current record (on
+    // disk at the next refresh) and of every later one.
+    void setVin(uint32_t vin);
 
     bool active() const { return writer_.has_value(); }
     const std::string& path() const { return path_; }
+    // Where the file grows while recording: the path, or the name beside an earlier file of that path.
+    std::string growingAt() const { return writer_ ? writer_->output().writtenAt() : path_; }
+    // True while the recording grows beside an earlier file that it replaces when it ends.
+    bool replacesEarlierFile() const { return writer_ && writer_->output().replacesEarlierFile(); }
+    uint32_t vin() const { return source_.vin; }
     int channelCount() const { return channels_; }
     // Frames of the current record, and of all records so far.
     uint32_t recordFrames() const { return recordFrames_; }
@@ -124,6 +143,7 @@ class SignalRecorder {
     std::optional<SdtWriter> writer_;
     std::string path_;
     RecordingSource source_;
+    Placement placement_ = Placement::Growing;
     int channels_ = 0;
     uint64_t markerArea_ = 0;  // offset of the reserved marker blocks of the current record
     uint64_t tableOffset_ = 0;

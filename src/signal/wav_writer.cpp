@@ -61,18 +61,25 @@ Status WavFileWriter::Write(const void* bytes, size_t count) {
 
 Status WavFileWriter::WriteAt(uint64_t dataPosition, const void* bytes, size_t count) {
     if (!open_) return fail("The WAV file is not open");
-    if (failed_) return fail(lexicon().cantWriteFile(path_));
+    if (failed_) return fail(lexicon().cantWriteFile(path_), std::strerror(failure_));
     const uint64_t end = dataPosition + count;
     if (end > kMaxDataBytes) {
         failed_ = true;
+        failure_ = EFBIG;
         return fail("The WAV file '" + path_ + "' would exceed 4 GB");
     }
     if (!file_.file().writeAt(kHeaderBytes + dataPosition, bytes, count)) {
         failed_ = true;
+        failure_ = errno != 0 ? errno : EIO;
         return writeError();
     }
     dataBytes_ = std::max(dataBytes_, end);
     return {};
+}
+
+void WavFileWriter::Discard() {
+    open_ = false;
+    file_.Discard();
 }
 
 Status WavFileWriter::Close() {
@@ -81,7 +88,7 @@ Status WavFileWriter::Close() {
     if (failed_) {
         // What was written is dropped: a WAV file that is there is whole.
         file_.Discard();
-        return fail(lexicon().cantWriteFile(path_));
+        return fail(lexicon().cantWriteFile(path_), std::strerror(failure_ != 0 ? failure_ : EIO));
     }
     bool ok = true;
     const uint32_t data = static_cast<uint32_t>(dataBytes_);

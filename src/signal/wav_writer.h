@@ -47,6 +47,8 @@ class WavFileWriter {
     // Finishes the chunks and puts the file in place; does nothing when not open. After a failed write the
     // file is dropped and the failure reported.
     Status Close();
+    // Drops the file: nothing of it remains, and an earlier file of that name stays as it was.
+    void Discard();
 
     bool isOpen() const { return open_; }
     const std::string& path() const { return path_; }
@@ -59,6 +61,7 @@ class WavFileWriter {
     uint64_t dataBytes_ = 0;
     bool open_ = false;
     bool failed_ = false;
+    int failure_ = 0;  // the system's error of the failed write, reported again by Close
 };
 
 }  // namespace k470

@@ -93,7 +93,7 @@ std::string SecondsText(uint64_t frames, double sampleRate) {
 }
 
 std::string RmsLevelText(double rms, double referenceValue) {
-    if (!(rms > 0) || !(referenceValue > 0)) return {};
+    if (!(rms > 0) || !std::isfinite(rms) || !(referenceValue > 0)) return {};
     return formatFixed(20.0 * std::log10(rms / referenceValue), 2);
 }
 

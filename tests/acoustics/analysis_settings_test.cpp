@@ -19,7 +19,7 @@ SettingsStore storeOf(const test::TempDir& dir, const std::string& text) {
     return SettingsStore(path);
 }
 
-TEST(SoundFileSettings, AScaleMakesPascalsAndAnythingButAPositiveNumberIsNoScale) {
+TEST(SoundFileSettings, AScaleMakesPascalsAndAnythingOutsideTheScalesRangeIsNoScale) {
     const struct {
         const char* text;
         std::optional<double> scale;
@@ -31,6 +31,7 @@ TEST(SoundFileSettings, AScaleMakesPascalsAndAnythingButAPositiveNumberIsNoScale
         {"Scale=nan", std::nullopt},
         {"Scale=inf", std::nullopt},
         {"Scale=1e999", std::nullopt},
+        {"Scale=1e10", std::nullopt},
         {"Scale=two", std::nullopt},
         {"Scale=", std::nullopt},
     };
@@ -58,7 +59,7 @@ TEST(SoundFileSettings, UnitsAndReferenceWithoutAScale) {
     SoundAsSignalOptions o = LoadSoundFileOptions(storeOf(dir, "[SoundFile]\nUnits=m/c^2\nReference=1e-6\n"));
     EXPECT_EQ(o.units, "m/c^2");
     EXPECT_EQ(o.referenceValue, 1e-6);
-    o = LoadSoundFileOptions(storeOf(dir, "[SoundFile]\nUnits=\nReference=-1\n"));
+    o = LoadSoundFileOptions(storeOf(dir, "[SoundFile]\nUnits=\nReference=1e7\n"));
     EXPECT_EQ(o.units, "FS");
     EXPECT_EQ(o.referenceValue, 1.0);
 }

@@ -95,6 +95,49 @@ TEST(LevelRecordsFile, CancelOrFailureLeavesNoNewFile) {
     EXPECT_EQ(contentOf(job.input), before);
 }
 
+// A level a record cannot hold is stored at the record's limit and flags the record: a second of pink noise
+// at 94 dB, all of whose levels lie within 0..255.99 dB, carries no flag; the silent second after it, whose
+// minima fall towards the level floor (-300 dB), is flagged under-range; a tone of 260 dB is stored at
+// 255.99 dB and flagged overloaded. A wholly silent record is refused and writes nothing.
+TEST(LevelRecordsFile, LevelsARecordCannotHoldAreFlaggedNeverClampedSilently) {
+    test::TempDir dir;
+    auto noise = testing::pinkNoise(kFs, 1.0);
+    const double rms = std::sqrt(testing::meanSquare(noise));
+    for (double& v : noise) v /= rms;                                        // 1 Pa: 94 dB
+    const auto huge = tone(1000.0, kFs, 1.0, std::sqrt(2.0) * 2e-5 * 1e13);  // 260 dB
+    std::vector<testing::SdtRecordImage> records(1);
+    records[0].frames = noise;
+    records[0].frames.resize(2 * noise.size(), 0.0);
+    records[0].frames.insert(records[0].frames.end(), huge.begin(), huge.end());
+    LevelRecordsJob job;
+    job.input = dir.file("take.sdt");
+    ASSERT_TRUE(testing::writeSdt(job.input, kFs, 0b001, records));
+    job.output = dir.file("take.bin");
+    auto written = writeLevelRecords(job);
+    ASSERT_TRUE(written.ok()) << written.error().message;
+    EXPECT_EQ(written->records, 3u);
+    EXPECT_EQ(written->flagged, 2u);
+    auto bin = BinFile::Open(job.output);
+    ASSERT_TRUE(bin.ok());
+    auto first = bin->ReadRecord(1), second = bin->ReadRecord(2), third = bin->ReadRecord(3);
+    ASSERT_TRUE(first.ok() && second.ok() && third.ok());
+    EXPECT_NEAR(first->levels[kLaeqWord], 92.0, 4.0);
+    EXPECT_EQ(first->trailer.underrangeStatus[0], 0);
+    EXPECT_EQ(first->trailer.overloadStatus[0], 0);
+    EXPECT_EQ(second->trailer.underrangeStatus[0], 1);
+    EXPECT_EQ(second->trailer.overloadStatus[0], 0);
+    EXPECT_NEAR(third->levels[kLaeqWord], kMaxStoredLevelDb, 0.01);
+    EXPECT_EQ(third->trailer.overloadStatus[0], 1);
+
+    records[0].frames.assign(noise.size(), 0.0);
+    ASSERT_TRUE(testing::writeSdt(job.input, kFs, 0b001, records));
+    job.output = dir.file("silent.bin");
+    auto silent = writeLevelRecords(job);
+    ASSERT_FALSE(silent.ok());
+    EXPECT_EQ(silent.error().message, "The signal is silent: every sample is zero");
+    EXPECT_FALSE(std::filesystem::exists(job.output));
+}
+
 TEST(SoundAsSignalFile, ChannelsUnitsAndSamplesCarryOver) {
     test::TempDir dir;
     const std::string wav = dir.file("take.wav");

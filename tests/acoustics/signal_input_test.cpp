@@ -152,10 +152,12 @@ TEST(SignalInput, RefusesBadInputWithAClearMessage) {
         {"ok.wav", with([](auto& o) { o.channel = 2; }), "There is no channel 2: the file has 1 channels"},
         {"ok.wav", with([](auto& o) { o.record = 2; }), "There is no record 2"},
         {"junk.wav", {}, "Can't read sound file"},
-        {"missing.wav", {}, "Can't read sound file"},
+        {"missing.wav", {}, "Can't open file"},
         {"ok.wav", with([](auto& o) { o.start = 0.2; }), "Start 0.2 s lies at or beyond the end of record 1"},
-        {"ok.wav", with([](auto& o) { o.length = 10.0; }), "Length 10 s from 0 s reaches beyond the end of record 1"},
-        {"ok.wav", with([](auto& o) { o.scale = -1.0; }), "Scale '-1' is not a positive number"},
+        {"ok.wav", with([](auto& o) { o.length = 10.0; }),
+         "Length 10 s from 0 s reaches beyond the end of record 1"},
+        {"ok.wav", with([](auto& o) { o.scale = -1.0; }),
+         "Scale '-1' is not a number between 1e-09 and 1000000000"},
     };
     for (const Case& c : cases) {
         auto in = SignalInput::Open(dir.file(c.file), c.options);

@@ -176,6 +176,9 @@ TEST_F(StreamRecordingTest, RecordsTheStreamWithAMarkerIntoTheChosenFile) {
     ASSERT_EQ(r.records.size(), 2u);
     EXPECT_EQ(r.records[0].frameCount + r.records[1].frameCount, frames);
     EXPECT_EQ(r.records[0].deviceType, kStreamDeviceType);
+    // The instrument's serial number, as its stream tells it, in every record.
+    EXPECT_EQ(r.records[0].vin, SimulatorOptions{}.vin);
+    EXPECT_EQ(r.records[1].vin, SimulatorOptions{}.vin);
     ASSERT_EQ(r.markers[0].size(), 15u);
     // The marker goes to the frame that was current when it was set.
     EXPECT_EQ(r.markers[0][0].block.name(), u"Marker 1");
@@ -271,6 +274,31 @@ TEST_F(StreamRecordingTest, AFullDiskIsRefusedAndAFailedWriteStopsWithAMessage) 
     EXPECT_FALSE(recording().active());
     EXPECT_EQ(readBack(again).records.at(0).frameCount, recording().frames());
     EXPECT_EQ(messages.size(), 2);
+}
+
+// Over an earlier file the recording grows under a name of its own, which the status shows, and replaces the
+// earlier file when it ends.
+TEST_F(StreamRecordingTest, ARecordingOverAnEarlierFileSaysWhereItGrows) {
+    connect();
+    if (HasFatalFailure()) return;
+    const std::string path = dir.file("hall.sdt");
+    const std::vector<uint8_t> earlier(5000, 0x66);
+    test::writeBytes(path, earlier);
+    ASSERT_TRUE(startRecording(QString::fromStdString(path)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recording().seconds() >= 1.0; }, 5000));
+    QTest::qWait(60);
+    const QString status = w->statusField()->text();
+    EXPECT_TRUE(status.startsWith(QStringLiteral("Recording 0:00:01 into 'hall.partial-")))
+        << status.toStdString();
+    EXPECT_TRUE(status.contains(QStringLiteral(".sdt' (it replaces 'hall.sdt' when it ends)")))
+        << status.toStdString();
+    EXPECT_EQ(test::readBytes(path), earlier);
+    w->action(Command::StopRecording)->trigger();
+    const ReadBack r = readBack(path);
+    ASSERT_EQ(r.records.size(), 1u);
+    EXPECT_EQ(r.records[0].frameCount, recording().frames());
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_FALSE(e.path().filename().string().starts_with("hall.partial-")) << e.path();
 }
 
 TEST_F(StreamRecordingTest, AnInstrumentThatFallsSilentEndsTheRecordingWithWhatArrived) {

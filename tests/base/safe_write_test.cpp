@@ -155,6 +155,150 @@ TEST_F(SafeWriteTest, AFullDeviceIsAFailureWithTheSystemsReason) {
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
 }
 
+// A recording grows where it can be found after a crash, and never in an existing file: a new name grows in
+// place; an existing file (and its other hard link) stays as it was while the recording grows beside it
+// under a name that says what it is, and is replaced only by Commit.
+TEST_F(SafeWriteTest, ARecordingGrowsInPlaceOnlyWhereNothingWasThere) {
+    write(at("old.sdt"), "earlier recording");
+    fs::create_hard_link(at("old.sdt"), at("other-name.sdt"));
+    write(at("plain"), "earlier");
+    struct Case {
+        const char* asked;
+        bool inPlace;              // grows at the asked name
+        const char* partialStart;  // else: the name it grows under starts so, and ends in the extension
+        const char* partialEnd;
+    } cases[] = {
+        {"new.sdt", true, "", ""},
+        {"old.sdt", false, "old.partial-", ".sdt"},
+        {"plain", false, "plain.partial-", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.asked);
+        const std::string before = fs::exists(at(c.asked)) ? read(at(c.asked)) : "";
+        auto out = OutputFile::Create(at(c.asked), Placement::Growing);
+        ASSERT_TRUE(out.ok());
+        EXPECT_FALSE(out->isDirect());
+        EXPECT_EQ(out->replacesEarlierFile(), !c.inPlace);
+        ASSERT_TRUE(out->file().write("grown", 5));
+        // What was written is on disk under a name of its own, as a killed program leaves it.
+        const std::string at_ = out->writtenAt();
+        EXPECT_EQ(read(at_), "grown");
+        if (c.inPlace) {
+            EXPECT_EQ(at_, at(c.asked));
+        } else {
+            const std::string name = fs::path(at_).filename().string();
+            EXPECT_TRUE(name.starts_with(c.partialStart) && name.ends_with(c.partialEnd)) << name;
+            EXPECT_EQ(name.size(), std::string(c.partialStart).size() + 8 + std::string(c.partialEnd).size());
+            EXPECT_EQ(read(at(c.asked)), before);
+        }
+        ASSERT_TRUE(out->Commit().ok());
+        EXPECT_EQ(read(at(c.asked)), "grown");
+        EXPECT_FALSE(fs::exists(at_) && at_ != at(c.asked));
+    }
+    EXPECT_EQ(read(at("other-name.sdt")), "earlier recording");  // never written through a hard link
+    EXPECT_EQ(entries(), 4u);
+}
+
+TEST_F(SafeWriteTest, ADiscardedRecordingTakesAwayOnlyWhatItMade) {
+    write(at("old.sdt"), "earlier recording");
+    for (const char* name : {"new.sdt", "old.sdt"}) {
+        SCOPED_TRACE(name);
+        auto out = OutputFile::Create(at(name), Placement::Growing);
+        ASSERT_TRUE(out.ok());
+        ASSERT_TRUE(out->file().write("grown", 5));
+        out->Discard();
+    }
+    EXPECT_FALSE(fs::exists(at("new.sdt")));
+    EXPECT_EQ(read(at("old.sdt")), "earlier recording");
+    EXPECT_EQ(entries(), 1u);
+    // A file that took the new name meanwhile is someone else's: it stays.
+    {
+        auto out = OutputFile::Create(at("taken.sdt"), Placement::Growing);
+        ASSERT_TRUE(out.ok());
+        fs::remove(at("taken.sdt"));
+        write(at("taken.sdt"), "someone else's");
+    }
+    EXPECT_EQ(read(at("taken.sdt")), "someone else's");
+}
+
+// A recording that cannot take its name is never thrown away: it stays where it grew and the caller is told
+// where. An output made in one go is dropped and the earlier file stays.
+TEST_F(SafeWriteTest, ARecordingThatCannotTakeItsNameStaysWhereItGrew) {
+    for (Placement placement : {Placement::Growing, Placement::Whole}) {
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        write(at("old.sdt"), "earlier recording");
+        auto out = OutputFile::Create(at("old.sdt"), placement);
+        ASSERT_TRUE(out.ok());
+        ASSERT_TRUE(out->file().write("grown", 5));
+        const std::string grewAt = out->writtenAt();
+        // The name now holds a directory with something in it: no rename can replace it.
+        fs::rename(at("old.sdt"), at("kept.sdt"));
+        fs::create_directory(at("old.sdt"));
+        write(at("old.sdt/inside"), "x");
+        const Status s = out->Commit();
+        ASSERT_FALSE(s.ok());
+        EXPECT_EQ(s.error().message, "Can't write file '" + at("old.sdt") + "'");
+        EXPECT_FALSE(s.error().reason.empty());
+        if (placement == Placement::Growing) {
+            EXPECT_EQ(out->writtenAt(), grewAt);
+            EXPECT_EQ(read(grewAt), "grown");
+            out->Discard();  // what a destructor does: the recording still stays
+            EXPECT_EQ(read(grewAt), "grown");
+        } else {
+            EXPECT_FALSE(fs::exists(grewAt));
+        }
+        EXPECT_EQ(read(at("kept.sdt")), "earlier recording");
+    }
+}
+
+// "-", /dev/stdout and the names of a descriptor are written through the descriptor itself, whatever it is
+// open on: a pipe (whose kernel link "pipe:[N]" names no file), or a file opened for appending, which keeps
+// what it had.
+TEST_F(SafeWriteTest, TheProcessesOwnDescriptorsAreWrittenThroughThemselves) {
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const std::string n = std::to_string(pipeFds[1]);
+    fs::create_symlink("/proc/self/fd/" + n, at("to-pipe"));
+    for (const std::string& name : {"/dev/fd/" + n, "/proc/self/fd/" + n,
+                                    "/proc/" + std::to_string(::getpid()) + "/fd/" + n, at("to-pipe")}) {
+        SCOPED_TRACE(name);
+        auto out = OutputFile::Create(name);
+        ASSERT_TRUE(out.ok()) << out.error().message << ": " << out.error().reason;
+        EXPECT_TRUE(out->isDirect());
+        ASSERT_TRUE(out->file().write("piped", 5));
+        ASSERT_TRUE(out->Commit().ok());
+        char got[8] = {};
+        EXPECT_EQ(::read(pipeFds[0], got, sizeof got), 5);
+        EXPECT_STREQ(got, "piped");
+    }
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+
+    write(at("log.txt"), "earlier;");
+    const int appending = ::open(at("log.txt").c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(appending, 0);
+    for (Placement placement : {Placement::Whole, Placement::Growing}) {
+        auto out = OutputFile::Create("/dev/fd/" + std::to_string(appending), placement);
+        ASSERT_TRUE(out.ok());
+        ASSERT_TRUE(out->file().write("added;", 6));
+        ASSERT_TRUE(out->Commit().ok());
+    }
+    ::close(appending);
+    EXPECT_EQ(read(at("log.txt")), "earlier;added;added;");
+    EXPECT_EQ(entries(), 2u);  // nothing written beside or renamed over it
+
+    auto dash = OutputFile::Create("-");
+    ASSERT_TRUE(dash.ok());
+    EXPECT_TRUE(dash->isDirect());
+    EXPECT_EQ(dash->path(), "-");
+    EXPECT_FALSE(fs::exists("-"));
+    // A descriptor that is not open is refused with the system's reason.
+    auto closed = OutputFile::Create("/dev/fd/987654");
+    ASSERT_FALSE(closed.ok());
+    EXPECT_EQ(closed.error().reason, "Bad file descriptor");
+}
+
 TEST_F(SafeWriteTest, TheOutputIsFoundAmongTheInputsWhateverItsName) {
     write(at("in.bin"), "records");
     write(at("other.bin"), "records");

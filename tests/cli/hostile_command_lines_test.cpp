@@ -114,12 +114,13 @@ TEST_F(HostileCommandLines, RefusedWithAMessageAndNothingChanged) {
         {"$CLI merge -o ./dir/../good.bin good.bin", 1, "one of the input files"},
         {"$CLI report --column 0,0,0 --config good.bin -o out.txt good.bin", 1, "one of the input files"},
         {"$CLI reprocess -o sig.sdt sig.sdt", 1, "one of the input files 'sig.sdt'"},
+        {"$CLI export -o - good.bin >>good.bin", 1, "one of the input files '-': it is 'good.bin'"},
         // outputs that cannot be written
         {"$CLI export -o dir good.bin", 1, "k470-cli: Can't write file 'dir': Is a directory"},
         {"$CLI merge -o nodir/x.txt good.bin", 1,
          "Can't write file 'nodir/x.txt': No such file or directory"},
         {"$CLI export -o /dev/full good.bin", 1, "Can't write file '/dev/full': No space left on device"},
-        {"$CLI reprocess -o /dev/full sig.sdt", 1, "/dev/full: No space left on device"},
+        {"$CLI reprocess -o /dev/full sig.sdt", 1, "/dev/full': No space left on device"},
         {"$CLI info good.bin >/dev/full", 1, "Can't write to standard output: No space left on device"},
         {"$CLI percentiles --level 0,0,0 good.bin >/dev/full", 1, "Can't write to standard output"},
         {"$CLI export -o earlier.txt missing.bin", 1,
@@ -140,6 +141,37 @@ TEST_F(HostileCommandLines, RefusedWithAMessageAndNothingChanged) {
         {"$CLI acquire --tcp 127.0.0.1 --period 0.5 -o a.bin", 2,
          "--period takes whole seconds from 1 to 4294967"},
         {"$CLI acquire --tcp 127.0.0.1 --count 0 -o a.bin", 2, "--count takes a number from 1 to 300000"},
+        // options that multiply the output: a level row per nanosecond, records beyond an autorecording's
+        {"$CLI levels --interval 1e-9 -o out.bin sig.sdt", 2,
+         "--interval takes 0 or a number of seconds from 0.1, not '1e-9'"},
+        {"$CLI levels --interval 0.09 --csv sig.sdt", 2,
+         "--interval takes 0 or a number of seconds from 0.1"},
+        {"$CLI sample --records 300001 -o a.bin", 2, "--records takes a number from 1 to 300000"},
+        // every output that cannot be written says so with the system's reason, an earlier file stays
+        {"$CLI sample --sdt pink -o dir", 1, "k470-cli: Can't write file 'dir': Is a directory"},
+        {"$CLI sample --sdt pink -o nodir/p.sdt", 1,
+         "k470-cli: Can't write file 'nodir/p.sdt': No such file or directory"},
+        {"$CLI sample -o dir", 1, "k470-cli: Can't write file 'dir': Is a directory"},
+        {"$CLI levels -o dir sig.sdt", 1, "k470-cli: Can't write file 'dir': Is a directory"},
+        {"$CLI levels -o nodir/l.bin sig.sdt", 1,
+         "k470-cli: Can't write file 'nodir/l.bin': No such file or directory"},
+        {"$CLI reprocess -o dir sig.sdt", 1, "Can't create file dir: Is a directory"},
+        {"$CLI sample --sdt pink -o - >/dev/full", 1,
+         "k470-cli: Can't write file '-': No space left on device"},
+        {"$CLI sample -o - >/dev/full", 1, "k470-cli: Can't write file '-': No space left on device"},
+        {"$CLI reprocess -o - sig.sdt >/dev/full", 1,
+         "k470-cli: Can't write file '-': No space left on device"},
+        {"$CLI export -o - good.bin >/dev/full", 1,
+         "k470-cli: Can't write file '-': No space left on device"},
+        {"$CLI sample --sdt pink -o /dev/stdout >/dev/full", 1,
+         "k470-cli: Can't write file '/dev/stdout': No space left on device"},
+        // a full disk (here a file size limit) in the middle of an output over an earlier file
+        {"trap \"\" XFSZ; ulimit -f 20; $CLI sample --sdt pink -o earlier.txt", 1,
+         "k470-cli: Can't write file 'earlier.txt': File too large"},
+        {"trap \"\" XFSZ; ulimit -f 20; $CLI sample --records 100 -o earlier.txt", 1,
+         "k470-cli: Can't write file 'earlier.txt': File too large"},
+        {"trap \"\" XFSZ; ulimit -f 20; $CLI sample --records 100 -o hard.bin", 1,
+         "k470-cli: Can't write file 'hard.bin': File too large"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -172,6 +204,43 @@ TEST_F(HostileCommandLines, OutputsGoThroughLinksToDevicesAndStandardStreams) {
     const ShellRun exported = sh("$CLI export - < good.bin");
     EXPECT_EQ(exported.exitCode, 0) << exported.err;
     EXPECT_EQ(exported.out, text);
+}
+
+// "-" and /dev/stdout are standard output for every command that writes a file, into a pipe as into a file
+// the shell opened; a signal file, whose directory is written after its data, is put together first and
+// reaches the pipe whole. No file named "-" is made.
+TEST_F(HostileCommandLines, EveryOutputGoesToStandardOutputAsDashOrDevStdout) {
+    ASSERT_EQ(sh("$CLI sample --sdt calibrator -o cal.sdt").exitCode, 0);
+    struct Case {
+        std::string writes;  // a command writing to standard output
+        std::string reader;  // what reads it from the pipe
+        std::string shows;   // part of what the reader prints
+    } cases[] = {
+        {"$CLI sample --sdt calibrator -o -", "$CLI info -", "Records: 2"},
+        {"$CLI sample --sdt calibrator -o /dev/stdout", "$CLI info -", "Records: 2"},
+        {"$CLI sample --records 3 -o /dev/stdout", "$CLI info -", "Records: 3"},
+        {"$CLI levels --interval 10 -o - cal.sdt", "$CLI info -", "Records: 2"},
+        {"$CLI levels --interval 0 -o /dev/stdout cal.sdt", "$CLI info -", "Records: 2"},
+        {"$CLI reprocess --decimation 2 -o - cal.sdt", "$CLI info -", "Records: 2"},
+        {"$CLI reprocess -o /dev/stdout sig.sdt", "$CLI info -", "Records: 1"},
+        {"$CLI export -o /dev/stdout good.bin", "cat", "\r\nRecord; 1;\r\n"},
+        {"$CLI merge -o /dev/stdout good.bin", "cat", "Record; 2;"},
+        {"$CLI report --column 0,0,0 -o /dev/stdout good.bin", "cat", "VIN"},
+        {"$CLI export --csv -o - good.bin", "cat", "date,time,vin"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.writes);
+        // The writer's own exit code, which a pipe would hide.
+        const ShellRun piped = sh("{ " + c.writes + "; echo \"exit $?\" >&2; } | " + c.reader);
+        EXPECT_EQ(piped.exitCode, 0) << piped.err;
+        EXPECT_NE(piped.err.find("exit 0"), std::string::npos) << piped.err;
+        EXPECT_NE(piped.out.find(c.shows), std::string::npos) << piped.out;
+        // Into a file the shell opened, the same.
+        const ShellRun redirected = sh(c.writes + " > redirected && " + c.reader + " < redirected");
+        EXPECT_EQ(redirected.exitCode, 0) << redirected.err;
+        EXPECT_NE(redirected.out.find(c.shows), std::string::npos) << redirected.out;
+        EXPECT_FALSE(fs::exists(dir.file("-")));
+    }
 }
 
 TEST_F(HostileCommandLines, NewOutputsTakeTheUmaskAndAMultiFileExportGoesOn) {

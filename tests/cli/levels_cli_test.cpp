@@ -233,7 +233,7 @@ TEST(LevelsCommand, RefusesBadArguments) {
         {{"levels", "--csv", "--channel", "2", wav}, 1, "There is no channel 2"},
         {{"levels", "--csv", "--records", "3", wav}, 1, "There is no record 3: the file has 1"},
         {{"levels", "--csv", "--calibration", noise + ":94", wav}, 1, "No single calibrator tone"},
-        {{"levels", "--csv", dir.file("none.wav")}, 1, "Can't read sound file"},
+        {{"levels", "--csv", dir.file("none.wav")}, 1, "none.wav': No such file or directory"},
     };
     for (const Case& c : cases) {
         const auto r = runCommand(K470_CLI, c.args);

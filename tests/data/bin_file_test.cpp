@@ -189,5 +189,51 @@ TEST(BinRecordReader, RefusesRecordsOutsideTheFileAndACutShortFile) {
     EXPECT_FALSE(reader.Record(10));
 }
 
+// An autorecording into the name of an earlier file (acquire -o EXISTING) leaves it and its other names as
+// they were until the recording ends with records; one that ends without a record replaces nothing.
+TEST(BinFile, ARecordingReplacesAnEarlierFileOnlyWithRecords) {
+    TempDir dir;
+    const std::vector<uint8_t> earlier(2 * kRecordSize, 0x44);
+    struct Case {
+        const char* name;
+        bool earlierFile;
+        int records;
+    } cases[] = {
+        {"earlier file, two records", true, 2},
+        {"earlier file, no record", true, 0},
+        {"new file, no record", false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file("auto.bin");
+        std::filesystem::remove(path);
+        std::filesystem::remove(dir.file("link.bin"));
+        if (c.earlierFile) {
+            test::writeBytes(path, earlier);
+            std::filesystem::create_hard_link(path, dir.file("link.bin"));
+        }
+        auto w = BinFileAppender::Create(path);
+        ASSERT_TRUE(w);
+        for (int i = 0; i < c.records; ++i) {
+            ASSERT_TRUE(w->Append(sample(3, i), {2026, 12, 10, 8, 30, i}));
+            if (c.earlierFile) {
+                EXPECT_EQ(test::readBytes(path), earlier);  // untouched while recording
+            }
+        }
+        ASSERT_TRUE(w->Close());
+        if (c.records > 0) {
+            EXPECT_EQ(BinFile::Open(path)->recordCount(), c.records);
+        } else if (c.earlierFile) {
+            EXPECT_EQ(test::readBytes(path), earlier);
+        } else {
+            EXPECT_EQ(BinFile::Open(path)->recordCount(), 0);  // a new name holds no record
+        }
+        if (c.earlierFile) {
+            EXPECT_EQ(test::readBytes(dir.file("link.bin")), earlier);
+        }
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), c.earlierFile ? 2 : 1);
+    }
+}
+
 }  // namespace
 }  // namespace k470

@@ -495,6 +495,7 @@ TEST_F(AcquisitionTest, StreamModeRunsTheRawSignalThroughTheChainAndStopsTheInst
     o.type = kStreamDeviceType;
     o.tcp = false;
     o.pty = true;
+    o.vin = 0x00C0FFEE;
     startSim(o);
     useUsb({sim->ptyPath()});
     auto& c = make();
@@ -530,6 +531,10 @@ TEST_F(AcquisitionTest, StreamModeRunsTheRawSignalThroughTheChainAndStopsTheInst
     for (int k = 0; k < 3; ++k) EXPECT_TRUE(chain.enabled(k)) << k;
     EXPECT_EQ(stream.stream().decoder().statusA(), o.streamStatusA);
     EXPECT_EQ(stream.stream().decoder().statusB(), o.streamStatusB);
+    // The stream tells the instrument's serial number among its status values: the acquisition takes it,
+    // for the title and for the recordings.
+    EXPECT_EQ(c.vin(), 0x00C0FFEEu);
+    EXPECT_EQ(view.titles.back(), deviceTypeName(kStreamDeviceType) + " (VIN: 00C0FFEE)");
     EXPECT_EQ(chain.outputRing(1)[static_cast<size_t>(chain.newestIndex(1))], o.streamStatusA);
     EXPECT_EQ(chain.outputRing(2)[static_cast<size_t>(chain.newestIndex(2))], o.streamStatusB);
     // Channel 1 carries both tones at their amplitudes, and nothing between them. 384 samples hold whole

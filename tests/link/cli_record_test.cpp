@@ -108,7 +108,7 @@ TEST(CliRecordTest, RecordsTheInstrumentsSignalWithItsHeaderDurationMarkersAndLe
         const std::string out = dir.file("rec.sdt");
         const std::string preset = c.preset ? std::string(" --preset ") + c.preset : "";
         ASSERT_EQ(
-            run(dir, "record --usb " + sim->ptyPath() + preset + " --seconds 2 --marker-every 0.5 -o " + out),
+            run(dir, "record --usb " + sim->ptyPath() + preset + " --seconds 4 --marker-every 1 -o " + out),
             0)
             << c.signal << test::readText(dir.file("log"));
         const test::ReadBackFile f = test::readBack(out);
@@ -122,10 +122,11 @@ TEST(CliRecordTest, RecordsTheInstrumentsSignalWithItsHeaderDurationMarkersAndLe
         EXPECT_EQ(f.processor, c.preset ? u"simulator" : u"") << c.signal;
         ASSERT_EQ(f.records.size(), 1u);
         const test::ReadBackRecord& r = f.records[0];
-        EXPECT_EQ(r.frames, 96000u) << c.signal;
+        EXPECT_EQ(r.frames, 192000u) << c.signal;
         EXPECT_EQ(r.deviceType, 26);
+        EXPECT_EQ(r.vin, SimulatorOptions{}.vin);  // as the instrument's stream tells it
         using M = std::vector<std::pair<uint32_t, std::u16string>>;
-        EXPECT_EQ(r.markers, (M{{24000, u"Marker 1"}, {48000, u"Marker 2"}, {72000, u"Marker 3"}}))
+        EXPECT_EQ(r.markers, (M{{48000, u"Marker 1"}, {96000, u"Marker 2"}, {144000, u"Marker 3"}}))
             << c.signal;
         std::vector<double> ch1;
         for (size_t i = 0; i < r.values.size(); i += f.channelCount) ch1.push_back(r.values[i]);
@@ -205,6 +206,53 @@ TEST(CliRecordTest, AKilledOrInterruptedRecordingLeavesAValidFile) {
     }
 }
 
+// The partial recording beside an earlier file of the output's name, once one is there.
+std::string partialIn(const test::TempDir& dir) {
+    for (int i = 0; i < 200; ++i) {
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            if (e.path().filename().string().starts_with("rec.partial-")) return e.path().string();
+        std::this_thread::sleep_for(50ms);
+    }
+    return {};
+}
+
+// An earlier file of the output's name stays as it was while the recording grows beside it: killed, the
+// recording so far is found under the name the note gave; ended, the recording takes the name.
+TEST(CliRecordTest, ARecordingOverAnEarlierFileKeepsItUntilTheRecordingEnds) {
+    for (const int signal : {SIGKILL, SIGINT}) {
+        auto sim = startStreamSim("calibrator");
+        ASSERT_TRUE(sim);
+        test::TempDir dir;
+        const std::string out = dir.file("rec.sdt");
+        const std::vector<uint8_t> earlier(4000, 0x33);
+        test::writeBytes(out, earlier);
+        const pid_t pid = spawnRecord(dir, sim->ptyPath(), out);
+        ASSERT_GT(pid, 0);
+        const std::string partial = partialIn(dir);
+        ASSERT_FALSE(partial.empty());
+        waitForFrames(partial, 48000);
+        EXPECT_EQ(test::readBytes(out), earlier);
+        ::kill(pid, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        const std::string log = test::readText(dir.file("log"));
+        EXPECT_NE(log.find("The file '" + out + "' exists: the recording grows in '" + partial +
+                           "' and replaces it when it ends"),
+                  std::string::npos)
+            << log;
+        const std::string holder = signal == SIGKILL ? partial : out;
+        const test::ReadBackFile f = test::readBack(holder);
+        ASSERT_EQ(f.problem, "") << signal;
+        ASSERT_EQ(f.records.size(), 1u);
+        EXPECT_GE(f.records[0].frames, 48000u) << signal;
+        if (signal == SIGKILL) {
+            EXPECT_EQ(test::readBytes(out), earlier);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(partial));
+        }
+    }
+}
+
 TEST(CliRecordTest, AnInstrumentThatStopsSendingEndsTheRecordingWithWhatArrived) {
     auto sim = startStreamSim("tone:500:70");
     ASSERT_TRUE(sim);
@@ -236,7 +284,12 @@ TEST(CliRecordTest, BadArgumentsAndOutputsAreRefusedBeforeAnythingIsWritten) {
     const std::string out = dir.file("r.sdt");
     const std::string missing = dir.file("missing/r.sdt");
     const Case cases[] = {
-        {"record --usb /dev/null --seconds 1 -o MISSING", 1, "Can't open file"},
+        {"record --usb /dev/null --seconds 1 -o MISSING", 1, "Can't write file"},
+        {"record --usb /dev/null --seconds 1 -o -", 2, "standard output can't take a recording"},
+        // Markers closer than a second would cut the recording into records of a few frames each.
+        {"record --usb /dev/null --frames 10 --marker-every 0.5 -o OUT", 2,
+         "--marker-every takes a number of seconds from 1, not '0.5'"},
+        {"record --usb /dev/null --frames 10 --marker-every 1e-9 -o OUT", 2, "--marker-every"},
         {"record --usb /dev/null --seconds 1 --frames 10 -o OUT", 2, "either --seconds S or --frames N"},
         {"record --usb /dev/null -o OUT", 2, "either --seconds S or --frames N"},
         {"record --seconds 1 -o OUT", 2, "--usb"},

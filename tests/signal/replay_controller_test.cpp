@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "signal_file_image.h"
 
 namespace k470 {
@@ -201,6 +203,36 @@ TEST(ReplayController, FilesThatCannotBeReplayed) {
     noChannel.addRecord({}, 0);
     EXPECT_FALSE(r.Open(noChannel.save(dir, "nochannel.sdt"), sink));
     EXPECT_EQ(r.state(), ReplayState::NoFile);
+}
+
+// A sample no analysis would take stops the replay there, with the reason, as the analyses refuse the file;
+// the frames before it are replayed.
+TEST(ReplayController, StopsAtASampleOutOfRangeAndSaysWhy) {
+    struct Case {
+        double bad;
+        const char* problem;
+    } cases[] = {
+        {std::nan(""), "Sample 5001 of record 1 is not a finite number"},
+        {-1e300, "Sample 5001 of record 1 lies more than 300 dB above the 0 dB reference"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.problem);
+        TempDir dir;
+        SignalFileImage img(24000.0, 0b011);
+        std::vector<double> v(2 * 8000, 0.5);
+        v[2 * 5000 + 1] = c.bad;
+        img.addRecord(v, 8000, {});
+        ManualClock clock(1000);
+        ReplayController r(clock);
+        RecordingSink sink;
+        ASSERT_TRUE(r.Open(img.save(dir, "bad.sdt"), sink));
+        clock.advance(1000);
+        EXPECT_EQ(r.Tick(sink), 5000u);
+        EXPECT_EQ(sink.frames.size(), 5000u);
+        EXPECT_EQ(r.state(), ReplayState::Stopped);
+        ASSERT_TRUE(r.problem());
+        EXPECT_EQ(r.problem()->message, c.problem);
+    }
 }
 
 }  // namespace

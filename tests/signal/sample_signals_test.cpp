@@ -10,6 +10,7 @@
 #include "signal/sample_signals.h"
 #include "signal_file_reader.h"
 #include "signal_measure.h"
+#include "support/file_size_cap.h"
 #include "support/temp_dir.h"
 
 namespace k470 {
@@ -119,6 +120,27 @@ TEST(SampleSignalsTest, AFileThatCannotBeWrittenIsNotLeftBehind) {
     EXPECT_FALSE(WriteSampleSignalFile(SampleSignalKind::Pink, dir.file("missing/p.sdt")).ok());
     EXPECT_FALSE(WriteSampleSignalFile(SampleSignalKind::Pink, "/dev/full").ok());
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+}
+
+// The file is made in one go: cut short (a full disk; here a file size limit) it leaves an earlier file of
+// that name exactly as it was, and another name of it too, and says why it failed.
+TEST(SampleSignalsTest, AFileCutShortLeavesTheEarlierFileAsItWas) {
+    test::TempDir dir;
+    const std::string path = dir.file("pink.sdt");
+    const std::vector<uint8_t> earlier(5000, 0x5A);
+    test::writeBytes(path, earlier);
+    std::filesystem::create_hard_link(path, dir.file("link.sdt"));
+    Status s;
+    {
+        test::FileSizeCap cap(200'000);
+        s = WriteSampleSignalFile(SampleSignalKind::Pink, path);
+    }
+    ASSERT_FALSE(s.ok());
+    EXPECT_EQ(s.error().message, "Can't write file '" + path + "'");
+    EXPECT_EQ(s.error().reason, "File too large");
+    EXPECT_EQ(test::readBytes(path), earlier);
+    EXPECT_EQ(test::readBytes(dir.file("link.sdt")), earlier);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
 }  // namespace

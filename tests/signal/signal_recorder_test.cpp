@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/lexicon.h"
 #include "data/dos_date_time.h"
 #include "signal/signal_recorder.h"
 #include "signal_file_reader.h"
@@ -174,16 +175,25 @@ TEST_F(RecorderTest, ARecordingThatCannotStartLeavesNoFile) {
         {"missing directory", dir.file("missing/r.sdt"), 1},
         {"no channel", dir.file("none.sdt"), 0},
         {"full device", "/dev/full", 1},
+        // A recording grows in a file on disk, which a device or pipe is not.
+        {"null device", "/dev/null", 1},
+        {"standard output", "-", 1},
     };
     for (const Case& c : cases) {
         SignalRecorder r = make();
         Status s = r.Start(c.path, header(c.mask), {});
         EXPECT_FALSE(s.ok()) << c.name;
         EXPECT_FALSE(r.active()) << c.name;
-        if (c.path != "/dev/full") {
+        if (!c.path.starts_with("/dev/") && c.path != "-") {
             EXPECT_FALSE(std::filesystem::exists(c.path)) << c.name;
         }
+        if (c.path == "/dev/null" || c.path == "-") {
+            EXPECT_EQ(s.error().message,
+                      "A recording needs a file on disk, not a device, a pipe or standard output: '" +
+                          c.path + "'");
+        }
     }
+    EXPECT_FALSE(std::filesystem::exists("-"));
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));  // a device is never removed
 }
 
@@ -220,6 +230,112 @@ TEST_F(RecorderTest, AFailedWriteStopsTheRecordingAndKeepsEveryFrameWrittenBefor
     // Nothing half-written after the last whole piece.
     EXPECT_EQ(std::filesystem::file_size(path), 680 + 8212 + 15 * 164 + 120 + 8 * written);
     EXPECT_FALSE(r.Append(ramp(1, 0)).ok());
+}
+
+// Over an earlier file the recording grows beside it, readable on disk as a killed program leaves it, and
+// takes the earlier file's name only when it ends; another name of the earlier file keeps it.
+TEST_F(RecorderTest, ARecordingOverAnEarlierFileGrowsBesideItUntilItEnds) {
+    const std::string path = dir.file("r.sdt");
+    const std::vector<uint8_t> earlier(3000, 0x11);
+    test::writeBytes(path, earlier);
+    std::filesystem::create_hard_link(path, dir.file("other.sdt"));
+    SignalRecorder r = make();
+    ASSERT_TRUE(r.Start(path, header(1), {}).ok());
+    EXPECT_TRUE(r.replacesEarlierFile());
+    const std::string growing = r.growingAt();
+    EXPECT_EQ(std::filesystem::path(growing).parent_path(), std::filesystem::path(path).parent_path());
+    EXPECT_TRUE(std::filesystem::path(growing).filename().string().starts_with("r.partial-")) << growing;
+    ASSERT_TRUE(r.Append(ramp(300, 0)).ok());
+    clock.advance(kRecordingDirectoryRefreshMs);
+    ASSERT_TRUE(r.Tick().ok());
+    EXPECT_EQ(test::readBytes(path), earlier);
+    EXPECT_EQ(test::readBack(growing).records.at(0).frames, 300u);
+    ASSERT_TRUE(r.Stop().ok());
+    EXPECT_EQ(test::readBack(path).records.at(0).values, ramp(300, 0));
+    EXPECT_EQ(test::readBytes(dir.file("other.sdt")), earlier);
+    EXPECT_FALSE(std::filesystem::exists(growing));
+}
+
+// A write that fails ends the recording, and the message tells truly what the name holds afterwards: what
+// was recorded (in place of an earlier file, if there was one), or, when not one frame had been recorded,
+// nothing new (an earlier file stays as it was).
+TEST_F(RecorderTest, AFailedWriteSaysWhatTheFileHoldsAfterIt) {
+    struct Case {
+        const char* name;
+        bool earlierFile;
+        rlim_t cap;  // the file size that the disk allows
+        const char* says;
+    };
+    const Case cases[] = {
+        {"new file, frames recorded", false, 200'000,
+         "Recording stopped: the file has reached the largest size allowed. The file '%s' keeps the %s "
+         "frames recorded before."},
+        {"earlier file, frames recorded", true, 200'000,
+         "Recording stopped: the file has reached the largest size allowed. The file '%s' now holds the %s "
+         "frames recorded before, in place of the earlier file."},
+        {"new file, nothing recorded", false, 12'000,
+         "Recording stopped: the file has reached the largest size allowed. No frame had been recorded: no "
+         "file was made."},
+        {"earlier file, nothing recorded", true, 12'000,
+         "Recording stopped: the file has reached the largest size allowed. No frame had been recorded: the "
+         "file '%s' is as it was."},
+    };
+    const std::vector<uint8_t> earlier(3000, 0x22);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir here;
+        const std::string path = here.file("r.sdt");
+        if (c.earlierFile) test::writeBytes(path, earlier);
+        SignalRecorder r = make();
+        stopped.clear();
+        Status s;
+        uint64_t written = 0;
+        {
+            test::FileSizeCap cap(c.cap);
+            ASSERT_TRUE(r.Start(path, header(1), {}).ok());
+            for (int i = 0; i < 100 && s.ok(); ++i) {
+                s = r.Append(ramp(1000, static_cast<double>(written)));
+                if (s.ok()) written += 1000;
+                clock.advance(100);
+            }
+        }
+        ASSERT_FALSE(s.ok());
+        EXPECT_FALSE(r.active());
+        EXPECT_EQ(s.error().message, substitute(c.says, {path, std::to_string(written)}));
+        ASSERT_EQ(stopped.size(), 1u);
+        EXPECT_EQ(stopped[0], s.error().message);
+        if (written > 0) {
+            const test::ReadBackFile f = test::readBack(path);
+            ASSERT_EQ(f.problem, "");
+            EXPECT_EQ(f.records.at(0).values, ramp(written, 0));
+        } else if (c.earlierFile) {
+            EXPECT_EQ(test::readBytes(path), earlier);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(path));
+        }
+        // Nothing else is left: no recording under a name of its own.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(here.path()), {}),
+                  written > 0 || c.earlierFile ? 1 : 0);
+    }
+}
+
+// The raw-signal instrument tells its serial number a moment after its stream starts: the record being
+// written takes it, on disk at the next refresh, and so do the records after it.
+TEST_F(RecorderTest, TheInstrumentsSerialNumberGoesIntoTheRecordsOnceKnown) {
+    const std::string path = dir.file("r.sdt");
+    SignalRecorder r = make();
+    ASSERT_TRUE(r.Start(path, header(1), {26, 0}).ok());
+    ASSERT_TRUE(r.Append(ramp(10, 0)).ok());
+    r.setVin(0x00A1B2C3);
+    EXPECT_EQ(r.vin(), 0x00A1B2C3u);
+    clock.advance(kRecordingDirectoryRefreshMs);
+    ASSERT_TRUE(r.Tick().ok());
+    EXPECT_EQ(test::readBack(path).records.at(0).vin, 0x00A1B2C3u);
+    ASSERT_TRUE(r.NextRecord().ok());
+    ASSERT_TRUE(r.Stop().ok());
+    const test::ReadBackFile f = test::readBack(path);
+    ASSERT_EQ(f.records.size(), 2u);
+    EXPECT_EQ(f.records[1].vin, 0x00A1B2C3u);
 }
 
 TEST(RecordingTapTest, TakesWhatFileModeWouldWriteAtEveryDecimation) {
