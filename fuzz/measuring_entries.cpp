@@ -28,7 +28,9 @@
 #include "acoustics/sound_signal_file.h"
 #include "base/settings_store.h"
 #include "data/bin_file.h"
+#include "data/measurement_record.h"
 #include "data/sdt_container.h"
+#include "data/signal_limits.h"
 #include "fuzz/fuzz_support.h"
 #include "signal/signal_record.h"
 #include "signal/signal_synth.h"
@@ -51,9 +53,10 @@ constexpr double kSeconds[16] = {0.0, 1e-4, 1e-3, 0.01, 0.05, 0.1,  0.125, 0.25,
 // Scales (index 0: none given), ordinary and absurd.
 constexpr double kScales[16] = {0.0,   1.0,  0.5,   2e-5,   1e-3, 10.0, 1e3,  1e6,
                                 1e-12, 1e12, 1e300, 5e-324, 0.0,  -1.0, kNaN, kInf};
-// Level intervals in seconds: 0 is one interval for the whole record.
-constexpr double kIntervals[16] = {0.0,  0.01, 0.05,  0.1, 0.125, 0.25, 0.5,  1.0,
-                                   1e-9, 0.3,  0.001, 2.0, 1e9,   0.2,  1e-5, 0.04};
+// Level intervals in seconds as the levels command takes them: 0 (one interval for the whole record), or
+// from 0.1 s on.
+constexpr double kIntervals[16] = {0.0, 0.1, 0.125, 0.2, 0.25, 0.3, 0.5,  1.0,
+                                   2.0, 1e9, 0.15,  0.4, 0.75, 1.5, 0.11, 5.0};
 
 // The option bytes of the signal surfaces:
 //   0: channel (bits 0-1: 1, 2, 3, 0), record (bits 2-3: 1, 2, 3, 0), scale (bits 4-7, kScales)
@@ -84,8 +87,9 @@ void checkDescription(const SignalDescription& d, const SignalInputOptions& o) {
     require(d.sampleRate >= 8000.0 && d.sampleRate <= 192000.0,
             "an opened input's rate is within 8..192 kHz");
     require(d.frames >= 1, "an opened input has frames");
-    require(finite(d.scale) && d.scale > 0.0, "an input's scale is a positive number");
-    require(finite(d.referenceValue) && d.referenceValue > 0.0, "an input's reference is a positive number");
+    require(d.scale >= kMinScale && d.scale <= kMaxScale, "an input's scale is within the range of scales");
+    require(d.referenceValue >= kMinReferenceValue && d.referenceValue <= kMaxReferenceValue,
+            "an input's reference is within the range of references");
     require(!o.scale || o.calibration || d.scale == *o.scale, "the scale given is the scale applied");
     require(d.firstFrame == static_cast<uint64_t>(std::llround(o.start * d.sampleRate)),
             "reading starts at the frame of the start given");
@@ -97,10 +101,10 @@ void checkDescription(const SignalDescription& d, const SignalInputOptions& o) {
             "levels re full scale are re 1.0");
 }
 
-// A sample every analysis can take: finite, and its square too.
-void checkSamples(std::span<const double> samples) {
+// A sample every analysis can take: finite, within 300 dB of the reference, and its square finite.
+void checkSamples(std::span<const double> samples, double reference) {
     for (double v : samples) {
-        require(finite(v), "a delivered sample is a finite number");
+        require(sampleInRange(v, reference), "a delivered sample lies within range of the reference");
         require(finite(v * v), "a delivered sample's square is a finite number");
     }
 }
@@ -115,7 +119,7 @@ bool readAll(SignalInput& in, const std::function<void(std::span<const double>)>
         if (*n == 0) break;
         require(*n <= block.size(), "a read delivers at most what was asked");
         const std::span<const double> got(block.data(), *n);
-        checkSamples(got);
+        checkSamples(got, in.description().referenceValue);
         sink(got);
         total += *n;
     }
@@ -123,7 +127,6 @@ bool readAll(SignalInput& in, const std::function<void(std::span<const double>)>
             "an input delivers the frames it announced");
     return true;
 }
-
 
 bool silent(std::span<const double> samples) {
     return std::all_of(samples.begin(), samples.end(), [](double v) { return v == 0.0; });
@@ -163,8 +166,9 @@ void soundInput(const uint8_t* data, size_t size) {
         auto n = in->read(block);
         if (!n) return;
         if (*n == 0) break;
-        checkSamples(std::span(block.data(), *n));
-        if (sf_readf_double(f, plain.data(), static_cast<sf_count_t>(*n)) != static_cast<sf_count_t>(*n)) return;
+        checkSamples(std::span(block.data(), *n), d.referenceValue);
+        if (sf_readf_double(f, plain.data(), static_cast<sf_count_t>(*n)) != static_cast<sf_count_t>(*n))
+            return;
         for (size_t i = 0; i < *n; ++i)
             require(block[i] == plain[i * static_cast<size_t>(info.channels) + column] * d.scale,
                     "a sample is the file's sample of the chosen channel times the scale");
@@ -207,7 +211,7 @@ void sdtInput(const uint8_t* data, size_t size) {
         auto n = in->read(block);
         if (!n) return;
         if (*n == 0) break;
-        checkSamples(std::span(block.data(), *n));
+        checkSamples(std::span(block.data(), *n), d.referenceValue);
         require(readDoubles(sdt->file(), record->dataOffset() + (d.firstFrame + total) * record->frameBytes(),
                             stored.data(), *n * stride),
                 "the stored values of what was read can be read");
@@ -221,24 +225,26 @@ void sdtInput(const uint8_t* data, size_t size) {
 
 namespace {
 
-// A level of a row: a number, or -inf for no signal at all; never NaN nor +inf.
+// The levels of a row: finite, and silence at the floor.
 void checkRow(const std::optional<LevelRow>& row) {
     if (!row) return;
     for (double v : {row->leq, row->fast, row->fastMax, row->fastMin, row->slow, row->slowMax, row->slowMin,
                      row->imp, row->impMax, row->impMin, row->peak})
-        require(!std::isnan(v) && v != kInf, "a level is a number, or -inf for no signal");
+        require(finite(v) && v >= kLevelFloorDb, "a level is a finite number, not below the floor");
 }
 
 }  // namespace
 
-// k470-cli levels --csv: every interval's levels are numbers (or refused), the intervals follow each other
-// and cover the signal, and each makes a CSV row with a field per column.
+// k470-cli levels --csv: every interval's levels are finite numbers (or refused), the intervals follow each
+// other and cover the signal, and each makes a CSV row with a field per column.
 void levelAnalysis(const uint8_t* data, size_t size) {
     Cleared cleared;
     const Choices c(data, size, kSignalChoiceBytes);
     const SignalInputOptions o = inputOptions(c);
-    auto in = SignalInput::Open(inputFile(c, data, size), o);
-    if (!in) return;
+    const std::string path = inputFile(c, data, size);
+    if (!checkHasSound(path, o)) return;  // refused: a silent record, or one the input check refuses
+    auto in = SignalInput::Open(path, o);
+    require(in.ok(), "a record that has sound opens");
     const SignalDescription d = in->description();
     checkDescription(d, o);
     const double interval = kIntervals[c[2] & 15];
@@ -369,35 +375,32 @@ void decayAnalysis(const uint8_t* data, size_t size) {
 
 namespace {
 
-// Intervals of level records: each is a record of 3 kB, so none as short as those of the levels.
-constexpr double kRecordIntervals[16] = {1.0,   0.5, 0.25, 0.1, 0.05, 0.01, 0.0,   2.0,
-                                         0.125, 0.3, 1e9,  0.2, 0.04, 0.02, 0.075, 0.6};
-
-// The highest level a record holds: 16 bits in 1/256 dB.
-constexpr double kHighestRecordLevel = 65535.0 / 256.0;
-
-void checkRecordable(const std::optional<LevelRow>& row) {
+// Whether a row holds a level below what a record holds (0 dB) or above it (255.99 dB).
+void beyondRecord(const std::optional<LevelRow>& row, bool& under, bool& over) {
     if (!row) return;
     for (double v : {row->leq, row->fast, row->fastMax, row->fastMin, row->slow, row->slowMax, row->slowMin,
-                     row->imp, row->impMax, row->impMin, row->peak})
-        require(!std::isnan(v) && v <= kHighestRecordLevel + 1.0 / 512,
-                "a level written to a record is one that a record holds");
+                     row->imp, row->impMax, row->impMin, row->peak}) {
+        under = under || v < 0.0;
+        over = over || v > kMaxStoredLevelDb;
+    }
 }
 
 }  // namespace
 
 // k470-cli levels -o OUT.bin: what is written reads back with the .bin reader, a record per interval of
-// the sound-level type, with levels a record can hold (none clamped without a word).
+// the sound-level type, and a level a record cannot hold is never stored without a word: the record is
+// flagged under-range (below 0 dB) or overloaded (above 255.99 dB), and the run counts it.
 void levelRecords(const uint8_t* data, size_t size) {
     Cleared cleared;
     const Choices c(data, size, kSignalChoiceBytes);
     LevelRecordsJob job;
     job.options = inputOptions(c);
     job.input = inputFile(c, data, size);
-    job.intervalSeconds = kRecordIntervals[c[2] & 15];
+    job.intervalSeconds = kIntervals[c[2] & 15];
     if (!(c[3] & 0x40)) job.records = {job.options.record};  // else every record of the file
     job.output = scratch().path("out.bin");
-    if (!writeLevelRecords(job)) return;
+    auto written = writeLevelRecords(job);
+    if (!written) return;
 
     // The same intervals once more, as the levels command computes them.
     std::vector<int> records = job.records;
@@ -422,14 +425,23 @@ void levelRecords(const uint8_t* data, size_t size) {
     }
     auto bin = BinFile::Open(job.output);
     require(bin.ok(), "written level records read back with the .bin reader");
-    require(static_cast<size_t>(bin->recordCount()) == intervals.size(), "a record per interval");
+    require(
+        static_cast<size_t>(bin->recordCount()) == intervals.size() && written->records == intervals.size(),
+        "a record per interval");
+    uint64_t flagged = 0;
     for (int k = 1; k <= bin->recordCount(); ++k) {
         auto r = bin->ReadRecord(k);
         require(r.ok(), "every written record decodes");
         require(r->header.deviceType == 3, "a written record is a sound-level record");
         const IntervalLevels& l = intervals[static_cast<size_t>(k - 1)];
-        for (const auto& row : l.weighted) checkRecordable(row);
-        for (const auto& row : l.bands) checkRecordable(row);
+        bool under = false, over = false;
+        for (const auto& row : l.weighted) beyondRecord(row, under, over);
+        for (const auto& row : l.bands) beyondRecord(row, under, over);
+        require(!under || r->trailer.underrangeStatus[0] != 0,
+                "a level below 0 dB flags its record under-range");
+        require(!over || r->trailer.overloadStatus[0] != 0,
+                "a level above 255.99 dB flags its record overloaded");
+        if (r->trailer.underrangeStatus[0] != 0 || r->trailer.overloadStatus[0] != 0) ++flagged;
         const long long seconds = std::llround(l.durationSeconds);
         require(
             !r->tail.intervalKnown() || seconds >= 255 * 3600 ||
@@ -437,6 +449,7 @@ void levelRecords(const uint8_t* data, size_t size) {
                     seconds,
             "a record's interval is the interval's duration");
     }
+    require(written->flagged == flagged, "the run counts the flagged records");
 }
 
 namespace {
