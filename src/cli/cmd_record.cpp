@@ -62,7 +62,6 @@ class TappedStream : public StreamHandler {
     }
     bool OnStreamTick(SerialPort& port) override { return live_.OnStreamTick(port); }
     void StopStream() override { live_.StopStream(); }
-    std::optional<uint32_t> streamVin() const override { return live_.streamVin(); }
     std::vector<double>& pending() { return tap_.pending(); }
     uint64_t framesLost() const { return live_.framesLost(); }
     bool started = false;

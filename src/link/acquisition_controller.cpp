@@ -116,8 +116,7 @@ bool AcquisitionController::StartAcquisition() {
     }
     if (hint == kStreamDeviceType) {
         deviceType_ = kStreamDeviceType;
-        vin_ = 0;  // the stream tells it among its status values, a moment after it starts
-
+        vin_ = 0;  // a stream carries no identification
     } else {
         // The buffer starts zeroed, so a first message shorter than the header gives zeros, not leftovers.
         uint8_t first[kIdentificationSize] = {};
@@ -322,12 +321,6 @@ void AcquisitionController::OnAcquisitionTimer() {
     if (streaming_) {
         SerialPort* port = deps_.usb.port();
         if (streamHandler_ && port && streamHandler_->OnStreamTick(*port)) view_.NewData();
-        if (const auto vin = streamHandler_ ? streamHandler_->streamVin() : std::nullopt;
-            vin && *vin != vin_) {
-            vin_ = *vin;
-            baseTitle_ = titleFor(deviceType_, vin_);
-            if (recording_ == Recording::Off) view_.SetTitle(baseTitle_);
-        }
         return;
     }
     MessageLink* link = chosenLink();

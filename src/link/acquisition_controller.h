@@ -72,8 +72,6 @@ class StreamHandler {
     // One acquisition tick; true when new samples came (the views redraw).
     virtual bool OnStreamTick(SerialPort& port) = 0;
     virtual void StopStream() {}
-    // The instrument's serial number, once the stream has told it.
-    virtual std::optional<uint32_t> streamVin() const { return std::nullopt; }
 };
 
 struct AcquisitionDeps {

@@ -21,10 +21,6 @@ LiveStreamHandler::~LiveStreamHandler() {
 }
 
 bool LiveStreamHandler::StartStream(SerialPort& port) {
-    {
-        std::lock_guard<std::mutex> guard(deps_.signalLock);
-        stream_.decoder().forgetVin();  // this stream may come from another instrument
-    }
     reader_.Start(port);
     return true;
 }

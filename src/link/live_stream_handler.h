@@ -44,7 +44,6 @@ class LiveStreamHandler : public StreamHandler {
     bool OnStreamTick(SerialPort& port) override;
     // Ends the reader; the device may be closed after this.
     void StopStream() override;
-    std::optional<uint32_t> streamVin() const override { return stream_.decoder().vin(); }
 
     // The decoder (with the two status values) and the high-pass state; they last across acquisitions.
     LiveSignalStream& stream() { return stream_; }

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -39,12 +38,9 @@ int sampleRateClass(double sampleRate);
 HighPassCoefficients highPassCoefficients(int rateClass, int step);
 
 // Status selectors of the stream: 0 and 1 set the two status values that go with every sample through the
-// chain; 2 and 3 carry the low and the high word of the instrument's serial number (VIN), which a stream
-// has no other place for. A selector with bit 7 set, or any other, carries nothing for the PC.
+// chain. A selector with bit 7 set, or any other, carries nothing for the PC.
 constexpr uint8_t kStatusSelectorA = 0;
 constexpr uint8_t kStatusSelectorB = 1;
-constexpr uint8_t kStatusSelectorVinLow = 2;
-constexpr uint8_t kStatusSelectorVinHigh = 3;
 
 // Frame decoder; its state (position in the frame, status values) lasts across reads and acquisitions.
 class StreamDecoder {
@@ -72,13 +68,6 @@ class StreamDecoder {
 
     uint16_t statusA() const { return statusA_; }
     uint16_t statusB() const { return statusB_; }
-    // Forgets the serial number: the next stream may come from another instrument.
-    void forgetVin() { vinWords_ = 0; }
-    // The instrument's serial number, once both of its words have come.
-    std::optional<uint32_t> vin() const {
-        if (vinWords_ != 0b11) return std::nullopt;
-        return uint32_t{vinHigh_} << 16 | vinLow_;
-    }
 
   private:
     int32_t sampleValue() const {
@@ -94,14 +83,6 @@ class StreamDecoder {
             case kStatusSelectorB:
                 statusB_ = value;
                 break;
-            case kStatusSelectorVinLow:
-                vinLow_ = value;
-                vinWords_ |= 0b01;
-                break;
-            case kStatusSelectorVinHigh:
-                vinHigh_ = value;
-                vinWords_ |= 0b10;
-                break;
             default:
                 break;
         }
@@ -112,9 +93,6 @@ class StreamDecoder {
     std::array<uint8_t, 3> data_{};
     uint16_t statusA_ = 0;
     uint16_t statusB_ = 0;
-    uint16_t vinLow_ = 0;
-    uint16_t vinHigh_ = 0;
-    uint8_t vinWords_ = 0;  // bit 0: the low word came, bit 1: the high word
 };
 
 // The live stream path: decoder, high-pass state and the chain input. The caller holds the signal lock, has

@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
-#include <iterator>
 #include <numbers>
 
 #include "data/sample_records.h"
@@ -318,16 +317,11 @@ struct Simulator::Impl {
             put({kSampleMarker, static_cast<uint8_t>(s), static_cast<uint8_t>(s >> 8),
                  static_cast<uint8_t>(s >> 16)});
             if (++p.streamSample % kStreamStatusEvery == 0) {
-                // Selector 0 sets value A, 1 value B, 2 and 3 the low and high word of the VIN; a selector
-                // with bit 7 set carries nothing for the PC.
-                static constexpr uint8_t kSelectors[] = {0x03, 0x00, 0x01, 0x02, 0x80};
-                const uint8_t selector =
-                    kSelectors[(p.streamSample / kStreamStatusEvery) % std::size(kSelectors)];
-                const uint16_t value = selector == 0   ? o.streamStatusA
-                                       : selector == 1 ? o.streamStatusB
-                                       : selector == 2 ? static_cast<uint16_t>(o.vin)
-                                       : selector == 3 ? static_cast<uint16_t>(o.vin >> 16)
-                                                       : uint16_t{0xFFFF};
+                // Selector 0 sets value A, 1 value B; a selector with bit 7 set carries nothing for the PC.
+                static constexpr uint8_t kSelectors[] = {0x00, 0x01, 0x80};
+                const uint8_t selector = kSelectors[(p.streamSample / kStreamStatusEvery) % 3];
+                const uint16_t value =
+                    selector == 0 ? o.streamStatusA : (selector == 1 ? o.streamStatusB : uint16_t{0xFFFF});
                 put({kStatusMarker, selector, static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)});
             }
         }

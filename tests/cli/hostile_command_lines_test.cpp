@@ -16,18 +16,13 @@
 
 #include "base/byte_order.h"
 #include "data/sdt_container.h"
+#include "support/run_command.h"
 #include "support/temp_dir.h"
 
 namespace k470 {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct ShellRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
 
 class HostileCommandLines : public ::testing::Test {
   protected:
@@ -46,17 +41,7 @@ class HostileCommandLines : public ::testing::Test {
         writeSignal("hugerate.sdt", 1, 1e12);
     }
 
-    // Runs a shell line in the directory, with $CLI the program; bounded by a timeout so a hang fails.
-    ShellRun sh(const std::string& line) {
-        const std::string command = "cd '" + dir.path() + "' && CLI='" + K470_CLI + "' timeout 20 sh -c '" +
-                                    line + "' >" + dir.file(".stdout") + " 2>" + dir.file(".stderr");
-        const int status = std::system(command.c_str());
-        ShellRun r;
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = test::readText(dir.file(".stdout"));
-        r.err = test::readText(dir.file(".stderr"));
-        return r;
-    }
+    test::CommandResult sh(const std::string& line) { return test::runShellIn(dir.path(), K470_CLI, line); }
 
     void writeSignal(const std::string& name, uint16_t mask, double rate) {
         SdtHeader h;
@@ -176,7 +161,7 @@ TEST_F(HostileCommandLines, RefusedWithAMessageAndNothingChanged) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         const auto before = snapshot();
-        const ShellRun r = sh(c.line);
+        const test::CommandResult r = sh(c.line);
         EXPECT_EQ(r.exitCode, c.exitCode);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         // Nothing written, replaced or left behind (no temporary file either).
@@ -192,16 +177,16 @@ TEST_F(HostileCommandLines, OutputsGoThroughLinksToDevicesAndStandardStreams) {
     const std::string text = test::readText(dir.file("earlier.txt"));
     EXPECT_EQ(text.substr(0, 14), "\r\nRecord; 1;\r\n");
 
-    const ShellRun toStdout = sh("$CLI export -o /dev/stdout good.bin");
+    const test::CommandResult toStdout = sh("$CLI export -o /dev/stdout good.bin");
     EXPECT_EQ(toStdout.exitCode, 0) << toStdout.err;
     EXPECT_EQ(toStdout.out, text);
 
-    const ShellRun piped = sh("$CLI sample --records 3 -o - | $CLI info -");
+    const test::CommandResult piped = sh("$CLI sample --records 3 -o - | $CLI info -");
     EXPECT_EQ(piped.exitCode, 0) << piped.err;
     EXPECT_NE(piped.out.find("File: -\nRecords: 3\n"), std::string::npos) << piped.out;
     EXPECT_FALSE(fs::exists(dir.file("-")));
 
-    const ShellRun exported = sh("$CLI export - < good.bin");
+    const test::CommandResult exported = sh("$CLI export - < good.bin");
     EXPECT_EQ(exported.exitCode, 0) << exported.err;
     EXPECT_EQ(exported.out, text);
 }
@@ -231,12 +216,13 @@ TEST_F(HostileCommandLines, EveryOutputGoesToStandardOutputAsDashOrDevStdout) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.writes);
         // The writer's own exit code, which a pipe would hide.
-        const ShellRun piped = sh("{ " + c.writes + "; echo \"exit $?\" >&2; } | " + c.reader);
+        const test::CommandResult piped = sh("{ " + c.writes + "; echo \"exit $?\" >&2; } | " + c.reader);
         EXPECT_EQ(piped.exitCode, 0) << piped.err;
         EXPECT_NE(piped.err.find("exit 0"), std::string::npos) << piped.err;
         EXPECT_NE(piped.out.find(c.shows), std::string::npos) << piped.out;
         // Into a file the shell opened, the same.
-        const ShellRun redirected = sh(c.writes + " > redirected && " + c.reader + " < redirected");
+        const test::CommandResult redirected =
+            sh(c.writes + " > redirected && " + c.reader + " < redirected");
         EXPECT_EQ(redirected.exitCode, 0) << redirected.err;
         EXPECT_NE(redirected.out.find(c.shows), std::string::npos) << redirected.out;
         EXPECT_FALSE(fs::exists(dir.file("-")));
@@ -250,7 +236,7 @@ TEST_F(HostileCommandLines, NewOutputsTakeTheUmaskAndAMultiFileExportGoesOn) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 
     fs::copy_file(dir.file("good.bin"), dir.file("second.bin"));
-    const ShellRun r = sh("$CLI export good.bin missing.bin fifo.bin second.bin");
+    const test::CommandResult r = sh("$CLI export good.bin missing.bin fifo.bin second.bin");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("2 of 4 files not exported completely:\n  missing.bin\n  fifo.bin\n"),
               std::string::npos)
@@ -260,10 +246,10 @@ TEST_F(HostileCommandLines, NewOutputsTakeTheUmaskAndAMultiFileExportGoesOn) {
 }
 
 TEST_F(HostileCommandLines, ProgressAndNotesStayOffARedirectedOrQuietStandardError) {
-    const ShellRun r = sh("$CLI sdt2txt sig.sdt");
+    const test::CommandResult r = sh("$CLI sdt2txt sig.sdt");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err.find('\r'), std::string::npos);
-    const ShellRun quiet = sh("$CLI sdt2wav -q sig.sdt");
+    const test::CommandResult quiet = sh("$CLI sdt2wav -q sig.sdt");
     EXPECT_EQ(quiet.exitCode, 0) << quiet.err;
     EXPECT_EQ(quiet.err, "");
 }

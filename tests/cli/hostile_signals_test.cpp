@@ -15,6 +15,7 @@
 #include "acoustics/signal_fixtures.h"
 #include "acoustics/synthetic_signals.h"
 #include "base/byte_order.h"
+#include "support/run_command.h"
 #include "support/temp_dir.h"
 
 namespace k470 {
@@ -27,12 +28,6 @@ using acoustics::testing::writeSdt;
 using acoustics::testing::writeSound;
 
 constexpr double kFs = 48000.0;
-
-struct ShellRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
 
 class HostileSignals : public ::testing::Test {
   protected:
@@ -82,17 +77,7 @@ class HostileSignals : public ::testing::Test {
         test::writeBytes(dir.file(name), bytes);
     }
 
-    // Runs a shell line in the directory, with $CLI the program; bounded by a timeout so a hang fails.
-    ShellRun sh(const std::string& line) {
-        const std::string command = "cd '" + dir.path() + "' && CLI='" + K470_CLI + "' timeout 20 sh -c '" +
-                                    line + "' >" + dir.file(".stdout") + " 2>" + dir.file(".stderr");
-        const int status = std::system(command.c_str());
-        ShellRun r;
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = test::readText(dir.file(".stdout"));
-        r.err = test::readText(dir.file(".stderr"));
-        return r;
-    }
+    test::CommandResult sh(const std::string& line) { return test::runShellIn(dir.path(), K470_CLI, line); }
 
     std::map<std::string, uintmax_t> snapshot() const {
         std::map<std::string, uintmax_t> files;
@@ -144,7 +129,7 @@ TEST_F(HostileSignals, EveryCommandRefusesTheSameFileInTheSameWords) {
             const std::string line = "$CLI " + command + " " + c.args + " " + c.file;
             SCOPED_TRACE(line);
             const auto before = snapshot();
-            const ShellRun r = sh(line);
+            const test::CommandResult r = sh(line);
             EXPECT_EQ(r.exitCode, c.exitCode);
             EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
             // Levels stream as CSV: a file cut short is found only where it ends.
@@ -175,7 +160,7 @@ TEST_F(HostileSignals, ConversionsRefuseSamplesNoAnalysisTakesAndKeepTheirWords)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         const auto before = snapshot();
-        const ShellRun r = sh(c.line);
+        const test::CommandResult r = sh(c.line);
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         // The records ahead of a damaged directory block are still converted; a record with a sample out
@@ -192,12 +177,12 @@ TEST_F(HostileSignals, NoOutputHoldsNanOrInfAndSilenceReadsTheFloor) {
     std::vector<double> samples(loud.size(), 0.0);
     samples.insert(samples.end(), loud.begin(), loud.end());
     sdt("gap.sdt", samples);
-    const ShellRun levels = sh("$CLI levels --csv gap.sdt");
+    const test::CommandResult levels = sh("$CLI levels --csv gap.sdt");
     ASSERT_EQ(levels.exitCode, 0) << levels.err;
-    const ShellRun fft = sh("$CLI fft gap.sdt");
+    const test::CommandResult fft = sh("$CLI fft gap.sdt");
     ASSERT_EQ(fft.exitCode, 0) << fft.err;
-    const ShellRun rt60 = sh("$CLI rt60 gap.sdt");
-    for (const ShellRun* r : {&levels, &fft, &rt60}) {
+    const test::CommandResult rt60 = sh("$CLI rt60 gap.sdt");
+    for (const test::CommandResult* r : {&levels, &fft, &rt60}) {
         EXPECT_EQ(r->out.find("inf"), std::string::npos) << r->out;
         EXPECT_EQ(r->out.find("nan"), std::string::npos) << r->out;
     }
@@ -206,19 +191,19 @@ TEST_F(HostileSignals, NoOutputHoldsNanOrInfAndSilenceReadsTheFloor) {
     EXPECT_EQ(levels.out.substr(first + 11, 15), "-300.00,-300.00");
     EXPECT_EQ(levels.out.find(",,"), std::string::npos) << "an empty cell without a note";
 
-    const ShellRun records = sh("$CLI levels -o gap.bin gap.sdt");
+    const test::CommandResult records = sh("$CLI levels -o gap.bin gap.sdt");
     EXPECT_EQ(records.exitCode, 0);
     EXPECT_NE(records.err.find("flags them as under-range or overload"), std::string::npos) << records.err;
 }
 
 TEST_F(HostileSignals, TextFromAFileReachesTheTerminalEscaped) {
-    const ShellRun info = sh("$CLI info control.sdt");
+    const test::CommandResult info = sh("$CLI info control.sdt");
     EXPECT_EQ(info.exitCode, 0) << info.err;
     EXPECT_NE(info.out.find("units '\\x1B[31mPa\\x0A'"), std::string::npos) << info.out;
-    const ShellRun levels = sh("$CLI levels --csv control.sdt");
+    const test::CommandResult levels = sh("$CLI levels --csv control.sdt");
     EXPECT_EQ(levels.exitCode, 0) << levels.err;
     EXPECT_NE(levels.err.find("'\\x1B[31mPa\\x0A' is not Pa"), std::string::npos) << levels.err;
-    for (const ShellRun* r : {&info, &levels}) {
+    for (const test::CommandResult* r : {&info, &levels}) {
         EXPECT_EQ(r->out.find('\x1b'), std::string::npos);
         EXPECT_EQ(r->err.find('\x1b'), std::string::npos);
     }

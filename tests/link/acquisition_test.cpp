@@ -531,10 +531,10 @@ TEST_F(AcquisitionTest, StreamModeRunsTheRawSignalThroughTheChainAndStopsTheInst
     for (int k = 0; k < 3; ++k) EXPECT_TRUE(chain.enabled(k)) << k;
     EXPECT_EQ(stream.stream().decoder().statusA(), o.streamStatusA);
     EXPECT_EQ(stream.stream().decoder().statusB(), o.streamStatusB);
-    // The stream tells the instrument's serial number among its status values: the acquisition takes it,
-    // for the title and for the recordings.
-    EXPECT_EQ(c.vin(), 0x00C0FFEEu);
-    EXPECT_EQ(view.titles.back(), deviceTypeName(kStreamDeviceType) + " (VIN: 00C0FFEE)");
+    // A raw stream carries no identification: whatever the instrument's serial number, the title and the
+    // recordings have 0.
+    EXPECT_EQ(c.vin(), 0u);
+    EXPECT_EQ(view.titles.back(), deviceTypeName(kStreamDeviceType) + " (VIN: 00000000)");
     EXPECT_EQ(chain.outputRing(1)[static_cast<size_t>(chain.newestIndex(1))], o.streamStatusA);
     EXPECT_EQ(chain.outputRing(2)[static_cast<size_t>(chain.newestIndex(2))], o.streamStatusB);
     // Channel 1 carries both tones at their amplitudes, and nothing between them. 384 samples hold whole

@@ -32,23 +32,6 @@ TEST(StreamDecoder, StatusFramesSetTheirValueOnlyForSelectorsZeroAndOne) {
     EXPECT_EQ(d.statusA(), 0xABCD);
 }
 
-// Selectors 2 and 3 carry the instrument's serial number, low word first; it is known once both came, in
-// either order, and forgotten for the next stream.
-TEST(StreamDecoder, TheSerialNumberIsKnownOnceBothOfItsWordsCame) {
-    StreamDecoder d;
-    EXPECT_FALSE(d.vin().has_value());
-    samplesOf(d, {0xBB, 0x03, 0xA1, 0x00});
-    EXPECT_FALSE(d.vin().has_value());
-    EXPECT_EQ(samplesOf(d, {0xAA, 5, 0, 0, 0xBB, 0x02, 0xC3, 0xB2}), (std::vector<int32_t>{5}));
-    EXPECT_EQ(d.vin(), 0x00A1B2C3u);
-    EXPECT_EQ(d.statusA(), 0);
-    EXPECT_EQ(d.statusB(), 0);
-    samplesOf(d, {0xBB, 0x82, 0xFF, 0xFF});  // bit 7: nothing for the PC
-    EXPECT_EQ(d.vin(), 0x00A1B2C3u);
-    d.forgetVin();
-    EXPECT_FALSE(d.vin().has_value());
-}
-
 TEST(StreamDecoder, StrayBytesAndSplitReads) {
     StreamDecoder d;
     // A stray byte between frames is skipped without losing the next frame.

@@ -7,6 +7,9 @@
 
 #include <poll.h>
 #include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 namespace k470::test {
 
@@ -53,6 +56,23 @@ CommandResult runCommand(const std::string& program, const std::vector<std::stri
     waitpid(pid, &status, 0);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+CommandResult runShellIn(const std::string& directory, const std::string& program, const std::string& line) {
+    // The shell's own streams go to files, so that the line may redirect, pipe and open FIFOs as it likes.
+    const std::string out = directory + "/.stdout", err = directory + "/.stderr";
+    const std::string command = "cd '" + directory + "' && CLI='" + program + "' timeout 20 sh -c '" + line +
+                                "' >" + out + " 2>" + err;
+    const int status = std::system(command.c_str());
+    CommandResult r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    r.out = read(out);
+    r.err = read(err);
+    return r;
 }
 
 }  // namespace k470::test

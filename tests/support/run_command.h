@@ -15,4 +15,8 @@ struct CommandResult {
 
 CommandResult runCommand(const std::string& program, const std::vector<std::string>& args);
 
+// Runs a shell line in a directory with $CLI set to the program, bounded by a 20 s timeout so that a hang
+// fails the test instead of stopping it (exit code 124 then).
+CommandResult runShellIn(const std::string& directory, const std::string& program, const std::string& line);
+
 }  // namespace k470::test
