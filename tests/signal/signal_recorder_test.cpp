@@ -41,6 +41,17 @@ class RecorderTest : public ::testing::Test {
         return SignalRecorder({clock, [this] { return CalendarTime{2026, 12, 10, 9, 30, starts++}; },
                                [this](const std::string& m) { stopped.push_back(m); }});
     }
+    // Appends ramps of 1000 frames, 100 ms apart, until a write fails (or 100 of them went in); the frames
+    // that went in.
+    uint64_t appendUntilFailure(SignalRecorder& r, Status& s) {
+        uint64_t written = 0;
+        for (int i = 0; i < 100 && s.ok(); ++i) {
+            s = r.Append(ramp(1000, static_cast<double>(written)));
+            if (s.ok()) written += 1000;
+            clock.advance(100);
+        }
+        return written;
+    }
     ManualClock clock{1000};
     int starts = 0;
     std::vector<std::string> stopped;
@@ -206,11 +217,7 @@ TEST_F(RecorderTest, AFailedWriteStopsTheRecordingAndKeepsEveryFrameWrittenBefor
     uint64_t written = 0;
     {
         test::FileSizeCap cap(200'000);
-        for (int i = 0; i < 100 && s.ok(); ++i) {
-            s = r.Append(ramp(1000, static_cast<double>(written)));
-            if (s.ok()) written += 1000;
-            clock.advance(100);
-        }
+        written = appendUntilFailure(r, s);
     }
     ASSERT_FALSE(s.ok());
     EXPECT_FALSE(r.active());
@@ -293,11 +300,7 @@ TEST_F(RecorderTest, AFailedWriteSaysWhatTheFileHoldsAfterIt) {
         {
             test::FileSizeCap cap(c.cap);
             ASSERT_TRUE(r.Start(path, header(1), {}).ok());
-            for (int i = 0; i < 100 && s.ok(); ++i) {
-                s = r.Append(ramp(1000, static_cast<double>(written)));
-                if (s.ok()) written += 1000;
-                clock.advance(100);
-            }
+            written = appendUntilFailure(r, s);
         }
         ASSERT_FALSE(s.ok());
         EXPECT_FALSE(r.active());
@@ -319,8 +322,8 @@ TEST_F(RecorderTest, AFailedWriteSaysWhatTheFileHoldsAfterIt) {
     }
 }
 
-// The raw-signal instrument tells its serial number a moment after its stream starts: the record being
-// written takes it, on disk at the next refresh, and so do the records after it.
+// A serial number the acquisition learns while recording goes into the record being written, on disk at
+// the next refresh, and into the records after it.
 TEST_F(RecorderTest, TheInstrumentsSerialNumberGoesIntoTheRecordsOnceKnown) {
     const std::string path = dir.file("r.sdt");
     SignalRecorder r = make();
