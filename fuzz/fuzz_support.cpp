@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fuzz/fuzz_support.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -27,9 +29,22 @@ fs::path scratchRoot() {
     return tmp && *tmp ? tmp : "/tmp";
 }
 
+// The scratch directories of runs that ended in a crash (no destructor ran): they would stay in memory.
+void removeAbandoned(const fs::path& root) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(root, ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind("k470-fuzz-", 0) != 0) continue;
+        const long pid = std::strtol(name.c_str() + 10, nullptr, 10);
+        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            fs::remove_all(e.path(), ec);
+    }
+}
+
 }  // namespace
 
 Scratch::Scratch() : dir_(scratchRoot() / ("k470-fuzz-" + std::to_string(::getpid()))) {
+    removeAbandoned(dir_.parent_path());
     fs::create_directories(dir_);
 }
 
