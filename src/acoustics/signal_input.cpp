@@ -189,6 +189,9 @@ Status placeAndScale(Opened& r, const SignalInputOptions& o) {
     if (!(o.start >= 0.0) || o.start * d.sampleRate >= static_cast<double>(r.recordFrames))
         return fail(message(Word::StartBeyondEnd, {number(o.start), recordNo, number(seconds)}));
     d.firstFrame = static_cast<uint64_t>(std::llround(o.start * d.sampleRate));
+    // A start within the last half frame rounds to the end: nothing would be left to read.
+    if (d.firstFrame >= r.recordFrames)
+        return fail(message(Word::StartBeyondEnd, {number(o.start), recordNo, number(seconds)}));
     d.frames = r.recordFrames - d.firstFrame;
     if (o.length) {
         // A range that the record does not hold is refused rather than cut short, so an analysis never

@@ -154,6 +154,8 @@ TEST(SignalInput, RefusesBadInputWithAClearMessage) {
         {"junk.wav", {}, "Can't read sound file"},
         {"missing.wav", {}, "Can't open file"},
         {"ok.wav", with([](auto& o) { o.start = 0.2; }), "Start 0.2 s lies at or beyond the end of record 1"},
+        // within the last half frame (1599.6 of 1600): rounded, nothing is left to read
+        {"ok.wav", with([](auto& o) { o.start = 0.19995; }), "Start 0.19995 s lies at or beyond the end"},
         {"ok.wav", with([](auto& o) { o.length = 10.0; }),
          "Length 10 s from 0 s reaches beyond the end of record 1"},
         {"ok.wav", with([](auto& o) { o.scale = -1.0; }),
