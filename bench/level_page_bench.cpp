@@ -11,7 +11,8 @@
 #include <QTableWidget>
 #include <ctime>
 
-#include "app/level_pages.h"
+#include "app/pages/record/level_page.h"
+#include "app/pages/record/table_page.h"
 #include "data/sample_records.h"
 
 namespace {

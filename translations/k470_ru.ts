@@ -1184,18 +1184,6 @@ Continue?</source>
         <translation>Открыть</translation>
     </message>
     <message>
-        <source>All device files (*.bin *.sdt *.wav *.flac)</source>
-        <translation>Все файлы прибора (*.bin *.sdt *.wav *.flac)</translation>
-    </message>
-    <message>
-        <source>Binary files (*.bin)</source>
-        <translation>Двоичные файлы (*.bin)</translation>
-    </message>
-    <message>
-        <source>Data files (*.sdt)</source>
-        <translation>Файлы данных (*.sdt)</translation>
-    </message>
-    <message>
         <source>All Files (*)</source>
         <translation>Все файлы (*)</translation>
     </message>
@@ -1436,16 +1424,28 @@ Continue?</source>
         <translation>Невозможно записать файл &apos;%1&apos;</translation>
     </message>
     <message>
-        <source>Sound files (*.wav *.flac)</source>
-        <translation>Звуковые файлы (*.wav *.flac)</translation>
-    </message>
-    <message>
         <source>&amp;Print report...</source>
         <translation>&amp;Печать отчёта...</translation>
     </message>
     <message>
         <source>Export report as P&amp;DF...</source>
         <translation>Экспорт отчёта в P&amp;DF...</translation>
+    </message>
+    <message>
+        <source>All device files (%1)</source>
+        <translation>Все файлы прибора (%1)</translation>
+    </message>
+    <message>
+        <source>Binary files (%1)</source>
+        <translation>Двоичные файлы (%1)</translation>
+    </message>
+    <message>
+        <source>Data files (%1)</source>
+        <translation>Файлы данных (%1)</translation>
+    </message>
+    <message>
+        <source>Sound files (%1)</source>
+        <translation>Звуковые файлы (%1)</translation>
     </message>
 </context>
 <context>

@@ -17,6 +17,7 @@
 #include "base/path_util.h"
 #include "base/safe_write.h"
 #include "base/text_encoding.h"
+#include "data/file_kind.h"
 #include "data/sdt_container.h"
 #include "data/signal_limits.h"
 #include "signal/signal_record.h"
@@ -29,12 +30,6 @@ constexpr size_t kBlockFrames = 4096;  // frames read from the file at once
 
 std::string number(double v) {
     return formatGeneral(v, 10);
-}
-
-bool isSdtPath(const std::string& path) {
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos) return false;
-    return toLowerText(path.substr(dot)) == ".sdt";
 }
 
 std::string channelList(uint16_t mask) {
@@ -237,7 +232,7 @@ SignalInput::~SignalInput() = default;
 Result<SignalInput> SignalInput::Open(const std::string& path, const SignalInputOptions& options) {
     // A FIFO would block the open for ever, and a directory or device holds no signal.
     if (Status ok = checkInputFile(path); !ok) return ok.error();
-    auto opened = isSdtPath(path) ? openSdt(path, options) : openSound(path, options);
+    auto opened = fileKindOfPath(path) == FileKind::Signal ? openSdt(path, options) : openSound(path, options);
     if (!opened) return opened.error();
     if (Status ok = placeAndScale(*opened, options); !ok) return ok.error();
     opened->description.path = path;
@@ -274,7 +269,7 @@ Result<size_t> SignalInput::read(std::span<double> out) {
 
 Result<int> countSignalRecords(const std::string& path) {
     if (Status ok = checkInputFile(path); !ok) return ok.error();
-    if (!isSdtPath(path)) return 1;
+    if (fileKindOfPath(path) != FileKind::Signal) return 1;
     auto file = SdtContainer::Open(path);
     if (!file) return file.error();
     auto entries = file->signalEntries();

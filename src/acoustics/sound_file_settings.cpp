@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "base/number_format.h"
+#include "data/file_kind.h"
 #include "data/signal_limits.h"
 #include "signal/signal_synth.h"
 
@@ -42,7 +43,7 @@ SoundAsSignalOptions LoadSoundFileOptions(const SettingsStore& store) {
 
 SignalInputOptions SoundFileInputOptions(const SettingsStore& store, const std::string& path) {
     SignalInputOptions o;
-    if (isSoundFilePath(path))
+    if (fileKindOfPath(path) == FileKind::Sound)
         if (const auto scale = readScale(store)) o.scale = *scale;
     return o;
 }

@@ -25,15 +25,6 @@ constexpr DeviceType kSignalRecordType = 26;
 
 }  // namespace
 
-bool isSoundFilePath(std::string_view path) {
-    auto endsWith = [path](std::string_view ext) {
-        if (path.size() < ext.size()) return false;
-        return std::equal(ext.begin(), ext.end(), path.end() - static_cast<std::ptrdiff_t>(ext.size()),
-                          [](char a, char b) { return std::tolower(static_cast<unsigned char>(b)) == a; });
-    };
-    return endsWith(".wav") || endsWith(".flac");
-}
-
 Status writeSoundAsSignalFile(const std::string& soundPath, const std::string& sdtPath,
                               const SoundAsSignalOptions& options) {
     std::vector<SignalInput> inputs;

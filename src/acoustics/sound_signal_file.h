@@ -17,8 +17,6 @@ struct SoundAsSignalOptions {
     double scale = 1.0;  // applied to the samples (e.g. pascals per full-scale unit)
 };
 
-// Whether a path names a sound file by its extension (".wav", ".flac", any case).
-bool isSoundFilePath(std::string_view path);
 
 // Writes the sound file's signal to `sdtPath` (through a safe output: nothing is left on failure). Fails with
 // libsndfile's message for a file it cannot read.

@@ -9,6 +9,7 @@
 #include "base/text_encoding.h"
 #include "cli/cli_command.h"
 #include "data/bin_file.h"
+#include "data/file_kind.h"
 #include "data/sdt_container.h"
 
 namespace k470::cli {
@@ -128,7 +129,7 @@ int runInfo(std::span<const std::string> args) {
                    (SdtContainer::Open(path) ? infoSdt(path, name, out) : infoBin(path, name, out));
         } else if (checkInputs(std::span(&name, 1))) {
             done =
-                lowerCasePath(name).ends_with(".bin") ? infoBin(name, name, out) : infoSdt(name, name, out);
+                fileKindOfPath(name) == FileKind::Records ? infoBin(name, name, out) : infoSdt(name, name, out);
         }
         printOut(out);
         ok = ok && done;

@@ -38,10 +38,6 @@ constexpr int kMinLogTickSpacing = 40;    // the short labels of a logarithmic a
 constexpr int kMinYTickSpacing = 30;
 constexpr int kDragThreshold = 4;
 
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 }  // namespace
 
 LineChart::LineChart(PlotWindow& window, QRect rect, int digitBudget, unsigned options)
@@ -192,8 +188,8 @@ double LineChart::xTick(int i) const {
 }
 
 QString LineChart::xTickLabel(double value) const {
-    if (logX_) return qs(LogTickLabel(value));
-    return qs(clockOrigin_ ? xClock_.label(value) : xTicks_.label(value));
+    if (logX_) return QString::fromStdString(LogTickLabel(value));
+    return QString::fromStdString(clockOrigin_ ? xClock_.label(value) : xTicks_.label(value));
 }
 
 QStringList LineChart::xTickLabels() const {
@@ -249,14 +245,15 @@ double LineChart::curveValue(int64_t sample) const {
 QString LineChart::cursorReadout(int which) const {
     const Cursor& c = cursors_[index(which)];
     if (!c.visible) return {};
-    return qs(CursorReadout(xText(xOf(c.sample)), curveValue(c.sample), c.sample,
-                            (options_ & ShowCursorSample) != 0));
+    return QString::fromStdString(CursorReadout(xText(xOf(c.sample)), curveValue(c.sample), c.sample,
+                                                (options_ & ShowCursorSample) != 0));
 }
 
 QString LineChart::cursorPairReadout() const {
     if (!cursors_[0].visible || !cursors_[1].visible) return {};
     const int64_t points = std::abs(cursors_[1].sample - cursors_[0].sample) + 1;
-    return qs(CursorPairReadout(cursorX(0), cursorX(1))) + QStringLiteral("   ") + qs(PointsReadout(points));
+    return QString::fromStdString(CursorPairReadout(cursorX(0), cursorX(1))) + QStringLiteral("   ") +
+           QString::fromStdString(PointsReadout(points));
 }
 
 int64_t LineChart::sampleAt(int px) const {
@@ -419,11 +416,11 @@ void LineChart::drawAxisTexts(QPainter& painter, const AxisMap& xm, const AxisMa
         const int py = ym.pixelOf(v);
         painter.drawLine(area.left() - 4, py, area.left(), py);
         painter.drawText(QRect(rect().left() + 18, py - 8, area.left() - rect().left() - 24, 16),
-                         Qt::AlignRight | Qt::AlignVCenter, qs(yTicks_.label(v)));
+                         Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(yTicks_.label(v)));
     }
     if (!yTicks_.exponentLabel().empty())
         painter.drawText(QRect(rect().left() + 4, area.top() - 18, kLeftMargin, 16), Qt::AlignLeft,
-                         qs(yTicks_.exponentLabel()));
+                         QString::fromStdString(yTicks_.exponentLabel()));
     if (last_ > first_) {
         for (int i = 0; i < xTickCount(); ++i) {
             const double v = xTick(i);
@@ -434,7 +431,7 @@ void LineChart::drawAxisTexts(QPainter& painter, const AxisMap& xm, const AxisMa
         }
         if (!clockOrigin_ && !logX_ && !xTicks_.exponentLabel().empty())
             painter.drawText(QRect(area.right() - 60, area.bottom() + 20, 60, 16), Qt::AlignRight,
-                             qs(xTicks_.exponentLabel()));
+                             QString::fromStdString(xTicks_.exponentLabel()));
     }
     painter.setFont(window().font(PlotFont::Bold));
     if (!xTitle_.isEmpty())
@@ -555,7 +552,8 @@ bool LineChart::MouseMove(QPoint pos, Qt::MouseButtons buttons) {
     if (area.contains(pos) && last_ >= first_) {
         const double x = xOf(sampleAt(pos.x()));
         const double y = yMap().valueAt(pos.y());
-        readout = QStringLiteral("x: %1   y: %2").arg(qs(xText(x)), qs(ReadoutValue(y)));
+        readout = QStringLiteral("x: %1   y: %2")
+                      .arg(QString::fromStdString(xText(x)), QString::fromStdString(ReadoutValue(y)));
     }
     if (readout != pointerReadout_) {
         pointerReadout_ = readout;
@@ -627,7 +625,7 @@ QString LineChart::TextTable() const {
             (c.name.isEmpty() ? QCoreApplication::translate("LineChart", "curve %1").arg(columns.size() - 1)
                               : c.name);
     }
-    return qs(ChartTextTable(header.toStdString(), columns));
+    return QString::fromStdString(ChartTextTable(header.toStdString(), columns));
 }
 
 Status LineChart::SaveText(const QString& path) {
@@ -673,12 +671,12 @@ Status LineChart::SavePicture(const QString& path) {
 
 void LineChart::SavePictureAsked() {
     const QDateTime now = QDateTime::currentDateTime();
-    const QString proposed = QDir::current().filePath(qs(ScreenshotFileName(
+    const QString proposed = QDir::current().filePath(QString::fromStdString(ScreenshotFileName(
         now.date().day(), now.time().hour(), now.time().minute(), now.time().second(), "svg")));
     const QString path = askPicturePath(QCoreApplication::translate("LineChart", "Save picture"), proposed);
     if (path.isEmpty()) return;
     if (Status s = SavePicture(path); !s) {
-        tell(qs(s.error().message), false);
+        tell(QString::fromStdString(s.error().message), false);
         return;
     }
     tell(QCoreApplication::translate("LineChart", "Picture saved to %1").arg(QDir::toNativeSeparators(path)),
@@ -691,7 +689,7 @@ void LineChart::saveTextWithDialog() {
         QCoreApplication::translate("LineChart", "Text files (*.txt);;All files (*)"));
     if (path.isEmpty()) return;
     if (Status s = SaveText(path); !s)
-        QMessageBox::warning(&window(), QStringLiteral("K470"), qs(s.error().message));
+        QMessageBox::warning(&window(), QStringLiteral("K470"), QString::fromStdString(s.error().message));
 }
 
 }  // namespace k470::plot

@@ -182,11 +182,6 @@ TEST(SoundAsSignalFile, UnreadableFileGivesLibsndfilesMessageAndNoOutput) {
     EXPECT_FALSE(std::filesystem::exists(sdt));
 }
 
-TEST(SoundAsSignalFile, KnownByItsExtension) {
-    for (const char* yes : {"a.wav", "/x/B.WAV", "c.Flac"}) EXPECT_TRUE(isSoundFilePath(yes)) << yes;
-    for (const char* no : {"a.sdt", "wav", "a.wav.bin", ""}) EXPECT_FALSE(isSoundFilePath(no)) << no;
-}
-
 TEST(TemporaryFile, RemovedWithItsHolder) {
     std::string path;
     {

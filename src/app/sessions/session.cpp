@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/sessions/session.h"
+
+#include "app/pages/record/level_page.h"
+#include "base/lexicon.h"
+#include "base/number_format.h"
+#include "frame/frame_controller.h"
+#include "frame/frame_settings.h"
+#include "views/level_views.h"
+
+namespace k470::app {
+
+PageContext NewPageContext(const SessionEnv& env, DeviceType type) {
+    PageContext context;
+    context.type = type;
+    context.linear = env.frame.settings().linear;
+    context.p0 = views::ZeroDbReference(type);
+    context.store = &env.frame.store();
+    context.notepad = &env.notepad;
+    return context;
+}
+
+std::vector<std::string> NumberedChannels(int n) {
+    std::vector<std::string> names;
+    for (int c = 1; c <= n; ++c) {
+        std::string name = lexicon().text(Word::Channel);
+        name += ' ';
+        appendInt(name, c);
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+std::vector<Session::Page> TabbedPages(const std::vector<LevelPage*>& pages) {
+    std::vector<Session::Page> all;
+    for (LevelPage* p : pages) all.push_back({p, PageTabText(p->kind())});
+    return all;
+}
+
+int StoredTab(const SettingsStore& store, int count) {
+    const int stored = LoadTablePos(store);
+    return stored >= 0 && stored < count ? stored : 0;
+}
+
+}  // namespace k470::app
