@@ -293,9 +293,11 @@ bool AcquisitionController::ConnectUsb(DeviceType& hint) {
 
 void AcquisitionController::ApplyRunningTime(bool running) {
     const uint32_t now = deps_.clock.nowMs();
+    // The state changes before the view hears of it, so that a view reading it back sees the new state.
+    const bool changed = running != startStopChecked_;
+    startStopChecked_ = running;
+    if (changed) view_.SetStartStopChecked(running);
     if (running) {
-        if (!startStopChecked_) view_.SetStartStopChecked(true);
-        startStopChecked_ = true;
         if (!runningMark_ || intervalAtStart_ == kIntervalUnset) {
             runningStartTick_ = now;
             intervalAtStart_ = interval_;
@@ -306,8 +308,6 @@ void AcquisitionController::ApplyRunningTime(bool running) {
             runningMark_ = true;
         }
     } else {
-        if (startStopChecked_) view_.SetStartStopChecked(false);
-        startStopChecked_ = false;
         runningMark_ = false;
     }
 }

@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -66,6 +67,10 @@ MainWindow::MainWindow(FrameController& frame, QWidget* parent) : QMainWindow(pa
     buildControls();
     restorePlacement();
     useRealDialogs();
+    // Escape closes the window as the close box and File -> Quit do: through close(), which asks before
+    // ending an autorecording and writes the settings.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     refresh();
 }
 

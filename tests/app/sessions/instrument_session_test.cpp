@@ -246,6 +246,12 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     EXPECT_FALSE(w->close());
     EXPECT_EQ(messages.last(), QStringLiteral("K470|Stop autorecording?"));
     EXPECT_TRUE(w->isVisible());
+    // Escape and Ctrl+Q close the same way: they ask too.
+    messages.clear();
+    QTest::keyClick(w.get(), Qt::Key_Escape);
+    QTest::keyClick(w.get(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(messages, QStringList(2, QStringLiteral("K470|Stop autorecording?")));
+    EXPECT_TRUE(w->isVisible());
     // Opening a file asks the same; No keeps the recording.
     messages.clear();
     w->OpenPath(QString::fromStdString(dir.file("rec.bin")));
@@ -551,6 +557,48 @@ TEST_F(InstrumentSessionTest, TeleParametersEditTheLinkSettings) {
     w->action(Command::TeleParameters)->trigger();
     EXPECT_EQ(store.ReadInt("Init", "AType", 1), 0);
     EXPECT_TRUE(messages.isEmpty());
+}
+
+// The "Start/stop" button shows what the instrument reports: it follows the running word of the status
+// messages, whichever way the instrument was started, and an autorecording reads it before starting one.
+TEST_F(InstrumentSessionTest, StartStopButtonShowsTheInstrumentsRunningState) {
+    connectOverWiFi(3);
+    if (HasFatalFailure()) return;
+    auto* button = static_cast<QPushButton*>(w->control(Control::StartStop));
+    const auto showsRunning = [&](bool running) {
+        return QTest::qWaitFor([&] { return button->isChecked() == running; }, 3000);
+    };
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return w->statusField()->text() == QStringLiteral("Data tele"); }, 3000));
+    EXPECT_FALSE(button->isChecked());
+    w->action(Command::StartStop)->trigger();  // Operation -> Start/stop
+    EXPECT_TRUE(showsRunning(true));
+    button->click();  // the button itself
+    EXPECT_TRUE(showsRunning(false));
+    button->click();
+    EXPECT_TRUE(showsRunning(true));
+
+    // An autorecording of a running instrument resets it without a second Start/stop, so it keeps running.
+    w->runDialog = [](QDialog& dialog) {
+        auto* d = qobject_cast<RecordingDialog*>(&dialog);
+        if (!d) return int(QDialog::Rejected);
+        d->periodEdit()->setText(QStringLiteral("1"));
+        d->recordsEdit()->setText(QStringLiteral("100"));
+        d->externalTriggerBox()->setChecked(false);
+        return int(QDialog::Accepted);
+    };
+    w->askSavePath = [&](const QString&, const QString&, const QString&) {
+        return QString::fromStdString(dir.file("running.bin"));
+    };
+    const size_t before = sim->receivedBytes().size();
+    w->action(Command::StartRecording)->trigger();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sim->receivedBytes().size() >= before + 2; }, 2000));
+    const auto sent = sim->receivedBytes();
+    EXPECT_EQ(std::vector<uint8_t>(sent.begin() + static_cast<std::ptrdiff_t>(before), sent.end()),
+              (std::vector<uint8_t>{0xA0, 0x3A}));
+    EXPECT_TRUE(showsRunning(true));
+    w->action(Command::StopRecording)->trigger();
 }
 
 }  // namespace

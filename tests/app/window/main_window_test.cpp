@@ -201,17 +201,24 @@ TEST_F(MainWindowTest, PlacementFromSettingsAndEverythingWrittenOnClose) {
 }
 
 // Esc belongs to the dialogs; the window quits with Ctrl+Q (File -> Quit) and writes its settings.
-TEST_F(MainWindowTest, EscapeKeepsTheWindowAndCtrlQQuitsWritingTheSettings) {
-    auto w = makeWindow();
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    QTest::keyClick(w.get(), Qt::Key_Escape);
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(store.ReadInt("Signal", "CutOffI", 0), 0);
-    QTest::keyClick(w.get(), Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(store.ReadInt("Signal", "CutOffI", 0), 1);
-    EXPECT_EQ(store.ReadString("K470Dlg", "Doc1", "-"), "");
+// Escape, File -> Quit (Ctrl+Q) and the close box all close the window the same way, writing its settings.
+TEST_F(MainWindowTest, EscapeQuitAndTheCloseBoxCloseTheWindowWritingTheSettings) {
+    const std::pair<const char*, std::function<void(MainWindow&)>> ways[] = {
+        {"Escape", [](MainWindow& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
+        {"Ctrl+Q", [](MainWindow& w) { QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier); }},
+        {"close box", [](MainWindow& w) { w.close(); }},
+    };
+    for (const auto& [name, closeIt] : ways) {
+        SettingsStore own(dir.file(std::string(name) + ".ini"));
+        FrameController ownFrame{own};
+        MainWindow w(ownFrame);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        closeIt(w);
+        EXPECT_FALSE(w.isVisible()) << name;
+        EXPECT_EQ(own.ReadInt("Signal", "CutOffI", 0), 1) << name;
+        EXPECT_EQ(own.ReadString("K470Dlg", "Doc1", "-"), "") << name;
+    }
 }
 
 TEST_F(MainWindowTest, SelectLanguageAsksFirstAndClosesAfterAChoice) {
