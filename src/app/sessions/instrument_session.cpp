@@ -128,15 +128,15 @@ views::ControlRow InstrumentSession::controlRow() const {
     f.progress = progress_;
     f.channels = NumberedChannels(3);
     f.channelIndex = context_.channel;
-    f.preset = controller_->deviceType() == kStreamDeviceType ? env_.frame.activePreset() : std::string();
+    f.preset = streams() ? env_.frame.activePreset() : std::string();
     return views::InstrumentRow(f);
 }
 
 bool InstrumentSession::allowed(Command command) const {
     if (SignalAnalyses::IsAnalysisCommand(command)) return AnalysisAllowed(analyses_.get(), command);
     // The raw-signal instrument's processing (the preset above all) is chosen while its stream flows.
-    if (command == Command::SignalFiltration) return controller_->deviceType() == kStreamDeviceType;
-    if (controller_->deviceType() == kStreamDeviceType)
+    if (command == Command::SignalFiltration) return streams();
+    if (streams())
         if (auto a = StreamAllows(streaming(), streamRecording_.recording(), command)) return *a;
     return InstrumentAllows(reported_, !pages_.empty(), command);
 }
@@ -147,7 +147,7 @@ std::string InstrumentSession::title() const {
 }
 
 bool InstrumentSession::streaming() const {
-    return controller_->acquiring() && controller_->deviceType() == kStreamDeviceType && !pages_.empty();
+    return controller_->acquiring() && streams() && !pages_.empty();
 }
 
 QString InstrumentSession::status() const {
@@ -175,7 +175,7 @@ bool InstrumentSession::run(Command command) {
             return true;
         case Command::StartRecording:
         case Command::StopRecording:
-            if (controller_->deviceType() == kStreamDeviceType) {
+            if (streams()) {
                 if (command == Command::StartRecording && streaming())
                     streamRecording_.Start(controller_->vin());
                 else
@@ -203,13 +203,10 @@ bool InstrumentSession::run(Command command) {
                                     changed(SessionObserver::Change::State);
                                 });
             return true;
-        case Command::Signal:
-        case Command::Fft:
-        case Command::Rt60:
+        default:
+            if (!SignalAnalyses::IsAnalysisCommand(command)) return false;
             ShowAnalysis(analyses_.get(), command, env_.observer);
             return true;
-        default:
-            return false;
     }
 }
 

@@ -124,6 +124,9 @@ class InstrumentSession : public QObject, public Session, private AcquisitionVie
     // "Enter calibration offset" for channel 0..2.
     void onCalibrationOffset(int channel);
     void changed(SessionObserver::Change change) { env_.observer.SessionChanged(change); }
+    // The instrument sends its raw signal (the raw-signal instrument) instead of status messages: the
+    // session then offers the signal chain, its presets and recording of the stream.
+    bool streams() const { return controller_->deviceType() == kStreamDeviceType; }
     // The raw-signal instrument's stream runs: the window records it itself.
     bool streaming() const;
 

@@ -163,11 +163,8 @@ bool SignalFileSession::allowed(Command command) const {
         case Command::ReplayRange:
         case Command::CopyToClipboard:
             return true;
-        case Command::Signal:
-        case Command::Fft:
-        case Command::Rt60:
-            return AnalysisAllowed(analyses_.get(), command);
         default:
+            if (SignalAnalyses::IsAnalysisCommand(command)) return AnalysisAllowed(analyses_.get(), command);
             return IsGlobalCommand(command);
     }
 }
@@ -201,13 +198,10 @@ bool SignalFileSession::run(Command command) {
         case Command::SignalFiltration:
             onSignalFiltration();
             return true;
-        case Command::Signal:
-        case Command::Fft:
-        case Command::Rt60:
+        default:
+            if (!SignalAnalyses::IsAnalysisCommand(command)) return false;
             ShowAnalysis(analyses_.get(), command, env_.observer);
             return true;
-        default:
-            return false;
     }
 }
 

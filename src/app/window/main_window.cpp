@@ -33,6 +33,7 @@
 
 #include "app/dialogs/real_dialogs.h"
 #include "app/pages/record/level_page.h"
+#include "app/pages/signal/analysis_pages.h"
 #include "app/qt_text.h"
 #include "app/window/screen_placement.h"
 #include "app/window/tool_icons.h"
@@ -123,14 +124,12 @@ void MainWindow::buildMenus() {
     for (int i = 0; i < RecentFileList::kSize; ++i)
         addCommand(fileMenu_, RecentFileCommand(i), QStringLiteral("-"));
     fileMenu_->addSeparator();
-    // Esc is left to the dialogs; the window quits with Ctrl+Q.
     addCommand(fileMenu_, Command::Quit, tr("&Quit"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* acquisition = menuBar()->addMenu(tr("&Acquisition"));
     addCommand(acquisition, Command::Data, tr("&Data"));
-    addCommand(acquisition, Command::Signal, tr("Signal"));
-    addCommand(acquisition, Command::Fft, tr("FFT"));
-    addCommand(acquisition, Command::Rt60, tr("RT-60"));
+    for (const AnalysisPageEntry& page : AnalysisPageTable())
+        addCommand(acquisition, page.command, AnalysisMenuText(page));
     acquisition->addSeparator();
     addCommand(acquisition, Command::SignalFiltration, tr("Signal filtration..."));
     addCommand(acquisition, Command::Misc, tr("Misc..."));

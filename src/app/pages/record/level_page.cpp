@@ -3,6 +3,7 @@
 #include "app/pages/record/multirecords_page.h"
 #include "app/pages/record/spectra_page.h"
 #include "app/pages/record/table_page.h"
+#include "app/pages/signal/analysis_pages.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -40,14 +41,11 @@ QString PageTabText(views::PageKind kind) {
             return QCoreApplication::translate("k470::app::LevelPage", "Multirecords");
         case views::PageKind::Signal:
             return QCoreApplication::translate("k470::app::LevelPage", "Signal");
-        case views::PageKind::SignalLevels:
-            return QCoreApplication::translate("k470::app::LevelPage", "Levels");
-        case views::PageKind::Fft:
-            return QCoreApplication::translate("k470::app::LevelPage", "FFT");
-        case views::PageKind::Rt60:
-            return QCoreApplication::translate("k470::app::LevelPage", "RT-60");
+        default:
+            break;
     }
-    return {};
+    const AnalysisPageEntry* analysis = AnalysisPageOf(kind);
+    return analysis ? AnalysisTabText(*analysis) : QString();
 }
 
 views::PlotLimits& SpectrumPlotLimits() {

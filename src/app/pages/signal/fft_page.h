@@ -23,7 +23,6 @@ class FftPage : public SignalAnalysisPage {
     FftPage(PageContext& context, SignalSourceRef source, QWidget* parent);
     void Restart() override;
     void Feed(std::span<const double> frames) override;
-    Command command() const override { return Command::Fft; }
     void Refresh() override;
     // The averaged spectrum as the fft command's CSV.
     QString ClipboardText() const override;

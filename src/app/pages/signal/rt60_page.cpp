@@ -48,9 +48,9 @@ Rt60Page::Rt60Page(const SessionEnv& env, PageContext& context, SignalSourceRef 
         start_->setEnabled(current);
         end_->setEnabled(current);
     });
-    if (fileMode()) {
-        record_->setRange(1, std::max(source_.replay->recordCount(), 1));
-        fillRange();
+    if (const ReplayController* records = source_.recordings()) {
+        record_->setRange(1, std::max(records->recordCount(), 1));
+        fillRange(*records);
     }
     showResult();
 }
@@ -70,12 +70,14 @@ void Rt60Page::addControls(QVBoxLayout& column) {
     end_ = new QComboBox(this);
     end_->setObjectName(QStringLiteral("rt60End"));
     end_->setToolTip(tr("Where the analysed range ends: the replay end, the record's end or a marker"));
+    // Records to read again offer a record and a range; a signal that only flows offers its last seconds.
+    const bool recorded = source_.recordings() != nullptr;
     for (QWidget* w :
          std::initializer_list<QWidget*>{recordLabel, record_, fromLabel, start_, toLabel, end_}) {
         row->addWidget(w);
-        w->setVisible(fileMode());
+        w->setVisible(recorded);
     }
-    if (!fileMode()) row->addWidget(new QLabel(tr("The last %1 s of the signal").arg(kLiveSeconds), this));
+    if (!recorded) row->addWidget(new QLabel(tr("The last %1 s of the signal").arg(kLiveSeconds), this));
     bands_ = new QComboBox(this);
     bands_->setObjectName(QStringLiteral("rt60Bands"));
     bands_->addItem(tr("Octaves"), static_cast<int>(acoustics::ReverberationBands::Octave));
@@ -144,21 +146,20 @@ bool Rt60Page::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Rt60Page::Restart() {
-    if (fileMode()) {
+    if (const ReplayController* records = source_.recordings()) {
         // Another record, or the replay started again: the current record and its range are proposed.
-        record_->setRange(1, std::max(source_.replay->recordCount(), 1));
-        fillRange();
+        record_->setRange(1, std::max(records->recordCount(), 1));
+        fillRange(*records);
     } else {
         history_.Restart(source_.context(channel()).sampleRate, kLiveSeconds);
     }
 }
 
 void Rt60Page::Feed(std::span<const double> frames) {
-    if (!fileMode()) history_.Append(frames);
+    if (!source_.recordings()) history_.Append(frames);
 }
 
-void Rt60Page::fillRange() {
-    const ReplayController& replay = *source_.replay;
+void Rt60Page::fillRange(const ReplayController& replay) {
     const double rate = replay.sampleRate();
     auto seconds = [rate](uint32_t frame) { return qs(views::SecondsText(frame, rate)); };
     record_->setValue(replay.currentRecord() + 1);
@@ -181,14 +182,15 @@ void Rt60Page::fillRange() {
 
 Result<acoustics::ReverberationResult> Rt60Page::analyse(const acoustics::ReverberationProgress& progress) {
     const auto bands = static_cast<acoustics::ReverberationBands>(bands_->currentData().toInt());
-    if (!fileMode()) {
+    const ReplayController* records = source_.recordings();
+    if (!records) {
         const std::vector<double> samples = history_.Channel(static_cast<size_t>(channel()));
         if (samples.empty()) return fail(tr("No signal has arrived yet.").toStdString());
         return acoustics::AnalyzeReverberation(samples, history_.sampleRate(), bands, progress);
     }
     acoustics::RecordedStretch stretch{source_.path, channel() + 1, record_->value(), 0.0, std::nullopt};
     if (start_->isEnabled()) {
-        const double rate = source_.replay->sampleRate();
+        const double rate = records->sampleRate();
         const uint32_t from = start_->currentData().toUInt();
         const uint32_t to = end_->currentData().toUInt();
         if (to <= from) return fail(tr("The range ends before it starts.").toStdString());
@@ -214,7 +216,7 @@ bool Rt60Page::Calculate() {
     }
     result_ = std::move(*r);
     showResult();
-    if (fileMode())
+    if (source_.recordings())
         state_->setText(tr("Record %1, channel %2: %3")
                             .arg(record_->value())
                             .arg(channel() + 1)
@@ -284,21 +286,13 @@ QString Rt60Page::ClipboardText() const {
 Status Rt60Page::SaveCsv(const QString& path) const {
     if (!result_) return fail(tr("Nothing has been calculated yet.").toStdString());
     const std::string out = path.toStdString();
-    if (fileMode()) {
-        const std::string inputs[] = {source_.path};
-        if (Status s = refuseOutputOverInput(out, inputs); !s) return s;
-    }
+    if (Status s = refuseOutputOverInput(out, source_.inputs()); !s) return s;
     return WriteFileSafely(out, acoustics::ReverberationCsv(*result_));
 }
 
 void Rt60Page::SaveCsvAsked() {
     if (!result_ || !env_.dialogs.askSavePath) return;
-    const QString proposed =
-        fileMode()
-            ? QFileInfo(qs(source_.path))
-                  .dir()
-                  .filePath(QFileInfo(qs(source_.path)).completeBaseName() + QStringLiteral("_rt60.csv"))
-            : QDir::current().filePath(QStringLiteral("rt60.csv"));
+    const QString proposed = qs(source_.proposedOutput("_rt60.csv", "rt60.csv"));
     const QString path =
         env_.dialogs.askSavePath(tr("Save CSV"), proposed, tr("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty()) return;

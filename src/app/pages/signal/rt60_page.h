@@ -32,7 +32,6 @@ class Rt60Page : public SignalAnalysisPage {
     Rt60Page(const SessionEnv& env, PageContext& context, SignalSourceRef source, QWidget* parent);
     void Restart() override;
     void Feed(std::span<const double> frames) override;
-    Command command() const override { return Command::Rt60; }
     void Refresh() override {}
     // The table, tab-separated with a header line.
     QString ClipboardText() const override;
@@ -59,12 +58,11 @@ class Rt60Page : public SignalAnalysisPage {
 
   private:
     int channel() const;
-    bool fileMode() const { return source_.file && source_.replay; }
-    // The replay's range and markers of the current record in the start and end lists.
     // The row of range, band and action controls with the state line, and the table over the decay plot.
     void addControls(QVBoxLayout& column);
     void addResults(QVBoxLayout& column);
-    void fillRange();
+    // The replay's range and markers of the current record in the start and end lists.
+    void fillRange(const ReplayController& replay);
     void showResult();
     void showDecay();
     Result<acoustics::ReverberationResult> analyse(const acoustics::ReverberationProgress& progress);

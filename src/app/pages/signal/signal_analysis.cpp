@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/pages/signal/signal_analysis.h"
 
-#include "app/pages/signal/fft_page.h"
-#include "app/pages/signal/rt60_page.h"
-#include "app/pages/signal/signal_levels_page.h"
+#include <filesystem>
+
+#include "app/pages/signal/analysis_pages.h"
 #include "app/sessions/session.h"
+#include "base/path_util.h"
 #include "signal/replay_controller.h"
 
 namespace k470::app {
@@ -19,10 +20,19 @@ double SignalSourceRef::startSeconds() const {
     return static_cast<double>(replay->position()) / replay->sampleRate();
 }
 
+std::vector<std::string> SignalSourceRef::inputs() const {
+    if (path.empty()) return {};
+    return {path};
+}
+
+std::string SignalSourceRef::proposedOutput(const std::string& suffix, const std::string& fallback) const {
+    if (path.empty()) return (std::filesystem::current_path() / fallback).string();
+    return withoutExtension(path) + suffix;
+}
+
 SignalAnalyses::SignalAnalyses(const SessionEnv& env, PageContext& context, SignalSourceRef source) {
-    pages_.push_back(new SignalLevelsPage(env, context, source, nullptr));
-    pages_.push_back(new FftPage(context, source, nullptr));
-    pages_.push_back(new Rt60Page(env, context, source, nullptr));
+    for (const AnalysisPageEntry& entry : AnalysisPageTable())
+        pages_.push_back(entry.make(env, context, source));
 }
 
 SignalAnalyses::~SignalAnalyses() {
@@ -36,7 +46,7 @@ SignalAnalysisPage* SignalAnalyses::pageFor(Command command) const {
 }
 
 bool SignalAnalyses::IsAnalysisCommand(Command command) {
-    return command == Command::Signal || command == Command::Fft || command == Command::Rt60;
+    return AnalysisPageFor(command) != nullptr;
 }
 
 bool AnalysisAllowed(const SignalAnalyses* analyses, Command command) {
@@ -45,6 +55,10 @@ bool AnalysisAllowed(const SignalAnalyses* analyses, Command command) {
 
 void ShowAnalysis(const SignalAnalyses* analyses, Command command, SessionObserver& observer) {
     if (SignalAnalysisPage* p = analyses ? analyses->pageFor(command) : nullptr) observer.ShowPage(p);
+}
+
+Command SignalAnalysisPage::command() const {
+    return AnalysisPageOf(kind())->command;
 }
 
 void SignalAnalyses::Restart() {

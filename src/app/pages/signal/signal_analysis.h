@@ -37,6 +37,17 @@ struct SignalSourceRef {
     acoustics::MeasurementContext context(int channel) const;
     // Where in its record the signal delivered from now on starts, in seconds (0 for the live stream).
     double startSeconds() const;
+
+    // What the source offers, so that a page never asks which kind of source it shows:
+    // records that can be read again, with the replay's range and markers (none: the signal only flows);
+    const ReplayController* recordings() const { return file ? replay : nullptr; }
+    // an input whose sensitivity a calibrator sets (a recorded file keeps the sensitivity it was made with);
+    bool calibratable() const { return file == nullptr; }
+    // the files an output must not replace;
+    std::vector<std::string> inputs() const;
+    // the name proposed for an output: the source file's name with the suffix beside it, else the fallback
+    // in the working directory.
+    std::string proposedOutput(const std::string& suffix, const std::string& fallback) const;
 };
 
 class SignalAnalysisPage : public LevelPage {
@@ -49,8 +60,8 @@ class SignalAnalysisPage : public LevelPage {
     // The frames that passed the chain since the last call, views::SignalFeed::kChannels values each, in
     // the units of the channel set-up.
     virtual void Feed(std::span<const double> frames) = 0;
-    // The command that brings this page to the front.
-    virtual Command command() const = 0;
+    // The command that brings this page to the front (from the analysis page table).
+    Command command() const;
 };
 
 // The analysis pages of one source, in tab order after the source's own "Signal" page.
@@ -62,9 +73,9 @@ class SignalAnalyses {
     SignalAnalyses& operator=(const SignalAnalyses&) = delete;
 
     const std::vector<SignalAnalysisPage*>& pages() const { return pages_; }
-    // The page of "Signal", "FFT" or "RT-60"; none for another command.
+    // The page a command brings to the front; none for a command of no analysis page.
     SignalAnalysisPage* pageFor(Command command) const;
-    // Whether command is "Signal", "FFT" or "RT-60".
+    // Whether the command brings an analysis page to the front.
     static bool IsAnalysisCommand(Command command);
     void Restart();
     // Hands what the feed gathered to every page; the lock guards the feed against the stream.

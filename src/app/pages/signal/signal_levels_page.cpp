@@ -21,6 +21,7 @@
 #include "app/sessions/sound_file_session.h"
 #include "base/text_encoding.h"
 #include "data/dos_date_time.h"
+#include "frame/calibration.h"
 #include "frame/calibration_log.h"
 #include "frame/frame_controller.h"
 #include "plot/bar_chart.h"
@@ -99,11 +100,12 @@ SignalLevelsPage::SignalLevelsPage(const SessionEnv& env, PageContext& context, 
     copy_->setToolTip(tr("Copy the levels since the start as CSV (as k470-cli levels --csv --interval 0)"));
     connect(copy_, &QPushButton::clicked, this, [this] { CopyToClipboard(); });
     row->addWidget(copy_);
-    if (source_.file) {
+    if (source_.recordings()) {
         records_ = new QPushButton(tr("Make level records..."), this);
         connect(records_, &QPushButton::clicked, this, [this] { MakeLevelRecords(); });
         row->addWidget(records_);
-    } else {
+    }
+    if (source_.calibratable()) {
         calibrate_ = new QPushButton(tr("Calibrate..."), this);
         connect(calibrate_, &QPushButton::clicked, this, [this] { Calibrate(); });
         row->addWidget(calibrate_);
@@ -220,9 +222,8 @@ void SignalLevelsPage::Reset() {
 }
 
 void SignalLevelsPage::MakeLevelRecords() {
-    if (!source_.file || source_.path.empty()) return;
-    const QFileInfo info(qs(source_.path));
-    const QString proposed = info.dir().filePath(info.completeBaseName() + QStringLiteral(".bin"));
+    if (!source_.recordings() || source_.path.empty()) return;
+    const QString proposed = qs(source_.proposedOutput(".bin", "levels.bin"));
     const QString out =
         env_.dialogs.askSavePath(tr("Make level records"), proposed,
                                  tr("Binary files (*.bin)") + QStringLiteral(";;") + tr("All Files (*)"));
@@ -247,7 +248,7 @@ void SignalLevelsPage::MakeLevelRecords() {
 }
 
 void SignalLevelsPage::Calibrate() {
-    if (source_.file || !(source_.context(context_.channel).sampleRate > 0.0)) return;
+    if (!source_.calibratable() || !(source_.context(context_.channel).sampleRate > 0.0)) return;
     calibratingChannel_ = std::clamp(context_.channel, 0, 2);
     check_.reset();
     const std::optional<CalibrationEntry> last = LoadCalibration(env_.frame.store(), calibratingChannel_);
@@ -277,46 +278,14 @@ void SignalLevelsPage::Calibrate() {
 }
 
 void SignalLevelsPage::finishCalibration() {
-    const int k = calibratingChannel_;
-    const SignalChannel& channel = env_.frame.signalState().channels[static_cast<size_t>(k)];
-    const std::string name = channel.label.empty() ? NumberedChannels(k + 1).back() : channel.label;
-    // A calibrator's level is a sound pressure level, whatever the channel read in before.
-    check_ = acoustics::CheckCalibration(*measurement_, channel.sensitivity, kReferencePressure,
-                                         calibrating_->level(), name);
+    check_ = CheckChannelCalibration(env_.frame, calibratingChannel_, *measurement_, calibrating_->level());
     measurement_.reset();
     calibrating_->ShowCheck(*check_, QString::fromUtf8(acoustics::kSoundPressureLevelUnit));
 }
 
 void SignalLevelsPage::applyCalibration(const acoustics::CalibrationCheck& check, double level) {
-    const int k = calibratingChannel_;
-    SignalState& state = env_.frame.signalState();
-    SignalChannel& channel = state.channels[static_cast<size_t>(k)];
-    {
-        std::lock_guard<std::mutex> guard(env_.frame.signalLock());
-        channel.sensitivity = check.newSensitivity;
-    }
-    if (state.presetActive) {
-        // The active preset keeps the sensitivity, as "Signal filtration" would store it.
-        for (ProcessorPreset& p : env_.frame.presets())
-            if (p.name == utf8ToUtf16(state.presetName))
-                p.sensitivity[static_cast<size_t>(k)] = check.newSensitivity;
-        const std::string dir = env_.frame.dataDir();
-        std::error_code ec;
-        std::filesystem::create_directories(dir, ec);
-        if (Status s = savePresets(dir + "/" + kPresetFileName, withoutBuiltinPresets(env_.frame.presets()));
-            !s)
-            env_.dialogs.showError(qs(s.error().message));
-    } else {
-        env_.frame.streamSensitivities()[static_cast<size_t>(k)] = check.newSensitivity;
-        SaveStreamSensitivity(env_.frame.store(), k, check.newSensitivity);
-    }
-    CalibrationEntry entry;
-    entry.date = localTimeNow();
-    entry.level = level;
-    entry.sensitivity = check.newSensitivity;
-    if (const auto previous = LoadCalibration(env_.frame.store(), k))
-        entry.driftDb = acoustics::calibrationDriftDb(previous->sensitivity, check.newSensitivity);
-    SaveCalibration(env_.frame.store(), k, entry);
+    if (Status s = ApplyCalibration(env_.frame, calibratingChannel_, check, level, localTimeNow()); !s)
+        env_.dialogs.showError(qs(s.error().message));
     // What was measured so far was at the old sensitivity: the running figures start again.
     Restart();
 }

@@ -29,7 +29,6 @@ class SignalLevelsPage : public SignalAnalysisPage {
 
     void Restart() override;
     void Feed(std::span<const double> frames) override;
-    Command command() const override { return Command::Signal; }
     void Refresh() override;
     QString ClipboardText() const override;
 

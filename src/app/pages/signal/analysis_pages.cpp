@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/pages/signal/analysis_pages.h"
+
+#include <QCoreApplication>
+#include <array>
+
+#include "app/pages/signal/fft_page.h"
+#include "app/pages/signal/rt60_page.h"
+#include "app/pages/signal/signal_levels_page.h"
+
+namespace k470::app {
+
+namespace {
+
+constexpr const char* kMenuContext = "k470::app::MainWindow";
+constexpr const char* kTabContext = "k470::app::LevelPage";
+
+template <typename Page>
+SignalAnalysisPage* make(const SessionEnv& env, PageContext& context, SignalSourceRef source) {
+    return new Page(env, context, source, nullptr);
+}
+
+const std::array<AnalysisPageEntry, 3> kPages = {{
+    {Command::Signal, views::PageKind::SignalLevels, QT_TRANSLATE_NOOP("k470::app::MainWindow", "Signal"),
+     QT_TRANSLATE_NOOP("k470::app::LevelPage", "Levels"), make<SignalLevelsPage>},
+    {Command::Fft, views::PageKind::Fft, QT_TRANSLATE_NOOP("k470::app::MainWindow", "FFT"),
+     QT_TRANSLATE_NOOP("k470::app::LevelPage", "FFT"),
+     [](const SessionEnv&, PageContext& context, SignalSourceRef source) -> SignalAnalysisPage* {
+         return new FftPage(context, source, nullptr);
+     }},
+    {Command::Rt60, views::PageKind::Rt60, QT_TRANSLATE_NOOP("k470::app::MainWindow", "RT-60"),
+     QT_TRANSLATE_NOOP("k470::app::LevelPage", "RT-60"), make<Rt60Page>},
+}};
+
+}  // namespace
+
+std::span<const AnalysisPageEntry> AnalysisPageTable() {
+    return kPages;
+}
+
+const AnalysisPageEntry* AnalysisPageFor(Command command) {
+    for (const AnalysisPageEntry& e : kPages)
+        if (e.command == command) return &e;
+    return nullptr;
+}
+
+const AnalysisPageEntry* AnalysisPageOf(views::PageKind kind) {
+    for (const AnalysisPageEntry& e : kPages)
+        if (e.kind == kind) return &e;
+    return nullptr;
+}
+
+QString AnalysisMenuText(const AnalysisPageEntry& entry) {
+    return QCoreApplication::translate(kMenuContext, entry.menuText);
+}
+
+QString AnalysisTabText(const AnalysisPageEntry& entry) {
+    return QCoreApplication::translate(kTabContext, entry.tabText);
+}
+
+}  // namespace k470::app
