@@ -119,7 +119,21 @@ void PlotWindow::paintEvent(QPaintEvent*) {
 
 void PlotWindow::resizeEvent(QResizeEvent* event) {
     fullRedraw_ = true;
+    if (layout_) layout_(size());
+    scheduleRedraw();
     QWidget::resizeEvent(event);
+}
+
+void PlotWindow::SetLayout(std::function<void(QSize)> layout) {
+    layout_ = std::move(layout);
+    if (layout_) layout_(size());
+    scheduleRedraw();
+}
+
+void PlotWindow::Fill(PlotElement& element, QSize minimum) {
+    SetLayout([&element, minimum](QSize size) {
+        if (!size.isEmpty()) element.setRect(QRect(QPoint(0, 0), size.expandedTo(minimum)));
+    });
 }
 
 PlotElement* PlotWindow::elementAt(QPoint pos) const {

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QWidget>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -50,6 +51,11 @@ class PlotWindow : public QWidget {
     // clipboard; returns whether there was text.
     bool CopyToClipboard();
 
+    // Lays out the elements now and whenever the plot's size changes; layout gets the plot's size.
+    void SetLayout(std::function<void(QSize)> layout);
+    // The element fills the whole plot, at least minimum in each direction.
+    void Fill(PlotElement& element, QSize minimum = QSize(0, 0));
+
     void scheduleRedraw();
     void invalidateArea(QRect area);
     // Draws one element completely (frame, contents, text) into any painter.
@@ -71,6 +77,7 @@ class PlotWindow : public QWidget {
     PlotElement* elementAt(QPoint pos) const;
 
     std::vector<std::unique_ptr<PlotElement>> elements_;
+    std::function<void(QSize)> layout_;
     QImage buffer_;
     bool fullRedraw_ = true;
     QRect invalid_;

@@ -467,5 +467,24 @@ TEST(PlotElements, BarChartFitsItsRangeAndDrawsBarsToTheirValues) {
     EXPECT_TRUE(svg.data().contains("Level [dB]"));
 }
 
+// A plot lays out its elements itself: a filled chart follows every size the plot takes, never below
+// its minimum, and a layout set later takes over.
+TEST(PlotWindowLayout, AFilledElementFollowsThePlotsSize) {
+    PlotWindow window;
+    window.resize(300, 200);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto& chart = window.Add<LineChart>(QRect(0, 0, 10, 10), 6, 0u);
+    window.Fill(chart, QSize(0, 150));
+    EXPECT_EQ(chart.rect(), QRect(0, 0, 300, 200));
+    window.resize(640, 100);
+    EXPECT_EQ(chart.rect(), QRect(0, 0, 640, 150));
+    window.SetLayout(
+        [&chart](QSize size) { chart.setRect(QRect(0, 20, size.width() / 2, size.height() - 20)); });
+    EXPECT_EQ(chart.rect(), QRect(0, 20, 320, 80));
+    window.resize(400, 220);
+    EXPECT_EQ(chart.rect(), QRect(0, 20, 200, 200));
+}
+
 }  // namespace
 }  // namespace k470::plot

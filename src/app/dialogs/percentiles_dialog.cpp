@@ -55,7 +55,7 @@ PercentilesDialog::PercentilesDialog(SettingsStore& store, std::vector<std::stri
     plot_->setMinimumSize(420, 240);
     histogram_ = &plot_->Add<plot::BarChart>(QRect(0, 0, 420, 240), 6);
     histogram_->SetTitle(tr("Records"));
-    plot_->installEventFilter(this);
+    plot_->Fill(*histogram_);  // the histogram fills the plot
     body->addWidget(plot_, 1);
     column->addLayout(body, 1);
 
@@ -71,15 +71,6 @@ PercentilesDialog::PercentilesDialog(SettingsStore& store, std::vector<std::stri
     buttons->addStretch(1);
     buttons->addWidget(exit);
     column->addLayout(buttons);
-}
-
-bool PercentilesDialog::eventFilter(QObject* watched, QEvent* event) {
-    // The histogram fills the plot.
-    if (watched == plot_ && event->type() == QEvent::Resize) {
-        histogram_->setRect(QRect(QPoint(0, 0), plot_->size()));
-        plot_->scheduleRedraw();
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 PercentilesDialog::~PercentilesDialog() {

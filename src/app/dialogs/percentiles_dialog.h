@@ -43,9 +43,6 @@ class PercentilesDialog : public QDialog {
     plot::BarChart* histogram() const { return histogram_; }
     std::function<void(const QString&)> showError;
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     PercentileForm form() const;
     SettingsStore& store_;

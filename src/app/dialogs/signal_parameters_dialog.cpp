@@ -168,8 +168,8 @@ void SignalParametersDialog::buildResponsePage() {
     plot_ = new plot::PlotWindow(responsePage);
     plot_->setMinimumSize(500, 300);
     chart_ = &plot_->Add<plot::LineChart>(QRect(0, 0, 500, 300), 6, 0u);
+    plot_->Fill(*chart_);
     chart_->SetTitles(tr("F,Hz:"), tr("dB"));
-    plot_->installEventFilter(this);
     responseColumn->addWidget(plot_, 1);
     back_ = new QPushButton(tr("Back"), responsePage);
     auto* backRow = new QHBoxLayout;
@@ -383,21 +383,7 @@ void SignalParametersDialog::showResponse(int channel) {
     chart_->SetYRange(std::max(std::floor(lo / 10.0) * 10.0, top - 160.0), top);
     chart_->Render(0, static_cast<int64_t>(curve->decibels.size()) - 1, 0.0, curve->frequencyStep);
     pages_->setCurrentIndex(1);
-    fitChart();
     plot_->scheduleRedraw();
-}
-
-void SignalParametersDialog::fitChart() {
-    const QRect want(0, 0, plot_->width(), plot_->height());
-    if (chart_->rect() != want && !want.isEmpty()) {
-        chart_->setRect(want);
-        plot_->scheduleRedraw();
-    }
-}
-
-bool SignalParametersDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == plot_ && event->type() == QEvent::Resize) fitChart();
-    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace k470::app

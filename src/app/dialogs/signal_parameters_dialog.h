@@ -77,9 +77,6 @@ class SignalParametersDialog : public QDialog {
     bool responseShown() const;
     QPushButton* backButton() const { return back_; }
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     template <class A>
     static typename A::value_type at(const A& a, int i) {
@@ -100,7 +97,6 @@ class SignalParametersDialog : public QDialog {
     void confirm(bool process);
     void onAdd();
     void showResponse(int channel);
-    void fitChart();
 
     SignalParameters model_;
     const SignalState& originalQuantities_;

@@ -85,17 +85,9 @@ SpectraPage::SpectraPage(PageContext& context, QWidget* parent)
     if (!probe.octaves.labels.empty()) octaves_ = &plot_->Add<plot::BarChart>(QRect(0, 26, 400, 130));
     thirds_ = &plot_->Add<plot::BarChart>(QRect(0, 160, 400, 130));
     layoutCharts();
-    plot_->installEventFilter(this);
-    Refresh();
-}
-
-bool SpectraPage::eventFilter(QObject* watched, QEvent* event) {
     // The bar charts share the plot's height and take its width.
-    if (watched == plot_ && event->type() == QEvent::Resize) {
-        layoutCharts();
-        plot_->scheduleRedraw();
-    }
-    return LevelPage::eventFilter(watched, event);
+    plot_->SetLayout([this](QSize) { layoutCharts(); });
+    Refresh();
 }
 
 void SpectraPage::layoutCharts() {

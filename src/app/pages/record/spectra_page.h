@@ -44,9 +44,6 @@ class SpectraPage : public LevelPage {
     bool onLineState() const;
     plot::PlotWindow* plotWindow() const { return plot_; }
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     void layoutCharts();
     std::vector<views::TimeWeighting> weightings_;

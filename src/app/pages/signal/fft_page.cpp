@@ -94,9 +94,9 @@ FftPage::FftPage(PageContext& context, SignalSourceRef source, QWidget* parent)
     column->addLayout(readouts);
     plot_ = new plot::PlotWindow(this);
     plot_->setMinimumSize(400, 240);
-    plot_->installEventFilter(this);
     column->addWidget(plot_, 1);
     chart_ = &plot_->Add<plot::LineChart>(QRect(0, 0, 600, 300), 6, 0u);
+    plot_->Fill(*chart_, QSize(0, 100));
     chart_->SetTitles(tr("f [Hz]"), tr("L [dB]"));
     chart_->onCursorsChanged = [this] { showCursor(); };
     restoreChoices();
@@ -134,15 +134,6 @@ void FftPage::saveChoices() {
 
 int FftPage::channel() const {
     return std::clamp(context_.channel, 0, 2);
-}
-
-bool FftPage::eventFilter(QObject* watched, QEvent* event) {
-    // The chart takes the plot's whole area.
-    if (watched == plot_ && event->type() == QEvent::Resize) {
-        chart_->setRect(QRect(0, 0, plot_->width(), std::max(plot_->height(), 100)));
-        plot_->scheduleRedraw();
-    }
-    return SignalAnalysisPage::eventFilter(watched, event);
 }
 
 void FftPage::Restart() {

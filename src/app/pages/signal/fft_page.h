@@ -39,9 +39,6 @@ class FftPage : public SignalAnalysisPage {
     plot::LineChart* chart() const { return chart_; }
     const acoustics::LiveSpectrum& spectrum() const { return spectrum_; }
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     int channel() const;
     // Takes the controls' choices; the average starts again.

@@ -124,9 +124,9 @@ void Rt60Page::addResults(QVBoxLayout& column) {
     lowerColumn->addLayout(decayRow);
     plot_ = new plot::PlotWindow(lower);
     plot_->setMinimumSize(400, 200);
-    plot_->installEventFilter(this);
     lowerColumn->addWidget(plot_, 1);
     chart_ = &plot_->Add<plot::LineChart>(QRect(0, 0, 600, 260), 6, plot::LineChart::ShowLegend);
+    plot_->Fill(*chart_, QSize(0, 100));
     chart_->SetTitles(tr("t [s]"), tr("L [dB]"));
     splitter->addWidget(table_);
     splitter->addWidget(lower);
@@ -135,14 +135,6 @@ void Rt60Page::addResults(QVBoxLayout& column) {
 
 int Rt60Page::channel() const {
     return std::clamp(context_.channel, 0, 2);
-}
-
-bool Rt60Page::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == plot_ && event->type() == QEvent::Resize) {
-        chart_->setRect(QRect(0, 0, plot_->width(), std::max(plot_->height(), 100)));
-        plot_->scheduleRedraw();
-    }
-    return SignalAnalysisPage::eventFilter(watched, event);
 }
 
 void Rt60Page::Restart() {

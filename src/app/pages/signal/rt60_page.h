@@ -53,9 +53,6 @@ class Rt60Page : public SignalAnalysisPage {
     QLabel* stateLabel() const { return state_; }
     plot::LineChart* chart() const { return chart_; }
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     int channel() const;
     // The row of range, band and action controls with the state line, and the table over the decay plot.

@@ -89,7 +89,7 @@ SignalLevelsPage::SignalLevelsPage(const SessionEnv& env, PageContext& context, 
     QStringList labels;
     for (const acoustics::BandId& id : acoustics::LiveLevels::bandsShown()) labels << qs(id.label());
     bands_->SetBandLabels(labels);
-    plot_->installEventFilter(this);
+    plot_->Fill(*bands_, QSize(200, 120));
     column->addWidget(plot_, 1);
 
     auto* row = new QHBoxLayout;
@@ -118,15 +118,6 @@ SignalLevelsPage::SignalLevelsPage(const SessionEnv& env, PageContext& context, 
 }
 
 SignalLevelsPage::~SignalLevelsPage() = default;
-
-bool SignalLevelsPage::eventFilter(QObject* watched, QEvent* event) {
-    // The chart takes the plot's whole area.
-    if (watched == plot_ && event->type() == QEvent::Resize) {
-        bands_->setRect(QRect(0, 0, std::max(plot_->width(), 200), std::max(plot_->height(), 120)));
-        plot_->scheduleRedraw();
-    }
-    return SignalAnalysisPage::eventFilter(watched, event);
-}
 
 bool SignalLevelsPage::acousticChannel() const {
     return source_.context(std::clamp(context_.channel, 0, 2)).acoustic();

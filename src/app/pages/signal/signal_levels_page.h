@@ -52,9 +52,6 @@ class SignalLevelsPage : public SignalAnalysisPage {
     QPushButton* calibrateButton() const { return calibrate_; }
     plot::BarChart* bandChart() const { return bands_; }
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     // The analysis for the chosen channel, made again when the channel or its context changed.
     void ensureAnalysis();

@@ -62,7 +62,6 @@ SignalPage::SignalPage(PageContext& context, const views::SignalTrace& trace, co
     column->addLayout(row);
     plot_ = new plot::PlotWindow(this);
     plot_->setMinimumSize(400, 240);
-    plot_->installEventFilter(this);
     column->addWidget(plot_, 1);
     chart_ = &plot_->Add<plot::LineChart>(QRect(0, 0, 600, 276), 6, 0u);
     FollowChartCursors(*chart_, *note);
@@ -70,22 +69,17 @@ SignalPage::SignalPage(PageContext& context, const views::SignalTrace& trace, co
     // whole trace shows again.
     bar_ = &plot_->Add<plot::ScrollZoomBar>(QRect(0, 278, 600, 24));
     bar_->Attach(*chart_);
+    // The chart takes the plot's area above the bar.
+    plot_->SetLayout([this](QSize size) {
+        const int chartHeight = std::max(size.height() - 26, 100);
+        chart_->setRect(QRect(0, 0, size.width(), chartHeight));
+        bar_->setRect(QRect(0, chartHeight + 2, size.width(), 24));
+    });
     Refresh();
 }
 
 int SignalPage::channel() const {
     return std::clamp(context_.channel, 0, 2);
-}
-
-bool SignalPage::eventFilter(QObject* watched, QEvent* event) {
-    // The chart takes the plot's whole area.
-    if (watched == plot_ && event->type() == QEvent::Resize) {
-        const int chartHeight = std::max(plot_->height() - 26, 100);
-        chart_->setRect(QRect(0, 0, plot_->width(), chartHeight));
-        bar_->setRect(QRect(0, chartHeight + 2, plot_->width(), 24));
-        plot_->scheduleRedraw();
-    }
-    return LevelPage::eventFilter(watched, event);
 }
 
 void SignalPage::triggerChanged() {

@@ -34,9 +34,6 @@ class SignalPage : public LevelPage {
     QLineEdit* triggerLevelEdit() const { return triggerLevel_; }
     const views::TraceView& view() const { return view_; }
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     int channel() const;
     void triggerChanged();
