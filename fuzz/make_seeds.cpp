@@ -13,6 +13,7 @@
 
 #include "base/byte_order.h"
 #include "data/bin_file.h"
+#include "data/reference_values.h"
 #include "data/sample_records.h"
 #include "data/sdt_container.h"
 #include "export/level_locator.h"
@@ -169,7 +170,7 @@ void sdtSignal(const fs::path& path, const std::vector<double>& samples, double 
     h.channelCount = 1;
     h.channelMask = 1;
     h.units[0] = u"Pa";
-    h.referenceValue[0] = kReferencePressure;
+    h.referenceValue[0] = kReferenceSoundPressure;
     auto w = SdtWriter::Create(path.string(), h);
     if (!w) return;
     std::array<uint8_t, kMarkerTableSize> table{};
@@ -235,7 +236,7 @@ void sdtInputSeeds(const fs::path& dir) {
     h.channelCount = 2;
     h.channelMask = 5;  // channels 1 and 3
     h.units = {u"Pa", u"", u"m/c^2"};
-    h.referenceValue = {kReferencePressure, 1.0, 1e-6};
+    h.referenceValue = {kReferenceSoundPressure, 1.0, 1e-6};
     if (auto w = SdtWriter::Create((dir / "sdt.tmp").string(), h)) {
         std::array<uint8_t, kMarkerTableSize> table{};
         const std::vector<double> tone = synth("tone:250:80", 8000.0, 128);

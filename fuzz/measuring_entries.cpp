@@ -29,6 +29,7 @@
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "data/measurement_record.h"
+#include "data/reference_values.h"
 #include "data/sdt_container.h"
 #include "data/signal_limits.h"
 #include "fuzz/fuzz_support.h"
@@ -499,7 +500,7 @@ void calibration(const uint8_t* data, size_t size) {
     if (!readAll(*in, [&](std::span<const double> s) { m->process(s); })) return;
     const double sensitivity = kSensitivities[(c[1] >> 2) & 7];
     const CalibrationCheck check =
-        CheckCalibration(*m, sensitivity, kReferencePressure, kCalibratorLevels[(c[0] >> 5) & 3], path);
+        CheckCalibration(*m, sensitivity, kReferenceSoundPressure, kCalibratorLevels[(c[0] >> 5) & 3], path);
     require(!std::isnan(check.bandDb) && !std::isnan(check.broadbandDb), "the measured levels are numbers");
     if (check.refusal) return;
     require(finite(check.newSensitivity) && check.newSensitivity > 0.0,

@@ -5,13 +5,14 @@
 #include <cmath>
 
 #include "base/number_format.h"
+#include "data/reference_values.h"
 #include "signal/signal_synth.h"
 
 namespace k470::acoustics {
 
 std::string MeasurementContext::levelUnit() const {
     if (fullScale()) return "dB FS";
-    if (units == "Pa" && referenceValue == kReferencePressure) return kSoundPressureLevelUnit;
+    if (units == "Pa" && referenceValue == kReferenceSoundPressure) return kSoundPressureLevelUnit;
     std::string s = "dB re ";
     appendGeneral(s, referenceValue, 6);
     return s + ' ' + units;

@@ -8,6 +8,7 @@
 
 #include "acoustics/acoustics_words.h"
 #include "base/number_format.h"
+#include "data/family_bands.h"
 
 namespace k470::acoustics {
 
@@ -15,15 +16,9 @@ namespace {
 
 constexpr double kG = 1.9952623149688795;  // 10^(3/10), the base-10 octave ratio
 
-// The nominal labels of the sound-level records' band header, lowest band first.
-constexpr std::array<const char*, 30> kThirdLabels = {
-    "25.0", "31.5",  "40.0", "50.0", "63.0",  "80.0", "100", "125",   "160",  "200",
-    "250",  "315",   "400",  "500",  "0.63k", "0.8k", "1k",  "1.25k", "1.6k", "2.0k",
-    "2.5k", "3.15k", "4.0k", "5.0k", "6.3k",  "8.0k", "10k", "12.5k", "16k",  "20k"};
-constexpr int kFirstLabelledThird = -16;
-constexpr std::array<const char*, 10> kOctaveLabels = {"31.5", "63.0", "125",  "250",  "500",
-                                                       "1k",   "2.0k", "4.0k", "8.0k", "16k"};
-constexpr int kFirstLabelledOctave = -5;
+// The bands labelled as the sound-level records' band header labels them: thirds 25 Hz to 20 kHz, octaves
+// 31.5 Hz to 16 kHz; others by their rounded midband.
+constexpr int kFirstLabelledThird = -16, kLastLabelledThird = 13;
 
 // The low-pass in front of each halving of the rate, Kaiser-windowed (beta 7.9): flat to 1e-4 up to an
 // eighth of the input rate (the highest band edge at the halved rate), below -80 dB from 0.28 of it on, so
@@ -125,13 +120,9 @@ double BandId::upperEdge() const {
 }
 
 std::string BandId::label() const {
-    if (set == BandSet::Third) {
-        const int k = index - kFirstLabelledThird;
-        if (k >= 0 && k < static_cast<int>(kThirdLabels.size())) return kThirdLabels[k];
-    } else {
-        const int k = index - kFirstLabelledOctave;
-        if (k >= 0 && k < static_cast<int>(kOctaveLabels.size())) return kOctaveLabels[k];
-    }
+    const int third = set == BandSet::Third ? index : 3 * index;
+    if (third >= kFirstLabelledThird && third <= kLastLabelledThird)
+        if (const auto band = familyBand(third)) return band->headerLabel;
     const double f = midband();
     const double scale = std::pow(10.0, std::floor(std::log10(f)) - 2.0);
     const double rounded = std::round(f / scale) * scale;

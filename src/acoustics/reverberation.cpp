@@ -8,6 +8,7 @@
 #include "acoustics/acoustics_words.h"
 #include "acoustics/octave_filter_bank.h"
 #include "acoustics/signal_checks.h"
+#include "data/family_bands.h"
 
 namespace k470::acoustics {
 
@@ -17,11 +18,6 @@ namespace {
 // to 10 kHz (x = 10).
 constexpr int kFirstOctave = -4, kLastOctave = 3;
 constexpr int kFirstThird = -13, kLastThird = 10;
-
-constexpr std::array<const char*, 24> kThirdLabels = {
-    "50",  "63", "80",    "100",  "125", "160",  "200",   "250", "315", "400",  "500", "630",
-    "800", "1k", "1.25k", "1.6k", "2k",  "2.5k", "3.15k", "4k",  "5k",  "6.3k", "8k",  "10k"};
-constexpr std::array<const char*, 8> kOctaveLabels = {"63", "125", "250", "500", "1k", "2k", "4k", "8k"};
 
 constexpr size_t kBlock = 8192;
 
@@ -77,7 +73,7 @@ Result<ReverberationResult> AnalyzeReverberation(std::span<const double> signal,
     const auto ids = wantedBands(bands);
     for (size_t i = 0; i < ids.size(); ++i) {
         BandDecay row;
-        row.label = octave ? kOctaveLabels[i] : kThirdLabels[i];
+        row.label = familyBand(octave ? 3 * ids[i].index : ids[i].index)->nominalLabel;
         row.midbandHz = ids[i].midband();
         const int index = bank->indexOf(ids[i]);
         row.inRange = index >= 0;

@@ -18,6 +18,7 @@
 #include "base/safe_write.h"
 #include "base/text_encoding.h"
 #include "data/file_kind.h"
+#include "data/reference_values.h"
 #include "data/sdt_container.h"
 #include "data/signal_limits.h"
 #include "signal/signal_record.h"
@@ -215,7 +216,7 @@ Status placeAndScale(Opened& r, const SignalInputOptions& o) {
         if (d.fullScale) {
             d.fullScale = false;
             d.units = "Pa";
-            d.referenceValue = kReferencePressure;
+            d.referenceValue = kReferenceSoundPressure;
         }
     }
     return {};
@@ -232,7 +233,8 @@ SignalInput::~SignalInput() = default;
 Result<SignalInput> SignalInput::Open(const std::string& path, const SignalInputOptions& options) {
     // A FIFO would block the open for ever, and a directory or device holds no signal.
     if (Status ok = checkInputFile(path); !ok) return ok.error();
-    auto opened = fileKindOfPath(path) == FileKind::Signal ? openSdt(path, options) : openSound(path, options);
+    auto opened =
+        fileKindOfPath(path) == FileKind::Signal ? openSdt(path, options) : openSound(path, options);
     if (!opened) return opened.error();
     if (Status ok = placeAndScale(*opened, options); !ok) return ok.error();
     opened->description.path = path;
@@ -306,7 +308,7 @@ Result<double> calibrationScale(const CalibrationSource& calibration, int channe
         if (*n == 0) break;
         m->process(std::span(block.data(), *n));
     }
-    const double reference = d.fullScale ? kReferencePressure : d.referenceValue;
+    const double reference = d.fullScale ? kReferenceSoundPressure : d.referenceValue;
     const CalibrationCheck c = CheckCalibration(*m, 1.0, reference, calibration.level, calibration.path);
     if (c.refusal) return *c.refusal;
     // A scale no sound file could need means the recording is not of the calibrator at all.

@@ -5,6 +5,7 @@
 
 #include "base/number_format.h"
 #include "data/file_kind.h"
+#include "data/reference_values.h"
 #include "data/signal_limits.h"
 #include "signal/signal_synth.h"
 
@@ -31,7 +32,7 @@ SoundAsSignalOptions LoadSoundFileOptions(const SettingsStore& store) {
     if (const auto scale = readScale(store)) {
         o.scale = *scale;
         o.units = "Pa";
-        o.referenceValue = kReferencePressure;
+        o.referenceValue = kReferenceSoundPressure;
         return o;
     }
     const std::string units = store.ReadString(kSoundFileSection, "Units", "");

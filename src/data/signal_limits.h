@@ -18,6 +18,7 @@
 #include <cstdint>
 
 #include "base/result.h"
+#include "data/reference_values.h"
 
 namespace k470 {
 
@@ -35,7 +36,7 @@ inline constexpr double kMaxCalibrationLevelDb = 160.0;
 inline constexpr double kLevelFloorDb = -300.0;
 
 // The reference taken for one never set (0): that of sound pressure, 20 uPa.
-inline constexpr double kUnsetReferenceValue = 2e-5;
+inline constexpr double kUnsetReferenceValue = kReferenceSoundPressure;
 inline double referenceInEffect(double referenceValue) {
     return referenceValue == 0.0 ? kUnsetReferenceValue : referenceValue;
 }

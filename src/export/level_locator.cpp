@@ -6,24 +6,12 @@
 
 #include "base/lexicon.h"
 #include "base/number_format.h"
+#include "data/family_bands.h"
 #include "data/record_layout.h"
 
 namespace k470 {
 
 namespace {
-
-// The 1/3-octave band labels of the whole family, lowest first, and their centre frequencies in Hz; each
-// group's band set is a run of them starting at the group's lowest band.
-constexpr std::array<const char*, 48> kBandLabels = {
-    "0.8",   "1.0",  "1.25", "1.6",  "2.0",  "2.5",  "3.15",  "4.0",  "5.0",   "6.3",  "8.0",  "10.0",
-    "12.5",  "16.0", "20.0", "25.0", "31.5", "40.0", "50.0",  "63.0", "80.0",  "100",  "125",  "160",
-    "200",   "250",  "315",  "400",  "500",  "630",  "800",   "1.0k", "1.25k", "1.6k", "2.0k", "2.5k",
-    "3.15k", "4.0k", "5.0k", "6.3k", "8.0k", "10k",  "12.5k", "16k",  "20k",   "25k",  "32k",  "40k"};
-constexpr std::array<double, 48> kBandCentres = {
-    0.8,    1.0,    1.25,   1.6,    2.0,    2.5,     3.15,    4.0,     5.0,     6.3,     8.0,     10.0,
-    12.5,   16.0,   20.0,   25.0,   31.5,   40.0,    50.0,    63.0,    80.0,    100.0,   125.0,   160.0,
-    200.0,  250.0,  315.0,  400.0,  500.0,  630.0,   800.0,   1000.0,  1250.0,  1600.0,  2000.0,  2500.0,
-    3150.0, 4000.0, 5000.0, 6300.0, 8000.0, 10000.0, 12500.0, 16000.0, 20000.0, 25000.0, 32000.0, 40000.0};
 
 constexpr const char* kWholeBodyWeightings[] = {"Fk", "Fm", "Wb", "Wc", "Wd", "We", "Wj", "Wk", "Wm"};
 constexpr const char* kHandArmWeightings[] = {"Fh", "Wh"};
@@ -168,7 +156,9 @@ std::vector<LevelChoice> levelBandChoices(DeviceType type, int table) {
         switch (t.kind) {
             case LevelTableKind::Octaves:
             case LevelTableKind::Thirds:
-                text = std::string(kBandLabels[static_cast<size_t>(thirdIndex(s, t.kind, b))]) + " Hz";
+                text =
+                    std::string(familyBands()[static_cast<size_t>(thirdIndex(s, t.kind, b))].locatorLabel) +
+                    " Hz";
                 break;
             case LevelTableKind::Bands:
                 if (b == 0) {
@@ -213,7 +203,7 @@ std::optional<double> bandCentreFrequency(DeviceType type, int table, int band) 
     switch (t.kind) {
         case LevelTableKind::Octaves:
         case LevelTableKind::Thirds:
-            return kBandCentres[static_cast<size_t>(thirdIndex(s, t.kind, band))];
+            return familyBands()[static_cast<size_t>(thirdIndex(s, t.kind, band))].locatorHz;
         case LevelTableKind::Bands:
             return band == 0 ? 16.7 : 25.0 * band;
         case LevelTableKind::Weighted:

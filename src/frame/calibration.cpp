@@ -7,6 +7,7 @@
 #include "base/lexicon.h"
 #include "base/number_format.h"
 #include "base/text_encoding.h"
+#include "data/reference_values.h"
 #include "frame/calibration_log.h"
 #include "frame/frame_controller.h"
 #include "signal/processor_preset.h"
@@ -41,7 +42,7 @@ acoustics::CalibrationCheck CheckChannelCalibration(const FrameController& frame
                                                     const acoustics::CalibratorMeasurement& measurement,
                                                     double calibratorLevelDb) {
     const SignalChannel& c = frame.signalState().channels[static_cast<size_t>(channel)];
-    return acoustics::CheckCalibration(measurement, c.sensitivity, kReferencePressure, calibratorLevelDb,
+    return acoustics::CheckCalibration(measurement, c.sensitivity, kReferenceSoundPressure, calibratorLevelDb,
                                        channelName(c, channel));
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/number_format.h"
+#include "data/reference_values.h"
 #include "signal/channel_setup.h"
 #include "signal/signal_synth.h"
 
@@ -104,7 +105,7 @@ void ApplyStreamSensitivities(SignalState& state, const StreamSensitivities& sen
         SignalChannel& c = state.channels[k];
         c.sensitivity = sensitivities[k];
         c.units = "Pa";
-        c.referenceValue = kReferencePressure;
+        c.referenceValue = kReferenceSoundPressure;
         c.scaleOrigin = ScaleOrigin::Calibration;
         c.label = channelLabel(static_cast<int>(k), c);
     }

@@ -7,6 +7,7 @@
 #include "base/lexicon.h"
 #include "base/number_format.h"
 #include "base/text_encoding.h"
+#include "data/reference_values.h"
 
 namespace k470 {
 
@@ -37,25 +38,28 @@ constexpr double kTableA[4] = {0.003933994884910486, 0.0008556641221374045, 0.00
 constexpr double kTableB[4] = {0.0019198602096854717, 0.0004190877367896311, 0.00010044310171198389,
                                0.00059605};
 
-constexpr ChannelDefaults kThreeAxisVibration{"m/c^2",           1e-06, 1.0,          Offset::PerChannel,
-                                              Matrix::Identity,  1,     Scale::Fixed, 0.000304465,
-                                              Factor::PerChannel};
+constexpr ChannelDefaults kThreeAxisVibration{
+    "m/c^2", kReferenceAcceleration, 1.0,         Offset::PerChannel, Matrix::Identity,
+    1,       Scale::Fixed,           0.000304465, Factor::PerChannel};
 constexpr ChannelDefaults kSound{
-    "Pa",       2e-05,           0.02, Offset::Device, Matrix::FirstOnly, 1, Scale::StepsOfRange,
-    0.00152635, Factor::Channel1};
-constexpr ChannelDefaults kSoundSecondSeries{"Pa", 2e-05,         0.02, Offset::Device,  Matrix::FirstOnly,
-                                             1,    Scale::TableA, 0.0,  Factor::Channel1};
+    "Pa", kReferenceSoundPressure, 0.02,       Offset::Device,  Matrix::FirstOnly,
+    1,    Scale::StepsOfRange,     0.00152635, Factor::Channel1};
+constexpr ChannelDefaults kSoundSecondSeries{
+    "Pa", kReferenceSoundPressure, 0.02, Offset::Device,  Matrix::FirstOnly,
+    1,    Scale::TableA,           0.0,  Factor::Channel1};
 constexpr ChannelDefaults kVibrationSecondSeries{
-    "m/c^2", 1e-06, 0.1, Offset::Channel1, Matrix::FirstOnly, 1, Scale::TableB, 0.0, Factor::Channel1};
+    "m/c^2", kReferenceAcceleration, 0.1, Offset::Channel1, Matrix::FirstOnly,
+    1,       Scale::TableB,          0.0, Factor::Channel1};
 constexpr ChannelDefaults kVoltageRanged{"mV", 0.001,         1.0, Offset::Device,  Matrix::FirstOnly,
                                          1,    Scale::TableA, 0.0, Factor::Channel1};
 constexpr ChannelDefaults kThreeChannelVoltage{
     "mV", 0.001, 1.0, Offset::PerChannel, Matrix::Identity, 1, Scale::Fixed, 0.000304465, Factor::PerChannel};
 constexpr ChannelDefaults kSoundSensorInput{
-    "Pa", 2e-05, 0.02, Offset::Device, Matrix::FirstOnly, 1, Scale::Fixed, 0.000304465, Factor::Channel1};
+    "Pa",        kReferenceSoundPressure, 0.02, Offset::Device, Matrix::FirstOnly, 1, Scale::Fixed,
+    0.000304465, Factor::Channel1};
 // The raw-signal instrument's samples are converter counts until a preset or a calibration scales them.
-constexpr ChannelDefaults kRawSignal{kRawSampleUnit, 1.0,          1.0, Offset::Zero,      Matrix::Identity,
-                                     0,              Scale::Fixed, 1.0, Factor::PerChannel};
+constexpr ChannelDefaults kRawSignal{
+    kRawSampleUnit, 1.0, 1.0, Offset::Zero, Matrix::Identity, 0, Scale::Fixed, 1.0, Factor::PerChannel};
 constexpr ChannelDefaults kOtherType{
     "m/c^2",    1e-06,           0.1, Offset::Channel1, Matrix::FirstOnly, 1, Scale::StepsOfRange,
     0.00077358, Factor::Channel1};
@@ -176,7 +180,8 @@ void takeFileChannels(SignalState& state, const SdtHeader& header, double calibr
 }
 
 void setOrigins(SignalState& state, ScaleOrigin physical) {
-    for (SignalChannel& c : state.channels) c.scaleOrigin = physicalUnit(c.units) ? physical : ScaleOrigin::None;
+    for (SignalChannel& c : state.channels)
+        c.scaleOrigin = physicalUnit(c.units) ? physical : ScaleOrigin::None;
 }
 
 }  // namespace
@@ -186,8 +191,8 @@ bool applyChannelSetup(SignalState& state, const ChannelSetupSource& source) {
         const SdtHeader& header = *source.replayedFile;
         if (header.sampleRate > 0.0 && std::isfinite(header.sampleRate)) state.sampleRate = header.sampleRate;
         // A recorded signal keeps its own units and references; an active preset acts only on raw counts.
-        state.presetInEffect = state.presetActive &&
-                               (source.presetScope == PresetScope::AnySignal || presetActsOn(header));
+        state.presetInEffect =
+            state.presetActive && (source.presetScope == PresetScope::AnySignal || presetActsOn(header));
         if (!state.presetInEffect) {
             takeFileChannels(state, header, source.deviceCalibrationOffset);
             // A preset's decimation was meant for the instrument's rate, not for a file already made.

@@ -9,6 +9,7 @@
 #include "base/lexicon.h"
 #include "base/safe_write.h"
 #include "base/text_encoding.h"
+#include "data/reference_values.h"
 #include "signal/signal_synth.h"
 
 namespace k470 {
@@ -135,7 +136,7 @@ ProcessorPreset simulatorPreset() {
     p.decimation = 1;
     for (size_t k = 0; k < 3; ++k) {
         p.units[k] = u"Pa";
-        p.referenceValue[k] = kReferencePressure;
+        p.referenceValue[k] = kReferenceSoundPressure;
         p.sensitivity[k] = 1.0;
     }
     p.sensitivity[0] = 1.0 / kSimulatorCountsPerPascal;

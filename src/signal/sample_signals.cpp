@@ -11,6 +11,7 @@
 
 #include "base/clock.h"
 #include "base/text_encoding.h"
+#include "data/reference_values.h"
 #include "signal/signal_recorder.h"
 #include "signal/signal_synth.h"
 
@@ -21,7 +22,6 @@ namespace {
 constexpr uint32_t kSampleVin = 0x00A1B2C3;
 constexpr DeviceType kRawSignalType = 26;
 constexpr DeviceType kVibrationType = 1;  // three-channel whole-body vibration meter
-constexpr double kVibrationReference = 1e-6;
 
 struct NamedMarker {
     double seconds;
@@ -151,7 +151,7 @@ class MachineVibration {
 };
 
 SamplePlan acousticPlan(double rate, std::vector<SampleRecordPlan> records) {
-    return {rate, 1, "Pa", kReferencePressure, kRawSignalType, std::move(records)};
+    return {rate, 1, "Pa", kReferenceSoundPressure, kRawSignalType, std::move(records)};
 }
 
 SamplePlan planFor(SampleSignalKind kind) {
@@ -191,7 +191,7 @@ SamplePlan planFor(SampleSignalKind kind) {
             return {12000.0,
                     7,
                     "m/c^2",
-                    kVibrationReference,
+                    kReferenceAcceleration,
                     kVibrationType,
                     {{6.0, {{2.0, "Motor start"}}, [idle](std::span<double> f) { idle->next(f); }},
                      {6.0, {{3.0, "Load applied"}}, [loaded](std::span<double> f) { loaded->next(f); }}}};

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "data/device_type.h"
+#include "data/reference_values.h"
 
 namespace k470 {
 
@@ -32,15 +33,15 @@ enum class ScaleOrigin {
 bool physicalUnit(const std::string& units);
 
 struct SignalChannel {
-    double sensitivity = 1.0;           // electrical value to physical unit (the dialog shows its reciprocal)
-    double calibrationOffset = 0.0;     // dB
-    double calibrationFactor = 1.0;     // 10^(-0.05 * calibrationOffset)
-    std::string units = "Pa";           // UTF-8
-    double referenceValue = 2e-05;      // linear value of 0 dB in units
-    std::array<double, 3> matrixRow{};  // output channel = sum of matrixRow[j] * input j
-    int filterIndex = -1;               // index into the filter library, -1 = none
-    std::string label;                  // the channel's entry in the channel list
-    ScaleOrigin scaleOrigin = ScaleOrigin::None;  // of the chain's output, set by the channel set-up
+    double sensitivity = 1.0;        // electrical value to physical unit (the dialog shows its reciprocal)
+    double calibrationOffset = 0.0;  // dB
+    double calibrationFactor = 1.0;  // 10^(-0.05 * calibrationOffset)
+    std::string units = "Pa";        // UTF-8
+    double referenceValue = kReferenceSoundPressure;  // linear value of 0 dB in units
+    std::array<double, 3> matrixRow{};                // output channel = sum of matrixRow[j] * input j
+    int filterIndex = -1;                             // index into the filter library, -1 = none
+    std::string label;                                // the channel's entry in the channel list
+    ScaleOrigin scaleOrigin = ScaleOrigin::None;      // of the chain's output, set by the channel set-up
 };
 
 struct SignalState {
@@ -49,9 +50,9 @@ struct SignalState {
     }
 
     std::array<SignalChannel, 3> channels;
-    double sampleScale = 1.0;     // raw sample to physical unit
-    int highPassStep = 1;         // "CutOffI": 0 = off, 1..13 = 0.125 * 2^(step-1) Hz
-    int decimation = 1;           // "DecValue": 1 = no decimation
+    double sampleScale = 1.0;               // raw sample to physical unit
+    int highPassStep = 1;                   // "CutOffI": 0 = off, 1..13 = 0.125 * 2^(step-1) Hz
+    int decimation = 1;                     // "DecValue": 1 = no decimation
     double sampleRate = kStreamSampleRate;  // fs of the acquisition; the replayed signal file sets it
     bool presetActive = false;              // "CustomK"
     std::string presetName;                 // "ProcName" (or "ReplayProcName" while replaying)

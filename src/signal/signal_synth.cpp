@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "signal/signal_synth.h"
+#include "data/reference_values.h"
 
 #include <charconv>
 #include <cmath>
@@ -51,7 +52,7 @@ double decayEnvelope(double seconds, double t60) {
 }  // namespace
 
 double pressureOfLevel(double db) {
-    return kReferencePressure * std::pow(10.0, db / 20.0);
+    return kReferenceSoundPressure * std::pow(10.0, db / 20.0);
 }
 
 std::string_view signalItemsHelp() {
@@ -210,8 +211,8 @@ class EventsSource : public SignalSynth::Source {
         : background_(seed, rate),
           event_(seed + 1, rate),
           rate_(rate),
-          eventRms_(kReferencePressure * std::sqrt(std::pow(10.0, kEventsPeakLevel / 10.0) -
-                                                   std::pow(10.0, kEventsBackground / 10.0))) {}
+          eventRms_(kReferenceSoundPressure * std::sqrt(std::pow(10.0, kEventsPeakLevel / 10.0) -
+                                                        std::pow(10.0, kEventsBackground / 10.0))) {}
     double next() override {
         const double t = std::fmod(static_cast<double>(n_++) / rate_, kEventsPeriod);
         const double v = pressureOfLevel(kEventsBackground) * background_.next();

@@ -14,10 +14,9 @@
 #include <vector>
 
 #include "base/result.h"
+#include "data/reference_values.h"
 
 namespace k470 {
-
-constexpr double kReferencePressure = 2e-5;  // Pa, 0 dB of sound pressure
 
 // The simulated raw-signal instrument's fixed sensitivity: 1 Pa gives 100,000 counts, so that its 24-bit
 // full scale (8,388,607 counts, 83.9 Pa peak) is 132.4 dB peak, and a sine reaches 129.4 dB before it clips.

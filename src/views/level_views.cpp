@@ -7,18 +7,11 @@
 
 #include "base/lexicon.h"
 #include "base/number_format.h"
+#include "data/family_bands.h"
 
 namespace k470::views {
 
 namespace {
-
-// The 1/3-octave labels of the whole instrument family in the views' style, lowest first; a group's bands
-// are a run of them from its lowest band on.
-constexpr std::array<const char*, 48> kViewBandLabels = {
-    "0.8",   "1.0",  "1.25", "1.6",  "2.0",  "2.5",   "3.15",  "4.0",  "5.0",   "6.3",  "8.0",  "10.0",
-    "12.5",  "16.0", "20.0", "25.0", "31.5", "40.0",  "50.0",  "63.0", "80.0",  "100",  "125",  "160",
-    "200",   "250",  "315",  "400",  "500",  "0.63k", "0.8k",  "1k",   "1.25k", "1.6k", "2.0k", "2.5k",
-    "3.15k", "4.0k", "5.0k", "6.3k", "8.0k", "10k",   "12.5k", "16k",  "20k",   "25k",  "32k",  "40k"};
 
 // The levels of the two-channel meter (type 24) are not decoded; its pages have the sound-level rows and
 // columns without values.
@@ -146,10 +139,6 @@ std::vector<PageKind> PagesFor(DeviceType type, int recordCount) {
     return pages;
 }
 
-double ZeroDbReference(DeviceType type) {
-    return zeroDbReference(type);
-}
-
 std::string LevelCellText(double level) {
     return level < 0.0 ? std::string() : formatFixed(level, 2);
 }
@@ -179,8 +168,9 @@ std::vector<std::string> BandLabels(DeviceType type, PageKind kind) {
     const int first = firstThird(type);
     for (int b = 0; b < bands; ++b) {
         const int i = first + (kind == PageKind::OctaveTable ? 3 * b + 1 : b);
-        labels.push_back(
-            i < static_cast<int>(kViewBandLabels.size()) ? kViewBandLabels[static_cast<size_t>(i)] : "");
+        labels.push_back(i < static_cast<int>(familyBands().size())
+                             ? familyBands()[static_cast<size_t>(i)].headerLabel
+                             : "");
     }
     return labels;
 }

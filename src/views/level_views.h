@@ -39,10 +39,6 @@ enum class PageKind {
 // holds more than one record.
 std::vector<PageKind> PagesFor(DeviceType type, int recordCount);
 
-// The 0 dB reference of the linear level texts: 1e-06 for vibration, 0.1 and 0.001 for the two field
-// meters, 2e-05 (sound pressure in Pa) for every other type.
-double ZeroDbReference(DeviceType type);
-
 // A table cell: empty for a negative level (no value), else "%.2lf".
 std::string LevelCellText(double level);
 // A level for the clipboard: "%.1lf" dB, or with linear the value P0 * 10^(L/20) as "%.3lgE%d" with an

@@ -38,14 +38,6 @@ TEST(LevelViews, PagesPerDeviceTypeAndRecordCount) {
     for (const auto& c : cases) EXPECT_EQ(PagesFor(c.type, c.records), c.pages) << c.type;
 }
 
-TEST(LevelViews, ZeroDbReferencePerType) {
-    EXPECT_EQ(ZeroDbReference(3), 2e-05);
-    EXPECT_EQ(ZeroDbReference(20), 1e-06);
-    EXPECT_EQ(ZeroDbReference(22), 0.1);
-    EXPECT_EQ(ZeroDbReference(23), 0.001);
-    EXPECT_EQ(ZeroDbReference(12), 2e-05);
-}
-
 TEST(LevelViews, CellAndLevelValueTexts) {
     EXPECT_EQ(LevelCellText(0.0), "0.00");
     EXPECT_EQ(LevelCellText(-0.01), "");

@@ -14,7 +14,7 @@ PageContext NewPageContext(const SessionEnv& env, DeviceType type) {
     PageContext context;
     context.type = type;
     context.linear = env.frame.settings().linear;
-    context.p0 = views::ZeroDbReference(type);
+    context.p0 = zeroDbReference(type);
     context.store = &env.frame.store();
     context.notepad = &env.notepad;
     return context;

@@ -10,6 +10,7 @@
 
 #include "base/settings_store.h"
 #include "data/bin_file.h"
+#include "data/reference_values.h"
 #include "views/level_views.h"
 #include "views/misc_views.h"
 
@@ -35,7 +36,7 @@ struct PageContext {
     const views::RecordsByIndex* records = nullptr;
     int channel = 0;
     bool linear = false;
-    double p0 = 2e-05;
+    double p0 = kReferenceSoundPressure;
     SettingsStore* store = nullptr;
     views::Notepad* notepad = nullptr;  // the points that the plots note
 };
