@@ -45,6 +45,7 @@
 #include "frame/commands.h"
 #include "signal/processor_preset.h"
 #include "sim/simulator.h"
+#include "support/driven_time.h"
 #include "support/temp_dir.h"
 #include "views/level_views.h"
 
@@ -68,6 +69,7 @@ class InstrumentSessionTest : public ::testing::Test {
     // The window with its dialogs answered by the test.
     std::unique_ptr<MainWindow> makeWindow(uint16_t telePort) {
         auto made = std::make_unique<MainWindow>(frame);
+        made->globals().UseTime(time.sessionTime());
         made->showError = [this](const QString& m) { messages << m; };
         made->askYesNo = [this](const QString& title, const QString& q) {
             messages << title + QLatin1Char('|') + q;
@@ -124,9 +126,6 @@ class InstrumentSessionTest : public ::testing::Test {
         ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
         ASSERT_EQ(instrument(*w).deviceType(), kStreamDeviceType);
     }
-    // Lets the instrument send a few messages.
-    static void someMessages() { QTest::qWait(150); }
-
     const std::string eventName = "K470TestWindowAutoSave" + std::to_string(::getpid());
     std::optional<NamedEvent> event;
     test::TempDir dir;
@@ -134,6 +133,7 @@ class InstrumentSessionTest : public ::testing::Test {
     FrameController frame;
     QStringList messages, titles;
     bool answer = true;
+    test::DrivenTime time;
     std::unique_ptr<Simulator> sim;
     std::unique_ptr<MainWindow> w;
 };
@@ -210,7 +210,8 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     EXPECT_TRUE(caption.isEmpty());
     messages.clear();
 
-    // Two records a second apart, the first one marked.
+    // Two records a second apart, the first one marked: each is written by the first message once its
+    // second has passed.
     count = QStringLiteral("2");
     answerPath = QString::fromStdString(dir.file("rec.bin"));
     w->action(Command::StartRecording)->trigger();
@@ -220,10 +221,15 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     EXPECT_TRUE(enabled(*w, Command::StopRecording) && enabled(*w, Command::SetMarker));
     EXPECT_TRUE(w->control(Control::SetMarker)->isVisible());
     static_cast<QPushButton*>(w->control(Control::SetMarker))->click();
+    const auto recordingOff = [&] {
+        return instrument(*w).controller().recording() == AcquisitionController::Recording::Off;
+    };
+    time.clock.advance(1000);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return instrument(*w).controller().recording() == AcquisitionController::Recording::Off; },
-        5000));
-    EXPECT_TRUE(titles.contains(base + QStringLiteral(" (autorecording 50%)")));
+        [&] { return w->windowTitle() == base + QStringLiteral(" (autorecording 50%)"); }, 3000));
+    EXPECT_FALSE(recordingOff());
+    time.clock.advance(1000);
+    ASSERT_TRUE(QTest::qWaitFor(recordingOff, 3000));
     EXPECT_EQ(w->windowTitle(), base);
     EXPECT_TRUE(enabled(*w, Command::StartRecording));
     EXPECT_FALSE(enabled(*w, Command::StopRecording) || enabled(*w, Command::SetMarker));
@@ -278,26 +284,35 @@ TEST_F(InstrumentSessionTest, PagesShowTheInstrumentsValuesAndParametersReachIt)
     EXPECT_EQ(tabs, (QStringList{"1/1 octaves", "1/3 octaves", "Weighted levels", "Spectra"}));
     ASSERT_EQ(w->pages().size(), 4u);
 
-    // The page in front shows the values of the latest message: each cell is the record's level word.
-    auto cellsMatch = [&](int tab, int locatorTable) {
-        w->tabs()->setCurrentIndex(tab);
-        someMessages();
+    // The page in front shows the values of the latest message: each cell is the record's level word. The
+    // cells of the page on tab that differ from the instrument's current record:
+    auto wrongCells = [&](int tab, int locatorTable) {
         const RecordBytes bytes = stampedRecordBytes(instrument(*w).controller().currentRecord(),
                                                      CalendarTime{2026, 1, 1, 0, 0, 0});
         auto* page = qobject_cast<TablePage*>(w->pages()[static_cast<size_t>(tab)]);
-        EXPECT_TRUE(page);
-        if (!page) return;
+        if (!page || page->table(0)->rowCount() == 0) return QStringList{QStringLiteral("no table")};
         QTableWidget* table = page->table(0);
+        QStringList wrong;
         for (int r = 0; r < table->rowCount(); ++r)
             for (int c = 0; c < table->columnCount(); ++c) {
                 const size_t at = static_cast<size_t>(levelWordOffset(3, 0, locatorTable, c, r));
                 const double level = decodeLevel(static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8));
-                EXPECT_EQ(table->item(r, c)->text().toStdString(), views::LevelCellText(level))
-                    << tab << " r" << r << " c" << c;
+                if (table->item(r, c)->text().toStdString() != views::LevelCellText(level))
+                    wrong << QStringLiteral("r%1 c%2: %3").arg(r).arg(c).arg(table->item(r, c)->text());
             }
+        return wrong;
     };
-    cellsMatch(1, 1);  // 1/3 octaves
-    cellsMatch(0, 0);  // 1/1 octaves
+    for (const auto& [tab, locatorTable] : {std::pair{1, 1}, std::pair{0, 0}}) {  // 1/3, then 1/1 octaves
+        w->tabs()->setCurrentIndex(tab);
+        QStringList wrong;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                wrong = wrongCells(tab, locatorTable);
+                return wrong.isEmpty();
+            },
+            3000))
+            << tab << ": " << wrong.join(QStringLiteral(", ")).toStdString();
+    }
 
     // "Parameters": the range buttons and the offsets act on the instrument.
     QString askedTitle;
@@ -422,7 +437,9 @@ TEST_F(InstrumentSessionTest, LostFramesOfTheRawStreamAreShownInTheStatusBar) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return trace.size() >= 4800; }, 5000));
     EXPECT_FALSE(w->statusField()->text().contains(QStringLiteral("lost")))
         << w->statusField()->text().toStdString();
-    std::this_thread::sleep_for(std::chrono::seconds(1));  // no tick meanwhile
+    // The window is held up (no tick) until the stream's backlog overflows.
+    for (int i = 0; i < 500 && w->links().streamFramesLost() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return w->statusField()->text().contains(QStringLiteral("were lost")); }, 2000))
         << w->statusField()->text().toStdString();
@@ -452,7 +469,11 @@ TEST_F(InstrumentSessionTest, ExternalTriggerStartsTheArmedRecording) {
     // The window says that the recording waits, not only its title.
     EXPECT_TRUE(w->control(Control::Armed)->isVisible());
     EXPECT_TRUE(enabled(*w, Command::StopRecording));
-    QTest::qWait(300);  // ten ticks without the trigger
+    // Ten ticks' time without the trigger.
+    for (int i = 0; i < 10; ++i) {
+        time.clock.advance(30);
+        instrument(*w).Tick();
+    }
     EXPECT_EQ(instrument(*w).controller().recording(), AcquisitionController::Recording::Armed);
 
     auto other = NamedEvent::Open(eventName);  // as another program would
