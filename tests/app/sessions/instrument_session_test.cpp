@@ -85,6 +85,20 @@ class InstrumentSessionTest : public ::testing::Test {
         return made;
     }
     bool enabled(MainWindow& window, Command id) { return window.action(id)->isEnabled(); }
+    // The autorecording dialog of w is answered with a saving period in seconds, a record count and the
+    // external trigger.
+    void answerRecordingDialog(const QString& period, const QString& records, bool externalTrigger) {
+        w->runDialog = [=](QDialog& dialog) {
+            auto* d = qobject_cast<RecordingDialog*>(&dialog);
+            EXPECT_TRUE(d);
+            if (!d) return int(QDialog::Rejected);
+            EXPECT_EQ(d->windowTitle(), QStringLiteral("Autorecordind parameters"));
+            d->periodEdit()->setText(period);
+            d->recordsEdit()->setText(records);
+            d->externalTriggerBox()->setChecked(externalTrigger);
+            return int(QDialog::Accepted);
+        };
+    }
     // An instrument of the type played by the simulator on loopback TCP, and the window that "Data" has
     // connected to it (sim and w).
     void connectOverWiFi(DeviceType type, uint32_t vin = 0x00A1B2C3) {
@@ -138,7 +152,7 @@ class InstrumentSessionTest : public ::testing::Test {
     std::unique_ptr<MainWindow> w;
 };
 
-TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWindow) {
+TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesItsValuesAndEndsWithTheWindow) {
     connectOverWiFi(3, 0x0012ABCD);
     if (HasFatalFailure()) return;
     const QString base = QStringLiteral("Sound level and spectrum meter (VIN: 0012ABCD)");
@@ -166,10 +180,9 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     EXPECT_GT(instrument(*w).controller().values().record.levels[0], 40.0);
 
     // "Save as binary": one record of the instrument in a new file.
-    QString caption, filter;
+    QString filter;
     QString answerPath = QString::fromStdString(dir.file("live.bin"));
-    w->askSavePath = [&](const QString& c, const QString&, const QString& f) {
-        caption = c;
+    w->askSavePath = [&](const QString&, const QString&, const QString& f) {
         filter = f;
         return answerPath;
     };
@@ -192,19 +205,32 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.takeFirst().startsWith(QStringLiteral("Can't open file")));
 
-    // Wrong recording parameters: the message, and no file is asked for.
-    QString period = QStringLiteral("1"), count = QStringLiteral("300001");
-    w->runDialog = [&](QDialog& dialog) {
-        auto* d = qobject_cast<RecordingDialog*>(&dialog);
-        EXPECT_TRUE(d);
-        if (!d) return int(QDialog::Rejected);
-        EXPECT_EQ(d->windowTitle(), QStringLiteral("Autorecordind parameters"));
-        d->periodEdit()->setText(period);
-        d->recordsEdit()->setText(count);
-        d->externalTriggerBox()->setChecked(false);
-        return int(QDialog::Accepted);
+    // Closing the window ends the acquisition: the instrument is told to stop and the link closes.
+    const size_t before = sim->receivedBytes().size();
+    messages.clear();
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(w->session(), nullptr);
+    EXPECT_EQ(w->tabs()->count(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sim->receivedBytes().size() >= before + 2; }, 2000));
+    const auto sent = sim->receivedBytes();
+    EXPECT_EQ(std::vector<uint8_t>(sent.end() - 2, sent.end()), (std::vector<uint8_t>{0xA0, 0x2A}));
+}
+
+// Autorecording writes the instrument's records a saving period apart into the file chosen, and an active
+// one holds the window and the session open until the user lets it stop.
+TEST_F(InstrumentSessionTest, AutorecordingWritesRecordsAPeriodApartAndKeepsTheSourceOpen) {
+    connectOverWiFi(3, 0x0012ABCD);
+    if (HasFatalFailure()) return;
+    const QString base = w->windowTitle();
+    QString caption;
+    QString answerPath = QString::fromStdString(dir.file("rec.bin"));
+    w->askSavePath = [&](const QString& c, const QString&, const QString&) {
+        caption = c;
+        return answerPath;
     };
-    caption.clear();
+    // Wrong recording parameters: the message, and no file is asked for.
+    answerRecordingDialog(QStringLiteral("1"), QStringLiteral("300001"), false);
     w->action(Command::StartRecording)->trigger();
     EXPECT_EQ(messages, QStringList{QStringLiteral("Error in parameters")});
     EXPECT_TRUE(caption.isEmpty());
@@ -212,8 +238,7 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
 
     // Two records a second apart, the first one marked: each is written by the first message once its
     // second has passed.
-    count = QStringLiteral("2");
-    answerPath = QString::fromStdString(dir.file("rec.bin"));
+    answerRecordingDialog(QStringLiteral("1"), QStringLiteral("2"), false);
     w->action(Command::StartRecording)->trigger();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(w->windowTitle(), base + QStringLiteral(" (autorecording 0%)"));
@@ -245,7 +270,7 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     }
 
     // Closing the window while recording asks first; No keeps everything running.
-    count = QStringLiteral("100");
+    answerRecordingDialog(QStringLiteral("1"), QStringLiteral("100"), false);
     answerPath = QString::fromStdString(dir.file("long.bin"));
     w->action(Command::StartRecording)->trigger();
     answer = false;
@@ -261,17 +286,6 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     // "Stop recording" writes one last record.
     w->action(Command::StopRecording)->trigger();
     EXPECT_EQ(BinFile::Open(dir.file("long.bin"))->recordCount(), 1);
-
-    // Closing the window ends the acquisition: the instrument is told to stop and the link closes.
-    const size_t before = sim->receivedBytes().size();
-    messages.clear();
-    EXPECT_TRUE(w->close());
-    EXPECT_TRUE(messages.isEmpty());
-    EXPECT_EQ(w->session(), nullptr);
-    EXPECT_EQ(w->tabs()->count(), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return sim->receivedBytes().size() >= before + 2; }, 2000));
-    const auto sent = sim->receivedBytes();
-    EXPECT_EQ(std::vector<uint8_t>(sent.end() - 2, sent.end()), (std::vector<uint8_t>{0xA0, 0x2A}));
 }
 
 // The instrument's pages: the tabs of its type, cells that follow its values, and the "Parameters" range
@@ -451,14 +465,7 @@ TEST_F(InstrumentSessionTest, ExternalTriggerStartsTheArmedRecording) {
     connectOverWiFi(7);
     if (HasFatalFailure()) return;
     const QString base = w->windowTitle();
-    w->runDialog = [](QDialog& dialog) {
-        auto* d = qobject_cast<RecordingDialog*>(&dialog);
-        if (!d) return int(QDialog::Rejected);
-        d->periodEdit()->setText(QStringLiteral("1"));
-        d->recordsEdit()->setText(QStringLiteral("5"));
-        d->externalTriggerBox()->setChecked(true);
-        return int(QDialog::Accepted);
-    };
+    answerRecordingDialog(QStringLiteral("1"), QStringLiteral("5"), true);
     w->askSavePath = [&](const QString&, const QString&, const QString&) {
         return QString::fromStdString(dir.file("trig.bin"));
     };

@@ -55,6 +55,14 @@ class SignalFileSessionTest : public ::testing::Test {
         w->showError = [this](const QString& m) { errors << m; };
         return w;
     }
+    // The window replaying signalFile().
+    std::unique_ptr<MainWindow> openTone() {
+        auto w = makeWindow();
+        w->show();
+        w->OpenPath(QString::fromStdString(signalFile()));
+        EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+        return w;
+    }
     // Time passes on the replay's clock, and its tick runs as the timer would run it.
     static void replayFor(MainWindow& w, test::DrivenTime& time, uint32_t ms) {
         time.clock.advance(ms);
@@ -78,10 +86,8 @@ class SignalFileSessionTest : public ::testing::Test {
 };
 
 TEST_F(SignalFileSessionTest, OpeningASignalFileReplaysItOnTheSignalPage) {
-    auto w = makeWindow();
-    w->show();
-    w->OpenPath(QString::fromStdString(signalFile()));
-    ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+    auto w = openTone();
+    if (HasFailure()) return;
     // The source's own page, then its analyses.
     ASSERT_GE(w->tabs()->count(), 2);
     EXPECT_EQ(w->tabs()->tabText(0), QStringLiteral("Signal"));
@@ -141,6 +147,15 @@ TEST_F(SignalFileSessionTest, OpeningASignalFileReplaysItOnTheSignalPage) {
     w->Dispatch(Command::SignalFiltration);
     EXPECT_TRUE(heldWhileOpen);
     EXPECT_TRUE(replayOf(*w).timer().isActive());
+}
+
+// The record controls and the replay range choose what is replayed; "Data" or another file end the replay.
+TEST_F(SignalFileSessionTest, RecordControlsAndTheReplayRangeChooseWhatIsReplayed) {
+    auto w = openTone();
+    if (HasFailure()) return;
+    auto* bar = static_cast<QProgressBar*>(w->control(Control::Progress));
+    replayFor(*w, time, 100);
+    EXPECT_GT(bar->value(), 0);
 
     // The next record: the counter follows and the replay stops there; the last record has no next.
     QToolButton* next = w->findChild<QToolButton*>(QStringLiteral("nextRecord"));
