@@ -62,6 +62,10 @@ class GlobalCommands : public QObject {
 
     RecentFileList& recentFiles() { return recent_; }
     InstrumentLinks& links() { return links_; }
+    // The time of the sessions opened from now on: the steady clock unless another is given (tests give
+    // a clock they move by hand).
+    const SessionTime& time() const { return *time_; }
+    void UseTime(SessionTime time) { time_.emplace(std::move(time)); }
     // The window's title while no source is open.
     const std::string& idleTitle() const { return idleTitle_; }
     views::Notepad& notepad() { return notepad_; }
@@ -88,6 +92,7 @@ class GlobalCommands : public QObject {
     SessionHost& host_;
     RecentFileList recent_;
     InstrumentLinks links_;
+    std::optional<SessionTime> time_{SteadyTime()};
     views::Notepad notepad_;
     TranslationParameters translation_;  // the last answers of "Translation parameters"
     std::string idleTitle_ = kDefaultTitle;

@@ -23,12 +23,11 @@ const QString kSignalFilter = QStringLiteral("*.sdt");
 
 }  // namespace
 
-StreamRecordingCommands::StreamRecordingCommands(const SessionEnv& env, InstrumentLinks& links,
-                                                 const Clock& clock)
+StreamRecordingCommands::StreamRecordingCommands(const SessionEnv& env, InstrumentLinks& links)
     : env_(env),
       links_(links),
-      recording_({env.frame.signalLock(), clock, [&links](RecordingTap* tap) { links.SetRecordingTap(tap); },
-                  nullptr}) {}
+      recording_({env.frame.signalLock(), env.time.clock,
+                  [&links](RecordingTap* tap) { links.SetRecordingTap(tap); }, nullptr}) {}
 
 std::optional<QString> StreamRecordingCommands::askOutput() {
     const QString filter = tr("Signal files (%1)").arg(kSignalFilter);

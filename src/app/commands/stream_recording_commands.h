@@ -19,7 +19,8 @@ class StreamRecordingCommands {
     Q_DECLARE_TR_FUNCTIONS(StreamRecordingCommands)
 
   public:
-    StreamRecordingCommands(const SessionEnv& env, InstrumentLinks& links, const Clock& clock);
+    // The recording's silence limit reads the session's clock.
+    StreamRecordingCommands(const SessionEnv& env, InstrumentLinks& links);
 
     bool recording() const { return recording_.active(); }
     // "Start recording": asks for the file and records the chain's enabled output channels into it.

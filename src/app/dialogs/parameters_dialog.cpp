@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <chrono>
 
 #include "app/dialogs/problem_line.h"
 #include "app/qt_text.h"
@@ -17,6 +18,14 @@
 #include "base/number_format.h"
 
 namespace k470::app {
+
+namespace {
+
+// Over a connected instrument the fields follow its values while the dialog is open: a few times a second
+// keeps them current and still readable as they change.
+constexpr std::chrono::milliseconds kRefreshPeriod{300};
+
+}  // namespace
 
 ParametersDialog::ParametersDialog(std::function<const MeasurementRecord*()> record, PageContext& context,
                                    QWidget* parent)
@@ -72,7 +81,7 @@ ParametersDialog::ParametersDialog(std::function<const MeasurementRecord*()> rec
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
     form->addRow(exit);
     timer_ = new QTimer(this);
-    timer_->setInterval(300);
+    timer_->setInterval(kRefreshPeriod);
     connect(timer_, &QTimer::timeout, this, &ParametersDialog::Update);
     timer_->start();
     Update();

@@ -5,8 +5,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <chrono>
-#include <thread>
 
 #include "app/dialogs/parameters_dialog.h"
 #include "app/dialogs/user_dialogs.h"
@@ -66,25 +64,16 @@ void InstrumentLinks::UseLinks(std::unique_ptr<SerialPortProvider> provider, uin
 }
 
 InstrumentSession::InstrumentSession(const SessionEnv& env, InstrumentLinks& links)
-    : env_(env),
-      links_(links),
-      provider_(links.provider()),
-      usb_(*provider_),
-      streamRecording_(env, links, clock_) {
+    : env_(env), links_(links), provider_(links.provider()), usb_(*provider_), streamRecording_(env, links) {
     // One tick at a time: the timer fires once and is started again when the tick is over, so a message
     // box shown during a tick cannot start another inside it.
-    timer_.setInterval(kTimerPeriodMs);
+    timer_.setInterval(kTickPeriod);
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, [this] { onTick(); });
-    AcquisitionDeps deps{usb_,
-                         tele_,
-                         env_.frame.store(),
-                         clock_,
-                         [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
-                         links.autoSaveEvent(),
-                         nullptr,
-                         links.telePort()};
+    connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+    AcquisitionDeps deps{
+        usb_,    tele_,           env_.frame.store(), env_.time.clock, env_.time.pause, links.autoSaveEvent(),
+        nullptr, links.telePort()};
     AcquisitionView& view = *this;
     controller_ = std::make_unique<AcquisitionController>(std::move(deps), view);
     controller_->SetStreamHandler(&links.stream());
@@ -224,7 +213,7 @@ bool InstrumentSession::close(int shownTab) {
     return true;
 }
 
-void InstrumentSession::onTick() {
+void InstrumentSession::Tick() {
     const auto recordingBefore = controller_->recording();
     controller_->OnAcquisitionTimer();
     // The trigger of an armed recording is seen in a tick: the row stops saying "armed".

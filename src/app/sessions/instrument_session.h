@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -16,7 +17,6 @@
 #include "app/pages/record/level_page.h"
 #include "app/pages/signal/signal_analysis.h"
 #include "app/sessions/session.h"
-#include "base/clock.h"
 #include "link/acquisition_controller.h"
 #include "link/device_link.h"
 #include "link/live_stream_handler.h"
@@ -71,7 +71,10 @@ class InstrumentLinks {
 class InstrumentSession : public QObject, public Session, private AcquisitionView {
     Q_OBJECT
   public:
-    static constexpr int kTimerPeriodMs = 30;
+    // The acquisition's tick: the instrument sends a status message about every 30 ms, so each tick finds
+    // about one (and takes up to kMessagesPerTick after a hold-up), and the pages follow its values as
+    // they come. The raw stream's reader thread keeps up by itself; the tick only hands its samples on.
+    static constexpr std::chrono::milliseconds kTickPeriod{30};
 
     InstrumentSession(const SessionEnv& env, InstrumentLinks& links);
     ~InstrumentSession() override;
@@ -93,6 +96,8 @@ class InstrumentSession : public QObject, public Session, private AcquisitionVie
     DeviceType deviceType() const override { return controller_->deviceType(); }
     const MeasurementRecord* shownRecord() const override { return liveRecord_ ? &*liveRecord_ : nullptr; }
 
+    // Runs one acquisition tick now (the timer calls it; tests may too).
+    void Tick();
     AcquisitionController& controller() { return *controller_; }
     const QTimer& timer() const { return timer_; }
     const views::SignalTrace& trace() const { return links_.trace(); }
@@ -114,7 +119,6 @@ class InstrumentSession : public QObject, public Session, private AcquisitionVie
     void NewData() override;
     void SetTimerRunning(bool running) override;
 
-    void onTick();
     void takeLiveRecord();
     void destroyPages();
     void onStartStop();
@@ -135,7 +139,6 @@ class InstrumentSession : public QObject, public Session, private AcquisitionVie
     std::shared_ptr<SerialPortProvider> provider_;
     DeviceLink usb_;
     TeleLink tele_;
-    SteadyClock clock_;
     QTimer timer_;
     bool timerWanted_ = false;
     PageContext context_;

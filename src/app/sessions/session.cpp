@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/sessions/session.h"
 
+#include <chrono>
+#include <thread>
+
 #include "app/pages/record/level_page.h"
 #include "base/lexicon.h"
 #include "base/number_format.h"
@@ -9,6 +12,11 @@
 #include "views/level_views.h"
 
 namespace k470::app {
+
+SessionTime SteadyTime() {
+    static const SteadyClock clock;
+    return {clock, [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }};
+}
 
 PageContext NewPageContext(const SessionEnv& env, DeviceType type) {
     PageContext context;

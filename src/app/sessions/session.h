@@ -7,10 +7,13 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/clock.h"
 #include "data/measurement_record.h"
 #include "frame/commands.h"
 #include "views/control_row.h"
@@ -52,14 +55,26 @@ class SessionObserver {
     virtual void OpenPathLater(const std::string& path) { (void)path; }
 };
 
+// The time the sessions go by: the clock that their time decisions read (the time-outs of the connect
+// sequence, autorecording periods, the stream's silence limit, the pace of a replay) and the pause of the
+// connect sequence, which moves that clock as it passes. Timers only say when to look at the clock.
+struct SessionTime {
+    const Clock& clock;
+    std::function<void(uint32_t ms)> pause;
+};
+
+// The program's time: the steady clock, and a pause that holds the thread.
+SessionTime SteadyTime();
+
 // What every session works with: the window's settings and signal state, the user's dialogs, the
-// window as the parent of dialogs and pages, and the owner to report to.
+// window as the parent of dialogs and pages, the owner to report to, and the time.
 struct SessionEnv {
     FrameController& frame;
     UserDialogs& dialogs;
     QWidget* window;
     SessionObserver& observer;
     views::Notepad& notepad;  // the points that the plots note
+    SessionTime time;
 };
 
 // The page context of a new source of type: the frame's settings, the notepad and the type's 0 dB

@@ -56,8 +56,8 @@ class SignalFileSession::Sink : public ChainReplaySink {
 };
 
 SignalFileSession::SignalFileSession(const SessionEnv& env)
-    : env_(env), controller_(clock_), sink_(std::make_unique<Sink>(*this, env.frame)) {
-    timer_.setInterval(kTimerPeriodMs);
+    : env_(env), controller_(env.time.clock), sink_(std::make_unique<Sink>(*this, env.frame)) {
+    timer_.setInterval(kTickPeriod);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
     env_.frame.setReplayMode(true);

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -13,7 +14,6 @@
 #include "app/pages/record/level_page.h"
 #include "app/pages/signal/signal_analysis.h"
 #include "app/sessions/session.h"
-#include "base/clock.h"
 #include "frame/signal_parameters.h"
 #include "signal/replay_controller.h"
 #include "views/signal_feed.h"
@@ -24,7 +24,10 @@ namespace k470::app {
 class SignalFileSession : public QObject, public Session {
     Q_OBJECT
   public:
-    static constexpr int kTimerPeriodMs = 30;
+    // The replay's tick: the frames due since the last tick go through the chain at the pace of the
+    // session's clock; 30 ms as the instrument's acquisition, so a replayed signal moves on the pages as a
+    // live one does.
+    static constexpr std::chrono::milliseconds kTickPeriod{30};
 
     // Opens path and starts replaying its first record; the message when it cannot be replayed.
     static Result<std::unique_ptr<SignalFileSession>> Open(const SessionEnv& env, const std::string& path);
@@ -71,7 +74,6 @@ class SignalFileSession : public QObject, public Session {
     void changed(SessionObserver::Change change) { env_.observer.SessionChanged(change); }
 
     SessionEnv env_;
-    SteadyClock clock_;
     views::SignalTrace trace_;
     views::SignalFeed feed_;  // the processed frames for the analysis pages
     ReplayController controller_;

@@ -468,7 +468,7 @@ int MainWindow::shownTab() const {
 
 SessionEnv MainWindow::sessionEnv() {
     SessionObserver& observer = *this;
-    return SessionEnv{frame_, *this, this, observer, globals_->notepad()};
+    return SessionEnv{frame_, *this, this, observer, globals_->notepad(), globals_->time()};
 }
 
 bool MainWindow::closeSession() {

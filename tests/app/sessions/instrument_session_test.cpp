@@ -45,6 +45,7 @@
 #include "frame/commands.h"
 #include "signal/processor_preset.h"
 #include "sim/simulator.h"
+#include "support/driven_time.h"
 #include "support/temp_dir.h"
 #include "views/level_views.h"
 
@@ -68,6 +69,7 @@ class InstrumentSessionTest : public ::testing::Test {
     // The window with its dialogs answered by the test.
     std::unique_ptr<MainWindow> makeWindow(uint16_t telePort) {
         auto made = std::make_unique<MainWindow>(frame);
+        made->globals().UseTime(time.sessionTime());
         made->showError = [this](const QString& m) { messages << m; };
         made->askYesNo = [this](const QString& title, const QString& q) {
             messages << title + QLatin1Char('|') + q;
@@ -83,6 +85,20 @@ class InstrumentSessionTest : public ::testing::Test {
         return made;
     }
     bool enabled(MainWindow& window, Command id) { return window.action(id)->isEnabled(); }
+    // The autorecording dialog of w is answered with a saving period in seconds, a record count and the
+    // external trigger.
+    void answerRecordingDialog(const QString& period, const QString& records, bool externalTrigger) {
+        w->runDialog = [=](QDialog& dialog) {
+            auto* d = qobject_cast<RecordingDialog*>(&dialog);
+            EXPECT_TRUE(d);
+            if (!d) return int(QDialog::Rejected);
+            EXPECT_EQ(d->windowTitle(), QStringLiteral("Autorecordind parameters"));
+            d->periodEdit()->setText(period);
+            d->recordsEdit()->setText(records);
+            d->externalTriggerBox()->setChecked(externalTrigger);
+            return int(QDialog::Accepted);
+        };
+    }
     // An instrument of the type played by the simulator on loopback TCP, and the window that "Data" has
     // connected to it (sim and w).
     void connectOverWiFi(DeviceType type, uint32_t vin = 0x00A1B2C3) {
@@ -124,9 +140,6 @@ class InstrumentSessionTest : public ::testing::Test {
         ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
         ASSERT_EQ(instrument(*w).deviceType(), kStreamDeviceType);
     }
-    // Lets the instrument send a few messages.
-    static void someMessages() { QTest::qWait(150); }
-
     const std::string eventName = "K470TestWindowAutoSave" + std::to_string(::getpid());
     std::optional<NamedEvent> event;
     test::TempDir dir;
@@ -134,11 +147,12 @@ class InstrumentSessionTest : public ::testing::Test {
     FrameController frame;
     QStringList messages, titles;
     bool answer = true;
+    test::DrivenTime time;
     std::unique_ptr<Simulator> sim;
     std::unique_ptr<MainWindow> w;
 };
 
-TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWindow) {
+TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesItsValuesAndEndsWithTheWindow) {
     connectOverWiFi(3, 0x0012ABCD);
     if (HasFatalFailure()) return;
     const QString base = QStringLiteral("Sound level and spectrum meter (VIN: 0012ABCD)");
@@ -166,10 +180,9 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     EXPECT_GT(instrument(*w).controller().values().record.levels[0], 40.0);
 
     // "Save as binary": one record of the instrument in a new file.
-    QString caption, filter;
+    QString filter;
     QString answerPath = QString::fromStdString(dir.file("live.bin"));
-    w->askSavePath = [&](const QString& c, const QString&, const QString& f) {
-        caption = c;
+    w->askSavePath = [&](const QString&, const QString&, const QString& f) {
         filter = f;
         return answerPath;
     };
@@ -192,27 +205,40 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.takeFirst().startsWith(QStringLiteral("Can't open file")));
 
-    // Wrong recording parameters: the message, and no file is asked for.
-    QString period = QStringLiteral("1"), count = QStringLiteral("300001");
-    w->runDialog = [&](QDialog& dialog) {
-        auto* d = qobject_cast<RecordingDialog*>(&dialog);
-        EXPECT_TRUE(d);
-        if (!d) return int(QDialog::Rejected);
-        EXPECT_EQ(d->windowTitle(), QStringLiteral("Autorecordind parameters"));
-        d->periodEdit()->setText(period);
-        d->recordsEdit()->setText(count);
-        d->externalTriggerBox()->setChecked(false);
-        return int(QDialog::Accepted);
+    // Closing the window ends the acquisition: the instrument is told to stop and the link closes.
+    const size_t before = sim->receivedBytes().size();
+    messages.clear();
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(w->session(), nullptr);
+    EXPECT_EQ(w->tabs()->count(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sim->receivedBytes().size() >= before + 2; }, 2000));
+    const auto sent = sim->receivedBytes();
+    EXPECT_EQ(std::vector<uint8_t>(sent.end() - 2, sent.end()), (std::vector<uint8_t>{0xA0, 0x2A}));
+}
+
+// Autorecording writes the instrument's records a saving period apart into the file chosen, and an active
+// one holds the window and the session open until the user lets it stop.
+TEST_F(InstrumentSessionTest, AutorecordingWritesRecordsAPeriodApartAndKeepsTheSourceOpen) {
+    connectOverWiFi(3, 0x0012ABCD);
+    if (HasFatalFailure()) return;
+    const QString base = w->windowTitle();
+    QString caption;
+    QString answerPath = QString::fromStdString(dir.file("rec.bin"));
+    w->askSavePath = [&](const QString& c, const QString&, const QString&) {
+        caption = c;
+        return answerPath;
     };
-    caption.clear();
+    // Wrong recording parameters: the message, and no file is asked for.
+    answerRecordingDialog(QStringLiteral("1"), QStringLiteral("300001"), false);
     w->action(Command::StartRecording)->trigger();
     EXPECT_EQ(messages, QStringList{QStringLiteral("Error in parameters")});
     EXPECT_TRUE(caption.isEmpty());
     messages.clear();
 
-    // Two records a second apart, the first one marked.
-    count = QStringLiteral("2");
-    answerPath = QString::fromStdString(dir.file("rec.bin"));
+    // Two records a second apart, the first one marked: each is written by the first message once its
+    // second has passed.
+    answerRecordingDialog(QStringLiteral("1"), QStringLiteral("2"), false);
     w->action(Command::StartRecording)->trigger();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(w->windowTitle(), base + QStringLiteral(" (autorecording 0%)"));
@@ -220,10 +246,15 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     EXPECT_TRUE(enabled(*w, Command::StopRecording) && enabled(*w, Command::SetMarker));
     EXPECT_TRUE(w->control(Control::SetMarker)->isVisible());
     static_cast<QPushButton*>(w->control(Control::SetMarker))->click();
+    const auto recordingOff = [&] {
+        return instrument(*w).controller().recording() == AcquisitionController::Recording::Off;
+    };
+    time.clock.advance(1000);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return instrument(*w).controller().recording() == AcquisitionController::Recording::Off; },
-        5000));
-    EXPECT_TRUE(titles.contains(base + QStringLiteral(" (autorecording 50%)")));
+        [&] { return w->windowTitle() == base + QStringLiteral(" (autorecording 50%)"); }, 3000));
+    EXPECT_FALSE(recordingOff());
+    time.clock.advance(1000);
+    ASSERT_TRUE(QTest::qWaitFor(recordingOff, 3000));
     EXPECT_EQ(w->windowTitle(), base);
     EXPECT_TRUE(enabled(*w, Command::StartRecording));
     EXPECT_FALSE(enabled(*w, Command::StopRecording) || enabled(*w, Command::SetMarker));
@@ -239,7 +270,7 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     }
 
     // Closing the window while recording asks first; No keeps everything running.
-    count = QStringLiteral("100");
+    answerRecordingDialog(QStringLiteral("1"), QStringLiteral("100"), false);
     answerPath = QString::fromStdString(dir.file("long.bin"));
     w->action(Command::StartRecording)->trigger();
     answer = false;
@@ -261,17 +292,6 @@ TEST_F(InstrumentSessionTest, DataShowsTheInstrumentSavesRecordsAndEndsWithTheWi
     // "Stop recording" writes one last record.
     w->action(Command::StopRecording)->trigger();
     EXPECT_EQ(BinFile::Open(dir.file("long.bin"))->recordCount(), 1);
-
-    // Closing the window ends the acquisition: the instrument is told to stop and the link closes.
-    const size_t before = sim->receivedBytes().size();
-    messages.clear();
-    EXPECT_TRUE(w->close());
-    EXPECT_TRUE(messages.isEmpty());
-    EXPECT_EQ(w->session(), nullptr);
-    EXPECT_EQ(w->tabs()->count(), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return sim->receivedBytes().size() >= before + 2; }, 2000));
-    const auto sent = sim->receivedBytes();
-    EXPECT_EQ(std::vector<uint8_t>(sent.end() - 2, sent.end()), (std::vector<uint8_t>{0xA0, 0x2A}));
 }
 
 // The instrument's pages: the tabs of its type, cells that follow its values, and the "Parameters" range
@@ -284,26 +304,35 @@ TEST_F(InstrumentSessionTest, PagesShowTheInstrumentsValuesAndParametersReachIt)
     EXPECT_EQ(tabs, (QStringList{"1/1 octaves", "1/3 octaves", "Weighted levels", "Spectra"}));
     ASSERT_EQ(w->pages().size(), 4u);
 
-    // The page in front shows the values of the latest message: each cell is the record's level word.
-    auto cellsMatch = [&](int tab, int locatorTable) {
-        w->tabs()->setCurrentIndex(tab);
-        someMessages();
+    // The page in front shows the values of the latest message: each cell is the record's level word. The
+    // cells of the page on tab that differ from the instrument's current record:
+    auto wrongCells = [&](int tab, int locatorTable) {
         const RecordBytes bytes = stampedRecordBytes(instrument(*w).controller().currentRecord(),
                                                      CalendarTime{2026, 1, 1, 0, 0, 0});
         auto* page = qobject_cast<TablePage*>(w->pages()[static_cast<size_t>(tab)]);
-        EXPECT_TRUE(page);
-        if (!page) return;
+        if (!page || page->table(0)->rowCount() == 0) return QStringList{QStringLiteral("no table")};
         QTableWidget* table = page->table(0);
+        QStringList wrong;
         for (int r = 0; r < table->rowCount(); ++r)
             for (int c = 0; c < table->columnCount(); ++c) {
                 const size_t at = static_cast<size_t>(levelWordOffset(3, 0, locatorTable, c, r));
                 const double level = decodeLevel(static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8));
-                EXPECT_EQ(table->item(r, c)->text().toStdString(), views::LevelCellText(level))
-                    << tab << " r" << r << " c" << c;
+                if (table->item(r, c)->text().toStdString() != views::LevelCellText(level))
+                    wrong << QStringLiteral("r%1 c%2: %3").arg(r).arg(c).arg(table->item(r, c)->text());
             }
+        return wrong;
     };
-    cellsMatch(1, 1);  // 1/3 octaves
-    cellsMatch(0, 0);  // 1/1 octaves
+    for (const auto& [tab, locatorTable] : {std::pair{1, 1}, std::pair{0, 0}}) {  // 1/3, then 1/1 octaves
+        w->tabs()->setCurrentIndex(tab);
+        QStringList wrong;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                wrong = wrongCells(tab, locatorTable);
+                return wrong.isEmpty();
+            },
+            3000))
+            << tab << ": " << wrong.join(QStringLiteral(", ")).toStdString();
+    }
 
     // "Parameters": the range buttons and the offsets act on the instrument.
     QString askedTitle;
@@ -428,7 +457,9 @@ TEST_F(InstrumentSessionTest, LostFramesOfTheRawStreamAreShownInTheStatusBar) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return trace.size() >= 4800; }, 5000));
     EXPECT_FALSE(w->statusField()->text().contains(QStringLiteral("lost")))
         << w->statusField()->text().toStdString();
-    std::this_thread::sleep_for(std::chrono::seconds(1));  // no tick meanwhile
+    // The window is held up (no tick) until the stream's backlog overflows.
+    for (int i = 0; i < 500 && w->links().streamFramesLost() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return w->statusField()->text().contains(QStringLiteral("were lost")); }, 2000))
         << w->statusField()->text().toStdString();
@@ -440,14 +471,7 @@ TEST_F(InstrumentSessionTest, ExternalTriggerStartsTheArmedRecording) {
     connectOverWiFi(7);
     if (HasFatalFailure()) return;
     const QString base = w->windowTitle();
-    w->runDialog = [](QDialog& dialog) {
-        auto* d = qobject_cast<RecordingDialog*>(&dialog);
-        if (!d) return int(QDialog::Rejected);
-        d->periodEdit()->setText(QStringLiteral("1"));
-        d->recordsEdit()->setText(QStringLiteral("5"));
-        d->externalTriggerBox()->setChecked(true);
-        return int(QDialog::Accepted);
-    };
+    answerRecordingDialog(QStringLiteral("1"), QStringLiteral("5"), true);
     w->askSavePath = [&](const QString&, const QString&, const QString&) {
         return QString::fromStdString(dir.file("trig.bin"));
     };
@@ -458,7 +482,11 @@ TEST_F(InstrumentSessionTest, ExternalTriggerStartsTheArmedRecording) {
     // The window says that the recording waits, not only its title.
     EXPECT_TRUE(w->control(Control::Armed)->isVisible());
     EXPECT_TRUE(enabled(*w, Command::StopRecording));
-    QTest::qWait(300);  // ten ticks without the trigger
+    // Ten ticks' time without the trigger.
+    for (int i = 0; i < 10; ++i) {
+        time.clock.advance(30);
+        instrument(*w).Tick();
+    }
     EXPECT_EQ(instrument(*w).controller().recording(), AcquisitionController::Recording::Armed);
 
     auto other = NamedEvent::Open(eventName);  // as another program would

@@ -24,6 +24,7 @@
 #include "frame/commands.h"
 #include "plot/line_chart.h"
 #include "signal/signal_file_image.h"
+#include "support/driven_time.h"
 #include "support/temp_dir.h"
 
 namespace k470::app {
@@ -50,8 +51,22 @@ class SignalFileSessionTest : public ::testing::Test {
     }
     std::unique_ptr<MainWindow> makeWindow() {
         auto w = std::make_unique<MainWindow>(frame);
+        w->globals().UseTime(time.sessionTime());
         w->showError = [this](const QString& m) { errors << m; };
         return w;
+    }
+    // The window replaying signalFile().
+    std::unique_ptr<MainWindow> openTone() {
+        auto w = makeWindow();
+        w->show();
+        w->OpenPath(QString::fromStdString(signalFile()));
+        EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+        return w;
+    }
+    // Time passes on the replay's clock, and its tick runs as the timer would run it.
+    static void replayFor(MainWindow& w, test::DrivenTime& time, uint32_t ms) {
+        time.clock.advance(ms);
+        replayOf(w).Tick();
     }
     // The replay of the open signal file.
     static SignalFileSession& replayOf(MainWindow& w) {
@@ -67,13 +82,12 @@ class SignalFileSessionTest : public ::testing::Test {
     SettingsStore store;
     FrameController frame{store};
     QStringList errors;
+    test::DrivenTime time;
 };
 
 TEST_F(SignalFileSessionTest, OpeningASignalFileReplaysItOnTheSignalPage) {
-    auto w = makeWindow();
-    w->show();
-    w->OpenPath(QString::fromStdString(signalFile()));
-    ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+    auto w = openTone();
+    if (HasFailure()) return;
     // The source's own page, then its analyses.
     ASSERT_GE(w->tabs()->count(), 2);
     EXPECT_EQ(w->tabs()->tabText(0), QStringLiteral("Signal"));
@@ -90,7 +104,8 @@ TEST_F(SignalFileSessionTest, OpeningASignalFileReplaysItOnTheSignalPage) {
 
     // The replay runs at the pace of the recording: a tenth of a second of the tone reaches the page.
     const views::SignalTrace& trace = replayOf(*w).trace();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return trace.size() >= 4800; }, 3000));
+    replayFor(*w, time, 100);
+    ASSERT_EQ(trace.size(), 4800u);
     auto* page = qobject_cast<SignalPage*>(w->pages()[0]);
     ASSERT_TRUE(page);
     EXPECT_TRUE(page->levelLabel()->text().contains(QStringLiteral(" dB re ")))
@@ -108,7 +123,7 @@ TEST_F(SignalFileSessionTest, OpeningASignalFileReplaysItOnTheSignalPage) {
     EXPECT_TRUE(replayOf(*w).controller().paused());
     EXPECT_TRUE(static_cast<QPushButton*>(w->control(Control::Pause))->isChecked());
     const uint32_t held = replayOf(*w).controller().position();
-    QTest::qWait(100);
+    replayFor(*w, time, 100);
     EXPECT_EQ(replayOf(*w).controller().position(), held);
     // Two cursors noted from the paused trace: time and value of each.
     page->chart()->SetCursor(0, 10);
@@ -124,13 +139,23 @@ TEST_F(SignalFileSessionTest, OpeningASignalFileReplaysItOnTheSignalPage) {
     bool heldWhileOpen = false;
     w->runDialog = [&](QDialog&) {
         const uint32_t before = replayOf(*w).controller().position();
-        QTest::qWait(100);
+        time.clock.advance(100);
+        QCoreApplication::processEvents();
         heldWhileOpen = !replayOf(*w).timer().isActive() && replayOf(*w).controller().position() == before;
         return int(QDialog::Rejected);
     };
     w->Dispatch(Command::SignalFiltration);
     EXPECT_TRUE(heldWhileOpen);
     EXPECT_TRUE(replayOf(*w).timer().isActive());
+}
+
+// The record controls and the replay range choose what is replayed; "Data" or another file end the replay.
+TEST_F(SignalFileSessionTest, RecordControlsAndTheReplayRangeChooseWhatIsReplayed) {
+    auto w = openTone();
+    if (HasFailure()) return;
+    auto* bar = static_cast<QProgressBar*>(w->control(Control::Progress));
+    replayFor(*w, time, 100);
+    EXPECT_GT(bar->value(), 0);
 
     // The next record: the counter follows and the replay stops there; the last record has no next.
     QToolButton* next = w->findChild<QToolButton*>(QStringLiteral("nextRecord"));
@@ -165,8 +190,9 @@ TEST_F(SignalFileSessionTest, OpeningASignalFileReplaysItOnTheSignalPage) {
     EXPECT_EQ(offered, (QStringList{"Record end", "M1"}));
     EXPECT_EQ(replayOf(*w).controller().replayEnd(), 12000u);
     static_cast<QPushButton*>(w->control(Control::Play))->click();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return replayOf(*w).controller().state() == ReplayState::Stopped; }, 3000));
+    for (int i = 0; i < 10 && replayOf(*w).controller().state() != ReplayState::Stopped; ++i)
+        replayFor(*w, time, 100);
+    ASSERT_EQ(replayOf(*w).controller().state(), ReplayState::Stopped);
     EXPECT_EQ(replayOf(*w).controller().position(), 12000u);
 
     // "Data" ends the replay before it looks for an instrument (none answers here).

@@ -26,6 +26,7 @@
 #include "plot/scroll_zoom_bar.h"
 #include "signal/signal_record.h"
 #include "sim/simulator.h"
+#include "support/driven_time.h"
 #include "support/file_size_cap.h"
 #include "support/temp_dir.h"
 
@@ -46,6 +47,7 @@ class StreamRecordingTest : public ::testing::Test {
         ASSERT_TRUE(started.ok());
         sim = std::move(*started);
         w = std::make_unique<MainWindow>(frame);
+        w->globals().UseTime(time.sessionTime());
         w->showError = [this](const QString& m) { messages << m; };
         w->askYesNo = [this](const QString&, const QString& q) {
             messages << q;
@@ -75,6 +77,20 @@ class StreamRecordingTest : public ::testing::Test {
         w->action(Command::StartRecording)->trigger();
         return recording().active();
     }
+    // Whether the status field comes to start with text.
+    bool statusComes(const QString& text) {
+        return QTest::qWaitFor([&] { return w->statusField()->text().startsWith(text); }, 5000);
+    }
+    // Whether the recording goes on: more frames reach the file.
+    bool recordingGoesOn() {
+        const uint64_t frames = recording().frames();
+        return QTest::qWaitFor([&] { return recording().frames() > frames; }, 5000);
+    }
+    // Whether the stream goes on: a tenth of a second more of it reaches the trace.
+    bool streamGoesOn() {
+        const uint64_t appended = session().trace().appended();
+        return QTest::qWaitFor([&] { return session().trace().appended() > appended + 4800; }, 5000);
+    }
 
     test::TempDir dir;
     SettingsStore store;
@@ -83,6 +99,7 @@ class StreamRecordingTest : public ::testing::Test {
     bool answer = true;
     QString savePath;
     std::optional<QString> markerName;
+    test::DrivenTime time;
     std::unique_ptr<Simulator> sim;
     std::unique_ptr<MainWindow> w;
 };
@@ -130,9 +147,7 @@ TEST_F(StreamRecordingTest, RecordsTheStreamWithAMarkerIntoTheChosenFile) {
     EXPECT_TRUE(enabled(Command::SetMarker));
     EXPECT_TRUE(w->control(Control::SetMarker)->isVisible());
     // The status says that it records, and for how long.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return recording().seconds() >= 1.0; }, 5000));
-    QTest::qWait(60);
-    EXPECT_TRUE(w->statusField()->text().startsWith(QStringLiteral("Recording 0:00:01 into 'hall.sdt'")))
+    EXPECT_TRUE(statusComes(QStringLiteral("Recording 0:00:01 into 'hall.sdt'")))
         << w->statusField()->text().toStdString();
 
     w->action(Command::SetMarker)->trigger();
@@ -152,7 +167,7 @@ TEST_F(StreamRecordingTest, RecordsTheStreamWithAMarkerIntoTheChosenFile) {
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("15 markers"))) << messages[0].toStdString();
     EXPECT_EQ(recording().markersInRecord(), 15);
-    QTest::qWait(100);
+    ASSERT_TRUE(recordingGoesOn());
     answer = true;
     w->action(Command::SetMarker)->trigger();
     EXPECT_EQ(proposals.last(), QStringLiteral("Marker 1"));
@@ -163,7 +178,7 @@ TEST_F(StreamRecordingTest, RecordsTheStreamWithAMarkerIntoTheChosenFile) {
     EXPECT_FALSE(w->close());
     EXPECT_TRUE(messages.last().contains(QStringLiteral("hall.sdt")));
     EXPECT_TRUE(recording().active());
-    QTest::qWait(300);
+    ASSERT_TRUE(recordingGoesOn());
     w->action(Command::StopRecording)->trigger();
     EXPECT_FALSE(recording().active());
     EXPECT_TRUE(enabled(Command::StartRecording));
@@ -191,29 +206,42 @@ TEST_F(StreamRecordingTest, RecordsTheStreamWithAMarkerIntoTheChosenFile) {
     EXPECT_EQ(messages.size(), 3) << messages.join(QLatin1Char('\n')).toStdString();
 }
 
-// "Set marker" takes the frame of the click: the naming dialog stays open while the stream goes on (frames
-// arrive and every tick writes them), and the marker still lands where it was set. A dialog that is
-// cancelled sets none. Driven by a clock moved by hand and a tap the test fills, without a stream.
-TEST(StreamRecordingMarker, TakesTheFrameOfTheClickWhileTheDialogNamesIt) {
+// A recording of the stream driven by a clock moved by hand and a tap the test fills, without a stream: one
+// channel at 1000 frames a second.
+struct TappedRecording {
     test::TempDir dir;
     std::mutex lock;
-    ManualClock clock(1000);
+    ManualClock clock{1000};
     RecordingTap* tap = nullptr;
-    StreamRecording recording({lock, clock, [&](RecordingTap* t) { tap = t; },
-                               [] { return CalendarTime{2026, 12, 11, 10, 0, 0}; }});
-    SdtHeader header;
-    header.sampleRate = 1000.0;
-    header.channelMask = 0b1;
-    ASSERT_TRUE(recording.Start(dir.file("marked.sdt"), header, {kStreamDeviceType, 7}, 0).ok());
-    ASSERT_NE(tap, nullptr);
+    StreamRecording recording{{lock, clock, [this](RecordingTap* t) { tap = t; },
+                               [] { return CalendarTime{2026, 12, 11, 10, 0, 0}; }}};
+
+    void start(const std::string& name) {
+        SdtHeader header;
+        header.sampleRate = 1000.0;
+        header.channelMask = 0b1;
+        ASSERT_TRUE(recording.Start(dir.file(name), header, {kStreamDeviceType, 7}, 0).ok());
+        ASSERT_NE(tap, nullptr);
+    }
+    // Frames arrive behind the chain.
+    void arrive(size_t frames) { tap->pending().insert(tap->pending().end(), frames, 0.25); }
+};
+
+// "Set marker" takes the frame of the click: the naming dialog stays open while the stream goes on (frames
+// arrive and every tick writes them), and the marker still lands where it was set. A dialog that is
+// cancelled sets none.
+TEST(StreamRecordingMarker, TakesTheFrameOfTheClickWhileTheDialogNamesIt) {
+    TappedRecording t;
+    t.start("marked.sdt");
+    if (::testing::Test::HasFatalFailure()) return;
     // A second of signal arrives behind the chain, and a tick writes it.
     auto second = [&] {
-        tap->pending().insert(tap->pending().end(), 1000, 0.25);
-        clock.advance(1000);
-        EXPECT_EQ(recording.Tick(), std::nullopt);
+        t.arrive(1000);
+        t.clock.advance(1000);
+        EXPECT_EQ(t.recording.Tick(), std::nullopt);
     };
     second();
-    tap->pending().insert(tap->pending().end(), 200, 0.25);  // not yet written at the click
+    t.arrive(200);  // not yet written at the click
     // The user takes seven seconds to type the name.
     auto slowly = [&](std::optional<std::u16string> name) {
         return [&second, name]() -> std::optional<std::u16string> {
@@ -221,13 +249,13 @@ TEST(StreamRecordingMarker, TakesTheFrameOfTheClickWhileTheDialogNamesIt) {
             return name;
         };
     };
-    ASSERT_TRUE(recording.SetMarker(slowly(u"Door closed")).ok());
-    EXPECT_EQ(recording.frames(), 8200u);
-    ASSERT_TRUE(recording.SetMarker(slowly(std::nullopt)).ok());  // cancelled
-    ASSERT_TRUE(recording.SetMarker(slowly(u"Window open")).ok());
-    ASSERT_TRUE(recording.Stop().ok());
+    ASSERT_TRUE(t.recording.SetMarker(slowly(u"Door closed")).ok());
+    EXPECT_EQ(t.recording.frames(), 8200u);
+    ASSERT_TRUE(t.recording.SetMarker(slowly(std::nullopt)).ok());  // cancelled
+    ASSERT_TRUE(t.recording.SetMarker(slowly(u"Window open")).ok());
+    ASSERT_TRUE(t.recording.Stop().ok());
 
-    const ReadBack r = readBack(dir.file("marked.sdt"));
+    const ReadBack r = readBack(t.dir.file("marked.sdt"));
     ASSERT_EQ(r.records.size(), 1u);
     EXPECT_EQ(r.records[0].frameCount, 22200u);
     ASSERT_EQ(r.markers[0].size(), 2u);
@@ -235,6 +263,31 @@ TEST(StreamRecordingMarker, TakesTheFrameOfTheClickWhileTheDialogNamesIt) {
     EXPECT_EQ(r.markers[0][0].block.frame, 1200u);
     EXPECT_EQ(r.markers[0][1].block.name(), u"Window open");
     EXPECT_EQ(r.markers[0][1].block.frame, 15200u);
+}
+
+// A stream that falls silent ends the recording on the first tick more than the silence limit after the
+// last frames arrived, not at the limit itself; frames arriving meanwhile start the count again. The
+// message counts the frames, and the file keeps them.
+TEST(StreamRecordingSilence, EndsOnlyWhenTheStreamIsSilentForLongerThanTheLimit) {
+    TappedRecording t;
+    t.start("silent.sdt");
+    if (::testing::Test::HasFatalFailure()) return;
+    t.arrive(300);
+    EXPECT_EQ(t.recording.Tick(), std::nullopt);
+    t.clock.advance(kStreamSilenceLimitMs - 1);
+    t.arrive(200);  // just before the limit
+    EXPECT_EQ(t.recording.Tick(), std::nullopt);
+    t.clock.advance(kStreamSilenceLimitMs);
+    EXPECT_EQ(t.recording.Tick(), std::nullopt);
+    EXPECT_TRUE(t.recording.active());
+    t.clock.advance(1);
+    EXPECT_EQ(t.recording.Tick(),
+              std::optional<std::string>("The instrument stopped sending: the recording ends with the 500 "
+                                         "frames that arrived"));
+    EXPECT_FALSE(t.recording.active());
+    const ReadBack r = readBack(t.dir.file("silent.sdt"));
+    ASSERT_EQ(r.records.size(), 1u);
+    EXPECT_EQ(r.records[0].frameCount, 500u);
 }
 
 TEST_F(StreamRecordingTest, AFullDiskIsRefusedAndAFailedWriteStopsWithAMessage) {
@@ -285,11 +338,9 @@ TEST_F(StreamRecordingTest, ARecordingOverAnEarlierFileSaysWhereItGrows) {
     const std::vector<uint8_t> earlier(5000, 0x66);
     test::writeBytes(path, earlier);
     ASSERT_TRUE(startRecording(QString::fromStdString(path)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return recording().seconds() >= 1.0; }, 5000));
-    QTest::qWait(60);
+    EXPECT_TRUE(statusComes(QStringLiteral("Recording 0:00:01 into 'hall.partial-")))
+        << w->statusField()->text().toStdString();
     const QString status = w->statusField()->text();
-    EXPECT_TRUE(status.startsWith(QStringLiteral("Recording 0:00:01 into 'hall.partial-")))
-        << status.toStdString();
     EXPECT_TRUE(status.contains(QStringLiteral(".sdt' (it replaces 'hall.sdt' when it ends)")))
         << status.toStdString();
     EXPECT_EQ(test::readBytes(path), earlier);
@@ -308,7 +359,8 @@ TEST_F(StreamRecordingTest, AnInstrumentThatFallsSilentEndsTheRecordingWithWhatA
     ASSERT_TRUE(startRecording(QString::fromStdString(path)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return recording().frames() > 1000; }, 5000));
     sim.reset();  // the instrument goes away
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.isEmpty(); }, 8000));
+    // The clock runs on until the stream has been silent for longer than the limit.
+    ASSERT_TRUE(time.advanceUntil(500, [&] { return !messages.isEmpty(); }));
     EXPECT_FALSE(recording().active());
     EXPECT_EQ(messages[0], QStringLiteral("The instrument stopped sending: the recording ends with the %1 "
                                           "frames that arrived")
@@ -325,20 +377,23 @@ TEST_F(StreamRecordingTest, LiveSignalPageKeepsItsZoomHoldsAndTriggers) {
     ASSERT_TRUE(page);
     plot::ScrollZoomBar& bar = *page->zoomBar();
     const auto shownCount = [&] { return bar.view().last() - bar.view().first() + 1; };
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return session().trace().size() == session().trace().capacity(); }, 5000));
-    QTest::qWait(60);
+    // The full trace is shown whole.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return session().trace().size() == session().trace().capacity() &&
+                   shownCount() == static_cast<int64_t>(session().trace().size());
+        },
+        5000));
     const int64_t whole = shownCount();
-    EXPECT_EQ(whole, static_cast<int64_t>(session().trace().size()));
     // Zoomed in, the view keeps its width while the stream goes on.
     ASSERT_TRUE(bar.ZoomIn());
     const int64_t zoomed = shownCount();
     ASSERT_LT(zoomed, whole);
-    QTest::qWait(200);
+    ASSERT_TRUE(streamGoesOn());
     EXPECT_EQ(shownCount(), zoomed);
     EXPECT_TRUE(page->view().zoomed());
     ASSERT_TRUE(bar.ZoomFull());
-    QTest::qWait(100);
+    ASSERT_TRUE(streamGoesOn());
     EXPECT_FALSE(page->view().zoomed());
     EXPECT_EQ(shownCount(), whole);
 
@@ -349,7 +404,7 @@ TEST_F(StreamRecordingTest, LiveSignalPageKeepsItsZoomHoldsAndTriggers) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return session().trace().appended() > appended + 4800; }, 3000));
     EXPECT_EQ(page->chart()->curves().front().values, held);
     page->holdButton()->click();
-    QTest::qWait(100);
+    ASSERT_TRUE(streamGoesOn());
     EXPECT_NE(page->chart()->curves().front().values, held);
 
     // The level trigger: every view starts where the signal rises through the level.
@@ -357,7 +412,7 @@ TEST_F(StreamRecordingTest, LiveSignalPageKeepsItsZoomHoldsAndTriggers) {
     page->triggerBox()->setCurrentIndex(1);  // rising
     EXPECT_TRUE(page->triggerLevelEdit()->isEnabled());
     for (int i = 0; i < 5; ++i) {
-        QTest::qWait(70);
+        ASSERT_TRUE(streamGoesOn());
         const std::vector<double>& v = page->chart()->curves().front().values;
         const auto first = static_cast<size_t>(bar.view().first());
         ASSERT_GE(first, 1u);

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <chrono>
 
 #include "app/dialogs/bounds_dialog.h"
 #include "app/dialogs/plot_limits_dialog.h"
@@ -24,6 +25,14 @@
 #include "plot/scroll_zoom_bar.h"
 
 namespace k470::app {
+
+namespace {
+
+// How often the chart looks at the page's size: often enough that it follows a resize smoothly, and it
+// costs a comparison when nothing changed.
+constexpr std::chrono::milliseconds kSizeCheckPeriod{70};
+
+}  // namespace
 
 MultirecordsPage::MultirecordsPage(PageContext& context, QWidget* parent)
     : LevelPage(context, views::PageKind::Multirecords, parent) {
@@ -74,7 +83,7 @@ MultirecordsPage::MultirecordsPage(PageContext& context, QWidget* parent)
     connect(clock_, &QCheckBox::toggled, this, [this] { showTimeAxis(); });
     // The chart follows the page's size while it is visible.
     timer_ = new QTimer(this);
-    timer_->setInterval(70);
+    timer_->setInterval(kSizeCheckPeriod);
     connect(timer_, &QTimer::timeout, this, [this] {
         if (!isVisible()) return;
         const QRect want(0, 0, plot_->width(), std::max(plot_->height() - 26, 100));

@@ -88,9 +88,8 @@ TEST_F(AnalysisPagesTest, FftOfAReplayedToneFindsItsFrequencyAndLevel) {
     const double reference = frame.signalState().channels[0].referenceValue;
     EXPECT_NEAR(peak->levelDb, 20.0 * std::log10(session.trace().Rms(0) / reference), 0.1);
     // The window shows what the spectrum found: the peak readout, the chart's curve from 0 Hz up.
-    QTest::qWait(100);
-    EXPECT_TRUE(page->peakLabel()->text().startsWith(QStringLiteral("Peak: ") +
-                                                     QString::number(peak->frequencyHz, 'f', 1)))
+    const QString peakText = QStringLiteral("Peak: ") + QString::number(peak->frequencyHz, 'f', 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page->peakLabel()->text().startsWith(peakText); }, 3000))
         << page->peakLabel()->text().toStdString();
     ASSERT_EQ(page->chart()->curves().size(), 1u);
     EXPECT_EQ(page->chart()->curves()[0].values.size(), 4096u / 2 + 1);

@@ -219,7 +219,7 @@ class CalibrateTest : public SignalLevelsPageTest {
         };
         context.store = &store;
         page = std::make_unique<SignalLevelsPage>(
-            SessionEnv{frame, dialogs, nullptr, observer, notepad}, context,
+            SessionEnv{frame, dialogs, nullptr, observer, notepad, SteadyTime()}, context,
             SignalSourceRef{&frame.signalState(), nullptr, nullptr, {}}, nullptr);
         page->Restart();
     }
