@@ -5,12 +5,12 @@
 // analysis keeps anything that grows with the signal: the 1-minute and the 10-minute runs must end at the
 // same resident size. Counters: rtf (seconds of signal per second of processor time) and peak_rss_MB.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "acoustics/level_recorder.h"
+#include "signal_bench_counters.h"
 
 namespace k470::acoustics {
 namespace {
@@ -25,12 +25,6 @@ void fillBlock(std::vector<double>& x, uint64_t& state, uint64_t& n) {
         const double noise = static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5;
         v = 0.1 * noise + 0.3 * ((n++ % 48) < 24 ? 1.0 : -1.0);
     }
-}
-
-double peakRssMb() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_maxrss) / 1024.0;
 }
 
 void BM_Levels48k(benchmark::State& state) {
@@ -51,10 +45,7 @@ void BM_Levels48k(benchmark::State& state) {
             });
         }
     }
-    state.counters["rtf"] = benchmark::Counter(
-        static_cast<double>(seconds) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-    state.counters["peak_rss_MB"] = peakRssMb();
-    state.counters["intervals"] = static_cast<double>(intervals) / static_cast<double>(state.iterations());
+    bench::setSignalCounters(state, seconds, intervals);
 }
 BENCHMARK(BM_Levels48k)->Arg(60)->Arg(600)->Unit(benchmark::kMillisecond)->Iterations(1);
 

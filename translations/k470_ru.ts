@@ -191,6 +191,14 @@
         <translation>Полосы от %s Гц лежат выше половины частоты дискретизации и оставлены пустыми</translation>
     </message>
     <message>
+        <source>Sampling rate %s Hz is not supported for %s: it must lie between %s and %s Hz</source>
+        <translation>Частота дискретизации %s Гц не поддерживается для %s: она должна лежать между %s и %s Гц</translation>
+    </message>
+    <message>
+        <source>Channel %s is in &apos;%s&apos;, not an acceleration (m/s^2): give --scale to take its values as m/s^2</source>
+        <translation>Канал %s задан в &apos;%s&apos;, а не в единицах ускорения (m/s^2): задайте --scale, чтобы считать его значения в m/s^2</translation>
+    </message>
+    <message>
         <source>Cancelled</source>
         <translation>Отменено</translation>
     </message>

@@ -2,8 +2,8 @@
 # bash completion for k470-cli: its commands, each command's options, the values of options that take a
 # word from a list, and file names of the kinds each command reads.
 
-_k470_cli_commands="info export sample merge percentiles report sdt2wav sdt2txt reprocess levels fft rt60
-acquire record trigger"
+_k470_cli_commands="info export sample merge percentiles report sdt2wav sdt2txt reprocess levels vibration
+infrasound fft rt60 acquire record trigger"
 
 # The options of a command (every command also takes -h/--help and -q/--quiet).
 _k470_cli_options() {
@@ -18,6 +18,8 @@ _k470_cli_options() {
     sdt2txt) echo "--records" ;;
     reprocess) echo "--preset --decimation -o --output" ;;
     levels) echo "--interval --channel --records --start --length --scale --calibration --csv -o --output" ;;
+    vibration) echo "--kind --interval --channels --records --start --length --scale --csv --summary --exposure -o --output" ;;
+    infrasound) echo "--interval --channel --records --start --length --scale --calibration --csv -o --output" ;;
     fft) echo "--size --window --overlap --average --psd --channel --record --start --length --scale --calibration" ;;
     rt60) echo "--bands --channel --record --start --length" ;;
     acquire) echo "--tcp --bind --port --usb --period --count --trigger -o --output" ;;
@@ -32,7 +34,7 @@ _k470_cli_inputs() {
     info) echo '@(bin|BIN|sdt|SDT)' ;;
     export | merge | percentiles | report) echo '@(bin|BIN)' ;;
     sdt2wav | sdt2txt | reprocess) echo '@(sdt|SDT)' ;;
-    levels | fft | rt60) echo '@(sdt|SDT|wav|WAV|flac|FLAC)' ;;
+    levels | vibration | infrasound | fft | rt60) echo '@(sdt|SDT|wav|WAV|flac|FLAC)' ;;
     *) echo '' ;;
     esac
 }
@@ -71,7 +73,8 @@ _k470_cli() {
     --average) COMPREPLY=($(compgen -W "linear exponential max" -- "$cur")) && return ;;
     --bands) COMPREPLY=($(compgen -W "octave third" -- "$cur")) && return ;;
     --size) COMPREPLY=($(compgen -W "256 512 1024 2048 4096 8192 16384 32768 65536" -- "$cur")) && return ;;
-    --sdt) COMPREPLY=($(compgen -W "calibrator pink events room vibration" -- "$cur")) && return ;;
+    --sdt) COMPREPLY=($(compgen -W "calibrator pink events room vibration whole-body hand-arm" -- "$cur")) && return ;;
+    --kind) COMPREPLY=($(compgen -W "whole-body hand-arm" -- "$cur")) && return ;;
     --usb)
         # The device is optional: offer the USB serial devices, and the options after it.
         if [[ $cur != -* ]]; then

@@ -14,4 +14,12 @@ Status checkSampleRate(double rate) {
     return fail(message(Word::SampleRateOutOfRange, {formatGeneral(rate, 10)}));
 }
 
+Status checkSampleRate(double rate, const SampleRateRange& range) {
+    if (!range.analysis) return checkSampleRate(rate);
+    if (rate >= range.min && rate <= range.max) return {};
+    return fail(
+        message(Word::SampleRateOutsideRange, {formatGeneral(rate, 10), range.analysis,
+                                               formatGeneral(range.min, 10), formatGeneral(range.max, 10)}));
+}
+
 }  // namespace k470::acoustics

@@ -17,11 +17,21 @@ namespace k470::acoustics {
 constexpr double kMinSampleRate = 8000.0;
 constexpr double kMaxSampleRate = 192000.0;
 
+// The sampling rates an analysis takes, and its name in messages ("whole-body vibration"); the default is
+// that of the sound analyses.
+struct SampleRateRange {
+    double min = kMinSampleRate;
+    double max = kMaxSampleRate;
+    const char* analysis = nullptr;  // none: the sound analyses
+};
+
 // The word's text with each %s replaced by the next argument.
 std::string message(Word word, std::initializer_list<std::string_view> args = {});
 
 // Fails with "Sampling rate ... is not supported" outside kMinSampleRate..kMaxSampleRate, for 0, negative
 // values and NaN.
 Status checkSampleRate(double rate);
+// Fails with "Sampling rate ... is not supported for <analysis>: it must lie between <min> and <max> Hz".
+Status checkSampleRate(double rate, const SampleRateRange& range);
 
 }  // namespace k470::acoustics

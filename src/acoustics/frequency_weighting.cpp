@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "acoustics/acoustics_words.h"
+#include "acoustics/magnitude_fit.h"
 
 namespace k470::acoustics {
 
@@ -42,55 +43,15 @@ std::vector<Biquad> bilinearSections(Weighting weighting, double fs) {
     return s;
 }
 
-// Solves the symmetric system a x = b in place (Gaussian elimination with partial pivoting).
-std::vector<double> solve(std::vector<std::vector<double>> a, std::vector<double> b) {
-    const size_t n = b.size();
-    for (size_t c = 0; c < n; ++c) {
-        size_t p = c;
-        for (size_t r = c + 1; r < n; ++r)
-            if (std::abs(a[r][c]) > std::abs(a[p][c])) p = r;
-        std::swap(a[c], a[p]);
-        std::swap(b[c], b[p]);
-        for (size_t r = c + 1; r < n; ++r) {
-            const double m = a[r][c] / a[c][c];
-            for (size_t k = c; k < n; ++k) a[r][k] -= m * a[c][k];
-            b[r] -= m * b[c];
-        }
-    }
-    std::vector<double> x(n);
-    for (size_t i = n; i-- > 0;) {
-        double s = b[i];
-        for (size_t k = i + 1; k < n; ++k) s -= a[i][k] * x[k];
-        x[i] = s / a[i][i];
-    }
-    return x;
-}
-
-// Least-squares fit of a zero-phase cosine series c0 + 2 sum ck cos(k omega) to the ratio of the analogue
-// weighting to the IIR's response, in relative terms, over the fitted range.
+// The correction filter fitted to the ratio of the analogue weighting to the IIR's response.
 std::vector<double> fitCorrection(Weighting weighting, const BiquadCascade& iir, double fs) {
-    const int m = kCorrectionHalfLength;
-    const double top = std::min(kFitTop, kFitFraction * 0.5 * fs);
-    std::vector<std::vector<double>> a(m + 1, std::vector<double>(m + 1, 0.0));
-    std::vector<double> b(m + 1, 0.0);
-    std::vector<double> basis(m + 1);
-    for (int i = 0; i <= kFitPoints; ++i) {
-        // Points spread evenly in log frequency from 10 Hz, so the low and middle range count as much.
-        const double f = 10.0 * std::pow(top / 10.0, static_cast<double>(i) / kFitPoints);
-        const double omega = 2.0 * std::numbers::pi * f / fs;
-        const double target =
-            std::pow(10.0, analogWeightingDb(weighting, f) / 20.0) / std::abs(iir.response(omega));
-        const double weight = 1.0 / (target * target);
-        for (int k = 0; k <= m; ++k) basis[k] = (k == 0 ? 1.0 : 2.0) * std::cos(k * omega);
-        for (int r = 0; r <= m; ++r) {
-            for (int c = 0; c <= m; ++c) a[r][c] += weight * basis[r] * basis[c];
-            b[r] += weight * basis[r] * target;
-        }
-    }
-    const std::vector<double> c = solve(a, b);
-    std::vector<double> taps(2 * m + 1);
-    for (int k = 0; k <= m; ++k) taps[m + k] = taps[m - k] = c[k];
-    return taps;
+    MagnitudeFitRange range;
+    range.top = std::min(kFitTop, kFitFraction * 0.5 * fs);
+    range.points = kFitPoints;
+    range.halfLength = kCorrectionHalfLength;
+    return fitMagnitudeCorrection(
+        [weighting](double f) { return std::pow(10.0, analogWeightingDb(weighting, f) / 20.0); }, iir, fs,
+        range);
 }
 
 }  // namespace
@@ -140,11 +101,7 @@ void FrequencyWeighting::correct(std::span<const double> iirOutput, std::vector<
 double FrequencyWeighting::responseDb(double f) const {
     if (weighting_ == Weighting::Z) return 0.0;
     const double omega = 2.0 * std::numbers::pi * f / sampleRate_;
-    std::complex<double> h = iir_.response(omega);
-    std::complex<double> c = 0.0;
-    for (size_t k = 0; k < taps_.size(); ++k)
-        c += taps_[k] * std::polar(1.0, -omega * static_cast<double>(k));
-    return 20.0 * std::log10(std::abs(h * c));
+    return 20.0 * std::log10(std::abs(iir_.response(omega)) * correctionMagnitude(taps_, f, sampleRate_));
 }
 
 namespace {

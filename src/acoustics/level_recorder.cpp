@@ -53,13 +53,9 @@ Result<LevelAnalyser> LevelAnalyser::Create(double sampleRate, double referenceV
     auto bank = OctaveFilterBank::Create(sampleRate, bands);
     if (!bank) return bank.error();
     LevelAnalyser a(std::move(*bank));
-    a.rate_ = sampleRate;
     a.reference_ = referenceValue;
     a.withAC_ = withAC;
-    a.intervalSamples_ =
-        intervalSeconds > 0.0
-            ? std::max<uint64_t>(1, static_cast<uint64_t>(std::llround(intervalSeconds * sampleRate)))
-            : 0;
+    a.intervals_ = IntervalSplitter(sampleRate, intervalSeconds);
     if (bands.thirds)
         for (int x = bands.firstThird; x <= bands.lastThird; ++x) a.bandIds_.push_back({BandSet::Third, x});
     if (bands.octaves)
@@ -84,24 +80,16 @@ void LevelAnalyser::feed(std::span<const double> samples) {
     }
     weightedMeters_.back().process(samples);
     bank_.process(samples, [this](size_t band, std::span<const double> y) { bandMeters_[band].process(y); });
-    inInterval_ += samples.size();
 }
 
 Status LevelAnalyser::process(std::span<const double> samples, const IntervalFn& onInterval) {
-    while (!samples.empty()) {
-        size_t n = samples.size();
-        if (intervalSamples_) n = static_cast<size_t>(std::min<uint64_t>(n, intervalSamples_ - inInterval_));
-        feed(samples.first(n));
-        samples = samples.subspan(n);
-        if (intervalSamples_ && inInterval_ == intervalSamples_)
-            if (Status s = closeInterval(onInterval); !s) return s;
-    }
-    return {};
+    return intervals_.run(
+        samples.size(), [&](size_t from, size_t n) { feed(samples.subspan(from, n)); },
+        [&] { return closeInterval(onInterval); });
 }
 
 Status LevelAnalyser::finish(const IntervalFn& onInterval) {
-    if (inInterval_ == 0) return {};
-    return closeInterval(onInterval);
+    return intervals_.finish([&] { return closeInterval(onInterval); });
 }
 
 Result<LevelAnalyser> LevelAnalyser::Create(const MeasurementContext& context, double intervalSeconds) {
@@ -110,8 +98,8 @@ Result<LevelAnalyser> LevelAnalyser::Create(const MeasurementContext& context, d
 
 IntervalLevels LevelAnalyser::current() const {
     IntervalLevels levels;
-    levels.startSeconds = static_cast<double>(done_) / rate_;
-    levels.durationSeconds = static_cast<double>(inInterval_) / rate_;
+    levels.startSeconds = intervals_.startSeconds();
+    levels.durationSeconds = intervals_.durationSeconds();
     if (withAC_) {
         levels.weighted[0] = rowOf(weightedMeters_[0].reading(), reference_);
         levels.weighted[1] = rowOf(weightedMeters_[1].reading(), reference_);
@@ -131,8 +119,6 @@ Status LevelAnalyser::closeInterval(const IntervalFn& onInterval) {
     const IntervalLevels levels = current();
     for (LevelMeter& m : weightedMeters_) m.startInterval();
     for (LevelMeter& m : bandMeters_) m.startInterval();
-    done_ += inInterval_;
-    inInterval_ = 0;
     return onInterval(levels);
 }
 
@@ -162,11 +148,15 @@ MeasurementRecord soundLevelRecord(const IntervalLevels& levels, uint32_t vin) {
         if (v < 0.0) r.trailer.underrangeStatus[0] = 1;
         if (v > kMaxStoredLevelDb) r.trailer.overloadStatus[0] = 1;
     }
-    const long long seconds = std::llround(levels.durationSeconds);
-    r.tail.intervalHours = static_cast<uint16_t>(std::min<long long>(seconds / 3600, 255));
-    r.tail.intervalMinutes = static_cast<uint16_t>(seconds / 60 % 60);
-    r.tail.intervalSeconds = static_cast<uint16_t>(seconds % 60);
+    setRecordInterval(r, levels.durationSeconds);
     return r;
+}
+
+void setRecordInterval(MeasurementRecord& r, double seconds) {
+    const long long whole = std::llround(seconds);
+    r.tail.intervalHours = static_cast<uint16_t>(std::min<long long>(whole / 3600, 255));
+    r.tail.intervalMinutes = static_cast<uint16_t>(whole / 60 % 60);
+    r.tail.intervalSeconds = static_cast<uint16_t>(whole % 60);
 }
 
 CalendarTime intervalStart(const SignalDescription& d, double startSeconds, const CalendarTime& fallback) {

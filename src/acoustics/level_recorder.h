@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "acoustics/frequency_weighting.h"
+#include "acoustics/interval_splitter.h"
 #include "acoustics/level_meter.h"
 #include "acoustics/measurement_context.h"
 #include "acoustics/octave_filter_bank.h"
@@ -69,7 +70,7 @@ class LevelAnalyser {
     // The levels of the interval so far, without closing it (what a meter shows while it runs).
     IntervalLevels current() const;
     // Samples in the interval so far.
-    uint64_t currentSamples() const { return inInterval_; }
+    uint64_t currentSamples() const { return intervals_.samplesInInterval(); }
 
   private:
     LevelAnalyser(OctaveFilterBank bank) : bank_(std::move(bank)) {}
@@ -82,18 +83,17 @@ class LevelAnalyser {
     std::optional<WeightingSet> weightings_;  // C and A, absent for Z only
     std::vector<LevelMeter> weightedMeters_;  // C, A, Z or Z only
     std::vector<LevelMeter> bandMeters_;      // per bank band
-    double rate_ = 0.0;
     double reference_ = 1.0;
     bool withAC_ = true;
-    uint64_t intervalSamples_ = 0;  // 0: no splitting
-    uint64_t inInterval_ = 0;
-    uint64_t done_ = 0;  // samples of closed intervals
+    IntervalSplitter intervals_;
 };
 
 // A sound-level record (type 3) of an interval: levels in dB, the interval's duration rounded to whole
 // seconds, VIN and range from the source. A level below 0 dB is stored as 0 and flags the record under-range;
 // one above 255.99 dB is stored as 255.99 and flags it overloaded (channel 1's status words).
 MeasurementRecord soundLevelRecord(const IntervalLevels& levels, uint32_t vin);
+// Stores an interval's duration, rounded to whole seconds, in the record's tail.
+void setRecordInterval(MeasurementRecord& r, double seconds);
 
 // The date and time of an interval's start: the record's own when the file has them, else `fallback`.
 CalendarTime intervalStart(const SignalDescription& d, double startSeconds, const CalendarTime& fallback);

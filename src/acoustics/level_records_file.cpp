@@ -17,32 +17,54 @@ int LevelRecordsProgress::percent() const {
     return std::clamp(static_cast<int>(100.0 * (record + within_) / records), 0, 100);
 }
 
-Result<LevelRecordsWritten> writeLevelRecords(const LevelRecordsJob& job,
-                                              const LevelRecordsProgressFn& progress,
-                                              const LevelRecordsInputFn& onInput) {
-    std::vector<int> records = job.records;
+Result<LevelRecordsWritten> writeSignalRecords(
+    const SignalRecordsTarget& target, const std::function<Status(int record)>& check,
+    const std::function<Status(int record, uint32_t nth, const MeasurementRecordSink&)>& run) {
+    std::vector<int> records = target.records;
     if (records.empty()) {
-        auto count = countSignalRecords(job.input);
+        auto count = countSignalRecords(target.input);
         if (!count) return count.error();
         for (int r = 1; r <= *count; ++r) records.push_back(r);
     }
-    std::vector<std::string> inputs = {job.input};
-    if (job.options.calibration) inputs.push_back(job.options.calibration->path);
-    if (Status s = refuseOutputOverInput(job.output, inputs); !s) return s.error();
-    auto bin = BinFileAppender::Create(job.output, Placement::Whole);
+    std::vector<std::string> inputs = {target.input};
+    inputs.insert(inputs.end(), target.otherInputs.begin(), target.otherInputs.end());
+    if (Status s = refuseOutputOverInput(target.output, inputs); !s) return s.error();
+    auto bin = BinFileAppender::Create(target.output, Placement::Whole);
     if (!bin) return bin.error();
-    for (int record : records) {
-        SignalInputOptions options = job.options;
-        options.record = record;
-        if (Status s = checkHasSound(job.input, options); !s) return s.error();
-    }
+    for (int record : records)
+        if (Status s = check(record); !s) return s.error();
     LevelRecordsWritten written;
-    const CalendarTime now = localTimeNow();
-    const auto count = static_cast<uint32_t>(records.size());
-    for (uint32_t i = 0; i < count; ++i) {
-        SignalInputOptions options = job.options;
-        options.record = records[i];
-        auto in = SignalInput::Open(job.input, options);
+    MeasurementRecordSink sink;
+    sink.now = localTimeNow();
+    sink.append = [&](const MeasurementRecord& r, const CalendarTime& stamp) -> Status {
+        ++written.records;
+        for (size_t k = 0; k < r.trailer.overloadStatus.size(); ++k)
+            if (r.trailer.underrangeStatus[k] || r.trailer.overloadStatus[k]) {
+                ++written.flagged;
+                break;
+            }
+        return bin->Append(r, stamp);
+    };
+    for (uint32_t i = 0; i < records.size(); ++i)
+        if (Status s = run(records[i], i, sink); !s) return s.error();
+    if (Status s = bin->Close(); !s) return s.error();
+    return written;
+}
+
+Result<LevelRecordsWritten> writeLevelRecords(const LevelRecordsJob& job,
+                                              const LevelRecordsProgressFn& progress,
+                                              const LevelRecordsInputFn& onInput) {
+    SignalRecordsTarget target{job.input, {}, job.records, job.output};
+    if (job.options.calibration) target.otherInputs.push_back(job.options.calibration->path);
+    auto options = [&job](int record) {
+        SignalInputOptions o = job.options;
+        o.record = record;
+        return o;
+    };
+    auto check = [&](int record) { return checkHasSound(job.input, options(record)); };
+    const auto count = static_cast<uint32_t>(job.records.empty() ? 0 : job.records.size());
+    auto run = [&](int record, uint32_t nth, const MeasurementRecordSink& sink) -> Status {
+        auto in = SignalInput::Open(job.input, options(record));
         if (!in) return in.error();
         const SignalDescription& d = in->description();
         // A record stores levels in dB re a physical reference from 0 dB up: levels re full scale or re
@@ -51,21 +73,17 @@ Result<LevelRecordsWritten> writeLevelRecords(const LevelRecordsJob& job,
         auto recorder = LevelRecorder::Create(d, job.intervalSeconds);
         if (!recorder) return recorder.error();
         if (onInput) onInput(d, recorder->analyser());
-        Status s = recorder->run(
+        const uint32_t total = count ? count : static_cast<uint32_t>(d.recordCount);
+        return recorder->run(
             *in,
             [&](const IntervalLevels& l) -> Status {
-                const MeasurementRecord r = soundLevelRecord(l, d.vin);
-                ++written.records;
-                if (r.trailer.underrangeStatus[0] || r.trailer.overloadStatus[0]) ++written.flagged;
-                return bin->Append(r, intervalStart(d, l.startSeconds, now));
+                return sink.append(soundLevelRecord(l, d.vin), intervalStart(d, l.startSeconds, sink.now));
             },
             [&](const LevelProgress& p) {
-                return !progress || progress({i, count, p});
+                return !progress || progress({nth, total, p});
             });
-        if (!s) return s.error();
-    }
-    if (Status s = bin->Close(); !s) return s.error();
-    return written;
+    };
+    return writeSignalRecords(target, check, run);
 }
 
 }  // namespace k470::acoustics

@@ -16,6 +16,10 @@
 
 namespace k470::acoustics {
 
+// Progress of an analysis of records: the record (from 1), the frames of it done and its frames; returning
+// false cancels.
+using RecordProgressFn = std::function<bool(int record, uint64_t frames, uint64_t total)>;
+
 struct LevelRecordsProgress {
     uint32_t record = 0;   // the record being analysed, from 0 among those chosen
     uint32_t records = 0;  // records chosen
@@ -41,6 +45,30 @@ struct LevelRecordsWritten {
     uint64_t records = 0;
     uint64_t flagged = 0;  // records holding a level beyond what a record holds (under-range or overload)
 };
+
+// What any analysis that turns the records of a signal file into measurement records shares: the chosen
+// records, the output refused over an input, every record checked before anything is written, and a file
+// that takes its name only when complete.
+struct SignalRecordsTarget {
+    std::string input;                     // the signal file
+    std::vector<std::string> otherInputs;  // further files read (calibration recordings)
+    std::vector<int> records;              // record numbers from 1; empty: every record of the file
+    std::string output;                    // the .bin file
+};
+
+// Where one signal record's measurement records go: `append` stores a record stamped with the date and
+// time given (see intervalStart; `now` stands in for a record without its own date).
+struct MeasurementRecordSink {
+    CalendarTime now;
+    std::function<Status(const MeasurementRecord&, const CalendarTime&)> append;
+};
+
+// Runs `check` on every chosen record (a record that fails stops everything before the file is made), then
+// `run` on each in turn (record number from 1, its position among those chosen). Counts the records appended
+// and those flagged under-range or overloaded in any channel.
+Result<LevelRecordsWritten> writeSignalRecords(
+    const SignalRecordsTarget& target, const std::function<Status(int record)>& check,
+    const std::function<Status(int record, uint32_t nth, const MeasurementRecordSink&)>& run);
 
 // Fails on a bad input or output (the output is refused when it is one of the inputs), on a silent record,
 // on the analysis's errors and on cancellation ("Cancelled").

@@ -131,8 +131,9 @@ std::string BandId::label() const {
     return text;
 }
 
-Result<OctaveFilterBank> OctaveFilterBank::Create(double sampleRate, const BandRequest& request) {
-    if (Status ok = checkSampleRate(sampleRate); !ok) return ok.error();
+Result<OctaveFilterBank> OctaveFilterBank::Create(double sampleRate, const BandRequest& request,
+                                                  const SampleRateRange& rates) {
+    if (Status ok = checkSampleRate(sampleRate, rates); !ok) return ok.error();
     OctaveFilterBank bank;
     bank.sampleRate_ = sampleRate;
     if (request.thirds)

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "acoustics/acoustics_words.h"
 #include "acoustics/biquad.h"
 #include "acoustics/biquad_lanes.h"
 #include "acoustics/block_fir.h"
@@ -67,8 +68,9 @@ class OctaveFilterBank {
     // Butterworth prototype order of each band; bands close to half the rate get a higher one.
     static constexpr int kOrder = 3;
 
-    // Fails when the rate is outside 8..192 kHz or not a number.
-    static Result<OctaveFilterBank> Create(double sampleRate, const BandRequest& request = {});
+    // Fails when the rate is outside the range (8..192 kHz unless given) or not a number.
+    static Result<OctaveFilterBank> Create(double sampleRate, const BandRequest& request = {},
+                                           const SampleRateRange& rates = {});
     static BandRequest soundLevelBands() { return {}; }
 
     double sampleRate() const { return sampleRate_; }

@@ -114,7 +114,7 @@ Result<Opened> openSdt(const std::string& path, const SignalInputOptions& o) {
     auto file = SdtContainer::Open(path);
     if (!file) return file.error();
     const SdtHeader& h = file->header();
-    if (Status ok = checkSampleRate(h.sampleRate); !ok) return ok.error();
+    if (Status ok = checkSampleRate(h.sampleRate, o.rates); !ok) return ok.error();
     const uint16_t mask = h.channelMask & 0x7;
     if (o.channel < 1 || o.channel > 3 || !(mask & (1u << (o.channel - 1))))
         return fail(message(Word::ChannelNotInFile, {std::to_string(o.channel), channelList(mask)}));
@@ -153,7 +153,7 @@ Result<Opened> openSound(const std::string& path, const SignalInputOptions& o) {
     SF_INFO info{};
     std::unique_ptr<SNDFILE, SndCloser> file(sf_open(path.c_str(), SFM_READ, &info));
     if (!file) return fail(message(Word::CantReadSoundFile, {path, sf_strerror(nullptr)}));
-    if (Status ok = checkSampleRate(info.samplerate); !ok) return ok.error();
+    if (Status ok = checkSampleRate(info.samplerate, o.rates); !ok) return ok.error();
     if (o.channel < 1 || o.channel > info.channels)
         return fail(message(Word::ChannelNotInFile,
                             {std::to_string(o.channel), std::to_string(info.channels) + " channels"}));
@@ -213,7 +213,13 @@ Status placeAndScale(Opened& r, const SignalInputOptions& o) {
         }
         d.scale = scale;
         d.scaleOrigin = o.calibration ? ScaleOrigin::Calibration : ScaleOrigin::SoundFile;
-        if (d.fullScale) {
+        if (o.quantity == ScaledQuantity::Acceleration) {
+            if (!accelerationUnit(d.units)) {
+                d.fullScale = false;
+                d.units = kAccelerationUnit;
+                d.referenceValue = kReferenceAcceleration;
+            }
+        } else if (d.fullScale) {
             d.fullScale = false;
             d.units = "Pa";
             d.referenceValue = kReferenceSoundPressure;
@@ -223,6 +229,10 @@ Status placeAndScale(Opened& r, const SignalInputOptions& o) {
 }
 
 }  // namespace
+
+bool accelerationUnit(const std::string& units) {
+    return units == kAccelerationUnit || units == "m/c^2";
+}
 
 SignalInput::SignalInput(SignalDescription d, std::unique_ptr<Source> source)
     : description_(std::move(d)), source_(std::move(source)) {}

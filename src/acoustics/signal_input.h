@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "acoustics/acoustics_words.h"
 #include "base/result.h"
 #include "data/device_type.h"
 #include "data/dos_date_time.h"
@@ -41,6 +42,15 @@ struct CalibrationSource {
     double level = kDefaultLevel;
 };
 
+// What a scale makes of the stored values: sound pressure (a sound file's full-scale units become pascals re
+// 20 uPa; a .sdt channel keeps its unit) or acceleration (a channel in any other unit becomes m/s^2 re
+// 1e-6 m/s^2, the vibration meters' reference).
+enum class ScaledQuantity { SoundPressure, Acceleration };
+
+// Whether a unit is one of acceleration: "m/s^2", or the instruments' own spelling "m/c^2".
+bool accelerationUnit(const std::string& units);
+constexpr const char* kAccelerationUnit = "m/s^2";
+
 struct SignalInputOptions {
     int channel = 1;               // channel number from 1 (in a .sdt file: the number of the channel, 1..3)
     int record = 1;                // record number from 1 (a sound file has one)
@@ -48,6 +58,8 @@ struct SignalInputOptions {
     std::optional<double> length;  // seconds; the rest of the record when not given
     std::optional<double> scale;   // factor to the physical unit (pascals per full-scale unit)
     std::optional<CalibrationSource> calibration;
+    ScaledQuantity quantity = ScaledQuantity::SoundPressure;
+    SampleRateRange rates;  // the rates the analysis takes
 };
 
 enum class SignalFileKind { Sdt, Sound };

@@ -72,6 +72,10 @@ constexpr DefaultWord kEnglish[] = {
     {Word::LevelsOutsideRecord,
      "Some levels lie below 0 dB or above 255.99 dB: a record stores them at those limits and flags them as "
      "under-range or overload"},
+    {Word::SampleRateOutsideRange,
+     "Sampling rate %s Hz is not supported for %s: it must lie between %s and %s Hz"},
+    {Word::NotAcceleration,
+     "Channel %s is in '%s', not an acceleration (m/s^2): give --scale to take its values as m/s^2"},
     {Word::Cancelled, "Cancelled"},
     {Word::CantWriteFile, "Can't write file"},
     {Word::OutputIsInput, "The output file is one of the input files"},

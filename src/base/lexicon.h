@@ -70,6 +70,8 @@ enum class Word : int {
     SampleOutOfRange,            // a sample far above anything measurable
     CalibrationLevelOutOfRange,  // a calibrator level outside the sane range
     LevelsOutsideRecord,         // levels a sound-level record cannot hold, stored at its limits and flagged
+    SampleRateOutsideRange,      // rate outside what an analysis takes: rate, analysis, lowest, highest
+    NotAcceleration,             // a vibration channel whose unit is not an acceleration: channel, unit
     Cancelled,                   // long work cancelled by the user
     CantWriteFile,               // "Can't write file"
     OutputIsInput,               // "The output file is one of the input files"

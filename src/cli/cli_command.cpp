@@ -53,7 +53,9 @@ constexpr Command kCommands[] = {
      "               events      55 dB background with a 75 dB event of 5 s (levels over time, replay)\n"
      "               room        impulse responses, reverberation times 1.8 .. 0.6 s in the octaves\n"
      "                           125 Hz .. 4 kHz over a -70 dB floor (RT-60)\n"
-     "               vibration   a machine's vibration on three axes in m/c^2 (device type 1)\n",
+     "               vibration   a machine's vibration on three axes in m/c^2 (device type 1)\n"
+     "               whole-body  tones of known weighted value on three axes, then with a shock (type 1)\n"
+     "               hand-arm    a tool's tone at 125 Hz with harmonics on three axes (type 2)\n",
      runSample},
     {"merge", "write every record of several .bin files into one text file",
      "Usage: k470-cli merge [--csv] -o OUT FILE.bin...\n"
@@ -131,6 +133,53 @@ constexpr Command kCommands[] = {
      "A silent stretch reads -300 dB, the lowest level given; a record stores levels below 0 dB as 0 and\n"
      "above 255.99 dB as 255.99, flagged under-range or overload.\n" SIGNAL_INPUT_RANGES,
      runLevels},
+    {"vibration", "human vibration (whole-body or hand-arm) of an acceleration signal, interval by interval",
+     "Usage: k470-cli vibration [--kind whole-body|hand-arm] [--interval SEC] [--channels LIST]\n"
+     "                          [--records all|LIST] [--start SEC] [--length SEC] [--scale K]\n"
+     "                          (-o OUT.bin | --csv | --summary [--exposure HOURS]) FILE.sdt|FILE.wav\n"
+     "Weights each channel (channels 1, 2, 3 are the axes x, y, z) with the weightings of ISO 8041-1 and\n"
+     "measures the running r.m.s. over 1 s, 5 s and 10 s (linear, with minima and maxima), the r.m.s., "
+     "peak,\n"
+     "MTVV (largest running r.m.s. of time constant 1 s), VDV (fourth-power dose) and crest factor.\n"
+     "  whole-body  Fk, Fm (band-limiting 0.4 / 0.79-100 Hz), Wb, Wc, Wd, We, Wj, Wk, Wm; bands: octaves\n"
+     "              1-125 Hz, 1/3-octaves 0.8-160 Hz; rates 1 to 48 kHz\n"
+     "  hand-arm    Fh (band-limiting 6.3-1259 Hz), Wh; bands: octaves 8-1000 Hz, 1/3-octaves\n"
+     "              6.3-1250 Hz; rates 5 to 48 kHz\n"
+     "  --kind K          whole-body (default) or hand-arm\n"
+     "  --interval SEC    interval length, from 0.1 (default 1; 0 = one result for the whole record)\n"
+     "  --channels LIST   comma-separated channel numbers 1 to 3 (default every channel of the file)\n"
+     "  --records LIST    'all' (default) or comma-separated record numbers from 1\n"
+     "  --start, --length  a part of each record, in seconds\n"
+     "  --scale K         m/s^2 per stored unit: needed unless the signal is in m/s^2 (m/c^2 in .sdt files)\n"
+     "  -o OUT.bin        vibration records, one per interval, levels in dB re 1e-6 m/s^2: three channels\n"
+     "                    as type 1 (whole-body) or 2 (hand-arm), a channel in the slot of its number; one\n"
+     "                    channel as type 4 or 5\n"
+     "  --csv             CSV to standard output, one row per interval, channel and weighting:\n"
+     "                    start_s,duration_s,channel,weighting,rms_m_s2,peak_m_s2,mtvv_m_s2,vdv_m_s175,\n"
+     "                    crest_factor\n"
+     "  --summary         quantity,value,unit of one record as a whole: per axis the r.m.s. of the "
+     "weighting\n"
+     "                    for health (whole-body x, y Wd, z Wk; hand-arm Wh), VDV, MTVV and crest factor,\n"
+     "                    and the combined value: whole-body sqrt((1.4 awx)^2 + (1.4 awy)^2 + awz^2),\n"
+     "                    hand-arm the vibration total value ahv = sqrt(ahwx^2 + ahwy^2 + ahwz^2)\n"
+     "  --exposure HOURS  with --summary: the daily exposure A(8) = a sqrt(T / 8 h) for T hours a day,\n"
+     "                    of the combined value, and for whole-body of each axis (1.4 awx, 1.4 awy, awz)\n"
+     "                    and of the highest of them\n",
+     runVibration},
+    {"infrasound", "infrasound levels (G weighting) of a sound-pressure signal, interval by interval",
+     "Usage: k470-cli infrasound [--interval SEC] [--channel N] [--records all|LIST] [--start SEC]\n"
+     "                           [--length SEC] [--scale K | --calibration F[:L]] (-o OUT.bin | --csv)\n"
+     "                           FILE.sdt|FILE.wav\n"
+     "Measures G (ISO 7196), Z and A (from 8 kHz) weighted levels and the octaves 2-250 Hz and 1/3-octaves\n"
+     "1.6-315 Hz, each with Slow (1 s) and ESlow (10 s) and their minima and maxima, and Leq; rates 2 to\n"
+     "48 kHz. Levels are in dB re the channel's reference (20 uPa for sound).\n"
+     "  --interval SEC    interval length, from 0.1 (default 1; 0 = one result for the whole record)\n"
+     "  --channel N, --records LIST, --start, --length, --scale, --calibration   as for levels\n"
+     "  -o OUT.bin        infrasound records (device type 6), one per interval\n"
+     "  --csv             CSV to standard output, one row per interval and weighting or band:\n"
+     "                    start_s,duration_s,row,leq_db,slow_db,slow_min_db,slow_max_db,eslow_db,\n"
+     "                    eslow_min_db,eslow_max_db\n",
+     runInfrasound},
     {"fft", "write the averaged spectrum of a signal record as CSV",
      "Usage: k470-cli fft [--size N] [--window rect|hann|flattop|blackman-harris] [--overlap PCT]\n"
      "                    [--average linear|exponential|max] [--psd] [--channel N] [--record K] [--start "

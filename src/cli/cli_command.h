@@ -104,6 +104,8 @@ int runSdt2Wav(std::span<const std::string> args);
 int runSdt2Txt(std::span<const std::string> args);
 int runReprocess(std::span<const std::string> args);
 int runLevels(std::span<const std::string> args);
+int runVibration(std::span<const std::string> args);
+int runInfrasound(std::span<const std::string> args);
 int runFft(std::span<const std::string> args);
 int runRt60(std::span<const std::string> args);
 int runAcquire(std::span<const std::string> args);

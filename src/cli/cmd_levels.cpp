@@ -23,10 +23,6 @@ namespace {
 
 using acoustics::IntervalLevels;
 
-// The shortest interval of a level log: below it the rows only repeat the fast time weighting (125 ms) and
-// the output grows without telling more (1 ns made 1.2 GB of records from 3 MB of signal).
-constexpr double kShortestIntervalSeconds = 0.1;
-
 // Where the intervals go when they are written as CSV lines on standard output.
 struct CsvOutput {
     File out = File::StandardOutput();
@@ -77,32 +73,13 @@ Status csvOfRecord(const std::string& path, const SignalInputArgs& a, int record
 }  // namespace
 
 int runLevels(std::span<const std::string> args) {
-    const Command& self = commandNamed("levels");
-    static constexpr std::string_view kFlags[] = {"--csv"};
-    const auto values = signalInputOptions({"--interval", "-o", "--output"});
-    ParsedArgs p;
-    if (auto done = parseCommandArgs(self, args, kFlags, values, p)) return *done;
-    if (p.files.size() != 1) return usageError(self, "give exactly one signal file");
-    const std::string output = p.outputPath();
-    if (output.empty() == !p.has("--csv")) return usageError(self, "give either -o OUT.bin or --csv");
-    double interval = 1.0;
-    if (p.has("--interval") && (!parseDouble(p.value("--interval"), interval) || !std::isfinite(interval) ||
-                                interval < 0.0 || (interval > 0.0 && interval < kShortestIntervalSeconds)))
-        return usageError(
-            self, "--interval takes 0 or a number of seconds from 0.1, not '" + p.value("--interval") + "'");
-    auto a = readSignalInputArgs(p);
-    if (!a) return usageError(self, a.error().message);
-    const std::string& path = p.files[0];
-    auto records = selectedRecords(path, a->records);
-    if (!records) {
-        printError(records.error());
-        return 1;
-    }
-
+    IntervalRun run;
+    if (auto done = parseIntervalRun(commandNamed("levels"), args, run)) return *done;
+    const std::string& path = run.path;
     bool noted = false;
     ProgressLine progress(path);
-    if (!output.empty()) {
-        acoustics::LevelRecordsJob job{path, a->input, *records, interval, output};
+    if (!run.output.empty()) {
+        acoustics::LevelRecordsJob job{path, run.input.input, run.records, run.interval, run.output};
         auto s = acoustics::writeLevelRecords(
             job,
             [&](const acoustics::LevelRecordsProgress& done) {
@@ -115,16 +92,11 @@ int runLevels(std::span<const std::string> args) {
             [&](const acoustics::SignalDescription& d, const acoustics::LevelAnalyser& analyser) {
                 noteInput(d, analyser.bank(), noted);
             });
-        if (!s) {
-            printError(s.error());
-            return 1;
-        }
-        if (s->flagged > 0) printError(acoustics::message(Word::LevelsOutsideRecord));
-        return 0;
+        return reportRecordsWritten(s);
     }
     // A silent record is refused before anything is written, as the other analyses refuse it.
-    for (int record : *records) {
-        acoustics::SignalInputOptions options = a->input;
+    for (int record : run.records) {
+        acoustics::SignalInputOptions options = run.input.input;
         options.record = record;
         if (Status s = acoustics::checkHasSound(path, options); !s) {
             printError(path + ": " + describe(s.error()));
@@ -132,9 +104,9 @@ int runLevels(std::span<const std::string> args) {
         }
     }
     CsvOutput o;
-    for (size_t i = 0; i < records->size(); ++i) {
-        Status s = csvOfRecord(path, *a, (*records)[i], interval, o, noted, progress,
-                               static_cast<uint32_t>(i), static_cast<uint32_t>(records->size()));
+    for (size_t i = 0; i < run.records.size(); ++i) {
+        Status s = csvOfRecord(path, run.input, run.records[i], run.interval, o, noted, progress,
+                               static_cast<uint32_t>(i), static_cast<uint32_t>(run.records.size()));
         if (!s) {
             printError(path + ": " + describe(s.error()));
             return 1;

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/signal_cli_support.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
+#include "acoustics/acoustics_words.h"
 #include "cli/cli_command.h"
 
 namespace k470::cli {
@@ -89,6 +91,27 @@ int reportConversion(const ConversionReport& report) {
     for (const std::string& m : report.missing) printError("missing: " + m);
     if (report.cancelled) printError("cancelled");
     return report.complete() ? 0 : 1;
+}
+
+std::function<bool(int record, uint64_t frames, uint64_t total)> recordProgress(
+    ProgressLine& line, const std::vector<int>& records) {
+    return [&line, &records](int record, uint64_t frames, uint64_t total) {
+        uint32_t nth = 0;
+        while (nth < records.size() && records[nth] != record) ++nth;
+        line.update(nth, static_cast<uint32_t>(records.size()),
+                    static_cast<int>(100.0 * static_cast<double>(frames) /
+                                     static_cast<double>(std::max<uint64_t>(1, total))));
+        return true;
+    };
+}
+
+int reportRecordsWritten(const Result<acoustics::LevelRecordsWritten>& written) {
+    if (!written) {
+        printError(written.error());
+        return 1;
+    }
+    if (written->flagged > 0) printError(acoustics::message(Word::LevelsOutsideRecord));
+    return 0;
 }
 
 }  // namespace k470::cli

@@ -9,7 +9,9 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "acoustics/level_records_file.h"
 #include "signal/sdt_conversion.h"
 
 namespace k470::cli {
@@ -34,6 +36,14 @@ class ProgressLine {
     uint32_t lastRecord_ = 0;
     bool shown_ = false;
 };
+
+// Shows the progress of an analysis of the given records (numbers from 1) on the line.
+std::function<bool(int record, uint64_t frames, uint64_t total)> recordProgress(
+    ProgressLine& line, const std::vector<int>& records);
+
+// The exit code of a run that wrote measurement records: prints its error, or the note that some levels
+// were stored at a record's limits.
+int reportRecordsWritten(const Result<acoustics::LevelRecordsWritten>& written);
 
 // Prints what a conversion wrote (standard output) and what is missing (standard error); the exit code.
 int reportConversion(const ConversionReport& report);

@@ -95,6 +95,40 @@ Result<SignalInputArgs> readSignalInputArgs(const ParsedArgs& p) {
     return a;
 }
 
+Result<double> readIntervalArg(const ParsedArgs& p) {
+    double interval = 1.0;
+    if (p.has("--interval") && (!parseDouble(p.value("--interval"), interval) || !std::isfinite(interval) ||
+                                interval < 0.0 || (interval > 0.0 && interval < kShortestIntervalSeconds)))
+        return fail("--interval takes 0 or a number of seconds from 0.1, not '" + p.value("--interval") +
+                    "'");
+    return interval;
+}
+
+std::optional<int> parseIntervalRun(const Command& self, std::span<const std::string> args,
+                                    IntervalRun& run) {
+    static constexpr std::string_view kFlags[] = {"--csv"};
+    const auto values = signalInputOptions({"--interval", "-o", "--output"});
+    ParsedArgs p;
+    if (auto done = parseCommandArgs(self, args, kFlags, values, p)) return *done;
+    if (p.files.size() != 1) return usageError(self, "give exactly one signal file");
+    run.output = p.outputPath();
+    if (run.output.empty() == !p.has("--csv")) return usageError(self, "give either -o OUT.bin or --csv");
+    auto interval = readIntervalArg(p);
+    if (!interval) return usageError(self, interval.error().message);
+    run.interval = *interval;
+    auto a = readSignalInputArgs(p);
+    if (!a) return usageError(self, a.error().message);
+    run.input = *a;
+    run.path = p.files[0];
+    auto records = selectedRecords(run.path, a->records);
+    if (!records) {
+        printError(records.error());
+        return 1;
+    }
+    run.records = *records;
+    return std::nullopt;
+}
+
 Result<std::vector<int>> selectedRecords(const std::string& path, const RecordSelection& selection) {
     auto count = acoustics::countSignalRecords(path);
     if (!count) return count.error();

@@ -61,8 +61,8 @@ constexpr ChannelDefaults kSoundSensorInput{
 constexpr ChannelDefaults kRawSignal{
     kRawSampleUnit, 1.0, 1.0, Offset::Zero, Matrix::Identity, 0, Scale::Fixed, 1.0, Factor::PerChannel};
 constexpr ChannelDefaults kOtherType{
-    "m/c^2",    1e-06,           0.1, Offset::Channel1, Matrix::FirstOnly, 1, Scale::StepsOfRange,
-    0.00077358, Factor::Channel1};
+    "m/c^2", kReferenceAcceleration, 0.1,        Offset::Channel1, Matrix::FirstOnly,
+    1,       Scale::StepsOfRange,    0.00077358, Factor::Channel1};
 
 // The defaults of a type; none for the two-channel meter (type 24), which keeps what the previous
 // instrument set.

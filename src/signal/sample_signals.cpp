@@ -14,6 +14,7 @@
 #include "data/reference_values.h"
 #include "signal/signal_recorder.h"
 #include "signal/signal_synth.h"
+#include "signal/vibration_synth.h"
 
 namespace k470 {
 
@@ -22,6 +23,10 @@ namespace {
 constexpr uint32_t kSampleVin = 0x00A1B2C3;
 constexpr DeviceType kRawSignalType = 26;
 constexpr DeviceType kVibrationType = 1;  // three-channel whole-body vibration meter
+constexpr DeviceType kHandArmType = 2;    // three-channel hand-arm vibration meter
+// The rates of the vibration cases: whole-body up to 80 Hz, hand-arm up to 1250 Hz, with room above.
+constexpr double kWholeBodyRate = 2000.0;
+constexpr double kHandArmRate = 12000.0;
 
 struct NamedMarker {
     double seconds;
@@ -154,6 +159,24 @@ SamplePlan acousticPlan(double rate, std::vector<SampleRecordPlan> records) {
     return {rate, 1, "Pa", kReferenceSoundPressure, kRawSignalType, std::move(records)};
 }
 
+// A vibration case on three axes: a steady record and one with the case's shock at 10 s.
+SamplePlan vibrationCasePlan(VibrationCase c) {
+    const bool whole = c == VibrationCase::WholeBody;
+    const double rate = whole ? kWholeBodyRate : kHandArmRate;
+    const double seconds = whole ? 20.0 : 8.0;
+    auto steady = std::make_shared<VibrationCaseSynth>(c, rate);
+    auto shock = std::make_shared<VibrationCaseSynth>(c, rate, whole ? 10.0 : -1.0);
+    return {rate,
+            7,
+            "m/c^2",
+            kReferenceAcceleration,
+            whole ? kVibrationType : kHandArmType,
+            {{seconds, {{1.0, "Steady"}}, [steady](std::span<double> f) { steady->next(f); }},
+             {seconds, {{10.0 * seconds / 20.0, whole ? "Shock" : "Steady"}}, [shock](std::span<double> f) {
+                  shock->next(f);
+              }}}};
+}
+
 SamplePlan planFor(SampleSignalKind kind) {
     using K = SampleSignalKind;
     switch (kind) {
@@ -196,6 +219,10 @@ SamplePlan planFor(SampleSignalKind kind) {
                     {{6.0, {{2.0, "Motor start"}}, [idle](std::span<double> f) { idle->next(f); }},
                      {6.0, {{3.0, "Load applied"}}, [loaded](std::span<double> f) { loaded->next(f); }}}};
         }
+        case K::WholeBody:
+        case K::HandArm:
+            return vibrationCasePlan(kind == K::WholeBody ? VibrationCase::WholeBody
+                                                          : VibrationCase::HandArm);
     }
     return {};
 }
@@ -252,11 +279,13 @@ std::optional<SampleSignalKind> sampleSignalKindNamed(std::string_view name) {
     if (name == "events") return K::Events;
     if (name == "room") return K::Room;
     if (name == "vibration") return K::Vibration;
+    if (name == "whole-body") return K::WholeBody;
+    if (name == "hand-arm") return K::HandArm;
     return std::nullopt;
 }
 
 std::string_view sampleSignalKindNames() {
-    return "calibrator, pink, events, room, vibration";
+    return "calibrator, pink, events, room, vibration, whole-body, hand-arm";
 }
 
 Status WriteSampleSignalFile(SampleSignalKind kind, const std::string& path) {

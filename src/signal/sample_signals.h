@@ -11,9 +11,10 @@
 
 namespace k470 {
 
-enum class SampleSignalKind { Calibrator, Pink, Events, Room, Vibration };
+enum class SampleSignalKind { Calibrator, Pink, Events, Room, Vibration, WholeBody, HandArm };
 
-// "calibrator", "pink", "events", "room" or "vibration".
+// "calibrator", "pink", "events", "room", "vibration", "whole-body" or "hand-arm" (the cases of
+// signal/vibration_synth.h on three axes in m/c^2, of device types 1 and 2).
 std::optional<SampleSignalKind> sampleSignalKindNamed(std::string_view name);
 std::string_view sampleSignalKindNames();
 

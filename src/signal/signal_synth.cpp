@@ -2,6 +2,8 @@
 #include "signal/signal_synth.h"
 #include "data/reference_values.h"
 
+#include "signal/vibration_synth.h"
+
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -59,7 +61,10 @@ std::string_view signalItemsHelp() {
     return "tone:F:DB (a sine of F Hz at DB dB), pink:DB (pink noise at DB dB), calibrator (1 kHz at 94 dB), "
            "decay:T60 (interrupted noise decaying with reverberation time T60 s, every 3*T60 s), impulse:T60 "
            "(a room impulse response, every 3*T60 s), events (pink noise at 55 dB with a 75 dB event of 5 s "
-           "every 30 s)";
+           "every 30 s), whole-body (z axis: 0.5 m/s^2 at 5 Hz and a 10 m/s^2 half-sine shock of 50 ms at "
+           "10 s, every 20 s), hand-arm (z axis: a tool at 125 Hz, 3 m/s^2, with 1.5 and 0.75 m/s^2 at 250 "
+           "and "
+           "375 Hz)";
 }
 
 Result<std::vector<SynthItem>> parseSignalList(std::string_view list) {
@@ -79,6 +84,9 @@ Result<std::vector<SynthItem>> parseSignalList(std::string_view list) {
         } else if ((f[0] == "decay" || f[0] == "impulse") && f.size() == 2) {
             item.kind = f[0] == "decay" ? K::Decay : K::Impulse;
             ok = parseDouble(f[1], item.t60) && item.t60 >= 0.05 && item.t60 <= 60.0;
+        } else if ((f[0] == "whole-body" || f[0] == "hand-arm") && f.size() == 1) {
+            item.kind = f[0] == "whole-body" ? K::WholeBody : K::HandArm;
+            ok = true;
         } else if ((f[0] == "calibrator" || f[0] == "events") && f.size() == 1) {
             item.kind = f[0] == "calibrator" ? K::Calibrator : K::Events;
             ok = true;
@@ -226,6 +234,29 @@ class EventsSource : public SignalSynth::Source {
     uint64_t n_ = 0;
 };
 
+// The z axis of a vibration case, its shock (if any) every kVibrationCaseRepeat seconds from 10 s on.
+class VibrationCaseSource : public SignalSynth::Source {
+  public:
+    VibrationCaseSource(VibrationCase c, double rate) : case_(c), rate_(rate), synth_(c, rate, kShockAt) {}
+    double next() override {
+        std::array<double, 3> frame{};
+        synth_.next(frame);
+        if (++n_ >= static_cast<uint64_t>(kVibrationCaseRepeat * rate_)) {
+            n_ = 0;
+            synth_ = VibrationCaseSynth(case_, rate_, kShockAt);
+        }
+        return frame[2];
+    }
+
+  private:
+    static constexpr double kShockAt = 10.0;
+    static constexpr double kVibrationCaseRepeat = 20.0;
+    VibrationCase case_;
+    double rate_;
+    VibrationCaseSynth synth_;
+    uint64_t n_ = 0;
+};
+
 }  // namespace
 
 SignalSynth::SignalSynth(const std::vector<SynthItem>& items, double rate, uint64_t seed) {
@@ -251,6 +282,11 @@ SignalSynth::SignalSynth(const std::vector<SynthItem>& items, double rate, uint6
                 break;
             case K::Events:
                 sources_.push_back(std::make_unique<EventsSource>(rate, s));
+                break;
+            case K::WholeBody:
+            case K::HandArm:
+                sources_.push_back(std::make_unique<VibrationCaseSource>(
+                    item.kind == K::WholeBody ? VibrationCase::WholeBody : VibrationCase::HandArm, rate));
                 break;
         }
     }

@@ -26,7 +26,7 @@ constexpr double kSimulatorCountsPerPascal = 100'000.0;
 double pressureOfLevel(double db);
 
 struct SynthItem {
-    enum class Kind { Tone, Pink, Calibrator, Decay, Impulse, Events };
+    enum class Kind { Tone, Pink, Calibrator, Decay, Impulse, Events, WholeBody, HandArm };
     Kind kind = Kind::Tone;
     double frequency = 0.0;  // Hz (tone)
     double level = 0.0;      // dB re 20 uPa (tone, pink)
@@ -35,7 +35,8 @@ struct SynthItem {
 
 // The items a signal description may hold, as its usage text lists them.
 std::string_view signalItemsHelp();
-// A comma-separated description: tone:F:DB, pink:DB, calibrator, decay:T60, impulse:T60, events. An unknown
+// A comma-separated description: tone:F:DB, pink:DB, calibrator, decay:T60, impulse:T60, events,
+// whole-body, hand-arm (the z axis of the vibration cases of signal/vibration_synth.h). An unknown
 // or malformed item fails with a message naming it and listing the valid ones.
 Result<std::vector<SynthItem>> parseSignalList(std::string_view list);
 

@@ -3,8 +3,8 @@
 #include <unistd.h>
 #include <charconv>
 #include <csignal>
-#include <optional>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +38,10 @@ constexpr const char* kUsage =
     "                        impulse:T60  a room impulse response with reverberation time T60 s, every\n"
     "                                     3*T60 s\n"
     "                        events       pink noise at 55 dB with a 75 dB event of 5 s every 30 s\n"
+    "                        whole-body   the z axis of the whole-body vibration sample: 0.5 m/s^2 at\n"
+    "                                     5 Hz, a 10 m/s^2 half-sine shock of 50 ms every 20 s from 10 s\n"
+    "                        hand-arm     the z axis of the hand-arm sample: 3, 1.5, 0.75 m/s^2 at 125,\n"
+    "                                     250, 375 Hz\n"
     "                      The instrument gives 100,000 counts per pascal (24 bits reach 132 dB peak);\n"
     "                      the preset 'simulator' reads its samples in pascals.\n"
     "  --vin HEX           serial number (default 00A1B2C3)\n"
@@ -64,7 +68,6 @@ int usage(const std::string& message) {
     std::fprintf(stderr, "k470-sim: %s\n%s", message.c_str(), kUsage);
     return 2;
 }
-
 
 // The command line into the options and the running time; an exit code when the program ends here (help,
 // version, a usage error).

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,25 @@ TEST(SignalSynthTest, EventsRaiseTheBackgroundForFiveSecondsEveryHalfMinute) {
     EXPECT_NEAR(level(10.0, 15.0), 75.0, 0.3);
     EXPECT_NEAR(level(15.1, 39.9), 55.0, 0.3);
     EXPECT_NEAR(level(40.0, 45.0), 75.0, 0.3);
+}
+
+TEST(SignalSynthTest, VibrationCasesGiveTheirZAxisWithTheShockEveryTwentySeconds) {
+    auto items = parseSignalList("whole-body");
+    ASSERT_TRUE(items.ok());
+    const double fs = 2000.0;
+    SignalSynth synth(*items, fs);
+    std::vector<double> x(static_cast<size_t>(30.0 * fs));
+    synth.fill(x);
+    // 0.5 m/s^2 rms at 5 Hz over the first 9 s (whole periods), before the shock.
+    double energy = 0.0;
+    for (size_t i = 0; i < static_cast<size_t>(9.0 * fs); ++i) energy += x[i] * x[i];
+    EXPECT_NEAR(std::sqrt(energy / (9.0 * fs)), 0.5, 1e-3);
+    // The half-sine of 10 m/s^2 lasting 50 ms: at its middle, 10.025 s, the tone adds 0.5 sqrt(2) sin.
+    const double t = 10.025;
+    const double tone = 0.5 * std::sqrt(2.0) * std::sin(2.0 * std::numbers::pi * 5.0 * t);
+    EXPECT_NEAR(x[static_cast<size_t>(t * fs)], 10.0 + tone, 1e-6);
+    EXPECT_TRUE(parseSignalList("hand-arm").ok());
+    EXPECT_FALSE(parseSignalList("hand-arm:3").ok());
 }
 
 }  // namespace

@@ -66,6 +66,11 @@ const char* const kMessages[] = {
                       "Channel unit '%s' is not Pa: only Z-weighted levels are given, A and C are left at 0"),
     QT_TRANSLATE_NOOP("Lexicon", "Bands from %s Hz on lie above half the sampling rate and are left empty"),
     QT_TRANSLATE_NOOP("Lexicon", "Scale '%s' is not a number between %s and %s"),
+    QT_TRANSLATE_NOOP("Lexicon",
+                      "Sampling rate %s Hz is not supported for %s: it must lie between %s and %s Hz"),
+    QT_TRANSLATE_NOOP(
+        "Lexicon",
+        "Channel %s is in '%s', not an acceleration (m/s^2): give --scale to take its values as m/s^2"),
     QT_TRANSLATE_NOOP("Lexicon", "Cancelled"),
     QT_TRANSLATE_NOOP("Lexicon", "The FFT size must be a power of two from 256 to 65536, not %s"),
     QT_TRANSLATE_NOOP("Lexicon", "The overlap must be from 0 to 90 %, not %s"),
