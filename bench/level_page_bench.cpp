@@ -11,8 +11,8 @@
 #include <QTableWidget>
 #include <ctime>
 
-#include "app/pages/record/level_page.h"
 #include "app/pages/record/table_page.h"
+#include "app/pages/source_page.h"
 #include "data/sample_records.h"
 
 namespace {

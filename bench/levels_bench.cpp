@@ -32,7 +32,7 @@ void BM_Levels48k(benchmark::State& state) {
     const uint64_t total = seconds * static_cast<uint64_t>(kRate);
     size_t intervals = 0;
     for (auto _ : state) {
-        auto a = LevelAnalyser::Create(kRate, 2e-5, 1.0, true);
+        auto a = LevelAnalyser::Create(kRate, 2e-5, 1.0, LevelWeightings::AcousticACZ);
         std::vector<double> block(kBlock);
         uint64_t rng = 1, n = 0;
         for (uint64_t done = 0; done < total; done += kBlock) {

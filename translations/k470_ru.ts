@@ -1155,30 +1155,86 @@ Continue?</source>
     </message>
 </context>
 <context>
-    <name>k470::app::LevelPage</name>
+    <name>k470::app::LevelsPage</name>
     <message>
-        <source>Spectra</source>
-        <translation>Спектры</translation>
+        <source>1/3 octave LZeq</source>
+        <translation>LZeq в 1/3-октавных полосах</translation>
     </message>
     <message>
-        <source>Multirecords</source>
-        <translation>Мультизаписи</translation>
+        <source>Freq band [Hz] </source>
+        <translation>Полоса частот [Гц] </translation>
     </message>
     <message>
-        <source>Signal</source>
-        <translation>Сигнал</translation>
+        <source>Level [dB]</source>
+        <translation>Уровень [дБ]</translation>
     </message>
     <message>
-        <source>Levels</source>
-        <translation>Уровни</translation>
+        <source>Reset</source>
+        <translation>Сброс</translation>
     </message>
     <message>
-        <source>FFT</source>
-        <translation>БПФ</translation>
+        <source>Make level records...</source>
+        <translation>Создать записи уровней...</translation>
     </message>
     <message>
-        <source>RT-60</source>
-        <translation>RT-60</translation>
+        <source>Calibrate...</source>
+        <translation>Калибровка...</translation>
+    </message>
+    <message>
+        <source> dB</source>
+        <translation> дБ</translation>
+    </message>
+    <message>
+        <source>Make level records</source>
+        <translation>Создать записи уровней</translation>
+    </message>
+    <message>
+        <source>Binary files (*.bin)</source>
+        <translation>Двоичные файлы (*.bin)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Making level records...</source>
+        <translation>Создание записей уровней...</translation>
+    </message>
+    <message>
+        <source>Not calibrated</source>
+        <translation>Калибровка не выполнена</translation>
+    </message>
+    <message>
+        <source>Calibrated %1 at %2 dB</source>
+        <translation>Калибровка %1 при %2 дБ</translation>
+    </message>
+    <message>
+        <source>, change %1 dB</source>
+        <translation>, изменение %1 дБ</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Копировать</translation>
+    </message>
+    <message>
+        <source>Copy the levels since the start as CSV (as k470-cli levels --csv --interval 0)</source>
+        <translation>Копировать уровни с начала как CSV (как k470-cli levels --csv --interval 0)</translation>
+    </message>
+    <message>
+        <source>Levels in %1</source>
+        <translation>Уровни в %1</translation>
+    </message>
+    <message>
+        <source>; channel unit &apos;%1&apos; is not Pa: only Z-weighted levels</source>
+        <translation>; единица канала &apos;%1&apos; не Па: только уровни с коррекцией Z</translation>
+    </message>
+    <message>
+        <source>Calibrate</source>
+        <translation>Калибровка</translation>
+    </message>
+    <message>
+        <source>The sensitivity changes by %1 dB. A change this large is more often a wrong calibrator level, tone or channel than a drifted microphone. Apply it?</source>
+        <translation>Чувствительность меняется на %1 дБ. Столь большое изменение чаще означает неверный уровень калибратора, тон или канал, чем уход микрофона. Применить?</translation>
     </message>
 </context>
 <context>
@@ -2006,89 +2062,6 @@ Continue?</source>
     </message>
 </context>
 <context>
-    <name>k470::app::SignalLevelsPage</name>
-    <message>
-        <source>1/3 octave LZeq</source>
-        <translation>LZeq в 1/3-октавных полосах</translation>
-    </message>
-    <message>
-        <source>Freq band [Hz] </source>
-        <translation>Полоса частот [Гц] </translation>
-    </message>
-    <message>
-        <source>Level [dB]</source>
-        <translation>Уровень [дБ]</translation>
-    </message>
-    <message>
-        <source>Reset</source>
-        <translation>Сброс</translation>
-    </message>
-    <message>
-        <source>Make level records...</source>
-        <translation>Создать записи уровней...</translation>
-    </message>
-    <message>
-        <source>Calibrate...</source>
-        <translation>Калибровка...</translation>
-    </message>
-    <message>
-        <source> dB</source>
-        <translation> дБ</translation>
-    </message>
-    <message>
-        <source>Make level records</source>
-        <translation>Создать записи уровней</translation>
-    </message>
-    <message>
-        <source>Binary files (*.bin)</source>
-        <translation>Двоичные файлы (*.bin)</translation>
-    </message>
-    <message>
-        <source>All Files (*)</source>
-        <translation>Все файлы (*)</translation>
-    </message>
-    <message>
-        <source>Making level records...</source>
-        <translation>Создание записей уровней...</translation>
-    </message>
-    <message>
-        <source>Not calibrated</source>
-        <translation>Калибровка не выполнена</translation>
-    </message>
-    <message>
-        <source>Calibrated %1 at %2 dB</source>
-        <translation>Калибровка %1 при %2 дБ</translation>
-    </message>
-    <message>
-        <source>, change %1 dB</source>
-        <translation>, изменение %1 дБ</translation>
-    </message>
-    <message>
-        <source>Copy</source>
-        <translation>Копировать</translation>
-    </message>
-    <message>
-        <source>Copy the levels since the start as CSV (as k470-cli levels --csv --interval 0)</source>
-        <translation>Копировать уровни с начала как CSV (как k470-cli levels --csv --interval 0)</translation>
-    </message>
-    <message>
-        <source>Levels in %1</source>
-        <translation>Уровни в %1</translation>
-    </message>
-    <message>
-        <source>; channel unit &apos;%1&apos; is not Pa: only Z-weighted levels</source>
-        <translation>; единица канала &apos;%1&apos; не Па: только уровни с коррекцией Z</translation>
-    </message>
-    <message>
-        <source>Calibrate</source>
-        <translation>Калибровка</translation>
-    </message>
-    <message>
-        <source>The sensitivity changes by %1 dB. A change this large is more often a wrong calibrator level, tone or channel than a drifted microphone. Apply it?</source>
-        <translation>Чувствительность меняется на %1 дБ. Столь большое изменение чаще означает неверный уровень калибратора, тон или канал, чем уход микрофона. Применить?</translation>
-    </message>
-</context>
-<context>
     <name>k470::app::SignalPage</name>
     <message>
         <source>T[sec]</source>
@@ -2286,6 +2259,33 @@ Overwrite?</source>
     <message>
         <source>Can&apos;t write file &apos;%1&apos;</source>
         <translation>Невозможно записать файл &apos;%1&apos;</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::SourcePage</name>
+    <message>
+        <source>Spectra</source>
+        <translation>Спектры</translation>
+    </message>
+    <message>
+        <source>Multirecords</source>
+        <translation>Мультизаписи</translation>
+    </message>
+    <message>
+        <source>Signal</source>
+        <translation>Сигнал</translation>
+    </message>
+    <message>
+        <source>Levels</source>
+        <translation>Уровни</translation>
+    </message>
+    <message>
+        <source>FFT</source>
+        <translation>БПФ</translation>
+    </message>
+    <message>
+        <source>RT-60</source>
+        <translation>RT-60</translation>
     </message>
 </context>
 <context>

@@ -49,7 +49,8 @@ void putWeightedRow(std::vector<double>& words, int at, const LevelRow& r) {
 }  // namespace
 
 Result<LevelAnalyser> LevelAnalyser::Create(double sampleRate, double referenceValue, double intervalSeconds,
-                                            bool withAC, const BandRequest& bands) {
+                                            LevelWeightings weightings, const BandRequest& bands) {
+    const bool withAC = weightings == LevelWeightings::AcousticACZ;
     auto bank = OctaveFilterBank::Create(sampleRate, bands);
     if (!bank) return bank.error();
     LevelAnalyser a(std::move(*bank));
@@ -93,7 +94,8 @@ Status LevelAnalyser::finish(const IntervalFn& onInterval) {
 }
 
 Result<LevelAnalyser> LevelAnalyser::Create(const MeasurementContext& context, double intervalSeconds) {
-    return Create(context.sampleRate, context.referenceValue, intervalSeconds, context.acoustic());
+    return Create(context.sampleRate, context.referenceValue, intervalSeconds,
+                  context.acoustic() ? LevelWeightings::AcousticACZ : LevelWeightings::ZOnly);
 }
 
 IntervalLevels LevelAnalyser::current() const {

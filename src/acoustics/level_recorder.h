@@ -52,11 +52,15 @@ struct IntervalLevels {
 
 using IntervalFn = std::function<Status(const IntervalLevels&)>;
 
+// The frequency weightings an analyser applies: A, C and Z for sound pressure, Z alone for any other
+// quantity (the A and C curves belong to hearing).
+enum class LevelWeightings { AcousticACZ, ZOnly };
+
 class LevelAnalyser {
   public:
-    // intervalSeconds 0: one interval for the whole signal. withAC false: Z only.
+    // intervalSeconds 0: one interval for the whole signal.
     static Result<LevelAnalyser> Create(double sampleRate, double referenceValue, double intervalSeconds,
-                                        bool withAC, const BandRequest& bands = {});
+                                        LevelWeightings weightings, const BandRequest& bands = {});
     // The analyser every path builds for a signal: its rate and reference, A and C for sound.
     static Result<LevelAnalyser> Create(const MeasurementContext& context, double intervalSeconds);
 
@@ -84,7 +88,7 @@ class LevelAnalyser {
     std::vector<LevelMeter> weightedMeters_;  // C, A, Z or Z only
     std::vector<LevelMeter> bandMeters_;      // per bank band
     double reference_ = 1.0;
-    bool withAC_ = true;
+    bool withAC_ = true;  // A and C besides Z
     IntervalSplitter intervals_;
 };
 

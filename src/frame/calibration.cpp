@@ -8,8 +8,8 @@
 #include "base/number_format.h"
 #include "base/text_encoding.h"
 #include "data/reference_values.h"
+#include "frame/application_state.h"
 #include "frame/calibration_log.h"
-#include "frame/frame_controller.h"
 #include "signal/processor_preset.h"
 #include "signal/signal_synth.h"
 
@@ -26,7 +26,7 @@ std::string channelName(const SignalChannel& channel, int k) {
     return name;
 }
 
-Status keepInActivePreset(FrameController& frame, int k, double sensitivity) {
+Status keepInActivePreset(ApplicationState& frame, int k, double sensitivity) {
     const SignalState& state = frame.signalState();
     for (ProcessorPreset& p : frame.presets())
         if (p.name == utf8ToUtf16(state.presetName)) p.sensitivity[static_cast<size_t>(k)] = sensitivity;
@@ -38,7 +38,7 @@ Status keepInActivePreset(FrameController& frame, int k, double sensitivity) {
 
 }  // namespace
 
-acoustics::CalibrationCheck CheckChannelCalibration(const FrameController& frame, int channel,
+acoustics::CalibrationCheck CheckChannelCalibration(const ApplicationState& frame, int channel,
                                                     const acoustics::CalibratorMeasurement& measurement,
                                                     double calibratorLevelDb) {
     const SignalChannel& c = frame.signalState().channels[static_cast<size_t>(channel)];
@@ -46,7 +46,7 @@ acoustics::CalibrationCheck CheckChannelCalibration(const FrameController& frame
                                        channelName(c, channel));
 }
 
-Status ApplyCalibration(FrameController& frame, int channel, const acoustics::CalibrationCheck& check,
+Status ApplyCalibration(ApplicationState& frame, int channel, const acoustics::CalibrationCheck& check,
                         double calibratorLevelDb, CalendarTime when) {
     const auto k = static_cast<size_t>(channel);
     SignalState& state = frame.signalState();

@@ -9,11 +9,11 @@
 
 namespace k470::app {
 
-class FrameController;
+class ApplicationState;
 
 // The check of channel 0..2's calibration: the measured tone at the channel's present sensitivity against
 // the calibrator's level (a sound pressure level, whatever the channel read in before).
-acoustics::CalibrationCheck CheckChannelCalibration(const FrameController& frame, int channel,
+acoustics::CalibrationCheck CheckChannelCalibration(const ApplicationState& frame, int channel,
                                                     const acoustics::CalibratorMeasurement& measurement,
                                                     double calibratorLevelDb);
 
@@ -21,7 +21,7 @@ acoustics::CalibrationCheck CheckChannelCalibration(const FrameController& frame
 // signal lock), and is kept by the active preset (in the presets file) or, without one, as the channel's
 // stream sensitivity in the settings; the calibration log gets the entry with the drift since the previous
 // calibration. A presets file that cannot be written is reported; the rest is applied all the same.
-Status ApplyCalibration(FrameController& frame, int channel, const acoustics::CalibrationCheck& check,
+Status ApplyCalibration(ApplicationState& frame, int channel, const acoustics::CalibrationCheck& check,
                         double calibratorLevelDb, CalendarTime when);
 
 }  // namespace k470::app

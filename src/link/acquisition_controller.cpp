@@ -369,7 +369,7 @@ void AcquisitionController::StopAcquisition() {
         deps_.tele.Close();
     }
     const bool wasShowing = window_ == InstrumentWindow::Acquiring;
-    if (wasShowing) view_.ClosePages();
+    if (wasShowing) view_.AcquisitionEnded();
     if (recordingFile_) {
         // Every record went to the disk when it was written, so closing cannot lose one.
         [[maybe_unused]] Status closed = recordingFile_->Close();

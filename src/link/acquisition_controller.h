@@ -56,7 +56,7 @@ class AcquisitionView {
     virtual void SetStatusText(const std::string& /*text*/) {}
     // Build the pages of the device type / close them.
     virtual void OpenPages(DeviceType /*type*/) {}
-    virtual void ClosePages() {}
+    virtual void AcquisitionEnded() {}
     // New values: the pages redraw.
     virtual void NewData() {}
     // The 30 ms timer that calls OnAcquisitionTimer.

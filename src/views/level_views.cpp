@@ -247,7 +247,7 @@ bool HasCorrections(DeviceType type) {
     return hasSpectrumCorrections(type);
 }
 
-std::vector<TimeWeighting> TimeWeightingsFor(DeviceType type) {
+std::vector<TimeWeightingChoice> TimeWeightingChoicesFor(DeviceType type) {
     switch (resultGroup(shapeType(type))) {
         case ResultGroup::SoundLevel:
         case ResultGroup::Ultrasound:

@@ -102,11 +102,11 @@ const std::array<double, 30>& CorrectionTable(Correction c);
 bool HasCorrections(DeviceType type);
 
 // The spectrum page's time weightings, as its radio buttons name them, each with its level parameter.
-struct TimeWeighting {
+struct TimeWeightingChoice {
     std::string name;
     int parameter = 0;
 };
-std::vector<TimeWeighting> TimeWeightingsFor(DeviceType type);
+std::vector<TimeWeightingChoice> TimeWeightingChoicesFor(DeviceType type);
 
 // The bars of the spectrum page: the octave (or field-meter band) bars and the 1/3-octave bars of the
 // chosen parameter and channel, with labels. With a correction the sound-level bars get the band's

@@ -146,7 +146,7 @@ TEST(LevelMeter, ReadsTheSameWhateverThePieces) {
 
 // Runs a signal through the analyser as one interval and gives its levels.
 IntervalLevels levelsOf(const std::vector<double>& x, double fs) {
-    auto a = LevelAnalyser::Create(fs, 1.0, 0.0, true);
+    auto a = LevelAnalyser::Create(fs, 1.0, 0.0, LevelWeightings::AcousticACZ);
     EXPECT_TRUE(a.ok());
     IntervalLevels out;
     EXPECT_TRUE(a->process(x, [&](const IntervalLevels& l) {
@@ -181,7 +181,7 @@ TEST(TimeWeighting, ToneBurstsReadAsTheTableSaysWhereverTheyStart) {
     BandRequest noBands;
     noBands.thirds = noBands.octaves = false;
     auto levels = [&](const std::vector<double>& x) {
-        auto a = LevelAnalyser::Create(fs, 1.0, 0.0, true, noBands);
+        auto a = LevelAnalyser::Create(fs, 1.0, 0.0, LevelWeightings::AcousticACZ, noBands);
         IntervalLevels out;
         auto take = [&](const IntervalLevels& l) {
             out = l;
@@ -276,7 +276,7 @@ TEST(TimeWeighting, ShortBurstsReadTheReferenceResponseWhereverTheyStart) {
 // The F reading decays at 34.7 dB/s and S at 4.3 dB/s after a tone stops (IEC 61672-1 decay rates).
 TEST(TimeWeighting, DecaysAtTheStandardRates) {
     const double fs = 48000.0;
-    auto a = LevelAnalyser::Create(fs, 1.0, 0.5, true);
+    auto a = LevelAnalyser::Create(fs, 1.0, 0.5, LevelWeightings::AcousticACZ);
     const auto x = testing::framed(tone(1000.0, fs, 3.0), fs, 0.0, 1.0);
     std::vector<IntervalLevels> rows;
     ASSERT_TRUE(a->process(x, [&](const IntervalLevels& l) {
@@ -315,7 +315,7 @@ TEST(PeakLevel, SingleCyclesAndHalfCyclesReadAsTheTableSays) {
 
 TEST(LevelAnalyser, SplitsIntervalsAndKeepsAShorterLastOne) {
     const double fs = 8000.0;
-    auto a = LevelAnalyser::Create(fs, 2e-5, 1.0, true);
+    auto a = LevelAnalyser::Create(fs, 2e-5, 1.0, LevelWeightings::AcousticACZ);
     ASSERT_TRUE(a.ok());
     const auto x = tone(1000.0, fs, 2.5, std::sqrt(2.0));  // 1 Pa rms: 93.98 dB re 20 uPa
     std::vector<IntervalLevels> rows;
@@ -349,7 +349,7 @@ TEST(LevelAnalyser, SplitsIntervalsAndKeepsAShorterLastOne) {
 }
 
 TEST(LevelAnalyser, GivesOnlyZForNonAcousticChannels) {
-    auto a = LevelAnalyser::Create(48000.0, 1e-6, 0.0, false);
+    auto a = LevelAnalyser::Create(48000.0, 1e-6, 0.0, LevelWeightings::ZOnly);
     IntervalLevels out;
     ASSERT_TRUE(a->process(tone(100.0, 48000.0, 0.5), [&](const IntervalLevels& l) {
                      out = l;

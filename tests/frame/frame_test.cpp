@@ -8,7 +8,7 @@
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "data/sample_records.h"
-#include "frame/frame_controller.h"
+#include "frame/application_state.h"
 #include "frame/frame_settings.h"
 #include "frame/recent_file_list.h"
 #include "frame/record_file_source.h"
@@ -232,10 +232,10 @@ TEST(RecordFileSource, FailuresNameTheFile) {
     EXPECT_FALSE(RecordFileSource::Open(dir.file("short.bin"), title).ok());
 }
 
-TEST(FrameController, ShutdownWritesThePlaceAndTheSignalSettings) {
+TEST(ApplicationState, ShutdownWritesThePlaceAndTheSignalSettings) {
     TempDir dir;
     SettingsStore store(dir.file("k470.ini"));
-    FrameController frame(store, dir.path());
+    ApplicationState frame(store, dir.path());
     frame.Initialise();
     frame.Shutdown(StoredRect({10, 20, 800, 500}));
     EXPECT_EQ(store.ReadInt("K470Dlg", "Right", 0), 811);
@@ -259,14 +259,14 @@ void writeSignalDefinitions(const TempDir& dir) {
     ASSERT_TRUE(savePresets(dir.file("cust_proc.dat"), {quiet}));
 }
 
-TEST(FrameController, StartAppliesTheActivePresetAndShutdownWritesThePresetsBack) {
+TEST(ApplicationState, StartAppliesTheActivePresetAndShutdownWritesThePresetsBack) {
     TempDir dir;
     writeSignalDefinitions(dir);
     const auto presetsBefore = test::readBytes(dir.file("cust_proc.dat"));
     SettingsStore store(dir.file("k470.ini"));
     store.WriteInt("Signal", "CustomK", 1);
     store.WriteString("Signal", "ProcName", "Quiet");
-    FrameController frame(store, dir.path());
+    ApplicationState frame(store, dir.path());
     ASSERT_NE(frame.autoSaveEvent(), nullptr);
     frame.Initialise();
     EXPECT_EQ(frame.filterLibrary().filters.size(), 2u);
@@ -279,14 +279,14 @@ TEST(FrameController, StartAppliesTheActivePresetAndShutdownWritesThePresetsBack
     EXPECT_EQ(test::readBytes(dir.file("cust_proc.dat")), presetsBefore);
 }
 
-TEST(FrameController, APresetThatIsGoneIsSwitchedOffAndNothingIsCreated) {
+TEST(ApplicationState, APresetThatIsGoneIsSwitchedOffAndNothingIsCreated) {
     TempDir dir;
     SettingsStore store(dir.file("k470.ini"));
     store.WriteInt("Signal", "CustomK", 1);
     store.WriteString("Signal", "ProcName", "Gone");
     store.WriteInt("Signal", "DecValue", 4);
     store.WriteInt("Signal", "CustomFltN_0", 7);
-    FrameController frame(store, dir.path());
+    ApplicationState frame(store, dir.path());
     frame.Initialise();
     frame.Shutdown(kDefaultWindowRect);
     EXPECT_EQ(store.ReadInt("Signal", "CustomK", -1), 0);

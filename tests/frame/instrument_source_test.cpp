@@ -6,7 +6,7 @@
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "data/sample_records.h"
-#include "frame/frame_controller.h"
+#include "frame/application_state.h"
 #include "frame/frame_settings.h"
 #include "frame/instrument_source.h"
 #include "link/tele_link.h"

@@ -62,7 +62,7 @@ struct RecordingView : AcquisitionView {
         ++pagesOpen;
         pagesType = t;
     }
-    void ClosePages() override { --pagesOpen; }
+    void AcquisitionEnded() override { --pagesOpen; }
     void NewData() override { ++newData; }
     void SetTimerRunning(bool r) override { timer = r; }
 };

@@ -18,13 +18,13 @@
 #include "app/sessions/data_file_session.h"
 #include "app/sessions/signal_file_session.h"
 #include "app/sessions/sound_file_session.h"
-#include "data/file_kind.h"
 #include "base/lexicon.h"
 #include "base/safe_write.h"
+#include "data/file_kind.h"
 #include "export/merge.h"
 #include "export/report.h"
 #include "export/text_export.h"
-#include "frame/frame_controller.h"
+#include "frame/application_state.h"
 #include "frame/record_file_source.h"
 #include "views/record_commands.h"
 #include "views/signal_commands.h"
@@ -60,7 +60,7 @@ Result<std::unique_ptr<Session>> OpenFileSession(const SessionEnv& env, const st
     return std::unique_ptr<Session>(std::move(*session));
 }
 
-GlobalCommands::GlobalCommands(FrameController& frame, UserDialogs& dialogs, QWidget* parent,
+GlobalCommands::GlobalCommands(ApplicationState& frame, UserDialogs& dialogs, QWidget* parent,
                                SessionHost& host)
     : frame_(frame), dialogs_(dialogs), parent_(parent), host_(host), links_(frame) {
     recent_.Load(frame.store());

@@ -22,7 +22,7 @@ class QWidget;
 
 namespace k470::app {
 
-class FrameController;
+class ApplicationState;
 struct UserDialogs;
 
 // The window's title while no source is open.
@@ -53,7 +53,7 @@ Result<std::unique_ptr<Session>> OpenFileSession(const SessionEnv& env, const st
 class GlobalCommands : public QObject {
     Q_OBJECT
   public:
-    GlobalCommands(FrameController& frame, UserDialogs& dialogs, QWidget* parent, SessionHost& host);
+    GlobalCommands(ApplicationState& frame, UserDialogs& dialogs, QWidget* parent, SessionHost& host);
     ~GlobalCommands() override;
 
     void run(Command command);
@@ -86,7 +86,7 @@ class GlobalCommands : public QObject {
     // An output chosen for inputs: refused (with the message) when it is one of them.
     bool refusedAsInput(const QString& output, const QStringList& inputs);
 
-    FrameController& frame_;
+    ApplicationState& frame_;
     UserDialogs& dialogs_;
     QWidget* parent_;
     SessionHost& host_;

@@ -11,7 +11,7 @@
 #include "app/qt_text.h"
 #include "app/sessions/instrument_session.h"
 #include "base/text_encoding.h"
-#include "frame/frame_controller.h"
+#include "frame/application_state.h"
 #include "link/acquisition_controller.h"
 #include "signal/processor_preset.h"
 

@@ -71,7 +71,7 @@ ParametersDialog::ParametersDialog(std::function<const MeasurementRecord*()> rec
     askP0 = [this]() -> std::optional<QString> {
         bool ok = false;
         const QString t = QInputDialog::getText(this, tr("Enter P0"), tr("P0:"), QLineEdit::Normal,
-                                                qs(formatGeneral(context_.p0, 6)), &ok);
+                                                qs(formatGeneral(context_.zeroDbReference, 6)), &ok);
         return ok ? std::optional<QString>(t) : std::nullopt;
     };
     connect(enter, &QPushButton::clicked, this, [this] {
@@ -88,7 +88,7 @@ ParametersDialog::ParametersDialog(std::function<const MeasurementRecord*()> rec
 }
 
 void ParametersDialog::Update() {
-    p0_->setText(qs(formatGeneral(context_.p0, 6)));
+    p0_->setText(qs(formatGeneral(context_.zeroDbReference, 6)));
     const MeasurementRecord* r = record_ ? record_() : nullptr;
     if (!r) return;
     const views::RecordParameterTexts t = views::ParameterTexts(*r);
@@ -110,7 +110,7 @@ void ParametersDialog::AttachInstrument(std::function<void(int range)> selectRan
 }
 
 void ParametersDialog::EnterP0(const QString& text) {
-    context_.p0 = views::ParseZeroDbReference(text.toStdString(), context_.p0);
+    context_.zeroDbReference = views::ParseZeroDbReference(text.toStdString(), context_.zeroDbReference);
     Update();
 }
 

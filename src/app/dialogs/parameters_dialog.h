@@ -7,7 +7,7 @@
 #include <array>
 #include <functional>
 
-#include "app/pages/record/level_page.h"
+#include "app/pages/source_page.h"
 #include "views/misc_views.h"
 
 class QCheckBox;

@@ -11,7 +11,7 @@
 #include "app/pages/signal/signal_filtration.h"
 #include "app/qt_text.h"
 #include "base/clock.h"
-#include "frame/frame_controller.h"
+#include "frame/application_state.h"
 #include "frame/frame_settings.h"
 #include "views/record_commands.h"
 
@@ -23,7 +23,7 @@ DataFileSession::DataFileSession(const SessionEnv& env, RecordFileSource source)
 }
 
 DataFileSession::~DataFileSession() {
-    for (LevelPage* p : pages_) delete p;
+    for (SourcePage* p : pages_) delete p;
 }
 
 void DataFileSession::buildPages() {
@@ -115,7 +115,7 @@ const MeasurementRecord* DataFileSession::shownRecord() const {
 
 void DataFileSession::refreshPages() {
     context_.record = shownRecord();
-    for (LevelPage* p : pages_) p->Refresh();
+    for (SourcePage* p : pages_) p->Refresh();
 }
 
 void DataFileSession::selectChannel(int index) {

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <optional>
 
-#include "app/pages/record/level_page.h"
+#include "app/pages/source_page.h"
 #include "app/sessions/session.h"
 #include "frame/record_file_source.h"
 
@@ -51,7 +51,7 @@ class DataFileSession : public QObject, public Session {
     SessionEnv env_;
     RecordFileSource source_;
     PageContext context_;
-    std::vector<LevelPage*> pages_;  // owned; hosted by the window's tabs
+    std::vector<SourcePage*> pages_;  // owned; hosted by the window's tabs
     std::optional<MeasurementRecord> averaged_;
     std::string averageFirst_, averageLast_;
 };

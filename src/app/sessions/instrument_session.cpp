@@ -12,7 +12,7 @@
 #include "app/qt_text.h"
 #include "base/lexicon.h"
 #include "data/dos_date_time.h"
-#include "frame/frame_controller.h"
+#include "frame/application_state.h"
 #include "frame/frame_settings.h"
 #include "frame/instrument_source.h"
 #include "link/instrument_protocol.h"
@@ -40,7 +40,7 @@ class NormalCursor {
 
 }  // namespace
 
-InstrumentLinks::InstrumentLinks(FrameController& frame)
+InstrumentLinks::InstrumentLinks(ApplicationState& frame)
     : provider_(std::make_shared<FtdiTtyProvider>()), autoSaveEvent_(frame.autoSaveEvent()) {
     // The raw-signal instrument's set-up, with the sensitivities of "Calibrate..." when no preset governs.
     auto renewSetup = [&frame](SignalState& state) {
@@ -201,7 +201,7 @@ bool InstrumentSession::run(Command command) {
 
 void InstrumentSession::selectChannel(int index) {
     context_.channel = std::max(index, 0);
-    for (LevelPage* p : pages_) p->Refresh();
+    for (SourcePage* p : pages_) p->Refresh();
 }
 
 bool InstrumentSession::close(int shownTab) {
@@ -276,7 +276,7 @@ void InstrumentSession::onMisc() {
     env_.dialogs.runDialog(dialog);
     // "Linear" is a setting kept for the next start; the pages show the levels again in any case.
     env_.frame.settings().linear = context_.linear;
-    for (LevelPage* p : pages_) p->Refresh();
+    for (SourcePage* p : pages_) p->Refresh();
 }
 
 void InstrumentSession::onCalibrationOffset(int channel) {
@@ -298,7 +298,7 @@ void InstrumentSession::takeLiveRecord() {
 
 void InstrumentSession::destroyPages() {
     analyses_.reset();
-    for (LevelPage* p : pages_) delete p;
+    for (SourcePage* p : pages_) delete p;
     pages_.clear();
 }
 
@@ -371,7 +371,7 @@ void InstrumentSession::OpenPages(DeviceType type) {
     changed(SessionObserver::Change::Pages);
 }
 
-void InstrumentSession::ClosePages() {
+void InstrumentSession::AcquisitionEnded() {
     // The acquisition ended by itself (no answer, a failed link): the owner closes the session. A recording
     // of the stream keeps what arrived; the user hears of it unless the session is being closed anyway.
     streamRecording_.StreamEnded(!ended_);

@@ -14,8 +14,8 @@
 
 #include "app/commands/stream_recording_commands.h"
 #include "app/dialogs/recording_dialog.h"
-#include "app/pages/record/level_page.h"
 #include "app/pages/signal/signal_analysis.h"
+#include "app/pages/source_page.h"
 #include "app/sessions/session.h"
 #include "link/acquisition_controller.h"
 #include "link/device_link.h"
@@ -32,7 +32,7 @@ namespace k470::app {
 // its processed samples.
 class InstrumentLinks {
   public:
-    explicit InstrumentLinks(FrameController& frame);
+    explicit InstrumentLinks(ApplicationState& frame);
 
     // Other links for the next "Data": the devices a USB instrument may be found on and the tele adapter's
     // port.
@@ -115,7 +115,7 @@ class InstrumentSession : public QObject, public Session, private AcquisitionVie
     void SetStartStopChecked(bool checked) override;
     void SetStatusText(const std::string& text) override;
     void OpenPages(DeviceType type) override;
-    void ClosePages() override;
+    void AcquisitionEnded() override;
     void NewData() override;
     void SetTimerRunning(bool running) override;
 
@@ -142,7 +142,7 @@ class InstrumentSession : public QObject, public Session, private AcquisitionVie
     QTimer timer_;
     bool timerWanted_ = false;
     PageContext context_;
-    std::vector<LevelPage*> pages_;                // owned; hosted by the window's tabs
+    std::vector<SourcePage*> pages_;               // owned; hosted by the window's tabs
     std::unique_ptr<SignalAnalyses> analyses_;     // the raw-signal instrument's analysis pages
     std::optional<MeasurementRecord> liveRecord_;  // the instrument's current values as a record
     AcquisitionCommands reported_;

@@ -4,10 +4,10 @@
 #include <chrono>
 #include <thread>
 
-#include "app/pages/record/level_page.h"
+#include "app/pages/source_page.h"
 #include "base/lexicon.h"
 #include "base/number_format.h"
-#include "frame/frame_controller.h"
+#include "frame/application_state.h"
 #include "frame/frame_settings.h"
 #include "views/level_views.h"
 
@@ -22,7 +22,7 @@ PageContext NewPageContext(const SessionEnv& env, DeviceType type) {
     PageContext context;
     context.type = type;
     context.linear = env.frame.settings().linear;
-    context.p0 = zeroDbReference(type);
+    context.zeroDbReference = zeroDbReference(type);
     context.store = &env.frame.store();
     context.notepad = &env.notepad;
     return context;
@@ -39,9 +39,9 @@ std::vector<std::string> NumberedChannels(int n) {
     return names;
 }
 
-std::vector<Session::Page> TabbedPages(const std::vector<LevelPage*>& pages) {
+std::vector<Session::Page> TabbedPages(const std::vector<SourcePage*>& pages) {
     std::vector<Session::Page> all;
-    for (LevelPage* p : pages) all.push_back({p, PageTabText(p->kind())});
+    for (SourcePage* p : pages) all.push_back({p, PageTabText(p->kind())});
     return all;
 }
 

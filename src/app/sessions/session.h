@@ -30,8 +30,8 @@ class SettingsStore;
 
 namespace k470::app {
 
-class FrameController;
-class LevelPage;
+class ApplicationState;
+class SourcePage;
 struct PageContext;
 struct UserDialogs;
 
@@ -69,7 +69,7 @@ SessionTime SteadyTime();
 // What every session works with: the window's settings and signal state, the user's dialogs, the
 // window as the parent of dialogs and pages, the owner to report to, and the time.
 struct SessionEnv {
-    FrameController& frame;
+    ApplicationState& frame;
     UserDialogs& dialogs;
     QWidget* window;
     SessionObserver& observer;
@@ -87,7 +87,7 @@ class Session {
 
     // The pages that show the source, in tab order, with their tab texts; the session owns them.
     struct Page {
-        LevelPage* widget;
+        SourcePage* widget;
         QString tabText;
     };
     virtual std::vector<Page> pages() const = 0;
@@ -121,7 +121,7 @@ class Session {
 // "channel 1" .. "channel n".
 std::vector<std::string> NumberedChannels(int n);
 // The pages with the tab text of their kind.
-std::vector<Session::Page> TabbedPages(const std::vector<LevelPage*>& pages);
+std::vector<Session::Page> TabbedPages(const std::vector<SourcePage*>& pages);
 // The tab shown when the last source of this kind closed, when a source with count pages has it; else the
 // first.
 int StoredTab(const SettingsStore& store, int count);

@@ -11,15 +11,15 @@
 #include "app/qt_text.h"
 #include "base/lexicon.h"
 #include "base/number_format.h"
-#include "frame/frame_controller.h"
+#include "frame/application_state.h"
 #include "views/signal_commands.h"
 
 namespace k470::app {
 
 // Feeds the chain and keeps, after every frame, the newest processed value of each channel for the page.
-class SignalFileSession::Sink : public ChainReplaySink {
+class SignalFileSession::ReplayFeed : public ChainReplaySink {
   public:
-    Sink(SignalFileSession& owner, FrameController& frame)
+    ReplayFeed(SignalFileSession& owner, ApplicationState& frame)
         : ChainReplaySink(frame.signalState(), frame.filterLibrary(), frame.chain(), frame.signalLock(),
                           ChannelSetupSource{}),
           owner_(owner),
@@ -52,11 +52,11 @@ class SignalFileSession::Sink : public ChainReplaySink {
 
   private:
     SignalFileSession& owner_;
-    FrameController& frame_;
+    ApplicationState& frame_;
 };
 
 SignalFileSession::SignalFileSession(const SessionEnv& env)
-    : env_(env), controller_(env.time.clock), sink_(std::make_unique<Sink>(*this, env.frame)) {
+    : env_(env), controller_(env.time.clock), replayFeed_(std::make_unique<ReplayFeed>(*this, env.frame)) {
     timer_.setInterval(kTickPeriod);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
@@ -92,14 +92,14 @@ Result<std::unique_ptr<SignalFileSession>> SignalFileSession::OpenConverted(cons
 
 Status SignalFileSession::start(const std::string& path, const std::string& shown) {
     shown_ = shown;
-    if (Status s = controller_.Open(path, *sink_); !s) return s;
-    sink_->setFile(&controller_.file()->header());
+    if (Status s = controller_.Open(path, *replayFeed_); !s) return s;
+    replayFeed_->setFile(&controller_.file()->header());
     {
         // The chain takes the file's channels before the first frames arrive.
         std::lock_guard<std::mutex> guard(env_.frame.signalLock());
         env_.frame.chain().resetHistories();
     }
-    sink_->BeginTick();
+    replayFeed_->BeginTick();
     context_ = NewPageContext(env_, 0);
     const std::vector<int> numbers = channelNumbers();
     context_.channel = numbers.empty() ? 0 : numbers.front();
@@ -185,7 +185,7 @@ bool SignalFileSession::run(Command command) {
             onRecordPosition();
             return true;
         case Command::Play:
-            controller_.Play(*sink_);
+            controller_.Play(*replayFeed_);
             changed(SessionObserver::Change::State);
             return true;
         case Command::Pause:
@@ -214,20 +214,20 @@ void SignalFileSession::selectChannel(int index) {
 
 void SignalFileSession::stepRecord(int step) {
     // The records of a signal file are counted the other way round from the arrows.
-    if (controller_.StepRecord(-step, *sink_)) changed(SessionObserver::Change::State);
+    if (controller_.StepRecord(-step, *replayFeed_)) changed(SessionObserver::Change::State);
 }
 
 void SignalFileSession::onRecordPosition() {
     const auto n = env_.dialogs.askNumber(tr("Enter record position"), tr("Record position"),
                                           controller_.currentRecord() + 1);
-    if (n && controller_.SelectRecord(*n, *sink_)) changed(SessionObserver::Change::State);
+    if (n && controller_.SelectRecord(*n, *replayFeed_)) changed(SessionObserver::Change::State);
 }
 
 void SignalFileSession::Tick() {
     // The replay speed of "Signal parameters" applies from the next tick on.
     controller_.setSpeedFactor(env_.frame.replaySpeedFactor());
     const bool wasReplaying = controller_.state() == ReplayState::Replaying;
-    controller_.Tick(*sink_);
+    controller_.Tick(*replayFeed_);
     if (wasReplaying && controller_.state() != ReplayState::Replaying)
         changed(SessionObserver::Change::State);
 }

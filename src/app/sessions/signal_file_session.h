@@ -11,8 +11,8 @@
 #include <optional>
 
 #include "acoustics/sound_signal_file.h"
-#include "app/pages/record/level_page.h"
 #include "app/pages/signal/signal_analysis.h"
+#include "app/pages/source_page.h"
 #include "app/sessions/session.h"
 #include "frame/signal_parameters.h"
 #include "signal/replay_controller.h"
@@ -61,7 +61,7 @@ class SignalFileSession : public QObject, public Session {
     const ProcessedFile* processedFile() const { return processed_.get(); }
 
   private:
-    class Sink;
+    class ReplayFeed;
     explicit SignalFileSession(const SessionEnv& env);
     Status start(const std::string& path, const std::string& shown);
     // "Enter record position": a number from 1 to the record count; anything else changes nothing.
@@ -77,10 +77,10 @@ class SignalFileSession : public QObject, public Session {
     views::SignalTrace trace_;
     views::SignalFeed feed_;  // the processed frames for the analysis pages
     ReplayController controller_;
-    std::unique_ptr<Sink> sink_;
+    std::unique_ptr<ReplayFeed> replayFeed_;
     QTimer timer_;
     PageContext context_;
-    LevelPage* page_ = nullptr;  // owned; hosted by the window's tabs
+    SourcePage* page_ = nullptr;  // owned; hosted by the window's tabs
     std::unique_ptr<SignalAnalyses> analyses_;
     ProcessedFileHolder processed_;
     std::string shown_;                                // the file the window names

@@ -2,7 +2,7 @@
 #include "app/sessions/sound_file_session.h"
 
 #include "app/sessions/signal_file_session.h"
-#include "frame/frame_controller.h"
+#include "frame/application_state.h"
 
 namespace k470::app {
 

@@ -32,8 +32,8 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs/real_dialogs.h"
-#include "app/pages/record/level_page.h"
 #include "app/pages/signal/analysis_pages.h"
+#include "app/pages/source_page.h"
 #include "app/qt_text.h"
 #include "app/window/screen_placement.h"
 #include "app/window/tool_icons.h"
@@ -57,7 +57,7 @@ QString firstDeviceFile(const QMimeData* data) {
 
 }  // namespace
 
-MainWindow::MainWindow(FrameController& frame, QWidget* parent) : QMainWindow(parent), frame_(frame) {
+MainWindow::MainWindow(ApplicationState& frame, QWidget* parent) : QMainWindow(parent), frame_(frame) {
     setWindowIcon(ApplicationIcon());
     setAcceptDrops(true);
     frame_.Initialise();
@@ -325,7 +325,7 @@ void MainWindow::buildControls() {
     tabs_->setObjectName(QStringLiteral("tabs"));
     // Only the page in front follows new values; a page brought to the front catches up.
     connect(tabs_, &QTabWidget::currentChanged, this, [this] {
-        if (auto* p = qobject_cast<LevelPage*>(tabs_->currentWidget())) p->Refresh();
+        if (auto* p = qobject_cast<SourcePage*>(tabs_->currentWidget())) p->Refresh();
     });
     column->addWidget(tabs_, 1);
     setCentralWidget(central);
@@ -404,8 +404,8 @@ void MainWindow::applyRow(const views::ControlRow& row) {
     channel->setCurrentIndex(names.isEmpty() ? -1 : row.channelIndex);
 }
 
-std::vector<LevelPage*> MainWindow::pages() const {
-    std::vector<LevelPage*> all;
+std::vector<SourcePage*> MainWindow::pages() const {
+    std::vector<SourcePage*> all;
     if (session_)
         for (const Session::Page& p : session_->pages()) all.push_back(p.widget);
     return all;
@@ -433,7 +433,7 @@ void MainWindow::hostPages() {
     }
     if (!all.empty()) {
         tabs_->setCurrentIndex(session_->initialTab());
-        if (auto* p = qobject_cast<LevelPage*>(tabs_->currentWidget())) p->Refresh();
+        if (auto* p = qobject_cast<SourcePage*>(tabs_->currentWidget())) p->Refresh();
         fitPages();
     }
 }
@@ -503,7 +503,7 @@ void MainWindow::SessionChanged(Change change) {
             refresh();
             break;
         case Change::Values: {
-            if (auto* p = qobject_cast<LevelPage*>(tabs_->currentWidget())) p->Refresh();
+            if (auto* p = qobject_cast<SourcePage*>(tabs_->currentWidget())) p->Refresh();
             auto* bar = static_cast<QProgressBar*>(controls_[Control::Progress]);
             if (session_) bar->setValue(session_->controlRow().progressValue);
             break;
@@ -541,9 +541,9 @@ void MainWindow::Dispatch(Command command) {
 
 void MainWindow::copyPages() {
     // Every page copies; the one in front is copied last, so its text is what the clipboard holds.
-    for (LevelPage* p : pages())
+    for (SourcePage* p : pages())
         if (p != tabs_->currentWidget()) p->CopyToClipboard();
-    if (auto* p = qobject_cast<LevelPage*>(tabs_->currentWidget())) p->CopyToClipboard();
+    if (auto* p = qobject_cast<SourcePage*>(tabs_->currentWidget())) p->CopyToClipboard();
 }
 
 void MainWindow::OpenPath(const QString& path) {

@@ -14,8 +14,8 @@
 #include "app/commands/global_commands.h"
 #include "app/dialogs/user_dialogs.h"
 #include "app/sessions/session.h"
+#include "frame/application_state.h"
 #include "frame/commands.h"
-#include "frame/frame_controller.h"
 
 class QAction;
 class QHBoxLayout;
@@ -26,12 +26,12 @@ class QToolBar;
 
 namespace k470::app {
 
-class LevelPage;
+class SourcePage;
 
 class MainWindow : public QMainWindow, public UserDialogs, private SessionObserver, private SessionHost {
     Q_OBJECT
   public:
-    explicit MainWindow(FrameController& frame, QWidget* parent = nullptr);
+    explicit MainWindow(ApplicationState& frame, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Opens a file as "Open" does once the file is chosen.
@@ -49,7 +49,7 @@ class MainWindow : public QMainWindow, public UserDialogs, private SessionObserv
     QTabWidget* tabs() const { return tabs_; }
     QLabel* statusField() const { return status_; }
     QMenu* fileMenu() const { return fileMenu_; }
-    FrameController& frame() { return frame_; }
+    ApplicationState& frame() { return frame_; }
     GlobalCommands& globals() { return *globals_; }
     InstrumentLinks& links() { return globals_->links(); }
     views::Notepad& notepad() { return globals_->notepad(); }
@@ -62,7 +62,7 @@ class MainWindow : public QMainWindow, public UserDialogs, private SessionObserv
         return dynamic_cast<S*>(session_.get());
     }
     // The pages of the open source, in tab order.
-    std::vector<LevelPage*> pages() const;
+    std::vector<SourcePage*> pages() const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -102,7 +102,7 @@ class MainWindow : public QMainWindow, public UserDialogs, private SessionObserv
     QString toolTipFor(Command command) const;
     QWidget* keep(Control id, QWidget* w);
 
-    FrameController& frame_;
+    ApplicationState& frame_;
     std::unique_ptr<GlobalCommands> globals_;
     std::unique_ptr<Session> session_;
     std::map<Command, QAction*> actions_;

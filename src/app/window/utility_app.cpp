@@ -19,7 +19,7 @@
 #include "app/dialogs/language_dialog.h"
 #include "app/window/main_window.h"
 #include "base/settings_store.h"
-#include "frame/frame_controller.h"
+#include "frame/application_state.h"
 #include "link/live_stream_handler.h"
 #include "link/serial_port.h"
 #include "link/tele_link.h"
@@ -152,7 +152,7 @@ namespace {
 // window, which then runs without it.
 std::optional<std::unique_ptr<Simulator>> StartBuiltInSimulator(const QCommandLineParser& parser,
                                                                 const CommandLine& line,
-                                                                FrameController& frame, MainWindow& window) {
+                                                                ApplicationState& frame, MainWindow& window) {
     SimulatorOptions options;
     options.type = static_cast<DeviceType>(parser.value(line.simulator).toUShort());
     options.tcp = false;
@@ -224,7 +224,7 @@ int UtilityApp::Run(QApplication& app) {
     InstallLexicon();
 
     std::unique_ptr<Simulator> simulated;  // outlives the window that talks to it
-    FrameController frame(store);
+    ApplicationState frame(store);
     MainWindow window(frame);
     window.runLanguageDialog = [&store, dirs, &window] {
         LanguageDialog dialog(store, dirs, &window);

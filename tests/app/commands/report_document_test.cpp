@@ -19,8 +19,8 @@
 #include "base/settings_store.h"
 #include "data/dos_date_time.h"
 #include "export/analysis_fixtures.h"
+#include "frame/application_state.h"
 #include "frame/commands.h"
-#include "frame/frame_controller.h"
 
 namespace k470::app {
 namespace {
@@ -74,7 +74,7 @@ class ReportWindowTest : public ::testing::Test {
 
     test::TempDir dir;
     SettingsStore store;
-    FrameController frame{store};
+    ApplicationState frame{store};
     const std::string bin = dir.file("site.bin");
     const std::string printed = dir.file("printed.pdf");
     QStringList errors, proposals;

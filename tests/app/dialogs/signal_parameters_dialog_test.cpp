@@ -231,8 +231,8 @@ class SignalFiltrationCommandTest : public ::testing::Test {
     test::TempDir dir;
     std::string dataDir = dir.file("data");
     SettingsStore store;
-    std::unique_ptr<FrameController> framePtr = std::make_unique<FrameController>(store, dataDir);
-    FrameController& frame = *framePtr;
+    std::unique_ptr<ApplicationState> framePtr = std::make_unique<ApplicationState>(store, dataDir);
+    ApplicationState& frame = *framePtr;
     QStringList errors;
 };
 

@@ -30,8 +30,8 @@
 #include "app/dialogs/tele_parameters_dialog.h"
 #include "app/pages/record/table_page.h"
 #include "app/pages/signal/fft_page.h"
+#include "app/pages/signal/levels_page.h"
 #include "app/pages/signal/rt60_page.h"
-#include "app/pages/signal/signal_levels_page.h"
 #include "app/pages/signal/signal_page.h"
 #include "app/sessions/data_file_session.h"
 #include "app/sessions/instrument_session.h"
@@ -144,7 +144,7 @@ class InstrumentSessionTest : public ::testing::Test {
     std::optional<NamedEvent> event;
     test::TempDir dir;
     SettingsStore store;
-    FrameController frame;
+    ApplicationState frame;
     QStringList messages, titles;
     bool answer = true;
     test::DrivenTime time;
@@ -391,7 +391,7 @@ TEST_F(InstrumentSessionTest, RawSignalInstrumentShowsItsSignal) {
     // Without a preset the samples are the converter's counts, and the pages say so; the preset can be
     // chosen while the stream flows.
     EXPECT_EQ(frame.signalState().channels[0].units, "counts");
-    auto* levels = qobject_cast<SignalLevelsPage*>(w->pages()[1]);
+    auto* levels = qobject_cast<LevelsPage*>(w->pages()[1]);
     ASSERT_TRUE(levels);
     EXPECT_TRUE(levels->noteLabel()->text().startsWith(QStringLiteral("Levels in dB re 1 counts")))
         << levels->noteLabel()->text().toStdString();
@@ -439,7 +439,7 @@ TEST_F(InstrumentSessionTest, SimulatorsCalibratorReadsItsLevelThroughThePresetM
     w->show();
     w->action(Command::Data)->trigger();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
-    auto* levels = qobject_cast<SignalLevelsPage*>(w->pages()[1]);
+    auto* levels = qobject_cast<LevelsPage*>(w->pages()[1]);
     ASSERT_TRUE(levels);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return levels->readout() && levels->readout()->seconds >= 1.0; }, 5000));

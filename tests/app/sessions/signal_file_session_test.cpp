@@ -80,7 +80,7 @@ class SignalFileSessionTest : public ::testing::Test {
 
     test::TempDir dir;
     SettingsStore store;
-    FrameController frame{store};
+    ApplicationState frame{store};
     QStringList errors;
     test::DrivenTime time;
 };

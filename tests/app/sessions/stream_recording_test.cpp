@@ -94,7 +94,7 @@ class StreamRecordingTest : public ::testing::Test {
 
     test::TempDir dir;
     SettingsStore store;
-    FrameController frame;
+    ApplicationState frame;
     QStringList messages, filters, proposals;
     bool answer = true;
     QString savePath;

@@ -70,7 +70,7 @@ TEST_F(LanguageTest, RussianTranslatesTheWindowAndTheCoreWords) {
     EXPECT_EQ(lexicon().codePage(), CodePage::Windows1251);
     test::TempDir dir;
     SettingsStore store(dir.file("k470.ini"));
-    FrameController frame(store);
+    ApplicationState frame(store);
     MainWindow window(frame);
     EXPECT_EQ(window.menuBar()->actions().first()->text(), QStringLiteral("&Файл"));
     EXPECT_EQ(window.action(Command::Open)->toolTip(), QStringLiteral("Открыть файл"));

@@ -63,7 +63,7 @@ class MainWindowTest : public ::testing::Test {
 
     test::TempDir dir;
     SettingsStore store;
-    FrameController frame{store};
+    ApplicationState frame{store};
     QStringList errors;
 };
 
@@ -210,7 +210,7 @@ TEST_F(MainWindowTest, EscapeQuitAndTheCloseBoxCloseTheWindowWritingTheSettings)
     };
     for (const auto& [name, closeIt] : ways) {
         SettingsStore own(dir.file(std::string(name) + ".ini"));
-        FrameController ownFrame{own};
+        ApplicationState ownFrame{own};
         MainWindow w(ownFrame);
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));

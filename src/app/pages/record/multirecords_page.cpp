@@ -35,7 +35,7 @@ constexpr std::chrono::milliseconds kSizeCheckPeriod{70};
 }  // namespace
 
 MultirecordsPage::MultirecordsPage(PageContext& context, QWidget* parent)
-    : LevelPage(context, views::PageKind::Multirecords, parent) {
+    : SourcePage(context, views::PageKind::Multirecords, parent) {
     if (context_.store) {
         const LevelAxisBounds b = LevelAxisBounds::Load(*context_.store);
         lower_ = b.lower;
@@ -178,7 +178,7 @@ void MultirecordsPage::showTimeAxis() const {
 }
 
 void MultirecordsPage::showEvent(QShowEvent* event) {
-    LevelPage::showEvent(event);
+    SourcePage::showEvent(event);
     showSeries();
 }
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <vector>
 
-#include "app/pages/record/level_page.h"
+#include "app/pages/source_page.h"
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "views/level_views.h"
@@ -27,7 +27,7 @@ class ScrollZoomBar;
 
 namespace k470::app {
 
-class MultirecordsPage : public LevelPage {
+class MultirecordsPage : public SourcePage {
     Q_OBJECT
   public:
     MultirecordsPage(PageContext& context, QWidget* parent);

@@ -37,11 +37,11 @@ namespace {
 }  // namespace
 
 SpectraPage::SpectraPage(PageContext& context, QWidget* parent)
-    : LevelPage(context, views::PageKind::Spectra, parent) {
+    : SourcePage(context, views::PageKind::Spectra, parent) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 4, 4, 4);
     auto* row = new QHBoxLayout;
-    weightings_ = views::TimeWeightingsFor(context_.type);
+    weightings_ = views::TimeWeightingChoicesFor(context_.type);
     for (size_t i = 0; i < weightings_.size(); ++i) {
         auto* radio = new QRadioButton(tr(weightings_[i].name.c_str()), this);
         radio->setChecked(i == 0);
@@ -168,7 +168,8 @@ QString SpectraPage::ClipboardText() const {
     auto add = [&](const views::SpectrumBars& bars) {
         for (size_t i = 0; i < bars.values.size(); ++i)
             s += qs(bars.labels[i]) + QLatin1Char('\t') +
-                 qs(views::LevelValueText(bars.values[i], context_.linear, context_.p0)) + QLatin1Char('\n');
+                 qs(views::LevelValueText(bars.values[i], context_.linear, context_.zeroDbReference)) +
+                 QLatin1Char('\n');
     };
     if (!spectrum_.octaves.values.empty()) {
         add(spectrum_.octaves);

@@ -7,7 +7,7 @@
 #include <array>
 #include <vector>
 
-#include "app/pages/record/level_page.h"
+#include "app/pages/source_page.h"
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "views/level_views.h"
@@ -25,7 +25,7 @@ class ScrollZoomBar;
 
 namespace k470::app {
 
-class SpectraPage : public LevelPage {
+class SpectraPage : public SourcePage {
     Q_OBJECT
   public:
     SpectraPage(PageContext& context, QWidget* parent);
@@ -46,7 +46,7 @@ class SpectraPage : public LevelPage {
 
   private:
     void layoutCharts();
-    std::vector<views::TimeWeighting> weightings_;
+    std::vector<views::TimeWeightingChoice> weightings_;
     std::vector<QRadioButton*> radios_;
     int weighting_ = 0;
     views::Correction correction_ = views::Correction::Z;

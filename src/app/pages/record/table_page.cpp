@@ -50,7 +50,7 @@ class LevelCellDelegate : public QStyledItemDelegate {
 }  // namespace
 
 TablePage::TablePage(PageContext& context, views::PageKind kind, QWidget* parent)
-    : LevelPage(context, kind, parent) {
+    : SourcePage(context, kind, parent) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 4, 4, 4);
     shown_ = views::TablesFor(context_.type, kind_, context_.record, context_.channel);
@@ -194,7 +194,7 @@ void TablePage::ClearSelection(int table) {
 }
 
 QString TablePage::ClipboardText() const {
-    return qs(views::TablesClipboardText(shown_, context_.linear, context_.p0));
+    return qs(views::TablesClipboardText(shown_, context_.linear, context_.zeroDbReference));
 }
 
 bool TablePage::ctrlHeld() const {
@@ -220,7 +220,7 @@ bool TablePage::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    return LevelPage::eventFilter(watched, event);
+    return SourcePage::eventFilter(watched, event);
 }
 
 }  // namespace k470::app

@@ -7,7 +7,7 @@
 #include <array>
 #include <vector>
 
-#include "app/pages/record/level_page.h"
+#include "app/pages/source_page.h"
 #include "base/settings_store.h"
 #include "data/bin_file.h"
 #include "views/level_views.h"
@@ -28,7 +28,7 @@ namespace k470::app {
 
 // A band-table page (one or two tables with toggle headers) or the weighted-levels page (one table with
 // the "OVERLOAD" and "Underrange" indicators).
-class TablePage : public LevelPage {
+class TablePage : public SourcePage {
     Q_OBJECT
   public:
     TablePage(PageContext& context, views::PageKind kind, QWidget* parent);

@@ -5,15 +5,15 @@
 #include <array>
 
 #include "app/pages/signal/fft_page.h"
+#include "app/pages/signal/levels_page.h"
 #include "app/pages/signal/rt60_page.h"
-#include "app/pages/signal/signal_levels_page.h"
 
 namespace k470::app {
 
 namespace {
 
 constexpr const char* kMenuContext = "k470::app::MainWindow";
-constexpr const char* kTabContext = "k470::app::LevelPage";
+constexpr const char* kTabContext = "k470::app::SourcePage";
 
 template <typename Page>
 SignalAnalysisPage* make(const SessionEnv& env, PageContext& context, SignalSourceRef source) {
@@ -22,14 +22,14 @@ SignalAnalysisPage* make(const SessionEnv& env, PageContext& context, SignalSour
 
 const std::array<AnalysisPageEntry, 3> kPages = {{
     {Command::Signal, views::PageKind::SignalLevels, QT_TRANSLATE_NOOP("k470::app::MainWindow", "Signal"),
-     QT_TRANSLATE_NOOP("k470::app::LevelPage", "Levels"), make<SignalLevelsPage>},
+     QT_TRANSLATE_NOOP("k470::app::SourcePage", "Levels"), make<LevelsPage>},
     {Command::Fft, views::PageKind::Fft, QT_TRANSLATE_NOOP("k470::app::MainWindow", "FFT"),
-     QT_TRANSLATE_NOOP("k470::app::LevelPage", "FFT"),
+     QT_TRANSLATE_NOOP("k470::app::SourcePage", "FFT"),
      [](const SessionEnv&, PageContext& context, SignalSourceRef source) -> SignalAnalysisPage* {
          return new FftPage(context, source, nullptr);
      }},
     {Command::Rt60, views::PageKind::Rt60, QT_TRANSLATE_NOOP("k470::app::MainWindow", "RT-60"),
-     QT_TRANSLATE_NOOP("k470::app::LevelPage", "RT-60"), make<Rt60Page>},
+     QT_TRANSLATE_NOOP("k470::app::SourcePage", "RT-60"), make<Rt60Page>},
 }};
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "acoustics/measurement_context.h"
-#include "app/pages/record/level_page.h"
+#include "app/pages/source_page.h"
 #include "frame/commands.h"
 #include "signal/signal_state.h"
 #include "views/signal_feed.h"
@@ -22,7 +22,7 @@ class ReplayController;
 
 namespace k470::app {
 
-class FrameController;
+class ApplicationState;
 struct SessionEnv;
 class SessionObserver;
 
@@ -50,10 +50,10 @@ struct SignalSourceRef {
     std::string proposedOutput(const std::string& suffix, const std::string& fallback) const;
 };
 
-class SignalAnalysisPage : public LevelPage {
+class SignalAnalysisPage : public SourcePage {
     Q_OBJECT
   public:
-    using LevelPage::LevelPage;
+    using SourcePage::SourcePage;
     // The signal starts again (another record, a replay from its start, the stream started, new chain
     // settings); the page takes the source's measurement context anew.
     virtual void Restart() = 0;

@@ -17,7 +17,7 @@
 #include "base/lexicon.h"
 #include "base/safe_write.h"
 #include "base/text_encoding.h"
-#include "frame/frame_controller.h"
+#include "frame/application_state.h"
 #include "signal/reprocess.h"
 
 namespace k470::app {
@@ -40,12 +40,12 @@ Status copyThroughSafeOutput(const std::string& from, const std::string& to) {
     return out->Commit();
 }
 
-void processFile(FrameController& frame, UserDialogs& dialogs, QWidget* parent, const FiltrationInput& input,
+void processFile(ApplicationState& frame, UserDialogs& dialogs, QWidget* parent, const FiltrationInput& input,
                  const ChannelSetupSource& source, const std::function<void()>& changed);
 
 }  // namespace
 
-void RunSignalFiltration(FrameController& frame, UserDialogs& dialogs, QWidget* parent,
+void RunSignalFiltration(ApplicationState& frame, UserDialogs& dialogs, QWidget* parent,
                          const FiltrationInput& input, const std::function<void()>& changed) {
     SignalState& state = frame.signalState();
     const SdtContainer* sdt = input.sdt;
@@ -95,7 +95,7 @@ void RunSignalFiltration(FrameController& frame, UserDialogs& dialogs, QWidget* 
 
 namespace {
 
-void processFile(FrameController& frame, UserDialogs& dialogs, QWidget* parent, const FiltrationInput& input,
+void processFile(ApplicationState& frame, UserDialogs& dialogs, QWidget* parent, const FiltrationInput& input,
                  const ChannelSetupSource& source, const std::function<void()>& changed) {
     const SdtContainer* sdt = input.sdt;
     SignalState& state = frame.signalState();

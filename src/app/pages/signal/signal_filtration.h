@@ -14,7 +14,7 @@ class QWidget;
 
 namespace k470::app {
 
-class FrameController;
+class ApplicationState;
 struct UserDialogs;
 
 struct FiltrationInput {
@@ -25,7 +25,7 @@ struct FiltrationInput {
 };
 
 // Runs the command; changed is called whenever the signal settings changed, so the pages redraw.
-void RunSignalFiltration(FrameController& frame, UserDialogs& dialogs, QWidget* parent,
+void RunSignalFiltration(ApplicationState& frame, UserDialogs& dialogs, QWidget* parent,
                          const FiltrationInput& input, const std::function<void()>& changed);
 
 }  // namespace k470::app

@@ -24,7 +24,7 @@ namespace k470::app {
 
 SignalPage::SignalPage(PageContext& context, const views::SignalTrace& trace, const SignalState& state,
                        QWidget* parent)
-    : LevelPage(context, views::PageKind::Signal, parent), trace_(trace), state_(state) {
+    : SourcePage(context, views::PageKind::Signal, parent), trace_(trace), state_(state) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 4, 4, 4);
     auto* row = new QHBoxLayout;

@@ -5,7 +5,7 @@
 // level trigger makes a periodic signal stand still.
 #pragma once
 
-#include "app/pages/record/level_page.h"
+#include "app/pages/source_page.h"
 #include "signal/signal_state.h"
 #include "views/signal_trace.h"
 #include "views/trace_view.h"
@@ -17,7 +17,7 @@ class QPushButton;
 
 namespace k470::app {
 
-class SignalPage : public LevelPage {
+class SignalPage : public SourcePage {
     Q_OBJECT
   public:
     SignalPage(PageContext& context, const views::SignalTrace& trace, const SignalState& state,

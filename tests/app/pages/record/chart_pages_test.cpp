@@ -20,11 +20,11 @@
 
 #include "app/dialogs/bounds_dialog.h"
 #include "app/dialogs/plot_limits_dialog.h"
-#include "app/pages/record/level_page.h"
 #include "app/pages/record/multirecords_page.h"
 #include "app/pages/record/spectra_page.h"
 #include "app/pages/record/table_page.h"
 #include "app/pages/signal/signal_page.h"
+#include "app/pages/source_page.h"
 #include "data/bin_file.h"
 #include "data/sample_records.h"
 #include "plot/bar_chart.h"

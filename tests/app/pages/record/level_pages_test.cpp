@@ -86,7 +86,7 @@ class LevelPagesTest : public ::testing::Test {
 
     test::TempDir dir;
     SettingsStore store;
-    FrameController frame{store};
+    ApplicationState frame{store};
     QStringList errors;
     QStringList saveAnswers;
     QStringList proposals;
@@ -117,7 +117,7 @@ TEST_F(LevelPagesTest, FilesOfEveryGroupShowTheirRecordsCells) {
         for (int i = 0; i < w->tabs()->count(); ++i) tabs << w->tabs()->tabText(i);
         EXPECT_EQ(tabs, c.tabs) << c.type;
         const auto tableChoices = levelTableChoices(c.type);
-        for (LevelPage* page : w->pages()) {
+        for (SourcePage* page : w->pages()) {
             auto* t = qobject_cast<TablePage*>(page);
             if (!t) continue;
             // The page's first table is the locator table of the same name.
@@ -469,7 +469,7 @@ TEST_F(LevelPagesTest, ParametersDialogSetsLinearAndP0ForTheCopies) {
     };
     w->Dispatch(Command::Misc);
     EXPECT_TRUE(w->frame().settings().linear);
-    EXPECT_EQ(dataOf(*w).pageContext().p0, 1.0);
+    EXPECT_EQ(dataOf(*w).pageContext().zeroDbReference, 1.0);
     // With P0 = 1 a level of L dB is 10^(L/20): the copy writes mantissa and exponent.
     auto* page = qobject_cast<TablePage*>(w->pages()[0]);
     const double level = page->shown()[0].values[0][0];

@@ -46,14 +46,14 @@ class AnalysisPagesTest : public ::testing::Test {
     }
     template <class P>
     P* pageOf(MainWindow& w) {
-        for (LevelPage* p : w.pages())
+        for (SourcePage* p : w.pages())
             if (auto* page = qobject_cast<P*>(p)) return page;
         return nullptr;
     }
 
     test::TempDir dir;
     SettingsStore store;
-    FrameController frame{store};
+    ApplicationState frame{store};
     QStringList errors;
 };
 

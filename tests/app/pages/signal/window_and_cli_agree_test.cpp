@@ -17,7 +17,7 @@
 
 #include "acoustics/signal_fixtures.h"
 #include "app/pages/signal/fft_page.h"
-#include "app/pages/signal/signal_levels_page.h"
+#include "app/pages/signal/levels_page.h"
 #include "app/sessions/signal_file_session.h"
 #include "app/sessions/sound_file_session.h"
 #include "app/window/main_window.h"
@@ -120,10 +120,10 @@ class WindowAndCliAgree : public ::testing::Test {
         EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
         auto* session = w.sessionAs<SignalFileSession>();
         if (!session) return {};
-        SignalLevelsPage* levels = nullptr;
+        LevelsPage* levels = nullptr;
         FftPage* fft = nullptr;
-        for (LevelPage* p : w.pages()) {
-            if (auto* l = qobject_cast<SignalLevelsPage*>(p)) levels = l;
+        for (SourcePage* p : w.pages()) {
+            if (auto* l = qobject_cast<LevelsPage*>(p)) levels = l;
             if (auto* f = qobject_cast<FftPage*>(p)) fft = f;
         }
         if (!levels || !fft) return {};
@@ -148,7 +148,7 @@ class WindowAndCliAgree : public ::testing::Test {
 
     test::TempDir dir;
     SettingsStore store;
-    FrameController frame{store, dir.file("data")};
+    ApplicationState frame{store, dir.file("data")};
 };
 
 TEST_F(WindowAndCliAgree, LevelsAndSpectrumOfEveryRateKindAndPresetEqualTheCommands) {

@@ -36,7 +36,7 @@ struct PageContext {
     const views::RecordsByIndex* records = nullptr;
     int channel = 0;
     bool linear = false;
-    double p0 = kReferenceSoundPressure;
+    double zeroDbReference = kReferenceSoundPressure;  // the linear value of 0 dB in the level texts
     SettingsStore* store = nullptr;
     views::Notepad* notepad = nullptr;  // the points that the plots note
 };
@@ -44,10 +44,10 @@ struct PageContext {
 // The spectrum plot limits: one set for the whole process, not saved, kept while pages come and go.
 views::PlotLimits& SpectrumPlotLimits();
 
-class LevelPage : public QWidget {
+class SourcePage : public QWidget {
     Q_OBJECT
   public:
-    LevelPage(PageContext& context, views::PageKind kind, QWidget* parent);
+    SourcePage(PageContext& context, views::PageKind kind, QWidget* parent);
     views::PageKind kind() const { return kind_; }
     // The record, the channel or the averaging changed: show the values again.
     virtual void Refresh() = 0;
@@ -67,7 +67,7 @@ void FollowChartCursors(plot::LineChart& chart, QPushButton& note);
 void NoteChartCursors(const plot::LineChart& chart, views::Notepad* notepad);
 
 // The page of a kind for the context.
-LevelPage* MakeLevelPage(PageContext& context, views::PageKind kind, QWidget* parent);
+SourcePage* MakeLevelPage(PageContext& context, views::PageKind kind, QWidget* parent);
 
 // The tab text of a page.
 QString PageTabText(views::PageKind kind);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frame/frame_controller.h"
+#include "frame/application_state.h"
 
 #include "base/text_encoding.h"
 
@@ -7,12 +7,12 @@
 
 namespace k470::app {
 
-FrameController::FrameController(SettingsStore& store, std::string dataDir)
+ApplicationState::ApplicationState(SettingsStore& store, std::string dataDir)
     : store_(store), dataDir_(std::move(dataDir)) {
     if (auto event = NamedEvent::Open(kAutoSaveEventName)) autoSaveEvent_.emplace(std::move(*event));
 }
 
-void FrameController::settingsToSignalState() {
+void ApplicationState::settingsToSignalState() {
     signal_.highPassStep = settings_.cutOffIndex;
     signal_.decimation = settings_.decimation;
     for (size_t k = 0; k < 3; ++k) signal_.channels[k].filterIndex = settings_.customFilter[k];
@@ -20,7 +20,7 @@ void FrameController::settingsToSignalState() {
     signal_.presetName = settings_.presetName;
 }
 
-void FrameController::signalStateToSettings() {
+void ApplicationState::signalStateToSettings() {
     settings_.cutOffIndex = signal_.highPassStep;
     settings_.decimation = signal_.decimation;
     for (size_t k = 0; k < 3; ++k) settings_.customFilter[k] = signal_.channels[k].filterIndex;
@@ -28,7 +28,7 @@ void FrameController::signalStateToSettings() {
     settings_.presetName = signal_.presetName;
 }
 
-void FrameController::Initialise() {
+void ApplicationState::Initialise() {
     settings_ = FrameSettings::Load(store_, false);
     settingsToSignalState();
     streamSensitivities_ = LoadStreamSensitivities(store_);
@@ -44,12 +44,12 @@ void FrameController::Initialise() {
     signalStateToSettings();
 }
 
-void FrameController::ApplyActivePreset() {
+void ApplicationState::ApplyActivePreset() {
     std::lock_guard<std::mutex> guard(signalLock_);
     applyActivePreset(signal_, presets_, library_, chain_);
 }
 
-void FrameController::ChoosePresetIfNoneChosen(const std::u16string& name) {
+void ApplicationState::ChoosePresetIfNoneChosen(const std::u16string& name) {
     if (signal_.presetActive || findPreset(presets_, name) == nullptr) return;
     for (double s : streamSensitivities_)
         if (s > 0.0) return;
@@ -58,7 +58,7 @@ void FrameController::ChoosePresetIfNoneChosen(const std::u16string& name) {
     ApplyActivePreset();
 }
 
-void FrameController::Shutdown(WindowRect windowRect) {
+void ApplicationState::Shutdown(WindowRect windowRect) {
     settings_.window = windowRect;
     signalStateToSettings();
     settings_.Save(store_, replayMode_);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/pages/signal/signal_levels_page.h"
+#include "app/pages/signal/levels_page.h"
 
 #include <QDir>
 #include <QEvent>
@@ -21,9 +21,9 @@
 #include "app/sessions/sound_file_session.h"
 #include "base/text_encoding.h"
 #include "data/dos_date_time.h"
+#include "frame/application_state.h"
 #include "frame/calibration.h"
 #include "frame/calibration_log.h"
-#include "frame/frame_controller.h"
 #include "plot/bar_chart.h"
 #include "plot/plot_window.h"
 #include "signal/signal_synth.h"
@@ -44,8 +44,7 @@ QString levelText(double db) {
 
 }  // namespace
 
-SignalLevelsPage::SignalLevelsPage(const SessionEnv& env, PageContext& context, SignalSourceRef source,
-                                   QWidget* parent)
+LevelsPage::LevelsPage(const SessionEnv& env, PageContext& context, SignalSourceRef source, QWidget* parent)
     : SignalAnalysisPage(context, views::PageKind::SignalLevels, parent),
       env_(env),
       source_(std::move(source)) {
@@ -117,13 +116,13 @@ SignalLevelsPage::SignalLevelsPage(const SessionEnv& env, PageContext& context, 
     Refresh();
 }
 
-SignalLevelsPage::~SignalLevelsPage() = default;
+LevelsPage::~LevelsPage() = default;
 
-bool SignalLevelsPage::acousticChannel() const {
+bool LevelsPage::acousticChannel() const {
     return source_.context(std::clamp(context_.channel, 0, 2)).acoustic();
 }
 
-void SignalLevelsPage::ensureAnalysis() {
+void LevelsPage::ensureAnalysis() {
     const int channel = std::clamp(context_.channel, 0, 2);
     const acoustics::MeasurementContext c = source_.context(channel);
     if (live_ && channel == liveChannel_ && live_->context() == c) return;
@@ -144,13 +143,13 @@ void SignalLevelsPage::ensureAnalysis() {
     }
 }
 
-void SignalLevelsPage::Restart() {
+void LevelsPage::Restart() {
     live_.reset();
     measurement_.reset();
     ensureAnalysis();
 }
 
-void SignalLevelsPage::Feed(std::span<const double> frames) {
+void LevelsPage::Feed(std::span<const double> frames) {
     ensureAnalysis();
     const size_t n = frames.size() / views::SignalFeed::kChannels;
     const auto k = static_cast<size_t>(liveChannel_);
@@ -170,7 +169,7 @@ void SignalLevelsPage::Feed(std::span<const double> frames) {
     }
 }
 
-void SignalLevelsPage::Refresh() {
+void LevelsPage::Refresh() {
     ensureAnalysis();
     const bool a = acousticChannel();
     const QString main = a ? QStringLiteral("LA") : QStringLiteral("LZ");
@@ -200,19 +199,19 @@ void SignalLevelsPage::Refresh() {
     plot_->scheduleRedraw();
 }
 
-QString SignalLevelsPage::ClipboardText() const {
+QString LevelsPage::ClipboardText() const {
     // The levels since the start as the levels command prints them for the same samples (one interval).
     return live_ ? qs(live_->csv()) : QString();
 }
 
-void SignalLevelsPage::Reset() {
+void LevelsPage::Reset() {
     if (live_) live_->reset();
     readout_.reset();
     if (live_) readout_ = live_->readout();
     Refresh();
 }
 
-void SignalLevelsPage::MakeLevelRecords() {
+void LevelsPage::MakeLevelRecords() {
     if (!source_.recordings() || source_.path.empty()) return;
     const QString proposed = qs(source_.proposedOutput(".bin", "levels.bin"));
     const QString out =
@@ -238,7 +237,7 @@ void SignalLevelsPage::MakeLevelRecords() {
     env_.observer.OpenPathLater(job.output);
 }
 
-void SignalLevelsPage::Calibrate() {
+void LevelsPage::Calibrate() {
     if (!source_.calibratable() || !(source_.context(context_.channel).sampleRate > 0.0)) return;
     calibratingChannel_ = std::clamp(context_.channel, 0, 2);
     check_.reset();
@@ -268,20 +267,20 @@ void SignalLevelsPage::Calibrate() {
     showCalibration();
 }
 
-void SignalLevelsPage::finishCalibration() {
+void LevelsPage::finishCalibration() {
     check_ = CheckChannelCalibration(env_.frame, calibratingChannel_, *measurement_, calibrating_->level());
     measurement_.reset();
     calibrating_->ShowCheck(*check_, QString::fromUtf8(acoustics::kSoundPressureLevelUnit));
 }
 
-void SignalLevelsPage::applyCalibration(const acoustics::CalibrationCheck& check, double level) {
+void LevelsPage::applyCalibration(const acoustics::CalibrationCheck& check, double level) {
     if (Status s = ApplyCalibration(env_.frame, calibratingChannel_, check, level, localTimeNow()); !s)
         env_.dialogs.showError(qs(s.error().message));
     // What was measured so far was at the old sensitivity: the running figures start again.
     Restart();
 }
 
-void SignalLevelsPage::showCalibration() {
+void LevelsPage::showCalibration() {
     if (!calibrate_) return;
     const std::optional<CalibrationEntry> e =
         LoadCalibration(env_.frame.store(), std::clamp(context_.channel, 0, 2));

@@ -21,11 +21,11 @@
 
 namespace k470::app {
 
-class FrameController {
+class ApplicationState {
   public:
     // Creates the event that starts an armed autorecording ("K470StartAutoSaveEvent"); presets and filter
     // libraries are read from dataDir.
-    explicit FrameController(SettingsStore& store, std::string dataDir = dataDirectory());
+    explicit ApplicationState(SettingsStore& store, std::string dataDir = dataDirectory());
 
     // The window's start: settings, the processing presets and the filter library with the active preset
     // applied.

@@ -21,11 +21,11 @@ class QPushButton;
 
 namespace k470::app {
 
-class SignalLevelsPage : public SignalAnalysisPage {
+class LevelsPage : public SignalAnalysisPage {
     Q_OBJECT
   public:
-    SignalLevelsPage(const SessionEnv& env, PageContext& context, SignalSourceRef source, QWidget* parent);
-    ~SignalLevelsPage() override;
+    LevelsPage(const SessionEnv& env, PageContext& context, SignalSourceRef source, QWidget* parent);
+    ~LevelsPage() override;
 
     void Restart() override;
     void Feed(std::span<const double> frames) override;

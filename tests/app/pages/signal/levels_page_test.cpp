@@ -14,7 +14,7 @@
 
 #include "acoustics/signal_fixtures.h"
 #include "app/dialogs/user_dialogs.h"
-#include "app/pages/signal/signal_levels_page.h"
+#include "app/pages/signal/levels_page.h"
 #include "app/sessions/data_file_session.h"
 #include "app/sessions/signal_file_session.h"
 #include "app/window/main_window.h"
@@ -40,9 +40,9 @@ std::vector<double> toneAt(double db, double seconds, double f = 1000.0) {
     return x;
 }
 
-class SignalLevelsPageTest : public ::testing::Test {
+class LevelsPageTest : public ::testing::Test {
   protected:
-    SignalLevelsPageTest() : store(dir.file("k470.ini")) {
+    LevelsPageTest() : store(dir.file("k470.ini")) {
         qputenv("K470_DATA_DIR", QByteArray::fromStdString(dir.file("data")));
     }
     // One record of a 1 kHz tone at 94 dB on channel 1 (Pa), three seconds.
@@ -56,26 +56,26 @@ class SignalLevelsPageTest : public ::testing::Test {
         w->showError = [this](const QString& m) { errors << m; };
         return w;
     }
-    static SignalLevelsPage* levelsPage(MainWindow& w) {
-        for (LevelPage* p : w.pages())
-            if (auto* l = qobject_cast<SignalLevelsPage*>(p)) return l;
+    static LevelsPage* levelsPage(MainWindow& w) {
+        for (SourcePage* p : w.pages())
+            if (auto* l = qobject_cast<LevelsPage*>(p)) return l;
         return nullptr;
     }
 
     test::TempDir dir;
     SettingsStore store;
-    FrameController frame{store};
+    ApplicationState frame{store};
     QStringList errors;
 };
 
-TEST_F(SignalLevelsPageTest, SignalBringsTheLevelsOfTheReplayedChannel) {
+TEST_F(LevelsPageTest, SignalBringsTheLevelsOfTheReplayedChannel) {
     auto w = makeWindow();
     w->show();
     w->OpenPath(QString::fromStdString(toneFile()));
     ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
     ASSERT_TRUE(w->enabled(Command::Signal));
     w->Dispatch(Command::Signal);
-    SignalLevelsPage* page = levelsPage(*w);
+    LevelsPage* page = levelsPage(*w);
     ASSERT_TRUE(page);
     EXPECT_EQ(w->tabs()->currentWidget(), page);
     EXPECT_TRUE(page->recordsButton());     // a replayed file makes records
@@ -99,12 +99,12 @@ TEST_F(SignalLevelsPageTest, SignalBringsTheLevelsOfTheReplayedChannel) {
     EXPECT_LT(page->readout()->seconds, 0.5);
 }
 
-TEST_F(SignalLevelsPageTest, MakeLevelRecordsWritesTheBinAndOpensIt) {
+TEST_F(LevelsPageTest, MakeLevelRecordsWritesTheBinAndOpensIt) {
     auto w = makeWindow();
     w->show();
     const std::string sdt = toneFile();
     w->OpenPath(QString::fromStdString(sdt));
-    SignalLevelsPage* page = levelsPage(*w);
+    LevelsPage* page = levelsPage(*w);
     ASSERT_TRUE(page);
     // Cancelled in the save dialog: nothing is written, the replay stays.
     QString proposed;
@@ -131,7 +131,7 @@ TEST_F(SignalLevelsPageTest, MakeLevelRecordsWritesTheBinAndOpensIt) {
     EXPECT_NE(w->windowTitle().toStdString().find("levels.bin"), std::string::npos);
 }
 
-TEST_F(SignalLevelsPageTest, SoundFileOpensAsAReplayedSignalNamedByItself) {
+TEST_F(LevelsPageTest, SoundFileOpensAsAReplayedSignalNamedByItself) {
     auto w = makeWindow();
     w->show();
     const std::string wav = dir.file("take.wav");
@@ -151,7 +151,7 @@ TEST_F(SignalLevelsPageTest, SoundFileOpensAsAReplayedSignalNamedByItself) {
     EXPECT_EQ(w->tabs()->tabText(1), QStringLiteral("Levels"));
     // Levels re full scale lie below 0 dB: the scale moves down so that the bands show.
     w->Dispatch(Command::Signal);
-    SignalLevelsPage* page = levelsPage(*w);
+    LevelsPage* page = levelsPage(*w);
     ASSERT_TRUE(page);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
@@ -187,7 +187,7 @@ TEST_F(SignalLevelsPageTest, SoundFileOpensAsAReplayedSignalNamedByItself) {
 }
 
 // The page of a live stream, outside a window: the frames are handed to it as the stream would.
-class CalibrateTest : public SignalLevelsPageTest {
+class CalibrateTest : public LevelsPageTest {
   protected:
     struct Observer : SessionObserver {
         void SessionChanged(Change) override {}
@@ -218,7 +218,7 @@ class CalibrateTest : public SignalLevelsPageTest {
             return c.result();
         };
         context.store = &store;
-        page = std::make_unique<SignalLevelsPage>(
+        page = std::make_unique<LevelsPage>(
             SessionEnv{frame, dialogs, nullptr, observer, notepad, SteadyTime()}, context,
             SignalSourceRef{&frame.signalState(), nullptr, nullptr, {}}, nullptr);
         page->Restart();
@@ -229,7 +229,7 @@ class CalibrateTest : public SignalLevelsPageTest {
     Observer observer;
     views::Notepad notepad;
     PageContext context;
-    std::unique_ptr<SignalLevelsPage> page;
+    std::unique_ptr<LevelsPage> page;
     std::vector<double> signal;
     double wanted = 94.0;
     bool apply = true;    // "Apply" is pressed once the measurement is shown

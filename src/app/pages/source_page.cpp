@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/pages/record/level_page.h"
+#include "app/pages/source_page.h"
 #include "app/pages/record/multirecords_page.h"
 #include "app/pages/record/spectra_page.h"
 #include "app/pages/record/table_page.h"
@@ -36,11 +36,11 @@ QString PageTabText(views::PageKind kind) {
         case views::PageKind::WeightedTable:
             return qs(lexicon().text(Word::WeightedLevels));
         case views::PageKind::Spectra:
-            return QCoreApplication::translate("k470::app::LevelPage", "Spectra");
+            return QCoreApplication::translate("k470::app::SourcePage", "Spectra");
         case views::PageKind::Multirecords:
-            return QCoreApplication::translate("k470::app::LevelPage", "Multirecords");
+            return QCoreApplication::translate("k470::app::SourcePage", "Multirecords");
         case views::PageKind::Signal:
-            return QCoreApplication::translate("k470::app::LevelPage", "Signal");
+            return QCoreApplication::translate("k470::app::SourcePage", "Signal");
         default:
             break;
     }
@@ -53,10 +53,10 @@ views::PlotLimits& SpectrumPlotLimits() {
     return limits;
 }
 
-LevelPage::LevelPage(PageContext& context, views::PageKind kind, QWidget* parent)
+SourcePage::SourcePage(PageContext& context, views::PageKind kind, QWidget* parent)
     : QWidget(parent), context_(context), kind_(kind) {}
 
-void LevelPage::CopyToClipboard() const {
+void SourcePage::CopyToClipboard() const {
     QApplication::clipboard()->setText(ClipboardText());
 }
 
@@ -79,7 +79,7 @@ void NoteChartCursors(const plot::LineChart& chart, views::Notepad* notepad) {
     }
 }
 
-LevelPage* MakeLevelPage(PageContext& context, views::PageKind kind, QWidget* parent) {
+SourcePage* MakeLevelPage(PageContext& context, views::PageKind kind, QWidget* parent) {
     switch (kind) {
         case views::PageKind::Spectra:
             return new SpectraPage(context, parent);
