@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "acoustics/level_recorder.h"
 
+#include "data/record_layout.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -12,11 +14,9 @@ namespace {
 
 constexpr size_t kReadBlock = 4096;  // frames taken from the input at once
 // Word positions within the sound-level record's rows.
-constexpr int kBandRowWords =
-    10;  // Imp, Fast, Slow, Leq, Imp min, Imp max, Fast min, Fast max, Slow min, Slow max
-constexpr int kWeightedRowWords = 12;  // Imp, Fast, Slow, Leq, (unused), Peak, then the six minima and maxima
-constexpr int kOctaveRows = 10;
-constexpr int kThirdRows = 30;
+// The bands of the sound-level record: octaves 31.5 Hz to 16 kHz, thirds 25 Hz to 20 kHz.
+constexpr int kFirstOctave = -5, kOctaveBands = 10;
+constexpr int kFirstThird = -16, kThirdBands = 30;
 
 LevelRow rowOf(const LevelReading& r, double reference) {
     LevelRow row;
@@ -34,16 +34,15 @@ LevelRow rowOf(const LevelReading& r, double reference) {
     return row;
 }
 
-void putBandRow(std::vector<double>& words, int at, const LevelRow& r) {
-    const double v[kBandRowWords] = {r.imp,    r.fast,    r.slow,    r.leq,     r.impMin,
-                                     r.impMax, r.fastMin, r.fastMax, r.slowMin, r.slowMax};
-    std::copy(std::begin(v), std::end(v), words.begin() + at);
-}
-
-void putWeightedRow(std::vector<double>& words, int at, const LevelRow& r) {
-    const double v[kWeightedRowWords] = {r.imp,    r.fast,   r.slow,    r.leq,     0.0,       r.peak,
-                                         r.impMin, r.impMax, r.fastMin, r.fastMax, r.slowMin, r.slowMax};
-    std::copy(std::begin(v), std::end(v), words.begin() + at);
+// A row of levels into the sound-level record's table: its parameters in the record layout's numbering
+// (Slow, Slow min, Slow max, Fast, Fast min, Fast max, Imp, Imp min, Imp max, Leq; Peak in the weighted
+// table).
+void putSoundRow(std::vector<double>& words, LevelTableKind kind, int band, const LevelRow& r) {
+    const double values[] = {r.slow, r.slowMin, r.slowMax, r.fast, r.fastMin, r.fastMax,
+                             r.imp,  r.impMin,  r.impMax,  r.leq,  r.peak};
+    const int parameters = kind == LevelTableKind::Weighted ? 11 : 10;
+    for (int p = 0; p < parameters; ++p)
+        words[static_cast<size_t>(levelWordIndex(ResultGroup::SoundLevel, kind, 0, p, band))] = values[p];
 }
 
 }  // namespace
@@ -126,24 +125,20 @@ Status LevelAnalyser::closeInterval(const IntervalFn& onInterval) {
 
 MeasurementRecord soundLevelRecord(const IntervalLevels& levels, uint32_t vin) {
     constexpr DeviceType kSoundLevelType = 3;  // "Sound level and spectrum meter"
-    constexpr int kFirstOctave = -5, kFirstThird = -16;
-    constexpr int kWeightedAt = (kOctaveRows + kThirdRows) * kBandRowWords;
     MeasurementRecord r = MeasurementRecord::blank(kSoundLevelType).value();
     r.header.vin = vin;
     for (size_t i = 0; i < levels.bands.size() && i < levels.bandIds.size(); ++i) {
         if (!levels.bands[i]) continue;
         const BandId id = levels.bandIds[i];
-        const int row =
-            id.set == BandSet::Octave ? id.index - kFirstOctave : kOctaveRows + id.index - kFirstThird;
-        const bool inLayout = id.set == BandSet::Octave
-                                  ? row >= 0 && row < kOctaveRows
-                                  : row >= kOctaveRows && row < kOctaveRows + kThirdRows;
-        if (inLayout) putBandRow(r.levels, row * kBandRowWords, *levels.bands[i]);
+        const bool octave = id.set == BandSet::Octave;
+        const int band = id.index - (octave ? kFirstOctave : kFirstThird);
+        if (band >= 0 && band < (octave ? kOctaveBands : kThirdBands))
+            putSoundRow(r.levels, octave ? LevelTableKind::Octaves : LevelTableKind::Thirds, band,
+                        *levels.bands[i]);
     }
     for (size_t w = 0; w < levels.weighted.size(); ++w)
         if (levels.weighted[w])
-            putWeightedRow(r.levels, kWeightedAt + static_cast<int>(w) * kWeightedRowWords,
-                           *levels.weighted[w]);
+            putSoundRow(r.levels, LevelTableKind::Weighted, static_cast<int>(w), *levels.weighted[w]);
     // A level the words cannot hold is stored at their limit and the record says so, as an instrument's
     // record does for a signal beyond its range.
     for (double v : r.levels) {
