@@ -10,11 +10,6 @@
 class QComboBox;
 class QHBoxLayout;
 
-namespace k470::plot {
-class BarChart;
-class PlotWindow;
-}  // namespace k470::plot
-
 namespace k470::app {
 
 // The level choice lists that both dialogs share: table, parameter, band and (for the three-channel

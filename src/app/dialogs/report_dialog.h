@@ -18,11 +18,6 @@
 class QCheckBox;
 class QListWidget;
 
-namespace k470::plot {
-class BarChart;
-class PlotWindow;
-}  // namespace k470::plot
-
 namespace k470::app {
 
 // report.cfg in the data directory ($K470_DATA_DIR, else $XDG_DATA_HOME/k470, else ~/.local/share/k470).

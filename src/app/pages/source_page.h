@@ -17,11 +17,7 @@
 class QPushButton;
 
 namespace k470::plot {
-class BarChart;
 class LineChart;
-class PlotCheckBox;
-class PlotWindow;
-class ScrollZoomBar;
 }  // namespace k470::plot
 
 namespace k470::app {

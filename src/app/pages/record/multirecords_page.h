@@ -18,9 +18,7 @@ class QComboBox;
 class QTimer;
 
 namespace k470::plot {
-class BarChart;
 class LineChart;
-class PlotCheckBox;
 class PlotWindow;
 class ScrollZoomBar;
 }  // namespace k470::plot

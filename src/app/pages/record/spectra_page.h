@@ -17,10 +17,8 @@ class QRadioButton;
 
 namespace k470::plot {
 class BarChart;
-class LineChart;
 class PlotCheckBox;
 class PlotWindow;
-class ScrollZoomBar;
 }  // namespace k470::plot
 
 namespace k470::app {

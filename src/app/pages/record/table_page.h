@@ -16,14 +16,6 @@
 class QPushButton;
 class QTableWidget;
 
-namespace k470::plot {
-class BarChart;
-class LineChart;
-class PlotCheckBox;
-class PlotWindow;
-class ScrollZoomBar;
-}  // namespace k470::plot
-
 namespace k470::app {
 
 // A band-table page (one or two tables with toggle headers) or the weighted-levels page (one table with

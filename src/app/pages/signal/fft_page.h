@@ -13,7 +13,11 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QPushButton;
+
+namespace k470::plot {
+class LineChart;
+class PlotWindow;
+}  // namespace k470::plot
 
 namespace k470::app {
 

@@ -19,6 +19,11 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
+namespace k470::plot {
+class BarChart;
+class PlotWindow;
+}  // namespace k470::plot
+
 namespace k470::app {
 
 class LevelsPage : public SignalAnalysisPage {

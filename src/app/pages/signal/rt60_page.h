@@ -21,6 +21,11 @@ class QSpinBox;
 class QTableWidget;
 class QVBoxLayout;
 
+namespace k470::plot {
+class LineChart;
+class PlotWindow;
+}  // namespace k470::plot
+
 namespace k470::app {
 
 class Rt60Page : public SignalAnalysisPage {

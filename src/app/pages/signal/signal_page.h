@@ -15,6 +15,12 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace k470::plot {
+class LineChart;
+class PlotWindow;
+class ScrollZoomBar;
+}  // namespace k470::plot
+
 namespace k470::app {
 
 class SignalPage : public SourcePage {
