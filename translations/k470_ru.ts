@@ -1511,6 +1511,10 @@ Continue?</source>
         <source>Sound files (%1)</source>
         <translation>Звуковые файлы (%1)</translation>
     </message>
+    <message>
+        <source>Vibration</source>
+        <translation>Вибрация</translation>
+    </message>
 </context>
 <context>
     <name>k470::app::MultirecordsPage</name>
@@ -2287,6 +2291,10 @@ Overwrite?</source>
         <source>RT-60</source>
         <translation>RT-60</translation>
     </message>
+    <message>
+        <source>Vibration</source>
+        <translation>Вибрация</translation>
+    </message>
 </context>
 <context>
     <name>k470::app::SpectraPage</name>
@@ -2434,6 +2442,53 @@ Overwrite?</source>
     <message>
         <source>signal normalization</source>
         <translation>нормализация сигнала</translation>
+    </message>
+</context>
+<context>
+    <name>k470::app::VibrationPage</name>
+    <message>
+        <source>Whole-body (ISO 2631-1)</source>
+        <translation>Общая (ISO 2631-1)</translation>
+    </message>
+    <message>
+        <source>Hand-arm (ISO 5349-1)</source>
+        <translation>Локальная (ISO 5349-1)</translation>
+    </message>
+    <message>
+        <source>Exposure per day [h]</source>
+        <translation>Воздействие в день [ч]</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation type="unfinished">нет</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation type="unfinished">Копировать</translation>
+    </message>
+    <message>
+        <source>Copy the figures as CSV (as k470-cli vibration --summary)</source>
+        <translation>Копировать значения как CSV (как k470-cli vibration --summary)</translation>
+    </message>
+    <message>
+        <source>Quantity</source>
+        <translation>Величина</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Значение</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Единица</translation>
+    </message>
+    <message>
+        <source>No signal has arrived yet.</source>
+        <translation type="unfinished">Сигнал ещё не поступал.</translation>
+    </message>
+    <message>
+        <source>Since the start: %1 s</source>
+        <translation>С начала: %1 с</translation>
     </message>
 </context>
 </TS>

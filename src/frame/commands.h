@@ -29,6 +29,7 @@ enum class Command {
     Signal,
     Fft,
     Rt60,
+    Vibration,
     SignalFiltration,
     Misc,
     // Operation

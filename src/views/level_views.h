@@ -33,6 +33,7 @@ enum class PageKind {
     SignalLevels,  // "Levels": sound levels and 1/3-octave bands of the signal
     Fft,           // "FFT": the narrow-band spectrum of the signal
     Rt60,          // "RT-60": reverberation times of a recorded decay
+    Vibration,     // "Vibration": human vibration of acceleration channels
 };
 
 // The pages of a source in tab order: the type's tables, "Spectra", and "Multirecords" when the file

@@ -7,6 +7,7 @@
 #include "app/pages/signal/fft_page.h"
 #include "app/pages/signal/levels_page.h"
 #include "app/pages/signal/rt60_page.h"
+#include "app/pages/signal/vibration_page.h"
 
 namespace k470::app {
 
@@ -20,7 +21,7 @@ SignalAnalysisPage* make(const SessionEnv& env, PageContext& context, SignalSour
     return new Page(env, context, source, nullptr);
 }
 
-const std::array<AnalysisPageEntry, 3> kPages = {{
+const std::array<AnalysisPageEntry, 4> kPages = {{
     {Command::Signal, views::PageKind::SignalLevels, QT_TRANSLATE_NOOP("k470::app::MainWindow", "Signal"),
      QT_TRANSLATE_NOOP("k470::app::SourcePage", "Levels"), make<LevelsPage>},
     {Command::Fft, views::PageKind::Fft, QT_TRANSLATE_NOOP("k470::app::MainWindow", "FFT"),
@@ -30,6 +31,8 @@ const std::array<AnalysisPageEntry, 3> kPages = {{
      }},
     {Command::Rt60, views::PageKind::Rt60, QT_TRANSLATE_NOOP("k470::app::MainWindow", "RT-60"),
      QT_TRANSLATE_NOOP("k470::app::SourcePage", "RT-60"), make<Rt60Page>},
+    {Command::Vibration, views::PageKind::Vibration, QT_TRANSLATE_NOOP("k470::app::MainWindow", "Vibration"),
+     QT_TRANSLATE_NOOP("k470::app::SourcePage", "Vibration"), make<VibrationPage>, VibrationPage::Offered},
 }};
 
 }  // namespace

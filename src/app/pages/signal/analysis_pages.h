@@ -19,6 +19,7 @@ struct AnalysisPageEntry {
     const char* menuText;  // in menu "Acquisition" (translated in the main window's context)
     const char* tabText;   // on the page's tab (translated in the record pages' context)
     SignalAnalysisPage* (*make)(const SessionEnv& env, PageContext& context, SignalSourceRef source);
+    bool (*offered)(const SignalSourceRef& source) = nullptr;  // none: every signal source has the page
 };
 
 // The rows, in tab and menu order.

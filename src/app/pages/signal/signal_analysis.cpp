@@ -32,7 +32,7 @@ std::string SignalSourceRef::proposedOutput(const std::string& suffix, const std
 
 SignalAnalyses::SignalAnalyses(const SessionEnv& env, PageContext& context, SignalSourceRef source) {
     for (const AnalysisPageEntry& entry : AnalysisPageTable())
-        pages_.push_back(entry.make(env, context, source));
+        if (!entry.offered || entry.offered(source)) pages_.push_back(entry.make(env, context, source));
 }
 
 SignalAnalyses::~SignalAnalyses() {

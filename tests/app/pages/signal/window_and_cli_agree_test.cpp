@@ -18,6 +18,7 @@
 #include "acoustics/signal_fixtures.h"
 #include "app/pages/signal/fft_page.h"
 #include "app/pages/signal/levels_page.h"
+#include "app/pages/signal/vibration_page.h"
 #include "app/sessions/signal_file_session.h"
 #include "app/sessions/sound_file_session.h"
 #include "app/window/main_window.h"
@@ -26,6 +27,7 @@
 #include "frame/frame_settings.h"
 #include "signal/processor_preset.h"
 #include "signal/signal_file_image.h"
+#include "support/driven_time.h"
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 
@@ -225,6 +227,54 @@ TEST_F(WindowAndCliAgree, RawCountsThroughAPresetEqualTheFileReprocessedWithIt) 
         EXPECT_EQ(afterStart(window.levels), afterStart(cli.out));
         EXPECT_EQ(frame.activePreset(), "Gain");
     }
+}
+
+// The Vibration page of a replayed three-axis recording shows what `vibration --summary` prints for the
+// record: the same core call on the same samples (the sample's whole-body case: tones per axis).
+TEST_F(WindowAndCliAgree, VibrationPageEqualsTheSummaryCommand) {
+    const std::string path = dir.file("whole_body.sdt");
+    ASSERT_EQ(test::runCommand(K470_CLI, {"sample", "--sdt", "whole-body", "-o", path}).exitCode, 0);
+    MainWindow w(frame);
+    test::DrivenTime time;  // the record's 20 s replay without waiting for them
+    w.globals().UseTime(time.sessionTime());
+    QStringList errors;
+    w.showError = [&](const QString& m) { errors << m; };
+    w.OpenPath(QString::fromStdString(path));
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+    auto* session = w.sessionAs<SignalFileSession>();
+    ASSERT_NE(session, nullptr);
+    ASSERT_TRUE(w.action(Command::Vibration)->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            time.clock.advance(500);
+            session->Tick();
+            return session->controller().state() != ReplayState::Replaying;
+        },
+        20000));
+    w.Dispatch(Command::Vibration);
+    w.Dispatch(Command::CopyToClipboard);
+    const std::string copied = QApplication::clipboard()->text().toStdString();
+    VibrationPage* page = nullptr;
+    for (SourcePage* p : w.pages())
+        if (auto* v = qobject_cast<VibrationPage*>(p)) page = v;
+    ASSERT_NE(page, nullptr);
+    EXPECT_GT(page->seconds(), 19.0);
+    // The command over the stretch the page analysed.
+    const test::CommandResult cli =
+        test::runCommand(K470_CLI, {"vibration", "--summary", "--records", "1", "--exposure", "8", "--length",
+                                    exactSeconds(page->seconds()), path});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err;
+    EXPECT_EQ(copied, cli.out);
+}
+
+// The page is offered only where the channels are accelerations.
+TEST_F(WindowAndCliAgree, VibrationPageOnlyForAccelerations) {
+    const std::vector<double> x = signalAt(48000.0, 0.5);
+    MainWindow w(frame);
+    w.OpenPath(QString::fromStdString(makeFile(Kind::SdtPascal, 48000.0, x)));
+    ASSERT_NE(w.sessionAs<SignalFileSession>(), nullptr);
+    EXPECT_FALSE(w.action(Command::Vibration)->isEnabled());
+    EXPECT_TRUE(w.action(Command::Fft)->isEnabled());
 }
 
 }  // namespace
