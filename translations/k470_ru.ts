@@ -2460,11 +2460,11 @@ Overwrite?</source>
     </message>
     <message>
         <source>none</source>
-        <translation type="unfinished">нет</translation>
+        <translation>нет</translation>
     </message>
     <message>
         <source>Copy</source>
-        <translation type="unfinished">Копировать</translation>
+        <translation>Копировать</translation>
     </message>
     <message>
         <source>Copy the figures as CSV (as k470-cli vibration --summary)</source>
@@ -2484,7 +2484,7 @@ Overwrite?</source>
     </message>
     <message>
         <source>No signal has arrived yet.</source>
-        <translation type="unfinished">Сигнал ещё не поступал.</translation>
+        <translation>Сигнал ещё не поступал.</translation>
     </message>
     <message>
         <source>Since the start: %1 s</source>
