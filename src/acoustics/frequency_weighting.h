@@ -18,10 +18,11 @@
 #include "acoustics/biquad_lanes.h"
 #include "acoustics/block_fir.h"
 #include "base/result.h"
+#include "data/frequency_weighting.h"
 
 namespace k470::acoustics {
 
-enum class Weighting { A, C, Z };
+using Weighting = FrequencyWeighting;
 
 // The weighting's analogue response in dB at f Hz, 0 dB at 1 kHz (the standard's closed formulas).
 double analogWeightingDb(Weighting w, double f);

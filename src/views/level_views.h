@@ -17,6 +17,7 @@
 #include "base/result.h"
 #include "data/bin_file.h"
 #include "data/device_type.h"
+#include "data/frequency_weighting.h"
 #include "data/measurement_record.h"
 #include "export/level_locator.h"
 
@@ -96,7 +97,7 @@ int ToggleButtonId(int table, bool column, int index);
 std::string TablesClipboardText(const std::vector<LevelTable>& tables, bool linear, double p0);
 
 // Frequency-weighting corrections of the spectrum plot.
-enum class Correction { C = 0, A = 1, Z = 2 };
+using Correction = FrequencyWeighting;
 // The C, A and Z corrections in dB at the nominal 1/3-octave frequencies 25 Hz ... 20 kHz.
 const std::array<double, 30>& CorrectionTable(Correction c);
 // True for the sound-level types that offer the corrections.

@@ -25,6 +25,11 @@
 namespace k470::app {
 
 namespace {
+
+// The correction boxes from left to right.
+constexpr views::Correction kBoxCorrections[] = {views::Correction::C, views::Correction::A,
+                                                 views::Correction::Z};
+
 // The time-weighting names of the spectrum page's radio buttons, for the translations.
 [[maybe_unused]] const char* const kWeightingNames[] = {
     QT_TRANSLATE_NOOP("k470::app::SpectraPage", "Impulse"),
@@ -77,7 +82,7 @@ SpectraPage::SpectraPage(PageContext& context, QWidget* parent)
         const QString names[] = {tr("C correction"), tr("A correction"), tr("Z correction")};
         for (size_t i = 0; i < 3; ++i) {
             boxes_[i] = addBox(names[i], i == 2);
-            const auto c = static_cast<views::Correction>(i);
+            const views::Correction c = kBoxCorrections[i];
             boxes_[i]->onToggled = [this, c](bool) { SelectCorrection(c); };
         }
     }
@@ -115,7 +120,7 @@ void SpectraPage::SelectCorrection(views::Correction c) {
     // One radio group: the clicked box is checked (a click on the checked box changes nothing), the
     // others cleared.
     correction_ = c;
-    for (size_t i = 0; i < 3; ++i) boxes_[i]->setChecked(static_cast<int>(i) == static_cast<int>(c));
+    for (size_t i = 0; i < 3; ++i) boxes_[i]->setChecked(kBoxCorrections[i] == c);
     settingCorrection_ = false;
     Refresh();
 }
