@@ -2490,5 +2490,25 @@ Overwrite?</source>
         <source>Since the start: %1 s</source>
         <translation>С начала: %1 с</translation>
     </message>
+    <message>
+        <source>Make vibration records...</source>
+        <translation>Создать записи вибрации...</translation>
+    </message>
+    <message>
+        <source>Make vibration records</source>
+        <translation>Создать записи вибрации</translation>
+    </message>
+    <message>
+        <source>Binary files (*.bin)</source>
+        <translation>Двоичные файлы (*.bin)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Making vibration records...</source>
+        <translation>Создание записей вибрации...</translation>
+    </message>
 </context>
 </TS>

@@ -13,8 +13,13 @@
 #include <QVBoxLayout>
 
 #include "acoustics/signal_input.h"
+#include "acoustics/sound_file_settings.h"
+#include "acoustics/vibration_recorder.h"
+#include "app/dialogs/batch_progress.h"
+#include "app/dialogs/user_dialogs.h"
 #include "app/qt_text.h"
 #include "base/number_format.h"
+#include "frame/application_state.h"
 #include "views/signal_feed.h"
 
 namespace k470::app {
@@ -58,6 +63,11 @@ VibrationPage::VibrationPage(const SessionEnv& env, PageContext& context, Signal
     copy->setToolTip(tr("Copy the figures as CSV (as k470-cli vibration --summary)"));
     connect(copy, &QPushButton::clicked, this, [this] { CopyToClipboard(); });
     row->addWidget(copy);
+    if (source_.recordings()) {
+        records_ = new QPushButton(tr("Make vibration records..."), this);
+        connect(records_, &QPushButton::clicked, this, [this] { MakeVibrationRecords(); });
+        row->addWidget(records_);
+    }
     column->addLayout(row);
     state_ = new QLabel(this);
     column->addWidget(state_);
@@ -106,6 +116,31 @@ void VibrationPage::Feed(std::span<const double> frames) {
         !s)
         problem_ = qs(s.error().message);
     fresh_ = true;
+}
+
+void VibrationPage::MakeVibrationRecords() {
+    if (!source_.recordings() || source_.path.empty()) return;
+    const QString out = env_.dialogs.askSavePath(
+        tr("Make vibration records"), qs(source_.proposedOutput("_vibration.bin", "vibration.bin")),
+        tr("Binary files (*.bin)") + QStringLiteral(";;") + tr("All Files (*)"));
+    if (out.isEmpty()) return;
+    acoustics::VibrationJob job;
+    job.input = source_.path;
+    job.options = acoustics::SoundFileInputOptions(env_.frame.store(), source_.path);
+    job.kind = kind();
+    job.intervalSeconds = 1.0;
+    BatchProgress progress(tr("Making vibration records..."), 100, env_.window, env_.dialogs.showProgress);
+    const auto s = acoustics::writeVibrationRecords(
+        job, out.toStdString(), [&progress](int, uint64_t frames, uint64_t total) {
+            return progress.Step(total > 0 ? static_cast<int>(frames * 100 / total) : 0);
+        });
+    progress.Finish();
+    if (!s) {
+        // A cancel is no failure; either way the shared output left no file.
+        if (!progress.cancelled()) env_.dialogs.showError(qs(s.error().message));
+        return;
+    }
+    env_.observer.OpenPathLater(out.toStdString());
 }
 
 std::vector<acoustics::SummaryRow> VibrationPage::summary() const {

@@ -17,6 +17,7 @@
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class QPushButton;
 class QTableWidget;
 
 namespace k470::app {
@@ -33,6 +34,10 @@ class VibrationPage : public SignalAnalysisPage {
     void Refresh() override;
     // The summary as `k470-cli vibration --summary` writes it.
     QString ClipboardText() const override;
+
+    // "Make vibration records...": the records of the file's records (one per second) in a .bin file of
+    // the vibration meters' layout, which then opens as the window's source.
+    void MakeVibrationRecords();
 
     // The rows shown, as the core computes them; empty before any signal.
     std::vector<acoustics::SummaryRow> summary() const;
@@ -55,6 +60,7 @@ class VibrationPage : public SignalAnalysisPage {
     QComboBox* kind_ = nullptr;
     QDoubleSpinBox* exposure_ = nullptr;
     QTableWidget* table_ = nullptr;
+    QPushButton* records_ = nullptr;
     QLabel* state_ = nullptr;
 };
 

@@ -265,6 +265,17 @@ TEST_F(WindowAndCliAgree, VibrationPageEqualsTheSummaryCommand) {
                                     exactSeconds(page->seconds()), path});
     ASSERT_EQ(cli.exitCode, 0) << cli.err;
     EXPECT_EQ(copied, cli.out);
+
+    // "Make vibration records..." writes what `vibration -o` writes, and the records open as the source.
+    const std::string made = dir.file("window.bin"), byCli = dir.file("cli.bin");
+    w.askSavePath = [&](const QString&, const QString&, const QString&) {
+        return QString::fromStdString(made);
+    };
+    page->MakeVibrationRecords();
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+    ASSERT_EQ(test::runCommand(K470_CLI, {"vibration", "-o", byCli, path}).exitCode, 0);
+    EXPECT_EQ(test::readBytes(made), test::readBytes(byCli));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.sessionAs<SignalFileSession>() == nullptr; }, 5000));
 }
 
 // The page is offered only where the channels are accelerations.
