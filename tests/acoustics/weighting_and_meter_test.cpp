@@ -11,6 +11,7 @@
 #include "acoustics/frequency_weighting.h"
 #include "acoustics/level_recorder.h"
 #include "acoustics/synthetic_signals.h"
+#include "views/level_views.h"
 
 namespace k470::acoustics {
 namespace {
@@ -62,6 +63,24 @@ double toneResponse(Weighting w, double fs, double f) {
         x[n] = std::sin(2.0 * std::numbers::pi * f * static_cast<double>(n) / fs);
     fw->process(x);
     return dB(testing::meanSquare(x, x.size() - measure) / 0.5);
+}
+
+// The spectrum page's corrections of the 1/3-octave bands 25 Hz to 20 kHz are the standard's weightings at
+// the nominal frequencies: the same values as the analysers' filters meet.
+TEST(FrequencyWeighting, SpectrumCorrectionsAreTheStandardsTable) {
+    const auto& a = views::CorrectionTable(views::Correction::A);
+    const auto& c = views::CorrectionTable(views::Correction::C);
+    const auto& z = views::CorrectionTable(views::Correction::Z);
+    size_t band = 0;
+    for (const WeightingRow& row : kWeightingTable) {
+        if (row.nominal < 25.0) continue;
+        ASSERT_LT(band, a.size());
+        EXPECT_EQ(a[band], row.a) << row.nominal;
+        EXPECT_EQ(c[band], row.c) << row.nominal;
+        EXPECT_EQ(z[band], 0.0) << row.nominal;
+        ++band;
+    }
+    EXPECT_EQ(band, a.size());
 }
 
 class WeightingAtRate : public ::testing::TestWithParam<double> {};
