@@ -6,16 +6,16 @@
 #include "app/window/utility_app.h"
 
 int main(int argc, char** argv) {
-    // --help and --version answer on a machine without a display: the window system starts only when a
-    // window is wanted. A report written headless draws on the off-screen platform, display or not.
+    // --help, --version and usage errors answer on a machine without a display: the window system starts
+    // only when a window is wanted. A report written headless draws on the off-screen platform, display or
+    // not.
+    {
+        QCoreApplication core(argc, argv);
+        k470::app::UtilityApp::AnswerCommandLine(core);
+    }
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
         if (a == "--") break;
-        if (a == "-h" || a == "--help" || a == "--help-all" || a == "-v" || a == "--version") {
-            QCoreApplication core(argc, argv);
-            k470::app::UtilityApp::AnswerCommandLine(core);
-            break;
-        }
         if (a == "--report-pdf" || a.starts_with("--report-pdf=")) qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);

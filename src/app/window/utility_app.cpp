@@ -142,7 +142,14 @@ struct CommandLine {
 
 void UtilityApp::AnswerCommandLine(QCoreApplication& app) {
     CommandLine line;
-    line.parser.process(app);
+    // A usage error ends the program before any window system is asked for, as other commands do it.
+    if (!line.parser.parse(app.arguments())) {
+        std::fprintf(stderr, "k470: %s\nTry 'k470 --help'.\n", qPrintable(line.parser.errorText()));
+        std::exit(2);
+    }
+    if (line.parser.isSet(QStringLiteral("help")) || line.parser.isSet(QStringLiteral("help-all")) ||
+        line.parser.isSet(QStringLiteral("version")))
+        line.parser.process(app);  // prints and ends the program
 }
 
 namespace {

@@ -65,6 +65,19 @@ TEST(AppProcess, HelpAndVersionAnswerWithoutADisplay) {
     }
 }
 
+// A usage error is said in one line with the way to help, exit 2, before any display is asked for.
+TEST(AppProcess, AUsageErrorEndsWithoutADisplay) {
+    test::TempDir dir;
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 20 '" +
+                                std::string(K470_PROGRAM) + "' --bogus >" + dir.file("out") + " 2>" +
+                                dir.file("err");
+    const int status = std::system(command.c_str());
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2);
+    const std::string err = test::readText(dir.file("err"));
+    EXPECT_NE(err.find("bogus"), std::string::npos) << err;
+    EXPECT_NE(err.find("Try 'k470 --help'."), std::string::npos) << err;
+}
+
 TEST(AppProcess, FirstStartAsksForTheLanguageAndATerminationLeavesItUnset) {
     test::TempDir dir;
     const pid_t pid = startK470(dir.path(), {});
