@@ -9,10 +9,7 @@ int main(int argc, char** argv) {
     // --help, --version and usage errors answer on a machine without a display: the window system starts
     // only when a window is wanted. A report written headless draws on the off-screen platform, display or
     // not.
-    {
-        QCoreApplication core(argc, argv);
-        k470::app::UtilityApp::AnswerCommandLine(core);
-    }
+    k470::app::UtilityApp::AnswerCommandLine(argc, argv);
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
         if (a == "--") break;

@@ -140,16 +140,20 @@ struct CommandLine {
 
 }  // namespace
 
-void UtilityApp::AnswerCommandLine(QCoreApplication& app) {
+void UtilityApp::AnswerCommandLine(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     CommandLine line;
     // A usage error ends the program before any window system is asked for, as other commands do it.
-    if (!line.parser.parse(app.arguments())) {
+    if (!line.parser.parse(arguments)) {
         std::fprintf(stderr, "k470: %s\nTry 'k470 --help'.\n", qPrintable(line.parser.errorText()));
         std::exit(2);
     }
     if (line.parser.isSet(QStringLiteral("help")) || line.parser.isSet(QStringLiteral("help-all")) ||
-        line.parser.isSet(QStringLiteral("version")))
+        line.parser.isSet(QStringLiteral("version"))) {
+        QCoreApplication app(argc, argv);
         line.parser.process(app);  // prints and ends the program
+    }
 }
 
 namespace {

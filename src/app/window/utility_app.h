@@ -7,7 +7,6 @@
 #include <QStringList>
 
 class QApplication;
-class QCoreApplication;
 
 namespace k470::app {
 
@@ -17,7 +16,7 @@ class UtilityApp {
     static int Run(QApplication& app);
     // Answers --help and --version (and a command line error) and ends the process, without a window
     // system; returns only when the command line asks for a window.
-    static void AnswerCommandLine(QCoreApplication& app);
+    static void AnswerCommandLine(int argc, char** argv);
 };
 
 }  // namespace k470::app

@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/pages/signal/levels_page.h"
 
-#include <QDir>
 #include <QEvent>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
-#include <filesystem>
-#include <mutex>
 
 #include "acoustics/level_records_file.h"
 #include "acoustics/sound_signal_file.h"
@@ -19,7 +15,6 @@
 #include "app/dialogs/user_dialogs.h"
 #include "app/qt_text.h"
 #include "app/sessions/sound_file_session.h"
-#include "base/text_encoding.h"
 #include "data/dos_date_time.h"
 #include "frame/application_state.h"
 #include "frame/calibration.h"
